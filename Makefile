@@ -1,0 +1,44 @@
+# The two commands of the README: `make run` and `make test`. Both install what is missing,
+# configure and build first, so a fresh Debian 12 machine needs nothing else.
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+JOBS ?= $(shell nproc)
+# CI turns warnings into errors; a newcomer's build only shows them.
+WERROR ?= $(if $(CI),ON,OFF)
+
+.PHONY: all deps configure build run test test-fast asan bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTILE_WERROR=$(WERROR)
+
+configure: deps $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/cli/corvantile-cli design
+
+# The whole suite, then the core's tests once more under AddressSanitizer and UBSan.
+test: build asan
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCORVANTILE_SANITIZE=ON \
+	  -DCORVANTILE_WERROR=$(WERROR) -DCORVANTILE_BENCHMARKS=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD_DIR)/bench/corvantile-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+format:
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

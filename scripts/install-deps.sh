@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, only those that are missing (idempotent).
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

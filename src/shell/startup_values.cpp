@@ -1,0 +1,22 @@
+#include "shell/startup_values.h"
+
+#include <cmath>
+
+namespace corvantile {
+
+void SetStartupValues(StartupValues& values) {
+  values.NoticeText = "Copyright (c) Corvantile Engineering. Free for amateur and commercial use.";
+  values.VersionText = "Version 3.01";
+  values.WebsiteText = "www.corvantile.example";
+  values.AmpsShownMax = 1e5f;
+  values.AmpsShownMin = 1e-6f;
+  values.UnitMagnitude = 1.0f;
+  values.TinyMagnitude = 1e-13f;
+  values.Pi = static_cast<float>(4.0 * std::atan(1.0));
+  values.TwoPi = 8.0 * std::atan(1.0);
+  values.VoltsShownMax = 1e6f;
+  values.VoltsShownMin = 1e-7f;
+  values.DegreesPerRadian = 45.0 / std::atan(1.0);
+}
+
+}  // namespace corvantile
