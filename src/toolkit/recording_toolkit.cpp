@@ -1,15 +1,28 @@
 #include "toolkit/recording_toolkit.h"
 
 namespace corvantile::toolkit {
+namespace {
+
+DrawCall Call(DrawCall::Kind kind, double x1 = 0, double y1 = 0, double x2 = 0, double y2 = 0) {
+  DrawCall call;
+  call.kind = kind;
+  call.x1 = x1;
+  call.y1 = y1;
+  call.x2 = x2;
+  call.y2 = y2;
+  return call;
+}
+
+}  // namespace
 
 void RecordingSurface::Clear() {
   calls_.clear();
-  calls_.push_back({DrawCall::Kind::Clear});
+  calls_.push_back(Call(DrawCall::Kind::Clear));
 }
 
 void RecordingSurface::Line(double x1, double y1, double x2, double y2, Rgb colour, int width,
                             LineStyle style) {
-  DrawCall call{DrawCall::Kind::Line, x1, y1, x2, y2};
+  DrawCall call = Call(DrawCall::Kind::Line, x1, y1, x2, y2);
   call.colour = colour;
   call.width = width;
   call.style = style;
@@ -17,14 +30,14 @@ void RecordingSurface::Line(double x1, double y1, double x2, double y2, Rgb colo
 }
 
 void RecordingSurface::FillRect(double x1, double y1, double x2, double y2, Rgb colour) {
-  DrawCall call{DrawCall::Kind::FillRect, x1, y1, x2, y2};
+  DrawCall call = Call(DrawCall::Kind::FillRect, x1, y1, x2, y2);
   call.colour = colour;
   calls_.push_back(call);
 }
 
 void RecordingSurface::OutlineRect(double x1, double y1, double x2, double y2, Rgb colour,
                                    int width) {
-  DrawCall call{DrawCall::Kind::OutlineRect, x1, y1, x2, y2};
+  DrawCall call = Call(DrawCall::Kind::OutlineRect, x1, y1, x2, y2);
   call.colour = colour;
   call.width = width;
   calls_.push_back(call);
@@ -32,7 +45,7 @@ void RecordingSurface::OutlineRect(double x1, double y1, double x2, double y2, R
 
 void RecordingSurface::Arc(double cx, double cy, double radius, double startAngle, double endAngle,
                            Rgb colour, int width) {
-  DrawCall call{DrawCall::Kind::Arc, cx, cy};
+  DrawCall call = Call(DrawCall::Kind::Arc, cx, cy);
   call.radius = radius;
   call.startAngle = startAngle;
   call.endAngle = endAngle;
@@ -42,7 +55,7 @@ void RecordingSurface::Arc(double cx, double cy, double radius, double startAngl
 }
 
 void RecordingSurface::Point(double x, double y, Rgb colour) {
-  DrawCall call{DrawCall::Kind::Point, x, y};
+  DrawCall call = Call(DrawCall::Kind::Point, x, y);
   call.colour = colour;
   calls_.push_back(call);
   textX_ = x;
@@ -50,7 +63,7 @@ void RecordingSurface::Point(double x, double y, Rgb colour) {
 }
 
 void RecordingSurface::Print(const std::string& text) {
-  DrawCall call{DrawCall::Kind::Print, textX_, textY_};
+  DrawCall call = Call(DrawCall::Kind::Print, textX_, textY_);
   call.text = text;
   calls_.push_back(call);
 }

@@ -41,7 +41,7 @@ class RecordingControl : public Control {
 // One recorded drawing call.
 struct DrawCall {
   enum class Kind { Clear, Line, FillRect, OutlineRect, Arc, Point, Print };
-  Kind kind;
+  Kind kind = Kind::Clear;
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line ends, rectangle corners, arc centre (x1, y1)
   double radius = 0, startAngle = 0, endAngle = 0;
   Rgb colour;
