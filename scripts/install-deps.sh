@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev fonts-liberation2 fontconfig
 )
 
 missing=()
