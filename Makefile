@@ -30,7 +30,7 @@ test: build asan
 
 asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCORVANTILE_SANITIZE=ON \
-	  -DCORVANTILE_WERROR=$(WERROR) -DCORVANTILE_BENCHMARKS=OFF
+	  -DCORVANTILE_WERROR=$(WERROR) -DCORVANTILE_BENCHMARKS=OFF -DCORVANTILE_GUI=OFF
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
