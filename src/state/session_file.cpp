@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <span>
 
 #include <fcntl.h>
@@ -106,10 +107,16 @@ bool ReadSessionText(std::string_view text, RunState& state) {
 }
 
 bool ReadSession(RunState& state, const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
+  // Only a regular file is read: a directory of that name makes the stream throw on its first
+  // read, and a pipe would block start-up. Copying through rdbuf turns a read error into a
+  // failed stream (and so the defaults) instead of an exception.
   std::string text;
-  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in && !in.eof()) text.clear();
+  std::error_code error;
+  if (std::filesystem::is_regular_file(file, error)) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream contents;
+    if (in && contents << in.rdbuf()) text = contents.str();
+  }
   return ReadSessionText(text, state);
 }
 
