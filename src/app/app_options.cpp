@@ -1,0 +1,78 @@
+#include "app/app_options.h"
+
+#include <charconv>
+
+namespace corvantile {
+namespace {
+
+constexpr int kMinWidth = 320, kMinHeight = 240, kMaxSide = 16384;
+
+std::optional<int> ParseSide(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<ScreenPixels> ParseScreenSize(const std::string& text) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return std::nullopt;
+  const std::optional<int> width = ParseSide(std::string_view(text).substr(0, x));
+  const std::optional<int> height = ParseSide(std::string_view(text).substr(x + 1));
+  if (!width || !height) return std::nullopt;
+  if (*width < kMinWidth || *height < kMinHeight || *width > kMaxSide || *height > kMaxSide) {
+    return std::nullopt;
+  }
+  return ScreenPixels{*width, *height};
+}
+
+std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::string> args) {
+  AppOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      continue;
+    }
+    if (arg != "--session" && arg != "--screenshot" && arg != "--screen") {
+      return AppOptionsError{"unknown argument '" + arg + "' (try --help)"};
+    }
+    if (i + 1 >= args.size() || args[i + 1].empty()) {
+      return AppOptionsError{arg + " needs a value (try --help)"};
+    }
+    const std::string& value = args[++i];
+    if (arg == "--session") {
+      options.sessionFile = value;
+    } else if (arg == "--screenshot") {
+      options.screenshot = value;
+    } else {
+      options.screen = ParseScreenSize(value);
+      if (!options.screen) {
+        return AppOptionsError{"--screen wants WIDTHxHEIGHT in pixels, such as 1024x768, not '" +
+                               value + "'"};
+      }
+    }
+  }
+  return options;
+}
+
+std::string AppUsage() {
+  return "Usage: corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]]\n"
+         "\n"
+         "Opens the design window for the circuit of the last session (LastSession.CFG in the\n"
+         "working directory). \"Exit\" saves the circuit there again; closing the window does "
+         "not.\n"
+         "\n"
+         "  --session FILE          start from this session file instead of LastSession.CFG\n"
+         "  --screenshot FILE.png   write a picture of the design window instead of opening it\n"
+         "                          (needs no display; nothing is saved)\n"
+         "  --screen WIDTHxHEIGHT   lay the window out for a screen of this many pixels\n"
+         "                          (default: the screen in use, or 1024x768 without one)\n"
+         "  --help                  show this text\n"
+         "\n"
+         "For designs without a display, use corvantile-cli.\n";
+}
+
+}  // namespace corvantile

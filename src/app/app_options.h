@@ -1,0 +1,40 @@
+#pragma once
+
+// The desktop program's command line:
+//   corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]] [--help]
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+
+namespace corvantile {
+
+struct ScreenPixels {
+  int width = 0, height = 0;
+  friend bool operator==(const ScreenPixels&, const ScreenPixels&) = default;
+};
+
+struct AppOptions {
+  std::optional<std::string> sessionFile;  // read instead of ./LastSession.CFG
+  std::optional<std::string> screenshot;   // PNG to write instead of opening the window
+  std::optional<ScreenPixels> screen;      // the screen to lay the window out for
+  bool help = false;
+  friend bool operator==(const AppOptions&, const AppOptions&) = default;
+};
+
+// A one-line error for a bad command line, without the program's name.
+struct AppOptionsError {
+  std::string message;
+};
+
+// Reads the arguments after the program name. "--screen 1280x800" -> {1280, 800}; sizes run
+// from 320x240 to 16384x16384.
+std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::string> args);
+
+// "1920x1080" -> {1920, 1080}; nullopt for anything else, e.g. "1920", "0x600" or "99999x1".
+std::optional<ScreenPixels> ParseScreenSize(const std::string& text);
+
+// The --help text.
+std::string AppUsage();
+
+}  // namespace corvantile

@@ -1,0 +1,72 @@
+#include "design/qt/frm_design.h"
+
+#include <string>
+
+#include <QAbstractButton>
+#include <QWidget>
+
+#include "design/design_controls.h"
+
+namespace corvantile {
+
+FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform)
+    : window_(kDesignWindowName), logic_(state, window_, platform) {
+  window_.SetBackground(kDesignBackground);
+  window_.SetForeground(kDesignDrawColour);
+  window_.SetFont(kDesignFontFamily, kDesignFontBold);
+  BuildControls();
+}
+
+void FrmDesign::BuildControls() {
+  for (const ControlSpec& spec : DesignControls()) {
+    toolkit::QtControl& control = spec.kind == ControlKind::Button
+                                      ? window_.AddButton(spec.name, spec.text)
+                                      : window_.AddLabel(spec.name, spec.text);
+    control.SetFont(spec.fontFamily, spec.bold, spec.fontPoints);
+    control.SetForeground(spec.foreground);
+    control.SetTransparent(spec.transparent);
+    if (spec.kind == ControlKind::Label) {
+      control.SetAlignment(spec.alignment == TextAlignment::Centre ? Qt::AlignHCenter | Qt::AlignTop
+                                                                   : Qt::AlignLeft | Qt::AlignTop);
+    }
+    if (spec.HasFixedSize()) {
+      control.widget()->resize(static_cast<int>(spec.fixedWidthTwips / toolkit::kTwipsPerPixel),
+                               static_cast<int>(spec.fixedHeightTwips / toolkit::kTwipsPerPixel));
+    }
+    if (spec.kind == ControlKind::Button) {
+      const std::string name(spec.name);
+      QObject::connect(static_cast<QAbstractButton*>(control.widget()), &QAbstractButton::clicked,
+                       control.widget(), [this, name] { logic_.Click(name); });
+    }
+  }
+  ApplyDesignTimeState(window_);
+
+  QWidget* previous = nullptr;
+  for (std::string_view name : DesignFocusOrder()) {
+    QWidget* widget = window_.Find(name).widget();
+    widget->setFocusPolicy(Qt::StrongFocus);
+    if (previous) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+}
+
+void FrmDesign::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  logic_.FormLoad();
+}
+
+void FrmDesign::Show() {
+  Load();
+  QWidget* top = window_.widget();
+  top->showMaximized();
+  window_.Find(DesignFocusOrder().front()).widget()->setFocus(Qt::OtherFocusReason);
+}
+
+QImage FrmDesign::Render(QSize size) {
+  Load();
+  window_.widget()->resize(size);
+  return window_.Render();
+}
+
+}  // namespace corvantile
