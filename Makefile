@@ -22,7 +22,7 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/cli/corvantile-cli design
+	$(BUILD_DIR)/src/app/corvantile
 
 # The whole suite, then the core's tests once more under AddressSanitizer and UBSan.
 test: build asan
