@@ -1,0 +1,29 @@
+#include "cli/argument_cursor.h"
+
+namespace corvantile::cli {
+
+bool IsOptionArgument(std::string_view argument) {
+  return argument.size() > 2 && argument.starts_with("--");
+}
+
+OptionArgument SplitOption(std::string_view argument) {
+  const std::size_t equals = argument.find('=');
+  if (equals == std::string_view::npos) return {argument, std::nullopt};
+  return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+bool ArgumentCursor::TakeValue(const OptionArgument& option, std::string_view& value,
+                               std::string& error) {
+  if (option.inline_value) {
+    value = *option.inline_value;
+    return true;
+  }
+  if (AtEnd()) {
+    error = std::string(option.name) + " needs a value";
+    return false;
+  }
+  value = Take();
+  return true;
+}
+
+}  // namespace corvantile::cli

@@ -1,0 +1,66 @@
+#include "cli/command_line.h"
+
+#include "cli/argument_cursor.h"
+#include "cli/design_command.h"
+#include "cli/value_commands.h"
+#include "shell/startup_values.h"
+
+namespace corvantile::cli {
+
+std::string MainHelp() {
+  return "Usage: corvantile-cli COMMAND [ARGUMENTS]\n"
+         "\n"
+         "Designs lumped-element impedance-matching networks (Tee, Pi, low-pass L, high-pass L)\n"
+         "without a window, with the calculation of the design window, and gives access to the\n"
+         "program's value parser and display formatters.\n"
+         "\n"
+         "Commands:\n"
+         "  design   design the network of one circuit; print a report or JSON, save a session\n"
+         "  parse    read texts with the program's value parser\n"
+         "  format   write values with one of the program's display formatters\n"
+         "\n"
+         "Run 'corvantile-cli COMMAND --help' for a command's arguments and examples;\n"
+         "'corvantile-cli --version' prints the version.\n"
+         "\n"
+         "Values are written in the program's own notation everywhere: a number with optional\n"
+         "sign, point and exponent, then an optional SI prefix: p 1e-12, n 1e-9, u 1e-6,\n"
+         "m 1e-3, k or K 1e3, M 1e6, G 1e9 (1.5k, 3.75M, 100p, -100p, 4.7u, 2k2).\n"
+         "\n"
+         "Exit status: 0 success; 1 impossible design (design only); 2 bad command line or an\n"
+         "unreadable or unwritable file, with a one-line error on stderr.\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli design\n"
+         "  corvantile-cli design --family tee --load series-part:50:-100p --json\n"
+         "  corvantile-cli parse 3.75MHz -100p\n"
+         "  corvantile-cli format capacitance 1e-10\n";
+}
+
+int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
+                   std::ostream& err) {
+  if (arguments.empty()) {
+    err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, parse or format\n"
+           "Run 'corvantile-cli --help' for more.\n";
+    return kExitUsage;
+  }
+  const std::string_view command = arguments.front();
+  const auto rest = arguments.subspan(1);
+  if (command == "design") return RunDesignCommand(rest, out, err);
+  if (command == "parse") return RunParseCommand(rest, out, err);
+  if (command == "format") return RunFormatCommand(rest, out, err);
+  if (command == "--help" || command == "-h" || command == "help") {
+    out << MainHelp();
+    return kExitOk;
+  }
+  if (command == "--version") {
+    StartupValues startup;
+    SetStartupValues(startup);
+    out << "corvantile-cli " << startup.VersionText << '\n';
+    return kExitOk;
+  }
+  err << "corvantile-cli: unknown command '" << command
+      << "' (use design, parse or format; see corvantile-cli --help)\n";
+  return kExitUsage;
+}
+
+}  // namespace corvantile::cli

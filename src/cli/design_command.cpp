@@ -1,0 +1,129 @@
+#include "cli/design_command.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/argument_cursor.h"
+#include "cli/design_options.h"
+#include "cli/design_report.h"
+#include "math/design_network.h"
+#include "state/session_file.h"
+
+namespace corvantile::cli {
+namespace {
+
+int Fail(std::ostream& err, std::string_view message) {
+  err << "corvantile-cli: " << message << '\n';
+  return kExitUsage;
+}
+
+}  // namespace
+
+std::string DesignHelp() {
+  return "Usage: corvantile-cli design [OPTIONS]\n"
+         "\n"
+         "Designs the matching network of one circuit, as the design window does on every\n"
+         "change: it starts from the built-in default circuit (a 1500-ohm source, a 300-ohm\n"
+         "load, 3.75 MHz, 1000 W, a Pi network at -135 degrees) or from --session, applies the\n"
+         "options below in the order given, reduces source and load, designs the network and\n"
+         "prints a report.\n"
+         "\n"
+         "Design options (OPTION VALUE or OPTION=VALUE; values in the program's notation):\n" +
+         DesignOptionsHelp() +
+         "\n"
+         "  FORM:R:V describes a source or a load. FORM is series (R in series with a\n"
+         "  reactance V), parallel (R in parallel with a reactance V), series-part (R in series\n"
+         "  with a part of value V) or parallel-part (R in parallel with a part of value V).\n"
+         "  A reactance is in ohms, negative for a capacitor; a part value is positive henries\n"
+         "  for an inductor and minus the farads for a capacitor. R is taken as its magnitude.\n"
+         "  series-part:50:-100p is 50 ohms in series with 100 pF; parallel:1.5k:-600 is 1500\n"
+         "  ohms across a reactance of -600 ohms.\n"
+         "\n"
+         "Output options:\n"
+         "  --json                print one JSON object instead of the report: \"SourceValues\"\n"
+         "                        (16 numbers), \"NetValues\" (31), \"LoadValues\" (16), each\n"
+         "                        reading back as the same 32-bit float, and \"caution\"\n"
+         "                        (true when the design is impossible)\n"
+         "  --save FILE           write the resulting state to FILE in the session-file\n"
+         "                        format (LastSession.CFG's); FILE is replaced only once the\n"
+         "                        new file is complete\n"
+         "  --help                print this help\n"
+         "\n"
+         "A value without any digit is refused; --frequency and --power must be above 0 and\n"
+         "--phase must not be 0. --phase and --fix cannot be used when the network family in\n"
+         "force after all options is an L family; --branch needs the middle element fixed.\n"
+         "A --session file that cannot be opened is an error; one that opens but is\n"
+         "incomplete gives the defaults over the values read before the gap, as the program\n"
+         "does at start-up, with a note on stderr.\n"
+         "\n"
+         "Exit status: 0 designed; 1 impossible design (the report says \"impossible design\"\n"
+         "and JSON has \"caution\": true; --save still writes); 2 bad command line, unreadable\n"
+         "--session file or failed --save (one line on stderr, nothing on stdout).\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli design\n"
+         "  corvantile-cli design --family tee --phase -90 --load parallel-part:50:-100p\n"
+         "  corvantile-cli design --source series:50:25 --load series:200:0 --family highpass-l\n"
+         "  corvantile-cli design --fix part2=20u --branch 2 --json\n"
+         "  corvantile-cli design --session LastSession.CFG --frequency 14.2M --save new.CFG\n";
+}
+
+int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                     std::ostream& err) {
+  ArgumentCursor args(arguments);
+  DesignRequest request;
+  bool json = false;
+  std::optional<std::string> saveFile;
+  std::string error;
+  while (!args.AtEnd()) {
+    switch (TakeDesignOption(args, request, error)) {
+      case OptionTake::Taken:
+        continue;
+      case OptionTake::Failed:
+        return Fail(err, error);
+      case OptionTake::NotMine:
+        break;
+    }
+    const std::string_view argument = args.Take();
+    if (!IsOptionArgument(argument)) {
+      return Fail(err, "design: unexpected argument '" + std::string(argument) +
+                           "' (see corvantile-cli design --help)");
+    }
+    const OptionArgument option = SplitOption(argument);
+    if (option.name == "--help" || option.name == "--json") {
+      if (option.inline_value) return Fail(err, std::string(option.name) + " takes no value");
+      if (option.name == "--help") {
+        out << DesignHelp();
+        return kExitOk;
+      }
+      json = true;
+    } else if (option.name == "--save") {
+      std::string_view value;
+      if (!args.TakeValue(option, value, error)) return Fail(err, error);
+      if (value.empty()) return Fail(err, "--save needs a file name");
+      saveFile = std::string(value);
+    } else {
+      return Fail(err, "design: unknown option '" + std::string(option.name) +
+                           "' (see corvantile-cli design --help)");
+    }
+  }
+
+  RunState state;
+  std::vector<std::string> notes;
+  if (!BuildDesignState(request, state, error, notes)) return Fail(err, error);
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+
+  const DesignOutcome outcome = RunDesignPass(state);
+  if (saveFile && !WriteSession(state, *saveFile)) {
+    return Fail(err, "cannot write the session file '" + *saveFile + "'");
+  }
+  if (json) {
+    out << DesignJson(state, outcome).Text() << '\n';
+  } else {
+    out << DesignReport(state, outcome);
+  }
+  return outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk;
+}
+
+}  // namespace corvantile::cli

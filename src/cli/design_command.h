@@ -1,0 +1,20 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace corvantile::cli {
+
+// `corvantile-cli design [OPTIONS]`: builds the state from the design options, runs the
+// reduce-and-design pass, optionally saves the state, and prints the report or the JSON object.
+// `arguments` are those after "design". Returns the exit status: kExitOk, kExitImpossibleDesign
+// (the output is still complete and --save still writes), or kExitUsage after a one-line error.
+int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                     std::ostream& err);
+
+// The help text of the design command.
+std::string DesignHelp();
+
+}  // namespace corvantile::cli

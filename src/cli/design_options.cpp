@@ -1,0 +1,283 @@
+#include "cli/design_options.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "state/session_file.h"
+#include "units/parse.h"
+
+namespace corvantile::cli {
+namespace {
+
+constexpr std::array<DesignOptionInfo, 9> kDesignOptions{{
+    {"--session", "FILE",
+     "start from this session file instead of the built-in defaults (read first,\n"
+     "wherever it stands; LastSession.CFG is read only when named here)"},
+    {"--source", "FORM:R:V", "the source (generator side); see FORM:R:V below"},
+    {"--load", "FORM:R:V", "the load; see FORM:R:V below"},
+    {"--family", "NAME", "tee, pi, lowpass-l or highpass-l (an L family resets --branch)"},
+    {"--phase", "DEG",
+     "network phase \"R to R\" in degrees, fixed for the design (not 0;\n"
+     "Tee and Pi only: an L network finds its own phase)"},
+    {"--frequency", "F", "working frequency in hertz, greater than 0 (3.75M, 14.2M)"},
+    {"--power", "W", "power through the network in watts, greater than 0 (1k, 1.5k)"},
+    {"--fix", "Q=VALUE",
+     "fix one network quantity instead of the phase: x1, x2, x3 (reactance in\n"
+     "ohms) or part1, part2, part3 (part value: henries, a capacitor as minus\n"
+     "its farads) of element 1 (source side), 2 (middle) or 3 (load side);\n"
+     "Tee and Pi only"},
+    {"--branch", "1|2",
+     "which of the two solutions when the middle element is fixed (--fix x2 or\n"
+     "--fix part2, or a session that fixes it)"},
+}};
+
+bool Refuse(std::string& error, std::string message) {
+  error = std::move(message);
+  return false;
+}
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// A value in the program's notation. ParseValue reads text without a digit as 0; on the
+// command line such text is a mistake, so it is refused.
+bool ReadValue(std::string_view option, std::string_view text, float& value, std::string& error) {
+  if (std::none_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return Refuse(error, std::string(option) + ": " + Quoted(text) + " is not a value");
+  }
+  value = ParseValue(text);
+  return true;
+}
+
+// "series:50:-100p" -> entry form 1..4, resistance and second value.
+bool ApplyImpedance(std::string_view option, std::string_view text, ImpedanceValues& values,
+                    std::string& error) {
+  const std::string usage = std::string(option) + " takes FORM:R:V with FORM series, parallel, " +
+                            "series-part or parallel-part";
+  const std::size_t first = text.find(':');
+  const std::string_view form = text.substr(0, first);
+  static constexpr std::array<std::string_view, 4> kForms{"series", "parallel", "series-part",
+                                                          "parallel-part"};
+  const auto found = std::find(kForms.begin(), kForms.end(), form);
+  if (found == kForms.end()) {
+    return Refuse(error, usage + " (unknown form " + Quoted(form) + ")");
+  }
+  const int code = static_cast<int>(found - kForms.begin()) + 1;
+  if (first == std::string_view::npos) return Refuse(error, usage + " (got " + Quoted(text) + ")");
+  const std::string_view rest = text.substr(first + 1);
+  const std::size_t second = rest.find(':');
+  if (second == std::string_view::npos || rest.substr(second + 1).empty()) {
+    return Refuse(error, std::string(option) + ": the second value is missing in " + Quoted(text) +
+                             " (FORM:R:V)");
+  }
+  const std::string_view resistanceText = rest.substr(0, second);
+  const std::string_view secondText = rest.substr(second + 1);
+  if (resistanceText.empty()) {
+    return Refuse(error, std::string(option) + ": the resistance is missing in " + Quoted(text) +
+                             " (FORM:R:V)");
+  }
+  if (secondText.find(':') != std::string_view::npos) {
+    return Refuse(error, usage + " (too many parts in " + Quoted(text) + ")");
+  }
+  float resistance = 0.0f;
+  float second_value = 0.0f;
+  if (!ReadValue(option, resistanceText, resistance, error) ||
+      !ReadValue(option, secondText, second_value, error)) {
+    return false;
+  }
+  // As the entry dialog: the form goes to both form slots, the resistance is stored as its
+  // magnitude, the second value with the sign typed.
+  static constexpr std::array<int, 4> kResistanceIndex{SeriesR, ParallelR, SeriesR, ParallelR};
+  static constexpr std::array<int, 4> kSecondIndex{SeriesX, ParallelX, SeriesPart, ParallelPart};
+  values[EntryForm] = static_cast<float>(code);
+  values[EntryFormCopy] = values[EntryForm];
+  values[kResistanceIndex[code - 1]] = std::fabs(resistance);
+  values[kSecondIndex[code - 1]] = second_value;
+  return true;
+}
+
+bool ApplyFamily(std::string_view name, NetworkValues& net, std::string& error) {
+  static constexpr std::array<std::string_view, 4> kFamilies{"tee", "pi", "lowpass-l",
+                                                             "highpass-l"};
+  const auto found = std::find(kFamilies.begin(), kFamilies.end(), name);
+  if (found == kFamilies.end()) {
+    return Refuse(error, "--family: unknown family " + Quoted(name) +
+                             " (use tee, pi, lowpass-l or highpass-l)");
+  }
+  net[NetworkFamily] = static_cast<float>(found - kFamilies.begin() + 1);
+  // The two L buttons start the branch choice afresh; Tee and Pi leave it alone.
+  if (net[NetworkFamily] > FamilyPi) net[SolutionBranch] = 0.0f;
+  return true;
+}
+
+// "x2=-50" -> DesignDriver 2, NetX2 -50; "part3=100p" -> DesignDriver 6, NetPart3 1e-10.
+bool ApplyFix(std::string_view text, NetworkValues& net, std::string& error) {
+  const std::size_t equals = text.find('=');
+  const std::string_view quantity = text.substr(0, equals);
+  static constexpr std::array<std::string_view, 6> kQuantities{"x1",    "x2",    "x3",
+                                                               "part1", "part2", "part3"};
+  static constexpr std::array<int, 6> kIndex{NetX1, NetX2, NetX3, NetPart1, NetPart2, NetPart3};
+  const auto found = std::find(kQuantities.begin(), kQuantities.end(), quantity);
+  if (found == kQuantities.end() || equals == std::string_view::npos) {
+    return Refuse(error, "--fix takes Q=VALUE with Q x1, x2, x3, part1, part2 or part3 (got " +
+                             Quoted(text) + ")");
+  }
+  float value = 0.0f;
+  if (!ReadValue("--fix", text.substr(equals + 1), value, error)) return false;
+  const auto position = found - kQuantities.begin();
+  net[DesignDriver] = static_cast<float>(position + 1);
+  net[kIndex[static_cast<std::size_t>(position)]] = value;
+  return true;
+}
+
+bool ApplyPositive(std::string_view option, std::string_view text, float& target,
+                   std::string& error) {
+  float value = 0.0f;
+  if (!ReadValue(option, text, value, error)) return false;
+  // As the frequency and power dialogs: only a value above 0 is taken.
+  if (!(value > 0.0f)) {
+    return Refuse(error,
+                  std::string(option) + " must be greater than 0 (got " + Quoted(text) + ")");
+  }
+  target = value;
+  return true;
+}
+
+}  // namespace
+
+std::span<const DesignOptionInfo> DesignOptionTable() { return kDesignOptions; }
+
+std::string DesignOptionsHelp() {
+  constexpr std::size_t kColumn = 24;
+  std::string text;
+  for (const DesignOptionInfo& info : kDesignOptions) {
+    std::string head = "  " + std::string(info.name) + " " + std::string(info.value_name);
+    head.resize(std::max(head.size() + 1, kColumn), ' ');
+    std::string_view help = info.help;
+    bool first = true;
+    while (!help.empty()) {
+      const std::size_t end = help.find('\n');
+      text += first ? head : std::string(kColumn, ' ');
+      text += help.substr(0, end);
+      text += '\n';
+      first = false;
+      help = end == std::string_view::npos ? std::string_view() : help.substr(end + 1);
+    }
+  }
+  return text;
+}
+
+OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::string& error) {
+  if (args.AtEnd() || !IsOptionArgument(args.Peek())) return OptionTake::NotMine;
+  const OptionArgument option = SplitOption(args.Peek());
+  const bool known =
+      std::any_of(kDesignOptions.begin(), kDesignOptions.end(),
+                  [&](const DesignOptionInfo& info) { return info.name == option.name; });
+  if (!known) return OptionTake::NotMine;
+  args.Take();
+  std::string_view value;
+  if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
+  if (option.name == "--session") {
+    if (request.session) {
+      error = "--session may be given only once";
+      return OptionTake::Failed;
+    }
+    request.session = std::filesystem::path(value);
+  } else {
+    request.settings.push_back({std::string(option.name), std::string(value)});
+  }
+  return OptionTake::Taken;
+}
+
+bool ApplyDesignOption(std::string_view option, std::string_view value, RunState& state,
+                       std::string& error) {
+  NetworkValues& net = state.NetValues;
+  if (option == "--source") return ApplyImpedance(option, value, state.SourceValues, error);
+  if (option == "--load") return ApplyImpedance(option, value, state.LoadValues, error);
+  if (option == "--family") return ApplyFamily(value, net, error);
+  if (option == "--frequency") return ApplyPositive(option, value, net[Frequency], error);
+  if (option == "--power") return ApplyPositive(option, value, net[Power], error);
+  if (option == "--fix") return ApplyFix(value, net, error);
+  if (option == "--phase") {
+    float phase = 0.0f;
+    if (!ReadValue(option, value, phase, error)) return false;
+    // The phase dialog refuses exactly 0, and a network of phase 0 cannot be built.
+    if (phase == 0.0f) return Refuse(error, "--phase cannot be 0 degrees");
+    net[NetworkPhase] = phase;
+    net[DesignDriver] = DriverPhase;
+    return true;
+  }
+  if (option == "--branch") {
+    if (value != "1" && value != "2") {
+      return Refuse(error, "--branch takes 1 or 2 (got " + Quoted(value) + ")");
+    }
+    net[SolutionBranch] = value == "1" ? 1.0f : 2.0f;
+    return true;
+  }
+  return Refuse(error, "unknown design option " + Quoted(option));
+}
+
+bool ReadSessionForDesign(const std::filesystem::path& file, RunState& state, std::string& error,
+                          std::vector<std::string>& notes) {
+  const std::string name = Quoted(file.string());
+  std::error_code ignored;
+  if (std::filesystem::is_directory(file, ignored)) {
+    return Refuse(error, "cannot read session file " + name + ": it is a directory");
+  }
+  errno = 0;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    const int cause = errno;
+    return Refuse(error, "cannot open session file " + name +
+                             (cause != 0 ? ": " + std::string(std::strerror(cause)) : ""));
+  }
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return Refuse(error, "cannot read session file " + name);
+  // The program's own start: start-up values, every value 0, then the tolerant reader.
+  state = RunState{};
+  SetStartupValues(state.startup);
+  if (!ReadSessionText(text, state)) {
+    notes.push_back("session file " + name +
+                    " is incomplete or holds a field that is not a number: the defaults were "
+                    "stored over the values read before it");
+  }
+  return true;
+}
+
+bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
+                      std::vector<std::string>& notes) {
+  if (request.session) {
+    if (!ReadSessionForDesign(*request.session, state, error, notes)) return false;
+  } else {
+    state = MakeDefaultRunState();
+  }
+  bool phaseGiven = false;
+  bool fixGiven = false;
+  bool branchGiven = false;
+  for (const DesignSetting& setting : request.settings) {
+    if (!ApplyDesignOption(setting.option, setting.value, state, error)) return false;
+    phaseGiven = phaseGiven || setting.option == "--phase";
+    fixGiven = fixGiven || setting.option == "--fix";
+    branchGiven = branchGiven || setting.option == "--branch";
+  }
+  // Checked on the final state, so the order of --family and --phase does not matter.
+  const bool lNetwork = state.NetValues[NetworkFamily] == FamilyLowpassL ||
+                        state.NetValues[NetworkFamily] == FamilyHighpassL;
+  if (lNetwork && phaseGiven) return Refuse(error, "You cannot specify the phase in an L-network");
+  if (lNetwork && fixGiven) {
+    return Refuse(error, "You cannot fix a network element in an L-network");
+  }
+  const float driver = state.NetValues[DesignDriver];
+  if (branchGiven && driver != 2.0f && driver != 5.0f) {
+    return Refuse(error,
+                  "--branch needs the middle element fixed (--fix x2=VALUE or --fix part2=VALUE)");
+  }
+  return true;
+}
+
+}  // namespace corvantile::cli

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/argument_cursor.h"
+#include "state/circuit_state.h"
+
+namespace corvantile::cli {
+
+// The options that describe a circuit, shared by every command that designs one. A command
+// walks its arguments with TakeDesignOption, handles the arguments that are not design options
+// itself, and then builds the state with BuildDesignState:
+//
+//   DesignRequest request;
+//   while (!args.AtEnd()) {
+//     switch (TakeDesignOption(args, request, error)) {
+//       case OptionTake::Taken: continue;
+//       case OptionTake::Failed: return kExitUsage;
+//       case OptionTake::NotMine: break;
+//     }
+//     ... the command's own options ...
+//   }
+//   RunState state;
+//   if (!BuildDesignState(request, state, error, notes)) return kExitUsage;
+
+// One design option as it stood on the command line, kept for applying in order.
+struct DesignSetting {
+  std::string option;  // "--power"
+  std::string value;   // "1.5k"
+};
+
+struct DesignRequest {
+  std::optional<std::filesystem::path> session;  // --session: read before every other option
+  std::vector<DesignSetting> settings;           // the other options, in command-line order
+};
+
+// A design option's name, the name of its value and its help text (lines separated by '\n').
+struct DesignOptionInfo {
+  std::string_view name;
+  std::string_view value_name;
+  std::string_view help;
+};
+
+// Every design option, in the order the help lists them.
+std::span<const DesignOptionInfo> DesignOptionTable();
+
+// The help lines of the design options, two blanks in, descriptions in one column.
+std::string DesignOptionsHelp();
+
+enum class OptionTake {
+  NotMine,  // the next argument is not a design option: the cursor has not moved
+  Taken,    // a design option and its value were taken into the request
+  Failed,   // a design option without its value, or a second --session; `error` says which
+};
+
+// Takes the design option at the cursor, with its value, into `request`.
+OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::string& error);
+
+// Applies one design option (any but --session) to the state, as the design window's command
+// or dialog for that value would: "--frequency" "14.2M" stores 14200000 in Frequency. Values
+// are read with ParseValue, but a value with no digit at all is refused rather than read as 0.
+// False, with a one-line `error` and the state possibly half-changed, when the value is bad.
+bool ApplyDesignOption(std::string_view option, std::string_view value, RunState& state,
+                       std::string& error);
+
+// The starting state (the built-in defaults, or the --session file), then every setting in
+// order, then the checks that need all of them: no --phase or --fix in an L network, no
+// --branch unless the middle element is fixed. A session file that cannot be opened is an
+// error; one that opens but holds fewer than 63 numbers is read the program's tolerant way
+// (defaults over what was read) and adds a line to `notes`.
+bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
+                      std::vector<std::string>& notes);
+
+// Reads a session file into `state` as the program does at start-up, except that a file that
+// cannot be opened is an error. The readable-but-short case adds a note.
+bool ReadSessionForDesign(const std::filesystem::path& file, RunState& state, std::string& error,
+                          std::vector<std::string>& notes);
+
+}  // namespace corvantile::cli

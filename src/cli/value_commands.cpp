@@ -1,0 +1,195 @@
+#include "cli/value_commands.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "cli/argument_cursor.h"
+#include "units/format.h"
+#include "units/parse.h"
+
+namespace corvantile::cli {
+namespace {
+
+int Fail(std::ostream& err, std::string_view message) {
+  err << "corvantile-cli: " << message << '\n';
+  return kExitUsage;
+}
+
+enum class Operands { Help, Ready, Failed };
+
+// The operands of parse and format: every argument, except that "--help" asks for help, any
+// other "--name" is an unknown option and "--" makes every later argument an operand. Values
+// such as "-100p" are operands.
+Operands CollectOperands(std::string_view command, std::span<const std::string_view> arguments,
+                         std::vector<std::string_view>& operands, std::ostream& err) {
+  bool optionsEnded = false;
+  for (const std::string_view argument : arguments) {
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && argument == "--help") {
+      return Operands::Help;
+    } else if (!optionsEnded && IsOptionArgument(argument)) {
+      Fail(err, std::string(command) + ": unknown option '" + std::string(argument) +
+                    "' (put -- before a text that starts with --)");
+      return Operands::Failed;
+    } else {
+      operands.push_back(argument);
+    }
+  }
+  return Operands::Ready;
+}
+
+bool IsPlainNumber(std::string_view text) {
+  // Digits, sign, point and exponent only: what std::from_chars reads without the letters of
+  // "inf" and "nan", which are left to the program's parser.
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
+  });
+}
+
+}  // namespace
+
+std::string NineDigits(float value) {
+  char digits[32];
+  const auto result = std::to_chars(std::begin(digits), std::end(digits),
+                                    static_cast<double>(value), std::chars_format::general, 9);
+  return std::string(digits, result.ptr);
+}
+
+bool ReadFormatValue(std::string_view text, float& value, std::string& error) {
+  if (std::none_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    error = "format: '" + std::string(text) + "' is not a value";
+    return false;
+  }
+  if (IsPlainNumber(text)) {
+    std::string_view number = text;
+    if (number.front() == '+') number.remove_prefix(1);
+    float read = 0.0f;
+    const char* end = number.data() + number.size();
+    const auto [ptr, ec] = std::from_chars(number.data(), end, read, std::chars_format::general);
+    if (ec == std::errc() && ptr == end && std::isfinite(read)) {
+      value = read;
+      return true;
+    }
+    if (ec == std::errc::result_out_of_range) {
+      error = "format: '" + std::string(text) + "' is outside the 32-bit float range";
+      return false;
+    }
+    // Not a well-formed plain number ("1.5.3", "5-3"): the program's parser reads it.
+  }
+  value = ParseValue(text);
+  return true;
+}
+
+std::string ParseHelp() {
+  return "Usage: corvantile-cli parse TEXT...\n"
+         "\n"
+         "Reads each TEXT with the program's value parser, as every entry box does, and prints\n"
+         "the 32-bit result with nine significant digits (%.9g), one per line. The parser takes\n"
+         "a number with optional sign, point and exponent and an optional SI prefix (p n u m\n"
+         "k K M G; \"m\" milli, \"M\" mega), drops other characters, reads at most 12 characters\n"
+         "and limits the result to +/-1e10; text without a number reads as 0.\n"
+         "Texts may start with \"-\"; put -- before a text that starts with \"--\".\n"
+         "\n"
+         "Exit status: 0; 2 without a TEXT or with an unknown option.\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli parse 3.75MHz 100p -100p '2k2' '50 ohms'\n"
+         "  corvantile-cli parse -- --5\n";
+}
+
+std::string FormatHelp() {
+  return "Usage: corvantile-cli format KIND VALUE...\n"
+         "\n"
+         "Writes each VALUE with one of the program's display formatters and prints the text\n"
+         "exactly, one per line, trailing blanks kept and nothing quoted. KIND is one of:\n"
+         "  frequency    hertz, blank-signed: 3.75M -> \" 3.75 M\"\n"
+         "  capacitance  farads: 4.7e-8 -> \"0.047 uF\", 2.2n -> \"2200 pF\"\n"
+         "  inductance   henries: 4.7u -> \"4.7 uH\"\n"
+         "  engineering  any value, prefixes p to G: 1500 -> \"1.5 k\"\n"
+         "  quantity     any value, no prefix below the unit: 70.7107 -> \"70.711 \"\n"
+         "A formatter's zero text may be empty (an empty line).\n"
+         "\n"
+         "A plain decimal number (1.5e16, -0.001) is read exactly as the nearest 32-bit float,\n"
+         "also beyond the parser's +/-1e10 limit; any other VALUE is read with the program's\n"
+         "parser (4.7u, 1.5k, 100p). A VALUE without a digit is refused. VALUEs may start with\n"
+         "\"-\"; put -- before a VALUE that starts with \"--\".\n"
+         "\n"
+         "Exit status: 0; 2 for an unknown KIND, a missing or unreadable VALUE or an unknown\n"
+         "option.\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli format frequency 3.75M 14.2M 0.5\n"
+         "  corvantile-cli format capacitance 100p 4.7e-8\n"
+         "  corvantile-cli format quantity 1.5e16 0.0012345\n";
+}
+
+int RunParseCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                    std::ostream& err) {
+  std::vector<std::string_view> texts;
+  switch (CollectOperands("parse", arguments, texts, err)) {
+    case Operands::Help:
+      out << ParseHelp();
+      return kExitOk;
+    case Operands::Failed:
+      return kExitUsage;
+    case Operands::Ready:
+      break;
+  }
+  if (texts.empty())
+    return Fail(err, "parse needs at least one TEXT (see corvantile-cli parse --help)");
+  for (const std::string_view text : texts) out << NineDigits(ParseValue(text)) << '\n';
+  return kExitOk;
+}
+
+int RunFormatCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                     std::ostream& err) {
+  std::vector<std::string_view> operands;
+  switch (CollectOperands("format", arguments, operands, err)) {
+    case Operands::Help:
+      out << FormatHelp();
+      return kExitOk;
+    case Operands::Failed:
+      return kExitUsage;
+    case Operands::Ready:
+      break;
+  }
+  using Formatter = std::string (*)(float);
+  struct Kind {
+    std::string_view name;
+    Formatter format;
+  };
+  static constexpr std::array<Kind, 5> kKinds{{{"frequency", FormatFrequency},
+                                               {"capacitance", FormatCapacitance},
+                                               {"inductance", FormatInductance},
+                                               {"engineering", FormatEngineering},
+                                               {"quantity", FormatQuantity}}};
+  if (operands.empty()) {
+    return Fail(err,
+                "format needs a KIND and at least one VALUE (see corvantile-cli format --help)");
+  }
+  const auto kind = std::find_if(kKinds.begin(), kKinds.end(),
+                                 [&](const Kind& k) { return k.name == operands.front(); });
+  if (kind == kKinds.end()) {
+    return Fail(err, "format: unknown KIND '" + std::string(operands.front()) +
+                         "' (use frequency, capacitance, inductance, engineering or quantity)");
+  }
+  if (operands.size() < 2) return Fail(err, "format needs at least one VALUE after the KIND");
+  // Every value is read before anything is printed, so a bad value leaves stdout empty.
+  std::vector<float> values;
+  for (std::size_t i = 1; i < operands.size(); ++i) {
+    std::string error;
+    float value = 0.0f;
+    if (!ReadFormatValue(operands[i], value, error)) return Fail(err, error);
+    values.push_back(value);
+  }
+  for (const float value : values) out << kind->format(value) << '\n';
+  return kExitOk;
+}
+
+}  // namespace corvantile::cli

@@ -1,0 +1,189 @@
+// Runs the built corvantile-cli as a script would and checks its exit status, its exact
+// standard output and its one-line errors.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "cli_test_support.h"
+#include "state/circuit_state.h"
+
+extern char** environ;
+
+namespace corvantile::cli {
+namespace {
+
+using testing_support::DataFile;
+using testing_support::JsonFloats;
+using testing_support::LineCount;
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+ProgramRun RunProgram(const std::vector<std::string>& arguments) {
+  const std::filesystem::path directory = testing::TempDir();
+  const std::string outFile = (directory / "cli_e2e_stdout.txt").string();
+  const std::string errFile = (directory / "cli_e2e_stderr.txt").string();
+  std::vector<std::string> all{CORVANTILE_CLI_PATH};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : all) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  ProgramRun run;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot start " << argv[0];
+    return run;
+  }
+  int wstatus = 0;
+  while (waitpid(pid, &wstatus, 0) < 0) {
+  }
+  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  run.out = ReadAll(outFile);
+  run.err = ReadAll(errFile);
+  return run;
+}
+
+TEST(EndToEnd, DefaultDesignAsJson) {
+  const ProgramRun run = RunProgram({"design", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::vector<float> net = JsonFloats(run.out, "NetValues");
+  ASSERT_EQ(net.size(), 31u);
+  EXPECT_NEAR(static_cast<double>(net[NetX1]), -360.4, 0.05);
+  EXPECT_NEAR(static_cast<double>(net[NetX2]), 474.3, 0.05);
+  EXPECT_NEAR(static_cast<double>(net[NetX3]), -183.8, 0.05);
+  EXPECT_NEAR(static_cast<double>(net[IntermediateR]), 81.86, 0.005);
+  EXPECT_TRUE(run.out.ends_with(",\"caution\":false}\n")) << run.out;
+}
+
+TEST(EndToEnd, FormatPrintsExactTextsWithTrailingBlanks) {
+  const ProgramRun frequency = RunProgram({"format", "frequency", "3.75M", "0", "14.2M", "50"});
+  EXPECT_EQ(frequency.status, 0);
+  EXPECT_EQ(frequency.out, " 3.75 M\n0.0 \n 14.2 M\n 50 \n");
+  const ProgramRun engineering = RunProgram({"format", "engineering", "-25.3", "0", "1.5k"});
+  EXPECT_EQ(engineering.out, "-25.3 \n\n1.5 k\n");
+  const ProgramRun quantity = RunProgram({"format", "quantity", "123.456", "0.0005"});
+  EXPECT_EQ(quantity.out, "123.46 \n0 \n");
+}
+
+TEST(EndToEnd, ParsePrintsNineDigits) {
+  const ProgramRun run = RunProgram({"parse", "3.75MHz", "-100p", "1,500"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "3750000\n-1.00000001e-10\n1500\n");
+}
+
+TEST(EndToEnd, TeeSessionWithParallelPartLoad) {
+  const std::string file = DataFile("tee_parallel_part_load.CFG").string();
+  const ProgramRun run = RunProgram({"design", "--session", file});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  for (const char* text :
+       {"Tee network", "7.1 MHz", "100 W", "-100 deg", "Load: entered as parallel R, part value",
+        "100 pF", "1  series", "2  shunt", "3  series"}) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+  }
+  // The same circuit given as options designs the same network.
+  const ProgramRun options = RunProgram(
+      {"design", "--json", "--family", "tee", "--phase", "-100", "--source", "series:1.5k:75",
+       "--load", "parallel-part:50:-100p", "--frequency", "7.1M", "--power", "100"});
+  const ProgramRun session = RunProgram({"design", "--json", "--session", file});
+  EXPECT_EQ(options.out, session.out);
+}
+
+TEST(EndToEnd, ImpossibleDesignExitsOne) {
+  const ProgramRun run =
+      RunProgram({"design", "--family", "highpass-l", "--load", "series:1.5k:0"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("impossible design"), std::string::npos) << run.out;
+}
+
+TEST(EndToEnd, SaveWritesASessionFile) {
+  const std::string file = (std::filesystem::path(testing::TempDir()) / "cli_e2e.CFG").string();
+  const ProgramRun run = RunProgram({"design", "--power=250", "--save", file});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string text = ReadAll(file);
+  EXPECT_EQ(LineCount(text), 64);
+  EXPECT_NE(text.find("\r\n 250 \r\n"), std::string::npos);
+  std::filesystem::remove(file);
+}
+
+struct BadCall {
+  const char* name;
+  std::vector<std::string> args;
+  std::string_view error;
+};
+
+void PrintTo(const BadCall& call, std::ostream* os) { *os << call.name; }
+
+class BadCommandLine : public testing::TestWithParam<BadCall> {};
+
+TEST_P(BadCommandLine, OneLineOnStderrAndStatusTwo) {
+  const BadCall& call = GetParam();
+  const ProgramRun run = RunProgram(call.args);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(run.err.starts_with("corvantile-cli: ")) << run.err;
+  EXPECT_EQ(LineCount(run.err), 1) << run.err;
+  EXPECT_NE(run.err.find(call.error), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, BadCommandLine,
+    testing::Values(
+        BadCall{"UnknownCommand", {"plot"}, "unknown command 'plot'"},
+        BadCall{"UnknownOption", {"design", "--colour", "red"}, "unknown option '--colour'"},
+        BadCall{"UnknownFamily", {"design", "--family", "bandpass"}, "unknown family 'bandpass'"},
+        BadCall{"MissingValue", {"design", "--frequency"}, "--frequency needs a value"},
+        BadCall{"MissingPart", {"design", "--source", "series-part:50"}, "second value is missing"},
+        BadCall{"PhaseInLNetwork",
+                {"design", "--family", "lowpass-l", "--phase", "-30"},
+                "You cannot specify the phase in an L-network"},
+        BadCall{"UnreadableSession",
+                {"design", "--session", "/nonexistent/LastSession.CFG"},
+                "cannot open session file"},
+        BadCall{"StrayArgument", {"design", "pi"}, "unexpected argument 'pi'"}),
+    [](const testing::TestParamInfo<BadCall>& param) { return std::string(param.param.name); });
+
+TEST(EndToEnd, NoCommandGivesUsageAndStatusTwo) {
+  const ProgramRun run = RunProgram({});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(run.err.starts_with("Usage: corvantile-cli")) << run.err;
+}
+
+TEST(EndToEnd, HelpListsTheCommands) {
+  const ProgramRun run = RunProgram({"--help"});
+  EXPECT_EQ(run.status, 0);
+  for (const char* text : {"design", "parse", "format", "Exit status"}) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << text;
+  }
+}
+
+}  // namespace
+}  // namespace corvantile::cli
