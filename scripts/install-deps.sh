@@ -6,6 +6,7 @@ packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-liberation2 fontconfig
+  qt6-svg-dev libqt6svg6
 )
 
 missing=()
