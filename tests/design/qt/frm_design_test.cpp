@@ -1,0 +1,241 @@
+#include "design/qt/frm_design.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFontInfo>
+#include <QImage>
+#include <QPalette>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "design/design_controls.h"
+#include "design/design_window.h"
+#include "state/circuit_state.h"
+#include "toolkit/qt/qt_platform.h"
+
+namespace corvantile {
+namespace {
+
+using toolkit::Rgb;
+
+constexpr Rgb kDesignTimeFamily{221, 248, 255};
+
+Rgb ButtonColour(QWidget* widget) {
+  const QColor colour = widget->palette().color(QPalette::Button);
+  return {colour.red(), colour.green(), colour.blue()};
+}
+
+int Round(double value) { return static_cast<int>(std::lround(value)); }
+
+// The design window on a 1024 x 768 screen over the default circuit.
+class FrmDesignTest : public testing::Test {
+ protected:
+  FrmDesignTest()
+      : state(MakeDefaultRunState()),
+        platform(toolkit::ScreenTwips::FromPixels(1024, 768)),
+        design(state, platform) {
+    design.Load();
+  }
+
+  QWidget* Widget(std::string_view name) { return design.window().Find(name).widget(); }
+  void Click(std::string_view name) { QTest::mouseClick(Widget(name), Qt::LeftButton); }
+  QImage Drawing() { return design.window().surface().image().copy(); }
+
+  RunState state;
+  toolkit::QtPlatform platform;
+  FrmDesign design;
+};
+
+TEST_F(FrmDesignTest, OpensWithItsCaptionBackgroundAndTheHiddenButtonsLeftOut) {
+  EXPECT_EQ(design.window().widget()->objectName(), "frmDesign");
+  EXPECT_EQ(design.window().widget()->windowTitle(),
+            "Corvantile Version 3.01 - design and analysis ");
+  EXPECT_EQ(design.window().widget()->palette().color(QPalette::Window), QColor(238, 255, 255));
+  EXPECT_EQ(design.window().widget()->findChild<QWidget*>("cmdChangeSourcePart"), nullptr);
+  for (const ControlSpec& spec : DesignControls()) {
+    EXPECT_EQ(design.window().widget()->findChild<QWidget*>(QString::fromUtf8(spec.name.data(),
+                                                                              spec.name.size())),
+              Widget(spec.name))
+        << spec.name;
+  }
+}
+
+TEST_F(FrmDesignTest, EveryPlacedControlSitsWhereTheLogicalLayoutPutsIt) {
+  const toolkit::LogicalScale scale = design.window().scale();
+  for (const ControlPlacement& row : DesignPlacements()) {
+    const QRect geometry = Widget(row.name)->geometry();
+    EXPECT_EQ(geometry.left(), Round(scale.XToPixels(row.left))) << row.name;
+    EXPECT_EQ(geometry.top(), Round(scale.YToPixels(row.top))) << row.name;
+    if (row.SetsSizeAndFont()) {
+      EXPECT_EQ(geometry.right() + 1, Round(scale.XToPixels(row.left + row.width))) << row.name;
+      EXPECT_EQ(geometry.bottom() + 1, Round(scale.YToPixels(row.top + row.height))) << row.name;
+      // 9.216 pt at 96 dpi.
+      EXPECT_EQ(QFontInfo(Widget(row.name)->font()).pixelSize(), 12) << row.name;
+    }
+  }
+  // The design-sized ones: 435 x 330 and 2250 x 315 twips at 15 twips a pixel.
+  EXPECT_EQ(Widget("cmdPhasePlusOne")->size(), QSize(29, 22));
+  EXPECT_EQ(Widget("cmdPhaseMinusOne")->size(), QSize(29, 22));
+  EXPECT_EQ(Widget("lblCaution")->size(), QSize(150, 21));
+  EXPECT_EQ(QFontInfo(Widget("cmdPhasePlusOne")->font()).pixelSize(), 13);
+  // On this screen the exit button's pixel rectangle, worked out by hand: 9200 units across
+  // are 9200 * 11880 * 15360 / 144e6 twips = 777.2 pixels, 7500 down 582.4.
+  EXPECT_EQ(Widget("cmdExit")->geometry(), QRect(777, 582, 68, 24));
+}
+
+TEST_F(FrmDesignTest, TabFollowsTheFocusOrderAndTeeHoldsTheFocusWhenShown) {
+  std::vector<std::string> chain;
+  QWidget* widget = Widget("cmdTee");
+  for (std::size_t i = 0; i < DesignFocusOrder().size(); ++i) {
+    chain.push_back(widget->objectName().toStdString());
+    do {
+      widget = widget->nextInFocusChain();
+    } while (widget->focusPolicy() != Qt::StrongFocus);
+  }
+  EXPECT_EQ(chain, std::vector<std::string>(DesignFocusOrder().begin(), DesignFocusOrder().end()));
+
+  design.Show();
+  EXPECT_EQ(design.window().widget()->focusWidget(), Widget("cmdTee"));
+  design.window().widget()->hide();
+}
+
+struct FamilyCase {
+  const char* button;
+  float family;
+};
+
+TEST_F(FrmDesignTest, FamilyButtonsKeepTheirDesignColourUntilTheFirstClick) {
+  for (const char* name : {"cmdTee", "cmdPi", "cmdLPFL", "cmdHPFL"}) {
+    EXPECT_EQ(ButtonColour(Widget(name)), kDesignTimeFamily) << name;
+  }
+}
+
+TEST_F(FrmDesignTest, ClickingAFamilyRecoloursTheFourButtonsAndRedraws) {
+  const std::vector<FamilyCase> clicks{
+      {"cmdHPFL", FamilyHighpassL}, {"cmdTee", FamilyTee}, {"cmdLPFL", FamilyLowpassL},
+      {"cmdPi", FamilyPi},          {"cmdTee", FamilyTee},
+  };
+  QImage before = Drawing();
+  for (const FamilyCase& click : clicks) {
+    Click(click.button);
+    EXPECT_EQ(state.NetValues[NetworkFamily], click.family) << click.button;
+    for (const char* name : {"cmdTee", "cmdPi", "cmdLPFL", "cmdHPFL"}) {
+      EXPECT_EQ(ButtonColour(Widget(name)), std::string_view(name) == click.button
+                                                ? kFamilySelectedColour
+                                                : kFamilyUnselectedColour)
+          << click.button << " then " << name;
+    }
+    const QImage after = Drawing();
+    EXPECT_TRUE(after != before) << click.button << " did not redraw the network";
+    before = after;
+  }
+}
+
+TEST_F(FrmDesignTest, PhaseStepsChangeThePhaseByOneDegree) {
+  const float phase = state.NetValues[NetworkPhase];
+  Click("cmdPhasePlusOne");
+  Click("cmdPhasePlusOne");
+  Click("cmdPhasePlusOne");
+  EXPECT_EQ(state.NetValues[NetworkPhase], phase + 3);
+  Click("cmdPhaseMinusOne");
+  EXPECT_EQ(state.NetValues[NetworkPhase], phase + 2);
+  EXPECT_EQ(design.window().Find("cmdPhase").Text(), "Phase (r-r):  -133 deg");
+}
+
+TEST_F(FrmDesignTest, ReturnClicksTheFocusedButtonAndEscapeDoesNothing) {
+  const float phase = state.NetValues[NetworkPhase];
+  QTest::keyClick(Widget("cmdPhasePlusOne"), Qt::Key_Return);
+  EXPECT_EQ(state.NetValues[NetworkPhase], phase + 1);
+  const RunState kept = state;
+  QTest::keyClick(Widget("cmdTee"), Qt::Key_Escape);
+  QTest::keyClick(design.window().widget(), Qt::Key_Escape);
+  EXPECT_EQ(state.NetValues, kept.NetValues);
+  EXPECT_FALSE(design.window().widget()->isHidden() && design.window().widget()->isVisible());
+}
+
+TEST_F(FrmDesignTest, SeriesParallelTogglesEachSidesEntryForm) {
+  state.SourceValues[EntryForm] = 1;
+  state.LoadValues[EntryForm] = 3;
+  Click("CommandSource5");
+  EXPECT_EQ(state.SourceValues[EntryForm], 2);
+  EXPECT_EQ(state.LoadValues[EntryForm], 3);
+  Click("CommandSource5");
+  EXPECT_EQ(state.SourceValues[EntryForm], 1);
+  Click("CommandLoad5");
+  EXPECT_EQ(state.LoadValues[EntryForm], 4);
+  EXPECT_EQ(state.SourceValues[EntryForm], 1);
+}
+
+TEST_F(FrmDesignTest, EntryButtonsOpenTheRegisteredDialogWithTheirEntryKind) {
+  std::vector<std::pair<toolkit::DialogId, int>> shown;
+  for (toolkit::DialogId id : {toolkit::DialogId::Source, toolkit::DialogId::Load}) {
+    platform.RegisterDialog(id, [&, id] { shown.emplace_back(id, state.EntryKind); });
+  }
+  Click("CommandSource3");
+  Click("CommandLoad2");
+  Click("cmdFrequency");  // not registered: nothing opens, the window still refreshes
+  const std::vector<std::pair<toolkit::DialogId, int>> expected{{toolkit::DialogId::Source, 3},
+                                                                {toolkit::DialogId::Load, 2}};
+  EXPECT_EQ(shown, expected);
+}
+
+// Runs the test body in a fresh temporary working directory.
+class WorkingDirectory {
+ public:
+  WorkingDirectory() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+  ~WorkingDirectory() { QDir::setCurrent(previous_); }
+  QString File(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+
+ private:
+  QTemporaryDir dir_;
+  QString previous_;
+};
+
+int CountLines(const QString& path) {
+  std::ifstream file(path.toStdString());
+  int lines = 0;
+  for (std::string line; std::getline(file, line);) ++lines;
+  return lines;
+}
+
+TEST_F(FrmDesignTest, ExitWritesTheSessionFileAndClosesTheWindow) {
+  WorkingDirectory dir;
+  design.Show();
+  Click("cmdExit");
+  EXPECT_EQ(CountLines(dir.File("LastSession.CFG")), 64);
+  EXPECT_FALSE(design.window().widget()->isVisible());
+}
+
+TEST_F(FrmDesignTest, ClosingTheFrameWritesNothing) {
+  WorkingDirectory dir;
+  design.Show();
+  EXPECT_TRUE(design.window().widget()->close());
+  EXPECT_FALSE(QFile::exists(dir.File("LastSession.CFG")));
+}
+
+TEST_F(FrmDesignTest, TheRenderedWindowShowsTheSchematicUnderTheControls) {
+  const QImage picture = design.Render(QSize(1024, 768));
+  ASSERT_EQ(picture.size(), QSize(1024, 768));
+  const toolkit::LogicalScale scale = design.window().scale();
+  const auto dark = [&](double x, double y) {
+    return qGray(picture.pixel(Round(scale.XToPixels(x)), Round(scale.YToPixels(y)))) < 100;
+  };
+  // The source's rails leave its resistor at x 1560 on y 800 and 1840.
+  EXPECT_TRUE(dark(1700, 800));
+  EXPECT_TRUE(dark(1700, 1840));
+  EXPECT_FALSE(dark(1700, 1300));
+  // The panel behind the network.
+  const QColor panel = picture.pixelColor(Round(scale.XToPixels(3600)),
+                                          Round(scale.YToPixels(1000)));
+  EXPECT_EQ(panel, QColor(221, 248, 255));
+}
+
+}  // namespace
+}  // namespace corvantile
