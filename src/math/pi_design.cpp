@@ -164,7 +164,12 @@ DesignOutcome DesignPi(RunState& state, OpenElement open) {
   s.XS = src[ParallelX];
   s.R2 = load[ParallelR];
   s.XL = load[ParallelX];
-  if (s.R1 == 0.0f || s.R2 == 0.0f) return ShowCaution(state);
+  // A resistance that is not positive has no network (with no power to carry, nothing else
+  // would catch a negative one). Nor has a pair whose product overflows single precision: a
+  // shunt formula that overflowed would then pass for an open element.
+  if (!(s.R1 > 0.0f) || !(s.R2 > 0.0f) || !std::isfinite(F(D(s.R1) * D(s.R2)))) {
+    return ShowCaution(state);
+  }
   s.G = F(std::sqrt(D(s.R1) * D(s.R2)));
   s.degreesPerRadian = state.startup.DegreesPerRadian;
   s.sourceSeries = IsSeriesForm(src);

@@ -124,7 +124,9 @@ DesignOutcome DesignTee(RunState& state) {
   s.XS = src[SeriesX];
   s.R2 = load[SeriesR];
   s.XL = load[SeriesX];
-  if (s.R1 == 0.0f || s.R2 == 0.0f) return ShowCaution(state);
+  // A resistance that is not positive has no network (with no power to carry, nothing else
+  // would catch a negative one).
+  if (!(s.R1 > 0.0f) || !(s.R2 > 0.0f)) return ShowCaution(state);
   s.G = F(std::sqrt(D(s.R1) * D(s.R2)));
   s.degreesPerRadian = state.startup.DegreesPerRadian;
   s.sourceParallel = IsParallelForm(src);
