@@ -7,6 +7,7 @@
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/design_report.h"
+#include "design/display_capture.h"
 #include "math/design_network.h"
 #include "state/session_file.h"
 
@@ -43,8 +44,10 @@ std::string DesignHelp() {
          "Output options:\n"
          "  --json                print one JSON object instead of the report: \"SourceValues\"\n"
          "                        (16 numbers), \"NetValues\" (31), \"LoadValues\" (16), each\n"
-         "                        reading back as the same 32-bit float, and \"caution\"\n"
-         "                        (true when the design is impossible)\n"
+         "                        reading back as the same 32-bit float, \"captions\" and\n"
+         "                        \"visible\" (the design window's result captions and which\n"
+         "                        labels it shows, by control name), and \"caution\" (true\n"
+         "                        when the design is impossible)\n"
          "  --save FILE           write the resulting state to FILE in the session-file\n"
          "                        format (LastSession.CFG's); FILE is replaced only once the\n"
          "                        new file is complete\n"
@@ -114,12 +117,13 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   if (!BuildDesignState(request, state, error, notes)) return Fail(err, error);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
 
+  const RunState entered = state;  // what the design window would be given
   const DesignOutcome outcome = RunDesignPass(state);
   if (saveFile && !WriteSession(state, *saveFile)) {
     return Fail(err, "cannot write the session file '" + *saveFile + "'");
   }
   if (json) {
-    out << DesignJson(state, outcome).Text() << '\n';
+    out << DesignJson(state, outcome, CaptureDisplay(entered)).Text() << '\n';
   } else {
     out << DesignReport(state, outcome);
   }

@@ -173,11 +173,17 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
   return text;
 }
 
-JsonObject DesignJson(const RunState& state, DesignOutcome outcome) {
+JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DisplayCapture& display) {
+  JsonObject captions;
+  for (const auto& [name, caption] : display.captions) captions.AddString(name, caption);
+  JsonObject visible;
+  for (const auto& [name, shown] : display.visible) visible.AddBool(name, shown);
   JsonObject json;
   json.AddNumberArray("SourceValues", state.SourceValues)
       .AddNumberArray("NetValues", state.NetValues)
       .AddNumberArray("LoadValues", state.LoadValues)
+      .AddObject("captions", captions)
+      .AddObject("visible", visible)
       .AddBool("caution", outcome == DesignOutcome::Impossible);
   return json;
 }

@@ -114,6 +114,26 @@ TEST(DesignCommand, ImpossibleDesignIsObviousAndExitsOne) {
   EXPECT_EQ(net[InputQ], 0.0f);
 }
 
+// The JSON carries what the design window would show for the same circuit: its captions and
+// which labels it shows, with the caution label following the design.
+TEST(DesignCommand, JsonShowsTheDesignWindowsCaptionsAndLabels) {
+  const auto run = RunInProcess({"design", "--json"});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  for (const char* member :
+       {"\"cmdFrequency\":\"Frequency:   3.75 MHz\"", "\"cmdPhase\":\"Phase (r-r):  -135 deg\"",
+        "\"lblChangeNetPart2\":\"20.1317 uH\"", "\"lblChangeNetX1\":\"-360.38 ohms\"",
+        "\"lblCaution\":false", "\"lblNetPart2Amps\":true"}) {
+    EXPECT_NE(run.out.find(member), std::string::npos) << member << " in " << run.out;
+  }
+  // A low-pass L from a 300-ohm source to a 300-ohm load: no network, the caution label shows
+  // and the cleared results hide their labels.
+  const auto impossible =
+      RunInProcess({"design", "--family", "lowpass-l", "--source", "series:300:0", "--json"});
+  EXPECT_NE(impossible.out.find("\"lblCaution\":true"), std::string::npos) << impossible.out;
+  EXPECT_NE(impossible.out.find("\"lblChangeNetPart1\":false"), std::string::npos);
+  EXPECT_NE(impossible.out.find("\"lblNetPart1Volts\":false"), std::string::npos);
+}
+
 // Fixing the first element at the reactance the phase-driven design found gives that design
 // back: the fixed-element path and the phase path agree.
 TEST(DesignCommand, FixingADesignedElementGivesTheSameNetwork) {
