@@ -5,7 +5,7 @@
 namespace corvantile {
 
 void SetStartupValues(StartupValues& values) {
-  values.NoticeText = "Copyright (c) Corvantile Engineering. Free for amateur and commercial use.";
+  values.NoticeText = "Copyright (c) Corvantile Engineering";
   values.VersionText = "Version 3.01";
   values.WebsiteText = "www.corvantile.example";
   values.AmpsShownMax = 1e5f;
