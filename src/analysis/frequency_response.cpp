@@ -1,0 +1,157 @@
+#include "analysis/frequency_response.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "analysis/two_port.h"
+
+namespace corvantile {
+namespace {
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
+// The reflected and the passed share of the available power are held at or above kPowerFloor,
+// so that no figure in dB becomes infinite.
+const double kPowerFloor = std::pow(10.0, -kMaxReturnLossDb / 10.0);
+
+// A source or load with its part as a FrequencyTerm: the series reactance, or the parallel
+// susceptance (0 for an open part).
+struct TerminationTerm {
+  bool series = true;
+  double resistance = 0.0;
+  double conductance = 0.0;
+  FrequencyTerm part;
+
+  explicit TerminationTerm(const Termination& side)
+      : series(side.connection == Connection::Series),
+        resistance(side.resistance),
+        conductance(1.0 / side.resistance),
+        part(series ? ReactanceTerm(side.part) : SusceptanceTerm(side.part)) {}
+
+  std::complex<double> Impedance(double omega, double inverseOmega) const {
+    const double q = part.At(omega, inverseOmega);
+    if (series) return {resistance, q};
+    // 1 / (g + j b) = (g - j b) / (g^2 + b^2)
+    const double scale = 1.0 / (conductance * conductance + q * q);
+    return {conductance * scale, -q * scale};
+  }
+};
+
+// Everything of a circuit that does not depend on the frequency.
+struct PreparedCircuit {
+  TerminationTerm source;
+  TerminationTerm load;
+  NetworkTerms network;
+  double emfSquared;
+
+  explicit PreparedCircuit(const MatchingCircuit& c)
+      : source(c.source),
+        load(c.load),
+        network(MakeNetworkTerms(c)),
+        emfSquared(c.sourceEmf * c.sourceEmf) {}
+};
+
+// The response at one frequency, written with real arithmetic only: the sweep runs this once
+// per point, so it divides twice and calls four library functions.
+ResponsePoint Evaluate(const PreparedCircuit& p, double frequency) {
+  const double omega = kTwoPi * frequency;
+  const double inverseOmega = 1.0 / omega;
+  const std::complex<double> zs = p.source.Impedance(omega, inverseOmega);
+  const std::complex<double> zl = p.load.Impedance(omega, inverseOmega);
+  LosslessChain m = ChainAt(p.network, omega, inverseOmega);
+  // Far from the design frequency the matrix grows with a power of omega. Every figure below
+  // is a ratio in which a common factor of the matrix cancels, so it is scaled down before its
+  // squares can overflow.
+  const double largest = std::max({std::fabs(m.a), std::fabs(m.b), std::fabs(m.c), std::fabs(m.d)});
+  if (largest > 1e60) {
+    const double scale = 1.0 / largest;
+    m = {m.a * scale, m.b * scale, m.c * scale, m.d * scale};
+  }
+  const double rs = zs.real(), xs = zs.imag();
+  const double rl = zl.real(), xl = zl.imag();
+
+  // With the load on port 2: V1 = (A ZL + B) I2 and I1 = (C ZL + D) I2.
+  const double numR = m.a * rl, numI = m.a * xl + m.b;  // A ZL + B
+  const double denR = m.d - m.c * xl, denI = m.c * rl;  // C ZL + D
+  const double numDotDen = numR * denR + numI * denI;
+  const double denNorm = 1.0 / (denR * denR + denI * denI);
+
+  // E = I2 (Zs (C ZL + D) + A ZL + B) = I2 s.
+  const double sR = rs * denR - xs * denI + numR;
+  const double sI = rs * denI + xs * denR + numI;
+  const double sNorm = 1.0 / (sR * sR + sI * sI);
+  // (Zin - conj Zs) / (Zin + Zs) = (A ZL + B - conj Zs (C ZL + D)) / s
+  const double gR = numR - (rs * denR + xs * denI);
+  const double gI = numI - (rs * denI - xs * denR);
+
+  ResponsePoint point;
+  point.frequency = frequency;
+  point.inputImpedance = {numDotDen * denNorm, (numI * denR - numR * denI) * denNorm};
+  point.reflection = {(gR * sR + gI * sI) * sNorm, (gI * sR - gR * sI) * sNorm};
+  // The shares of the available power reflected and taken by the network add up to 1; each is
+  // computed on its own (the taken share as 4 Rs Re Zin / |Zin + Zs|^2) so that neither loses
+  // its digits to a subtraction from 1 near a perfect match or a total mismatch.
+  const double reflected = std::max((gR * gR + gI * gI) * sNorm, kPowerFloor);
+  const double taken = std::max(4.0 * rs * numDotDen * sNorm, kPowerFloor);
+  point.returnLossDb = -10.0 * std::log10(reflected);
+  // (1 + |G|) / (1 - |G|) = (1 + |G|)^2 / (1 - |G|^2)
+  const double magnitude = std::sqrt(std::min(reflected, 1.0));
+  point.vswr = (1.0 + magnitude) * (1.0 + magnitude) / taken;
+  // The network is lossless: what it takes from the source reaches the load.
+  point.transducerGainDb = 10.0 * std::log10(taken);
+  // E^2 / (4 Rs) times the taken share; Rs itself varies with frequency for a parallel part.
+  point.loadPower = p.emfSquared * std::max(numDotDen * sNorm, 0.0);
+  // V2 / V1 = ZL / (A ZL + B): its phase is that of ZL conj(A ZL + B).
+  point.transferPhaseDeg =
+      kDegreesPerRadian * std::atan2(xl * numR - rl * numI, rl * numR + xl * numI);
+  return point;
+}
+
+}  // namespace
+
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency) {
+  return Evaluate(PreparedCircuit(circuit), frequency);
+}
+
+SweepSpan DefaultSweepSpan(double designFrequency) {
+  return {designFrequency / 4.0, designFrequency * 4.0, kDefaultSweepPoints, true};
+}
+
+std::string_view SweepSpanProblem(const SweepSpan& span) {
+  if (!(span.from > 0.0)) return "the sweep must start above 0 Hz";
+  if (!(span.to > span.from)) return "the sweep must end above the frequency it starts at";
+  if (!(span.from >= kMinSweepFrequency && span.to <= kMaxSweepFrequency)) {
+    return "the sweep must lie between 1e-9 Hz and 1e15 Hz";
+  }
+  if (span.points < 2 || span.points > kMaxSweepPoints) {
+    return "the sweep needs between 2 and 1000000 points";
+  }
+  return "";
+}
+
+double SweepFrequency(const SweepSpan& span, int k) {
+  const int last = span.points - 1;
+  if (k <= 0) return span.from;
+  if (k >= last) return span.to;
+  const double t = static_cast<double>(k) / static_cast<double>(last);
+  if (span.logarithmic) return span.from * std::exp(t * std::log(span.to / span.from));
+  return span.from + t * (span.to - span.from);
+}
+
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   std::vector<ResponsePoint>& out) {
+  out.resize(static_cast<std::size_t>(std::max(span.points, 0)));
+  const PreparedCircuit prepared(circuit);
+  for (int k = 0; k < span.points; ++k) {
+    out[static_cast<std::size_t>(k)] = Evaluate(prepared, SweepFrequency(span, k));
+  }
+}
+
+std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span) {
+  std::vector<ResponsePoint> out;
+  SweepResponse(circuit, span, out);
+  return out;
+}
+
+}  // namespace corvantile

@@ -1,0 +1,65 @@
+#pragma once
+
+// The response of a matching circuit over frequency: what the source sees, how well it is
+// matched and how much of the available power reaches the load.
+#include <complex>
+#include <string_view>
+#include <vector>
+
+#include "analysis/matching_circuit.h"
+
+namespace corvantile {
+
+struct ResponsePoint {
+  double frequency = 0.0;               // Hz
+  std::complex<double> inputImpedance;  // ohms, looking into the network with the load on it
+  // Against the conjugate of the source impedance: (Zin - conj Zs) / (Zin + Zs), so that
+  // |reflection|^2 is the share of the available power that does not reach a lossless network.
+  std::complex<double> reflection;
+  double returnLossDb = 0.0;      // -20 log10 |reflection|, at most kMaxReturnLossDb
+  double vswr = 0.0;              // (1 + |reflection|) / (1 - |reflection|), finite
+  double transducerGainDb = 0.0;  // load power over the source's available power, at least
+                                  // -kMaxReturnLossDb
+  double transferPhaseDeg = 0.0;  // phase of the load voltage against the network's input
+                                  // voltage, (-180, 180]
+  double loadPower = 0.0;         // W in the load's resistance, with the source's EMF
+};
+
+// A perfect match has no finite return loss; the figures stop here instead.
+inline constexpr double kMaxReturnLossDb = 300.0;
+
+// The response at one frequency (Hz, positive): the default circuit at 3.75 MHz gives
+// Zin = 1500 ohm, a return loss near kMaxReturnLossDb and a transducer gain of 0 dB.
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency);
+
+struct SweepSpan {
+  double from = 0.0;  // Hz
+  double to = 0.0;    // Hz
+  int points = 0;
+  bool logarithmic = true;  // equal ratios between neighbours, else equal steps
+};
+
+inline constexpr int kDefaultSweepPoints = 1001;
+inline constexpr int kMaxSweepPoints = 1000000;
+// Far outside this range the reactances of ordinary parts overflow a double.
+inline constexpr double kMinSweepFrequency = 1e-9;  // Hz
+inline constexpr double kMaxSweepFrequency = 1e15;  // Hz
+
+// A quarter of to four times the design frequency, kDefaultSweepPoints, logarithmic.
+SweepSpan DefaultSweepSpan(double designFrequency);
+
+// Why a span cannot be swept, in one line, or "" when it can: from 0 Hz -> "the sweep must
+// start above 0 Hz".
+std::string_view SweepSpanProblem(const SweepSpan& span);
+
+// Frequency k (0 .. points-1) of a valid span; the first is `from` and the last `to` exactly:
+// 1 kHz to 100 kHz in 3 logarithmic points -> 1 kHz, 10 kHz, 100 kHz.
+double SweepFrequency(const SweepSpan& span, int k);
+
+// The response at every frequency of a valid span, in ascending order, into `out` (resized to
+// the number of points; nothing else is allocated).
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   std::vector<ResponsePoint>& out);
+std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span);
+
+}  // namespace corvantile

@@ -1,0 +1,123 @@
+#include "analysis/spice_netlist.h"
+
+#include <algorithm>
+#include <cmath>
+#include <locale>
+#include <sstream>
+
+#include "analysis/circuit_text.h"
+#include "analysis/number_text.h"
+
+namespace corvantile {
+namespace {
+
+// One part between two nodes, named by its kind: "C1 in 0 1.178e-10". Shorts and open parts
+// are never written.
+void WritePart(std::ostringstream& out, std::string_view name, const CircuitPart& part,
+               std::string_view a, std::string_view b) {
+  const char letter = part.kind == PartKind::Inductor ? 'L' : 'C';
+  out << letter << name << ' ' << a << ' ' << b << ' ' << ExactNumber(part.value) << '\n';
+}
+
+bool Present(const CircuitPart& part) {
+  return part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor;
+}
+
+}  // namespace
+
+int SpicePointsPerDecade(const SweepSpan& span) {
+  const double decades = std::log10(span.to / span.from);
+  const double perDecade = static_cast<double>(span.points - 1) / decades;
+  // Rounded up, so that the card never sweeps more coarsely than the span asks.
+  return static_cast<int>(std::clamp(std::ceil(perDecade - 1e-9), 1.0, 1e9));
+}
+
+std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span) {
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << "Corvantile " << c.familyName << " matching network, "
+      << ShortNumber(c.source.resistance, 7) << " ohm source to "
+      << ShortNumber(c.load.resistance, 7) << " ohm load at "
+      << EngineeringText(c.designFrequency, "Hz") << '\n';
+  for (const std::string& line : DescribeCircuit(c)) out << "* " << line << '\n';
+  out << "* VEMF: " << ShortNumber(c.sourceEmf, 7) << " V RMS behind the source impedance makes "
+      << ShortNumber(c.designPower, 7) << " W available at "
+      << EngineeringText(c.designFrequency, "Hz") << ".\n"
+      << "* Nodes: emf (the EMF), in (network input, after the 0-V sense source VSENSE),\n"
+      << "* out (network output, where the load connects), 0 (ground). Phasors are RMS.\n"
+      << "* Printed per frequency: zin_re, zin_im = impedance the source sees at node in (ohm);\n"
+      << "* pload = power in the load resistance (W).\n";
+
+  // The source: its resistance with the part in series or across it, then the sense source.
+  out << "VEMF emf 0 DC 0 AC " << ExactNumber(c.sourceEmf) << '\n';
+  std::string sourceEnd = "s1";
+  out << "RSRC emf s1 " << ExactNumber(c.source.resistance) << '\n';
+  if (Present(c.source.part)) {
+    if (c.source.connection == Connection::Series) {
+      WritePart(out, "SRC", c.source.part, "s1", "s2");
+      sourceEnd = "s2";
+    } else {
+      WritePart(out, "SRC", c.source.part, "emf", "s1");
+    }
+  }
+  out << "VSENSE " << sourceEnd << " in DC 0\n";
+
+  // The network. A series short joins its two nodes into one; an open shunt is left out.
+  std::string node = "in";
+  auto series = [&](int k, const std::string& next) {
+    const CircuitPart& part = c.elements[k - 1];
+    if (!Present(part)) return node;  // a plain wire: no new node
+    WritePart(out, std::to_string(k), part, node, next);
+    return next;
+  };
+  auto shunt = [&](int k) {
+    const CircuitPart& part = c.elements[k - 1];
+    if (Present(part)) WritePart(out, std::to_string(k), part, node, "0");
+  };
+  if (c.topology == NetworkTopology::Pi) {
+    shunt(1);
+    node = series(2, "out");
+    shunt(3);
+  } else {
+    node = series(1, "mid");
+    shunt(2);
+    node = series(3, "out");
+  }
+  const std::string outNode = node;
+
+  // The load, and the voltage across its resistance.
+  const std::string r = ExactNumber(c.load.resistance);
+  std::string loadVoltage = "v(" + outNode + ")";
+  if (Present(c.load.part) && c.load.connection == Connection::Series) {
+    out << "RLOAD " << outNode << " l1 " << r << '\n';
+    WritePart(out, "LOAD", c.load.part, "l1", "0");
+    loadVoltage = "v(" + outNode + ")-v(l1)";
+  } else {
+    out << "RLOAD " << outNode << " 0 " << r << '\n';
+    if (Present(c.load.part)) WritePart(out, "LOAD", c.load.part, outNode, "0");
+  }
+
+  if (span.logarithmic) {
+    out << ".ac dec " << SpicePointsPerDecade(span);
+  } else {
+    out << ".ac lin " << span.points;
+  }
+  out << ' ' << ExactNumber(span.from) << ' ' << ExactNumber(span.to) << '\n';
+  out << ".control\n"
+      << "set numdgt=12\n"
+      << "set width=160\n"
+      << "set nobreak\n"
+      << "run\n"
+      << "let zin = v(in)/i(vsense)\n"
+      << "let zin_re = real(zin)\n"
+      << "let zin_im = imag(zin)\n"
+      << "let vload = " << loadVoltage << '\n'
+      << "let pload = mag(vload)*mag(vload)/" << r << '\n'
+      << "print zin_re zin_im pload\n"
+      << "quit 0\n"
+      << ".endc\n"
+      << ".end\n";
+  return out.str();
+}
+
+}  // namespace corvantile

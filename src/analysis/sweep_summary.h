@@ -1,0 +1,41 @@
+#pragma once
+
+// The few figures an engineer reads off a sweep: the matched bandwidth and the harmonic
+// attenuation.
+#include <array>
+#include <optional>
+#include <span>
+
+#include "analysis/frequency_response.h"
+
+namespace corvantile {
+
+// The band around the design frequency in which the VSWR stays at or below `limit`. An edge
+// that lies beyond the swept span is not known and stays empty; so does the fractional
+// bandwidth unless both edges are known. The edges are found on the exact response between the
+// two sweep points that bracket them, so they do not depend on how densely the span is swept.
+struct VswrBand {
+  double limit = 0.0;                // 2 for 2:1
+  std::optional<double> lower;       // Hz
+  std::optional<double> upper;       // Hz
+  std::optional<double> fractional;  // (upper - lower) / design frequency
+  bool matchedAtDesign = false;      // false: the VSWR exceeds `limit` even at the design
+                                     // frequency, so there is no band at all
+};
+
+struct SweepSummary {
+  double designFrequency = 0.0;   // Hz
+  ResponsePoint atDesign;         // the response at the design frequency
+  std::array<VswrBand, 2> bands;  // VSWR 2:1 and 1.5:1
+  // Transducer gain at the design frequency minus that at twice and three times it, dB:
+  // positive when the harmonic is attenuated.
+  double attenuation2f0Db = 0.0;
+  double attenuation3f0Db = 0.0;
+};
+
+inline constexpr std::array<double, 2> kVswrBandLimits = {2.0, 1.5};
+
+// The summary of `sweep`, which SweepResponse made from `circuit` (ascending frequencies).
+SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep);
+
+}  // namespace corvantile

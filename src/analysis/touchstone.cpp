@@ -1,0 +1,28 @@
+#include "analysis/touchstone.h"
+
+#include "analysis/circuit_text.h"
+#include "analysis/number_text.h"
+#include "analysis/two_port.h"
+
+namespace corvantile {
+
+std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0) {
+  std::string text = "! Corvantile matching network, the network alone as a two-port\n";
+  for (const std::string& line : DescribeCircuit(circuit)) text += "! " + line + '\n';
+  text += "! Port 1: source side; port 2: load side. The source and load are not included.\n";
+  text += "! Reference impedance " + ShortNumber(z0, 7) +
+          " ohm at both ports; columns: f(Hz) S11 S21 S12 S22 as real, imaginary.\n";
+  text += "# Hz S RI R " + ExactNumber(z0) + '\n';
+  for (int k = 0; k < span.points; ++k) {
+    const double f = SweepFrequency(span, k);
+    const SParameters s = NetworkSParameters(circuit, f, z0);
+    text += ExactNumber(f);
+    for (const auto& value : {s.s11, s.s21, s.s12, s.s22}) {
+      text += ' ' + ExactNumber(value.real()) + ' ' + ExactNumber(value.imag());
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace corvantile
