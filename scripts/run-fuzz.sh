@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a CORVANTILE_FUZZ build for a set time, one after the other,
+# and prints each one's executions and findings. New inputs go to a working corpus inside the
+# build directory, so the committed seed corpora stay as they are; a finding is kept in
+# BUILD/fuzz-findings/TARGET/ and its log is shown. Exits non-zero when anything was found.
+#
+# usage: scripts/run-fuzz.sh BUILD_DIR SECONDS_PER_TARGET
+set -uo pipefail
+
+build=${1:?usage: run-fuzz.sh BUILD_DIR SECONDS}
+seconds=${2:?usage: run-fuzz.sh BUILD_DIR SECONDS}
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+# Longest input per target: a typed value well past the 12 characters read, a session file with
+# room for long lines, 63 floats.
+targets=(parse_value session_reader design_pass)
+declare -A max_len=([parse_value]=64 [session_reader]=4096 [design_pass]=252)
+
+failed=0
+report=()
+for target in "${targets[@]}"; do
+  work=$build/fuzz-work/$target
+  findings=$build/fuzz-findings/$target
+  log=$build/fuzz-work/$target.log
+  rm -rf "$findings"
+  mkdir -p "$work" "$findings"
+  echo "== $target: ${seconds} s"
+  "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
+    -rss_limit_mb=2048 -max_len="${max_len[$target]}" -artifact_prefix="$findings/" \
+    "$work" "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target" >"$log" 2>&1
+  code=$?
+  executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  found=$(find "$findings" -type f | wc -l)
+  if [ "$code" -ne 0 ] || [ "$found" -ne 0 ]; then
+    failed=1
+    tail -n 40 "$log"
+    ls "$findings"
+  fi
+  report+=("$(printf '%-16s %12s executions  %d findings  (exit %d)' "$target" "${executions:-?}" "$found" "$code")")
+done
+
+echo "== fuzzing summary (${seconds} s per target)"
+printf '%s\n' "${report[@]}"
+exit "$failed"
