@@ -2,11 +2,13 @@
 # configure and build first, so a fresh Debian 12 machine needs nothing else.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 # CI turns warnings into errors; a newcomer's build only shows them.
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build run test test-fast asan bench format clean
+.PHONY: all deps configure build run test test-fast asan fuzz bench format clean
 
 all: build
 
@@ -37,8 +39,18 @@ asan: deps
 bench: build
 	$(BUILD_DIR)/bench/corvantile-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+# Each fuzz target for FUZZ_SECONDS under libFuzzer, AddressSanitizer and UBSan (Clang), with
+# its executions and findings printed.
+fuzz: deps
+	@scripts/install-fuzz-deps.sh
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCORVANTILE_FUZZ=ON -DCORVANTILE_SANITIZE=ON -DCORVANTILE_WERROR=$(WERROR) \
+	  -DCORVANTILE_BENCHMARKS=OFF -DCORVANTILE_GUI=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target parse_value_fuzz session_reader_fuzz design_pass_fuzz
+	scripts/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
