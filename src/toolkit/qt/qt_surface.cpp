@@ -64,6 +64,12 @@ QPointF QtSurface::ToPixels(double x, double y) const {
   return {scale_.XToPixels(x), scale_.YToPixels(y)};
 }
 
+QPointF QtSurface::ToPixelGrid(double x, double y) const {
+  const double ratio = image_.devicePixelRatio();
+  const QPointF exact = ToPixels(x, y);
+  return {std::round(exact.x() * ratio) / ratio, std::round(exact.y() * ratio) / ratio};
+}
+
 void QtSurface::UsePen(Rgb colour, int width, LineStyle style) {
   QPen pen(ToQColor(colour));
   pen.setWidth(std::max(width, 1));
@@ -114,29 +120,27 @@ void QtSurface::Clear() {
 void QtSurface::Line(double x1, double y1, double x2, double y2, Rgb colour, int width,
                      LineStyle style) {
   UsePen(colour, width, style);
-  Painter().drawLine(ToPixels(x1, y1), ToPixels(x2, y2));
+  Painter().drawLine(ToPixelGrid(x1, y1), ToPixelGrid(x2, y2));
   Changed();
 }
 
 void QtSurface::FillRect(double x1, double y1, double x2, double y2, Rgb colour) {
   // Both corners' pixels belong to the box.
-  const QPointF a = ToPixels(x1, y1), b = ToPixels(x2, y2);
-  const double left = std::round(std::min(a.x(), b.x()));
-  const double top = std::round(std::min(a.y(), b.y()));
-  const double right = std::round(std::max(a.x(), b.x())) + 1;
-  const double bottom = std::round(std::max(a.y(), b.y())) + 1;
-  Painter().fillRect(QRectF(QPointF(left, top), QPointF(right, bottom)), ToQColor(colour));
+  const QPointF a = ToPixelGrid(x1, y1), b = ToPixelGrid(x2, y2);
+  const double pixel = 1 / image_.devicePixelRatio();
+  const QRectF box(QPointF(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                   QPointF(std::max(a.x(), b.x()) + pixel, std::max(a.y(), b.y()) + pixel));
+  Painter().fillRect(box, ToQColor(colour));
   Changed();
 }
 
 void QtSurface::OutlineRect(double x1, double y1, double x2, double y2, Rgb colour, int width) {
-  const QPointF a = ToPixels(x1, y1), b = ToPixels(x2, y2);
-  const QRectF box(QPointF(std::round(std::min(a.x(), b.x())), std::round(std::min(a.y(), b.y()))),
-                   QPointF(std::round(std::max(a.x(), b.x())), std::round(std::max(a.y(), b.y()))));
+  const QPointF a = ToPixelGrid(x1, y1), b = ToPixelGrid(x2, y2);
   UsePen(colour, width, LineStyle::Solid);
   QPainter& painter = Painter();
   painter.setBrush(Qt::NoBrush);
-  painter.drawRect(box);
+  painter.drawRect(QRectF(QPointF(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                          QPointF(std::max(a.x(), b.x()), std::max(a.y(), b.y()))));
   Changed();
 }
 
@@ -155,7 +159,7 @@ void QtSurface::Arc(double cx, double cy, double radius, double startAngle, doub
 
 void QtSurface::Point(double x, double y, Rgb colour) {
   UsePen(colour, 1, LineStyle::Solid);
-  Painter().drawPoint(ToPixels(x, y));
+  Painter().drawPoint(ToPixelGrid(x, y));
   textX_ = x;
   textY_ = y;
   Changed();

@@ -60,6 +60,9 @@ class QtSurface : public Surface {
   QPainter& Painter();
   void Changed();
   QPointF ToPixels(double x, double y) const;
+  // The same, on the nearest device pixel: lines and points land where a filled box with the
+  // same corner would.
+  QPointF ToPixelGrid(double x, double y) const;
   void UsePen(Rgb colour, int width, LineStyle style);
 
   QImage image_;
