@@ -97,6 +97,12 @@ struct SideCase {
 
 void PrintTo(const SideCase& side, std::ostream* os) { *os << side.name; }
 
+// A part text expected at (x, y); an empty text stands for the formatted part value.
+std::optional<Printed> At(double x, double y, std::string text = "") {
+  return Printed{x, y, std::move(text)};
+}
+constexpr std::nullopt_t kNoText = std::nullopt;
+
 void Enter(ImpedanceValues& values, const SideCase& side) {
   values[EntryForm] = side.form;
   if (side.form == 1.0f || side.form == 3.0f) {
@@ -142,80 +148,21 @@ TEST_P(SourceDrawingTest, DrawsTheEnteredFormAndPrintsItsValues) {
   EXPECT_EQ(PrintedBetween(window.surface(), 0, 4000), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EntryForms, SourceDrawingTest,
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EntryForms, SourceDrawingTest,
     ::testing::Values(
         // Two steps, four steps, three steps: no part, nothing printed for it.
-        SideCase{"SeriesResistive", 1, 1500, 0, 0, 3000, {}, {}, {}, 1560, std::nullopt},
-        SideCase{"SeriesInductive",
-                 1,
-                 1500,
-                 200,
-                 0,
-                 3320,
-                 {2200, 2360, 2520},
-                 {},
-                 {},
-                 1560,
-                 Printed{1700, 360, ""}},
-        SideCase{"SeriesCapacitive",
-                 1,
-                 50,
-                 -200,
-                 0,
-                 3040,
-                 {},
-                 {2200, 2264},
-                 {},
-                 1560,
-                 Printed{1700, 360, ""}},
-        SideCase{"ParallelInductive",
-                 2,
-                 1500,
-                 500,
-                 0,
-                 3000,
-                 {2200, 2200, 2200},
-                 {},
-                 {},
-                 1560,
-                 Printed{2370, 1200, ""}},
-        SideCase{"ParallelCapacitive",
-                 2,
-                 1500,
-                 -500,
-                 0,
-                 3000,
-                 {},
-                 {},
-                 {2200},
-                 1560,
-                 Printed{2370, 1200, ""}},
-        SideCase{"SeriesPartInductor",
-                 3,
-                 75,
-                 0,
-                 1e-5f,
-                 3320,
-                 {2200, 2360, 2520},
-                 {},
-                 {},
-                 1560,
-                 Printed{1700, 360, "10 uH"}},
-        SideCase{"ParallelPartCapacitor",
-                 4,
-                 600,
-                 0,
-                 -1e-10f,
-                 3000,
-                 {},
-                 {},
-                 {2200},
-                 1560,
-                 Printed{2370, 1200, "100 pF"}},
+        SideCase{"SeriesResistive", 1, 1500, 0, 0, 3000, {}, {}, {}, 1560, kNoText},
+        SideCase{"SeriesInductive", 1, 1500, 200, 0, 3320, {2200, 2360, 2520}, {}, {}, 1560, At(1700, 360)},
+        SideCase{"SeriesCapacitive", 1, 50, -200, 0, 3040, {}, {2200, 2264}, {}, 1560, At(1700, 360)},
+        SideCase{"ParallelInductive", 2, 1500, 500, 0, 3000, {2200, 2200, 2200}, {}, {}, 1560, At(2370, 1200)},
+        SideCase{"ParallelCapacitive", 2, 1500, -500, 0, 3000, {}, {}, {2200}, 1560, At(2370, 1200)},
+        SideCase{"SeriesPartInductor", 3, 75, 0, 1e-5f, 3320, {2200, 2360, 2520}, {}, {}, 1560, At(1700, 360, "10 uH")},
+        SideCase{"ParallelPartCapacitor", 4, 600, 0, -1e-10f, 3000, {}, {}, {2200}, 1560, At(2370, 1200, "100 pF")},
         // A code no dialog stores: the resistor and five wire steps, no part.
-        SideCase{"UnknownForm", 0, 1500, 0, 0, 2360, {}, {}, {}, 1560, std::nullopt}),
+        SideCase{"UnknownForm", 0, 1500, 0, 0, 2360, {}, {}, {}, 1560, kNoText}),
     [](const auto& param) { return param.param.name; });
+// clang-format on
 
 // ---- Load ---------------------------------------------------------------------------------
 
@@ -254,81 +201,20 @@ TEST_P(LoadDrawingTest, DrawsTheEnteredFormAndPrintsItsValues) {
   EXPECT_EQ(PrintedBetween(window.surface(), 5000, 12000), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EntryForms, LoadDrawingTest,
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EntryForms, LoadDrawingTest,
     ::testing::Values(
         // Six wire steps to 10020, the angle at 9220, two more to the resistor at 10340.
-        SideCase{"SeriesResistive", 1, 300, 0, 0, 10340, {}, {}, {}, 10340, std::nullopt},
-        SideCase{"SeriesInductive",
-                 1,
-                 300,
-                 200,
-                 0,
-                 10660,
-                 {9380, 9540, 9700},
-                 {},
-                 {},
-                 10660,
-                 Printed{9200, 360, ""}},
-        SideCase{"SeriesCapacitive",
-                 1,
-                 50,
-                 -25,
-                 0,
-                 10700,
-                 {},
-                 {9700, 9764},
-                 {},
-                 10700,
-                 Printed{9200, 360, ""}},
-        SideCase{"ParallelInductive",
-                 2,
-                 300,
-                 500,
-                 0,
-                 10660,
-                 {10020, 10020, 10020},
-                 {},
-                 {},
-                 10660,
-                 Printed{0, 1200, ""}},
+        SideCase{"SeriesResistive", 1, 300, 0, 0, 10340, {}, {}, {}, 10340, kNoText},
+        SideCase{"SeriesInductive", 1, 300, 200, 0, 10660, {9380, 9540, 9700}, {}, {}, 10660, At(9200, 360)},
+        SideCase{"SeriesCapacitive", 1, 50, -25, 0, 10700, {}, {9700, 9764}, {}, 10700, At(9200, 360)},
+        SideCase{"ParallelInductive", 2, 300, 500, 0, 10660, {10020, 10020, 10020}, {}, {}, 10660, At(0, 1200)},
         // "0.047 uF" has eight characters: printed at 9720 - 720 = 9000.
-        SideCase{"ParallelPartCapacitor",
-                 4,
-                 300,
-                 0,
-                 -4.7e-8f,
-                 10660,
-                 {},
-                 {},
-                 {10020},
-                 10660,
-                 Printed{9000, 1200, "0.047 uF"}},
-        SideCase{"SeriesPartInductor",
-                 3,
-                 300,
-                 0,
-                 2.2e-7f,
-                 10660,
-                 {9380, 9540, 9700},
-                 {},
-                 {},
-                 10660,
-                 Printed{9200, 360, "220 nH"}},
-        SideCase{"UnknownForm", 5, 300, 0, 0, 9380, {}, {}, {}, 9380, std::nullopt}),
+        SideCase{"ParallelPartCapacitor", 4, 300, 0, -4.7e-8f, 10660, {}, {}, {10020}, 10660, At(9000, 1200, "0.047 uF")},
+        SideCase{"SeriesPartInductor", 3, 300, 0, 2.2e-7f, 10660, {9380, 9540, 9700}, {}, {}, 10660, At(9200, 360, "220 nH")},
+        SideCase{"UnknownForm", 5, 300, 0, 0, 9380, {}, {}, {}, 9380, kNoText}),
     [](const auto& param) { return param.param.name; });
-
-TEST_F(DesignWindowTest, ParallelLoadTextOfEightCharactersStartsAt9000) {
-  state.LoadValues[EntryForm] = 4;
-  state.LoadValues[ParallelR] = 300;
-  state.LoadValues[ParallelPart] = -4.7e-8f;
-  Load();
-  const auto texts = PrintedBetween(window.surface(), 5000, 12000);
-  ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts.front().text.size(), 8u);
-  EXPECT_EQ(texts.front().x, 9000);
-  EXPECT_EQ(texts.front().y, 1200);
-}
+// clang-format on
 
 // ---- Network ------------------------------------------------------------------------------
 
@@ -369,38 +255,21 @@ TEST_P(NetworkDrawingTest, DrawsTheElementsWithPartsInRange) {
 
 const float kOmega = static_cast<float>(8.0 * std::atan(1.0) * 3750000.0);
 
-INSTANTIATE_TEST_SUITE_P(
-    Families, NetworkDrawingTest,
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Families, NetworkDrawingTest,
     ::testing::Values(
         // Series capacitor 4800-5480, shunt inductor 5480-6120 (coil at 5800), series inductor
         // 6120-7080.
-        NetworkCase{"TeeCapInductorInductor",
-                    1,
-                    -200,
-                    150,
-                    300,
-                    7080,
-                    {5800, 5800, 5800, 6440, 6600, 6760},
-                    {5120, 5184},
-                    {}},
+        NetworkCase{"TeeCapInductorInductor", 1, -200, 150, 300, 7080, {5800, 5800, 5800, 6440, 6600, 6760}, {5120, 5184}, {}},
         // Element 2 of 2 H has its captions but no symbol; element 3 follows element 1.
         NetworkCase{"PiWithTwoHenryMiddle", 2, -300, 2 * kOmega, -100, 6080, {}, {}, {5120, 5760}},
-        NetworkCase{"PiInductorCapInductor",
-                    2,
-                    300,
-                    -200,
-                    400,
-                    6760,
-                    {5120, 5120, 5120, 6440, 6440, 6440},
-                    {5760, 5824},
-                    {}},
-        NetworkCase{
-            "TeeWithoutMiddle", 1, 200, 0, -100, 6440, {5120, 5280, 5440}, {6080, 6144}, {}},
-        NetworkCase{
-            "LowpassLWithoutElement1", 3, 0, 200, -100, 6400, {5120, 5280, 5440}, {}, {6080}},
+        NetworkCase{"PiInductorCapInductor", 2, 300, -200, 400, 6760, {5120, 5120, 5120, 6440, 6440, 6440}, {5760, 5824}, {}},
+        NetworkCase{"TeeWithoutMiddle", 1, 200, 0, -100, 6440, {5120, 5280, 5440}, {6080, 6144}, {}},
+        NetworkCase{"LowpassLWithoutElement1", 3, 0, 200, -100, 6400, {5120, 5280, 5440}, {}, {6080}},
         NetworkCase{"HighpassLLikePi", 4, 300, -200, 0, 6120, {5120, 5120, 5120}, {5760, 5824}, {}},
         NetworkCase{"UnknownFamilyDrawsNothing", 0, -200, 150, 300, std::nullopt, {}, {}, {}}),
     [](const auto& param) { return param.param.name; });
+// clang-format on
 
 // ---- Printed texts ------------------------------------------------------------------------
 
