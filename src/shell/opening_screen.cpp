@@ -19,8 +19,7 @@ using toolkit::TextAlign;
 
 constexpr double kTitleLeft = 2000;
 constexpr double kTitleTopPerTwip = 0.04;  // a screen height in twips used as logical units
-constexpr float kBackgroundRows = 9000;
-constexpr double kBackgroundRight = 12100;
+constexpr float kBackgroundRows = static_cast<float>(kOpeningBackgroundHeight);
 
 constexpr std::array<OpeningPlacement, 10> kLayout{{
     {"lblTitle2", 1500, 2700, 3800, 300, 0.0012},
@@ -109,7 +108,7 @@ void OpeningScreen::Form_Load() {
   toolkit::Surface& surface = window_.surface();
   for (pen_.y = 1; pen_.y <= kBackgroundRows; pen_.y += 1) {
     const double y = static_cast<double>(pen_.y);
-    surface.Line(0, y, kBackgroundRight, y, Rgb{0, 0, BackgroundBlue(pen_.y)}, 1);
+    surface.Line(0, y, kOpeningBackgroundWidth, y, Rgb{0, 0, BackgroundBlue(pen_.y)}, 1);
   }
 
   SetStartupValues(state_.startup);

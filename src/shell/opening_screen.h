@@ -20,6 +20,9 @@ namespace corvantile {
 // The title screen's designed client area, the base of its 12000 x 9000 logical scale.
 inline constexpr double kOpeningClientWidthTwips = 11880;
 inline constexpr double kOpeningClientHeightTwips = 8490;
+// The drawn background's extent in logical units: rows 1 to 9000, each 12100 long.
+inline constexpr double kOpeningBackgroundWidth = 12100;
+inline constexpr double kOpeningBackgroundHeight = 9000;
 // lblTitle keeps its designed size in twips.
 inline constexpr double kTitleWidthTwips = 11145;
 inline constexpr double kTitleHeightTwips = 2115;
