@@ -1,6 +1,8 @@
 #include "app/app_options.h"
 
 #include <charconv>
+#include <string_view>
+#include <utility>
 
 namespace corvantile {
 namespace {
@@ -28,15 +30,28 @@ std::optional<ScreenPixels> ParseScreenSize(const std::string& text) {
   return ScreenPixels{*width, *height};
 }
 
+std::optional<ShownWindow> ParseShownWindow(const std::string& text) {
+  static constexpr std::pair<std::string_view, ShownWindow> kNames[] = {
+      {"opening", ShownWindow::Opening},     {"design", ShownWindow::Design},
+      {"source", ShownWindow::Source},       {"load", ShownWindow::Load},
+      {"frequency", ShownWindow::Frequency}, {"power", ShownWindow::Power},
+      {"phase", ShownWindow::Phase}};
+  for (const auto& [name, window] : kNames) {
+    if (text == name) return window;
+  }
+  return std::nullopt;
+}
+
 std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::string> args) {
   AppOptions options;
+  bool windowGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       options.help = true;
       continue;
     }
-    if (arg != "--session" && arg != "--screenshot" && arg != "--screen") {
+    if (arg != "--session" && arg != "--screenshot" && arg != "--screen" && arg != "--window") {
       return AppOptionsError{"unknown argument '" + arg + "' (try --help)"};
     }
     if (i + 1 >= args.size() || args[i + 1].empty()) {
@@ -47,6 +62,15 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       options.sessionFile = value;
     } else if (arg == "--screenshot") {
       options.screenshot = value;
+    } else if (arg == "--window") {
+      const std::optional<ShownWindow> window = ParseShownWindow(value);
+      if (!window) {
+        return AppOptionsError{
+            "--window wants opening, design, source, load, frequency, power or phase, not '" +
+            value + "'"};
+      }
+      options.window = *window;
+      windowGiven = true;
     } else {
       options.screen = ParseScreenSize(value);
       if (!options.screen) {
@@ -55,21 +79,28 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       }
     }
   }
+  if (windowGiven && !options.screenshot) {
+    return AppOptionsError{"--window only chooses the window --screenshot pictures (try --help)"};
+  }
   return options;
 }
 
 std::string AppUsage() {
-  return "Usage: corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]]\n"
+  return "Usage: corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]\n"
+         "                  [--window NAME]]\n"
          "\n"
-         "Opens the design window for the circuit of the last session (LastSession.CFG in the\n"
-         "working directory). \"Exit\" saves the circuit there again; closing the window does "
-         "not.\n"
+         "Opens the title screen; \"Start\" opens the design window for the circuit of the last\n"
+         "session (LastSession.CFG in the working directory). \"Exit\" in the design window saves\n"
+         "the circuit there again; \"Exit / Quit\" and closing a window do not.\n"
          "\n"
          "  --session FILE          start from this session file instead of LastSession.CFG\n"
-         "  --screenshot FILE.png   write a picture of the design window instead of opening it\n"
+         "  --screenshot FILE.png   write a picture of a window instead of opening the program\n"
          "                          (needs no display; nothing is saved)\n"
          "  --screen WIDTHxHEIGHT   lay the window out for a screen of this many pixels\n"
          "                          (default: the screen in use, or 1024x768 without one)\n"
+         "  --window NAME           the window --screenshot pictures: opening, design (the\n"
+         "                          default), or the dialog source, load, frequency, power or\n"
+         "                          phase as the design window would open it\n"
          "  --help                  show this text\n"
          "\n"
          "For designs without a display, use corvantile-cli.\n";

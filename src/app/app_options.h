@@ -1,7 +1,8 @@
 #pragma once
 
 // The desktop program's command line:
-//   corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]] [--help]
+//   corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]
+//              [--window NAME]] [--help]
 #include <optional>
 #include <span>
 #include <string>
@@ -14,10 +15,14 @@ struct ScreenPixels {
   friend bool operator==(const ScreenPixels&, const ScreenPixels&) = default;
 };
 
+// The windows --screenshot can picture.
+enum class ShownWindow { Opening, Design, Source, Load, Frequency, Power, Phase };
+
 struct AppOptions {
-  std::optional<std::string> sessionFile;  // read instead of ./LastSession.CFG
-  std::optional<std::string> screenshot;   // PNG to write instead of opening the window
-  std::optional<ScreenPixels> screen;      // the screen to lay the window out for
+  std::optional<std::string> sessionFile;    // read instead of ./LastSession.CFG
+  std::optional<std::string> screenshot;     // PNG to write instead of opening the window
+  std::optional<ScreenPixels> screen;        // the screen to lay the window out for
+  ShownWindow window = ShownWindow::Design;  // the window --screenshot pictures
   bool help = false;
   friend bool operator==(const AppOptions&, const AppOptions&) = default;
 };
@@ -33,6 +38,9 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
 
 // "1920x1080" -> {1920, 1080}; nullopt for anything else, e.g. "1920", "0x600" or "99999x1".
 std::optional<ScreenPixels> ParseScreenSize(const std::string& text);
+
+// "opening", "design", "source", "load", "frequency", "power", "phase"; nullopt otherwise.
+std::optional<ShownWindow> ParseShownWindow(const std::string& text);
 
 // The --help text.
 std::string AppUsage();

@@ -1,23 +1,27 @@
-// corvantile: the desktop program. Opens the design window for the circuit of the last
-// session, or writes a picture of it without a display (--screenshot).
+// corvantile: the desktop program. Starts at the title screen, whose "Start" opens the design
+// window for the circuit of the last session, or writes a picture of one window without a
+// display (--screenshot).
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include <QApplication>
+#include <QIcon>
 #include <QImage>
 #include <QString>
 #include <QtGlobal>
 
 #include "app/app_options.h"
-#include "design/qt/frm_design.h"
-#include "shell/startup_values.h"
+#include "dialogs/qt/frm_dialog.h"
+#include "shell/qt/desktop_program.h"
 #include "state/circuit_state.h"
 #include "state/session_file.h"
 #include "toolkit/geometry.h"
-#include "toolkit/qt/qt_platform.h"
 
 namespace {
 
@@ -38,37 +42,83 @@ void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
   if (defaultHandler) defaultHandler(type, context, message);
 }
 
+// The dialog a --window name stands for, as the design window's command would open it.
+std::optional<corvantile::toolkit::DialogId> DialogOf(corvantile::ShownWindow window) {
+  using corvantile::ShownWindow;
+  using corvantile::toolkit::DialogId;
+  switch (window) {
+    case ShownWindow::Source:
+      return DialogId::Source;
+    case ShownWindow::Load:
+      return DialogId::Load;
+    case ShownWindow::Frequency:
+      return DialogId::Frequency;
+    case ShownWindow::Power:
+      return DialogId::Power;
+    case ShownWindow::Phase:
+      return DialogId::Phase;
+    case ShownWindow::Opening:
+    case ShownWindow::Design:
+      break;
+  }
+  return std::nullopt;
+}
+
+// The entry command that shows a side's dialog in its current form: "Enter series R, jX" for
+// form 1 and so on; a form outside 1..4 (an edited session file) shows the first.
+std::int16_t EntryKindOf(const corvantile::ImpedanceValues& side) {
+  const float form = side[corvantile::EntryForm];
+  return form == 2.0f || form == 3.0f || form == 4.0f ? static_cast<std::int16_t>(form) : 1;
+}
+
+QImage Picture(corvantile::DesktopProgram& program, corvantile::ShownWindow window, QSize size) {
+  program.opening().Load();  // the start-up: values, session file
+  if (window == corvantile::ShownWindow::Opening) {
+    // A maximised window's client area is the screen less its frame and the desktop's panels,
+    // about what the drawn background covers: picture that part rather than a grey margin.
+    const corvantile::toolkit::LogicalScale& scale = program.opening().window().scale();
+    const QSize drawn(static_cast<int>(scale.XToPixels(corvantile::kOpeningBackgroundWidth)),
+                      static_cast<int>(scale.YToPixels(corvantile::kOpeningBackgroundHeight)));
+    return program.opening().Render(size.boundedTo(drawn));
+  }
+  if (const auto dialog = DialogOf(window)) {
+    corvantile::RunState& state = program.state();
+    if (*dialog == corvantile::toolkit::DialogId::Source) {
+      state.EntryKind = EntryKindOf(state.SourceValues);
+    } else if (*dialog == corvantile::toolkit::DialogId::Load) {
+      state.EntryKind = EntryKindOf(state.LoadValues);
+    }
+    corvantile::FrmDialog shown(*dialog, state, program.platform().Screen());
+    return shown.Render();
+  }
+  return program.design().Render(size);
+}
+
 int Run(int argc, char** argv, const AppOptions& options) {
   defaultHandler = qInstallMessageHandler(FilterMessages);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Corvantile"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvantile.svg")));
   // Fusion honours the buttons' background colours on every platform.
   QApplication::setStyle(QStringLiteral("Fusion"));
-
-  corvantile::RunState state;
-  corvantile::SetStartupValues(state.startup);
-  if (options.sessionFile) {
-    corvantile::ReadSession(state, *options.sessionFile);
-  } else {
-    corvantile::ReadSession(state);
-  }
 
   std::optional<corvantile::ScreenPixels> screen = options.screen;
   if (options.screenshot && !screen) screen = kScreenshotScreen;
   std::optional<corvantile::toolkit::ScreenTwips> forced;
   if (screen) forced = corvantile::toolkit::ScreenTwips::FromPixels(screen->width, screen->height);
-  corvantile::toolkit::QtPlatform platform(forced);
-  corvantile::FrmDesign design(state, platform);
+  corvantile::DesktopProgram program(
+      forced, options.sessionFile ? std::filesystem::path(*options.sessionFile)
+                                  : std::filesystem::path(corvantile::kSessionFileName));
 
   if (options.screenshot) {
-    const QImage picture = design.Render(QSize(screen->width, screen->height));
+    const QImage picture = Picture(program, options.window, QSize(screen->width, screen->height));
     if (!picture.save(QString::fromStdString(*options.screenshot), "PNG")) {
       std::cerr << "corvantile: cannot write the picture to " << *options.screenshot << "\n";
       return 1;
     }
     return 0;
   }
-  design.Show();
+  program.Start();
   return app.exec();
 }
 
