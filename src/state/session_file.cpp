@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <span>
+#include <sstream>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvantile {
@@ -67,6 +68,15 @@ bool WriteAll(int fd, std::string_view text) {
   return true;
 }
 
+// A regular file the user may not write, or has made read-only for everyone: its circuit
+// is kept. Renaming over a file needs only the folder's permission, and root passes every
+// permission check, so both are asked here.
+bool IsReadOnlyFile(const std::filesystem::path& file) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(file.c_str(), W_OK) != 0;
+}
+
 }  // namespace
 
 std::string FormatSessionNumber(float value) {
@@ -122,6 +132,7 @@ bool ReadSession(RunState& state, const std::filesystem::path& file) {
 
 bool WriteSession(RunState& state, const std::filesystem::path& file) {
   state.startup.SessionFileName = std::string(kSessionFileName);
+  if (IsReadOnlyFile(file)) return false;
   const std::string text = SessionFileText(state);
   std::filesystem::path temporary = file;
   temporary += ".tmp";

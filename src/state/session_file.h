@@ -30,8 +30,9 @@ bool ReadSessionText(std::string_view text, RunState& state);
 bool ReadSession(RunState& state, const std::filesystem::path& file = kSessionFileName);
 
 // Writes LastSession.CFG (or `file`) and sets SessionFileName. The file is replaced only once
-// the new one is complete on disk: a failed write leaves the old file as it was. False when it
-// could not be written; the caller beeps and shows kSessionWriteFailedMessage.
+// the new one is complete on disk: a failed write leaves the old file as it was, and a read-only
+// file is not replaced at all. False when it could not be written; the caller beeps and shows
+// kSessionWriteFailedMessage.
 bool WriteSession(RunState& state, const std::filesystem::path& file = kSessionFileName);
 
 }  // namespace corvantile
