@@ -1,0 +1,128 @@
+#include "hardening_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace corvantile::hardening {
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (fs::temp_directory_path() / "corvantile-hardening-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code error;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
+  for (const auto& entry : fs::recursive_directory_iterator(path_, error)) {
+    if (entry.is_directory(error)) {
+      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+  }
+  fs::remove_all(path_, error);
+}
+
+void InWorkingDirectory(const fs::path& folder, const std::function<void()>& body) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder);
+  body();
+  std::error_code error;
+  fs::current_path(previous, error);
+}
+
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(entry.path(), folder).string();
+    if (entry.is_symlink()) {
+      entries[name] = "<link>";
+    } else if (entry.is_directory()) {
+      entries[name] = "<dir>";
+    } else if (entry.is_regular_file()) {
+      entries[name] = ReadBytes(entry.path());
+    } else {
+      entries[name] = "<other>";
+    }
+  }
+  return entries;
+}
+
+std::string ReadBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+float& InFileOrder(RunState& state, int k) {
+  if (k < SourceValueCount) return state.SourceValues[static_cast<std::size_t>(k)];
+  k -= SourceValueCount;
+  if (k < NetValueCount) return state.NetValues[static_cast<std::size_t>(k)];
+  return state.LoadValues[static_cast<std::size_t>(k - NetValueCount)];
+}
+
+float InFileOrder(const RunState& state, int k) {
+  return InFileOrder(const_cast<RunState&>(state), k);
+}
+
+RunState Marked() {
+  RunState state;
+  SetStartupValues(state.startup);
+  for (int k = 0; k < SessionValueCount; ++k) {
+    InFileOrder(state, k) = -1000.0f - static_cast<float>(k);
+  }
+  return state;
+}
+
+ChildResult RunInChild(const std::function<int(std::string& report)>& body, unsigned seconds) {
+  int fds[2];
+  if (::pipe(fds) != 0) return {-1, "pipe failed"};
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return {-1, "fork failed"};
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::alarm(seconds);  // a hang ends as SIGALRM rather than blocking the suite
+    std::string report;
+    int code = 1;
+    try {
+      code = body(report);
+    } catch (const std::exception& e) {
+      report += std::string("exception: ") + e.what();
+    }
+    std::size_t sent = 0;
+    while (sent < report.size()) {
+      const ssize_t n = ::write(fds[1], report.data() + sent, report.size() - sent);
+      if (n <= 0) break;
+      sent += static_cast<std::size_t>(n);
+    }
+    std::fflush(nullptr);
+    ::_exit(code);
+  }
+  ::close(fds[1]);
+  ChildResult result;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+    result.report.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) {
+    result.code = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    result.code = 128 + WTERMSIG(status);
+  }
+  return result;
+}
+
+}  // namespace corvantile::hardening
