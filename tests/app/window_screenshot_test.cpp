@@ -1,0 +1,96 @@
+// --window: which window --screenshot pictures, read from the command line and drawn by the
+// program without a display.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "app/app_options.h"
+
+namespace corvantile {
+namespace {
+
+struct WindowCase {
+  const char* name;
+  ShownWindow window;
+};
+
+class ShownWindowTest : public testing::TestWithParam<WindowCase> {};
+
+TEST_P(ShownWindowTest, NamesAWindow) {
+  const auto parsed = ParseAppOptions(
+      std::vector<std::string>{"--screenshot", "a.png", "--window", GetParam().name});
+  ASSERT_TRUE(std::holds_alternative<AppOptions>(parsed));
+  EXPECT_EQ(std::get<AppOptions>(parsed).window, GetParam().window);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ShownWindowTest,
+                         testing::Values(WindowCase{"opening", ShownWindow::Opening},
+                                         WindowCase{"design", ShownWindow::Design},
+                                         WindowCase{"source", ShownWindow::Source},
+                                         WindowCase{"load", ShownWindow::Load},
+                                         WindowCase{"frequency", ShownWindow::Frequency},
+                                         WindowCase{"power", ShownWindow::Power},
+                                         WindowCase{"phase", ShownWindow::Phase}));
+
+TEST(ShownWindow, DesignUnlessNamedAndOnlyForScreenshots) {
+  const auto plain = ParseAppOptions(std::vector<std::string>{"--screenshot", "a.png"});
+  EXPECT_EQ(std::get<AppOptions>(plain).window, ShownWindow::Design);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--screenshot", "a.png", "--window", "Opening"},
+        std::vector<std::string>{"--screenshot", "a.png", "--window", "frmDesign"},
+        std::vector<std::string>{"--window", "opening"}}) {
+    EXPECT_TRUE(std::holds_alternative<AppOptionsError>(ParseAppOptions(args))) << args.back();
+  }
+}
+
+QImage Screenshot(const QTemporaryDir& dir, const QString& window) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  QProcess process;
+  process.setProcessEnvironment(env);
+  process.setWorkingDirectory(dir.path());
+  const QString file = window + QStringLiteral(".png");
+  process.start(QStringLiteral(CORVANTILE_PROGRAM),
+                {QStringLiteral("--screenshot"), file, QStringLiteral("--window"), window});
+  EXPECT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+  EXPECT_TRUE(process.readAllStandardError().isEmpty());
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("LastSession.CFG"))));
+  return QImage(dir.filePath(file));
+}
+
+// The title screen: its blue background fills the picture, dark at the top, light below.
+TEST(WindowScreenshot, TitleScreen) {
+  QTemporaryDir dir;
+  const QImage picture = Screenshot(dir, QStringLiteral("opening"));
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_GT(picture.width(), 1000);
+  EXPECT_GT(picture.height(), 700);
+  EXPECT_EQ(picture.pixelColor(2, 2), QColor(0, 0, 64));
+  EXPECT_EQ(picture.pixelColor(2, picture.height() - 2), QColor(0, 0, 200));
+  EXPECT_EQ(picture.pixelColor(picture.width() - 2, picture.height() - 2), QColor(0, 0, 200));
+}
+
+// The dialogs at their own sizes on the default 1024 x 768 screen, on white.
+TEST(WindowScreenshot, Dialogs) {
+  QTemporaryDir dir;
+  const QImage source = Screenshot(dir, QStringLiteral("source"));
+  EXPECT_EQ(source.size(), QSize(353, 297));
+  EXPECT_EQ(source.pixelColor(2, 2), QColor(255, 255, 255));
+  const QImage power = Screenshot(dir, QStringLiteral("power"));
+  EXPECT_EQ(power.size(), QSize(307, 230));
+  EXPECT_EQ(power.pixelColor(2, 2), QColor(255, 255, 255));
+}
+
+}  // namespace
+}  // namespace corvantile
