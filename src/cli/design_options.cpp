@@ -17,24 +17,26 @@ namespace {
 
 constexpr std::array<DesignOptionInfo, 9> kDesignOptions{{
     {"--session", "FILE",
-     "start from this session file instead of the built-in defaults (read first,\n"
-     "wherever it stands; LastSession.CFG is read only when named here)"},
+     "start from this session file, not the built-in defaults\n"
+     "(read first wherever it stands; LastSession.CFG is read\n"
+     "only when named here)"},
     {"--source", "FORM:R:V", "the source (generator side); see FORM:R:V below"},
     {"--load", "FORM:R:V", "the load; see FORM:R:V below"},
-    {"--family", "NAME", "tee, pi, lowpass-l or highpass-l (an L family resets --branch)"},
+    {"--family", "NAME", "tee, pi, lowpass-l or highpass-l (an L family resets\nthe branch)"},
     {"--phase", "DEG",
-     "network phase \"R to R\" in degrees, fixed for the design (not 0;\n"
-     "Tee and Pi only: an L network finds its own phase)"},
-    {"--frequency", "F", "working frequency in hertz, greater than 0 (3.75M, 14.2M)"},
-    {"--power", "W", "power through the network in watts, greater than 0 (1k, 1.5k)"},
+     "network phase \"R to R\" in degrees, fixed for the design\n"
+     "(not 0; Tee and Pi only: an L network finds its own phase)"},
+    {"--frequency", "F", "working frequency in hertz, above 0 (3.75M, 14.2M)"},
+    {"--power", "W", "power through the network in watts, above 0 (1k)"},
     {"--fix", "Q=VALUE",
-     "fix one network quantity instead of the phase: x1, x2, x3 (reactance in\n"
-     "ohms) or part1, part2, part3 (part value: henries, a capacitor as minus\n"
-     "its farads) of element 1 (source side), 2 (middle) or 3 (load side);\n"
+     "fix one network quantity instead of the phase: x1, x2,\n"
+     "x3 (reactance in ohms) or part1, part2, part3 (part\n"
+     "value: henries, a capacitor as minus its farads) of\n"
+     "element 1 (source side), 2 (middle) or 3 (load side);\n"
      "Tee and Pi only"},
     {"--branch", "1|2",
-     "which of the two solutions when the middle element is fixed (--fix x2 or\n"
-     "--fix part2, or a session that fixes it)"},
+     "which of the two solutions when the middle element is\n"
+     "fixed (--fix x2 or part2, or a session that fixes it)"},
 }};
 
 bool Refuse(std::string& error, std::string message) {
