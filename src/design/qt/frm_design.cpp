@@ -58,8 +58,7 @@ void FrmDesign::Load() {
 
 void FrmDesign::Show() {
   Load();
-  QWidget* top = window_.widget();
-  top->showMaximized();
+  window_.ShowMaximized();
   window_.Find(DesignFocusOrder().front()).widget()->setFocus(Qt::OtherFocusReason);
 }
 

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "toolkit/qt/qt_fonts.h"
@@ -27,13 +28,21 @@ QString ToQString(std::string_view text) {
 // drawing behind them.
 class Canvas : public QWidget {
  public:
-  Canvas(QtSurface& surface, std::function<void()> resized, QWidget* parent)
-      : QWidget(parent), surface_(surface), resized_(std::move(resized)) {
+  Canvas(QtSurface& surface, std::function<void()> resized, std::function<QSize()> layoutSize,
+         QWidget* parent)
+      : QWidget(parent),
+        surface_(surface),
+        resized_(std::move(resized)),
+        layoutSize_(std::move(layoutSize)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setObjectName(QStringLiteral("canvas"));
     surface_.onChanged = [this] { update(); };
   }
   ~Canvas() override { surface_.onChanged = nullptr; }
+
+  // A window shown without a size of its own (or maximised where no window manager does it)
+  // gets the size of its logical layout rather than none at all.
+  QSize sizeHint() const override { return layoutSize_(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override {
@@ -51,6 +60,7 @@ class Canvas : public QWidget {
  private:
   QtSurface& surface_;
   std::function<void()> resized_;
+  std::function<QSize()> layoutSize_;
 };
 
 }  // namespace
@@ -66,7 +76,7 @@ QtWindow::QtWindow(std::string_view name, Frame frame, QWidget* parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   canvas_ = new Canvas(
-      surface_, [this] { GrowSurface(); }, top_.get());
+      surface_, [this] { GrowSurface(); }, [this] { return LayoutPixels(); }, top_.get());
   layout->addWidget(canvas_);
   SetBackground(background_);
 }
@@ -137,10 +147,13 @@ void QtWindow::SetLayoutSize(double widthUnits, double heightUnits) {
   GrowSurface();
 }
 
+QSize QtWindow::LayoutPixels() const {
+  return {static_cast<int>(std::ceil(scale_.XToPixels(layoutWidth_))) + 1,
+          static_cast<int>(std::ceil(scale_.YToPixels(layoutHeight_))) + 1};
+}
+
 void QtWindow::GrowSurface() {
-  const QSize layout(static_cast<int>(std::ceil(scale_.XToPixels(layoutWidth_))) + 1,
-                     static_cast<int>(std::ceil(scale_.YToPixels(layoutHeight_))) + 1);
-  surface_.Resize(layout.expandedTo(canvas_->size()), canvas_->devicePixelRatioF());
+  surface_.Resize(LayoutPixels().expandedTo(canvas_->size()), canvas_->devicePixelRatioF());
 }
 
 void QtWindow::SetFontSize(double points) {
@@ -164,6 +177,11 @@ void QtWindow::SetBackground(Rgb colour) {
 }
 
 void QtWindow::Close() { top_->close(); }
+
+void QtWindow::ShowMaximized() {
+  if (const QScreen* screen = top_->screen()) top_->setGeometry(screen->availableGeometry());
+  top_->showMaximized();
+}
 
 QImage QtWindow::Render() const { return top_->grab().toImage(); }
 

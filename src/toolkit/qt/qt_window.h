@@ -38,6 +38,10 @@ class QtWindow : public Window {
   void SetFontSize(double points) override;
   void Close() override;
 
+  // Shows the window maximised; where no window manager maximises it, it still covers the
+  // screen's available area.
+  void ShowMaximized();
+
   // Building the window: each control is created visible, with the toolkit's default look.
   QtControl& AddButton(std::string_view name, std::string_view text);
   QtControl& AddLabel(std::string_view name, std::string_view text);
@@ -55,6 +59,8 @@ class QtWindow : public Window {
   void SetLayoutSize(double widthUnits, double heightUnits);
 
   const LogicalScale& scale() const { return scale_; }
+  // The layout size in device-independent pixels at the current scale.
+  QSize LayoutPixels() const;
   const std::string& caption() const { return caption_; }
   // The top-level widget (a QDialog for Frame::Dialog) and the canvas that parents the
   // controls.
