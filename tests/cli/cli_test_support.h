@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include "cli/command_line.h"
 
 namespace corvantile::cli::testing_support {
@@ -39,6 +42,13 @@ inline std::filesystem::path DataFile(std::string_view name) {
                                               ? fromEnvironment
                                               : CORVANTILE_TEST_DATA_DIR;
   return directory / name;
+}
+
+// A file name in the test's temporary directory, made unique by the process id: several
+// builds' suites may run at once on one machine and share that directory.
+inline std::filesystem::path TemporaryFile(std::string_view name) {
+  return std::filesystem::path(testing::TempDir()) /
+         ("corvantile_" + std::to_string(::getpid()) + "_" + std::string(name));
 }
 
 // The numbers of one array member of a one-line JSON object ("NetValues":[...]), each read back

@@ -20,10 +20,7 @@ using testing_support::DataFile;
 using testing_support::JsonFloats;
 using testing_support::LineCount;
 using testing_support::RunInProcess;
-
-std::filesystem::path TemporaryFile(std::string_view name) {
-  return std::filesystem::path(testing::TempDir()) / name;
-}
+using testing_support::TemporaryFile;
 
 std::string FileText(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

@@ -23,6 +23,7 @@ namespace {
 using testing_support::DataFile;
 using testing_support::JsonFloats;
 using testing_support::LineCount;
+using testing_support::TemporaryFile;
 
 struct ProgramRun {
   int status = -1;
@@ -36,9 +37,8 @@ std::string ReadAll(const std::filesystem::path& file) {
 }
 
 ProgramRun RunProgram(const std::vector<std::string>& arguments) {
-  const std::filesystem::path directory = testing::TempDir();
-  const std::string outFile = (directory / "cli_e2e_stdout.txt").string();
-  const std::string errFile = (directory / "cli_e2e_stderr.txt").string();
+  const std::string outFile = TemporaryFile("stdout.txt").string();
+  const std::string errFile = TemporaryFile("stderr.txt").string();
   std::vector<std::string> all{CORVANTILE_CLI_PATH};
   all.insert(all.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -66,6 +66,8 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments) {
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   run.out = ReadAll(outFile);
   run.err = ReadAll(errFile);
+  std::filesystem::remove(outFile);
+  std::filesystem::remove(errFile);
   return run;
 }
 
@@ -124,7 +126,7 @@ TEST(EndToEnd, ImpossibleDesignExitsOne) {
 }
 
 TEST(EndToEnd, SaveWritesASessionFile) {
-  const std::string file = (std::filesystem::path(testing::TempDir()) / "cli_e2e.CFG").string();
+  const std::string file = TemporaryFile("e2e.CFG").string();
   const ProgramRun run = RunProgram({"design", "--power=250", "--save", file});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string text = ReadAll(file);
