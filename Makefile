@@ -38,6 +38,9 @@ asan: deps
 
 bench: build
 	$(BUILD_DIR)/bench/corvantile-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	if [ -x $(BUILD_DIR)/bench/qt/corvantile-gui-bench ]; then \
+	  $(BUILD_DIR)/bench/qt/corvantile-gui-bench --benchmark_repetitions=5 \
+	    --benchmark_report_aggregates_only=true; fi
 
 # Each fuzz target for FUZZ_SECONDS under libFuzzer, AddressSanitizer and UBSan (Clang), with
 # its executions and findings printed.
