@@ -29,7 +29,7 @@ void FrmOpening::Load() {
 
 void FrmOpening::Show() {
   Load();
-  window_.widget()->showMaximized();
+  window_.ShowMaximized();
   window_.Find("cmdStart").widget()->setFocus(Qt::OtherFocusReason);
 }
 
