@@ -67,6 +67,14 @@ class QtSurface : public Surface {
 
   QImage image_;
   std::optional<QPainter> painter_;  // open between drawing calls, ended before the image is read
+  // The painter's current line pen.
+  struct PenKey {
+    Rgb colour;
+    int width = 1;
+    bool dotted = false;
+    friend bool operator==(const PenKey&, const PenKey&) = default;
+  };
+  std::optional<PenKey> pen_;
   LogicalScale scale_;
   Rgb background_{255, 255, 255};
   Rgb foreground_{0, 0, 0};

@@ -60,6 +60,20 @@ TEST_F(QtSurfaceTest, LineCoversItsEndsAndNothingBesideIt) {
   EXPECT_EQ(PixelAt(image, 53, 20), kWhite);
 }
 
+TEST_F(QtSurfaceTest, VerticalAndSlantedLinesCoverTheirEndsToo) {
+  surface.Line(70, 40, 70, 10, kRed);
+  surface.Line(10, 50, 30, 70, kRed);
+  const QImage& image = surface.image();
+  EXPECT_EQ(PixelAt(image, 70, 10), kRed);
+  EXPECT_EQ(PixelAt(image, 70, 40), kRed);
+  EXPECT_EQ(PixelAt(image, 71, 25), kWhite);
+  EXPECT_EQ(PixelAt(image, 70, 41), kWhite);
+  EXPECT_EQ(PixelAt(image, 10, 50), kRed);
+  EXPECT_EQ(PixelAt(image, 20, 60), kRed);
+  EXPECT_EQ(PixelAt(image, 30, 70), kRed);
+  EXPECT_EQ(PixelAt(image, 20, 62), kWhite);
+}
+
 TEST_F(QtSurfaceTest, WideLineIsWidthPixelsThick) {
   surface.Line(10, 20, 50, 20, kBlack, 3);
   const QImage& image = surface.image();
