@@ -1,0 +1,108 @@
+#include "cli/sweep_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "math/design_network.h"
+#include "units/parse.h"
+
+namespace corvantile::cli {
+namespace {
+
+bool Refuse(std::string& error, std::string message) {
+  error = std::move(message);
+  return false;
+}
+
+bool HasDigit(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A frequency in the program's notation ("937.5k", "15M"); text without a digit is refused.
+bool ReadFrequency(std::string_view option, std::string_view text, std::optional<float>& target,
+                   std::string& error) {
+  if (!HasDigit(text)) {
+    return Refuse(error, std::string(option) + ": '" + std::string(text) + "' is not a frequency");
+  }
+  target = ParseValue(text);
+  return true;
+}
+
+bool ReadPoints(std::string_view text, std::optional<int>& target, std::string& error) {
+  int value = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+    return Refuse(error, "--points: '" + std::string(text) + "' is not a whole number");
+  }
+  target = value;
+  return true;
+}
+
+}  // namespace
+
+OptionTake TakeSweepOption(ArgumentCursor& args, SweepRequest& request, std::string& error) {
+  const std::string_view argument = args.Peek();
+  if (!IsOptionArgument(argument)) return OptionTake::NotMine;
+  const OptionArgument option = SplitOption(argument);
+  if (option.name == "--linear") {
+    args.Take();
+    if (option.inline_value) {
+      error = "--linear takes no value";
+      return OptionTake::Failed;
+    }
+    request.linear = true;
+    return OptionTake::Taken;
+  }
+  if (option.name != "--from" && option.name != "--to" && option.name != "--points") {
+    return OptionTake::NotMine;
+  }
+  args.Take();
+  std::string_view value;
+  if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
+  bool ok;
+  if (option.name == "--from") {
+    ok = ReadFrequency(option.name, value, request.from, error);
+  } else if (option.name == "--to") {
+    ok = ReadFrequency(option.name, value, request.to, error);
+  } else {
+    ok = ReadPoints(value, request.points, error);
+  }
+  return ok ? OptionTake::Taken : OptionTake::Failed;
+}
+
+std::string SweepOptionsHelp() {
+  return "  --from F              lowest frequency in hertz (default a quarter of the design\n"
+         "                        frequency)\n"
+         "  --to F                highest frequency in hertz (default four times the design\n"
+         "                        frequency)\n"
+         "  --points N            number of frequencies, 2 to 1000000 (default 1001)\n"
+         "  --linear              equal steps between the frequencies (default: equal ratios)\n";
+}
+
+bool ResolveSweepSpan(const SweepRequest& request, double designFrequency, SweepSpan& span,
+                      std::string& error) {
+  span = DefaultSweepSpan(designFrequency);
+  if (request.from) span.from = static_cast<double>(*request.from);
+  if (request.to) span.to = static_cast<double>(*request.to);
+  if (request.points) span.points = *request.points;
+  span.logarithmic = !request.linear;
+  const std::string_view problem = SweepSpanProblem(span);
+  if (problem.empty()) return true;
+  return Refuse(error, std::string(problem));
+}
+
+bool PrepareSweep(const DesignRequest& design, const SweepRequest& sweep, SweepSetup& setup,
+                  std::string& error, std::vector<std::string>& notes) {
+  if (!BuildDesignState(design, setup.state, error, notes)) return false;
+  const DesignOutcome outcome = RunDesignPass(setup.state);
+  const CircuitBuild build = BuildCircuit(setup.state, outcome);
+  if (build.problem != CircuitProblem::None) {
+    return Refuse(error,
+                  std::string(CircuitProblemText(build.problem)) + ", so there is no response");
+  }
+  setup.circuit = build.circuit;
+  return ResolveSweepSpan(sweep, setup.circuit.designFrequency, setup.span, error);
+}
+
+}  // namespace corvantile::cli

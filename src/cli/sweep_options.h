@@ -1,0 +1,48 @@
+#pragma once
+
+// The options that choose a frequency span, shared by the sweep and export commands, and the
+// path from the command line to a swept circuit.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/frequency_response.h"
+#include "analysis/matching_circuit.h"
+#include "cli/argument_cursor.h"
+#include "cli/design_options.h"
+
+namespace corvantile::cli {
+
+struct SweepRequest {
+  std::optional<float> from;  // Hz; default a quarter of the design frequency
+  std::optional<float> to;    // Hz; default four times the design frequency
+  std::optional<int> points;  // default kDefaultSweepPoints
+  bool linear = false;        // default logarithmic spacing
+};
+
+// Takes --from, --to, --points or --linear at the cursor into `request`, like
+// TakeDesignOption: NotMine leaves the cursor where it was.
+OptionTake TakeSweepOption(ArgumentCursor& args, SweepRequest& request, std::string& error);
+
+// The help lines of the span options.
+std::string SweepOptionsHelp();
+
+// The span a request names for a circuit designed at `designFrequency`, or a one-line error
+// ("the sweep must end above the frequency it starts at").
+bool ResolveSweepSpan(const SweepRequest& request, double designFrequency, SweepSpan& span,
+                      std::string& error);
+
+// Everything a sweep or an export starts from.
+struct SweepSetup {
+  RunState state;  // after the design pass
+  MatchingCircuit circuit;
+  SweepSpan span;
+};
+
+// Builds the state from the design options, designs it, builds its circuit and resolves the
+// span. False with a one-line `error` when any step fails, including a design that has no
+// circuit ("no network can be designed for these values").
+bool PrepareSweep(const DesignRequest& design, const SweepRequest& sweep, SweepSetup& setup,
+                  std::string& error, std::vector<std::string>& notes);
+
+}  // namespace corvantile::cli

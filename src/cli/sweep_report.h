@@ -1,0 +1,29 @@
+#pragma once
+
+// The sweep command's three outputs: a table for reading, CSV and JSON for programs. Each
+// carries the summary figures with the rows.
+#include <span>
+#include <string>
+
+#include "analysis/frequency_response.h"
+#include "analysis/sweep_summary.h"
+
+namespace corvantile::cli {
+
+// A heading, the summary (return loss, VSWR and gain at the design frequency, the 2:1 and
+// 1.5:1 bands, the attenuation at 2 f0 and 3 f0), then one aligned row per frequency.
+std::string SweepTable(const MatchingCircuit& circuit, const SweepSpan& span,
+                       std::span<const ResponsePoint> sweep, const SweepSummary& summary);
+
+// The summary as "# " comment lines, then the CSV table of the csv export (header row with
+// SI units in the column names, one row per frequency).
+std::string SweepCsvWithSummary(const MatchingCircuit& circuit, const SweepSpan& span,
+                                std::span<const ResponsePoint> sweep, const SweepSummary& summary);
+
+// One JSON object: "circuit" (lines describing it), "span", "summary", "columns" (the CSV
+// column names) and "points" (one array of numbers per frequency, in the columns' order).
+// A band edge beyond the sweep is null.
+std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
+                      std::span<const ResponsePoint> sweep, const SweepSummary& summary);
+
+}  // namespace corvantile::cli
