@@ -2,6 +2,8 @@
 
 #include "cli/argument_cursor.h"
 #include "cli/design_command.h"
+#include "cli/export_command.h"
+#include "cli/sweep_command.h"
 #include "cli/value_commands.h"
 #include "shell/startup_values.h"
 
@@ -16,6 +18,8 @@ std::string MainHelp() {
          "\n"
          "Commands:\n"
          "  design   design the network of one circuit; print a report or JSON, save a session\n"
+         "  sweep    the designed circuit's response over frequency, with bandwidth figures\n"
+         "  export   the designed circuit as an ngspice netlist, a Touchstone file or CSV\n"
          "  parse    read texts with the program's value parser\n"
          "  format   write values with one of the program's display formatters\n"
          "\n"
@@ -39,13 +43,15 @@ std::string MainHelp() {
 int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err) {
   if (arguments.empty()) {
-    err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, parse or format\n"
-           "Run 'corvantile-cli --help' for more.\n";
+    err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, sweep, export, parse\n"
+           "or format. Run 'corvantile-cli --help' for more.\n";
     return kExitUsage;
   }
   const std::string_view command = arguments.front();
   const auto rest = arguments.subspan(1);
   if (command == "design") return RunDesignCommand(rest, out, err);
+  if (command == "sweep") return RunSweepCommand(rest, out, err);
+  if (command == "export") return RunExportCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
   if (command == "--help" || command == "-h" || command == "help") {
@@ -59,7 +65,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     return kExitOk;
   }
   err << "corvantile-cli: unknown command '" << command
-      << "' (use design, parse or format; see corvantile-cli --help)\n";
+      << "' (use design, sweep, export, parse or format; see corvantile-cli --help)\n";
   return kExitUsage;
 }
 
