@@ -1,0 +1,109 @@
+"""The built corvantile-cli's exports, opened in the tools they are written for.
+
+Usage: export_tools_check.py CORVANTILE_CLI NGSPICE
+
+- export spice: ngspice runs the netlist as it stands (exit status 0) and prints a row per
+  frequency, whose input impedance and load power agree with `sweep --format json`.
+- export touchstone: scikit-rf reads a lossless, reciprocal two-port with the right points.
+- export csv: Python's csv reader finds the header and numeric rows.
+- sweep --format json: Python's json reader parses it.
+Exits with status 1 and a message per failure.
+"""
+import csv
+import io
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+FAILURES = []
+
+
+def check(condition, message):
+    if not condition:
+        FAILURES.append(message)
+    return condition
+
+
+def run(arguments):
+    result = subprocess.run(arguments, capture_output=True, text=True,
+                            env=dict(os.environ, LC_ALL="C"))
+    check(result.returncode == 0, f"{' '.join(arguments)} exited {result.returncode}: "
+                                  f"{result.stderr.strip()}")
+    return result.stdout
+
+
+DESIGN = ["--family", "tee", "--phase", "-100", "--frequency", "7.1M", "--source",
+          "series:1.5k:75", "--load", "parallel-part:50:-100p"]
+SPAN = ["--from", "2M", "--to", "20M", "--points", "81"]
+
+
+def check_spice(cli, ngspice, directory):
+    netlist = os.path.join(directory, "match.cir")
+    run([cli, "export", "spice", *DESIGN, *SPAN, "-o", netlist])
+    output = run([ngspice, "-b", netlist])
+    rows = []
+    for line in output.splitlines():
+        words = line.split()
+        if len(words) == 5 and words[0].isdigit():
+            rows.append([float(w) for w in words[1:]])
+    if not check(len(rows) >= 80, f"ngspice printed {len(rows)} rows"):
+        return
+    # The engine at ngspice's own frequencies: sweep each printed frequency on its own would be
+    # slow, so compare at the span's ends, which both sweep exactly.
+    sweep = json.loads(run([cli, "sweep", "--format", "json", *DESIGN, *SPAN]))
+    ours = sweep["points"]
+    for spice_row, our_row in ((rows[0], ours[0]), (rows[-1], ours[-1])):
+        check(abs(spice_row[0] - our_row[0]) <= 1e-9 * our_row[0],
+              f"frequency {spice_row[0]} against {our_row[0]}")
+        zin = complex(spice_row[1], spice_row[2])
+        ours_zin = complex(our_row[1], our_row[2])
+        check(abs(zin - ours_zin) <= 1e-4 * abs(ours_zin), f"Zin {zin} against {ours_zin}")
+        check(abs(spice_row[3] - our_row[9]) <= 1e-4 * our_row[9],
+              f"load power {spice_row[3]} against {our_row[9]}")
+
+
+def check_touchstone(cli, directory):
+    path = os.path.join(directory, "match.s2p")
+    run([cli, "export", "touchstone", *DESIGN, *SPAN, "--z0", "75", "-o", path])
+    import skrf  # the Debian package python3-scikit-rf
+    network = skrf.Network(path)
+    check(network.nports == 2, f"{network.nports} ports")
+    check(len(network.f) == 81, f"{len(network.f)} frequencies")
+    check(abs(network.f[0] - 2e6) < 1e-3 and abs(network.f[-1] - 20e6) < 1e-3,
+          f"frequencies {network.f[0]} to {network.f[-1]} Hz")
+    check(abs(network.z0[0, 0] - 75) < 1e-12, f"reference impedance {network.z0[0, 0]}")
+    s = network.s
+    for k in range(len(network.f)):
+        power = abs(s[k, 0, 0]) ** 2 + abs(s[k, 1, 0]) ** 2
+        check(abs(power - 1) < 1e-12, f"|S11|^2 + |S21|^2 = {power} at {network.f[k]} Hz")
+        check(abs(s[k, 0, 1] - s[k, 1, 0]) < 1e-12, f"S12 != S21 at {network.f[k]} Hz")
+
+
+def check_csv(cli):
+    text = run([cli, "export", "csv", *DESIGN, *SPAN])
+    rows = list(csv.reader(io.StringIO(text)))
+    header = rows[0]
+    check(header[0] == "frequency_Hz" and header[-1] == "load_power_W", f"header {header}")
+    check(len(rows) == 82, f"{len(rows)} CSV rows")
+    for row in rows[1:]:
+        check(len(row) == len(header), f"row of {len(row)} fields")
+        values = [float(v) for v in row]
+        check(all(v == v and abs(v) != float("inf") for v in values), f"row {row}")
+
+
+def main():
+    cli, ngspice = sys.argv[1], sys.argv[2]
+    with tempfile.TemporaryDirectory() as directory:
+        check_spice(cli, ngspice, directory)
+        check_touchstone(cli, directory)
+        check_csv(cli)
+    for failure in FAILURES:
+        print("FAIL:", failure)
+    print("exports checked:", "failed" if FAILURES else "ok")
+    return 1 if FAILURES else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
