@@ -4,6 +4,7 @@ BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+SESSION_COMMANDS ?= 10000
 JOBS ?= $(shell nproc)
 # CI turns warnings into errors; a newcomer's build only shows them.
 WERROR ?= $(if $(CI),ON,OFF)
@@ -43,14 +44,20 @@ bench: build
 	    --benchmark_report_aggregates_only=true; fi
 
 # Each fuzz target for FUZZ_SECONDS under libFuzzer, AddressSanitizer and UBSan (Clang), with
-# its executions and findings printed.
-fuzz: deps
+# its executions and findings printed; then the long random sessions of SESSION_COMMANDS
+# commands: the window's logic under the sanitizers, and the desktop program under Qt.
+fuzz: configure
 	@scripts/install-fuzz-deps.sh
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCORVANTILE_FUZZ=ON -DCORVANTILE_SANITIZE=ON -DCORVANTILE_WERROR=$(WERROR) \
 	  -DCORVANTILE_BENCHMARKS=OFF -DCORVANTILE_GUI=OFF
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target parse_value_fuzz session_reader_fuzz design_pass_fuzz
+	cmake --build $(FUZZ_DIR) -j $(JOBS) \
+	  --target parse_value_fuzz session_reader_fuzz design_pass_fuzz random_session_test
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target random_session_qt_test
 	scripts/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+	CORVANTILE_SESSION_COMMANDS=$(SESSION_COMMANDS) $(FUZZ_DIR)/tests/hardening/random_session_test
+	CORVANTILE_SESSION_COMMANDS=$(SESSION_COMMANDS) QT_QPA_PLATFORM=offscreen \
+	  $(BUILD_DIR)/tests/hardening/random_session_qt_test
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
