@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -52,6 +53,19 @@ T* Child(QWidget* window, const char* name) {
   T* child = window->findChild<T*>(QString::fromLatin1(name));
   EXPECT_NE(child, nullptr) << name;
   return child;
+}
+
+// Every label's and button's text, with whether it is shown.
+QStringList Captions(QWidget* window) {
+  QStringList captions;
+  for (const QLabel* label : window->findChildren<QLabel*>()) {
+    captions << label->objectName() + QLatin1Char('=') + label->text() +
+                    (label->isHidden() ? QStringLiteral(" (hidden)") : QString());
+  }
+  for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+    captions << button->objectName() + QLatin1Char('=') + button->text();
+  }
+  return captions;
 }
 
 // Records whether another window was visible when this one was shown.
@@ -250,7 +264,8 @@ TEST_F(DesktopProgramTest, ValueDialogsClosedByOtherMeansChangeNothing) {
 TEST_F(DesktopProgramTest, PhaseInAnLNetworkIsRefusedAndNothingIsRedrawn) {
   StartDesign();
   Click(Design(), "cmdLPFL");
-  const QImage before = program_->design().window().Render();
+  const QImage before = program_->design().window().surface().image().copy();
+  const QStringList captionsBefore = Captions(Design());
   const RunState state = program_->state();
   WhenModal([](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
@@ -263,7 +278,8 @@ TEST_F(DesktopProgramTest, PhaseInAnLNetworkIsRefusedAndNothingIsRedrawn) {
   });
   Click(Design(), "cmdPhase");
   EXPECT_EQ(program_->state().NetValues, state.NetValues);
-  EXPECT_EQ(program_->design().window().Render(), before);
+  EXPECT_EQ(program_->design().window().surface().image(), before);
+  EXPECT_EQ(Captions(Design()), captionsBefore);
 }
 
 TEST_F(DesktopProgramTest, ExitInTheDesignWindowWritesTheSession) {
