@@ -133,44 +133,5 @@ TEST(FrmDialog, ReturnInTheBoxPressesEnter) {
   }
 }
 
-TEST(FrmDialog, EscapeAndTheFrameCloseWithoutEnter) {
-  RunState state = MakeDefaultRunState();
-  toolkit::QtPlatform platform(kScreen);
-  RegisterDialogs(platform, state, [] { return nullptr; });
-  const RunState before = state;
-  WhenModal([](QWidget* dialog) {
-    QTest::keyClicks(Child(dialog, "txtFrequency"), "7M");
-    QTest::keyClick(Child(dialog, "txtFrequency"), Qt::Key_Escape);
-  });
-  platform.ShowDialog(DialogId::Frequency);
-  EXPECT_EQ(state.NetValues, before.NetValues);
-
-  state.EntryKind = 4;
-  WhenModal([](QWidget* dialog) {
-    QTest::keyClicks(Child(dialog, "Text1"), "10");
-    dialog->close();
-  });
-  platform.ShowDialog(DialogId::Source);
-  EXPECT_EQ(state.SourceValues[EntryForm], 4.0f);  // the kind is written at load
-  EXPECT_EQ(state.SourceValues[ParallelR], before.SourceValues[ParallelR]);
-}
-
-TEST(FrmDialog, EmptyBoxesAndCapacitorThroughTheWidgets) {
-  RunState state = MakeDefaultRunState();
-  state.SourceValues[SeriesR] = 100;
-  state.SourceValues[SeriesX] = 50;
-  state.EntryKind = 1;
-  toolkit::QtPlatform platform(kScreen);
-  RegisterDialogs(platform, state, [] { return nullptr; });
-  WhenModal([](QWidget* dialog) {
-    EXPECT_TRUE(Child<QRadioButton>(dialog, "Option1")->isChecked());
-    QTest::mouseClick(Child(dialog, "Option2"), Qt::LeftButton);
-    QTest::mouseClick(Child(dialog, "cmdExit"), Qt::LeftButton);
-  });
-  platform.ShowDialog(DialogId::Source);
-  EXPECT_EQ(state.SourceValues[SeriesR], 100.0f);
-  EXPECT_EQ(state.SourceValues[SeriesX], -50.0f);
-}
-
 }  // namespace
 }  // namespace corvantile
