@@ -52,9 +52,10 @@ SweepSpan DefaultSweepSpan(double designFrequency);
 // start above 0 Hz".
 std::string_view SweepSpanProblem(const SweepSpan& span);
 
-// Frequency k (0 .. points-1) of a valid span; the first is `from` and the last `to` exactly:
-// 1 kHz to 100 kHz in 3 logarithmic points -> 1 kHz, 10 kHz, 100 kHz.
-double SweepFrequency(const SweepSpan& span, int k);
+// The frequencies of a valid span in ascending order, the ones SweepResponse uses; the first
+// is `from` and the last `to` exactly: 1 kHz to 100 kHz in 3 logarithmic points -> 1 kHz,
+// 10 kHz, 100 kHz.
+std::vector<double> SweepFrequencies(const SweepSpan& span);
 
 // The response at every frequency of a valid span, in ascending order, into `out` (resized to
 // the number of points; nothing else is allocated).

@@ -13,8 +13,7 @@ std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span,
   text += "! Reference impedance " + ShortNumber(z0, 7) +
           " ohm at both ports; columns: f(Hz) S11 S21 S12 S22 as real, imaginary.\n";
   text += "# Hz S RI R " + ExactNumber(z0) + '\n';
-  for (int k = 0; k < span.points; ++k) {
-    const double f = SweepFrequency(span, k);
+  for (const double f : SweepFrequencies(span)) {
     const SParameters s = NetworkSParameters(circuit, f, z0);
     text += ExactNumber(f);
     for (const auto& value : {s.s11, s.s21, s.s12, s.s22}) {

@@ -41,21 +41,6 @@ NetworkTerms MakeNetworkTerms(const MatchingCircuit& circuit) {
   return terms;
 }
 
-LosslessChain ChainAt(const NetworkTerms& terms, double omega, double inverseOmega) {
-  const double e1 = terms.elements[0].At(omega, inverseOmega);
-  const double e2 = terms.elements[1].At(omega, inverseOmega);
-  const double e3 = terms.elements[2].At(omega, inverseOmega);
-  if (terms.topology == NetworkTopology::Pi) {
-    // [1 0; j b1 1] [1 j x2; 0 1] [1 0; j b3 1]
-    const double b1 = e1, x2 = e2, b3 = e3;
-    return {1.0 - x2 * b3, x2, b1 + b3 - b1 * x2 * b3, 1.0 - b1 * x2};
-  }
-  // [1 j x1; 0 1] [1 0; j b2 1] [1 j x3; 0 1]
-  const double x1 = e1, b2 = e2, x3 = e3;
-  const double a = 1.0 - x1 * b2;
-  return {a, a * x3 + x1, b2, 1.0 - b2 * x3};
-}
-
 SParameters NetworkSParameters(const MatchingCircuit& circuit, double frequency, double z0) {
   using C = std::complex<double>;
   const double omega = 2.0 * std::numbers::pi * frequency;

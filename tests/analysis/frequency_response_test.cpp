@@ -121,21 +121,35 @@ TEST(FrequencyResponseTest, FiguresStayFiniteAtExtremeFrequencies) {
 
 TEST(SweepSpanTest, FrequenciesRunFromStartToEndExactly) {
   for (bool logarithmic : {true, false}) {
-    const SweepSpan span{1e3, 1e5, 3, logarithmic};
-    EXPECT_EQ(SweepFrequency(span, 0), 1e3);
-    EXPECT_EQ(SweepFrequency(span, 2), 1e5);
-    EXPECT_NEAR(SweepFrequency(span, 1), logarithmic ? 1e4 : 50500.0, 1e-9);
+    const std::vector<double> f = SweepFrequencies({1e3, 1e5, 3, logarithmic});
+    ASSERT_EQ(f.size(), 3u);
+    EXPECT_EQ(f[0], 1e3);
+    EXPECT_EQ(f[2], 1e5);
+    EXPECT_NEAR(f[1], logarithmic ? 1e4 : 50500.0, 1e-9);
   }
-  const SweepSpan span{937500.0, 15e6, 1001, true};
-  const std::vector<double> ratios = {SweepFrequency(span, 1) / SweepFrequency(span, 0),
-                                      SweepFrequency(span, 700) / SweepFrequency(span, 699)};
-  EXPECT_NEAR(ratios[0], ratios[1], 1e-12);
+  // Equal ratios (or steps) all along, with nothing built up by the stepping.
+  for (bool logarithmic : {true, false}) {
+    const SweepSpan span{937500.0, 15e6, 10001, logarithmic};
+    const std::vector<double> f = SweepFrequencies(span);
+    ASSERT_EQ(f.size(), 10001u);
+    EXPECT_EQ(f.back(), 15e6);
+    for (std::size_t k = 0; k < f.size(); ++k) {
+      const double t = static_cast<double>(k) / 10000.0;
+      const double exact = logarithmic ? 937500.0 * std::pow(16.0, t) : 937500.0 + t * 14062500.0;
+      ASSERT_NEAR(f[k], exact, 1e-13 * exact) << k;
+    }
+  }
   const CircuitBuild build = DesignCircuit(MakeDefaultRunState());
+  const SweepSpan span{937500.0, 15e6, 1001, true};
   std::vector<ResponsePoint> sweep;
   SweepResponse(build.circuit, span, sweep);
+  const std::vector<double> f = SweepFrequencies(span);
   ASSERT_EQ(sweep.size(), 1001u);
-  for (std::size_t k = 1; k < sweep.size(); ++k) {
-    EXPECT_GT(sweep[k].frequency, sweep[k - 1].frequency);
+  for (std::size_t k = 0; k < sweep.size(); ++k) {
+    EXPECT_EQ(sweep[k].frequency, f[k]);
+    if (k > 0) {
+      EXPECT_GT(sweep[k].frequency, sweep[k - 1].frequency);
+    }
   }
 }
 
