@@ -21,18 +21,18 @@ Qt::Alignment ToQtAlignment(TextAlign align, QtControlKind kind) {
   return Qt::AlignLeft | vertical;
 }
 
-QtControl& AddControl(QtWindow& window, const ControlLook& look) {
-  switch (look.kind) {
+QtControl& AddControl(QtWindow& window, const ControlLook& designed) {
+  switch (designed.kind) {
     case ControlKind::CommandButton:
-      return window.AddButton(look.name, look.text);
+      return window.AddButton(designed.name, designed.text);
     case ControlKind::TextBox:
-      return window.AddTextBox(look.name);
+      return window.AddTextBox(designed.name);
     case ControlKind::OptionButton:
-      return window.AddOptionButton(look.name, look.text);
+      return window.AddOptionButton(designed.name, designed.text);
     case ControlKind::Label:
       break;
   }
-  return window.AddLabel(look.name, look.text);
+  return window.AddLabel(designed.name, designed.text);
 }
 
 }  // namespace
@@ -44,23 +44,23 @@ void BuildFromLook(QtWindow& window, const WindowLook& look) {
   window.SetScale(LogicalScale{});
 
   QWidget* previous = nullptr;
-  for (const ControlLook& spec : look.controls) {
-    QtControl& control = AddControl(window, spec);
-    control.SetFont(spec.font.family, spec.font.bold, spec.font.points);
-    if (spec.textColour) control.SetForeground(*spec.textColour);
-    if (spec.kind == ControlKind::Label) {
-      control.SetTransparent(!spec.background);
-      control.SetAlignment(ToQtAlignment(spec.align, control.kind()));
+  for (const ControlLook& designed : look.controls) {
+    QtControl& control = AddControl(window, designed);
+    control.SetFont(designed.font.family, designed.font.bold, designed.font.points);
+    if (designed.textColour) control.SetForeground(*designed.textColour);
+    if (designed.kind == ControlKind::Label) {
+      control.SetTransparent(!designed.background);
+      control.SetAlignment(ToQtAlignment(designed.align, control.kind()));
     }
-    if (spec.background) control.SetBackground(*spec.background);
-    if (spec.kind == ControlKind::OptionButton) {
+    if (designed.background) control.SetBackground(*designed.background);
+    if (designed.kind == ControlKind::OptionButton) {
       // The window's option buttons share one parent and so form one exclusive group.
-      static_cast<QRadioButton*>(control.widget())->setChecked(spec.checked);
+      static_cast<QRadioButton*>(control.widget())->setChecked(designed.checked);
     }
-    if (spec.rect.width > 0) control.SetGeometry(spec.rect);
+    if (designed.rect.width > 0) control.SetGeometry(designed.rect);
 
     QWidget* widget = control.widget();
-    if (spec.kind == ControlKind::Label) {
+    if (designed.kind == ControlKind::Label) {
       widget->lower();  // a label overlapping a box or button lies behind it
       continue;
     }
