@@ -87,11 +87,10 @@ void ApplyEntryForm(ImpedanceValues& v, double omega) {
 }  // namespace
 
 void ReduceImpedance(ImpedanceValues& values, double omega, double degreesPerRadian) {
-  // Only a damaged state can hold a NaN here (typed and read values are always numbers); it
-  // reads as 0, as unusable typed text does, instead of being copied into the other form.
-  for (int k = SeriesR; k <= ParallelPart; ++k) {
-    if (std::isnan(values[k])) values[k] = 0.0f;
-  }
+  // Only a damaged state can hold a NaN or an infinity here (typed and read values are always
+  // finite). They are held as every result is (NaN as 0, an infinity as the largest float of
+  // its sign) instead of being copied into the other form.
+  for (int k = SeriesR; k <= ParallelPart; ++k) values[k] = Saturated(D(values[k]));
   ApplyEntryForm(values, omega);
   if (values[SeriesR] == 0.0f) values[SeriesR] = kZeroResistance;
   if (std::fabs(values[SeriesX]) < kSmallestReactance) values[SeriesX] = 0.0f;
