@@ -164,6 +164,24 @@ TEST(SpiceNetlistTest, OneLinePerPartWithTheCircuitValues) {
   }
 }
 
+// A series wire joins its two nodes; an open shunt is left out.
+TEST(SpiceNetlistTest, ShortsJoinNodesAndOpenPartsAreLeftOut) {
+  MatchingCircuit c;
+  c.topology = NetworkTopology::Tee;
+  c.source = {Connection::Series, 50.0, {}};
+  c.load = {Connection::Parallel, 200.0, {PartKind::Open, 0.0}};
+  c.elements = {CircuitPart{}, CircuitPart{PartKind::Capacitor, 1e-10},
+                CircuitPart{PartKind::Inductor, 1e-6}};
+  c.designFrequency = 1e7;
+  const std::string netlist = SpiceNetlist(c, {1e6, 1e8, 11, true});
+  EXPECT_NE(netlist.find("\nC2 in 0 1e-10\n"), std::string::npos) << netlist;
+  EXPECT_NE(netlist.find("\nL3 in out 1e-06\n"), std::string::npos) << netlist;
+  EXPECT_NE(netlist.find("\nRLOAD out 0 200\n"), std::string::npos) << netlist;
+  EXPECT_EQ(netlist.find("LLOAD"), std::string::npos);
+  EXPECT_EQ(netlist.find("CLOAD"), std::string::npos);
+  EXPECT_EQ(netlist.find("mid"), std::string::npos);
+}
+
 TEST(SpiceNetlistTest, AcCardCoversTheSpan) {
   const MatchingCircuit circuit = ExportCircuits()[1];
   EXPECT_NE(SpiceNetlist(circuit, {1e6, 2e7, 57, false}).find("\n.ac lin 57 1000000 20000000\n"),

@@ -84,11 +84,13 @@ class ExternalToolsTest : public ::testing::Test {
 };
 
 struct ToolCase {
-  testing::DesignCase design;
+  std::string name;
+  RunState state;
   bool logarithmic;
 };
 
-// One design of each family, with reactive sources and loads in every entry form.
+// One design of each family, with reactive sources and loads in every entry form, the default
+// circuit, and a Tee whose first element is fixed at 0 ohm (a plain wire).
 std::vector<ToolCase> ToolCases() {
   std::vector<ToolCase> cases;
   auto add = [&](float family, testing::SideEntry source, testing::SideEntry load, float phase,
@@ -100,13 +102,18 @@ std::vector<ToolCase> ToolCases() {
     d.phase = phase;
     d.frequency = 7.1e6f;
     d.power = 100.0f;
-    cases.push_back({d, logarithmic});
+    cases.push_back({testing::Describe(d), testing::StateFor(d), logarithmic});
   };
   add(FamilyTee, {1, 50.0f, 25.0f}, {4, 200.0f, -300.0f}, -120.0f, true);
   add(FamilyPi, {2, 1500.0f, 2000.0f}, {3, 75.0f, 40.0f}, -135.0f, false);
   add(FamilyLowpassL, {3, 300.0f, -150.0f}, {1, 50.0f, -20.0f}, 0.0f, true);
   add(FamilyHighpassL, {4, 800.0f, 500.0f}, {2, 100.0f, -300.0f}, 0.0f, true);
-  add(FamilyPi, {1, 1500.0f, 0.0f}, {1, 300.0f, 0.0f}, -135.0f, true);  // the default circuit
+  cases.push_back({"default circuit", MakeDefaultRunState(), true});
+  RunState wire = MakeDefaultRunState();
+  wire.NetValues[NetworkFamily] = FamilyTee;
+  wire.NetValues[DesignDriver] = 1.0f;
+  wire.NetValues[NetX1] = 0.0f;
+  cases.push_back({"Tee with element 1 fixed at 0 ohm", wire, false});
   return cases;
 }
 
@@ -116,8 +123,8 @@ TEST_F(ExternalToolsTest, NgspiceAgreesWithTheEngine) {
                                    "scripts/install-deps.sh installs it";
   int caseNumber = 0;
   for (const ToolCase& tc : ToolCases()) {
-    SCOPED_TRACE(testing::Describe(tc.design));
-    const CircuitBuild build = DesignCircuit(testing::StateFor(tc.design));
+    SCOPED_TRACE(tc.name);
+    const CircuitBuild build = DesignCircuit(tc.state);
     ASSERT_EQ(build.problem, CircuitProblem::None);
     const MatchingCircuit& circuit = build.circuit;
     SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
@@ -163,7 +170,7 @@ TEST_F(ExternalToolsTest, ScikitRfReadsTheTouchstoneFile) {
   std::string command = Quoted(python) + " " + Quoted(reader);
   int caseNumber = 0;
   for (const ToolCase& tc : ToolCases()) {
-    const CircuitBuild build = DesignCircuit(testing::StateFor(tc.design));
+    const CircuitBuild build = DesignCircuit(tc.state);
     ASSERT_EQ(build.problem, CircuitProblem::None);
     SweepSpan span = DefaultSweepSpan(build.circuit.designFrequency);
     span.points = 51;

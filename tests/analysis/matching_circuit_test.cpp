@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/frequency_response.h"
 #include "design_cases.h"
 
 namespace corvantile {
@@ -118,6 +119,25 @@ TEST(MatchingCircuitTest, LNetworksArePiNetworksWithOneShuntOpen) {
       EXPECT_EQ(c.elements[1].kind, series);
     }
   }
+}
+
+// A Tee whose first element is fixed at 0 ohm (possible when the source resistance is the
+// higher): the element is a plain wire, and the rest of the network still matches.
+RunState TeeWithoutFirstElement() {
+  RunState state = MakeDefaultRunState();
+  state.NetValues[NetworkFamily] = FamilyTee;
+  state.NetValues[DesignDriver] = 1.0f;
+  state.NetValues[NetX1] = 0.0f;
+  return state;
+}
+
+TEST(MatchingCircuitTest, SeriesElementOfZeroReactanceIsAShort) {
+  const CircuitBuild build = DesignCircuit(TeeWithoutFirstElement());
+  ASSERT_EQ(build.problem, CircuitProblem::None);
+  EXPECT_EQ(build.circuit.elements[0].kind, PartKind::Short);
+  EXPECT_NE(build.circuit.elements[1].kind, PartKind::Short);
+  const ResponsePoint p = EvaluateResponse(build.circuit, build.circuit.designFrequency);
+  EXPECT_GT(p.returnLossDb, 40.0);
 }
 
 struct ProblemCase {

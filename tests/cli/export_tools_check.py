@@ -94,6 +94,10 @@ def check_csv(cli):
 
 
 def main():
+    if len(sys.argv) != 3 or not sys.argv[2]:
+        print("usage: export_tools_check.py CORVANTILE_CLI NGSPICE (ngspice was not found when "
+              "the build was configured; scripts/install-deps.sh installs it)")
+        return 1
     cli, ngspice = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as directory:
         check_spice(cli, ngspice, directory)
