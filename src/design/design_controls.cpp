@@ -157,8 +157,8 @@ constexpr std::array<ControlPlacement, 37> kPlacements{{
 std::span<const ControlSpec> DesignControls() { return kControls; }
 
 const ControlSpec* FindDesignControl(std::string_view name) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.name == name) return &spec;
+  for (const ControlSpec& look : kControls) {
+    if (look.name == name) return &look;
   }
   return nullptr;
 }
@@ -170,12 +170,12 @@ std::span<const ControlPlacement> DesignPlacements() { return kPlacements; }
 double DesignFontPoints(toolkit::ScreenTwips screen) { return screen.height * 0.0008; }
 
 void ApplyDesignTimeState(toolkit::Window& window) {
-  for (const ControlSpec& spec : kControls) {
-    toolkit::Control& control = window.Find(spec.name);
-    control.SetText(std::string(spec.text));
-    control.SetBackground(spec.background);
-    control.SetVisible(!spec.hidden);
-    control.SetFontSize(spec.fontPoints);
+  for (const ControlSpec& look : kControls) {
+    toolkit::Control& control = window.Find(look.name);
+    control.SetText(std::string(look.text));
+    control.SetBackground(look.background);
+    control.SetVisible(!look.hidden);
+    control.SetFontSize(look.fontPoints);
   }
 }
 

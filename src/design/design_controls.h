@@ -52,7 +52,7 @@ struct ControlSpec {
 // Every control of the window the program uses, in no particular order.
 std::span<const ControlSpec> DesignControls();
 
-// The spec of a control by name, or nullptr.
+// The design-time look of a control by name, or nullptr.
 const ControlSpec* FindDesignControl(std::string_view name);
 
 // The visible buttons in keyboard focus order; the first (cmdTee) holds the focus on opening.

@@ -108,9 +108,9 @@ void DesignWindow::FormLoad() {
       control.SetFontSize(points);
     } else {
       // Moved only: the size stays the design size in twips whatever the scale.
-      const ControlSpec* spec = FindDesignControl(row.name);
-      control.SetGeometry({row.left, row.top, spec->fixedWidthTwips / scale.twipsPerUnitX,
-                           spec->fixedHeightTwips / scale.twipsPerUnitY});
+      const ControlSpec* look = FindDesignControl(row.name);
+      control.SetGeometry({row.left, row.top, look->fixedWidthTwips / scale.twipsPerUnitX,
+                           look->fixedHeightTwips / scale.twipsPerUnitY});
     }
   }
   RefreshDesign();
