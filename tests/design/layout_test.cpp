@@ -20,16 +20,16 @@ TEST(DesignControlTable, EveryControlIsPlacedOnceAndEveryButtonTakesTheFocus) {
   std::map<std::string, int> placed;
   for (const ControlPlacement& row : DesignPlacements()) ++placed[std::string(row.name)];
   std::set<std::string> buttons;
-  for (const ControlSpec& spec : DesignControls()) {
-    EXPECT_EQ(placed[std::string(spec.name)], 1) << spec.name;
-    if (spec.kind == ControlKind::Button) buttons.insert(std::string(spec.name));
+  for (const ControlSpec& look : DesignControls()) {
+    EXPECT_EQ(placed[std::string(look.name)], 1) << look.name;
+    if (look.kind == ControlKind::Button) buttons.insert(std::string(look.name));
     // Only the fixed-size controls keep their design size at load.
     const ControlPlacement* row = nullptr;
     for (const ControlPlacement& candidate : DesignPlacements()) {
-      if (candidate.name == spec.name) row = &candidate;
+      if (candidate.name == look.name) row = &candidate;
     }
     ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->SetsSizeAndFont(), !spec.HasFixedSize()) << spec.name;
+    EXPECT_EQ(row->SetsSizeAndFont(), !look.HasFixedSize()) << look.name;
   }
   EXPECT_EQ(placed.size(), DesignControls().size());
 

@@ -18,23 +18,23 @@ FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform)
 }
 
 void FrmDesign::BuildControls() {
-  for (const ControlSpec& spec : DesignControls()) {
-    toolkit::QtControl& control = spec.kind == ControlKind::Button
-                                      ? window_.AddButton(spec.name, spec.text)
-                                      : window_.AddLabel(spec.name, spec.text);
-    control.SetFont(spec.fontFamily, spec.bold, spec.fontPoints);
-    control.SetForeground(spec.foreground);
-    control.SetTransparent(spec.transparent);
-    if (spec.kind == ControlKind::Label) {
-      control.SetAlignment(spec.alignment == TextAlignment::Centre ? Qt::AlignHCenter | Qt::AlignTop
+  for (const ControlSpec& look : DesignControls()) {
+    toolkit::QtControl& control = look.kind == ControlKind::Button
+                                      ? window_.AddButton(look.name, look.text)
+                                      : window_.AddLabel(look.name, look.text);
+    control.SetFont(look.fontFamily, look.bold, look.fontPoints);
+    control.SetForeground(look.foreground);
+    control.SetTransparent(look.transparent);
+    if (look.kind == ControlKind::Label) {
+      control.SetAlignment(look.alignment == TextAlignment::Centre ? Qt::AlignHCenter | Qt::AlignTop
                                                                    : Qt::AlignLeft | Qt::AlignTop);
     }
-    if (spec.HasFixedSize()) {
-      control.widget()->resize(static_cast<int>(spec.fixedWidthTwips / toolkit::kTwipsPerPixel),
-                               static_cast<int>(spec.fixedHeightTwips / toolkit::kTwipsPerPixel));
+    if (look.HasFixedSize()) {
+      control.widget()->resize(static_cast<int>(look.fixedWidthTwips / toolkit::kTwipsPerPixel),
+                               static_cast<int>(look.fixedHeightTwips / toolkit::kTwipsPerPixel));
     }
-    if (spec.kind == ControlKind::Button) {
-      const std::string name(spec.name);
+    if (look.kind == ControlKind::Button) {
+      const std::string name(look.name);
       QObject::connect(static_cast<QAbstractButton*>(control.widget()), &QAbstractButton::clicked,
                        control.widget(), [this, name] { logic_.Click(name); });
     }

@@ -59,11 +59,11 @@ TEST_F(FrmDesignTest, OpensWithItsCaptionBackgroundAndTheHiddenButtonsLeftOut) {
             "Corvantile Version 3.01 - design and analysis ");
   EXPECT_EQ(design.window().widget()->palette().color(QPalette::Window), QColor(238, 255, 255));
   EXPECT_EQ(design.window().widget()->findChild<QWidget*>("cmdChangeSourcePart"), nullptr);
-  for (const ControlSpec& spec : DesignControls()) {
+  for (const ControlSpec& look : DesignControls()) {
     EXPECT_EQ(design.window().widget()->findChild<QWidget*>(
-                  QString::fromUtf8(spec.name.data(), spec.name.size())),
-              Widget(spec.name))
-        << spec.name;
+                  QString::fromUtf8(look.name.data(), look.name.size())),
+              Widget(look.name))
+        << look.name;
   }
 }
 
