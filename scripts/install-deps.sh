@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-liberation2 fontconfig
   qt6-svg-dev libqt6svg6
+  qt6-charts-dev libqt6charts6
   ngspice python3-scikit-rf
 )
 
