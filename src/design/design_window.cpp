@@ -126,7 +126,8 @@ void DesignWindow::RefreshDesign() {
   ReduceLoad(state_);
   // The caution label speaks for the design now on the screen only.
   SetShown("lblCaution", false);
-  if (DesignNetwork(state_) == DesignOutcome::Impossible) {
+  lastOutcome_ = DesignNetwork(state_);
+  if (lastOutcome_ == DesignOutcome::Impossible) {
     platform_.Beep();
     SetShown("lblCaution", true);
   }
@@ -139,6 +140,7 @@ void DesignWindow::RefreshDesign() {
   DrawLoad();
 
   ShowResults();
+  if (refreshListener_) refreshListener_(lastOutcome_);
 }
 
 void DesignWindow::PrintAt(float x, float y, const std::string& text) {

@@ -4,11 +4,14 @@
 // schematic and the click handlers of every command, written against the toolkit interface.
 // The window keeps no design state of its own: everything lives in the RunState it is given.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "design/symbols.h"
+#include "math/design_network.h"
 #include "state/circuit_state.h"
 #include "toolkit/toolkit.h"
 
@@ -41,6 +44,14 @@ class DesignWindow {
   // the schematic and rewrites every result caption. An impossible design beeps and shows
   // lblCaution; any other outcome leaves it hidden.
   void RefreshDesign();
+
+  // Called at the end of every RefreshDesign with what its design pass returned, so that a view
+  // following the design (the response window) can redraw; nothing is called when none is set.
+  void SetRefreshListener(std::function<void(DesignOutcome)> listener) {
+    refreshListener_ = std::move(listener);
+  }
+  // What the last RefreshDesign's design pass returned (NotDesigned before the first).
+  DesignOutcome LastOutcome() const { return lastOutcome_; }
 
   // The three sections of the schematic, each from the pen position RefreshDesign sets.
   void DrawSource();
@@ -94,6 +105,8 @@ class DesignWindow {
   toolkit::Platform& platform_;
   Pen pen_;
   float shownPhase_ = 0;
+  DesignOutcome lastOutcome_ = DesignOutcome::NotDesigned;
+  std::function<void(DesignOutcome)> refreshListener_;
 };
 
 }  // namespace corvantile
