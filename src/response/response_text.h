@@ -1,0 +1,52 @@
+#pragma once
+
+// The response window's texts: the summary lines beside the plots and the values a tooltip
+// shows for a point under the mouse. Numbers never read "nan" or "inf".
+#include <complex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/frequency_response.h"
+#include "analysis/sweep_summary.h"
+#include "response/smith_chart.h"
+
+namespace corvantile {
+
+// "2:1 VSWR bandwidth: 3.462 MHz to 3.987 MHz (14.02 %)", the same for 1.5:1, then
+// "Attenuation at 2f (7.5 MHz): 12.34 dB" and "Attenuation at 3f (11.25 MHz): 20.5 dB".
+// A band edge beyond the span reads "below 937.5 kHz" or "above 15 MHz"; a band the design
+// frequency itself misses reads "none: VSWR 2.5 at 3.75 MHz".
+std::vector<std::string> ResponseSummaryLines(const SweepSummary& summary, const SweepSpan& span);
+
+// "50 + j25 ohm", "1500 - j0.25 ohm": 4 significant digits.
+std::string ImpedanceText(std::complex<double> ohms);
+// "1 + j0.5", "0.2 - j3": a normalised impedance, 4 significant digits.
+std::string NormalisedText(std::complex<double> z);
+
+// A sweep point for a tooltip, one item a line:
+//   "3.75 MHz", "Return loss 45.21 dB (VSWR 1.011)", "Transducer gain -0.0001 dB",
+//   "Zin 1500 + j0.25 ohm (z 30 + j0.005)"
+std::string SweepPointText(const ResponsePoint& point, double z0);
+
+// A node of the Smith path: its label, then "300 + j0 ohm (z 6 + j0)".
+std::string SmithNodeText(const SmithNode& node);
+
+// The point of a sweep, in ascending frequency, whose frequency lies nearest to `frequency` on
+// a logarithmic scale (the plot's); the sweep must not be empty.
+std::size_t NearestSweepIndex(std::span<const ResponsePoint> sweep, double frequency);
+
+// The range of a plot's dB axis, in steps of 10 dB.
+struct DbRange {
+  double low = 0.0, high = 0.0;
+};
+// Return loss from 0 dB up to the largest value, at most kReturnLossAxisTop: a perfect match
+// would otherwise squash every other value against the axis.
+DbRange ReturnLossRange(std::span<const ResponsePoint> sweep);
+// Transducer gain from the smallest value, at least kGainAxisBottom, up to 0 dB.
+DbRange GainRange(std::span<const ResponsePoint> sweep);
+
+inline constexpr double kReturnLossAxisTop = 60.0;
+inline constexpr double kGainAxisBottom = -80.0;
+
+}  // namespace corvantile

@@ -1,0 +1,77 @@
+#include "response/response_view.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "response/response_text.h"
+
+namespace corvantile {
+namespace {
+
+// A harmonic marker sits on the plot when the span reaches it; its frequency is computed as a
+// multiple, so allow the last digits of a span end that names it.
+bool InSpan(double frequency, const SweepSpan& span) {
+  constexpr double kSlack = 1e-12;
+  return frequency >= span.from * (1.0 - kSlack) && frequency <= span.to * (1.0 + kSlack);
+}
+
+void NoNetwork(ResponseView& view, std::string_view reason) {
+  view.hasNetwork = false;
+  view.noNetworkReason = std::string(reason);
+  view.sweep.clear();
+  view.locus.clear();
+  view.summaryLines.clear();
+  view.path = {};
+}
+
+}  // namespace
+
+SweepSpan ChosenSpan(const ResponseSettings& settings, double designFrequency) {
+  return settings.span ? *settings.span : DefaultSweepSpan(designFrequency);
+}
+
+void UpdateResponseView(const RunState& state, DesignOutcome outcome,
+                        const ResponseSettings& settings, ResponseView& view) {
+  const CircuitBuild build = BuildCircuit(state, outcome);
+  if (build.problem != CircuitProblem::None) {
+    NoNetwork(view, CircuitProblemText(build.problem));
+    return;
+  }
+  const double z0 = settings.referenceImpedance;
+  if (!(std::isfinite(z0) && z0 > 0.0)) {
+    NoNetwork(view, "the reference impedance must be a positive number of ohms");
+    return;
+  }
+  const MatchingCircuit& circuit = build.circuit;
+  const SweepSpan span = ChosenSpan(settings, circuit.designFrequency);
+  if (const std::string_view problem = SweepSpanProblem(span); !problem.empty()) {
+    NoNetwork(view, problem);
+    return;
+  }
+
+  view.hasNetwork = true;
+  view.noNetworkReason.clear();
+  view.circuit = circuit;
+  view.span = span;
+  view.referenceImpedance = z0;
+  SweepResponse(circuit, span, view.sweep);
+  view.summary = SummarizeSweep(circuit, view.sweep);
+  for (int h = 1; h <= 3; ++h) {
+    HarmonicMarker& marker = view.markers[static_cast<std::size_t>(h - 1)];
+    marker.harmonic = h;
+    marker.frequency = static_cast<double>(h) * circuit.designFrequency;
+    marker.response = EvaluateResponse(circuit, marker.frequency);
+    marker.inSpan = InSpan(marker.frequency, span);
+  }
+  view.summaryLines = ResponseSummaryLines(view.summary, span);
+
+  view.path = ImpedancePath(circuit, circuit.designFrequency, z0);
+  const double omega0 = 2.0 * std::numbers::pi * circuit.designFrequency;
+  view.sourceTarget = ReflectionOf(std::conj(TerminationImpedance(circuit.source, omega0)) / z0);
+  view.locus.resize(view.sweep.size());
+  for (std::size_t i = 0; i < view.sweep.size(); ++i) {
+    view.locus[i] = ReflectionOf(view.sweep[i].inputImpedance / z0);
+  }
+}
+
+}  // namespace corvantile

@@ -1,0 +1,68 @@
+#pragma once
+
+// What the response window shows for the design on the screen: the swept return loss and
+// transducer gain, markers at the design frequency and its second and third harmonics, the
+// summary figures, and the Smith chart's impedance path and input-impedance locus. Or, when
+// there is no network, why not.
+#include <array>
+#include <complex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/frequency_response.h"
+#include "analysis/matching_circuit.h"
+#include "analysis/sweep_summary.h"
+#include "math/design_network.h"
+#include "response/smith_chart.h"
+#include "state/circuit_state.h"
+
+namespace corvantile {
+
+// What the user chose in the window.
+struct ResponseSettings {
+  // The swept span; none: DefaultSweepSpan of the design frequency, following it.
+  std::optional<SweepSpan> span;
+  double referenceImpedance = 50.0;  // ohms, the Smith chart's normalisation
+};
+
+// The design frequency (harmonic 1) or one of its harmonics.
+struct HarmonicMarker {
+  int harmonic = 1;
+  double frequency = 0.0;  // Hz
+  ResponsePoint response;  // the exact response there
+  bool inSpan = false;     // inside the swept span, so on the plot
+};
+
+struct ResponseView {
+  bool hasNetwork = false;
+  std::string noNetworkReason;  // one line when there is no network: "no network can be ..."
+
+  // The rest is meaningful only with a network.
+  MatchingCircuit circuit;
+  SweepSpan span;
+  double referenceImpedance = 50.0;
+  std::vector<ResponsePoint> sweep;  // SweepResponse over `span`
+  SweepSummary summary;
+  std::array<HarmonicMarker, 3> markers;  // f0, 2 f0, 3 f0
+  std::vector<std::string> summaryLines;  // see ResponseSummaryLines
+  SmithPath path;                         // at the design frequency
+  // Where the path should end: the conjugate of the source impedance at the design frequency,
+  // normalised, as a reflection coefficient.
+  std::complex<double> sourceTarget;
+  std::vector<std::complex<double>> locus;  // the input impedance's reflection per sweep point
+};
+
+// The window's heading when there is no network.
+inline constexpr std::string_view kNoNetworkText = "No network";
+
+// Fills `view` for `state` after a design pass that returned `outcome`, reusing its vectors.
+// A span that cannot be swept (SweepSpanProblem) or a reference impedance that is not a
+// positive number leaves no network, with the reason.
+void UpdateResponseView(const RunState& state, DesignOutcome outcome,
+                        const ResponseSettings& settings, ResponseView& view);
+
+// The span a view sweeps: the chosen one, else DefaultSweepSpan(designFrequency).
+SweepSpan ChosenSpan(const ResponseSettings& settings, double designFrequency);
+
+}  // namespace corvantile

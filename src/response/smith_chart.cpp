@@ -1,0 +1,85 @@
+#include "response/smith_chart.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "analysis/circuit_text.h"
+
+namespace corvantile {
+namespace {
+
+using Complex = std::complex<double>;
+
+constexpr std::array<double, 5> kGridValues{0.2, 0.5, 1.0, 2.0, 5.0};
+
+// Past this magnitude a normalised impedance is an open circuit to every pixel of the chart.
+constexpr double kOpenMagnitude = 1e12;
+
+}  // namespace
+
+Complex ReflectionOf(Complex z) {
+  if (!std::isfinite(z.real()) || !std::isfinite(z.imag()) || std::abs(z) > kOpenMagnitude) {
+    return {1.0, 0.0};
+  }
+  return (z - 1.0) / (z + 1.0);
+}
+
+SmithCircle ResistanceCircle(double r) { return {{r / (1.0 + r), 0.0}, 1.0 / (1.0 + r)}; }
+
+SmithCircle ReactanceCircle(double x) { return {{1.0, 1.0 / x}, 1.0 / std::fabs(x)}; }
+
+std::span<const double> SmithGridValues() { return kGridValues; }
+
+SmithPath ImpedancePath(const MatchingCircuit& circuit, double frequency, double z0) {
+  const double omega = 2.0 * std::numbers::pi * frequency;
+  SmithPath path;
+  auto addNode = [&](std::string label, Complex impedance) {
+    const Complex normalised = impedance / z0;
+    path.nodes.push_back({std::move(label), impedance, normalised, ReflectionOf(normalised)});
+  };
+
+  Complex z = TerminationImpedance(circuit.load, omega);
+  addNode("Load", z);
+  path.trace.push_back(path.nodes.back().reflection);
+
+  for (int k = 3; k >= 1; --k) {
+    const CircuitPart& part = circuit.elements[static_cast<std::size_t>(k - 1)];
+    const bool shunt = IsShuntElement(circuit.topology, k);
+    // An open shunt and a shorted series element leave the impedance as it is.
+    if (part.kind == PartKind::Open || part.kind == PartKind::Short) continue;
+    // A series reactance adds to the impedance, a shunt susceptance to the admittance.
+    const double x = PartReactance(part, omega);
+    const double amount = shunt ? -1.0 / x : x;
+    const Complex start = shunt ? 1.0 / z : z;
+    for (int i = 1; i <= kSmithArcSteps; ++i) {
+      const double t = static_cast<double>(i) / kSmithArcSteps;
+      const Complex moved = start + Complex(0.0, t * amount);
+      path.trace.push_back(ReflectionOf((shunt ? 1.0 / moved : moved) / z0));
+    }
+    const Complex end = start + Complex(0.0, amount);
+    z = shunt ? 1.0 / end : end;
+    addNode("After element " + std::to_string(k) + " (" + (shunt ? "shunt " : "series ") +
+                DescribePart(part) + ")",
+            z);
+    // The sampled end and the node are the same point, computed the same way.
+    path.trace.back() = path.nodes.back().reflection;
+  }
+  return path;
+}
+
+std::optional<std::size_t> NearestPoint(std::span<const Complex> points, Complex at,
+                                        double radius) {
+  std::optional<std::size_t> nearest;
+  double best = radius * radius;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const double d = std::norm(points[i] - at);
+    if (d <= best) {
+      best = d;
+      nearest = i;
+    }
+  }
+  return nearest;
+}
+
+}  // namespace corvantile

@@ -1,0 +1,107 @@
+// The response window's summary lines, tooltip texts, nearest sweep point and axis ranges.
+#include "response/response_text.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace corvantile {
+namespace {
+
+SweepSummary Summary() {
+  SweepSummary s;
+  s.designFrequency = 3.75e6;
+  s.atDesign.vswr = 1.0;
+  s.bands[0] = {2.0, 3.462e6, 3.987e6, 0.14, true};
+  s.bands[1] = {1.5, std::nullopt, 3.8e6, std::nullopt, true};
+  s.attenuation2f0Db = 12.345;
+  s.attenuation3f0Db = 20.5;
+  return s;
+}
+
+TEST(ResponseSummaryLines, BandsThenHarmonicAttenuation) {
+  const SweepSpan span{937500, 15e6, 1001, true};
+  EXPECT_EQ(ResponseSummaryLines(Summary(), span),
+            (std::vector<std::string>{"2:1 VSWR bandwidth: 3.462 MHz to 3.987 MHz (14 %)",
+                                      "1.5:1 VSWR bandwidth: below 937.5 kHz to 3.8 MHz",
+                                      "Attenuation at 2f (7.5 MHz): 12.35 dB",
+                                      "Attenuation at 3f (11.25 MHz): 20.50 dB"}));
+  SweepSummary missed = Summary();
+  missed.atDesign.vswr = 2.5;
+  missed.bands[0] = {2.0, std::nullopt, std::nullopt, std::nullopt, false};
+  missed.bands[1] = {1.5, std::nullopt, std::nullopt, std::nullopt, false};
+  EXPECT_EQ(ResponseSummaryLines(missed, span)[0],
+            "2:1 VSWR bandwidth: none: VSWR 2.5 at 3.75 MHz");
+  missed.bands[0] = {2.0, 1e6, std::nullopt, std::nullopt, true};
+  EXPECT_EQ(ResponseSummaryLines(missed, span)[0], "2:1 VSWR bandwidth: 1 MHz to above 15 MHz");
+}
+
+struct ImpedanceCase {
+  std::complex<double> ohms;
+  std::string text;
+};
+
+class ImpedanceTextTest : public ::testing::TestWithParam<ImpedanceCase> {};
+
+TEST_P(ImpedanceTextTest, WritesRealAndImaginaryParts) {
+  EXPECT_EQ(ImpedanceText(GetParam().ohms), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, ImpedanceTextTest,
+                         ::testing::Values(ImpedanceCase{{50, 25}, "50 + j25 ohm"},
+                                           ImpedanceCase{{1500, -0.25}, "1500 - j0.25 ohm"},
+                                           ImpedanceCase{{300, 0}, "300 + j0 ohm"},
+                                           ImpedanceCase{{300, -0.0}, "300 + j0 ohm"},
+                                           ImpedanceCase{{28.3, 45.04}, "28.3 + j45.04 ohm"},
+                                           ImpedanceCase{{1e-6, 123456}, "1e-06 + j123456 ohm"},
+                                           ImpedanceCase{{std::numeric_limits<double>::quiet_NaN(),
+                                                          std::numeric_limits<double>::infinity()},
+                                                         "0 + j0 ohm"}));
+
+TEST(SweepPointText, NamesFrequencyDbAndImpedance) {
+  ResponsePoint p;
+  p.frequency = 3.75e6;
+  p.returnLossDb = 45.214;
+  p.vswr = 1.011;
+  p.transducerGainDb = -1e-4;
+  p.inputImpedance = {1500, 0.25};
+  EXPECT_EQ(SweepPointText(p, 50.0),
+            "3.75 MHz\nReturn loss 45.21 dB (VSWR 1.011)\nTransducer gain -0.0001 dB\n"
+            "Zin 1500 + j0.25 ohm (z 30 + j0.005)");
+  const SmithNode node{"Load", {300, 0}, {6, 0}, {5.0 / 7.0, 0}};
+  EXPECT_EQ(SmithNodeText(node), "Load\n300 + j0 ohm (z 6 + j0)");
+}
+
+TEST(NearestSweepIndex, PicksTheNearerNeighbourOnALogScale) {
+  std::vector<ResponsePoint> sweep(3);
+  sweep[0].frequency = 1e3;
+  sweep[1].frequency = 1e4;
+  sweep[2].frequency = 1e5;
+  EXPECT_EQ(NearestSweepIndex(sweep, 10), 0u);
+  EXPECT_EQ(NearestSweepIndex(sweep, 3e3), 0u);  // below sqrt(1e3 * 1e4) = 3162
+  EXPECT_EQ(NearestSweepIndex(sweep, 3.2e3), 1u);
+  EXPECT_EQ(NearestSweepIndex(sweep, 1e4), 1u);
+  EXPECT_EQ(NearestSweepIndex(sweep, 5e4), 2u);
+  EXPECT_EQ(NearestSweepIndex(sweep, 1e9), 2u);
+}
+
+TEST(DbRanges, RoundToTenDecibelsWithinTheirLimits) {
+  std::vector<ResponsePoint> sweep(2);
+  sweep[0].returnLossDb = 3.0;
+  sweep[0].transducerGainDb = -2.0;
+  sweep[1].returnLossDb = 23.0;
+  sweep[1].transducerGainDb = -0.1;
+  EXPECT_EQ(ReturnLossRange(sweep).high, 30.0);
+  EXPECT_EQ(GainRange(sweep).low, -10.0);
+  sweep[1].returnLossDb = 300.0;  // a perfect match
+  sweep[0].transducerGainDb = -300.0;
+  EXPECT_EQ(ReturnLossRange(sweep).high, kReturnLossAxisTop);
+  EXPECT_EQ(GainRange(sweep).low, kGainAxisBottom);
+  sweep[0].transducerGainDb = -31.0;
+  EXPECT_EQ(GainRange(sweep).low, -40.0);
+  EXPECT_EQ(ReturnLossRange({}).high, 10.0);
+}
+
+}  // namespace
+}  // namespace corvantile
