@@ -80,14 +80,9 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   std::optional<std::string> saveFile;
   std::string error;
   while (!args.AtEnd()) {
-    switch (TakeDesignOption(args, request, error)) {
-      case OptionTake::Taken:
-        continue;
-      case OptionTake::Failed:
-        return Fail(err, error);
-      case OptionTake::NotMine:
-        break;
-    }
+    const OptionTake shared = TakeDesignOption(args, request, error);
+    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
     if (!IsOptionArgument(argument)) {
       return Fail(err, "design: unexpected argument '" + std::string(argument) +

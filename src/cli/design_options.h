@@ -18,11 +18,9 @@ namespace corvantile::cli {
 //
 //   DesignRequest request;
 //   while (!args.AtEnd()) {
-//     switch (TakeDesignOption(args, request, error)) {
-//       case OptionTake::Taken: continue;
-//       case OptionTake::Failed: return kExitUsage;
-//       case OptionTake::NotMine: break;
-//     }
+//     const OptionTake shared = TakeDesignOption(args, request, error);
+//     if (shared == OptionTake::Failed) return kExitUsage;
+//     if (shared == OptionTake::Taken) continue;
 //     ... the command's own options ...
 //   }
 //   RunState state;

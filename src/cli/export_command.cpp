@@ -101,22 +101,9 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   std::optional<std::string> outputFile;
   std::string error;
   while (!args.AtEnd()) {
-    switch (TakeDesignOption(args, design, error)) {
-      case OptionTake::Taken:
-        continue;
-      case OptionTake::Failed:
-        return Fail(err, error);
-      case OptionTake::NotMine:
-        break;
-    }
-    switch (TakeSweepOption(args, sweep, error)) {
-      case OptionTake::Taken:
-        continue;
-      case OptionTake::Failed:
-        return Fail(err, error);
-      case OptionTake::NotMine:
-        break;
-    }
+    const OptionTake shared = TakeDesignOrSweepOption(args, design, sweep, error);
+    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
     std::string_view value;
     if (argument == "-o") {

@@ -56,22 +56,9 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   std::string format = "table";
   std::string error;
   while (!args.AtEnd()) {
-    switch (TakeDesignOption(args, design, error)) {
-      case OptionTake::Taken:
-        continue;
-      case OptionTake::Failed:
-        return Fail(err, error);
-      case OptionTake::NotMine:
-        break;
-    }
-    switch (TakeSweepOption(args, sweep, error)) {
-      case OptionTake::Taken:
-        continue;
-      case OptionTake::Failed:
-        return Fail(err, error);
-      case OptionTake::NotMine:
-        break;
-    }
+    const OptionTake shared = TakeDesignOrSweepOption(args, design, sweep, error);
+    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
     if (!IsOptionArgument(argument)) {
       return Fail(err, "unexpected argument '" + std::string(argument) +

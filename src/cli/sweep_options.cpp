@@ -71,6 +71,13 @@ OptionTake TakeSweepOption(ArgumentCursor& args, SweepRequest& request, std::str
   return ok ? OptionTake::Taken : OptionTake::Failed;
 }
 
+OptionTake TakeDesignOrSweepOption(ArgumentCursor& args, DesignRequest& design, SweepRequest& sweep,
+                                   std::string& error) {
+  const OptionTake take = TakeDesignOption(args, design, error);
+  if (take != OptionTake::NotMine) return take;
+  return TakeSweepOption(args, sweep, error);
+}
+
 std::string SweepOptionsHelp() {
   return "  --from F              lowest frequency in hertz (default a quarter of the design\n"
          "                        frequency)\n"

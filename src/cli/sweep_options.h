@@ -24,6 +24,11 @@ struct SweepRequest {
 // TakeDesignOption: NotMine leaves the cursor where it was.
 OptionTake TakeSweepOption(ArgumentCursor& args, SweepRequest& request, std::string& error);
 
+// Takes the design option at the cursor or, when it is none, the span option: everything the sweep
+// and export commands share. NotMine leaves the cursor where it was.
+OptionTake TakeDesignOrSweepOption(ArgumentCursor& args, DesignRequest& design, SweepRequest& sweep,
+                                   std::string& error);
+
 // The help lines of the span options.
 std::string SweepOptionsHelp();
 
