@@ -26,4 +26,12 @@ bool ArgumentCursor::TakeValue(const OptionArgument& option, std::string_view& v
   return true;
 }
 
+bool ArgumentCursor::TakeFileName(const OptionArgument& option, std::string_view& file,
+                                  std::string& error) {
+  if (!TakeValue(option, file, error)) return false;
+  if (!file.empty()) return true;
+  error = std::string(option.name) + " needs a file name";
+  return false;
+}
+
 }  // namespace corvantile::cli

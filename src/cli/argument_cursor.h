@@ -41,6 +41,10 @@ class ArgumentCursor {
   // argument. False, with "OPTION needs a value", when there is none.
   bool TakeValue(const OptionArgument& option, std::string_view& value, std::string& error);
 
+  // The value of an option that names a file, as TakeValue, and false with "OPTION needs a file
+  // name" when it is empty.
+  bool TakeFileName(const OptionArgument& option, std::string_view& file, std::string& error);
+
  private:
   std::span<const std::string_view> arguments_;
   std::size_t position_ = 0;

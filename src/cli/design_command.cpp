@@ -98,8 +98,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       json = true;
     } else if (option.name == "--save") {
       std::string_view value;
-      if (!args.TakeValue(option, value, error)) return Fail(err, error);
-      if (value.empty()) return Fail(err, "--save needs a file name");
+      if (!args.TakeFileName(option, value, error)) return Fail(err, error);
       saveFile = std::string(value);
     } else {
       return Fail(err, "design: unknown option '" + std::string(option.name) +

@@ -107,8 +107,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     const std::string_view argument = args.Take();
     std::string_view value;
     if (argument == "-o") {
-      if (!args.TakeValue({"-o", std::nullopt}, value, error)) return Fail(err, error);
-      if (value.empty()) return Fail(err, "-o needs a file name");
+      if (!args.TakeFileName({"-o", std::nullopt}, value, error)) return Fail(err, error);
       outputFile = std::string(value);
       continue;
     }
@@ -123,8 +122,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (option.name == "--output") {
-      if (!args.TakeValue(option, value, error)) return Fail(err, error);
-      if (value.empty()) return Fail(err, "--output needs a file name");
+      if (!args.TakeFileName(option, value, error)) return Fail(err, error);
       outputFile = std::string(value);
     } else if (option.name == "--z0") {
       if (!args.TakeValue(option, value, error)) return Fail(err, error);
