@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only those that are missing (idempotent).
+# Installs the Debian packages named on the command line, or with none named the packages the
+# build needs; only those that are missing (idempotent). As root with apt-get, otherwise
+# through sudo.
 set -euo pipefail
 
-packages=(
-  cmake make g++ pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev fonts-liberation2 fontconfig
-  qt6-svg-dev libqt6svg6
-  qt6-charts-dev libqt6charts6
-  ngspice python3-scikit-rf
-)
+packages=("$@")
+if [ ${#packages[@]} -eq 0 ]; then
+  packages=(
+    cmake make g++ pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev fonts-liberation2 fontconfig
+    qt6-svg-dev libqt6svg6
+    qt6-charts-dev libqt6charts6
+    ngspice python3-scikit-rf
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
