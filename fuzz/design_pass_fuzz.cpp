@@ -19,6 +19,7 @@
 #include "design/design_window.h"
 #include "fuzz_check.h"
 #include "math/design_network.h"
+#include "session_values.h"
 #include "state/circuit_state.h"
 #include "toolkit/recording_toolkit.h"
 #include "units/format.h"
@@ -27,6 +28,7 @@ namespace {
 
 using corvantile::RunState;
 using corvantile::SessionValueCount;
+using corvantile::hardening::InFileOrder;
 using corvantile::toolkit::DrawCall;
 using corvantile::toolkit::RecordingPlatform;
 using corvantile::toolkit::RecordingWindow;
@@ -35,14 +37,6 @@ using corvantile::toolkit::RecordingWindow;
 // text of the window needs more than its words plus one value.
 constexpr std::size_t kLongestFormatted = 16;
 constexpr std::size_t kLongestShownText = 64;
-
-template <typename State>
-auto& InFileOrder(State& state, int k) {
-  if (k < corvantile::SourceValueCount) return state.SourceValues[static_cast<std::size_t>(k)];
-  k -= corvantile::SourceValueCount;
-  if (k < corvantile::NetValueCount) return state.NetValues[static_cast<std::size_t>(k)];
-  return state.LoadValues[static_cast<std::size_t>(k - corvantile::NetValueCount)];
-}
 
 std::uint32_t Bits(float value) {
   std::uint32_t bits;

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
+#include "session_values.h"
 #include "state/circuit_state.h"
 #include "state/session_file.h"
 
@@ -19,25 +20,9 @@ namespace {
 
 using corvantile::RunState;
 using corvantile::SessionValueCount;
-
-// Value k of the 63 in file order: source, network, load.
-template <typename State>
-auto& InFileOrder(State& state, int k) {
-  if (k < corvantile::SourceValueCount) return state.SourceValues[static_cast<std::size_t>(k)];
-  k -= corvantile::SourceValueCount;
-  if (k < corvantile::NetValueCount) return state.NetValues[static_cast<std::size_t>(k)];
-  return state.LoadValues[static_cast<std::size_t>(k - corvantile::NetValueCount)];
-}
-
-// Every value distinct and not a default, so a value the reader left alone is recognised.
-RunState Marked() {
-  RunState state;
-  corvantile::SetStartupValues(state.startup);
-  for (int k = 0; k < SessionValueCount; ++k) {
-    InFileOrder(state, k) = -1000.0f - static_cast<float>(k);
-  }
-  return state;
-}
+using corvantile::hardening::InFileOrder;
+using corvantile::hardening::Marked;
+using corvantile::hardening::Replaced;
 
 // The defaults, and which indexes they cover: StoreDefaults over NaN marks the covered ones.
 struct Defaults {
@@ -103,18 +88,6 @@ void CheckWrittenForm(const std::string& written) {
     ++line;
   }
   FUZZ_REQUIRE(line == 1 + SessionValueCount && start == written.size(), "%d lines", line);
-}
-
-std::string Replaced(std::string text, std::string_view from, std::string_view to) {
-  std::string out;
-  std::size_t start = 0;
-  for (std::size_t at; (at = text.find(from, start)) != std::string::npos;
-       start = at + from.size()) {
-    out.append(text, start, at - start);
-    out.append(to);
-  }
-  out.append(text, start);
-  return out;
 }
 
 void CheckSameValues(const RunState& left, const RunState& right, const char* how) {

@@ -63,26 +63,6 @@ void WriteBytes(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
-float& InFileOrder(RunState& state, int k) {
-  if (k < SourceValueCount) return state.SourceValues[static_cast<std::size_t>(k)];
-  k -= SourceValueCount;
-  if (k < NetValueCount) return state.NetValues[static_cast<std::size_t>(k)];
-  return state.LoadValues[static_cast<std::size_t>(k - NetValueCount)];
-}
-
-float InFileOrder(const RunState& state, int k) {
-  return InFileOrder(const_cast<RunState&>(state), k);
-}
-
-RunState Marked() {
-  RunState state;
-  SetStartupValues(state.startup);
-  for (int k = 0; k < SessionValueCount; ++k) {
-    InFileOrder(state, k) = -1000.0f - static_cast<float>(k);
-  }
-  return state;
-}
-
 ChildResult RunInChild(const std::function<int(std::string& report)>& body, unsigned seconds) {
   int fds[2];
   if (::pipe(fds) != 0) return {-1, "pipe failed"};

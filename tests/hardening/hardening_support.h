@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "session_values.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::hardening {
@@ -35,14 +36,6 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder);
 
 std::string ReadBytes(const fs::path& file);
 void WriteBytes(const fs::path& file, const std::string& bytes);
-
-// Value k of the 63 in file order: source, network, load.
-float& InFileOrder(RunState& state, int k);
-float InFileOrder(const RunState& state, int k);
-
-// Every one of the 63 values distinct and different from every default, so a value a reader
-// left alone is recognised.
-RunState Marked();
 
 // What a child process reports: its exit code and what it wrote to the report pipe.
 struct ChildResult {

@@ -26,6 +26,7 @@
 #include "design/design_window.h"
 #include "hardening_support.h"
 #include "math/design_network.h"
+#include "session_values.h"
 #include "state/session_file.h"
 #include "toolkit/recording_toolkit.h"
 
@@ -401,18 +402,6 @@ TEST(CutSessionFile, KeepsTheValuesBeforeTheCutWithTheDefaultsOverThem) {
 
 // ---- Line ends and separators ----
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  std::string out;
-  std::size_t start = 0;
-  for (std::size_t at; (at = text.find(from, start)) != std::string::npos;
-       start = at + from.size()) {
-    out.append(text, start, at - start);
-    out.append(to);
-  }
-  out.append(text, start);
-  return out;
-}
-
 struct Spelling {
   const char* name;
   std::string (*respell)(const std::string& written);
@@ -420,19 +409,20 @@ struct Spelling {
 
 const Spelling kSpellings[] = {
     {"CrLfAsWritten", [](const std::string& w) { return w; }},
-    {"Lf", [](const std::string& w) { return Replace(w, "\r\n", "\n"); }},
-    {"CrOnly", [](const std::string& w) { return Replace(w, "\r\n", "\r"); }},
+    {"Lf", [](const std::string& w) { return Replaced(w, "\r\n", "\n"); }},
+    {"CrOnly", [](const std::string& w) { return Replaced(w, "\r\n", "\r"); }},
     {"CommaSeparatedOneLine",
      [](const std::string& w) {
-       const std::string values = Replace(w.substr(w.find("\r\n") + 2), " \r\n", ",");
+       const std::string values = Replaced(w.substr(w.find("\r\n") + 2), " \r\n", ",");
        return "Corvantile last-session circuit file," + values + "\r\n";
      }},
-    {"CommaSeparatedLines", [](const std::string& w) { return Replace(w, " \r\n", ",\r\n"); }},
+    {"CommaSeparatedLines", [](const std::string& w) { return Replaced(w, " \r\n", ",\r\n"); }},
     {"CommaAndBlank",
      [](const std::string& w) {
-       return "header, " + Replace(w.substr(w.find("\r\n") + 2), " \r\n", ", ");
+       return "header, " + Replaced(w.substr(w.find("\r\n") + 2), " \r\n", ", ");
      }},
-    {"TabsAndTrailingBlanks", [](const std::string& w) { return Replace(w, " \r\n", "\t  \r\n"); }},
+    {"TabsAndTrailingBlanks",
+     [](const std::string& w) { return Replaced(w, " \r\n", "\t  \r\n"); }},
     {"MixedLineEnds",
      [](const std::string& w) {
        std::string out = w;
