@@ -2,8 +2,12 @@
 
 // frmDesign on Qt: builds the window's widgets from the design-time table, connects every
 // button to the window's logic by name and shows the window maximised.
+#include <functional>
+#include <vector>
+
 #include <QImage>
 
+#include "design/design_controls.h"
 #include "design/design_window.h"
 #include "state/circuit_state.h"
 #include "toolkit/qt/qt_platform.h"
@@ -24,15 +28,26 @@ class FrmDesign {
   // showing it: controls over the drawing, as the screen would show it.
   QImage Render(QSize size);
 
+  // A command button beyond the designed controls, built with the same look rules: placed at
+  // load (or at once when the window is loaded) in logical units, sized and given the H x 0.0008
+  // font when `place` sets a size, and last in the focus order. A click runs `onClick`.
+  toolkit::QtControl& AddCommandButton(const ControlSpec& look, const ControlPlacement& place,
+                                       std::function<void()> onClick);
+
   toolkit::QtWindow& window() { return window_; }
   DesignWindow& logic() { return logic_; }
 
  private:
   void BuildControls();
+  toolkit::QtControl& BuildControl(const ControlSpec& look);
+  void Place(const ControlPlacement& place);
 
+  toolkit::Platform& platform_;
   toolkit::QtWindow window_;
   DesignWindow logic_;
   bool loaded_ = false;
+  std::vector<ControlPlacement> addedPlacements_;
+  QWidget* lastInFocusOrder_ = nullptr;
 };
 
 }  // namespace corvantile
