@@ -75,6 +75,13 @@ std::size_t NearestSweepIndex(std::span<const ResponsePoint> sweep, double frequ
   return static_cast<std::size_t>((takeBefore ? before : after) - sweep.begin());
 }
 
+FrequencyUnit UnitForSpan(const SweepSpan& span) {
+  if (span.to >= 1e9) return {1e9, "GHz"};
+  if (span.to >= 1e6) return {1e6, "MHz"};
+  if (span.to >= 1e3) return {1e3, "kHz"};
+  return {1.0, "Hz"};
+}
+
 DbRange ReturnLossRange(std::span<const ResponsePoint> sweep) {
   double largest = 0.0;
   for (const ResponsePoint& p : sweep) largest = std::max(largest, p.returnLossDb);

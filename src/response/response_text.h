@@ -5,6 +5,7 @@
 #include <complex>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/frequency_response.h"
@@ -35,6 +36,14 @@ std::string SmithNodeText(const SmithNode& node);
 // The point of a sweep, in ascending frequency, whose frequency lies nearest to `frequency` on
 // a logarithmic scale (the plot's); the sweep must not be empty.
 std::size_t NearestSweepIndex(std::span<const ResponsePoint> sweep, double frequency);
+
+// The unit a plot's frequency axis counts in: the largest of Hz, kHz, MHz and GHz that the
+// span's upper end reaches. 937.5 kHz to 15 MHz -> {1e6, "MHz"}.
+struct FrequencyUnit {
+  double hertz = 1.0;
+  std::string_view name = "Hz";
+};
+FrequencyUnit UnitForSpan(const SweepSpan& span);
 
 // The range of a plot's dB axis, in steps of 10 dB.
 struct DbRange {

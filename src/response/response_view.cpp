@@ -67,7 +67,9 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
 
   view.path = ImpedancePath(circuit, circuit.designFrequency, z0);
   const double omega0 = 2.0 * std::numbers::pi * circuit.designFrequency;
-  view.sourceTarget = ReflectionOf(std::conj(TerminationImpedance(circuit.source, omega0)) / z0);
+  const std::complex<double> target = std::conj(TerminationImpedance(circuit.source, omega0));
+  view.sourceTarget = {"Conjugate of the source", target, target / z0, ReflectionOf(target / z0),
+                       0};
   view.locus.resize(view.sweep.size());
   for (std::size_t i = 0; i < view.sweep.size(); ++i) {
     view.locus[i] = ReflectionOf(view.sweep[i].inputImpedance / z0);

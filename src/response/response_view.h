@@ -48,8 +48,8 @@ struct ResponseView {
   std::vector<std::string> summaryLines;  // see ResponseSummaryLines
   SmithPath path;                         // at the design frequency
   // Where the path should end: the conjugate of the source impedance at the design frequency,
-  // normalised, as a reflection coefficient.
-  std::complex<double> sourceTarget;
+  // labelled "Conjugate of the source".
+  SmithNode sourceTarget;
   std::vector<std::complex<double>> locus;  // the input impedance's reflection per sweep point
 };
 

@@ -34,13 +34,14 @@ std::span<const double> SmithGridValues() { return kGridValues; }
 SmithPath ImpedancePath(const MatchingCircuit& circuit, double frequency, double z0) {
   const double omega = 2.0 * std::numbers::pi * frequency;
   SmithPath path;
-  auto addNode = [&](std::string label, Complex impedance) {
+  auto addNode = [&](std::string label, Complex impedance, int element) {
     const Complex normalised = impedance / z0;
-    path.nodes.push_back({std::move(label), impedance, normalised, ReflectionOf(normalised)});
+    path.nodes.push_back(
+        {std::move(label), impedance, normalised, ReflectionOf(normalised), element});
   };
 
   Complex z = TerminationImpedance(circuit.load, omega);
-  addNode("Load", z);
+  addNode("Load", z, 0);
   path.trace.push_back(path.nodes.back().reflection);
 
   for (int k = 3; k >= 1; --k) {
@@ -61,7 +62,7 @@ SmithPath ImpedancePath(const MatchingCircuit& circuit, double frequency, double
     z = shunt ? 1.0 / end : end;
     addNode("After element " + std::to_string(k) + " (" + (shunt ? "shunt " : "series ") +
                 DescribePart(part) + ")",
-            z);
+            z, k);
     // The sampled end and the node are the same point, computed the same way.
     path.trace.back() = path.nodes.back().reflection;
   }

@@ -39,6 +39,7 @@ struct SmithNode {
   std::complex<double> impedance;   // ohms
   std::complex<double> normalised;  // impedance / z0
   std::complex<double> reflection;  // ReflectionOf(normalised)
+  int element = 0;                  // the element just passed, 1..3; 0 for any other point
 };
 
 struct SmithPath {

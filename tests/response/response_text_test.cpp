@@ -69,7 +69,7 @@ TEST(SweepPointText, NamesFrequencyDbAndImpedance) {
   EXPECT_EQ(SweepPointText(p, 50.0),
             "3.75 MHz\nReturn loss 45.21 dB (VSWR 1.011)\nTransducer gain -0.0001 dB\n"
             "Zin 1500 + j0.25 ohm (z 30 + j0.005)");
-  const SmithNode node{"Load", {300, 0}, {6, 0}, {5.0 / 7.0, 0}};
+  const SmithNode node{"Load", {300, 0}, {6, 0}, {5.0 / 7.0, 0}, 0};
   EXPECT_EQ(SmithNodeText(node), "Load\n300 + j0 ohm (z 6 + j0)");
 }
 
@@ -84,6 +84,14 @@ TEST(NearestSweepIndex, PicksTheNearerNeighbourOnALogScale) {
   EXPECT_EQ(NearestSweepIndex(sweep, 1e4), 1u);
   EXPECT_EQ(NearestSweepIndex(sweep, 5e4), 2u);
   EXPECT_EQ(NearestSweepIndex(sweep, 1e9), 2u);
+}
+
+TEST(UnitForSpan, CountsInTheLargestUnitTheUpperEndReaches) {
+  EXPECT_EQ(UnitForSpan({937500, 15e6, 11}).name, "MHz");
+  EXPECT_EQ(UnitForSpan({937500, 15e6, 11}).hertz, 1e6);
+  EXPECT_EQ(UnitForSpan({1e8, 1e9, 11}).name, "GHz");
+  EXPECT_EQ(UnitForSpan({100, 999, 11}).name, "Hz");
+  EXPECT_EQ(UnitForSpan({100, 1000, 11}).name, "kHz");
 }
 
 TEST(DbRanges, RoundToTenDecibelsWithinTheirLimits) {

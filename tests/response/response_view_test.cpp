@@ -62,7 +62,10 @@ TEST(ResponseView, DefaultDesignShowsTheEnginesSweepOverTheDefaultSpan) {
   for (std::size_t i = 0; i < view.locus.size(); i += 100) {
     EXPECT_EQ(view.locus[i], ReflectionOf(view.sweep[i].inputImpedance / 50.0)) << i;
   }
-  EXPECT_NEAR(std::abs(view.path.nodes.back().reflection - view.sourceTarget), 0.0, 1e-4);
+  EXPECT_NEAR(std::abs(view.path.nodes.back().reflection - view.sourceTarget.reflection), 0.0,
+              1e-4);
+  // The default source is 1500 ohm, resistive.
+  EXPECT_NEAR(std::abs(view.sourceTarget.impedance - 1500.0), 0.0, 1e-9);
 }
 
 TEST(ResponseView, AChosenSpanAndReferenceAreSweptAndMarkersOutsideItAreOffThePlot) {

@@ -133,6 +133,9 @@ TEST(ImpedancePath, DefaultPiNamesEachElementAndAnLSkipsItsOpenShunt) {
   EXPECT_EQ(path.nodes[1].label, "After element 3 (shunt capacitor 230.9 pF)");
   EXPECT_EQ(path.nodes[2].label, "After element 2 (series inductor 20.13 uH)");
   EXPECT_EQ(path.nodes[3].label, "After element 1 (shunt capacitor 117.8 pF)");
+  EXPECT_EQ(path.nodes[0].element, 0);
+  EXPECT_EQ(path.nodes[1].element, 3);
+  EXPECT_EQ(path.nodes[3].element, 1);
   // 300 ohm load on a 50 ohm chart: z = 6.
   EXPECT_NEAR(path.nodes[0].normalised.real(), 6.0, 1e-9);
   EXPECT_NEAR(path.nodes[3].normalised.real(), 30.0, 30.0 * 1e-4);
