@@ -31,9 +31,6 @@ std::string BandLine(const VswrBand& band, const SweepSummary& summary, const Sw
   return line;
 }
 
-double Ceil10(double value) { return 10.0 * std::ceil(value / 10.0); }
-double Floor10(double value) { return 10.0 * std::floor(value / 10.0); }
-
 }  // namespace
 
 std::vector<std::string> ResponseSummaryLines(const SweepSummary& summary, const SweepSpan& span) {
@@ -82,16 +79,19 @@ FrequencyUnit UnitForSpan(const SweepSpan& span) {
   return {1.0, "Hz"};
 }
 
-DbRange ReturnLossRange(std::span<const ResponsePoint> sweep) {
-  double largest = 0.0;
-  for (const ResponsePoint& p : sweep) largest = std::max(largest, p.returnLossDb);
-  return {0.0, std::clamp(Ceil10(largest), 10.0, kReturnLossAxisTop)};
-}
-
-DbRange GainRange(std::span<const ResponsePoint> sweep) {
-  double smallest = 0.0;
-  for (const ResponsePoint& p : sweep) smallest = std::min(smallest, p.transducerGainDb);
-  return {std::clamp(Floor10(smallest), kGainAxisBottom, -10.0), 0.0};
+DbAxes PlotDbAxes(std::span<const ResponsePoint> sweep) {
+  double largestLoss = 0.0, deepestGain = 0.0;
+  for (const ResponsePoint& p : sweep) {
+    largestLoss = std::max(largestLoss, p.returnLossDb);
+    deepestGain = std::min(deepestGain, p.transducerGainDb);
+  }
+  // Compared before the conversion to int, so that the 300 dB of a perfect match cannot
+  // overflow anything.
+  const double needed =
+      std::max(std::min(std::ceil(largestLoss / 10.0), static_cast<double>(kMaxReturnLossSteps)),
+               std::ceil(-deepestGain / 10.0));
+  const int steps = static_cast<int>(std::clamp(needed, 1.0, static_cast<double>(kMaxDbSteps)));
+  return {steps, 10.0 * steps, -10.0 * steps};
 }
 
 }  // namespace corvantile

@@ -45,17 +45,20 @@ struct FrequencyUnit {
 };
 FrequencyUnit UnitForSpan(const SweepSpan& span);
 
-// The range of a plot's dB axis, in steps of 10 dB.
-struct DbRange {
-  double low = 0.0, high = 0.0;
+// The ranges of the plot's two dB axes: return loss from 0 dB up, transducer gain from 0 dB
+// down, both over the same whole number of 10 dB steps so that their ticks share the grid. The
+// steps cover the deepest gain of the sweep and its largest return loss, the return loss up to
+// kMaxReturnLossSteps only: the near-perfect match at the design frequency (up to
+// kMaxReturnLossDb) would otherwise squash every other value against the axis. One step at
+// least, kMaxDbSteps at most.
+struct DbAxes {
+  int steps = 1;
+  double returnLossTop = 10.0;  // steps x 10 dB
+  double gainBottom = -10.0;    // steps x -10 dB
 };
-// Return loss from 0 dB up to the largest value, at most kReturnLossAxisTop: a perfect match
-// would otherwise squash every other value against the axis.
-DbRange ReturnLossRange(std::span<const ResponsePoint> sweep);
-// Transducer gain from the smallest value, at least kGainAxisBottom, up to 0 dB.
-DbRange GainRange(std::span<const ResponsePoint> sweep);
+DbAxes PlotDbAxes(std::span<const ResponsePoint> sweep);
 
-inline constexpr double kReturnLossAxisTop = 60.0;
-inline constexpr double kGainAxisBottom = -80.0;
+inline constexpr int kMaxDbSteps = 8;
+inline constexpr int kMaxReturnLossSteps = 6;
 
 }  // namespace corvantile

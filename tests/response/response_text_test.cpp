@@ -94,22 +94,33 @@ TEST(UnitForSpan, CountsInTheLargestUnitTheUpperEndReaches) {
   EXPECT_EQ(UnitForSpan({100, 1000, 11}).name, "kHz");
 }
 
-TEST(DbRanges, RoundToTenDecibelsWithinTheirLimits) {
+struct DbAxesCase {
+  double loss1, loss2, gain1, gain2;
+  int steps;
+};
+
+class PlotDbAxesTest : public ::testing::TestWithParam<DbAxesCase> {};
+
+TEST_P(PlotDbAxesTest, SharesWholeTenDecibelStepsWithinTheLimit) {
   std::vector<ResponsePoint> sweep(2);
-  sweep[0].returnLossDb = 3.0;
-  sweep[0].transducerGainDb = -2.0;
-  sweep[1].returnLossDb = 23.0;
-  sweep[1].transducerGainDb = -0.1;
-  EXPECT_EQ(ReturnLossRange(sweep).high, 30.0);
-  EXPECT_EQ(GainRange(sweep).low, -10.0);
-  sweep[1].returnLossDb = 300.0;  // a perfect match
-  sweep[0].transducerGainDb = -300.0;
-  EXPECT_EQ(ReturnLossRange(sweep).high, kReturnLossAxisTop);
-  EXPECT_EQ(GainRange(sweep).low, kGainAxisBottom);
-  sweep[0].transducerGainDb = -31.0;
-  EXPECT_EQ(GainRange(sweep).low, -40.0);
-  EXPECT_EQ(ReturnLossRange({}).high, 10.0);
+  sweep[0].returnLossDb = GetParam().loss1;
+  sweep[1].returnLossDb = GetParam().loss2;
+  sweep[0].transducerGainDb = GetParam().gain1;
+  sweep[1].transducerGainDb = GetParam().gain2;
+  const DbAxes axes = PlotDbAxes(sweep);
+  EXPECT_EQ(axes.steps, GetParam().steps);
+  EXPECT_EQ(axes.returnLossTop, 10.0 * GetParam().steps);
+  EXPECT_EQ(axes.gainBottom, -10.0 * GetParam().steps);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Sweeps, PlotDbAxesTest,
+    ::testing::Values(DbAxesCase{3, 23, -2, -0.1, 3}, DbAxesCase{3, 5, -31, -0.1, 4},
+                      DbAxesCase{0, 0, 0, 0, 1}, DbAxesCase{300, 0.1, -0.5, 0, kMaxReturnLossSteps},
+                      DbAxesCase{300, 0.1, -75, 0, kMaxDbSteps},
+                      DbAxesCase{1, 2, -300, 0, kMaxDbSteps}, DbAxesCase{50, 2, -50, 0, 5}));
+
+TEST(PlotDbAxes, AnEmptySweepHasOneStep) { EXPECT_EQ(PlotDbAxes({}).steps, 1); }
 
 }  // namespace
 }  // namespace corvantile
