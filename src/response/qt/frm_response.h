@@ -1,0 +1,129 @@
+#pragma once
+
+// The response window, "Corvantile - response": return loss and transducer gain against
+// frequency with markers at f, 2f and 3f, the summary figures, and the Smith chart, for the
+// design on the screen. The span, the reference impedance and the saved files are chosen here.
+#include <array>
+#include <functional>
+#include <optional>
+
+#include <QImage>
+#include <QPointF>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+#include "response/response_text.h"
+#include "response/response_view.h"
+#include "state/circuit_state.h"
+
+class QChart;
+class QChartView;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QLogValueAxis;
+class QPushButton;
+class QScatterSeries;
+class QValueAxis;
+
+namespace corvantile {
+
+class SmithChartWidget;
+
+class FrmResponse : public QWidget {
+  Q_OBJECT
+
+ public:
+  // A window of its own, over `parent` when given (the design window), showing the design that
+  // `state` holds; it reads the state on every Update and never changes it.
+  explicit FrmResponse(const RunState& state, QWidget* parent = nullptr);
+  ~FrmResponse() override;
+
+  // Recomputes and redraws everything after a design pass that returned `outcome`.
+  void Update(DesignOutcome outcome);
+
+  // The swept span (none: the default for the design frequency, following it) and the Smith
+  // chart's reference impedance; each redraws. An unusable value leaves "No network" with the
+  // reason, as an impossible design does.
+  void SetSpan(std::optional<SweepSpan> span);
+  void SetReferenceImpedance(double ohms);
+
+  // The plots, chart and Smith chart side by side, as a picture; and the exports of the sweep
+  // shown. Each returns false, and says why in the window, when there is nothing to save or the
+  // file cannot be written.
+  bool SavePng(const QString& path);
+  bool SaveSvg(const QString& path);
+  bool ExportCsv(const QString& path);
+  bool ExportTouchstone(const QString& path);
+  bool ExportSpice(const QString& path);
+
+  // Asks for the file a save button writes: the caption, the suggested path and the filter of
+  // a save dialog; an empty result cancels. By default the standard dialog, which asks before
+  // overwriting a file.
+  using FileChooser = std::function<QString(const QString& caption, const QString& suggested,
+                                            const QString& filter)>;
+  void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+
+  // What hovering the chart's curves at `plottedFrequency` (in the axis's unit) shows.
+  QString ChartTooltip(double plottedFrequency) const;
+
+  // The window laid out at `size` and drawn as it would look, without showing it.
+  QImage Render(QSize size);
+  // The window's first size on a screen whose available area is `available` pixels.
+  static QSize DefaultSize(QSize available);
+
+  const ResponseView& view() const { return view_; }
+  const ResponseSettings& settings() const { return settings_; }
+  const FrequencyUnit& unit() const { return unit_; }
+  QChart* chart() const { return chart_; }
+  QLineSeries* returnLossSeries() const { return returnLoss_; }
+  QLineSeries* gainSeries() const { return gain_; }
+  const std::array<QScatterSeries*, 3>& markerSeries() const { return markers_; }
+  SmithChartWidget* smithChart() const { return smith_; }
+  QWidget* plots() const { return plots_; }
+
+ private:
+  void BuildChart();
+  QWidget* BuildControls();
+  void ShowView();
+  void ShowSpanTexts();
+  void ReadSpanTexts();
+  void ReadReferenceText();
+  void Report(const QString& text, bool failed);
+  bool WriteFile(const QString& path, const QByteArray& bytes);
+  bool CheckNetwork();
+  void Save(const QString& caption, const QString& name, const QString& filter,
+            bool (FrmResponse::*write)(const QString&));
+  void ShowTooltip(const QString& text);
+
+  const RunState& state_;
+  ResponseSettings settings_;
+  ResponseView view_;
+  DesignOutcome lastOutcome_ = DesignOutcome::NotDesigned;
+  FrequencyUnit unit_;
+  FileChooser chooseFile_;
+  QString lastDirectory_;
+
+  QChart* chart_ = nullptr;  // owned by chartView_
+  QChartView* chartView_ = nullptr;
+  QLogValueAxis* frequencyAxis_ = nullptr;
+  QValueAxis* returnLossAxis_ = nullptr;
+  QValueAxis* gainAxis_ = nullptr;
+  QLineSeries* returnLoss_ = nullptr;
+  QLineSeries* gain_ = nullptr;
+  std::array<QScatterSeries*, 3> markers_{};
+  std::array<QLineSeries*, 3> markerLines_{};
+  SmithChartWidget* smith_ = nullptr;
+  QWidget* plots_ = nullptr;
+  QLabel* circuit_ = nullptr;
+  QLabel* noNetwork_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QLabel* status_ = nullptr;
+  QLineEdit* sweepFrom_ = nullptr;
+  QLineEdit* sweepTo_ = nullptr;
+  QLineEdit* reference_ = nullptr;
+  std::array<QPushButton*, 5> saveButtons_{};
+};
+
+}  // namespace corvantile

@@ -1,0 +1,74 @@
+#include "response/qt/response_launcher.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QScreen>
+#include <QShortcut>
+#include <QWidget>
+
+#include "response/response_button.h"
+
+namespace corvantile {
+
+ResponseLauncher::ResponseLauncher(FrmDesign& design, const RunState& state)
+    : QObject(design.window().widget()), design_(design), state_(state) {
+  setObjectName(QStringLiteral("responseLauncher"));
+}
+
+ResponseLauncher& ResponseLauncher::Attach(FrmDesign& design, const RunState& state) {
+  auto* launcher = new ResponseLauncher(design, state);
+  design.AddCommandButton(kResponseButtonLook, kResponseButtonPlacement,
+                          [launcher] { launcher->Open(); });
+  QWidget* top = design.window().widget();
+  launcher->shortcut_ = new QShortcut(
+      QKeySequence(QString::fromUtf8(kResponseShortcut.data(),
+                                     static_cast<qsizetype>(kResponseShortcut.size()))),
+      top);
+  connect(launcher->shortcut_, &QShortcut::activated, launcher, &ResponseLauncher::Open);
+  design.logic().SetRefreshListener(
+      [launcher](DesignOutcome outcome) { launcher->DesignRefreshed(outcome); });
+  top->installEventFilter(launcher);
+  return *launcher;
+}
+
+FrmResponse& ResponseLauncher::Window() {
+  if (!window_) {
+    window_ = new FrmResponse(state_, design_.window().widget());
+    const QScreen* screen = design_.window().widget()->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    window_->resize(
+        FrmResponse::DefaultSize(screen ? screen->availableGeometry().size() : QSize(1024, 768)));
+  }
+  return *window_;
+}
+
+void ResponseLauncher::Open() {
+  FrmResponse& window = Window();
+  window.Update(design_.logic().LastOutcome());
+  if (window.isVisible()) {
+    window.raise();  // possibly behind the maximised design window
+  } else {
+    window.show();
+  }
+  window.activateWindow();
+}
+
+QImage ResponseLauncher::Render(QSize screen) {
+  FrmResponse& window = Window();
+  window.Update(design_.logic().LastOutcome());
+  return window.Render(FrmResponse::DefaultSize(screen));
+}
+
+void ResponseLauncher::DesignRefreshed(DesignOutcome outcome) {
+  if (IsOpen()) window_->Update(outcome);
+}
+
+bool ResponseLauncher::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Close && window_ && watched == design_.window().widget()) {
+    window_->close();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace corvantile

@@ -1,0 +1,52 @@
+#pragma once
+
+// Joins the response window to the design window: the "Response..." button and Ctrl+R open
+// it (created the first time) or raise it; every RefreshDesign redraws it while it is shown,
+// and only then, so the design window's refresh does no sweep with it closed; closing the
+// design window closes it.
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+
+#include "design/qt/frm_design.h"
+#include "response/qt/frm_response.h"
+#include "state/circuit_state.h"
+
+class QShortcut;
+
+namespace corvantile {
+
+class ResponseLauncher : public QObject {
+  Q_OBJECT
+
+ public:
+  // Adds the button and the shortcut to `design` and follows its refreshes. The launcher and
+  // the response window belong to the design window's widget and go with it.
+  static ResponseLauncher& Attach(FrmDesign& design, const RunState& state);
+
+  // Shows the response window for the design on the screen, or raises it when shown.
+  void Open();
+  bool IsOpen() const { return window_ && window_->isVisible(); }
+  // The response window, created (hidden) if need be.
+  FrmResponse& Window();
+  // The response window for the design on the screen, drawn at its first size for a screen of
+  // `screen` pixels without showing it (the design window must be loaded).
+  QImage Render(QSize screen);
+
+  QShortcut* shortcut() const { return shortcut_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  ResponseLauncher(FrmDesign& design, const RunState& state);
+  void DesignRefreshed(DesignOutcome outcome);
+
+  FrmDesign& design_;
+  const RunState& state_;
+  QPointer<FrmResponse> window_;
+  QShortcut* shortcut_ = nullptr;
+};
+
+}  // namespace corvantile

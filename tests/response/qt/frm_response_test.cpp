@@ -1,0 +1,290 @@
+// The response window on Qt: what it plots is the sweep engine's data for the design, markers
+// sit at f, 2f and 3f, an impossible design shows "No network", the span and the reference
+// impedance are edited in place, and the save buttons write files other programs read.
+#include "response/qt/frm_response.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <QChart>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+
+#include "analysis/spice_netlist.h"
+#include "analysis/sweep_csv.h"
+#include "response/qt/smith_chart_widget.h"
+
+namespace corvantile {
+namespace {
+
+class FrmResponseTest : public ::testing::Test {
+ protected:
+  FrmResponseTest() : state(MakeDefaultRunState()), window(state) {
+    window.resize(1000, 680);
+    Design();
+  }
+
+  // The design pass the design window runs, then the window's update.
+  void Design() { window.Update(RunDesignPass(state)); }
+
+  template <typename T>
+  T* Child(const char* name) {
+    T* child = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  void Type(const char* box, const QString& text) {
+    QLineEdit* edit = Child<QLineEdit>(box);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+
+  // Every plotted point is the engine's, at the axis's unit.
+  void ExpectEnginesSweep() {
+    const CircuitBuild build = DesignCircuit(state);
+    ASSERT_EQ(build.problem, CircuitProblem::None);
+    const SweepSpan span = ChosenSpan(window.settings(), build.circuit.designFrequency);
+    const std::vector<ResponsePoint> engine = SweepResponse(build.circuit, span);
+    const QList<QPointF> loss = window.returnLossSeries()->points();
+    const QList<QPointF> gain = window.gainSeries()->points();
+    ASSERT_EQ(static_cast<std::size_t>(loss.size()), engine.size());
+    ASSERT_EQ(static_cast<std::size_t>(gain.size()), engine.size());
+    const double unit = window.unit().hertz;
+    for (std::size_t i = 0; i < engine.size(); ++i) {
+      const auto k = static_cast<qsizetype>(i);
+      ASSERT_EQ(loss[k].x(), engine[i].frequency / unit) << i;
+      ASSERT_EQ(loss[k].y(), engine[i].returnLossDb) << i;
+      ASSERT_EQ(gain[k].x(), engine[i].frequency / unit) << i;
+      ASSERT_EQ(gain[k].y(), engine[i].transducerGainDb) << i;
+    }
+  }
+
+  void ExpectMarkersAtHarmonics(double f0) {
+    for (int h = 1; h <= 3; ++h) {
+      const QList<QPointF> points =
+          window.markerSeries()[static_cast<std::size_t>(h - 1)]->points();
+      ASSERT_EQ(points.size(), 1) << h;
+      EXPECT_DOUBLE_EQ(points[0].x() * window.unit().hertz, h * f0) << h;
+    }
+  }
+
+  RunState state;
+  FrmResponse window;
+};
+
+TEST_F(FrmResponseTest, PlotsTheEnginesSweepWithMarkersAtTheHarmonics) {
+  EXPECT_EQ(window.objectName(), "frmResponse");
+  EXPECT_EQ(window.windowTitle(), "Corvantile - response");
+  EXPECT_TRUE(window.isWindow());
+  ExpectEnginesSweep();
+  EXPECT_EQ(window.unit().name, "MHz");
+  ExpectMarkersAtHarmonics(3.75e6);
+  EXPECT_EQ(Child<QLabel>("lblCircuit")->text(),
+            "Pi network (shunt, series, shunt) designed at 3.75 MHz for 1000 W");
+  const QString summary = Child<QLabel>("lblSummary")->text();
+  EXPECT_TRUE(summary.startsWith("2:1 VSWR bandwidth: ")) << summary.toStdString();
+  EXPECT_TRUE(summary.contains("Attenuation at 3f (11.25 MHz): ")) << summary.toStdString();
+  EXPECT_TRUE(Child<QLabel>("lblNoNetwork")->isHidden());
+  EXPECT_EQ(Child<QLineEdit>("txtSweepFrom")->text(), "937.5 kHz");
+  EXPECT_EQ(Child<QLineEdit>("txtSweepTo")->text(), "15 MHz");
+  EXPECT_EQ(Child<QLineEdit>("txtReference")->text(), "50");
+}
+
+TEST_F(FrmResponseTest, AFamilyOrFrequencyChangeRedraws) {
+  const QList<QPointF> pi = window.gainSeries()->points();
+  state.NetValues[NetworkFamily] = FamilyHighpassL;
+  Design();
+  EXPECT_NE(window.gainSeries()->points(), pi);
+  ExpectEnginesSweep();
+  EXPECT_TRUE(Child<QLabel>("lblCircuit")->text().startsWith("high-pass L network"));
+
+  state.NetValues[Frequency] = 14.2e6f;
+  Design();
+  ExpectEnginesSweep();
+  ExpectMarkersAtHarmonics(static_cast<double>(14.2e6f));
+  EXPECT_EQ(Child<QLineEdit>("txtSweepTo")->text(), "56.8 MHz");
+}
+
+TEST_F(FrmResponseTest, AnImpossibleDesignShowsNoNetworkInsteadOfStaleCurves) {
+  state.NetValues[NetworkPhase] = 0.0f;
+  Design();
+  QLabel* label = Child<QLabel>("lblNoNetwork");
+  EXPECT_FALSE(label->isHidden());
+  EXPECT_EQ(label->text(), "No network: no network can be designed for these values");
+  EXPECT_EQ(Child<QLabel>("lblCircuit")->text(), "No network");
+  EXPECT_TRUE(window.returnLossSeries()->points().isEmpty());
+  EXPECT_TRUE(window.gainSeries()->points().isEmpty());
+  for (QScatterSeries* marker : window.markerSeries()) EXPECT_TRUE(marker->points().isEmpty());
+  EXPECT_TRUE(Child<QLabel>("lblSummary")->text().isEmpty());
+  EXPECT_FALSE(Child<QPushButton>("cmdSavePng")->isEnabled());
+  EXPECT_TRUE(window.smithChart()->TooltipAt({200, 200}).isEmpty());
+  EXPECT_FALSE(window.SaveSvg(QDir::temp().filePath("never.svg")));
+
+  state.NetValues[NetworkPhase] = -135.0f;
+  Design();
+  EXPECT_TRUE(label->isHidden());
+  ExpectEnginesSweep();
+  EXPECT_TRUE(Child<QPushButton>("cmdSavePng")->isEnabled());
+}
+
+TEST_F(FrmResponseTest, SmithPathRunsFromTheLoadToTheSourcesConjugate) {
+  const ResponseView& view = window.view();
+  ASSERT_EQ(view.path.nodes.size(), 4u);
+  // 300 ohm load, 1500 ohm source, on the 50 ohm chart.
+  EXPECT_NEAR(std::abs(view.path.nodes.front().normalised - std::complex<double>(6, 0)), 0, 1e-9);
+  EXPECT_NEAR(std::abs(view.path.nodes.back().normalised - std::complex<double>(30, 0)), 0,
+              30 * 1e-4);
+  SmithChartWidget* smith = window.smithChart();
+  smith->resize(420, 440);
+  const QPointF load = smith->PixelOf(view.path.nodes.front().reflection);
+  EXPECT_NEAR(std::abs(smith->ReflectionAt(load) - view.path.nodes.front().reflection), 0, 1e-12);
+  EXPECT_TRUE(smith->TooltipAt(load).startsWith("Load\n300 + j0 ohm (z 6 + j0)"))
+      << smith->TooltipAt(load).toStdString();
+  // The centre of the chart is 50 ohm; nothing of this design passes it.
+  EXPECT_TRUE(smith->TooltipAt(smith->PixelOf({0, 0})).isEmpty());
+  const QPointF onLocus = smith->PixelOf(view.locus[10]);
+  EXPECT_TRUE(smith->TooltipAt(onLocus).startsWith("Input impedance at "));
+
+  window.SetReferenceImpedance(300.0);
+  EXPECT_NEAR(std::abs(window.view().path.nodes.front().reflection), 0, 1e-12);
+}
+
+TEST_F(FrmResponseTest, HoveringACurveShowsFrequencyDbAndImpedance) {
+  const QString text = window.ChartTooltip(3.75);
+  EXPECT_TRUE(text.startsWith("3.75 MHz\nReturn loss ")) << text.toStdString();
+  EXPECT_TRUE(text.contains("\nZin 1500")) << text.toStdString();
+  emit window.gainSeries()->hovered(QPointF(3.75, -0.1), true);
+  EXPECT_EQ(QToolTip::text(), text);
+  emit window.markerSeries()[1]->hovered(QPointF(7.5, -20), true);
+  EXPECT_TRUE(QToolTip::text().startsWith("2f: 7.5 MHz\nReturn loss "))
+      << QToolTip::text().toStdString();
+  emit window.markerSeries()[1]->hovered(QPointF(7.5, -20), false);
+}
+
+TEST_F(FrmResponseTest, SpanAndReferenceAreEditedInPlaceAndBadTextReverts) {
+  Type("txtSweepFrom", "1M");
+  EXPECT_EQ(window.view().span.from, 1e6);
+  EXPECT_EQ(window.view().span.to, 15e6);  // kept exactly
+  EXPECT_EQ(Child<QLineEdit>("txtSweepFrom")->text(), "1 MHz");
+  ExpectEnginesSweep();
+
+  Type("txtSweepTo", "abc");  // reads as 0 Hz: below the start
+  EXPECT_EQ(window.view().span.to, 15e6);
+  EXPECT_EQ(Child<QLineEdit>("txtSweepTo")->text(), "15 MHz");
+  EXPECT_TRUE(Child<QLabel>("lblStatus")->text().startsWith("Span not changed: "));
+
+  Type("txtSweepTo", "8 MHz");  // 3f is now beyond the span
+  EXPECT_EQ(window.view().span.to, 8e6);
+  EXPECT_TRUE(window.markerSeries()[2]->points().isEmpty());
+  EXPECT_EQ(window.markerSeries()[1]->points().size(), 1);
+
+  // A chosen span stays when the frequency changes; the default one follows it.
+  state.NetValues[Frequency] = 4e6f;
+  Design();
+  EXPECT_EQ(window.view().span.to, 8e6);
+  QTest::mouseClick(Child<QPushButton>("cmdDefaultSpan"), Qt::LeftButton);
+  EXPECT_EQ(window.view().span.to, 16e6);
+
+  Type("txtReference", "75 ohms");
+  EXPECT_EQ(window.settings().referenceImpedance, 75.0);
+  EXPECT_EQ(Child<QLineEdit>("txtReference")->text(), "75");
+  Type("txtReference", "-5");
+  EXPECT_EQ(window.settings().referenceImpedance, 75.0);
+  EXPECT_EQ(Child<QLineEdit>("txtReference")->text(), "75");
+}
+
+TEST_F(FrmResponseTest, SavesReadablePngAndSvgPictures) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  window.Render(QSize(1000, 680));
+  const QString png = dir.filePath("plots.png");
+  const QString svg = dir.filePath("plots.svg");
+  ASSERT_TRUE(window.SavePng(png));
+  ASSERT_TRUE(window.SaveSvg(svg));
+  const QImage image(png);
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.size(), window.plots()->size());
+  QSvgRenderer renderer(svg);
+  ASSERT_TRUE(renderer.isValid());
+  EXPECT_EQ(renderer.viewBox(), QRect(QPoint(0, 0), window.plots()->size()));
+  // The SVG draws the same plots: rasterised, it is mostly white with the curves on it.
+  QImage drawn(renderer.defaultSize(), QImage::Format_ARGB32);
+  drawn.fill(Qt::transparent);
+  QPainter painter(&drawn);
+  renderer.render(&painter);
+  painter.end();
+  int blue = 0;
+  for (int y = 0; y < drawn.height(); y += 2) {
+    for (int x = 0; x < drawn.width(); x += 2) {
+      const QColor c = drawn.pixelColor(x, y);
+      if (c.blue() > 150 && c.red() < 80) ++blue;
+    }
+  }
+  EXPECT_GT(blue, 50);
+  EXPECT_TRUE(Child<QLabel>("lblStatus")->text().startsWith("Saved "));
+}
+
+TEST_F(FrmResponseTest, SaveButtonsAskForAFileWithASensibleNameAndWriteTheExports) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QStringList suggested;
+  QString answer;
+  window.SetFileChooser([&](const QString&, const QString& path, const QString&) {
+    suggested.append(QFileInfo(path).fileName());
+    return answer;
+  });
+  struct Case {
+    const char* button;
+    const char* file;
+  };
+  for (const Case& c :
+       {Case{"cmdSavePng", "a.png"}, Case{"cmdSaveSvg", "a.svg"}, Case{"cmdExportCsv", "a.csv"},
+        Case{"cmdExportTouchstone", "a.s2p"}, Case{"cmdExportSpice", "a.cir"}}) {
+    answer = dir.filePath(QString::fromLatin1(c.file));
+    QTest::mouseClick(Child<QPushButton>(c.button), Qt::LeftButton);
+    EXPECT_TRUE(QFileInfo(answer).size() > 0) << c.button;
+  }
+  EXPECT_EQ(suggested, (QStringList{"corvantile-response.png", "corvantile-response.svg",
+                                    "corvantile.csv", "corvantile.s2p", "corvantile.cir"}));
+
+  auto contents = [&](const char* name) {
+    QFile file(dir.filePath(QString::fromLatin1(name)));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll().toStdString();
+  };
+  EXPECT_EQ(contents("a.csv"), SweepCsv(window.view().sweep));
+  EXPECT_EQ(contents("a.cir"), SpiceNetlist(window.view().circuit, window.view().span));
+  EXPECT_NE(contents("a.s2p").find("# Hz S RI R 50"), std::string::npos);
+
+  // A cancelled dialog writes nothing; an unwritable place says so.
+  answer.clear();
+  QTest::mouseClick(Child<QPushButton>("cmdExportCsv"), Qt::LeftButton);
+  answer = dir.filePath("missing/folder/a.csv");
+  QTest::mouseClick(Child<QPushButton>("cmdExportCsv"), Qt::LeftButton);
+  EXPECT_TRUE(Child<QLabel>("lblStatus")->text().startsWith("Cannot write "));
+  EXPECT_EQ(suggested.size(), 7);
+}
+
+TEST_F(FrmResponseTest, RendersWithoutBeingShown) {
+  const QImage image = window.Render(QSize(900, 600));
+  EXPECT_EQ(image.size(), QSize(900, 600));
+  EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace corvantile

@@ -1,0 +1,147 @@
+// The response window beside the design window: the button and Ctrl+R open or raise it, every
+// RefreshDesign redraws it while it is open and no sweep runs while it is closed, and closing
+// the design window closes it.
+#include "response/qt/response_launcher.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QKeySequence>
+#include <QLineSeries>
+#include <QPalette>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTest>
+
+#include "response/response_button.h"
+#include "toolkit/qt/qt_platform.h"
+
+namespace corvantile {
+namespace {
+
+int Round(double value) { return static_cast<int>(std::lround(value)); }
+
+class ResponseLauncherTest : public ::testing::Test {
+ protected:
+  ResponseLauncherTest()
+      : state(MakeDefaultRunState()),
+        platform(toolkit::ScreenTwips::FromPixels(1024, 768)),
+        design(state, platform),
+        launcher(ResponseLauncher::Attach(design, state)) {
+    design.Load();
+  }
+
+  QWidget* Button() { return design.window().Find(kResponseButtonName).widget(); }
+  void Click(std::string_view name) {
+    QTest::mouseClick(design.window().Find(name).widget(), Qt::LeftButton);
+  }
+  int ResponseWindows() {
+    return static_cast<int>(design.window().widget()->findChildren<FrmResponse*>().size());
+  }
+
+  RunState state;
+  toolkit::QtPlatform platform;
+  FrmDesign design;
+  ResponseLauncher& launcher;
+};
+
+TEST_F(ResponseLauncherTest, TheButtonIsPlacedAndLooksLikeTheOtherGreyButtons) {
+  QWidget* button = Button();
+  EXPECT_EQ(button->objectName(), "cmdResponse");
+  EXPECT_EQ(static_cast<QPushButton*>(button)->text(), "Response...");
+  const toolkit::LogicalScale scale = design.window().scale();
+  const ControlPlacement& place = kResponseButtonPlacement;
+  EXPECT_EQ(button->geometry(),
+            QRect(QPoint(Round(scale.XToPixels(place.left)), Round(scale.YToPixels(place.top))),
+                  QPoint(Round(scale.XToPixels(place.left + place.width)) - 1,
+                         Round(scale.YToPixels(place.top + place.height)) - 1)));
+  QWidget* power = design.window().Find("cmdPower").widget();
+  EXPECT_EQ(button->width(), power->width());
+  EXPECT_EQ(button->palette().color(QPalette::Button), QColor(224, 224, 224));
+  EXPECT_EQ(button->font(), power->font());
+  EXPECT_EQ(QFontInfo(button->font()).pixelSize(), 12);  // 9.216 pt at 96 dpi
+  // It overlaps no other control.
+  for (QWidget* other : design.window().canvas()->findChildren<QWidget*>()) {
+    if (other == button || other->isHidden() || other->parentWidget() != button->parentWidget()) {
+      continue;
+    }
+    EXPECT_FALSE(other->geometry().intersects(button->geometry()))
+        << other->objectName().toStdString();
+  }
+  // Last in the focus order, after Exit.
+  QWidget* next = design.window().Find("cmdExit").widget()->nextInFocusChain();
+  while (next->focusPolicy() != Qt::StrongFocus) next = next->nextInFocusChain();
+  EXPECT_EQ(next, button);
+  EXPECT_EQ(launcher.shortcut()->key(), QKeySequence(QStringLiteral("Ctrl+R")));
+}
+
+TEST_F(ResponseLauncherTest, ClickingOpensOneWindowAndClickingAgainRaisesIt) {
+  EXPECT_EQ(ResponseWindows(), 0);
+  Click(kResponseButtonName);
+  ASSERT_TRUE(launcher.IsOpen());
+  EXPECT_EQ(launcher.Window().windowTitle(), "Corvantile - response");
+  EXPECT_FALSE(launcher.Window().isModal());
+  Click(kResponseButtonName);
+  emit launcher.shortcut()->activated();
+  EXPECT_EQ(ResponseWindows(), 1);
+  EXPECT_TRUE(launcher.IsOpen());
+
+  launcher.Window().close();
+  EXPECT_FALSE(launcher.IsOpen());
+  emit launcher.shortcut()->activated();
+  EXPECT_TRUE(launcher.IsOpen());
+  EXPECT_EQ(ResponseWindows(), 1);
+  design.window().widget()->hide();
+  launcher.Window().hide();
+}
+
+TEST_F(ResponseLauncherTest, EveryRefreshRedrawsItWhileOpenAndNoneWhileClosed) {
+  Click(kResponseButtonName);
+  FrmResponse& window = launcher.Window();
+  const QList<QPointF> pi = window.gainSeries()->points();
+  Click("cmdTee");
+  const QList<QPointF> tee = window.gainSeries()->points();
+  EXPECT_NE(tee, pi);
+  EXPECT_EQ(window.view().circuit.familyName, "Tee");
+
+  platform.RegisterDialog(toolkit::DialogId::Frequency,
+                          [this] { state.NetValues[Frequency] = 7e6f; });
+  Click("cmdFrequency");
+  EXPECT_DOUBLE_EQ(window.view().markers[1].frequency, 14e6);
+
+  state.NetValues[NetworkPhase] = 0.0f;
+  design.logic().RefreshDesign();
+  EXPECT_FALSE(window.view().hasNetwork);
+  EXPECT_TRUE(window.gainSeries()->points().isEmpty());
+
+  // Closed, it is left as it was: the refresh ran no sweep for it.
+  window.close();
+  state.NetValues[NetworkPhase] = -135.0f;
+  Click("cmdPi");
+  EXPECT_FALSE(window.view().hasNetwork);
+  Click(kResponseButtonName);
+  EXPECT_TRUE(window.view().hasNetwork);
+  EXPECT_EQ(window.view().circuit.familyName, "Pi");
+  window.close();
+}
+
+TEST_F(ResponseLauncherTest, ClosingTheDesignWindowClosesIt) {
+  design.Show();
+  Click(kResponseButtonName);
+  ASSERT_TRUE(launcher.IsOpen());
+  design.window().Close();
+  EXPECT_FALSE(launcher.IsOpen());
+  EXPECT_FALSE(design.window().widget()->isVisible());
+}
+
+TEST_F(ResponseLauncherTest, RendersTheWindowForAScreenWithoutShowingIt) {
+  const QImage image = launcher.Render(QSize(1024, 768));
+  EXPECT_EQ(image.size(), FrmResponse::DefaultSize(QSize(1024, 768)));
+  EXPECT_FALSE(launcher.IsOpen());
+  EXPECT_TRUE(launcher.Window().view().hasNetwork);
+}
+
+}  // namespace
+}  // namespace corvantile
