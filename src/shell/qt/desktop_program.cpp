@@ -23,8 +23,14 @@ FrmDesign& DesktopProgram::design() {
   if (!design_) {
     design_ = std::make_unique<FrmDesign>(state_, platform_);
     design_->window().widget()->setWindowIcon(QIcon(QStringLiteral(":/icons/corvantile.svg")));
+    response_ = &ResponseLauncher::Attach(*design_, state_);
   }
   return *design_;
+}
+
+ResponseLauncher& DesktopProgram::response() {
+  design();
+  return *response_;
 }
 
 void DesktopProgram::ShowDesignWindow() { design().Show(); }

@@ -1,13 +1,14 @@
 #pragma once
 
 // The desktop program's windows and their wiring: the run state, the Qt platform, the title
-// screen that starts everything, the design window it opens (created once), and the five
-// dialogs the design window asks for.
+// screen that starts everything, the design window it opens (created once) with its response
+// window, and the five dialogs the design window asks for.
 #include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "design/qt/frm_design.h"
+#include "response/qt/response_launcher.h"
 #include "shell/opening_screen.h"
 #include "shell/qt/frm_opening.h"
 #include "state/circuit_state.h"
@@ -35,11 +36,14 @@ class DesktopProgram : public DesignWindowHost {
   // The design window, created on first use.
   FrmDesign& design();
   bool HasDesignWindow() const { return design_ != nullptr; }
+  // The response window's launcher on the design window (which it creates on first use).
+  ResponseLauncher& response();
 
  private:
   RunState state_;
   toolkit::QtPlatform platform_;
   std::unique_ptr<FrmDesign> design_;
+  ResponseLauncher* response_ = nullptr;  // belongs to the design window
   FrmOpening opening_;
 };
 
