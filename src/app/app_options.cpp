@@ -35,7 +35,7 @@ std::optional<ShownWindow> ParseShownWindow(const std::string& text) {
       {"opening", ShownWindow::Opening},     {"design", ShownWindow::Design},
       {"source", ShownWindow::Source},       {"load", ShownWindow::Load},
       {"frequency", ShownWindow::Frequency}, {"power", ShownWindow::Power},
-      {"phase", ShownWindow::Phase}};
+      {"phase", ShownWindow::Phase},         {"response", ShownWindow::Response}};
   for (const auto& [name, window] : kNames) {
     if (text == name) return window;
   }
@@ -66,7 +66,8 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       const std::optional<ShownWindow> window = ParseShownWindow(value);
       if (!window) {
         return AppOptionsError{
-            "--window wants opening, design, source, load, frequency, power or phase, not '" +
+            "--window wants opening, design, source, load, frequency, power, phase or "
+            "response, not '" +
             value + "'"};
       }
       options.window = *window;
@@ -99,8 +100,9 @@ std::string AppUsage() {
          "  --screen WIDTHxHEIGHT   lay the window out for a screen of this many pixels\n"
          "                          (default: the screen in use, or 1024x768 without one)\n"
          "  --window NAME           the window --screenshot pictures: opening, design (the\n"
-         "                          default), or the dialog source, load, frequency, power or\n"
-         "                          phase as the design window would open it\n"
+         "                          default), the dialog source, load, frequency, power or\n"
+         "                          phase as the design window would open it, or response\n"
+         "                          (the response window beside it)\n"
          "  --help                  show this text\n"
          "\n"
          "For designs without a display, use corvantile-cli.\n";

@@ -59,6 +59,7 @@ std::optional<corvantile::toolkit::DialogId> DialogOf(corvantile::ShownWindow wi
       return DialogId::Phase;
     case ShownWindow::Opening:
     case ShownWindow::Design:
+    case ShownWindow::Response:
       break;
   }
   return std::nullopt;
@@ -90,6 +91,11 @@ QImage Picture(corvantile::DesktopProgram& program, corvantile::ShownWindow wind
     }
     corvantile::FrmDialog shown(*dialog, state, program.platform().Screen());
     return shown.Render();
+  }
+  if (window == corvantile::ShownWindow::Response) {
+    // As "Response..." would open it over the loaded design window.
+    program.design().Load();
+    return program.response().Render(size);
   }
   return program.design().Render(size);
 }

@@ -39,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(Names, ShownWindowTest,
                                          WindowCase{"load", ShownWindow::Load},
                                          WindowCase{"frequency", ShownWindow::Frequency},
                                          WindowCase{"power", ShownWindow::Power},
-                                         WindowCase{"phase", ShownWindow::Phase}));
+                                         WindowCase{"phase", ShownWindow::Phase},
+                                         WindowCase{"response", ShownWindow::Response}));
 
 TEST(ShownWindow, DesignUnlessNamedAndOnlyForScreenshots) {
   const auto plain = ParseAppOptions(std::vector<std::string>{"--screenshot", "a.png"});
@@ -90,6 +91,25 @@ TEST(WindowScreenshot, Dialogs) {
   const QImage power = Screenshot(dir, QStringLiteral("power"));
   EXPECT_EQ(power.size(), QSize(307, 230));
   EXPECT_EQ(power.pixelColor(2, 2), QColor(255, 255, 255));
+}
+
+// The response window at its first size on the default screen: the plots on white, with the
+// return loss (blue) and transducer gain (orange) curves drawn.
+TEST(WindowScreenshot, ResponseWindow) {
+  QTemporaryDir dir;
+  const QImage picture = Screenshot(dir, QStringLiteral("response"));
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_EQ(picture.size(), QSize(972, 675));
+  int blue = 0, orange = 0;
+  for (int y = 0; y < picture.height(); y += 2) {
+    for (int x = 0; x < picture.width(); x += 2) {
+      const QColor c = picture.pixelColor(x, y);
+      if (c.blue() > 150 && c.red() < 80 && c.green() < 140) ++blue;
+      if (c.red() > 170 && c.green() > 60 && c.green() < 120 && c.blue() < 60) ++orange;
+    }
+  }
+  EXPECT_GT(blue, 100);
+  EXPECT_GT(orange, 100);
 }
 
 }  // namespace
