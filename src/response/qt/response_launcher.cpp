@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QMetaObject>
 #include <QScreen>
 #include <QShortcut>
 #include <QWidget>
@@ -26,8 +27,7 @@ ResponseLauncher& ResponseLauncher::Attach(FrmDesign& design, const RunState& st
                                      static_cast<qsizetype>(kResponseShortcut.size()))),
       top);
   connect(launcher->shortcut_, &QShortcut::activated, launcher, &ResponseLauncher::Open);
-  design.logic().SetRefreshListener(
-      [launcher](DesignOutcome outcome) { launcher->DesignRefreshed(outcome); });
+  design.logic().SetRefreshListener([launcher](DesignOutcome) { launcher->DesignRefreshed(); });
   top->installEventFilter(launcher);
   return *launcher;
 }
@@ -60,8 +60,16 @@ QImage ResponseLauncher::Render(QSize screen) {
   return window.Render(FrmResponse::DefaultSize(screen));
 }
 
-void ResponseLauncher::DesignRefreshed(DesignOutcome outcome) {
-  if (IsOpen()) window_->Update(outcome);
+void ResponseLauncher::DesignRefreshed() {
+  if (!IsOpen() || redrawPending_) return;
+  redrawPending_ = true;
+  QMetaObject::invokeMethod(this, &ResponseLauncher::Redraw, Qt::QueuedConnection);
+}
+
+void ResponseLauncher::Redraw() {
+  redrawPending_ = false;
+  // The last refresh's outcome: the one the design window shows now.
+  if (IsOpen()) window_->Update(design_.logic().LastOutcome());
 }
 
 bool ResponseLauncher::eventFilter(QObject* watched, QEvent* event) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFontInfo>
 #include <QKeySequence>
 #include <QLineSeries>
@@ -36,6 +38,12 @@ class ResponseLauncherTest : public ::testing::Test {
   QWidget* Button() { return design.window().Find(kResponseButtonName).widget(); }
   void Click(std::string_view name) {
     QTest::mouseClick(design.window().Find(name).widget(), Qt::LeftButton);
+  }
+  // Delivers the redraw a refresh leaves for the end of its event.
+  void FinishEvent() { QCoreApplication::sendPostedEvents(&launcher, QEvent::MetaCall); }
+  void Click(std::string_view name, bool finish) {
+    Click(name);
+    if (finish) FinishEvent();
   }
   int ResponseWindows() {
     return static_cast<int>(design.window().widget()->findChildren<FrmResponse*>().size());
@@ -101,29 +109,46 @@ TEST_F(ResponseLauncherTest, EveryRefreshRedrawsItWhileOpenAndNoneWhileClosed) {
   Click(kResponseButtonName);
   FrmResponse& window = launcher.Window();
   const QList<QPointF> pi = window.gainSeries()->points();
-  Click("cmdTee");
+  Click("cmdTee", true);
   const QList<QPointF> tee = window.gainSeries()->points();
   EXPECT_NE(tee, pi);
   EXPECT_EQ(window.view().circuit.familyName, "Tee");
 
   platform.RegisterDialog(toolkit::DialogId::Frequency,
                           [this] { state.NetValues[Frequency] = 7e6f; });
-  Click("cmdFrequency");
+  Click("cmdFrequency", true);
   EXPECT_DOUBLE_EQ(window.view().markers[1].frequency, 14e6);
 
   state.NetValues[NetworkPhase] = 0.0f;
   design.logic().RefreshDesign();
+  FinishEvent();
   EXPECT_FALSE(window.view().hasNetwork);
   EXPECT_TRUE(window.gainSeries()->points().isEmpty());
 
   // Closed, it is left as it was: the refresh ran no sweep for it.
   window.close();
   state.NetValues[NetworkPhase] = -135.0f;
-  Click("cmdPi");
+  Click("cmdPi", true);
+  EXPECT_FALSE(launcher.RedrawPending());
   EXPECT_FALSE(window.view().hasNetwork);
   Click(kResponseButtonName);
   EXPECT_TRUE(window.view().hasNetwork);
   EXPECT_EQ(window.view().circuit.familyName, "Pi");
+  window.close();
+}
+
+// The refresh leaves the sweep to the end of its event, and several refreshes in one event
+// redraw once, with the last design.
+TEST_F(ResponseLauncherTest, TheRedrawFollowsTheRefreshesOfAnEvent) {
+  Click(kResponseButtonName);
+  FrmResponse& window = launcher.Window();
+  Click("cmdTee");
+  Click("cmdLPFL");
+  EXPECT_TRUE(launcher.RedrawPending());
+  EXPECT_EQ(window.view().circuit.familyName, "Pi");
+  FinishEvent();
+  EXPECT_FALSE(launcher.RedrawPending());
+  EXPECT_EQ(window.view().circuit.familyName, "low-pass L");
   window.close();
 }
 
