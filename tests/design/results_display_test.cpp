@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "design/display_capture.h"
 #include "design_fixture.h"
 #include "units/format.h"
 
@@ -235,6 +236,24 @@ TEST_F(DesignWindowTest, NothingDesignedIsNoCaution) {
   design.RefreshDesign();
   EXPECT_FALSE(Shown("lblCaution"));
   EXPECT_EQ(platform.beeps(), 1);
+}
+
+TEST(DisplayCapture, ReadsBackWhatTheWindowShowsWithoutTouchingTheCaller) {
+  RunState state = MakeDefaultRunState();
+  const DisplayCapture shown = CaptureDisplay(state);
+  EXPECT_EQ(state.NetValues[NetX1], 0.0f);  // the copy was designed, not this state
+  EXPECT_EQ(shown.captions.size(), 19u);
+  EXPECT_EQ(shown.visible.size(), 13u);
+  EXPECT_EQ(shown.captions.at("cmdFrequency"), "Frequency:   3.75 MHz");
+  EXPECT_EQ(shown.captions.at("cmdPhase"), "Phase (r-r):  -135 deg");
+  EXPECT_FALSE(shown.visible.at("lblCaution"));
+  EXPECT_TRUE(shown.visible.at("lblNetPart2Amps"));
+
+  state.NetValues[Frequency] = 0;
+  const DisplayCapture failed = CaptureDisplay(state);
+  EXPECT_TRUE(failed.visible.at("lblCaution"));
+  EXPECT_FALSE(failed.visible.at("lblNetPart2Amps"));
+  EXPECT_FALSE(failed.visible.at("lblChangeNetPart1"));
 }
 
 }  // namespace

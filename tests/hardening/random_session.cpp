@@ -294,6 +294,22 @@ std::vector<std::string> CheckAfterStep(toolkit::Window& design, const RunState&
     problems.push_back(std::string("lblCaution ") + (caution ? "shown" : "hidden") +
                        (model.CautionShown() ? " after a failed design" : " after a design"));
   }
+  // A failed design shows no part loads; an element caption shows exactly for a part value
+  // the display can show.
+  if (caution) {
+    for (const char* label : {"lblNetPart1Volts", "lblNetPart2Amps", "lblNetPart3Volts"}) {
+      if (design.Find(label).IsVisible()) problems.push_back(std::string(label) + " shown");
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    const float part = std::fabs(shown.NetValues[NetPart1 + k]);
+    const bool showable = part >= 1e-13f && part <= 10.0f;
+    const std::string label = "lblChangeNetPart" + std::to_string(k + 1);
+    if (design.Find(label).IsVisible() != showable) {
+      problems.push_back(label + (showable ? " hidden" : " shown") + " for " +
+                         std::to_string(part));
+    }
+  }
   return problems;
 }
 

@@ -89,7 +89,8 @@ class SessionModel {
 
 // Every problem with what the window shows and stores, one line each (empty when none):
 // stored values that are not finite, texts that read "nan" or "inf", the caution label not
-// following the model, a state that differs from the model's.
+// following the model or showing with part loads, element captions shown for part values
+// the display cannot show (or hidden for ones it can), a state that differs from the model's.
 std::vector<std::string> CheckAfterStep(toolkit::Window& design, const RunState& shown,
                                         const SessionModel& model);
 

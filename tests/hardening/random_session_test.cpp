@@ -4,6 +4,8 @@
 // short session; `make fuzz` sets CORVANTILE_SESSION_COMMANDS for a long one.
 #include "random_session.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -66,6 +68,22 @@ TEST_P(RandomSession, EveryStepFollowsTheModelAndExitKeepsEveryValue) {
                                   << " with '" << step.input.text1.substr(0, 40) << "', '"
                                   << step.input.text2.substr(0, 40) << "': " << problems.front();
     if (model.CautionShown()) ++cautions;
+    // The schematic stays on the layout and its captions stay short and finite.
+    for (const toolkit::DrawCall& call : window.surface().calls()) {
+      if (call.kind == toolkit::DrawCall::Kind::Print) {
+        ASSERT_LE(call.text.size(), 19u) << "step " << n << ": " << call.text;  // 16 and "deg"
+        std::string lower = call.text;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        ASSERT_EQ(lower.find("nan"), std::string::npos) << call.text;
+        ASSERT_EQ(lower.find("inf"), std::string::npos) << call.text;
+      }
+      if (call.kind == toolkit::DrawCall::Kind::Line || call.kind == toolkit::DrawCall::Kind::Arc) {
+        ASSERT_GE(std::min(call.x1, call.x2), 0) << "step " << n;
+        ASSERT_LE(std::max(call.x1, call.x2), 12000) << "step " << n;
+        ASSERT_GE(call.y1, 0) << "step " << n;
+        ASSERT_LE(call.y1, 9000) << "step " << n;
+      }
+    }
   }
   // The script reaches the dialogs, and both designs that work and designs that fail.
   EXPECT_GT(dialogs, commands / 4);
