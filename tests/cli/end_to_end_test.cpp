@@ -94,12 +94,6 @@ TEST(EndToEnd, FormatPrintsExactTextsWithTrailingBlanks) {
   EXPECT_EQ(quantity.out, "123.46 \n0 \n");
 }
 
-TEST(EndToEnd, ParsePrintsNineDigits) {
-  const ProgramRun run = RunProgram({"parse", "3.75MHz", "-100p", "1,500"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "3750000\n-1.00000001e-10\n1500\n");
-}
-
 TEST(EndToEnd, TeeSessionWithParallelPartLoad) {
   const std::string file = DataFile("tee_parallel_part_load.CFG").string();
   const ProgramRun run = RunProgram({"design", "--session", file});

@@ -302,15 +302,5 @@ TEST_F(ExitTest, WritesTheSessionFileThenClosesAndQuits) {
   EXPECT_EQ(reread.NetValues[NetworkPhase], -134.0f);
 }
 
-TEST_F(ExitTest, AFailedWriteBeepsAndTellsButStillEnds) {
-  std::filesystem::create_directory(dir_ / "LastSession.CFG");  // cannot be replaced by a file
-  Load();
-  design.Click("cmdExit");
-  EXPECT_EQ(platform.beeps(), 1);
-  EXPECT_EQ(platform.messages(), std::vector<std::string>{std::string(kSessionWriteFailedMessage)});
-  EXPECT_TRUE(window.closed());
-  EXPECT_TRUE(platform.quit());
-}
-
 }  // namespace
 }  // namespace corvantile

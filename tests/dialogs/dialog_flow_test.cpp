@@ -72,34 +72,6 @@ TEST_F(Fixture, LoadEnteredAsSeriesRAndCapacitiveReactance) {
   EXPECT_TRUE(printed);
 }
 
-TEST_F(Fixture, EveryEntryCommandOpensItsSideWithItsKind) {
-  design.FormLoad();
-  struct Command {
-    void (DesignWindow::*click)();
-    DialogId dialog;
-    int kind;
-  };
-  const Command commands[] = {
-      {&DesignWindow::CommandSource1_Click, DialogId::Source, 1},
-      {&DesignWindow::CommandSource2_Click, DialogId::Source, 2},
-      {&DesignWindow::CommandSource3_Click, DialogId::Source, 3},
-      {&DesignWindow::CommandSource4_Click, DialogId::Source, 4},
-      {&DesignWindow::CommandLoad1_Click, DialogId::Load, 1},
-      {&DesignWindow::CommandLoad2_Click, DialogId::Load, 2},
-      {&DesignWindow::CommandLoad3_Click, DialogId::Load, 3},
-      {&DesignWindow::CommandLoad4_Click, DialogId::Load, 4},
-  };
-  for (const Command& command : commands) {
-    driver.user = [](RecordingWindow&) { return false; };  // closed by its frame
-    (design.*command.click)();
-    EXPECT_EQ(platform.dialogs().back(), command.dialog);
-    const ImpedanceValues& side =
-        command.dialog == DialogId::Source ? state.SourceValues : state.LoadValues;
-    EXPECT_EQ(side[EntryForm], static_cast<float>(command.kind));
-    EXPECT_EQ(side[EntryFormCopy], static_cast<float>(command.kind));
-  }
-}
-
 TEST_F(Fixture, FrequencyPowerAndPhaseCommandsStoreTheTypedValues) {
   design.FormLoad();
   struct Command {
@@ -124,21 +96,6 @@ TEST_F(Fixture, FrequencyPowerAndPhaseCommandsStoreTheTypedValues) {
   }
   EXPECT_EQ(platform.dialogs(),
             (std::vector<DialogId>{DialogId::Frequency, DialogId::Power, DialogId::Phase}));
-}
-
-TEST_F(Fixture, PhaseInAnLNetworkIsRefusedWithoutADialog) {
-  design.FormLoad();
-  design.cmdLPFL_Click();
-  const auto calls = window.surface().calls();
-  const RunState before = state;
-  const int beeps = platform.beeps();
-  design.cmdPhase_Click();
-  EXPECT_TRUE(platform.dialogs().empty());
-  EXPECT_EQ(platform.messages(),
-            std::vector<std::string>{"You cannot specify the phase in an L-network"});
-  EXPECT_EQ(platform.beeps(), beeps);
-  EXPECT_EQ(window.surface().calls().size(), calls.size());
-  EXPECT_EQ(state.NetValues, before.NetValues);
 }
 
 }  // namespace

@@ -140,17 +140,6 @@ TEST_F(FrmDesignTest, ClickingAFamilyRecoloursTheFourButtonsAndRedraws) {
   }
 }
 
-TEST_F(FrmDesignTest, PhaseStepsChangeThePhaseByOneDegree) {
-  const float phase = state.NetValues[NetworkPhase];
-  Click("cmdPhasePlusOne");
-  Click("cmdPhasePlusOne");
-  Click("cmdPhasePlusOne");
-  EXPECT_EQ(state.NetValues[NetworkPhase], phase + 3);
-  Click("cmdPhaseMinusOne");
-  EXPECT_EQ(state.NetValues[NetworkPhase], phase + 2);
-  EXPECT_EQ(design.window().Find("cmdPhase").Text(), "Phase (r-r):  -133 deg");
-}
-
 TEST_F(FrmDesignTest, ReturnClicksTheFocusedButtonAndEscapeDoesNothing) {
   const float phase = state.NetValues[NetworkPhase];
   QTest::keyClick(Widget("cmdPhasePlusOne"), Qt::Key_Return);
@@ -162,32 +151,6 @@ TEST_F(FrmDesignTest, ReturnClicksTheFocusedButtonAndEscapeDoesNothing) {
   EXPECT_EQ(state.NetValues, kept.NetValues);
   EXPECT_TRUE(design.window().widget()->isVisible());
   design.window().widget()->hide();
-}
-
-TEST_F(FrmDesignTest, SeriesParallelTogglesEachSidesEntryForm) {
-  state.SourceValues[EntryForm] = 1;
-  state.LoadValues[EntryForm] = 3;
-  Click("CommandSource5");
-  EXPECT_EQ(state.SourceValues[EntryForm], 2);
-  EXPECT_EQ(state.LoadValues[EntryForm], 3);
-  Click("CommandSource5");
-  EXPECT_EQ(state.SourceValues[EntryForm], 1);
-  Click("CommandLoad5");
-  EXPECT_EQ(state.LoadValues[EntryForm], 4);
-  EXPECT_EQ(state.SourceValues[EntryForm], 1);
-}
-
-TEST_F(FrmDesignTest, EntryButtonsOpenTheRegisteredDialogWithTheirEntryKind) {
-  std::vector<std::pair<toolkit::DialogId, int>> shown;
-  for (toolkit::DialogId id : {toolkit::DialogId::Source, toolkit::DialogId::Load}) {
-    platform.RegisterDialog(id, [&, id] { shown.emplace_back(id, state.EntryKind); });
-  }
-  Click("CommandSource3");
-  Click("CommandLoad2");
-  Click("cmdFrequency");  // not registered: nothing opens, the window still refreshes
-  const std::vector<std::pair<toolkit::DialogId, int>> expected{{toolkit::DialogId::Source, 3},
-                                                                {toolkit::DialogId::Load, 2}};
-  EXPECT_EQ(shown, expected);
 }
 
 // Runs the test body in a fresh temporary working directory.
