@@ -88,10 +88,6 @@ TEST(EndToEnd, FormatPrintsExactTextsWithTrailingBlanks) {
   const ProgramRun frequency = RunProgram({"format", "frequency", "3.75M", "0", "14.2M", "50"});
   EXPECT_EQ(frequency.status, 0);
   EXPECT_EQ(frequency.out, " 3.75 M\n0.0 \n 14.2 M\n 50 \n");
-  const ProgramRun engineering = RunProgram({"format", "engineering", "-25.3", "0", "1.5k"});
-  EXPECT_EQ(engineering.out, "-25.3 \n\n1.5 k\n");
-  const ProgramRun quantity = RunProgram({"format", "quantity", "123.456", "0.0005"});
-  EXPECT_EQ(quantity.out, "123.46 \n0 \n");
 }
 
 TEST(EndToEnd, TeeSessionWithParallelPartLoad) {
