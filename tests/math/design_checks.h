@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "circuit_model.h"
+#include "math/design_network.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::testing {
@@ -75,6 +76,39 @@ inline ::testing::AssertionResult InCautionState(const RunState& state) {
       return ::testing::AssertionFailure() << "NetValues(" << k << ") is " << net[k];
   }
   return ::testing::AssertionSuccess();
+}
+
+// The state after a design pass that must succeed.
+inline RunState Designed(RunState state) {
+  EXPECT_EQ(RunDesignPass(state), DesignOutcome::Designed);
+  return state;
+}
+
+// The same network: element reactances, Q values and intermediate resistance to 2e-5.
+inline void ExpectSameNetwork(const RunState& actual, const RunState& expected,
+                              const std::string& what) {
+  for (const int k : {NetX1, NetX2, NetX3, InputQ, OutputQ, IntermediateR}) {
+    const double e = static_cast<double>(expected.NetValues[k]);
+    EXPECT_NEAR(actual.NetValues[k], e, 2e-5 * std::fabs(e) + 1e-9) << what << ", index " << k;
+  }
+}
+
+// Fixing one element (driver 1-3) or its part value (4-6) at the value the phase design of
+// `start` gave rebuilds the same network, keeps the fixed value and reports the same phase; the
+// middle element needs the second branch for -135 degrees.
+inline void ExpectFixedElementRebuildsPhaseDesign(const RunState& start, int driver) {
+  const RunState reference = Designed(start);
+  RunState state = start;
+  state.NetValues[DesignDriver] = static_cast<float>(driver);
+  state.NetValues[SolutionBranch] = 2.0f;
+  const int slot = driver <= 3 ? NetX1 + driver - 1 : NetPart1 + driver - 4;
+  state.NetValues[slot] = reference.NetValues[slot];
+  state = Designed(state);
+  ExpectSameNetwork(state, reference, "driver " + std::to_string(driver));
+  EXPECT_NEAR(state.NetValues[NetworkPhase], -135.0, 1e-3);
+  EXPECT_EQ(state.NetValues[slot], reference.NetValues[slot]);  // the fixed value stays
+  EXPECT_EQ(state.NetValues[DesignDriver], static_cast<float>(driver));
+  EXPECT_TRUE(MatchesAsCircuit(state));
 }
 
 }  // namespace corvantile::testing

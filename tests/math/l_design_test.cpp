@@ -11,6 +11,7 @@
 namespace corvantile {
 namespace {
 
+using testing::Designed;
 using testing::InCautionState;
 using testing::MatchesAsCircuit;
 
@@ -21,11 +22,6 @@ RunState LState(float family, float sourceR, float loadR) {
   state.NetValues[NetworkFamily] = family;
   state.SourceValues[SeriesR] = sourceR;
   state.LoadValues[SeriesR] = loadR;
-  return state;
-}
-
-RunState Designed(RunState state) {
-  EXPECT_EQ(RunDesignPass(state), DesignOutcome::Designed);
   return state;
 }
 

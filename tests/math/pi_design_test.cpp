@@ -12,23 +12,14 @@
 namespace corvantile {
 namespace {
 
+using testing::Designed;
+using testing::ExpectFixedElementRebuildsPhaseDesign;
+using testing::ExpectSameNetwork;
 using testing::FourFigures;
 using testing::InCautionState;
 using testing::MatchesAsCircuit;
 
-RunState Designed(RunState state) {
-  EXPECT_EQ(RunDesignPass(state), DesignOutcome::Designed);
-  return state;
-}
-
 RunState DefaultPi() { return Designed(MakeDefaultRunState()); }
-
-void ExpectSameNetwork(const RunState& actual, const RunState& expected, const std::string& what) {
-  for (const int k : {NetX1, NetX2, NetX3, InputQ, OutputQ, IntermediateR}) {
-    const double e = static_cast<double>(expected.NetValues[k]);
-    EXPECT_NEAR(actual.NetValues[k], e, 2e-5 * std::fabs(e)) << what << ", index " << k;
-  }
-}
 
 TEST(PiDesign, DefaultCircuitToFourFigures) {
   const RunState state = DefaultPi();
@@ -130,18 +121,7 @@ class PiFixedElement : public ::testing::TestWithParam<std::tuple<int, bool>> {}
 TEST_P(PiFixedElement, RebuildsThePhaseDesign) {
   const auto [driver, reactive] = GetParam();
   const RunState start = reactive ? ReactiveSeriesSides() : MakeDefaultRunState();
-  const RunState reference = Designed(start);
-  RunState state = start;
-  state.NetValues[DesignDriver] = static_cast<float>(driver);
-  state.NetValues[SolutionBranch] = 2.0f;
-  const int slot = driver <= 3 ? NetX1 + driver - 1 : NetPart1 + driver - 4;
-  state.NetValues[slot] = reference.NetValues[slot];
-  state = Designed(state);
-  ExpectSameNetwork(state, reference, "driver " + std::to_string(driver));
-  EXPECT_NEAR(state.NetValues[NetworkPhase], -135.0, 1e-3);
-  EXPECT_EQ(state.NetValues[slot], reference.NetValues[slot]);  // the fixed value stays
-  EXPECT_EQ(state.NetValues[DesignDriver], static_cast<float>(driver));
-  EXPECT_TRUE(MatchesAsCircuit(state));
+  ExpectFixedElementRebuildsPhaseDesign(start, driver);
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, PiFixedElement,

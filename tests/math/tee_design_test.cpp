@@ -12,6 +12,9 @@
 namespace corvantile {
 namespace {
 
+using testing::Designed;
+using testing::ExpectFixedElementRebuildsPhaseDesign;
+using testing::ExpectSameNetwork;
 using testing::FourFigures;
 using testing::InCautionState;
 using testing::MatchesAsCircuit;
@@ -22,18 +25,6 @@ RunState TeeState(float sourceR = 1500.0f, float loadR = 300.0f) {
   state.SourceValues[SeriesR] = sourceR;
   state.LoadValues[SeriesR] = loadR;
   return state;
-}
-
-RunState Designed(RunState state) {
-  EXPECT_EQ(RunDesignPass(state), DesignOutcome::Designed);
-  return state;
-}
-
-void ExpectSameNetwork(const RunState& actual, const RunState& expected, const std::string& what) {
-  for (const int k : {NetX1, NetX2, NetX3, InputQ, OutputQ, IntermediateR}) {
-    const double e = static_cast<double>(expected.NetValues[k]);
-    EXPECT_NEAR(actual.NetValues[k], e, 2e-5 * std::fabs(e) + 1e-9) << what << ", index " << k;
-  }
 }
 
 TEST(TeeDesign, DefaultResistancesAtMinus135ToFourFigures) {
@@ -120,17 +111,7 @@ class TeeFixedElement : public ::testing::TestWithParam<std::tuple<int, bool>> {
 TEST_P(TeeFixedElement, RebuildsThePhaseDesign) {
   const auto [driver, reactive] = GetParam();
   const RunState start = reactive ? ReactiveParallelSides() : TeeState();
-  const RunState reference = Designed(start);
-  RunState state = start;
-  state.NetValues[DesignDriver] = static_cast<float>(driver);
-  state.NetValues[SolutionBranch] = 2.0f;
-  const int slot = driver <= 3 ? NetX1 + driver - 1 : NetPart1 + driver - 4;
-  state.NetValues[slot] = reference.NetValues[slot];
-  state = Designed(state);
-  ExpectSameNetwork(state, reference, "driver " + std::to_string(driver));
-  EXPECT_NEAR(state.NetValues[NetworkPhase], -135.0, 1e-3);
-  EXPECT_EQ(state.NetValues[slot], reference.NetValues[slot]);
-  EXPECT_TRUE(MatchesAsCircuit(state));
+  ExpectFixedElementRebuildsPhaseDesign(start, driver);
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, TeeFixedElement,
