@@ -11,7 +11,7 @@ if [ ${#packages[@]} -eq 0 ]; then
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev fonts-liberation2 fontconfig
     qt6-svg-dev libqt6svg6
-    qt6-charts-dev libqt6charts6
+    qt6-charts-dev libqt6charts6 libqt6opengl6-dev
     ngspice python3-scikit-rf
   )
 fi
