@@ -1,15 +1,22 @@
-# The two commands of the README: `make run` and `make test`. Both install what is missing,
-# configure and build first, so a fresh Debian 12 machine needs nothing else.
+# The README's four commands: `make run`, `make test`, `make bench` and `make fuzz`. Each
+# installs what is missing (scripts/packages/*.txt), configures and builds first, so a fresh
+# Debian 12 machine needs nothing but make, git and root or sudo.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 SESSION_COMMANDS ?= 10000
+# Repetitions of each benchmark, and (when set) the seconds each one runs for: CI runs one
+# short repetition, so a benchmark that no longer builds or crashes is caught.
+BENCH_REPETITIONS ?= 5
+BENCH_MIN_TIME ?=
+BENCH_ARGS = --benchmark_repetitions=$(BENCH_REPETITIONS) --benchmark_report_aggregates_only=true \
+  $(if $(BENCH_MIN_TIME),--benchmark_min_time=$(BENCH_MIN_TIME))
 JOBS ?= $(shell nproc)
 # CI turns warnings into errors; a newcomer's build only shows them.
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build run test test-fast asan fuzz bench format clean
+.PHONY: all deps configure build run test asan check-deps fuzz bench format clean
 
 all: build
 
@@ -27,9 +34,15 @@ build: configure
 run: build
 	$(BUILD_DIR)/src/app/corvantile
 
-# The whole suite, then the core's tests once more under AddressSanitizer and UBSan.
+# The whole suite (with the dependency check of the full build), then the core's tests once
+# more under AddressSanitizer and UBSan, and the dependency check of that build.
 test: build asan
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	scripts/check-deps.sh $(ASAN_DIR)
+
+# Every system file the build used comes from a package the install list brings.
+check-deps: build
+	scripts/check-deps.sh $(BUILD_DIR)
 
 asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCORVANTILE_SANITIZE=ON \
@@ -38,10 +51,9 @@ asan: deps
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
 bench: build
-	$(BUILD_DIR)/bench/corvantile-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD_DIR)/bench/corvantile-bench $(BENCH_ARGS)
 	if [ -x $(BUILD_DIR)/bench/qt/corvantile-gui-bench ]; then \
-	  $(BUILD_DIR)/bench/qt/corvantile-gui-bench --benchmark_repetitions=5 \
-	    --benchmark_report_aggregates_only=true; fi
+	  $(BUILD_DIR)/bench/qt/corvantile-gui-bench $(BENCH_ARGS); fi
 
 # Each fuzz target for FUZZ_SECONDS under libFuzzer, AddressSanitizer and UBSan (Clang), with
 # its executions and findings printed; then the long random sessions of SESSION_COMMANDS
@@ -54,6 +66,7 @@ fuzz: configure
 	cmake --build $(FUZZ_DIR) -j $(JOBS) \
 	  --target parse_value_fuzz session_reader_fuzz design_pass_fuzz random_session_test
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target random_session_qt_test
+	scripts/check-deps.sh $(FUZZ_DIR) scripts/packages/build.txt scripts/packages/fuzz.txt
 	scripts/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 	CORVANTILE_SESSION_COMMANDS=$(SESSION_COMMANDS) $(FUZZ_DIR)/tests/hardening/random_session_test
 	CORVANTILE_SESSION_COMMANDS=$(SESSION_COMMANDS) QT_QPA_PLATFORM=offscreen \

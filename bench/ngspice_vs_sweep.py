@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Times ngspice's AC analysis of the exported netlist beside corvantile's own sweep.
 
 Both cover the default design over the same span (a quarter to four times the design

@@ -1,20 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian packages named on the command line, or with none named the packages the
-# build needs; only those that are missing (idempotent). As root with apt-get, otherwise
-# through sudo.
+# Installs the Debian packages of the given package lists (scripts/packages/*.txt; by default
+# build.txt), only those that are missing (idempotent), without recommends: what a list needs
+# must be in it or in its Depends. As root with apt-get, otherwise through sudo.
+#
+# usage: scripts/install-deps.sh [LIST...]
 set -euo pipefail
 
-packages=("$@")
-if [ ${#packages[@]} -eq 0 ]; then
-  packages=(
-    cmake make g++ pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev fonts-liberation2 fontconfig
-    qt6-svg-dev libqt6svg6
-    qt6-charts-dev libqt6charts6 libqt6opengl6-dev
-    ngspice python3-scikit-rf
-  )
-fi
+here=$(cd "$(dirname "$0")" && pwd)
+lists=("$@")
+[ ${#lists[@]} -eq 0 ] && lists=("$here/packages/build.txt")
+
+packages=()
+for list in "${lists[@]}"; do
+  while read -r p; do packages+=("$p"); done < <(sed 's/#.*//' "$list" | tr -s ' \t' '\n' | sed '/^$/d')
+done
 
 missing=()
 for p in "${packages[@]}"; do

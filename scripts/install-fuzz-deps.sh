@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what `make fuzz` needs on top of the normal build: Clang and its runtime libraries
-# (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer). Only those that are missing.
+# Installs what `make fuzz` needs on top of the normal build (scripts/packages/fuzz.txt), only
+# what is missing.
 set -euo pipefail
 
-exec "$(dirname "$0")/install-deps.sh" clang libclang-rt-14-dev
+here=$(cd "$(dirname "$0")" && pwd)
+exec "$here/install-deps.sh" "$here/packages/build.txt" "$here/packages/fuzz.txt"

@@ -24,10 +24,16 @@ for target in "${targets[@]}"; do
   log=$build/fuzz-work/$target.log
   rm -rf "$findings"
   mkdir -p "$work" "$findings"
+  # libFuzzer stops at a corpus folder that does not exist, and git keeps no empty folders: a
+  # target's seed or regression folder is handed over only when a clone really has it.
+  corpora=("$work")
+  for folder in "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target"; do
+    [ -d "$folder" ] && corpora+=("$folder")
+  done
   echo "== $target: ${seconds} s"
   "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
     -rss_limit_mb=2048 -max_len="${max_len[$target]}" -artifact_prefix="$findings/" \
-    "$work" "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target" >"$log" 2>&1
+    "${corpora[@]}" >"$log" 2>&1
   code=$?
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   found=$(find "$findings" -type f | wc -l)
