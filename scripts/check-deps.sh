@@ -9,8 +9,9 @@
 #   - the headers in the compiler's dependency files (*.o.d),
 #   - the CMake package configuration files find_package() found (the *_DIR cache entries),
 #   - the libraries on the link lines (absolute paths and -l names),
-#   - the programs the build and the tests run (FILEPATH cache entries: compiler, ngspice, the
-#     system python3 ...; Qt's moc, uic and rcc),
+#   - the programs the build and the tests run (the compiler and archiver on the link lines,
+#     cmake, ctest and make, the project's tools CMake found: ngspice, the system python3 ...;
+#     Qt's moc, uic and rcc),
 #   - the Python modules the test and bench scripts import, as the system python3 finds them.
 #
 # usage: scripts/check-deps.sh BUILD_DIR [LIST...]     (default list: scripts/packages/build.txt)
@@ -59,8 +60,13 @@ cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$cache")
     done
   done
 
-  # Programs: the tools CMake found, and Qt's code generators.
-  sed -n 's/^[A-Za-z0-9_]*:FILEPATH=\(\/.*\)$/\1/p' "$cache" | while read -r tool; do
+  # Programs: the ones the link lines run (compiler driver, archiver, ranlib), CMake's own,
+  # the project's tools that CMake found (ngspice, the system python3 ...), Qt's generators.
+  # Tools CMake merely noted (a linker, strip, objdump) are not used and not looked at.
+  find "$build" -name link.txt -print0 | xargs -0 -r cat | awk '$1 ~ /^\// { print $1 }'
+  sed -n -e 's/^\(CMAKE_CXX_COMPILER\|CMAKE_MAKE_PROGRAM\):FILEPATH=\(\/.*\)$/\2/p' \
+    -e 's/^\(CMAKE_COMMAND\|CMAKE_CTEST_COMMAND\):INTERNAL=\(\/.*\)$/\2/p' \
+    -e 's/^CORVANTILE_[A-Za-z0-9_]*:FILEPATH=\(\/.*\)$/\1/p' "$cache" | while read -r tool; do
     if [ -f "$tool" ] && [ -x "$tool" ]; then echo "$tool"; fi
   done
   find "$build" -name AutogenInfo.json -print0 | xargs -0 -r cat |
