@@ -1,0 +1,60 @@
+#pragma once
+
+// The second settings file, beside LastSession.CFG: what the session file's fixed 63 values
+// cannot hold (which measured file each side follows, and later the parts' settings). A small
+// JSON object with a version; read tolerantly (a missing or damaged file, or a member of the
+// wrong type, gives that member's default) and written atomically at the moments the session
+// file is written. Members this version does not know are kept as they were, so a newer
+// program's settings survive a rewrite by an older one.
+//
+// {"version": 1,
+//  "measured": {"load": {"file": "/home/ann/antenna.s1p", "port": 1}}}
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvantile {
+
+inline constexpr std::string_view kSettingsFileName = "LastSession.json";
+inline constexpr int kSettingsVersion = 1;
+
+// A side (source or load) that follows a measured Touchstone file: the file's path as the user
+// chose it and the port (1 to the file's port count) whose impedance the side takes.
+struct MeasuredSide {
+  std::string file;
+  int port = 1;
+
+  friend bool operator==(const MeasuredSide&, const MeasuredSide&) = default;
+};
+
+struct Settings {
+  std::optional<MeasuredSide> measuredSource;
+  std::optional<MeasuredSide> measuredLoad;
+  // The members this version does not know, as one JSON object's text ("{}" when none).
+  std::string otherMembers = "{}";
+
+  friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+// How a read went: the file's settings, and whether it was there and whole. A damaged file
+// still gives every member that could be read.
+struct SettingsRead {
+  Settings settings;
+  bool found = false;    // the file existed and could be opened
+  bool damaged = false;  // not a JSON object, or a member of the wrong type or range
+};
+
+// The file's text: pretty-printed JSON, members in a fixed order, newline at the end.
+std::string SettingsFileText(const Settings& settings);
+
+// Reads a file's text; never throws. "" or "not json" -> defaults, damaged.
+SettingsRead ReadSettingsText(std::string_view text);
+
+// Reads `file`; a missing file is not damaged, it is simply not found.
+SettingsRead ReadSettings(const std::string& file = std::string(kSettingsFileName));
+
+// The settings file that belongs beside a session file: "dir/LastSession.CFG" ->
+// "dir/LastSession.json", "design.cfg" -> "design.json".
+std::string SettingsFileFor(const std::string& sessionFile);
+
+}  // namespace corvantile
