@@ -37,7 +37,8 @@ std::optional<MeasuredSide> ReadSide(const Json& measured, const char* name, boo
         port->get<long long>() <= kMaxPort) {
       result.port = port->get<int>();
     } else {
-      damaged = true;
+      damaged = true;  // a side on a port it cannot name follows no file rather than port 1
+      return std::nullopt;
     }
   }
   return result;

@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                     DamagedCase{R"({"version": 1, "measured": {"source": {"file": 5}}})", false},
                     DamagedCase{R"({"version": 1, "measured": {"source": {"file": "a", "port": 0},
                                    "load": {"file": "b.s2p", "port": 2.5}}})",
-                                true}));
+                                false}));
 
 TEST(SettingsFile, AMissingFileIsNotFoundAndNotDamaged) {
   const SettingsRead read = ReadSettings("no such folder/LastSession.json");
