@@ -16,7 +16,7 @@ JOBS ?= $(shell nproc)
 # CI turns warnings into errors; a newcomer's build only shows them.
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build run test asan check-deps fuzz bench format clean
+.PHONY: all deps configure build run test asan check-deps package fuzz bench format clean
 
 all: build
 
@@ -39,6 +39,11 @@ run: build
 test: build asan
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	scripts/check-deps.sh $(ASAN_DIR)
+
+# corvantile_VERSION_amd64.deb in $(BUILD_DIR): both programs, launcher, icon, metainfo, man
+# pages, bash completion; Depends from dpkg-shlibdeps.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # Every system file the build used comes from a package the install list brings.
 check-deps: build
