@@ -74,7 +74,9 @@ constexpr toolkit::WindowLook kLook{"frmOpening",
                                     kOpeningClientHeightTwips,
                                     Rgb{128, 128, 128},
                                     kControls,
-                                    ""};
+                                    "",
+                                    Rgb{255, 255, 255},  // the drawing, under the picture
+                                    {}};
 
 }  // namespace
 
