@@ -59,7 +59,7 @@ TEST_F(FrmDesignTest, OpensWithItsCaptionBackgroundAndTheHiddenButtonsLeftOut) {
             "Corvantile Version 3.01 - design and analysis ");
   EXPECT_EQ(design.window().widget()->palette().color(QPalette::Window), QColor(238, 255, 255));
   EXPECT_EQ(design.window().widget()->findChild<QWidget*>("cmdChangeSourcePart"), nullptr);
-  for (const ControlSpec& look : DesignControls()) {
+  for (const toolkit::ControlLook& look : DesignControls()) {
     EXPECT_EQ(design.window().widget()->findChild<QWidget*>(
                   QString::fromUtf8(look.name.data(), look.name.size())),
               Widget(look.name))
@@ -69,7 +69,7 @@ TEST_F(FrmDesignTest, OpensWithItsCaptionBackgroundAndTheHiddenButtonsLeftOut) {
 
 TEST_F(FrmDesignTest, EveryPlacedControlSitsWhereTheLogicalLayoutPutsIt) {
   const toolkit::LogicalScale scale = design.window().scale();
-  for (const ControlPlacement& row : DesignPlacements()) {
+  for (const toolkit::ControlPlacement& row : DesignPlacements()) {
     const QRect geometry = Widget(row.name)->geometry();
     EXPECT_EQ(geometry.left(), Round(scale.XToPixels(row.left))) << row.name;
     EXPECT_EQ(geometry.top(), Round(scale.YToPixels(row.top))) << row.name;
