@@ -94,7 +94,7 @@ std::string DesignCaption(const StartupValues& startup) {
 }
 
 void DesignWindow::FormLoad() {
-  const toolkit::ScreenTwips screen = platform_.Screen();
+  const toolkit::ScreenTwips screen = platform_.screen();
   const toolkit::LogicalScale scale = toolkit::LogicalScale::ForMainWindow(
       screen, kDesignClientWidthTwips, kDesignClientHeightTwips);
   window_.SetScale(scale);

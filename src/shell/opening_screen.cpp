@@ -102,7 +102,7 @@ OpeningScreen::OpeningScreen(RunState& state, toolkit::Window& window, toolkit::
       sessionFile_(std::move(sessionFile)) {}
 
 void OpeningScreen::Form_Load() {
-  const toolkit::ScreenTwips screen = platform_.Screen();
+  const toolkit::ScreenTwips screen = platform_.screen();
   const toolkit::LogicalScale scale = toolkit::LogicalScale::ForMainWindow(
       screen, kOpeningClientWidthTwips, kOpeningClientHeightTwips);
   window_.SetScale(scale);

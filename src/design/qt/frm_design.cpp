@@ -42,7 +42,7 @@ toolkit::QtControl& FrmDesign::AddCommandButton(const toolkit::ControlLook& look
 
 void FrmDesign::Place(const AddedButton& added) {
   toolkit::PlaceControl(window_.Find(added.place.name), added.place, added.look, window_.scale(),
-                        DesignFontPoints(platform_.Screen()));
+                        DesignFontPoints(platform_.screen()));
 }
 
 void FrmDesign::Load() {
