@@ -230,10 +230,7 @@ const toolkit::WindowLook& DesignLook() { return kLook; }
 std::span<const ControlLook> DesignControls() { return kControls; }
 
 const ControlLook* FindDesignControl(std::string_view name) {
-  for (const ControlLook& look : kControls) {
-    if (look.name == name) return &look;
-  }
-  return nullptr;
+  return toolkit::FindLook(kControls, name);
 }
 
 std::span<const std::string_view> DesignFocusOrder() { return kFocusOrder; }

@@ -86,6 +86,15 @@ constexpr ControlLook InFront(ControlLook look) {
   return look;
 }
 
+// The look named `name` in `controls`, or nullptr.
+constexpr const ControlLook* FindLook(std::span<const ControlLook> controls,
+                                      std::string_view name) {
+  for (const ControlLook& look : controls) {
+    if (look.name == name) return &look;
+  }
+  return nullptr;
+}
+
 struct WindowLook {
   std::string_view name;     // the window's object name, e.g. "frmEnterInput"
   std::string_view caption;  // design-time caption (loads may replace it)
