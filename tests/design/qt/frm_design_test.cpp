@@ -106,6 +106,22 @@ TEST_F(FrmDesignTest, TabFollowsTheFocusOrderAndTeeHoldsTheFocusWhenShown) {
   design.window().widget()->hide();
 }
 
+TEST_F(FrmDesignTest, TheCautionCoversTheFamilyButtonsItOverlaps) {
+  state.NetValues[Frequency] = 0;  // no part values without a frequency
+  design.logic().RefreshDesign();
+  ASSERT_TRUE(design.window().Find("lblCaution").IsVisible());
+  const toolkit::LogicalScale scale = design.window().scale();
+  // Inside both the caution and the Pi button.
+  const QPoint shared(Round(scale.XToPixels(4100)), Round(scale.YToPixels(4250)));
+  ASSERT_TRUE(Widget("cmdPi")->geometry().contains(shared));
+  ASSERT_TRUE(Widget("lblCaution")->geometry().contains(shared));
+  // Later among the canvas's children is higher in the stack.
+  const QObjectList& stack = design.window().canvas()->children();
+  for (const char* name : {"cmdPi", "cmdTee", "cmdLPFL"}) {
+    EXPECT_GT(stack.indexOf(Widget("lblCaution")), stack.indexOf(Widget(name))) << name;
+  }
+}
+
 struct FamilyCase {
   const char* button;
   float family;
