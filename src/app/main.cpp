@@ -89,7 +89,7 @@ QImage Picture(corvantile::DesktopProgram& program, corvantile::ShownWindow wind
     } else if (*dialog == corvantile::toolkit::DialogId::Load) {
       state.EntryKind = EntryKindOf(state.LoadValues);
     }
-    corvantile::FrmDialog shown(*dialog, state, program.platform().Screen());
+    corvantile::FrmDialog shown(*dialog, state, program.platform().screen());
     return shown.Render();
   }
   if (window == corvantile::ShownWindow::Response) {

@@ -5,76 +5,89 @@
 namespace corvantile {
 namespace {
 
+using toolkit::ControlKind;
+using toolkit::ControlLook;
+using toolkit::ControlPlacement;
 using toolkit::Rgb;
+using toolkit::TextAlign;
 
-constexpr Rgb kEntryGrey{224, 224, 224};
 constexpr Rgb kPanelBlue{221, 248, 255};
 
-constexpr ControlSpec Button(std::string_view name, std::string_view text,
-                             Rgb background = kEntryGrey) {
-  return {.name = name, .kind = ControlKind::Button, .text = text, .background = background};
+constexpr ControlLook Button(std::string_view name, std::string_view text,
+                             Rgb background = kDesignButtonGrey) {
+  return {.name = name,
+          .kind = ControlKind::CommandButton,
+          .text = text,
+          .font = kDesignFont,
+          .textColour = kDesignTextColour,
+          .background = background};
 }
 
 // A phase-step button: its twips size and design font are never changed.
-constexpr ControlSpec StepButton(std::string_view name, std::string_view text) {
+constexpr ControlLook StepButton(std::string_view name, std::string_view text) {
+  ControlLook look = Button(name, text);
+  look.rect = {0, 0, 435, 330};
+  return look;
+}
+
+constexpr ControlLook Label(std::string_view name, std::string_view text, Rgb background, bool bold,
+                            TextAlign align) {
   return {.name = name,
-          .kind = ControlKind::Button,
+          .kind = ControlKind::Label,
           .text = text,
-          .fixedWidthTwips = 435,
-          .fixedHeightTwips = 330};
+          .font = {kDesignFontFamily, kDesignFontPoints, bold},
+          .align = align,
+          .textColour = kDesignTextColour,
+          .background = background};
 }
 
 // An opaque element caption on the panel colour, its own name as design text.
-constexpr ControlSpec ElementLabel(std::string_view name, bool bold) {
-  return {.name = name,
-          .kind = ControlKind::Label,
-          .text = name,
-          .background = kPanelBlue,
-          .bold = bold,
-          .alignment = TextAlignment::Centre};
+constexpr ControlLook ElementLabel(std::string_view name, bool bold) {
+  return Label(name, name, kPanelBlue, bold, TextAlign::Centre);
 }
 
 // A part voltage or current: transparent, hidden until a refresh shows it.
-constexpr ControlSpec PartLabel(std::string_view name, Rgb designBackground) {
-  return {.name = name,
-          .kind = ControlKind::Label,
-          .text = name,
-          .background = designBackground,
-          .transparent = true,
-          .bold = false,
-          .alignment = TextAlignment::Centre,
-          .hidden = true};
+constexpr ControlLook PartLabel(std::string_view name, Rgb designBackground) {
+  return toolkit::Hidden(
+      toolkit::Transparent(Label(name, name, designBackground, false, TextAlign::Centre)));
 }
 
 // A result line on the window background.
-constexpr ControlSpec ResultLabel(std::string_view name, std::string_view text) {
-  return {.name = name,
-          .kind = ControlKind::Label,
-          .text = text,
-          .background = kDesignBackground,
-          .transparent = true};
+constexpr ControlLook ResultLabel(std::string_view name, std::string_view text) {
+  return toolkit::Transparent(Label(name, text, kDesignBackground, true, TextAlign::Left));
 }
 
+// "Illegal operation" in red, hidden until a design fails, over the family buttons it overlaps.
+constexpr ControlLook CautionLabel() {
+  ControlLook look = toolkit::InFront(toolkit::Hidden(toolkit::Transparent(
+      Label("lblCaution", "Illegal operation", kDesignBackground, false, TextAlign::Left))));
+  look.font = {"Microsoft Sans Serif", 14.25, false};
+  look.textColour = Rgb{255, 0, 0};
+  look.rect = {0, 0, 2250, 315};
+  return look;
+}
+
+// In keyboard focus order: the command buttons, then the labels, which take no focus.
 constexpr std::array kControls{
-    Button("CommandSource1", "Enter series R, jX"),
-    Button("CommandSource2", "Enter parallel R, jX"),
-    Button("CommandSource3", "Enter series R, part"),
-    Button("CommandSource4", "Enter parallel R, part"),
-    Button("CommandSource5", "Series <> parallel"),
-    Button("CommandLoad1", "Enter series R, jX"),
-    Button("CommandLoad2", "Enter parallel R, jX"),
-    Button("CommandLoad3", "Enter series R, part"),
-    Button("CommandLoad4", "Enter parallel R, part"),
-    Button("CommandLoad5", "Series <> parallel"),
     Button("cmdTee", "Tee", kPanelBlue),
     Button("cmdPi", "Pi", kPanelBlue),
     Button("cmdLPFL", "Lowpass L", kPanelBlue),
     Button("cmdHPFL", "Highpass L", kPanelBlue),
+    Button("CommandSource5", "Series <> parallel"),
+    Button("CommandSource1", "Enter series R, jX"),
+    Button("CommandSource2", "Enter parallel R, jX"),
+    Button("CommandSource3", "Enter series R, part"),
+    Button("CommandSource4", "Enter parallel R, part"),
+    Button("CommandLoad5", "Series <> parallel"),
+    Button("CommandLoad1", "Enter series R, jX"),
+    Button("CommandLoad2", "Enter parallel R, jX"),
+    Button("CommandLoad3", "Enter series R, part"),
+    Button("CommandLoad4", "Enter parallel R, part"),
     Button("cmdPhase", "Phase (R to R)"),
-    StepButton("cmdPhasePlusOne", "+1"),
-    StepButton("cmdPhaseMinusOne", "-1"),
     Button("cmdFrequency", "Frequency"),
     Button("cmdPower", "Power"),
+    StepButton("cmdPhasePlusOne", "+1"),
+    StepButton("cmdPhaseMinusOne", "-1"),
     Button("cmdExit", "Exit", Rgb{192, 192, 192}),
     ElementLabel("lblChangeNetPart1", true),
     ElementLabel("lblChangeNetPart2", true),
@@ -92,75 +105,132 @@ constexpr std::array kControls{
     ResultLabel("lblInputQ", "Input Q:"),
     ResultLabel("lblOutputQ", "Output Q:"),
     ResultLabel("lblIntermediateR", "Intermediate r:"),
-    ControlSpec{.name = "lblCaution",
-                .kind = ControlKind::Label,
-                .text = "Illegal operation",
-                .background = kDesignBackground,
-                .foreground = Rgb{255, 0, 0},
-                .transparent = true,
-                .fontFamily = "Microsoft Sans Serif",
-                .bold = false,
-                .fontPoints = 14.25,
-                .hidden = true,
-                .fixedWidthTwips = 2250,
-                .fixedHeightTwips = 315},
+    CautionLabel(),
 };
 
-constexpr std::array<std::string_view, 20> kFocusOrder{
-    "cmdTee",         "cmdPi",          "cmdLPFL",         "cmdHPFL",          "CommandSource5",
-    "CommandSource1", "CommandSource2", "CommandSource3",  "CommandSource4",   "CommandLoad5",
-    "CommandLoad1",   "CommandLoad2",   "CommandLoad3",    "CommandLoad4",     "cmdPhase",
-    "cmdFrequency",   "cmdPower",       "cmdPhasePlusOne", "cmdPhaseMinusOne", "cmdExit"};
+constexpr std::size_t kButtonCount = 20;
+constexpr std::array<std::string_view, kButtonCount> kFocusOrder = [] {
+  std::array<std::string_view, kButtonCount> names{};
+  std::size_t n = 0;
+  for (const ControlLook& look : kControls) {
+    if (look.kind == ControlKind::CommandButton) names[n++] = look.name;
+  }
+  return names;
+}();
+static_assert(kFocusOrder.back() == "cmdExit", "the table lists every command button first");
+
+constexpr toolkit::WindowLook kLook{
+    .name = kDesignWindowName,
+    .caption = "",
+    .clientWidthTwips = kDesignClientWidthTwips,
+    .clientHeightTwips = kDesignClientHeightTwips,
+    .background = kDesignBackground,
+    .controls = kControls,
+    .defaultButton = "",
+    .drawColour = kDesignDrawColour,
+    .drawFont = {kDesignFontFamily, kDesignFontPoints, kDesignFontBold}};
+
+// The load routine's grid, in logical units. Columns, left to right:
+constexpr double kSourceColumn = 1000;  // the source's entry buttons
+constexpr double kElement1Column = 3900;
+constexpr double kMiddleColumn = 4000;  // Pi, Phase, Frequency, Power, the results, the caution
+constexpr double kTeeColumn = 4800;
+constexpr double kElement2Column = 5300;
+constexpr double kLowpassColumn = 5600;
+constexpr double kPlusOneColumn = 6200;
+constexpr double kMinusOneColumn = 6500;
+constexpr double kElement3Column = 6700;
+constexpr double kHighpassColumn = 6900;
+constexpr double kLoadColumn = 9200;  // the load's entry buttons and Exit
+// Rows, top to bottom:
+constexpr double kElementPartRow = 2200;
+constexpr double kElementReactanceRow = 2800;
+constexpr double kPartVoltsRow = 3100;
+constexpr double kPartAmpsRow = 3400;
+constexpr double kFamilyRow = 4000;  // also the two "Series <> parallel" buttons
+constexpr double kCautionRow = 4200;
+constexpr double kEntryRow1 = 5200;  // the four entry rows, also Phase, Frequency and Power
+constexpr double kPhaseStepRow = 5205;
+constexpr double kEntryRow2 = 5600;
+constexpr double kEntryRow3 = 6000;
+constexpr double kEntryRow4 = 6400;
+constexpr double kResultRow1 = 6500;
+constexpr double kResultRow2 = 6800;
+constexpr double kResultRow3 = 7100;
+constexpr double kResultRow4 = 7400;
+constexpr double kExitRow = 7500;
+constexpr double kResponseRow = 7900;
+// Sizes:
+constexpr double kRowHeight = 300;
+constexpr double kEntryWidth = 1800;
+constexpr double kElementWidth = 1300;
+constexpr double kNarrowFamilyWidth = 700;  // Pi and Tee
+constexpr double kWideFamilyWidth = 1200;   // the two L buttons
+constexpr double kMiddleWidth = 2000;
+constexpr double kExitWidth = 800;
+
+constexpr ControlPlacement Row(std::string_view name, double left, double top, double width) {
+  return {name, left, top, width, kRowHeight};
+}
+constexpr ControlPlacement MovedOnly(std::string_view name, double left, double top) {
+  return {name, left, top, 0, 0};
+}
 
 constexpr std::array<ControlPlacement, 37> kPlacements{{
-    {"CommandSource5", 1000, 4000, 1800, 300},
-    {"CommandSource1", 1000, 5200, 1800, 300},
-    {"CommandSource2", 1000, 5600, 1800, 300},
-    {"CommandSource3", 1000, 6000, 1800, 300},
-    {"CommandSource4", 1000, 6400, 1800, 300},
-    {"CommandLoad5", 9200, 4000, 1800, 300},
-    {"CommandLoad1", 9200, 5200, 1800, 300},
-    {"CommandLoad2", 9200, 5600, 1800, 300},
-    {"CommandLoad3", 9200, 6000, 1800, 300},
-    {"CommandLoad4", 9200, 6400, 1800, 300},
-    {"lblChangeNetPart1", 3900, 2200, 1300, 300},
-    {"lblChangeNetX1", 3900, 2800, 1300, 300},
-    {"lblChangeNetPart2", 5300, 2200, 1300, 300},
-    {"lblChangeNetX2", 5300, 2800, 1300, 300},
-    {"lblChangeNetPart3", 6700, 2200, 1300, 300},
-    {"lblChangeNetX3", 6700, 2800, 1300, 300},
-    {"lblNetPart1Volts", 3900, 3100, 1300, 300},
-    {"lblNetPart1Amps", 3900, 3400, 1300, 300},
-    {"lblNetPart2Volts", 5300, 3100, 1300, 300},
-    {"lblNetPart2Amps", 5300, 3400, 1300, 300},
-    {"lblNetPart3Volts", 6700, 3100, 1300, 300},
-    {"lblNetPart3Amps", 6700, 3400, 1300, 300},
-    {"cmdPi", 4000, 4000, 700, 300},
-    {"cmdTee", 4800, 4000, 700, 300},
-    {"cmdLPFL", 5600, 4000, 1200, 300},
-    {"cmdHPFL", 6900, 4000, 1200, 300},
-    {"cmdPhase", 4000, 5200, 2000, 300},
-    {"cmdPhasePlusOne", 6200, 5205, 0, 0},
-    {"cmdPhaseMinusOne", 6500, 5205, 0, 0},
-    {"cmdFrequency", 4000, 5600, 2000, 300},
-    {"cmdPower", 4000, 6000, 2000, 300},
-    {"lblNetworkPhase", 4000, 6500, 2000, 300},
-    {"lblInputQ", 4000, 6800, 2000, 300},
-    {"lblOutputQ", 4000, 7100, 2000, 300},
-    {"lblIntermediateR", 4000, 7400, 2000, 300},
-    {"lblCaution", 4000, 4200, 0, 0},
-    {"cmdExit", 9200, 7500, 800, 300},
+    Row("CommandSource5", kSourceColumn, kFamilyRow, kEntryWidth),
+    Row("CommandSource1", kSourceColumn, kEntryRow1, kEntryWidth),
+    Row("CommandSource2", kSourceColumn, kEntryRow2, kEntryWidth),
+    Row("CommandSource3", kSourceColumn, kEntryRow3, kEntryWidth),
+    Row("CommandSource4", kSourceColumn, kEntryRow4, kEntryWidth),
+    Row("CommandLoad5", kLoadColumn, kFamilyRow, kEntryWidth),
+    Row("CommandLoad1", kLoadColumn, kEntryRow1, kEntryWidth),
+    Row("CommandLoad2", kLoadColumn, kEntryRow2, kEntryWidth),
+    Row("CommandLoad3", kLoadColumn, kEntryRow3, kEntryWidth),
+    Row("CommandLoad4", kLoadColumn, kEntryRow4, kEntryWidth),
+    Row("lblChangeNetPart1", kElement1Column, kElementPartRow, kElementWidth),
+    Row("lblChangeNetX1", kElement1Column, kElementReactanceRow, kElementWidth),
+    Row("lblChangeNetPart2", kElement2Column, kElementPartRow, kElementWidth),
+    Row("lblChangeNetX2", kElement2Column, kElementReactanceRow, kElementWidth),
+    Row("lblChangeNetPart3", kElement3Column, kElementPartRow, kElementWidth),
+    Row("lblChangeNetX3", kElement3Column, kElementReactanceRow, kElementWidth),
+    Row("lblNetPart1Volts", kElement1Column, kPartVoltsRow, kElementWidth),
+    Row("lblNetPart1Amps", kElement1Column, kPartAmpsRow, kElementWidth),
+    Row("lblNetPart2Volts", kElement2Column, kPartVoltsRow, kElementWidth),
+    Row("lblNetPart2Amps", kElement2Column, kPartAmpsRow, kElementWidth),
+    Row("lblNetPart3Volts", kElement3Column, kPartVoltsRow, kElementWidth),
+    Row("lblNetPart3Amps", kElement3Column, kPartAmpsRow, kElementWidth),
+    Row("cmdPi", kMiddleColumn, kFamilyRow, kNarrowFamilyWidth),
+    Row("cmdTee", kTeeColumn, kFamilyRow, kNarrowFamilyWidth),
+    Row("cmdLPFL", kLowpassColumn, kFamilyRow, kWideFamilyWidth),
+    Row("cmdHPFL", kHighpassColumn, kFamilyRow, kWideFamilyWidth),
+    Row("cmdPhase", kMiddleColumn, kEntryRow1, kMiddleWidth),
+    MovedOnly("cmdPhasePlusOne", kPlusOneColumn, kPhaseStepRow),
+    MovedOnly("cmdPhaseMinusOne", kMinusOneColumn, kPhaseStepRow),
+    Row("cmdFrequency", kMiddleColumn, kEntryRow2, kMiddleWidth),
+    Row("cmdPower", kMiddleColumn, kEntryRow3, kMiddleWidth),
+    Row("lblNetworkPhase", kMiddleColumn, kResultRow1, kMiddleWidth),
+    Row("lblInputQ", kMiddleColumn, kResultRow2, kMiddleWidth),
+    Row("lblOutputQ", kMiddleColumn, kResultRow3, kMiddleWidth),
+    Row("lblIntermediateR", kMiddleColumn, kResultRow4, kMiddleWidth),
+    MovedOnly("lblCaution", kMiddleColumn, kCautionRow),
+    Row("cmdExit", kLoadColumn, kExitRow, kExitWidth),
 }};
+
+constexpr ControlLook kResponseButton = Button(kResponseButtonName, "Response...");
+constexpr ControlPlacement kResponsePlacement =
+    Row(kResponseButtonName, kMiddleColumn, kResponseRow, kMiddleWidth);
 
 }  // namespace
 
-std::span<const ControlSpec> DesignControls() { return kControls; }
+const toolkit::ControlLook& ResponseButtonLook() { return kResponseButton; }
+const toolkit::ControlPlacement& ResponseButtonPlacement() { return kResponsePlacement; }
 
-const ControlSpec* FindDesignControl(std::string_view name) {
-  for (const ControlSpec& look : kControls) {
-    if (look.name == name) return &look;
-  }
-  return nullptr;
+const toolkit::WindowLook& DesignLook() { return kLook; }
+
+std::span<const ControlLook> DesignControls() { return kControls; }
+
+const ControlLook* FindDesignControl(std::string_view name) {
+  return toolkit::FindLook(kControls, name);
 }
 
 std::span<const std::string_view> DesignFocusOrder() { return kFocusOrder; }
@@ -170,12 +240,12 @@ std::span<const ControlPlacement> DesignPlacements() { return kPlacements; }
 double DesignFontPoints(toolkit::ScreenTwips screen) { return screen.height * 0.0008; }
 
 void ApplyDesignTimeState(toolkit::Window& window) {
-  for (const ControlSpec& look : kControls) {
+  for (const ControlLook& look : kControls) {
     toolkit::Control& control = window.Find(look.name);
     control.SetText(std::string(look.text));
-    control.SetBackground(look.background);
+    if (look.background) control.SetBackground(*look.background);
     control.SetVisible(!look.hidden);
-    control.SetFontSize(look.fontPoints);
+    control.SetFontSize(look.font.points);
   }
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 
-// The design window frmDesign as designed: its controls with their fixed look, the keyboard
-// focus order, and the placement its load routine gives them. The toolkit implementations build
-// their widgets from these tables; the window's logic places them and changes their texts,
-// colours and visibility at run time.
+// The design window frmDesign as designed: its controls with their fixed look (in the
+// toolkit's one look model), the keyboard focus order, and the placement its load routine gives
+// them. The toolkit implementations build their widgets from these tables; the window's logic
+// places them and changes their texts, colours and visibility at run time.
 #include <span>
 #include <string_view>
 
+#include "toolkit/control_look.h"
 #include "toolkit/geometry.h"
+#include "toolkit/placement.h"
 #include "toolkit/toolkit.h"
 
 namespace corvantile {
@@ -24,55 +26,41 @@ inline constexpr std::string_view kDesignFontFamily = "Arial";  // the window's 
 inline constexpr bool kDesignFontBold = true;
 inline constexpr double kDesignFontPoints = 9.75;  // the design font every control copies
 
-enum class ControlKind { Button, Label };
-enum class TextAlignment { Left, Centre };
+// The look every command button and label of the window starts from: bold Arial 9.75 pt, black
+// text; buttons grey.
+inline constexpr toolkit::FontLook kDesignFont{kDesignFontFamily, kDesignFontPoints,
+                                               kDesignFontBold};
+inline constexpr toolkit::Rgb kDesignTextColour{0, 0, 0};
+inline constexpr toolkit::Rgb kDesignButtonGrey{224, 224, 224};
 
-// One control's design-time look. Buttons draw their background colour; a transparent label
-// shows the window background behind its text (its background is then only the design value,
-// never drawn). fixedWidthTwips/fixedHeightTwips are non-zero for the controls whose size and
-// font are never changed after design.
-struct ControlSpec {
-  std::string_view name;
-  ControlKind kind = ControlKind::Button;
-  std::string_view text;
-  toolkit::Rgb background{224, 224, 224};
-  toolkit::Rgb foreground{0, 0, 0};
-  bool transparent = false;
-  std::string_view fontFamily = kDesignFontFamily;
-  bool bold = true;
-  double fontPoints = kDesignFontPoints;
-  TextAlignment alignment = TextAlignment::Left;
-  bool hidden = false;
-  double fixedWidthTwips = 0;
-  double fixedHeightTwips = 0;
+// "Response...": a command button beyond the designed controls, added with the response window
+// it opens (a window without that keeps the designed controls alone). A grey button like the
+// entry buttons, last in the focus order, placed under "Intermediate r:" as wide as the Phase,
+// Frequency and Power buttons above it and sized and given the H x 0.0008 font by the load like
+// them, clear of every other control and of the drawn panel. Ctrl+R (as Qt reads it) opens the
+// same window.
+inline constexpr std::string_view kResponseButtonName = "cmdResponse";
+const toolkit::ControlLook& ResponseButtonLook();
+const toolkit::ControlPlacement& ResponseButtonPlacement();
+inline constexpr std::string_view kResponseShortcut = "Ctrl+R";
 
-  bool HasFixedSize() const { return fixedWidthTwips > 0 && fixedHeightTwips > 0; }
-};
+// The window as designed, its controls in keyboard focus order (the command buttons first,
+// then the labels): what the toolkit builds it from.
+const toolkit::WindowLook& DesignLook();
 
-// Every control of the window the program uses, in no particular order.
-std::span<const ControlSpec> DesignControls();
+// Every control of the window the program uses (DesignLook's).
+std::span<const toolkit::ControlLook> DesignControls();
 
 // The design-time look of a control by name, or nullptr.
-const ControlSpec* FindDesignControl(std::string_view name);
+const toolkit::ControlLook* FindDesignControl(std::string_view name);
 
 // The visible buttons in keyboard focus order; the first (cmdTee) holds the focus on opening.
 std::span<const std::string_view> DesignFocusOrder();
 
-// One row of the load routine's placement, in logical units. Rows without a size (the two
-// phase-step buttons and lblCaution) keep their fixed twips size and design font; the others
-// also get the font size H x 0.0008 points.
-struct ControlPlacement {
-  std::string_view name;
-  double left = 0;
-  double top = 0;
-  double width = 0;  // 0: keep the design size and font
-  double height = 0;
-
-  bool SetsSizeAndFont() const { return width > 0; }
-};
-
-// The placement rows in the order the load routine applies them.
-std::span<const ControlPlacement> DesignPlacements();
+// The placement rows in the order the load routine applies them, in logical units. Rows
+// without a size (the two phase-step buttons and lblCaution) keep their design size in twips
+// and their design font; the others also get the font size H x 0.0008 points.
+std::span<const toolkit::ControlPlacement> DesignPlacements();
 
 // Font size of the placed controls and of the window's printed text: H x 0.0008 points for a
 // screen H twips high (9.216 on a 768-pixel screen).

@@ -7,6 +7,7 @@
 #include "math/design_network.h"
 #include "math/reduction.h"
 #include "state/session_file.h"
+#include "toolkit/placement.h"
 #include "units/format.h"
 
 namespace corvantile {
@@ -93,7 +94,7 @@ std::string DesignCaption(const StartupValues& startup) {
 }
 
 void DesignWindow::FormLoad() {
-  const toolkit::ScreenTwips screen = platform_.Screen();
+  const toolkit::ScreenTwips screen = platform_.screen();
   const toolkit::LogicalScale scale = toolkit::LogicalScale::ForMainWindow(
       screen, kDesignClientWidthTwips, kDesignClientHeightTwips);
   window_.SetScale(scale);
@@ -101,17 +102,8 @@ void DesignWindow::FormLoad() {
   window_.SetFontSize(points);
   window_.SetCaption(DesignCaption(state_.startup));
 
-  for (const ControlPlacement& row : DesignPlacements()) {
-    toolkit::Control& control = window_.Find(row.name);
-    if (row.SetsSizeAndFont()) {
-      control.SetGeometry({row.left, row.top, row.width, row.height});
-      control.SetFontSize(points);
-    } else {
-      // Moved only: the size stays the design size in twips whatever the scale.
-      const ControlSpec* look = FindDesignControl(row.name);
-      control.SetGeometry({row.left, row.top, look->fixedWidthTwips / scale.twipsPerUnitX,
-                           look->fixedHeightTwips / scale.twipsPerUnitY});
-    }
+  for (const toolkit::ControlPlacement& row : DesignPlacements()) {
+    toolkit::PlaceControl(window_.Find(row.name), row, *FindDesignControl(row.name), scale, points);
   }
   RefreshDesign();
 }

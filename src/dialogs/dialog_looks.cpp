@@ -78,14 +78,27 @@ constexpr std::array<ControlLook, 4> kPhaseControls{{
 }};
 
 constexpr WindowLook EntryLook(const char* name, const char* caption) {
-  return {
-      name,           caption,  kEntryDialogClientWidthTwips, kEntryDialogClientHeightTwips, kWhite,
-      kEntryControls, "cmdExit"};
+  return {name,
+          caption,
+          kEntryDialogClientWidthTwips,
+          kEntryDialogClientHeightTwips,
+          kWhite,
+          kEntryControls,
+          "cmdExit",
+          {},
+          {}};
 }
 constexpr WindowLook ValueLook(const char* name, const char* caption,
                                const std::array<ControlLook, 4>& controls) {
-  return {name,     caption,  kValueDialogClientWidthTwips, kValueDialogClientHeightTwips, kWhite,
-          controls, "cmdExit"};
+  return {name,
+          caption,
+          kValueDialogClientWidthTwips,
+          kValueDialogClientHeightTwips,
+          kWhite,
+          controls,
+          "cmdExit",
+          {},
+          {}};
 }
 
 constexpr WindowLook kSourceLook = EntryLook("frmEnterInput", "Corvantile - source value entry");

@@ -1,6 +1,7 @@
 #include "dialogs/value_dialog.h"
 
 #include "dialogs/dialog_looks.h"
+#include "toolkit/placement.h"
 #include "units/format.h"
 #include "units/parse.h"
 
@@ -58,24 +59,20 @@ ValueDialog::ValueDialog(RunState& state, toolkit::DialogId kind, toolkit::Windo
     : state_(state), kind_(kind), window_(window), screen_(screen) {}
 
 void ValueDialog::Form_Load() {
-  window_.SetScale(toolkit::LogicalScale::ForDialog(screen_, kValueDialogClientWidthTwips,
-                                                    kValueDialogClientHeightTwips));
+  const toolkit::LogicalScale scale = toolkit::LogicalScale::ForDialog(
+      screen_, kValueDialogClientWidthTwips, kValueDialogClientHeightTwips);
+  window_.SetScale(scale);
   // The dialog's own size (0.3 of the screen each way) is PlaceValueDialog's, applied by the
   // toolkit when it shows the dialog.
   const ValueControlNames names = NamesOf(kind_);
   const double points = screen_.height * 0.0008;
-  struct Placement {
-    const char* name;
-    toolkit::LogicalRect rect;
-  };
-  const Placement placements[] = {{names.now, {200, 250, 1200, 150}},
-                                  {names.prompt, {200, 500, 1200, 150}},
-                                  {names.box, {900, 500, 600, 150}},
-                                  {"cmdExit", {700, 900, 600, 150}}};
-  for (const Placement& placement : placements) {
-    toolkit::Control& control = window_.Find(placement.name);
-    control.SetGeometry(placement.rect);
-    control.SetFontSize(points);
+  const toolkit::ControlPlacement placements[] = {{names.now, 200, 250, 1200, 150},
+                                                  {names.prompt, 200, 500, 1200, 150},
+                                                  {names.box, 900, 500, 600, 150},
+                                                  {"cmdExit", 700, 900, 600, 150}};
+  for (const toolkit::ControlPlacement& row : placements) {
+    toolkit::PlaceControl(window_.Find(row.name), row,
+                          *toolkit::FindLook(DialogLook(kind_).controls, row.name), scale, points);
   }
 
   savedValue_ = state_.NetValues[EditedElement(kind_)];

@@ -7,6 +7,7 @@
 
 #include "shell/opening_artwork.h"
 #include "shell/startup_values.h"
+#include "toolkit/placement.h"
 
 namespace corvantile {
 namespace {
@@ -55,8 +56,10 @@ constexpr ControlLook Button(const char* name, const char* text) {
 constexpr std::array<ControlLook, 11> kControls{{
     Button("cmdStart", "Start"),
     Button("cmdExit", "Exit / Quit"),
+    // Moved by the load only: it keeps this size in twips and its font on every screen.
     toolkit::WithTextColour(
-        toolkit::MakeControlLook("lblTitle", ControlKind::Label, "Corvantile", {}, kTitleFont),
+        toolkit::MakeControlLook("lblTitle", ControlKind::Label, "Corvantile",
+                                 {0, 0, kTitleWidthTwips, kTitleHeightTwips}, kTitleFont),
         kTitleColour),
     TextLine("lblTitle2", "A program to match", kBold),
     TextLine("lblTitle3", "a resistive or reactive source", kBold),
@@ -74,7 +77,11 @@ constexpr toolkit::WindowLook kLook{"frmOpening",
                                     kOpeningClientHeightTwips,
                                     Rgb{128, 128, 128},
                                     kControls,
-                                    ""};
+                                    "",
+                                    Rgb{255, 255, 255},  // the drawing, under the picture
+                                    {}};
+
+const ControlLook& LookOf(std::string_view name) { return *toolkit::FindLook(kControls, name); }
 
 }  // namespace
 
@@ -100,7 +107,7 @@ OpeningScreen::OpeningScreen(RunState& state, toolkit::Window& window, toolkit::
       sessionFile_(std::move(sessionFile)) {}
 
 void OpeningScreen::Form_Load() {
-  const toolkit::ScreenTwips screen = platform_.Screen();
+  const toolkit::ScreenTwips screen = platform_.screen();
   const toolkit::LogicalScale scale = toolkit::LogicalScale::ForMainWindow(
       screen, kOpeningClientWidthTwips, kOpeningClientHeightTwips);
   window_.SetScale(scale);
@@ -119,14 +126,14 @@ void OpeningScreen::Form_Load() {
   window_.Find("lblCopyright").SetText(state_.startup.NoticeText);
   window_.Find("lblWebsite").SetText(state_.startup.WebsiteText);
 
-  window_.Find("lblTitle")
-      .SetGeometry({kTitleLeft, screen.height * kTitleTopPerTwip,
-                    kTitleWidthTwips / scale.twipsPerUnitX,
-                    kTitleHeightTwips / scale.twipsPerUnitY});
+  // The windows' one placement rule; the title has no size in its row, so it only moves.
+  const toolkit::ControlPlacement title{"lblTitle", kTitleLeft, screen.height * kTitleTopPerTwip, 0,
+                                        0};
+  toolkit::PlaceControl(window_.Find(title.name), title, LookOf(title.name), scale, 0);
   for (const OpeningPlacement& row : kLayout) {
-    toolkit::Control& control = window_.Find(row.name);
-    control.SetGeometry({row.left, row.top, row.width, row.height});
-    control.SetFontSize(screen.height * row.fontPerTwip);
+    toolkit::PlaceControl(window_.Find(row.name),
+                          {row.name, row.left, row.top, row.width, row.height}, LookOf(row.name),
+                          scale, screen.height * row.fontPerTwip);
   }
 
   DrawOpeningArtwork(surface, pen_);

@@ -1,9 +1,10 @@
 #pragma once
 
 // The design-time look of a window and its controls, as data: what a toolkit implementation
-// builds its widgets from before the window's load logic runs. Positions are in the window's
-// design units (twips unless the window's load sets a logical scale and places the controls
-// itself, in which case the rectangles here are empty).
+// builds its widgets from before the window's load logic runs, the same way for every window.
+// Positions are in twips. A window whose load sets a logical scale places its controls itself
+// (toolkit/placement.h): their rectangles here are empty, or give only the size in twips a
+// control keeps whatever the scale (left and top 0).
 #include <optional>
 #include <span>
 #include <string_view>
@@ -16,21 +17,31 @@ enum class ControlKind { Label, TextBox, OptionButton, CommandButton };
 enum class TextAlign { Left, Centre, Right };
 
 struct FontLook {
-  std::string_view family;
+  std::string_view family{};
   double points = 0;
   bool bold = false;
 };
 
 struct ControlLook {
-  std::string_view name;  // the control's object name, found with Window::Find
+  std::string_view name{};  // the control's object name, found with Window::Find
   ControlKind kind = ControlKind::Label;
-  std::string_view text;  // design-time text
-  LogicalRect rect;       // design-time place in twips; empty when the load places it
-  FontLook font;
+  std::string_view text{};  // design-time text
+  LogicalRect rect{};       // design-time place in twips; empty when the load places it
+  FontLook font{};
   TextAlign align = TextAlign::Left;
-  std::optional<Rgb> textColour;  // none: the system's
-  std::optional<Rgb> background;  // none: transparent (labels) or the system's (buttons)
-  bool checked = false;           // option buttons
+  std::optional<Rgb> textColour{};  // none: the system's
+  std::optional<Rgb> background{};  // none: transparent (labels) or the system's (buttons)
+  // A transparent label shows what lies behind it; its background is then only kept as the
+  // control's colour, never drawn. A label without a background is transparent anyway.
+  bool transparent = false;
+  bool hidden = false;   // built hidden, until the window's logic shows it
+  bool checked = false;  // option buttons
+  // Labels lie behind the controls they overlap, except one in front, which covers the controls
+  // built before it (the design window's caution over its family buttons).
+  bool inFront = false;
+
+  // A size the load keeps whatever the scale (a control it only moves).
+  bool HasDesignSize() const { return rect.width > 0 && rect.height > 0; }
 };
 
 // Builders for look tables (aggregate initialisation with fields left out would warn):
@@ -62,6 +73,27 @@ constexpr ControlLook Checked(ControlLook look) {
   look.checked = true;
   return look;
 }
+constexpr ControlLook Transparent(ControlLook look) {
+  look.transparent = true;
+  return look;
+}
+constexpr ControlLook Hidden(ControlLook look) {
+  look.hidden = true;
+  return look;
+}
+constexpr ControlLook InFront(ControlLook look) {
+  look.inFront = true;
+  return look;
+}
+
+// The look named `name` in `controls`, or nullptr.
+constexpr const ControlLook* FindLook(std::span<const ControlLook> controls,
+                                      std::string_view name) {
+  for (const ControlLook& look : controls) {
+    if (look.name == name) return &look;
+  }
+  return nullptr;
+}
 
 struct WindowLook {
   std::string_view name;     // the window's object name, e.g. "frmEnterInput"
@@ -72,6 +104,10 @@ struct WindowLook {
   // In keyboard focus order; the first one that can take the focus holds it when shown.
   std::span<const ControlLook> controls;
   std::string_view defaultButton;  // pressed by the Return key; empty for none
+  // The colour and font of what the window's logic draws and prints on its surface; none or
+  // an empty family: the toolkit's (black; bold Arial).
+  std::optional<Rgb> drawColour{};
+  FontLook drawFont{};
 };
 
 }  // namespace corvantile::toolkit

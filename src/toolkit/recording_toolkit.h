@@ -108,7 +108,7 @@ class RecordingPlatform : public Platform {
  public:
   explicit RecordingPlatform(ScreenTwips screen = ScreenTwips::FromPixels(1024, 768))
       : screen_(screen) {}
-  ScreenTwips Screen() const override { return screen_; }
+  ScreenTwips screen() const override { return screen_; }
   void Beep() override { ++beeps_; }
   void ShowMessage(const std::string& text) override { messages_.push_back(text); }
   void ShowDialog(DialogId dialog) override {

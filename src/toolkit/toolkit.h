@@ -4,6 +4,10 @@
 // a drawing surface that keeps what was drawn, and the few platform services (screen size,
 // beep, message box, modal dialogs, ending the program). One implementation uses Qt, the
 // other records every call for tests.
+//
+// Names, as in the rest of the program: what an object keeps or hands out is asked for in lower
+// case (`surface()`, `screen()`, `scale()`); what looks up, changes or reads back a control's
+// state is CamelCase (`Find`, `SetText` and `Text`, `SetVisible` and `IsVisible`).
 #include <string>
 #include <string_view>
 
@@ -68,7 +72,7 @@ enum class DialogId { Source, Load, Frequency, Power, Phase };
 class Platform {
  public:
   virtual ~Platform() = default;
-  virtual ScreenTwips Screen() const = 0;
+  virtual ScreenTwips screen() const = 0;
   virtual void Beep() = 0;
   // A message box titled "Corvantile" with an OK button; returns when it is dismissed.
   virtual void ShowMessage(const std::string& text) = 0;

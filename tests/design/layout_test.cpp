@@ -11,6 +11,9 @@
 namespace corvantile {
 namespace {
 
+using toolkit::ControlKind;
+using toolkit::ControlLook;
+using toolkit::ControlPlacement;
 using toolkit::LogicalScale;
 using toolkit::RecordingPlatform;
 using toolkit::RecordingWindow;
@@ -20,16 +23,16 @@ TEST(DesignControlTable, EveryControlIsPlacedOnceAndEveryButtonTakesTheFocus) {
   std::map<std::string, int> placed;
   for (const ControlPlacement& row : DesignPlacements()) ++placed[std::string(row.name)];
   std::set<std::string> buttons;
-  for (const ControlSpec& look : DesignControls()) {
+  for (const ControlLook& look : DesignControls()) {
     EXPECT_EQ(placed[std::string(look.name)], 1) << look.name;
-    if (look.kind == ControlKind::Button) buttons.insert(std::string(look.name));
+    if (look.kind == ControlKind::CommandButton) buttons.insert(std::string(look.name));
     // Only the fixed-size controls keep their design size at load.
     const ControlPlacement* row = nullptr;
     for (const ControlPlacement& candidate : DesignPlacements()) {
       if (candidate.name == look.name) row = &candidate;
     }
     ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->SetsSizeAndFont(), !look.HasFixedSize()) << look.name;
+    EXPECT_EQ(row->SetsSizeAndFont(), !look.HasDesignSize()) << look.name;
   }
   EXPECT_EQ(placed.size(), DesignControls().size());
 
@@ -61,11 +64,11 @@ TEST(DesignControlTable, DesignTimeStateHidesThePartLabelsAndTheCaution) {
   EXPECT_EQ(window.Find("cmdTee").background(), (toolkit::Rgb{221, 248, 255}));
   EXPECT_EQ(window.Find("lblCaution").Text(), "Illegal operation");
   EXPECT_EQ(window.Find("lblCaution").fontSize(), 14.25);
-  const ControlSpec* caution = FindDesignControl("lblCaution");
+  const ControlLook* caution = FindDesignControl("lblCaution");
   ASSERT_NE(caution, nullptr);
-  EXPECT_EQ(caution->foreground, (toolkit::Rgb{255, 0, 0}));
-  EXPECT_EQ(caution->fontFamily, "Microsoft Sans Serif");
-  EXPECT_FALSE(caution->bold);
+  EXPECT_EQ(caution->textColour, (toolkit::Rgb{255, 0, 0}));
+  EXPECT_EQ(caution->font.family, "Microsoft Sans Serif");
+  EXPECT_FALSE(caution->font.bold);
 }
 
 struct ScreenCase {

@@ -25,7 +25,7 @@ class DialogDriver {
   DialogDriver(RunState& state, RecordingPlatform& platform) : state_(state) {
     platform.onDialog = [this, &platform](DialogId id) {
       RecordingWindow dialog;
-      auto logic = MakeDialogLogic(id, state_, dialog, platform.Screen());
+      auto logic = MakeDialogLogic(id, state_, dialog, platform.screen());
       logic->Form_Load();
       const bool enter = user ? user(dialog) : true;
       if (enter) logic->cmdExit_Click();

@@ -283,7 +283,7 @@ std::vector<std::string> CheckAfterStep(toolkit::Window& design, const RunState&
     }
   }
   if (shown.EntryKind != model.state().EntryKind) problems.push_back("EntryKind differs");
-  for (const ControlSpec& control : DesignControls()) {
+  for (const toolkit::ControlLook& control : DesignControls()) {
     const std::string text = design.Find(control.name).Text();
     if (ReadsNanOrInf(text)) {
       problems.push_back(std::string(control.name) + " shows '" + text + "'");

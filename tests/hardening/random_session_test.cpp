@@ -38,9 +38,9 @@ TEST_P(RandomSession, EveryStepFollowsTheModelAndExitKeepsEveryValue) {
   ApplyDesignTimeState(window);
   DesignWindow design(state, window, platform);
   SessionStep step;
-  platform.onDialog = [&](DialogId id) { RunDialog(id, state, platform.Screen(), step.input); };
+  platform.onDialog = [&](DialogId id) { RunDialog(id, state, platform.screen(), step.input); };
   design.FormLoad();
-  SessionModel model(MakeDefaultRunState(), platform.Screen());
+  SessionModel model(MakeDefaultRunState(), platform.screen());
 
   int dialogs = 0;
   int cautions = 0;

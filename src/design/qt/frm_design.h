@@ -1,7 +1,7 @@
 #pragma once
 
-// frmDesign on Qt: builds the window's widgets from the design-time table, connects every
-// button to the window's logic by name and shows the window maximised.
+// frmDesign on Qt: builds the window's widgets from its design-time look (as every window is
+// built), connects every button to the window's logic by name and shows the window maximised.
 #include <functional>
 #include <vector>
 
@@ -31,22 +31,25 @@ class FrmDesign {
   // A command button beyond the designed controls, built with the same look rules: placed at
   // load (or at once when the window is loaded) in logical units, sized and given the H x 0.0008
   // font when `place` sets a size, and last in the focus order. A click runs `onClick`.
-  toolkit::QtControl& AddCommandButton(const ControlSpec& look, const ControlPlacement& place,
+  toolkit::QtControl& AddCommandButton(const toolkit::ControlLook& look,
+                                       const toolkit::ControlPlacement& place,
                                        std::function<void()> onClick);
 
   toolkit::QtWindow& window() { return window_; }
   DesignWindow& logic() { return logic_; }
 
  private:
-  void BuildControls();
-  toolkit::QtControl& BuildControl(const ControlSpec& look);
-  void Place(const ControlPlacement& place);
+  struct AddedButton {
+    toolkit::ControlLook look;
+    toolkit::ControlPlacement place;
+  };
+  void Place(const AddedButton& added);
 
   toolkit::Platform& platform_;
   toolkit::QtWindow window_;
   DesignWindow logic_;
   bool loaded_ = false;
-  std::vector<ControlPlacement> addedPlacements_;
+  std::vector<AddedButton> added_;
   QWidget* lastInFocusOrder_ = nullptr;
 };
 

@@ -72,7 +72,7 @@ void RegisterDialogs(toolkit::QtPlatform& platform, RunState& state,
        {toolkit::DialogId::Source, toolkit::DialogId::Load, toolkit::DialogId::Frequency,
         toolkit::DialogId::Power, toolkit::DialogId::Phase}) {
     platform.RegisterDialog(dialog, [dialog, &state, &platform, parent] {
-      FrmDialog shown(dialog, state, platform.Screen(), parent ? parent() : nullptr);
+      FrmDialog shown(dialog, state, platform.screen(), parent ? parent() : nullptr);
       shown.Exec();
     });
   }

@@ -8,7 +8,7 @@
 #include <QShortcut>
 #include <QWidget>
 
-#include "response/response_button.h"
+#include "design/design_controls.h"
 
 namespace corvantile {
 
@@ -19,7 +19,7 @@ ResponseLauncher::ResponseLauncher(FrmDesign& design, const RunState& state)
 
 ResponseLauncher& ResponseLauncher::Attach(FrmDesign& design, const RunState& state) {
   auto* launcher = new ResponseLauncher(design, state);
-  design.AddCommandButton(kResponseButtonLook, kResponseButtonPlacement,
+  design.AddCommandButton(ResponseButtonLook(), ResponseButtonPlacement(),
                           [launcher] { launcher->Open(); });
   QWidget* top = design.window().widget();
   launcher->shortcut_ = new QShortcut(

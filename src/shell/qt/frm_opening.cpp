@@ -11,7 +11,6 @@ FrmOpening::FrmOpening(RunState& state, toolkit::Platform& platform, DesignWindo
                        const std::filesystem::path& sessionFile)
     : window_(OpeningLook().name), logic_(state, window_, platform, host, sessionFile) {
   toolkit::BuildFromLook(window_, OpeningLook());
-  window_.SetForeground(toolkit::Rgb{255, 255, 255});  // the drawing colour, under the picture
   auto connect = [this](const char* name, void (OpeningScreen::*command)()) {
     auto* button = static_cast<QAbstractButton*>(window_.Find(name).widget());
     QObject::connect(button, &QAbstractButton::clicked, button,

@@ -40,16 +40,26 @@ QtControl& AddControl(QtWindow& window, const ControlLook& designed) {
 void BuildFromLook(QtWindow& window, const WindowLook& look) {
   window.SetBackground(look.background);
   window.SetCaption(std::string(look.caption));
+  if (look.drawColour) window.SetForeground(*look.drawColour);
+  if (!look.drawFont.family.empty()) window.SetFont(look.drawFont.family, look.drawFont.bold);
   // Designed positions are in twips until the window's load sets a logical scale.
   window.SetScale(LogicalScale{});
 
-  QWidget* previous = nullptr;
-  for (const ControlLook& designed : look.controls) {
+  AddFromLook(window, look.controls);
+
+  if (!look.defaultButton.empty()) {
+    auto* button = static_cast<QPushButton*>(window.Find(look.defaultButton).widget());
+    button->setDefault(true);
+  }
+}
+
+QWidget* AddFromLook(QtWindow& window, std::span<const ControlLook> controls, QWidget* previous) {
+  for (const ControlLook& designed : controls) {
     QtControl& control = AddControl(window, designed);
     control.SetFont(designed.font.family, designed.font.bold, designed.font.points);
     if (designed.textColour) control.SetForeground(*designed.textColour);
     if (designed.kind == ControlKind::Label) {
-      control.SetTransparent(!designed.background);
+      control.SetTransparent(designed.transparent || !designed.background);
       control.SetAlignment(ToQtAlignment(designed.align, control.kind()));
     }
     if (designed.background) control.SetBackground(*designed.background);
@@ -58,21 +68,19 @@ void BuildFromLook(QtWindow& window, const WindowLook& look) {
       static_cast<QRadioButton*>(control.widget())->setChecked(designed.checked);
     }
     if (designed.rect.width > 0) control.SetGeometry(designed.rect);
+    if (designed.hidden) control.SetVisible(false);
 
     QWidget* widget = control.widget();
     if (designed.kind == ControlKind::Label) {
-      widget->lower();  // a label overlapping a box or button lies behind it
+      // A label overlapping a box or button lies behind it, unless it is meant to cover them.
+      if (!designed.inFront) widget->lower();
       continue;
     }
     widget->setFocusPolicy(Qt::StrongFocus);
     if (previous) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
-
-  if (!look.defaultButton.empty()) {
-    auto* button = static_cast<QPushButton*>(window.Find(look.defaultButton).widget());
-    button->setDefault(true);
-  }
+  return previous;
 }
 
 }  // namespace corvantile::toolkit

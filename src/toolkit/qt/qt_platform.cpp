@@ -9,7 +9,7 @@
 
 namespace corvantile::toolkit {
 
-ScreenTwips QtPlatform::Screen() const {
+ScreenTwips QtPlatform::screen() const {
   if (forcedScreen_) return *forcedScreen_;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect geometry = screen->geometry();

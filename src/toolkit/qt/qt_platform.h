@@ -19,7 +19,7 @@ class QtPlatform : public Platform {
       : forcedScreen_(forcedScreen) {}
 
   // The primary screen in device-independent pixels, 15 twips each; 1024 x 768 without one.
-  ScreenTwips Screen() const override;
+  ScreenTwips screen() const override;
   void Beep() override;
   // A message box titled "Corvantile" with an OK button and no icon, modal to the active window.
   void ShowMessage(const std::string& text) override;

@@ -42,6 +42,7 @@ class QtSurface : public Surface {
   void SetBackground(Rgb colour);
   // The colour of printed text (the window's drawing colour).
   void SetForeground(Rgb colour) { foreground_ = colour; }
+  Rgb foreground() const { return foreground_; }
   // The font of printed text.
   void SetFont(const QFont& font);
   const QFont& font() const { return font_; }

@@ -59,7 +59,7 @@ TEST_F(FrmDesignTest, OpensWithItsCaptionBackgroundAndTheHiddenButtonsLeftOut) {
             "Corvantile Version 3.01 - design and analysis ");
   EXPECT_EQ(design.window().widget()->palette().color(QPalette::Window), QColor(238, 255, 255));
   EXPECT_EQ(design.window().widget()->findChild<QWidget*>("cmdChangeSourcePart"), nullptr);
-  for (const ControlSpec& look : DesignControls()) {
+  for (const toolkit::ControlLook& look : DesignControls()) {
     EXPECT_EQ(design.window().widget()->findChild<QWidget*>(
                   QString::fromUtf8(look.name.data(), look.name.size())),
               Widget(look.name))
@@ -69,7 +69,7 @@ TEST_F(FrmDesignTest, OpensWithItsCaptionBackgroundAndTheHiddenButtonsLeftOut) {
 
 TEST_F(FrmDesignTest, EveryPlacedControlSitsWhereTheLogicalLayoutPutsIt) {
   const toolkit::LogicalScale scale = design.window().scale();
-  for (const ControlPlacement& row : DesignPlacements()) {
+  for (const toolkit::ControlPlacement& row : DesignPlacements()) {
     const QRect geometry = Widget(row.name)->geometry();
     EXPECT_EQ(geometry.left(), Round(scale.XToPixels(row.left))) << row.name;
     EXPECT_EQ(geometry.top(), Round(scale.YToPixels(row.top))) << row.name;
@@ -104,6 +104,22 @@ TEST_F(FrmDesignTest, TabFollowsTheFocusOrderAndTeeHoldsTheFocusWhenShown) {
   design.Show();
   EXPECT_EQ(design.window().widget()->focusWidget(), Widget("cmdTee"));
   design.window().widget()->hide();
+}
+
+TEST_F(FrmDesignTest, TheCautionCoversTheFamilyButtonsItOverlaps) {
+  state.NetValues[Frequency] = 0;  // no part values without a frequency
+  design.logic().RefreshDesign();
+  ASSERT_TRUE(design.window().Find("lblCaution").IsVisible());
+  const toolkit::LogicalScale scale = design.window().scale();
+  // Inside both the caution and the Pi button.
+  const QPoint shared(Round(scale.XToPixels(4100)), Round(scale.YToPixels(4250)));
+  ASSERT_TRUE(Widget("cmdPi")->geometry().contains(shared));
+  ASSERT_TRUE(Widget("lblCaution")->geometry().contains(shared));
+  // Later among the canvas's children is higher in the stack.
+  const QObjectList& stack = design.window().canvas()->children();
+  for (const char* name : {"cmdPi", "cmdTee", "cmdLPFL"}) {
+    EXPECT_GT(stack.indexOf(Widget("lblCaution")), stack.indexOf(Widget(name))) << name;
+  }
 }
 
 struct FamilyCase {

@@ -17,7 +17,7 @@
 #include <QShortcut>
 #include <QTest>
 
-#include "response/response_button.h"
+#include "design/design_controls.h"
 #include "toolkit/qt/qt_platform.h"
 
 namespace corvantile {
@@ -60,7 +60,7 @@ TEST_F(ResponseLauncherTest, TheButtonIsPlacedAndLooksLikeTheOtherGreyButtons) {
   EXPECT_EQ(button->objectName(), "cmdResponse");
   EXPECT_EQ(static_cast<QPushButton*>(button)->text(), "Response...");
   const toolkit::LogicalScale scale = design.window().scale();
-  const ControlPlacement& place = kResponseButtonPlacement;
+  const toolkit::ControlPlacement& place = ResponseButtonPlacement();
   EXPECT_EQ(button->geometry(),
             QRect(QPoint(Round(scale.XToPixels(place.left)), Round(scale.YToPixels(place.top))),
                   QPoint(Round(scale.XToPixels(place.left + place.width)) - 1,

@@ -169,9 +169,9 @@ INSTANTIATE_TEST_SUITE_P(Fonts, QtFontTest,
                                                   19}));
 
 TEST(QtPlatformTest, ReportsTheForcedScreenOrTheRealOne) {
-  EXPECT_EQ(QtPlatform(ScreenTwips::FromPixels(1920, 1080)).Screen().height, 16200);
+  EXPECT_EQ(QtPlatform(ScreenTwips::FromPixels(1920, 1080)).screen().height, 16200);
   const QRect real = QGuiApplication::primaryScreen()->geometry();
-  EXPECT_EQ(QtPlatform().Screen().width, real.width() * 15.0);
+  EXPECT_EQ(QtPlatform().screen().width, real.width() * 15.0);
 }
 
 TEST(QtPlatformTest, ShowsRegisteredDialogsAndIgnoresTheOthers) {

@@ -1,10 +1,10 @@
 // The design window's "Response..." button: like the other grey buttons, clear of every
 // control and of the drawn panel on every screen, and placed by the same rule.
-#include "response/response_button.h"
-
 #include <gtest/gtest.h>
 
+#include "design/design_controls.h"
 #include "toolkit/geometry.h"
+#include "toolkit/placement.h"
 
 namespace corvantile {
 namespace {
@@ -16,14 +16,14 @@ struct Box {
   }
 };
 
-Box BoxOf(const ControlPlacement& row, const toolkit::LogicalScale& scale) {
-  double width = row.width, height = row.height;
-  if (!row.SetsSizeAndFont()) {
-    const ControlSpec* look = FindDesignControl(row.name);
-    width = look->fixedWidthTwips / scale.twipsPerUnitX;
-    height = look->fixedHeightTwips / scale.twipsPerUnitY;
-  }
-  return {row.left, row.top, row.left + width, row.top + height};
+using toolkit::ControlLook;
+using toolkit::ControlPlacement;
+
+// Where the load puts a row, by the windows' one placement rule.
+Box BoxOf(const ControlPlacement& row, const ControlLook& look,
+          const toolkit::LogicalScale& scale) {
+  const toolkit::LogicalRect rect = toolkit::PlacedRect(row, look, scale);
+  return {rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
 }
 
 class ResponseButtonPlace : public ::testing::TestWithParam<std::pair<int, int>> {};
@@ -32,9 +32,9 @@ TEST_P(ResponseButtonPlace, OverlapsNoControlNorThePanel) {
   const auto [w, h] = GetParam();
   const toolkit::LogicalScale scale = toolkit::LogicalScale::ForMainWindow(
       toolkit::ScreenTwips::FromPixels(w, h), kDesignClientWidthTwips, kDesignClientHeightTwips);
-  const Box button = BoxOf(kResponseButtonPlacement, scale);
+  const Box button = BoxOf(ResponseButtonPlacement(), ResponseButtonLook(), scale);
   for (const ControlPlacement& row : DesignPlacements()) {
-    EXPECT_FALSE(button.Overlaps(BoxOf(row, scale))) << row.name;
+    EXPECT_FALSE(button.Overlaps(BoxOf(row, *FindDesignControl(row.name), scale))) << row.name;
   }
   EXPECT_FALSE(button.Overlaps({3450, 200, 8500, 4800}));
   EXPECT_GE(button.left, 0);
@@ -47,18 +47,21 @@ INSTANTIATE_TEST_SUITE_P(Screens, ResponseButtonPlace,
                                            std::pair{1920, 1080}, std::pair{1280, 1024}));
 
 TEST(ResponseButtonLook, IsAGreyButtonSizedAndFontedByTheLoad) {
-  const ControlSpec* grey = FindDesignControl("cmdPower");
+  const ControlLook* grey = FindDesignControl("cmdPower");
   ASSERT_NE(grey, nullptr);
+  const ControlLook& look = ResponseButtonLook();
   EXPECT_EQ(FindDesignControl(kResponseButtonName), nullptr);
-  EXPECT_EQ(kResponseButtonLook.kind, ControlKind::Button);
-  EXPECT_EQ(kResponseButtonLook.text, "Response...");
-  EXPECT_EQ(kResponseButtonLook.background, grey->background);
-  EXPECT_EQ(kResponseButtonLook.background, (toolkit::Rgb{224, 224, 224}));
-  EXPECT_EQ(kResponseButtonLook.foreground, grey->foreground);
-  EXPECT_EQ(kResponseButtonLook.fontFamily, grey->fontFamily);
-  EXPECT_EQ(kResponseButtonLook.bold, grey->bold);
-  EXPECT_FALSE(kResponseButtonLook.HasFixedSize());
-  EXPECT_TRUE(kResponseButtonPlacement.SetsSizeAndFont());
+  EXPECT_EQ(look.name, kResponseButtonName);
+  EXPECT_EQ(ResponseButtonPlacement().name, kResponseButtonName);
+  EXPECT_EQ(look.kind, toolkit::ControlKind::CommandButton);
+  EXPECT_EQ(look.text, "Response...");
+  EXPECT_EQ(look.background, grey->background);
+  EXPECT_EQ(look.background, (toolkit::Rgb{224, 224, 224}));
+  EXPECT_EQ(look.textColour, grey->textColour);
+  EXPECT_EQ(look.font.family, grey->font.family);
+  EXPECT_EQ(look.font.bold, grey->font.bold);
+  EXPECT_FALSE(look.HasDesignSize());
+  EXPECT_TRUE(ResponseButtonPlacement().SetsSizeAndFont());
 }
 
 }  // namespace
