@@ -9,6 +9,7 @@
 #include "design/qt/frm_design.h"
 #include "state/circuit_state.h"
 #include "toolkit/geometry.h"
+#include "toolkit/qt/qt_messages.h"
 #include "toolkit/qt/qt_platform.h"
 
 namespace corvantile {
@@ -57,6 +58,7 @@ BENCHMARK(BM_RefreshAndRenderFrame)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  corvantile::toolkit::SilencePlatformNotices();
   QApplication app(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
   benchmark::Initialize(&argc, argv);

@@ -22,6 +22,7 @@
 #include "state/circuit_state.h"
 #include "state/session_file.h"
 #include "toolkit/geometry.h"
+#include "toolkit/qt/qt_messages.h"
 
 namespace {
 
@@ -32,14 +33,6 @@ constexpr corvantile::ScreenPixels kScreenshotScreen{1024, 768};
 bool HasEnv(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
-}
-
-// Qt's messages go to stderr as usual, except the notice that XDG_RUNTIME_DIR is unset, which
-// says nothing about this program.
-QtMessageHandler defaultHandler = nullptr;
-void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
-  if (defaultHandler) defaultHandler(type, context, message);
 }
 
 // The dialog a --window name stands for, as the design window's command would open it.
@@ -101,7 +94,7 @@ QImage Picture(corvantile::DesktopProgram& program, corvantile::ShownWindow wind
 }
 
 int Run(int argc, char** argv, const AppOptions& options) {
-  defaultHandler = qInstallMessageHandler(FilterMessages);
+  corvantile::toolkit::SilencePlatformNotices();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Corvantile"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvantile.svg")));

@@ -7,16 +7,13 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "toolkit/qt/qt_messages.h"
+
 namespace {
 
 void FailOnQtWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtDebugMsg || type == QtInfoMsg) return;
-  // Says only that the test machine has no per-user runtime directory.
-  if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
-  // The offscreen platform's windows say so whenever one is shown; a real screen is silent.
-  if (message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
-  // Nor can it raise a window above another, and says so each time.
-  if (message == QLatin1String("This plugin does not support raise()")) return;
+  if (corvantile::toolkit::IsPlatformNotice(message)) return;
   ADD_FAILURE() << "Qt message: " << message.toStdString();
 }
 
