@@ -60,11 +60,10 @@ std::string DesignHelp() {
          "A --session file that cannot be opened is an error; one that opens but is\n"
          "incomplete gives the defaults over the values read before the gap, as the program\n"
          "does at start-up, with a note on stderr.\n"
-         "\n"
-         "Exit status: 0 designed; 1 impossible design (the report says \"impossible design\"\n"
-         "and JSON has \"caution\": true; the output and --save are still written); 2 bad\n"
-         "command line, unreadable --session file or a file that cannot be written (one line on\n"
-         "stderr, nothing on stdout). Every command follows this rule.\n"
+         "\n" +
+         std::string(kExitStatusHelp) +
+         "For design, 1 is an impossible design: the report says \"impossible design\", JSON\n"
+         "has \"caution\": true, and the output and --save are still written.\n"
          "\n"
          "Examples:\n"
          "  corvantile-cli design\n"
