@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "state/names.h"
+
 namespace corvantile {
 namespace {
 
@@ -138,10 +140,9 @@ CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
 
   const float family = net[NetworkFamily];
   c.topology = family == FamilyTee ? NetworkTopology::Tee : NetworkTopology::Pi;
-  c.familyName = family == FamilyTee         ? "Tee"
-                 : family == FamilyLowpassL  ? "low-pass L"
-                 : family == FamilyHighpassL ? "high-pass L"
-                                             : "Pi";
+  // Any code but Tee and the two L families is built, and named, as a Pi.
+  const FamilyNames* names = FindFamilyNames(family);
+  c.familyName = names != nullptr ? names->text : FindFamilyNames(FamilyPi)->text;
   const int reactanceSlots[] = {NetX1, NetX2, NetX3};
   const int partSlots[] = {NetPart1, NetPart2, NetPart3};
   for (int k = 1; k <= 3; ++k) {

@@ -6,6 +6,8 @@ bool IsOptionArgument(std::string_view argument) {
   return argument.size() > 2 && argument.starts_with("--");
 }
 
+bool IsHelpArgument(std::string_view argument) { return argument == "-h" || argument == "--help"; }
+
 OptionArgument SplitOption(std::string_view argument) {
   const std::size_t equals = argument.find('=');
   if (equals == std::string_view::npos) return {argument, std::nullopt};

@@ -13,6 +13,13 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitImpossibleDesign = 1;  // the request was valid but no network exists
 inline constexpr int kExitUsage = 2;             // bad command line, unreadable or unwritable file
 
+// What a Take...Option function did with the argument at the cursor.
+enum class OptionTake {
+  NotMine,  // the next argument is not one of its options: the cursor has not moved
+  Taken,    // the option and its value were taken into the request
+  Failed,   // an option without its value, or given twice where once is allowed; `error` says
+};
+
 // An option argument split at its first "=": "--fix=x2=50" -> name "--fix", value "x2=50";
 // "--json" -> name "--json", no value.
 struct OptionArgument {
@@ -23,6 +30,9 @@ struct OptionArgument {
 // True for "--name" arguments (but not for "--" itself). "-100p" is a value, not an option, so
 // that negative numbers can stand anywhere a value does.
 bool IsOptionArgument(std::string_view argument);
+
+// True for "-h" and "--help", which every command takes.
+bool IsHelpArgument(std::string_view argument);
 
 OptionArgument SplitOption(std::string_view argument);
 

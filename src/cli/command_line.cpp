@@ -1,16 +1,17 @@
 #include "cli/command_line.h"
 
 #include "cli/argument_cursor.h"
+#include "cli/command_output.h"
 #include "cli/design_command.h"
 #include "cli/export_command.h"
+#include "cli/project_version.h"
 #include "cli/sweep_command.h"
 #include "cli/value_commands.h"
-#include "shell/startup_values.h"
 
 namespace corvantile::cli {
 
 std::string MainHelp() {
-  return "Usage: corvantile-cli COMMAND [ARGUMENTS]\n"
+  return std::string("Usage: corvantile-cli COMMAND [ARGUMENTS]\n") +
          "\n"
          "Designs lumped-element impedance-matching networks (Tee, Pi, low-pass L, high-pass L)\n"
          "without a window, with the calculation of the design window, and gives access to the\n"
@@ -30,8 +31,10 @@ std::string MainHelp() {
          "sign, point and exponent, then an optional SI prefix: p 1e-12, n 1e-9, u 1e-6,\n"
          "m 1e-3, k or K 1e3, M 1e6, G 1e9 (1.5k, 3.75M, 100p, -100p, 4.7u, 2k2).\n"
          "\n"
-         "Exit status: 0 success; 1 impossible design (design only); 2 bad command line or an\n"
-         "unreadable or unwritable file, with a one-line error on stderr.\n"
+         "Every command takes -h or --help, and every command that writes something takes\n"
+         "--format FORMAT and -o FILE (--output FILE) to choose what it writes and where.\n"
+         "\n" +
+         std::string(kExitStatusHelp) +
          "\n"
          "Examples:\n"
          "  corvantile-cli design\n"
@@ -54,14 +57,12 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "export") return RunExportCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
-  if (command == "--help" || command == "-h" || command == "help") {
+  if (IsHelpArgument(command) || command == "help") {
     out << MainHelp();
     return kExitOk;
   }
   if (command == "--version") {
-    StartupValues startup;
-    SetStartupValues(startup);
-    out << "corvantile-cli " << startup.VersionText << '\n';
+    out << "corvantile-cli " << kProjectVersion << '\n';
     return kExitOk;
   }
   err << "corvantile-cli: unknown command '" << command

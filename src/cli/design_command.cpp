@@ -1,23 +1,22 @@
 #include "cli/design_command.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/argument_cursor.h"
+#include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/design_report.h"
-#include "design/display_capture.h"
+#include "design/design_captions.h"
 #include "math/design_network.h"
 #include "state/session_file.h"
 
 namespace corvantile::cli {
 namespace {
 
-int Fail(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: " << message << '\n';
-  return kExitUsage;
-}
+constexpr std::array<std::string_view, 2> kDesignFormats{"report", "json"};
 
 }  // namespace
 
@@ -41,17 +40,19 @@ std::string DesignHelp() {
          "  series-part:50:-100p is 50 ohms in series with 100 pF; parallel:1.5k:-600 is 1500\n"
          "  ohms across a reactance of -600 ohms.\n"
          "\n"
-         "Output options:\n"
-         "  --json                print one JSON object instead of the report: \"SourceValues\"\n"
-         "                        (16 numbers), \"NetValues\" (31), \"LoadValues\" (16), each\n"
-         "                        reading back as the same 32-bit float, \"captions\" and\n"
-         "                        \"visible\" (the design window's result captions and which\n"
-         "                        labels it shows, by control name), and \"caution\" (true\n"
-         "                        when the design is impossible)\n"
-         "  --save FILE           write the resulting state to FILE in the session-file\n"
+         "Output options:\n" +
+         OutputOptionsHelp(
+             "report (default) or json: one JSON object instead of the\n"
+             "                        report: \"SourceValues\" (16 numbers), \"NetValues\" (31),\n"
+             "                        \"LoadValues\" (16), each reading back as the same 32-bit\n"
+             "                        float, \"captions\" and \"visible\" (the design window's\n"
+             "                        result captions and which labels it shows, by control\n"
+             "                        name), and \"caution\" (true when the design is "
+             "impossible)\n") +
+         "  --json                the same as --format json\n"
+         "  --save FILE           also write the resulting state to FILE in the session-file\n"
          "                        format (LastSession.CFG's); FILE is replaced only once the\n"
          "                        new file is complete\n"
-         "  --help                print this help\n"
          "\n"
          "A value without any digit is refused; --frequency and --power must be above 0 and\n"
          "--phase must not be 0. --phase and --fix cannot be used when the network family in\n"
@@ -59,10 +60,10 @@ std::string DesignHelp() {
          "A --session file that cannot be opened is an error; one that opens but is\n"
          "incomplete gives the defaults over the values read before the gap, as the program\n"
          "does at start-up, with a note on stderr.\n"
-         "\n"
-         "Exit status: 0 designed; 1 impossible design (the report says \"impossible design\"\n"
-         "and JSON has \"caution\": true; --save still writes); 2 bad command line, unreadable\n"
-         "--session file or failed --save (one line on stderr, nothing on stdout).\n"
+         "\n" +
+         std::string(kExitStatusHelp) +
+         "For design, 1 is an impossible design: the report says \"impossible design\", JSON\n"
+         "has \"caution\": true, and the output and --save are still written.\n"
          "\n"
          "Examples:\n"
          "  corvantile-cli design\n"
@@ -76,14 +77,19 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
                      std::ostream& err) {
   ArgumentCursor args(arguments);
   DesignRequest request;
-  bool json = false;
+  OutputRequest output;
   std::optional<std::string> saveFile;
   std::string error;
   while (!args.AtEnd()) {
-    const OptionTake shared = TakeDesignOption(args, request, error);
-    if (shared == OptionTake::Failed) return Fail(err, error);
-    if (shared == OptionTake::Taken) continue;
+    OptionTake taken = TakeDesignOption(args, request, error);
+    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
+    if (taken == OptionTake::Failed) return Fail(err, error);
+    if (taken == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
+    if (IsHelpArgument(argument)) {
+      out << DesignHelp();
+      return kExitOk;
+    }
     if (!IsOptionArgument(argument)) {
       return Fail(err, "design: unexpected argument '" + std::string(argument) +
                            "' (see corvantile-cli design --help)");
@@ -95,7 +101,10 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
         out << DesignHelp();
         return kExitOk;
       }
-      json = true;
+      if (output.format && *output.format != "json") {
+        return Fail(err, "--json cannot be used with --format " + *output.format);
+      }
+      output.format = "json";
     } else if (option.name == "--save") {
       std::string_view value;
       if (!args.TakeFileName(option, value, error)) return Fail(err, error);
@@ -105,23 +114,24 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
                            "' (see corvantile-cli design --help)");
     }
   }
+  std::string format;
+  if (!ChooseFormat(output, kDesignFormats, format, error)) return Fail(err, "design: " + error);
 
   RunState state;
   std::vector<std::string> notes;
   if (!BuildDesignState(request, state, error, notes)) return Fail(err, error);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
 
-  const RunState entered = state;  // what the design window would be given
   const DesignOutcome outcome = RunDesignPass(state);
   if (saveFile && !WriteSession(state, *saveFile)) {
     return Fail(err, "cannot write the session file '" + *saveFile + "'");
   }
-  if (json) {
-    out << DesignJson(state, outcome, CaptureDisplay(entered)).Text() << '\n';
-  } else {
-    out << DesignReport(state, outcome);
-  }
-  return outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk;
+  const std::string text =
+      format == "json"
+          ? DesignJson(state, outcome, ComputeDesignCaptions(state, outcome)).Text() + '\n'
+          : DesignReport(state, outcome);
+  return Deliver(text, output, out, err,
+                 outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk);
 }
 
 }  // namespace corvantile::cli

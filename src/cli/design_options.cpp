@@ -9,6 +9,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "state/names.h"
 #include "state/session_file.h"
 #include "units/parse.h"
 
@@ -104,14 +105,16 @@ bool ApplyImpedance(std::string_view option, std::string_view text, ImpedanceVal
 }
 
 bool ApplyFamily(std::string_view name, NetworkValues& net, std::string& error) {
-  static constexpr std::array<std::string_view, 4> kFamilies{"tee", "pi", "lowpass-l",
-                                                             "highpass-l"};
-  const auto found = std::find(kFamilies.begin(), kFamilies.end(), name);
-  if (found == kFamilies.end()) {
-    return Refuse(error, "--family: unknown family " + Quoted(name) +
-                             " (use tee, pi, lowpass-l or highpass-l)");
+  const FamilyNames* found = FindFamilyByOption(name);
+  if (found == nullptr) {
+    std::string names;
+    for (const FamilyNames& family : kFamilyNames) {
+      names += names.empty() ? "" : &family == &kFamilyNames.back() ? " or " : ", ";
+      names += family.option;
+    }
+    return Refuse(error, "--family: unknown family " + Quoted(name) + " (use " + names + ")");
   }
-  net[NetworkFamily] = static_cast<float>(found - kFamilies.begin() + 1);
+  net[NetworkFamily] = found->code;
   // The two L buttons start the branch choice afresh; Tee and Pi leave it alone.
   if (net[NetworkFamily] > FamilyPi) net[SolutionBranch] = 0.0f;
   return true;

@@ -50,12 +50,6 @@ std::span<const DesignOptionInfo> DesignOptionTable();
 // The help lines of the design options, two blanks in, descriptions in one column.
 std::string DesignOptionsHelp();
 
-enum class OptionTake {
-  NotMine,  // the next argument is not a design option: the cursor has not moved
-  Taken,    // a design option and its value were taken into the request
-  Failed,   // a design option without its value, or a second --session; `error` says which
-};
-
 // Takes the design option at the cursor, with its value, into `request`.
 OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::string& error);
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "state/names.h"
 #include "units/format.h"
 
 namespace corvantile::cli {
@@ -49,11 +50,18 @@ std::string WithUnit(const std::string& formatted, std::string_view unit) {
 }
 
 std::string FamilyName(float family) {
-  if (family == FamilyTee) return "Tee";
-  if (family == FamilyPi) return "Pi";
-  if (family == FamilyLowpassL) return "Lowpass L";
-  if (family == FamilyHighpassL) return "Highpass L";
+  if (const FamilyNames* names = FindFamilyNames(family)) return std::string(names->text);
   return "unknown family " + Trimmed(FormatQuantity(family));
+}
+
+// "Tee, Pi, low-pass L, high-pass L"
+std::string EveryFamilyName() {
+  std::string text;
+  for (const FamilyNames& names : kFamilyNames) {
+    if (!text.empty()) text += ", ";
+    text += names.text;
+  }
+  return text;
 }
 
 std::string EntryFormName(float form) {
@@ -148,11 +156,11 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
     text += kImpossibleDesignLine;
     text += '\n';
   } else if (outcome == DesignOutcome::NotDesigned) {
-    text += net[DesignMode] < 0.0f
-                ? "no network designed: DesignMode is negative, so only the part values were "
-                  "derived from the stored reactances\n"
-                : "no network designed: the network family is not one of Tee, Pi, Lowpass L, "
-                  "Highpass L\n";
+    text +=
+        net[DesignMode] < 0.0f
+            ? "no network designed: DesignMode is negative, so only the part values were "
+              "derived from the stored reactances\n"
+            : "no network designed: the network family is not one of " + EveryFamilyName() + "\n";
   }
   text += '\n';
   text += Columns({{"Frequency:", Trimmed(FormatFrequency(net[Frequency]) + "Hz")},
@@ -173,11 +181,11 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
   return text;
 }
 
-JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DisplayCapture& display) {
+JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DesignCaptions& shown) {
   JsonObject captions;
-  for (const auto& [name, caption] : display.captions) captions.AddString(name, caption);
+  for (const auto& [name, caption] : shown.captions) captions.AddString(name, caption);
   JsonObject visible;
-  for (const auto& [name, shown] : display.visible) visible.AddBool(name, shown);
+  for (const auto& [name, isShown] : VisibleOnOpening(shown)) visible.AddBool(name, isShown);
   JsonObject json;
   json.AddNumberArray("SourceValues", state.SourceValues)
       .AddNumberArray("NetValues", state.NetValues)

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "cli/json_writer.h"
-#include "design/display_capture.h"
+#include "design/design_captions.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
 
@@ -23,9 +23,9 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome);
 
 // The JSON object of a designed state: "SourceValues" (16 numbers), "NetValues" (31),
 // "LoadValues" (16), what the design window shows for it ("captions": control name -> caption,
-// "visible": label name -> shown) and "caution" (true for an impossible design). Commands may
-// add keys.
-JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DisplayCapture& display);
+// "visible": label name -> shown on a window just opened on the state) and "caution" (true for an
+// impossible design). Commands may add keys.
+JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DesignCaptions& shown);
 
 // True when an element's part value stands for no part: above 10 in magnitude (henries or
 // farads) or below TinyMagnitude (1e-13), as the design window hides such an element.

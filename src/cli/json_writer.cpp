@@ -5,6 +5,8 @@
 #include <cmath>
 #include <iterator>
 
+#include "analysis/number_text.h"
+
 namespace corvantile::cli {
 namespace {
 
@@ -26,6 +28,11 @@ std::string JsonNumber(float value) {
   char digits[32];
   const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
   return std::string(digits, result.ptr);
+}
+
+std::string JsonDouble(double value) {
+  if (!std::isfinite(value)) return "null";
+  return ExactNumber(value);
 }
 
 std::string JsonString(std::string_view text) {
@@ -70,6 +77,19 @@ JsonObject& JsonObject::AddNumber(std::string_view key, float value) {
   return AddRaw(key, JsonNumber(value));
 }
 
+JsonObject& JsonObject::AddDouble(std::string_view key, double value) {
+  return AddRaw(key, JsonDouble(value));
+}
+
+JsonObject& JsonObject::AddInteger(std::string_view key, long long value) {
+  return AddRaw(key, std::to_string(value));
+}
+
+JsonObject& JsonObject::AddOptionalDouble(std::string_view key,
+                                          const std::optional<double>& value) {
+  return AddRaw(key, value ? JsonDouble(*value) : "null");
+}
+
 JsonObject& JsonObject::AddString(std::string_view key, std::string_view value) {
   return AddRaw(key, JsonString(value));
 }
@@ -87,6 +107,10 @@ JsonObject& JsonObject::AddStringArray(std::string_view key, std::span<const std
 }
 
 JsonObject& JsonObject::AddObject(std::string_view key, const JsonObject& value) {
+  return AddRaw(key, value.Text());
+}
+
+JsonObject& JsonObject::AddArray(std::string_view key, const JsonArray& value) {
   return AddRaw(key, value.Text());
 }
 
@@ -116,6 +140,36 @@ JsonObject& JsonObject::AddRaw(std::string_view key, std::string encoded) {
     members_.emplace_back(std::string(key), std::move(encoded));
   }
   return *this;
+}
+
+JsonArray& JsonArray::AddDouble(double value) {
+  elements_.push_back(JsonDouble(value));
+  return *this;
+}
+
+JsonArray& JsonArray::AddString(std::string_view value) {
+  elements_.push_back(JsonString(value));
+  return *this;
+}
+
+JsonArray& JsonArray::AddObject(const JsonObject& value) {
+  elements_.push_back(value.Text());
+  return *this;
+}
+
+JsonArray& JsonArray::AddArray(const JsonArray& value) {
+  elements_.push_back(value.Text());
+  return *this;
+}
+
+std::string JsonArray::Text() const {
+  std::string text = "[";
+  for (std::size_t i = 0; i < elements_.size(); ++i) {
+    if (i > 0) text += ',';
+    text += elements_[i];
+  }
+  text += ']';
+  return text;
 }
 
 }  // namespace corvantile::cli

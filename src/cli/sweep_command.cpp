@@ -1,8 +1,10 @@
 #include "cli/sweep_command.h"
 
+#include <array>
 #include <vector>
 
 #include "analysis/sweep_summary.h"
+#include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/sweep_options.h"
 #include "cli/sweep_report.h"
@@ -10,10 +12,7 @@
 namespace corvantile::cli {
 namespace {
 
-int Fail(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: sweep: " << message << '\n';
-  return kExitUsage;
-}
+constexpr std::array<std::string_view, 3> kSweepFormats{"table", "csv", "json"};
 
 }  // namespace
 
@@ -35,12 +34,12 @@ std::string SweepHelp() {
          "\n"
          "Sweep options:\n" +
          SweepOptionsHelp() +
-         "  --format FORMAT       table (default), csv (the summary as '#' lines, then the\n"
-         "                        table of 'corvantile-cli export csv') or json\n"
-         "  --help                print this help\n"
          "\n"
-         "Exit status: 0 swept; 2 bad command line, bad span, unknown format, or no network\n"
-         "to sweep (an impossible design), with one line on stderr and nothing on stdout.\n"
+         "Output options:\n" +
+         OutputOptionsHelp(
+             "table (default), csv (the summary as '#' lines, then the\n"
+             "                        table of 'corvantile-cli export csv') or json\n") +
+         "\n" + std::string(kExitStatusHelp) +
          "\n"
          "Examples:\n"
          "  corvantile-cli sweep\n"
@@ -53,51 +52,49 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   ArgumentCursor args(arguments);
   DesignRequest design;
   SweepRequest sweep;
-  std::string format = "table";
+  OutputRequest output;
   std::string error;
   while (!args.AtEnd()) {
-    const OptionTake shared = TakeDesignOrSweepOption(args, design, sweep, error);
-    if (shared == OptionTake::Failed) return Fail(err, error);
-    if (shared == OptionTake::Taken) continue;
+    OptionTake taken = TakeDesignOrSweepOption(args, design, sweep, error);
+    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
+    if (taken == OptionTake::Failed) return Fail(err, "sweep: " + error);
+    if (taken == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
-    if (!IsOptionArgument(argument)) {
-      return Fail(err, "unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli sweep --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help") {
-      if (option.inline_value) return Fail(err, "--help takes no value");
+    if (IsHelpArgument(argument)) {
       out << SweepHelp();
       return kExitOk;
     }
-    if (option.name != "--format") {
-      return Fail(err, "unknown option '" + std::string(option.name) +
+    if (!IsOptionArgument(argument)) {
+      return Fail(err, "sweep: unexpected argument '" + std::string(argument) +
                            "' (see corvantile-cli sweep --help)");
     }
-    std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Fail(err, error);
-    if (value != "table" && value != "csv" && value != "json") {
-      return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
-    }
-    format = value;
+    const OptionArgument option = SplitOption(argument);
+    if (option.name == "--help") return Fail(err, "sweep: --help takes no value");
+    return Fail(err, "sweep: unknown option '" + std::string(option.name) +
+                         "' (see corvantile-cli sweep --help)");
   }
+  std::string format;
+  if (!ChooseFormat(output, kSweepFormats, format, error)) return Fail(err, "sweep: " + error);
 
   SweepSetup setup;
   std::vector<std::string> notes;
-  const bool prepared = PrepareSweep(design, sweep, setup, error, notes);
+  const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
-  if (!prepared) return Fail(err, error);
+  if (prepared != SweepPreparation::Ready) {
+    return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
+  }
 
   const std::vector<ResponsePoint> points = SweepResponse(setup.circuit, setup.span);
   const SweepSummary summary = SummarizeSweep(setup.circuit, points);
+  std::string text;
   if (format == "csv") {
-    out << SweepCsvWithSummary(setup.circuit, setup.span, points, summary);
+    text = SweepCsvWithSummary(setup.circuit, setup.span, points, summary);
   } else if (format == "json") {
-    out << SweepJson(setup.circuit, setup.span, points, summary);
+    text = SweepJson(setup.circuit, setup.span, points, summary);
   } else {
-    out << SweepTable(setup.circuit, setup.span, points, summary);
+    text = SweepTable(setup.circuit, setup.span, points, summary);
   }
-  return kExitOk;
+  return Deliver(text, output, out, err);
 }
 
 }  // namespace corvantile::cli

@@ -99,17 +99,26 @@ bool ResolveSweepSpan(const SweepRequest& request, double designFrequency, Sweep
   return Refuse(error, std::string(problem));
 }
 
-bool PrepareSweep(const DesignRequest& design, const SweepRequest& sweep, SweepSetup& setup,
-                  std::string& error, std::vector<std::string>& notes) {
-  if (!BuildDesignState(design, setup.state, error, notes)) return false;
+SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
+                              SweepSetup& setup, std::string& error,
+                              std::vector<std::string>& notes) {
+  if (!BuildDesignState(design, setup.state, error, notes)) return SweepPreparation::Failed;
   const DesignOutcome outcome = RunDesignPass(setup.state);
   const CircuitBuild build = BuildCircuit(setup.state, outcome);
   if (build.problem != CircuitProblem::None) {
-    return Refuse(error,
-                  std::string(CircuitProblemText(build.problem)) + ", so there is no response");
+    error = std::string(CircuitProblemText(build.problem)) + ", so there is no response";
+    return build.problem == CircuitProblem::Impossible ? SweepPreparation::Impossible
+                                                       : SweepPreparation::Failed;
   }
   setup.circuit = build.circuit;
-  return ResolveSweepSpan(sweep, setup.circuit.designFrequency, setup.span, error);
+  if (!ResolveSweepSpan(sweep, setup.circuit.designFrequency, setup.span, error)) {
+    return SweepPreparation::Failed;
+  }
+  return SweepPreparation::Ready;
+}
+
+int PreparationExitStatus(SweepPreparation preparation) {
+  return preparation == SweepPreparation::Impossible ? kExitImpossibleDesign : kExitUsage;
 }
 
 }  // namespace corvantile::cli

@@ -44,10 +44,20 @@ struct SweepSetup {
   SweepSpan span;
 };
 
+enum class SweepPreparation {
+  Ready,
+  Impossible,  // the options were good but no network can be designed for them
+  Failed,      // a bad option or span, an unreadable session, or a circuit that cannot be built
+};
+
 // Builds the state from the design options, designs it, builds its circuit and resolves the
-// span. False with a one-line `error` when any step fails, including a design that has no
-// circuit ("no network can be designed for these values").
-bool PrepareSweep(const DesignRequest& design, const SweepRequest& sweep, SweepSetup& setup,
-                  std::string& error, std::vector<std::string>& notes);
+// span. Anything but Ready comes with a one-line `error` ("no network can be designed for
+// these values").
+SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
+                              SweepSetup& setup, std::string& error,
+                              std::vector<std::string>& notes);
+
+// The exit status of a preparation that was not Ready: kExitImpossibleDesign or kExitUsage.
+int PreparationExitStatus(SweepPreparation preparation);
 
 }  // namespace corvantile::cli

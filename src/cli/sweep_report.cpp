@@ -1,5 +1,6 @@
 #include "cli/sweep_report.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -53,12 +54,6 @@ std::vector<std::string> SummaryLines(const MatchingCircuit& circuit, const Swee
 std::string RightAligned(std::string text, std::size_t width) {
   if (text.size() < width) text.insert(0, width - text.size(), ' ');
   return text;
-}
-
-std::string JsonDouble(double value) { return ExactNumber(value); }
-
-std::string JsonOptional(const std::optional<double>& value) {
-  return value ? JsonDouble(*value) : "null";
 }
 
 }  // namespace
@@ -116,59 +111,61 @@ std::string SweepCsvWithSummary(const MatchingCircuit& circuit, const SweepSpan&
 
 std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
                       std::span<const ResponsePoint> sweep, const SweepSummary& summary) {
-  std::string text = "{\"circuit\":[";
-  const std::vector<std::string> description = DescribeCircuit(circuit);
-  for (std::size_t i = 0; i < description.size(); ++i) {
-    text += (i > 0 ? "," : "") + JsonString(description[i]);
-  }
-  text += "],\"span\":{\"from_Hz\":" + JsonDouble(span.from) + ",\"to_Hz\":" + JsonDouble(span.to) +
-          ",\"points\":" + std::to_string(span.points) +
-          ",\"logarithmic\":" + (span.logarithmic ? "true" : "false") + "}";
+  JsonArray description;
+  for (const std::string& line : DescribeCircuit(circuit)) description.AddString(line);
+  JsonObject spanJson;
+  spanJson.AddDouble("from_hz", span.from)
+      .AddDouble("to_hz", span.to)
+      .AddInteger("points", span.points)
+      .AddBool("logarithmic", span.logarithmic);
+
   const ResponsePoint& p = summary.atDesign;
-  text += ",\"summary\":{\"design_frequency_Hz\":" + JsonDouble(summary.designFrequency) +
-          ",\"return_loss_dB\":" + JsonDouble(p.returnLossDb) + ",\"vswr\":" + JsonDouble(p.vswr) +
-          ",\"transducer_gain_dB\":" + JsonDouble(p.transducerGainDb) +
-          ",\"load_power_W\":" + JsonDouble(p.loadPower) + ",\"vswr_bands\":[";
-  for (std::size_t i = 0; i < summary.bands.size(); ++i) {
-    const VswrBand& band = summary.bands[i];
-    text += std::string(i > 0 ? "," : "") + "{\"vswr_limit\":" + JsonDouble(band.limit) +
-            ",\"matched_at_design\":" + (band.matchedAtDesign ? "true" : "false") +
-            ",\"lower_Hz\":" + JsonOptional(band.lower) +
-            ",\"upper_Hz\":" + JsonOptional(band.upper) +
-            ",\"fractional_bandwidth\":" + JsonOptional(band.fractional) + "}";
+  JsonArray bands;
+  for (const VswrBand& band : summary.bands) {
+    JsonObject bandJson;
+    bandJson.AddDouble("vswr_limit", band.limit)
+        .AddBool("matched_at_design", band.matchedAtDesign)
+        .AddOptionalDouble("lower_hz", band.lower)
+        .AddOptionalDouble("upper_hz", band.upper)
+        .AddOptionalDouble("fractional_bandwidth", band.fractional);
+    bands.AddObject(bandJson);
   }
-  text += "],\"attenuation_2f0_dB\":" + JsonDouble(summary.attenuation2f0Db) +
-          ",\"attenuation_3f0_dB\":" + JsonDouble(summary.attenuation3f0Db) + "}";
-  text += ",\"columns\":[";
+  JsonObject summaryJson;
+  summaryJson.AddDouble("design_frequency_hz", summary.designFrequency)
+      .AddDouble("return_loss_db", p.returnLossDb)
+      .AddDouble("vswr", p.vswr)
+      .AddDouble("transducer_gain_db", p.transducerGainDb)
+      .AddDouble("load_power_w", p.loadPower)
+      .AddArray("vswr_bands", bands)
+      .AddDouble("attenuation_2f0_db", summary.attenuation2f0Db)
+      .AddDouble("attenuation_3f0_db", summary.attenuation3f0Db);
+
+  // The column names are the CSV header's, so a program can read either file the same way.
+  JsonArray columns;
   const std::string_view header = SweepCsvHeader();
-  std::size_t start = 0;
-  for (bool first = true; start <= header.size(); first = false) {
+  for (std::size_t start = 0; start <= header.size();) {
     const std::size_t comma = std::min(header.find(',', start), header.size());
-    text += (first ? "" : ",") + JsonString(header.substr(start, comma - start));
+    columns.AddString(header.substr(start, comma - start));
     start = comma + 1;
   }
-  text += "],\"points\":[";
-  for (std::size_t k = 0; k < sweep.size(); ++k) {
-    const ResponsePoint& q = sweep[k];
-    text += k > 0 ? ",[" : "[";
-    const std::array<double, 10> values = {q.frequency,
-                                           q.inputImpedance.real(),
-                                           q.inputImpedance.imag(),
-                                           q.reflection.real(),
-                                           q.reflection.imag(),
-                                           q.returnLossDb,
-                                           q.vswr,
-                                           q.transducerGainDb,
-                                           q.transferPhaseDeg,
-                                           q.loadPower};
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      if (i > 0) text += ',';
-      text += JsonDouble(values[i]);
+  JsonArray points;
+  for (const ResponsePoint& q : sweep) {
+    JsonArray row;
+    for (const double value : {q.frequency, q.inputImpedance.real(), q.inputImpedance.imag(),
+                               q.reflection.real(), q.reflection.imag(), q.returnLossDb, q.vswr,
+                               q.transducerGainDb, q.transferPhaseDeg, q.loadPower}) {
+      row.AddDouble(value);
     }
-    text += ']';
+    points.AddArray(row);
   }
-  text += "]}\n";
-  return text;
+
+  JsonObject json;
+  json.AddArray("circuit", description)
+      .AddObject("span", spanJson)
+      .AddObject("summary", summaryJson)
+      .AddArray("columns", columns)
+      .AddArray("points", points);
+  return json.Text() + '\n';
 }
 
 }  // namespace corvantile::cli

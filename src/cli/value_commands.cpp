@@ -9,29 +9,40 @@
 #include <vector>
 
 #include "cli/argument_cursor.h"
+#include "cli/command_output.h"
+#include "cli/json_writer.h"
 #include "units/format.h"
 #include "units/parse.h"
 
 namespace corvantile::cli {
 namespace {
 
-int Fail(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: " << message << '\n';
-  return kExitUsage;
-}
+constexpr std::array<std::string_view, 2> kValueFormats{"text", "json"};
 
 enum class Operands { Help, Ready, Failed };
 
-// The operands of parse and format: every argument, except that "--help" asks for help, any
-// other "--name" is an unknown option and "--" makes every later argument an operand. Values
-// such as "-100p" are operands.
+// The operands of parse and format: every argument, except that -h or --help asks for help,
+// --format and -o/--output choose the output, any other "--name" is an unknown option and "--"
+// makes every later argument an operand. Values such as "-100p" are operands.
 Operands CollectOperands(std::string_view command, std::span<const std::string_view> arguments,
-                         std::vector<std::string_view>& operands, std::ostream& err) {
+                         std::vector<std::string_view>& operands, std::string& format,
+                         OutputRequest& output, std::ostream& err) {
+  ArgumentCursor args(arguments);
   bool optionsEnded = false;
-  for (const std::string_view argument : arguments) {
+  std::string error;
+  while (!args.AtEnd()) {
+    if (!optionsEnded) {
+      const OptionTake taken = TakeOutputOption(args, output, error);
+      if (taken == OptionTake::Failed) {
+        Fail(err, std::string(command) + ": " + error);
+        return Operands::Failed;
+      }
+      if (taken == OptionTake::Taken) continue;
+    }
+    const std::string_view argument = args.Take();
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
-    } else if (!optionsEnded && argument == "--help") {
+    } else if (!optionsEnded && IsHelpArgument(argument)) {
       return Operands::Help;
     } else if (!optionsEnded && IsOptionArgument(argument)) {
       Fail(err, std::string(command) + ": unknown option '" + std::string(argument) +
@@ -40,6 +51,10 @@ Operands CollectOperands(std::string_view command, std::span<const std::string_v
     } else {
       operands.push_back(argument);
     }
+  }
+  if (!ChooseFormat(output, kValueFormats, format, error)) {
+    Fail(err, std::string(command) + ": " + error);
+    return Operands::Failed;
   }
   return Operands::Ready;
 }
@@ -94,9 +109,15 @@ std::string ParseHelp() {
          "a number with optional sign, point and exponent and an optional SI prefix (p n u m\n"
          "k K M G; \"m\" milli, \"M\" mega), drops other characters, reads at most 12 characters\n"
          "and limits the result to +/-1e10; text without a number reads as 0.\n"
-         "Texts may start with \"-\"; put -- before a text that starts with \"--\".\n"
+         "Texts may start with \"-\" (but -h and -o are options); put -- before a text that\n"
+         "starts with \"-\" to be safe.\n"
          "\n"
-         "Exit status: 0; 2 without a TEXT or with an unknown option.\n"
+         "Options:\n" +
+         OutputOptionsHelp(
+             "text (default, one value a line) or json: {\"values\": [...]},\n"
+             "                        each number reading back as the same float\n") +
+         "\n" + std::string(kExitStatusHelp) +
+         "parse exits 2 without a TEXT or with an unknown option.\n"
          "\n"
          "Examples:\n"
          "  corvantile-cli parse 3.75MHz 100p -100p '2k2' '50 ohms'\n"
@@ -118,9 +139,15 @@ std::string FormatHelp() {
          "A plain decimal number (1.5e16, -0.001) is read exactly as the nearest 32-bit float,\n"
          "also beyond the parser's +/-1e10 limit; any other VALUE is read with the program's\n"
          "parser (4.7u, 1.5k, 100p). A VALUE without a digit is refused. VALUEs may start with\n"
-         "\"-\"; put -- before a VALUE that starts with \"--\".\n"
+         "\"-\" (but -h and -o are options); put -- before a VALUE that starts with \"-\" to be\n"
+         "safe.\n"
          "\n"
-         "Exit status: 0; 2 for an unknown KIND, a missing or unreadable VALUE or an unknown\n"
+         "Options:\n" +
+         OutputOptionsHelp(
+             "text (default, one text a line) or json: {\"kind\": KIND,\n"
+             "                        \"texts\": [...]}\n") +
+         "\n" + std::string(kExitStatusHelp) +
+         "format exits 2 for an unknown KIND, a missing or unreadable VALUE or an unknown\n"
          "option.\n"
          "\n"
          "Examples:\n"
@@ -132,7 +159,9 @@ std::string FormatHelp() {
 int RunParseCommand(std::span<const std::string_view> arguments, std::ostream& out,
                     std::ostream& err) {
   std::vector<std::string_view> texts;
-  switch (CollectOperands("parse", arguments, texts, err)) {
+  std::string format;
+  OutputRequest output;
+  switch (CollectOperands("parse", arguments, texts, format, output, err)) {
     case Operands::Help:
       out << ParseHelp();
       return kExitOk;
@@ -143,14 +172,23 @@ int RunParseCommand(std::span<const std::string_view> arguments, std::ostream& o
   }
   if (texts.empty())
     return Fail(err, "parse needs at least one TEXT (see corvantile-cli parse --help)");
-  for (const std::string_view text : texts) out << NineDigits(ParseValue(text)) << '\n';
-  return kExitOk;
+  std::string text;
+  if (format == "json") {
+    std::vector<float> values;
+    for (const std::string_view t : texts) values.push_back(ParseValue(t));
+    text = JsonObject().AddNumberArray("values", values).Text() + '\n';
+  } else {
+    for (const std::string_view t : texts) text += NineDigits(ParseValue(t)) + '\n';
+  }
+  return Deliver(text, output, out, err);
 }
 
 int RunFormatCommand(std::span<const std::string_view> arguments, std::ostream& out,
                      std::ostream& err) {
   std::vector<std::string_view> operands;
-  switch (CollectOperands("format", arguments, operands, err)) {
+  std::string format;
+  OutputRequest output;
+  switch (CollectOperands("format", arguments, operands, format, output, err)) {
     case Operands::Help:
       out << FormatHelp();
       return kExitOk;
@@ -181,15 +219,20 @@ int RunFormatCommand(std::span<const std::string_view> arguments, std::ostream& 
   }
   if (operands.size() < 2) return Fail(err, "format needs at least one VALUE after the KIND");
   // Every value is read before anything is printed, so a bad value leaves stdout empty.
-  std::vector<float> values;
+  std::vector<std::string> texts;
   for (std::size_t i = 1; i < operands.size(); ++i) {
     std::string error;
     float value = 0.0f;
     if (!ReadFormatValue(operands[i], value, error)) return Fail(err, error);
-    values.push_back(value);
+    texts.push_back(kind->format(value));
   }
-  for (const float value : values) out << kind->format(value) << '\n';
-  return kExitOk;
+  std::string text;
+  if (format == "json") {
+    text = JsonObject().AddString("kind", kind->name).AddStringArray("texts", texts).Text() + '\n';
+  } else {
+    for (const std::string& t : texts) text += t + '\n';
+  }
+  return Deliver(text, output, out, err);
 }
 
 }  // namespace corvantile::cli

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "design/design_captions.h"
 #include "design/design_controls.h"
 #include "math/design_network.h"
 #include "math/reduction.h"
@@ -20,7 +21,6 @@ constexpr float kUpperRail = 800;
 constexpr float kSourceX = 1560;
 constexpr float kNetworkX = 4800;
 constexpr float kLoadX = 9060;
-constexpr float kLargestShownPart = 10;  // henries, or farads for a capacitor
 
 struct Command {
   std::string_view name;
@@ -72,21 +72,6 @@ float ShownResistance(const ImpedanceValues& values) {
   return IsParallelForm(values) ? values[ParallelR] : values[SeriesR];
 }
 
-// The phase shown subtracts the angle of each side that is not entered as parallel R, jX.
-bool AngleCountsInPhase(const ImpedanceValues& values) {
-  const float code = values[EntryForm];
-  return code == 1.0f || code == 3.0f || code == 4.0f;
-}
-
-std::string PartText(float part) {
-  return part >= 0.0f ? FormatInductance(part) : FormatCapacitance(std::fabs(part));
-}
-
-// Element k's controls, k = 1..3.
-std::string Numbered(std::string_view prefix, int k, std::string_view suffix = {}) {
-  return std::string(prefix) + static_cast<char>('0' + k) + std::string(suffix);
-}
-
 }  // namespace
 
 std::string DesignCaption(const StartupValues& startup) {
@@ -116,13 +101,9 @@ void DesignWindow::RefreshDesign() {
 
   ReduceSource(state_);
   ReduceLoad(state_);
-  // The caution label speaks for the design now on the screen only.
-  SetShown("lblCaution", false);
+  // The caution label (written with the results) speaks for the design now on the screen only.
   lastOutcome_ = DesignNetwork(state_);
-  if (lastOutcome_ == DesignOutcome::Impossible) {
-    platform_.Beep();
-    SetShown("lblCaution", true);
-  }
+  if (lastOutcome_ == DesignOutcome::Impossible) platform_.Beep();
 
   pen_ = Pen{.x = kSourceX, .y = kUpperRail, .colour = kDesignDrawColour};
   DrawSource();
@@ -240,52 +221,12 @@ void DesignWindow::DrawLoad() {
 }
 
 void DesignWindow::ShowResults() {
-  const NetworkValues& net = state_.NetValues;
-  const StartupValues& limits = state_.startup;
-  for (int k = 1; k <= 3; ++k) {
-    SetCaption(Numbered("lblChangeNetPart", k), PartText(net[NetPart1 + k - 1]));
+  const DesignCaptions shown = ComputeDesignCaptions(state_, lastOutcome_);
+  for (const auto& [control, text] : shown.captions) SetCaption(control, text);
+  for (const auto& [control, visible] : shown.visible) {
+    if (visible) SetShown(control, *visible);
   }
-  for (int k = 1; k <= 3; ++k) {
-    SetCaption(Numbered("lblChangeNetX", k), FormatEngineering(net[NetX1 + k - 1]) + "ohms");
-  }
-  for (int k = 1; k <= 3; ++k) {
-    const float part = std::fabs(net[NetPart1 + k - 1]);
-    const bool shown = !(part > kLargestShownPart || part < limits.TinyMagnitude);
-    SetShown(Numbered("lblChangeNetPart", k), shown);
-    SetShown(Numbered("lblChangeNetX", k), shown);
-  }
-  for (int k = 1; k <= 3; ++k) {
-    SetCaption(Numbered("lblNetPart", k, "Volts"),
-               FormatQuantity(net[NetPart1Volts + k - 1]) + "V");
-    SetCaption(Numbered("lblNetPart", k, "Amps"), FormatQuantity(net[NetPart1Amps + k - 1]) + "A");
-  }
-  // With no power the part labels keep whatever visibility they had.
-  if (net[Power] > 0.0f) {
-    for (int k = 1; k <= 3; ++k) {
-      SetShown(Numbered("lblNetPart", k, "Volts"), true);
-      SetShown(Numbered("lblNetPart", k, "Amps"), true);
-    }
-  }
-  for (int k = 1; k <= 3; ++k) {
-    const float volts = net[NetPart1Volts + k - 1];
-    const float amps = net[NetPart1Amps + k - 1];
-    if (volts < limits.VoltsShownMin || volts > limits.VoltsShownMax ||
-        amps < limits.AmpsShownMin || amps > limits.AmpsShownMax) {
-      SetShown(Numbered("lblNetPart", k, "Volts"), false);
-      SetShown(Numbered("lblNetPart", k, "Amps"), false);
-    }
-  }
-
-  shownPhase_ = net[NetworkPhase];
-  if (AngleCountsInPhase(state_.SourceValues)) shownPhase_ -= state_.SourceValues[Angle];
-  if (AngleCountsInPhase(state_.LoadValues)) shownPhase_ -= state_.LoadValues[Angle];
-  SetCaption("lblNetworkPhase", "Network phase:  " + FormatEngineering(shownPhase_));
-  SetCaption("lblInputQ", "Input Q:  " + FormatQuantity(net[InputQ]));
-  SetCaption("lblOutputQ", "Output Q:  " + FormatQuantity(net[OutputQ]));
-  SetCaption("lblIntermediateR", "Intermediate r:   " + FormatQuantity(net[IntermediateR]));
-  SetCaption("cmdPhase", "Phase (r-r):  " + FormatEngineering(net[NetworkPhase]) + "deg");
-  SetCaption("cmdFrequency", "Frequency:  " + FormatFrequency(net[Frequency]) + "Hz");
-  SetCaption("cmdPower", "Power:  " + FormatQuantity(net[Power]) + "W");
+  shownPhase_ = shown.shownPhase;
 }
 
 void DesignWindow::SetCaption(std::string_view control, const std::string& text) {

@@ -1,17 +1,13 @@
 #include "state/session_file.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <span>
 #include <sstream>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "state/file_writer.h"
 
 namespace corvantile {
 namespace {
@@ -56,25 +52,6 @@ bool ReadValues(FieldReader& reader, std::span<float> values) {
     value = read;  // stored right away: a short file keeps what came before the cut
   }
   return true;
-}
-
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-// A regular file the user may not write, or has made read-only for everyone: its circuit
-// is kept. Renaming over a file needs only the folder's permission, and root passes every
-// permission check, so both are asked here.
-bool IsReadOnlyFile(const std::filesystem::path& file) {
-  struct stat info {};
-  if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(file.c_str(), W_OK) != 0;
 }
 
 }  // namespace
@@ -132,17 +109,7 @@ bool ReadSession(RunState& state, const std::filesystem::path& file) {
 
 bool WriteSession(RunState& state, const std::filesystem::path& file) {
   state.startup.SessionFileName = std::string(kSessionFileName);
-  if (IsReadOnlyFile(file)) return false;
-  const std::string text = SessionFileText(state);
-  std::filesystem::path temporary = file;
-  temporary += ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (written && closed && std::rename(temporary.c_str(), file.c_str()) == 0) return true;
-  ::unlink(temporary.c_str());
-  return false;
+  return WriteFileAtomically(file, SessionFileText(state));
 }
 
 }  // namespace corvantile

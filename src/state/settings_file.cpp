@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "state/file_writer.h"
+
 namespace corvantile {
 namespace {
 
@@ -94,6 +96,10 @@ SettingsRead ReadSettings(const std::string& file) {
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) return SettingsRead{{}, true, true};
   return ReadSettingsText(text);
+}
+
+bool WriteSettings(const Settings& settings, const std::string& file, std::string& error) {
+  return WriteFileAtomically(file, SettingsFileText(settings), error);
 }
 
 std::string SettingsFileFor(const std::string& sessionFile) {

@@ -53,6 +53,9 @@ SettingsRead ReadSettingsText(std::string_view text);
 // Reads `file`; a missing file is not damaged, it is simply not found.
 SettingsRead ReadSettings(const std::string& file = std::string(kSettingsFileName));
 
+// Writes `file` atomically (the program's one file writer); false with a one-line `error`.
+bool WriteSettings(const Settings& settings, const std::string& file, std::string& error);
+
 // The settings file that belongs beside a session file: "dir/LastSession.CFG" ->
 // "dir/LastSession.json", "design.cfg" -> "design.json".
 std::string SettingsFileFor(const std::string& sessionFile);

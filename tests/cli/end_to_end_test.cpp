@@ -1,7 +1,10 @@
 // Runs the built corvantile-cli as a script would and checks its exit status, its exact
 // standard output and its one-line errors.
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -12,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "cli/project_version.h"
 #include "cli_test_support.h"
 #include "state/circuit_state.h"
 
@@ -175,6 +179,177 @@ TEST(EndToEnd, HelpListsTheCommands) {
   for (const char* text : {"design", "parse", "format", "Exit status"}) {
     EXPECT_NE(run.out.find(text), std::string::npos) << text;
   }
+}
+
+// ---- The rules every command follows, run on the built program ----
+
+// One command as a script calls it, and what one of its formats writes.
+struct CommandCase {
+  const char* name;
+  std::vector<std::string> args;        // a call that succeeds
+  std::vector<std::string> formatArgs;  // the call with --format FORMAT, not the default one
+  std::string formatOutput;             // how that format's output starts
+};
+
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<std::string> With(std::vector<std::string> args,
+                              std::initializer_list<std::string> more) {
+  args.insert(args.end(), more);
+  return args;
+}
+
+class EveryCommand : public testing::TestWithParam<CommandCase> {};
+
+TEST_P(EveryCommand, HelpBothWays) {
+  for (const char* help : {"-h", "--help"}) {
+    const ProgramRun run = RunProgram(With(GetParam().args, {help}));
+    EXPECT_EQ(run.status, 0) << help << ": " << run.err;
+    EXPECT_EQ(run.err, "") << help;
+    EXPECT_TRUE(run.out.starts_with("Usage: corvantile-cli " + std::string(GetParam().args[0])))
+        << help << "\n"
+        << run.out;
+    for (const char* text : {"--format FORMAT", "-o FILE, --output FILE", "-h, --help",
+                             "Exit status: 0", "1 no network can be designed", "2 bad command"}) {
+      EXPECT_NE(run.out.find(text), std::string::npos) << help << ": " << text;
+    }
+  }
+}
+
+TEST_P(EveryCommand, BadOptionIsOneLineAndStatusTwo) {
+  const ProgramRun run = RunProgram(With(GetParam().args, {"--no-such-option"}));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(run.err.starts_with("corvantile-cli: ")) << run.err;
+  EXPECT_EQ(LineCount(run.err), 1) << run.err;
+  EXPECT_NE(run.err.find("'--no-such-option'"), std::string::npos) << run.err;
+}
+
+TEST_P(EveryCommand, OutputFileHoldsWhatStdoutWouldBoth_oAndOutput) {
+  const ProgramRun toStdout = RunProgram(GetParam().args);
+  ASSERT_EQ(toStdout.status, 0) << toStdout.err;
+  ASSERT_FALSE(toStdout.out.empty());
+  for (const char* option : {"-o", "--output"}) {
+    const std::string file = TemporaryFile(std::string(GetParam().name) + ".out").string();
+    const ProgramRun toFile = RunProgram(With(GetParam().args, {option, file}));
+    EXPECT_EQ(toFile.status, 0) << option << ": " << toFile.err;
+    EXPECT_EQ(toFile.out, "") << option;
+    EXPECT_EQ(ReadAll(file), toStdout.out) << option;
+    std::filesystem::remove(file);
+  }
+  const ProgramRun unwritable = RunProgram(With(GetParam().args, {"-o", "/nonexistent/dir/x"}));
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_EQ(unwritable.out, "");
+  EXPECT_EQ(LineCount(unwritable.err), 1) << unwritable.err;
+  EXPECT_NE(unwritable.err.find("cannot write '/nonexistent/dir/x'"), std::string::npos)
+      << unwritable.err;
+}
+
+TEST_P(EveryCommand, FormatChoosesTheOutputAndRefusesAnUnknownOne) {
+  std::vector<std::string> args = GetParam().formatArgs;
+  const ProgramRun chosen = RunProgram(args);
+  EXPECT_EQ(chosen.status, 0) << chosen.err;
+  EXPECT_TRUE(chosen.out.starts_with(GetParam().formatOutput)) << chosen.out.substr(0, 200);
+  const auto format = std::find(args.begin(), args.end(), "--format");
+  ASSERT_NE(format, args.end());
+  ASSERT_NE(format + 1, args.end());
+  const std::string name = *(format + 1);
+  *format = "--format=" + name;
+  args.erase(format + 1);
+  EXPECT_EQ(RunProgram(args).out, chosen.out);
+  args = GetParam().formatArgs;
+  *(std::find(args.begin(), args.end(), "--format") + 1) = "bogus";
+  const ProgramRun unknown = RunProgram(args);
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_EQ(LineCount(unknown.err), 1) << unknown.err;
+  EXPECT_NE(unknown.err.find("unknown format 'bogus'"), std::string::npos) << unknown.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, EveryCommand,
+    testing::Values(
+        CommandCase{"Design", {"design"}, {"design", "--format", "json"}, "{\"SourceValues\":["},
+        CommandCase{"Sweep",
+                    {"sweep", "--points", "5"},
+                    {"sweep", "--points", "5", "--format", "json"},
+                    "{\"circuit\":["},
+        CommandCase{"Export",
+                    {"export", "spice", "--points", "5"},
+                    {"export", "--format", "csv", "--points", "5"},
+                    "frequency_Hz,"},
+        CommandCase{"Parse",
+                    {"parse", "1k", "-100p"},
+                    {"parse", "1k", "-100p", "--format", "json"},
+                    "{\"values\":[1000,-1e-10]}"},
+        CommandCase{"Format",
+                    {"format", "engineering", "1500"},
+                    {"format", "--format", "json", "engineering", "1500"},
+                    "{\"kind\":\"engineering\",\"texts\":["}),
+    [](const testing::TestParamInfo<CommandCase>& param) { return std::string(param.param.name); });
+
+// The export names its format as a word or with --format, the same file either way.
+TEST(EndToEnd, ExportFormatAsWordOrOption) {
+  for (const char* format : {"spice", "touchstone", "csv"}) {
+    const ProgramRun word = RunProgram({"export", format, "--points", "5"});
+    const ProgramRun option = RunProgram({"export", "--points", "5", "--format", format});
+    EXPECT_EQ(word.status, 0) << word.err;
+    EXPECT_EQ(word.out, option.out) << format;
+  }
+  const ProgramRun both = RunProgram({"export", "spice", "--format", "csv"});
+  EXPECT_EQ(both.status, 2);
+  EXPECT_EQ(LineCount(both.err), 1) << both.err;
+}
+
+// No network for these values is status 1 on every command that designs one.
+TEST(EndToEnd, ImpossibleDesignIsStatusOneEverywhere) {
+  const std::vector<std::string> impossible{"--family", "highpass-l", "--load", "series:1.5k:0"};
+  const std::vector<std::vector<std::string>> commands{{"design"},
+                                                       {"design", "--format", "json"},
+                                                       {"sweep"},
+                                                       {"export", "spice"},
+                                                       {"export", "csv"}};
+  for (const std::vector<std::string>& command : commands) {
+    std::vector<std::string> args = command;
+    args.insert(args.end(), impossible.begin(), impossible.end());
+    const ProgramRun run = RunProgram(args);
+    EXPECT_EQ(run.status, 1) << command[0] << ": " << run.err;
+  }
+}
+
+// --json and --save keep working beside --format and -o.
+TEST(EndToEnd, DesignAliasesStillWork) {
+  const ProgramRun alias = RunProgram({"design", "--json"});
+  const ProgramRun format = RunProgram({"design", "--format", "json"});
+  EXPECT_EQ(alias.out, format.out);
+  const ProgramRun clash = RunProgram({"design", "--format", "report", "--json"});
+  EXPECT_EQ(clash.status, 2);
+  const std::string session = TemporaryFile("alias.CFG").string();
+  const std::string report = TemporaryFile("alias.txt").string();
+  const ProgramRun both = RunProgram({"design", "--save", session, "-o", report});
+  EXPECT_EQ(both.status, 0) << both.err;
+  EXPECT_EQ(LineCount(ReadAll(session)), 64);
+  EXPECT_TRUE(ReadAll(report).starts_with("Corvantile design: Pi network"));
+  std::filesystem::remove(session);
+  std::filesystem::remove(report);
+}
+
+TEST(EndToEnd, VersionIsTheProjectVersion) {
+  const ProgramRun run = RunProgram({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "corvantile-cli " + std::string(kProjectVersion) + "\n");
+  EXPECT_EQ(std::to_string(kProjectVersionMajor) + "." + std::to_string(kProjectVersionMinor),
+            kProjectVersion);
+}
+
+// The window's own "Version 3.01" is the same number written the window's way: the minor
+// version in two digits.
+TEST(EndToEnd, WindowVersionTextFollowsTheProjectVersion) {
+  StartupValues startup;
+  SetStartupValues(startup);
+  char minor[8];
+  std::snprintf(minor, sizeof minor, "%02d", kProjectVersionMinor);
+  EXPECT_EQ(startup.VersionText, "Version " + std::to_string(kProjectVersionMajor) + "." + minor);
 }
 
 }  // namespace

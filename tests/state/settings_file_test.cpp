@@ -78,7 +78,9 @@ TEST(SettingsFile, AMissingFileIsNotFoundAndNotDamaged) {
 
 TEST(SettingsFile, ReadsAFileFromDisk) {
   const std::string file = testing::TempDir() + "corvantile_settings_test.json";
-  std::ofstream(file) << SettingsFileText(Measured(MeasuredSide{"x.s1p", 1}, std::nullopt));
+  std::string error;
+  ASSERT_TRUE(WriteSettings(Measured(MeasuredSide{"x.s1p", 1}, std::nullopt), file, error))
+      << error;
   const SettingsRead read = ReadSettings(file);
   EXPECT_TRUE(read.found);
   ASSERT_TRUE(read.settings.measuredSource);
