@@ -124,14 +124,14 @@ struct PreparedLossyCircuit {
   std::array<FrequencyTerm, 3> reactance;
   std::array<bool, 3> shunt{}, open{};
   std::array<double, 3> inverseQ{}, law{};
-  double inverseDesignFrequency;
+  double designOmega;
   double emfSquared;
 
   PreparedLossyCircuit(const MatchingCircuit& c, const std::array<PartQ, 3>& q)
       : source(c.source),
         load(c.load),
         topology(c.topology),
-        inverseDesignFrequency(1.0 / c.designFrequency),
+        designOmega(kTwoPi * c.designFrequency),
         emfSquared(c.sourceEmf * c.sourceEmf) {
     for (std::size_t k = 0; k < 3; ++k) {
       reactance[k] = ReactanceTerm(c.elements[k]);
@@ -143,12 +143,13 @@ struct PreparedLossyCircuit {
   }
 };
 
-// (f / f0)^-law, with the three usual laws spared the general power.
-double InverseQFactor(double law, double ratio) {
+// (f / f0)^-law from f0 / f = omega0 / omega, with the three usual laws spared the general
+// power.
+double InverseQFactor(double law, double inverseRatio) {
   if (law == 0.0) return 1.0;
-  if (law == 0.5) return 1.0 / std::sqrt(ratio);
-  if (law == 1.0) return 1.0 / ratio;
-  return std::exp(-law * std::log(ratio));
+  if (law == 0.5) return std::sqrt(inverseRatio);
+  if (law == 1.0) return inverseRatio;
+  return std::exp(law * std::log(inverseRatio));
 }
 
 struct Cx {
@@ -162,20 +163,31 @@ ResponsePoint EvaluateLossy(const PreparedLossyCircuit& p, double frequency, dou
                             double inverseOmega) {
   const std::complex<double> zsc = p.source.Impedance(omega, inverseOmega);
   const std::complex<double> zlc = p.load.Impedance(omega, inverseOmega);
-  const double ratio = frequency * p.inverseDesignFrequency;
-  // Series elements as impedances, shunt elements as admittances.
+  const double inverseRatio = p.designOmega * inverseOmega;
+  // Series elements as impedances, shunt elements as admittances 1 / (r + jx) =
+  // (r - jx) / m with m = r^2 + x^2; the m of all shunts share one division.
   std::array<Cx, 3> e;
+  std::array<double, 3> m{1.0, 1.0, 1.0};
   for (std::size_t k = 0; k < 3; ++k) {
     const double x = p.reactance[k].At(omega, inverseOmega);
-    const double r = std::fabs(x) * p.inverseQ[k] * InverseQFactor(p.law[k], ratio);
+    const double r = std::fabs(x) * p.inverseQ[k] * InverseQFactor(p.law[k], inverseRatio);
     if (!p.shunt[k]) {
       e[k] = {r, x};
     } else if (p.open[k]) {
       e[k] = {0.0, 0.0};
     } else {
-      const double inverse = 1.0 / (r * r + x * x);
-      e[k] = {r * inverse, -x * inverse};
+      e[k] = {r, -x};
+      m[k] = r * r + x * x;
     }
+  }
+  const double product = m[0] * m[1] * m[2];
+  const double inverseProduct0 = 1.0 / product;
+  const bool shared =
+      std::isfinite(product) && inverseProduct0 > 0.0 && std::isfinite(inverseProduct0);
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!p.shunt[k] || p.open[k]) continue;
+    const double inverse = shared ? inverseProduct0 * m[(k + 1) % 3] * m[(k + 2) % 3] : 1.0 / m[k];
+    e[k] = {e[k].re * inverse, e[k].im * inverse};
   }
   const Cx one{1.0, 0.0};
   Cx a, b, c, d;
