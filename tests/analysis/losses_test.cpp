@@ -162,6 +162,32 @@ TEST(LossyNetworkTest, IdealPartsDissipateNothing) {
   }
 }
 
+// Between resistive sides the design pass itself states every part's volts and amps at the
+// design power; ideal parts solved as a circuit carry the same.
+TEST(LossyNetworkTest, IdealPartsCarryTheDesignPassVoltsAndAmps) {
+  int checked = 0;
+  for (const DesignCase& c : testing::DesignGrid()) {
+    if (c.source.x != 0.0f || c.load.x != 0.0f) continue;
+    RunState state = testing::StateFor(c);
+    const DesignOutcome outcome = RunDesignPass(state);
+    const CircuitBuild build = BuildCircuit(state, outcome);
+    if (build.problem != CircuitProblem::None) continue;
+    SCOPED_TRACE(testing::Describe(c));
+    const LossAnalysis a = AnalyzeLosses(build.circuit, IdealLossModel());
+    for (std::size_t k = 0; k < 3; ++k) {
+      const PartStress& p = a.parts[k];
+      if (p.kind != PartKind::Inductor && p.kind != PartKind::Capacitor) continue;
+      const double volts =
+          static_cast<double>(state.NetValues[NetPart1Volts + static_cast<int>(k)]);
+      const double amps = static_cast<double>(state.NetValues[NetPart1Amps + static_cast<int>(k)]);
+      EXPECT_NEAR(p.voltsRms, volts, 1e-4 * volts) << "element " << k + 1;
+      EXPECT_NEAR(p.ampsRms, amps, 1e-4 * amps) << "element " << k + 1;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 100);
+}
+
 bool SameBits(const ResponsePoint& a, const ResponsePoint& b) {
   return std::memcmp(&a.frequency, &b.frequency, sizeof(double)) == 0 &&
          std::memcmp(&a.inputImpedance, &b.inputImpedance, sizeof(a.inputImpedance)) == 0 &&
