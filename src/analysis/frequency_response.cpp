@@ -121,9 +121,14 @@ struct PreparedLossyCircuit {
   TerminationTerm source;
   TerminationTerm load;
   NetworkTopology topology;
-  std::array<FrequencyTerm, 3> reactance;
+  // The reactance of a series element, the susceptance of a shunt one.
+  std::array<FrequencyTerm, 3> term;
   std::array<bool, 3> shunt{}, open{};
   std::array<double, 3> inverseQ{}, law{};
+  // A shunt of reactance x and loss ratio c = R / |x| = 1 / Q(f) has the admittance
+  // 1 / (x (sign c + j)) = -b (sign c - j) / (1 + c^2): sign is +1 for an inductor, -1 for a
+  // capacitor, and 1 / (1 + c^2) is held here for a constant Q.
+  std::array<double, 3> sign{}, constantScale{};
   double designOmega;
   double emfSquared;
 
@@ -134,11 +139,13 @@ struct PreparedLossyCircuit {
         designOmega(kTwoPi * c.designFrequency),
         emfSquared(c.sourceEmf * c.sourceEmf) {
     for (std::size_t k = 0; k < 3; ++k) {
-      reactance[k] = ReactanceTerm(c.elements[k]);
       shunt[k] = IsShuntElement(c.topology, static_cast<int>(k) + 1);
+      term[k] = shunt[k] ? SusceptanceTerm(c.elements[k]) : ReactanceTerm(c.elements[k]);
       open[k] = c.elements[k].kind == PartKind::Open;
       inverseQ[k] = IsLossy(q[k]) ? 1.0 / q[k].q0 : 0.0;
-      law[k] = q[k].law;
+      law[k] = IsLossy(q[k]) ? q[k].law : 0.0;
+      sign[k] = c.elements[k].kind == PartKind::Inductor ? 1.0 : -1.0;
+      constantScale[k] = 1.0 / (1.0 + inverseQ[k] * inverseQ[k]);
     }
   }
 };
@@ -164,30 +171,24 @@ ResponsePoint EvaluateLossy(const PreparedLossyCircuit& p, double frequency, dou
   const std::complex<double> zsc = p.source.Impedance(omega, inverseOmega);
   const std::complex<double> zlc = p.load.Impedance(omega, inverseOmega);
   const double inverseRatio = p.designOmega * inverseOmega;
-  // Series elements as impedances, shunt elements as admittances 1 / (r + jx) =
-  // (r - jx) / m with m = r^2 + x^2; the m of all shunts share one division.
+  // Series elements as impedances r + jx, shunt elements as admittances; a constant-Q shunt
+  // costs no division.
   std::array<Cx, 3> e;
-  std::array<double, 3> m{1.0, 1.0, 1.0};
   for (std::size_t k = 0; k < 3; ++k) {
-    const double x = p.reactance[k].At(omega, inverseOmega);
-    const double r = std::fabs(x) * p.inverseQ[k] * InverseQFactor(p.law[k], inverseRatio);
+    const double t = p.term[k].At(omega, inverseOmega);
     if (!p.shunt[k]) {
-      e[k] = {r, x};
+      const double r = std::fabs(t) * p.inverseQ[k] * InverseQFactor(p.law[k], inverseRatio);
+      e[k] = {r, t};
     } else if (p.open[k]) {
       e[k] = {0.0, 0.0};
+    } else if (p.law[k] == 0.0) {
+      const double scaled = -t * p.constantScale[k];
+      e[k] = {scaled * p.sign[k] * p.inverseQ[k], -scaled};
     } else {
-      e[k] = {r, -x};
-      m[k] = r * r + x * x;
+      const double ratio = p.inverseQ[k] * InverseQFactor(p.law[k], inverseRatio);
+      const double scaled = -t / (1.0 + ratio * ratio);
+      e[k] = {scaled * p.sign[k] * ratio, -scaled};
     }
-  }
-  const double product = m[0] * m[1] * m[2];
-  const double inverseProduct0 = 1.0 / product;
-  const bool shared =
-      std::isfinite(product) && inverseProduct0 > 0.0 && std::isfinite(inverseProduct0);
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (!p.shunt[k] || p.open[k]) continue;
-    const double inverse = shared ? inverseProduct0 * m[(k + 1) % 3] * m[(k + 2) % 3] : 1.0 / m[k];
-    e[k] = {e[k].re * inverse, e[k].im * inverse};
   }
   const Cx one{1.0, 0.0};
   Cx a, b, c, d;
