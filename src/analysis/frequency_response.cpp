@@ -1,6 +1,7 @@
 #include "analysis/frequency_response.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -114,6 +115,141 @@ ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
   return point;
 }
 
+// A circuit with lossy parts: every element as its reactance term with the reciprocal of its
+// Q0 and its law, so that a point costs one extra division per shunt element.
+struct PreparedLossyCircuit {
+  TerminationTerm source;
+  TerminationTerm load;
+  NetworkTopology topology;
+  // The reactance of a series element, the susceptance of a shunt one.
+  std::array<FrequencyTerm, 3> term;
+  std::array<bool, 3> shunt{}, open{};
+  std::array<double, 3> inverseQ{}, law{};
+  // A shunt of reactance x and loss ratio c = R / |x| = 1 / Q(f) has the admittance
+  // 1 / (x (sign c + j)) = -b (sign c - j) / (1 + c^2): sign is +1 for an inductor, -1 for a
+  // capacitor, and 1 / (1 + c^2) is held here for a constant Q.
+  std::array<double, 3> sign{}, constantScale{};
+  double designOmega;
+  double emfSquared;
+
+  PreparedLossyCircuit(const MatchingCircuit& c, const std::array<PartQ, 3>& q)
+      : source(c.source),
+        load(c.load),
+        topology(c.topology),
+        designOmega(kTwoPi * c.designFrequency),
+        emfSquared(c.sourceEmf * c.sourceEmf) {
+    for (std::size_t k = 0; k < 3; ++k) {
+      shunt[k] = IsShuntElement(c.topology, static_cast<int>(k) + 1);
+      term[k] = shunt[k] ? SusceptanceTerm(c.elements[k]) : ReactanceTerm(c.elements[k]);
+      open[k] = c.elements[k].kind == PartKind::Open;
+      inverseQ[k] = IsLossy(q[k]) ? 1.0 / q[k].q0 : 0.0;
+      law[k] = IsLossy(q[k]) ? q[k].law : 0.0;
+      sign[k] = c.elements[k].kind == PartKind::Inductor ? 1.0 : -1.0;
+      constantScale[k] = 1.0 / (1.0 + inverseQ[k] * inverseQ[k]);
+    }
+  }
+};
+
+// (f / f0)^-law from f0 / f = omega0 / omega, with the three usual laws spared the general
+// power.
+double InverseQFactor(double law, double inverseRatio) {
+  if (law == 0.0) return 1.0;
+  if (law == 0.5) return std::sqrt(inverseRatio);
+  if (law == 1.0) return inverseRatio;
+  return std::exp(law * std::log(inverseRatio));
+}
+
+struct Cx {
+  double re, im;
+};
+inline Cx operator+(Cx a, Cx b) { return {a.re + b.re, a.im + b.im}; }
+inline Cx operator*(Cx a, Cx b) { return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re}; }
+
+// The response of the lossy network, the chain matrix now complex in every entry.
+ResponsePoint EvaluateLossy(const PreparedLossyCircuit& p, double frequency, double omega,
+                            double inverseOmega) {
+  const std::complex<double> zsc = p.source.Impedance(omega, inverseOmega);
+  const std::complex<double> zlc = p.load.Impedance(omega, inverseOmega);
+  const double inverseRatio = p.designOmega * inverseOmega;
+  // Series elements as impedances r + jx, shunt elements as admittances; a constant-Q shunt
+  // costs no division.
+  std::array<Cx, 3> e;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double t = p.term[k].At(omega, inverseOmega);
+    if (!p.shunt[k]) {
+      const double r = std::fabs(t) * p.inverseQ[k] * InverseQFactor(p.law[k], inverseRatio);
+      e[k] = {r, t};
+    } else if (p.open[k]) {
+      e[k] = {0.0, 0.0};
+    } else if (p.law[k] == 0.0) {
+      const double scaled = -t * p.constantScale[k];
+      e[k] = {scaled * p.sign[k] * p.inverseQ[k], -scaled};
+    } else {
+      const double ratio = p.inverseQ[k] * InverseQFactor(p.law[k], inverseRatio);
+      const double scaled = -t / (1.0 + ratio * ratio);
+      e[k] = {scaled * p.sign[k] * ratio, -scaled};
+    }
+  }
+  const Cx one{1.0, 0.0};
+  Cx a, b, c, d;
+  if (p.topology == NetworkTopology::Pi) {
+    // [1 0; Y1 1] [1 Z2; 0 1] [1 0; Y3 1]
+    const Cx y1 = e[0], z2 = e[1], y3 = e[2];
+    const Cx z2y3 = z2 * y3;
+    a = one + z2y3;
+    b = z2;
+    c = y1 + y3 + y1 * z2y3;
+    d = one + y1 * z2;
+  } else {
+    // [1 Z1; 0 1] [1 0; Y2 1] [1 Z3; 0 1]
+    const Cx z1 = e[0], y2 = e[1], z3 = e[2];
+    a = one + z1 * y2;
+    b = a * z3 + z1;
+    c = y2;
+    d = one + y2 * z3;
+  }
+  const double largest = std::max(std::max(std::max(std::fabs(a.re), std::fabs(a.im)),
+                                           std::max(std::fabs(b.re), std::fabs(b.im))),
+                                  std::max(std::max(std::fabs(c.re), std::fabs(c.im)),
+                                           std::max(std::fabs(d.re), std::fabs(d.im))));
+  if (largest > 1e60) [[unlikely]] {
+    const Cx scale{1.0 / largest, 0.0};
+    a = a * scale;
+    b = b * scale;
+    c = c * scale;
+    d = d * scale;
+  }
+  const Cx zs{zsc.real(), zsc.imag()}, zl{zlc.real(), zlc.imag()};
+  const Cx num = a * zl + b;  // V1 / I2
+  const Cx den = c * zl + d;  // I1 / I2
+  const Cx s = zs * den + num;
+  const Cx g = num + Cx{-zs.re, zs.im} * den;  // A ZL + B - conj Zs (C ZL + D)
+  const double numDotDen = num.re * den.re + num.im * den.im;
+  const double denSquared = den.re * den.re + den.im * den.im;
+  const double sSquared = s.re * s.re + s.im * s.im;
+  const double inverseProduct = 1.0 / (denSquared * sSquared);
+  const double denNorm = sSquared * inverseProduct;
+  const double sNorm = denSquared * inverseProduct;
+
+  ResponsePoint point;
+  point.frequency = frequency;
+  point.inputImpedance = {numDotDen * denNorm, (num.im * den.re - num.re * den.im) * denNorm};
+  point.reflection = {(g.re * s.re + g.im * s.im) * sNorm, (g.im * s.re - g.re * s.im) * sNorm};
+  const double reflected = std::max((g.re * g.re + g.im * g.im) * sNorm, kPowerFloor);
+  const double taken = std::max(4.0 * zs.re * numDotDen * sNorm, kPowerFloor);
+  point.returnLossDb = -kDecibelsPerNeper * std::log(reflected);
+  const double magnitude = std::sqrt(std::min(reflected, 1.0));
+  point.vswr = (1.0 + magnitude) * (1.0 + magnitude) / taken;
+  // What reaches the load's resistance: E^2 Re ZL / |s|^2 of the available E^2 / (4 Rs).
+  const double delivered = std::max(zl.re * sNorm, 0.0);
+  point.transducerGainDb =
+      kDecibelsPerNeper * std::log(std::max(4.0 * zs.re * delivered, kPowerFloor));
+  point.loadPower = p.emfSquared * delivered;
+  point.transferPhaseDeg = kDegreesPerRadian * std::atan2(zl.im * num.re - zl.re * num.im,
+                                                          zl.re * num.re + zl.im * num.im);
+  return point;
+}
+
 ResponsePoint Evaluate(const PreparedCircuit& p, double frequency) {
   const double omega = kTwoPi * frequency;
   return Evaluate(p, frequency, omega, 1.0 / omega);
@@ -212,6 +348,37 @@ void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
 std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span) {
   std::vector<ResponsePoint> out;
   SweepResponse(circuit, span, out);
+  return out;
+}
+
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
+                               const LossModel& losses) {
+  if (IsIdealFor(circuit, losses)) return EvaluateResponse(circuit, frequency);
+  const std::array<PartQ, 3> q = CircuitQ(circuit, losses);
+  const double omega = kTwoPi * frequency;
+  return EvaluateLossy(PreparedLossyCircuit(circuit, q), frequency, omega, 1.0 / omega);
+}
+
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   std::vector<ResponsePoint>& out, const LossModel& losses) {
+  if (IsIdealFor(circuit, losses)) {
+    SweepResponse(circuit, span, out);
+    return;
+  }
+  out.resize(static_cast<std::size_t>(std::max(span.points, 0)));
+  const PreparedLossyCircuit prepared(circuit, CircuitQ(circuit, losses));
+  FrequencyWalk walk(span);
+  for (int k = 0; k < span.points; ++k) {
+    walk.Step(k);
+    out[static_cast<std::size_t>(k)] =
+        EvaluateLossy(prepared, walk.Frequency(), walk.Omega(), walk.InverseOmega());
+  }
+}
+
+std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                                         const LossModel& losses) {
+  std::vector<ResponsePoint> out;
+  SweepResponse(circuit, span, out, losses);
   return out;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 
 namespace corvantile {
 
@@ -62,5 +63,16 @@ std::vector<double> SweepFrequencies(const SweepSpan& span);
 void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
                    std::vector<ResponsePoint>& out);
 std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span);
+
+// The same with the parts' series resistances of `losses` (Q following its law over the span):
+// the transducer gain then carries the insertion loss, and the load power is what is left of
+// the EMF's power after the parts' dissipation. When `losses` leaves every element of the
+// circuit ideal these are the lossless functions above, figure for figure.
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
+                               const LossModel& losses);
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   std::vector<ResponsePoint>& out, const LossModel& losses);
+std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                                         const LossModel& losses);
 
 }  // namespace corvantile

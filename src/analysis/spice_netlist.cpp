@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <locale>
+#include <numbers>
 #include <sstream>
 
 #include "analysis/circuit_text.h"
@@ -23,6 +24,8 @@ bool Present(const CircuitPart& part) {
   return part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor;
 }
 
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
 }  // namespace
 
 int SpicePointsPerDecade(const SweepSpan& span) {
@@ -32,7 +35,18 @@ int SpicePointsPerDecade(const SweepSpan& span) {
   return static_cast<int>(std::clamp(std::ceil(perDecade - 1e-9), 1.0, 1e9));
 }
 
-std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span) {
+std::string SpiceNetlist(const MatchingCircuit& circuit, const SweepSpan& span) {
+  return SpiceNetlist(circuit, span, IdealLossModel());
+}
+
+std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const LossModel& losses) {
+  const std::array<PartQ, 3> q = CircuitQ(c, losses);
+  const double omega0 = kTwoPi * c.designFrequency;
+  std::array<double, 3> esr{};
+  for (std::size_t k = 0; k < 3; ++k) {
+    esr[k] = SeriesResistance(PartReactance(c.elements[k], omega0), q[k], c.designFrequency,
+                              c.designFrequency);
+  }
   std::ostringstream out;
   out.imbue(std::locale::classic());
   out << "Corvantile " << c.familyName << " matching network, "
@@ -47,6 +61,14 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span) {
       << "* out (network output, where the load connects), 0 (ground). Phasors are RMS.\n"
       << "* Printed per frequency: zin_re, zin_im = impedance the source sees at node in (ohm);\n"
       << "* pload = power in the load resistance (W).\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!(esr[k] > 0.0)) continue;
+    const PartQ& pq = q[k];
+    out << "* R" << k + 1 << ": series resistance of element " << k + 1 << ", |X| / Q at "
+        << EngineeringText(c.designFrequency, "Hz") << " (Q " << ShortNumber(pq.q0, 7) << ", "
+        << QLawText(pq.law)
+        << (pq.law == 1.0 ? ").\n" : "); a plain resistor, exact there only.\n");
+  }
 
   // The source: its resistance with the part in series or across it, then the sense source.
   out << "VEMF emf 0 DC 0 AC " << ExactNumber(c.sourceEmf) << '\n';
@@ -62,17 +84,29 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span) {
   }
   out << "VSENSE " << sourceEnd << " in DC 0\n";
 
-  // The network. A series short joins its two nodes into one; an open shunt is left out.
+  // The network. A series short joins its two nodes into one; an open shunt is left out. A
+  // lossy element is its part and its series resistance through a node of its own.
+  auto WriteLossyPart = [&](int k, const std::string& a, const std::string& b) {
+    const std::string name = std::to_string(k);
+    const double r = esr[static_cast<std::size_t>(k - 1)];
+    if (!(r > 0.0)) {
+      WritePart(out, name, c.elements[k - 1], a, b);
+      return;
+    }
+    const std::string inner = "e" + name;
+    WritePart(out, name, c.elements[k - 1], a, inner);
+    out << 'R' << name << ' ' << inner << ' ' << b << ' ' << ExactNumber(r) << '\n';
+  };
   std::string node = "in";
   auto series = [&](int k, const std::string& next) {
     const CircuitPart& part = c.elements[k - 1];
     if (!Present(part)) return node;  // a plain wire: no new node
-    WritePart(out, std::to_string(k), part, node, next);
+    WriteLossyPart(k, node, next);
     return next;
   };
   auto shunt = [&](int k) {
     const CircuitPart& part = c.elements[k - 1];
-    if (Present(part)) WritePart(out, std::to_string(k), part, node, "0");
+    if (Present(part)) WriteLossyPart(k, node, "0");
   };
   if (c.topology == NetworkTopology::Pi) {
     shunt(1);

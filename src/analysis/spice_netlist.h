@@ -5,6 +5,7 @@
 
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 
 namespace corvantile {
 
@@ -16,6 +17,14 @@ namespace corvantile {
 // .control block that prints, per frequency, "zin_re" and "zin_im" (ohms, the impedance the
 // source sees) and "pload" (W in the load resistance) with 12 digits, then quits.
 std::string SpiceNetlist(const MatchingCircuit& circuit, const SweepSpan& span);
+
+// The same with each lossy element's series resistance: element k becomes its part from its
+// first node to a node "ek" and a resistor Rk from "ek" to its second node, valued at the
+// design frequency (|X| / Q0) as a plain resistor, with a comment giving its Q and law. The
+// other nodes and the printed quantities stay as above; with every part ideal the netlist is
+// the lossless one, character for character.
+std::string SpiceNetlist(const MatchingCircuit& circuit, const SweepSpan& span,
+                         const LossModel& losses);
 
 // The points per decade of the .ac card for a logarithmic span, rounded up: 1001 points over
 // 1.204 decades -> 831.

@@ -37,5 +37,9 @@ inline constexpr std::array<double, 2> kVswrBandLimits = {2.0, 1.5};
 
 // The summary of `sweep`, which SweepResponse made from `circuit` (ascending frequencies).
 SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep);
+// The summary of a sweep made with `losses`: the band edges are found on the lossy response and
+// the harmonic attenuation includes the insertion loss. Ideal losses give the summary above.
+SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep,
+                            const LossModel& losses);
 
 }  // namespace corvantile

@@ -1,6 +1,7 @@
 // The exported files read back as the numbers the engine computed: the Touchstone data of the
 // lossless network conserve power and are reciprocal, the CSV rows parse back exactly, and the
 // netlist holds one line per part with the circuit's own values.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <complex>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/lossy_network.h"
 #include "analysis/number_text.h"
 #include "analysis/spice_netlist.h"
 #include "analysis/sweep_csv.h"
@@ -161,6 +163,47 @@ TEST(SpiceNetlistTest, OneLinePerPartWithTheCircuitValues) {
     EXPECT_EQ(partLines, expected);
     EXPECT_NE(netlist.find("VEMF emf 0 DC 0 AC " + ExactNumber(circuit.sourceEmf)),
               std::string::npos);
+  }
+}
+
+// The lossy netlist is the lossless one plus, per lossy element, a resistor of its series
+// resistance at f0 through a node of its own and a comment with its Q; ideal parts change
+// nothing.
+TEST(SpiceNetlistTest, LossyPartsAddTheirSeriesResistance) {
+  LossModel allIdeal;
+  allIdeal.elementQ = {0.0, 0.0, 0.0};
+  for (const MatchingCircuit& circuit : ExportCircuits()) {
+    const SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
+    const std::string lossless = SpiceNetlist(circuit, span);
+    EXPECT_EQ(SpiceNetlist(circuit, span, IdealLossModel()), lossless);
+    EXPECT_EQ(SpiceNetlist(circuit, span, allIdeal), lossless);
+
+    const LossModel model;  // the default Q values
+    const std::string lossy = SpiceNetlist(circuit, span, model);
+    const LossAnalysis a = AnalyzeLosses(circuit, model);
+    const std::vector<std::string> lossyLines = Lines(lossy);
+    int resistors = 0;
+    for (const std::string& line : lossyLines) {
+      const std::vector<std::string> f = Fields(line, ' ');
+      if (f.size() != 4 || f[0].size() != 2 || f[0][0] != 'R') continue;
+      ++resistors;
+      const std::size_t k = static_cast<std::size_t>(f[0][1] - '1');
+      EXPECT_EQ(f[1], "e" + f[0].substr(1));
+      EXPECT_NEAR(Number(f[3]), a.parts[k].resistance, 1e-12 * a.parts[k].resistance);
+      EXPECT_NE(lossy.find("* " + f[0] + ": series resistance of element"), std::string::npos);
+    }
+    int lossyParts = 0;
+    for (const PartStress& p : a.parts) lossyParts += p.resistance > 0.0;
+    EXPECT_EQ(resistors, lossyParts);
+    // Every line of the lossless netlist but the lossy parts' own stays as it was.
+    for (const std::string& line : Lines(lossless)) {
+      const std::vector<std::string> f = Fields(line, ' ');
+      const bool lossyPart = f.size() == 4 && f[0].size() == 2 && f[0][1] >= '1' &&
+                             f[0][1] <= '3' &&
+                             a.parts[static_cast<std::size_t>(f[0][1] - '1')].resistance > 0.0;
+      if (lossyPart) continue;
+      EXPECT_NE(std::find(lossyLines.begin(), lossyLines.end(), line), lossyLines.end()) << line;
+    }
   }
 }
 

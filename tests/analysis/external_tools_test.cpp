@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "analysis/frequency_response.h"
+#include "analysis/lossy_network.h"
 #include "analysis/spice_netlist.h"
 #include "analysis/touchstone.h"
 #include "analysis/two_port.h"
@@ -157,6 +158,82 @@ TEST_F(ExternalToolsTest, NgspiceAgreesWithTheEngine) {
     }
     EXPECT_GE(rows, span.points - 2) << output;
     EXPECT_LE(rows, span.points + 5) << output;
+  }
+}
+
+// The netlist with the parts' series resistances, run at the design frequency, where each
+// resistor is exact: ngspice's dissipation in every resistor and its load power agree with the
+// loss analysis. The test's copy of the netlist also prints the power in each resistor.
+TEST_F(ExternalToolsTest, NgspiceConfirmsTheDissipationOfLossyParts) {
+  const std::string ngspice = Environment("CORVANTILE_NGSPICE");
+  ASSERT_FALSE(ngspice.empty()) << "ngspice was not found when the build was configured";
+  int caseNumber = 0;
+  const double laws[] = {0.0, 0.5, 1.0};
+  for (const ToolCase& tc : ToolCases()) {
+    SCOPED_TRACE(tc.name);
+    const CircuitBuild build = DesignCircuit(tc.state);
+    ASSERT_EQ(build.problem, CircuitProblem::None);
+    const MatchingCircuit& circuit = build.circuit;
+    LossModel model;
+    model.inductor = {80.0 + 40.0 * caseNumber, laws[caseNumber % 3]};
+    model.capacitor = {300.0 + 200.0 * caseNumber, laws[(caseNumber + 1) % 3]};
+    if (caseNumber == 1) model.elementQ[0] = 25.0;
+    const double f0 = circuit.designFrequency;
+    const SweepSpan span{f0, f0 * 1.01, 3, false};
+    std::string netlist = SpiceNetlist(circuit, span, model);
+
+    // Each "Rk a b value" line gives a "let prk" measurement printed beside the others.
+    std::string lets, printed;
+    std::vector<int> resistors;
+    std::istringstream in(netlist);
+    for (std::string line; std::getline(in, line);) {
+      const std::vector<std::string> w = Words(line);
+      if (w.size() != 4 || w[0].size() != 2 || w[0][0] != 'R') continue;
+      const std::string v = w[2] == "0" ? "v(" + w[1] + ")" : "(v(" + w[1] + ")-v(" + w[2] + "))";
+      lets += "let p" + w[0] + " = mag(" + v + ")*mag(" + v + ")/" + w[3] + "\n";
+      printed += " p" + w[0];
+      resistors.push_back(w[0][1] - '0');
+    }
+    const LossAnalysis a = AnalyzeLosses(circuit, model);
+    int lossyParts = 0;
+    for (const PartStress& p : a.parts) lossyParts += p.watts > 0.0 ? 1 : 0;
+    ASSERT_EQ(static_cast<int>(resistors.size()), lossyParts) << netlist;
+    const std::string print = "print zin_re zin_im pload\n";
+    const std::size_t at = netlist.find(print);
+    ASSERT_NE(at, std::string::npos);
+    netlist.replace(at, print.size(), lets + "print zin_re zin_im pload" + printed + "\n");
+    const fs::path file = Write("lossy" + std::to_string(++caseNumber) + ".cir", netlist);
+
+    int status = 0;
+    const std::string output =
+        RunCommand("LC_ALL=C " + Quoted(ngspice) + " -b " + Quoted(file) + " 2>&1", status);
+    ASSERT_EQ(status, 0) << output;
+
+    // The sweep's EMF makes the design power available; the analysis drives the design power
+    // into the network.
+    const double scale = std::pow(circuit.sourceEmf / a.sourceEmf, 2.0);
+    bool found = false;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+      const std::vector<std::string> w = Words(line);
+      std::vector<double> v(w.size());
+      bool numbers = w.size() == 5 + resistors.size();
+      for (std::size_t i = 0; numbers && i < w.size(); ++i) numbers = ParseNumber(w[i], v[i]);
+      if (!numbers || v[0] != 0.0) continue;
+      found = true;
+      EXPECT_LT(RelativeError(v[1], f0), 1e-12);
+      EXPECT_LT(std::abs(std::complex<double>{v[2], v[3]} - a.inputImpedance) /
+                    std::abs(a.inputImpedance),
+                1e-4);
+      EXPECT_LT(RelativeError(v[4], a.loadPower * scale), 1e-3) << "load power";
+      for (std::size_t i = 0; i < resistors.size(); ++i) {
+        const int k = resistors[i];
+        EXPECT_LT(RelativeError(v[5 + i], a.parts[static_cast<std::size_t>(k - 1)].watts * scale),
+                  1e-3)
+            << "element " << k;
+      }
+    }
+    EXPECT_TRUE(found) << output;
   }
 }
 

@@ -1,0 +1,110 @@
+#include "cli/loss_options.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace corvantile::cli {
+namespace {
+
+constexpr std::array<LossOptionInfo, 8> kLossOptions{{
+    {"--q-inductor", "Q",
+     "unloaded Q of every inductor at the design frequency\n(default 100; 0 or ideal: lossless)"},
+    {"--q-capacitor", "Q", "unloaded Q of every capacitor (default 1000)"},
+    {"--q1", "Q", "element 1's own Q, overriding its kind's"},
+    {"--q2", "Q", "element 2's own Q"},
+    {"--q3", "Q", "element 3's own Q"},
+    {"--q-law-inductor", "K",
+     "Q(f) = Q0 (f/f0)^K for inductors: 0 constant Q, 0.5 skin\neffect (default), 1 constant "
+     "series resistance"},
+    {"--q-law-capacitor", "K", "the same for capacitors (default 0)"},
+    {"--compensate", "",
+     "re-solve two elements so that the lossy network matches\nthe source exactly (each part's "
+     "loss is the usual ESR\nmodel, a series resistance |X|/Q)"},
+}};
+
+bool ReadNumber(std::string_view name, std::string_view text, double& value, std::string& error) {
+  if (text == "ideal") {
+    value = 0.0;
+    return true;
+  }
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+      !std::isfinite(value)) {
+    error = std::string(name) + ": '" + std::string(text) + "' is not a number";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::span<const LossOptionInfo> LossOptionTable() { return kLossOptions; }
+
+std::string LossOptionsHelp() {
+  std::string help;
+  for (const LossOptionInfo& o : kLossOptions) {
+    std::string head = "  " + std::string(o.name);
+    if (!o.value_name.empty()) head += " " + std::string(o.value_name);
+    head.resize(std::max<std::size_t>(head.size() + 2, 24), ' ');
+    std::string_view text = o.help;
+    bool first = true;
+    while (!text.empty()) {
+      const std::size_t end = text.find('\n');
+      help += (first ? head : std::string(24, ' ')) + std::string(text.substr(0, end)) + '\n';
+      first = false;
+      text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+  }
+  return help;
+}
+
+bool IsLossOption(std::string_view name, bool& takesValue) {
+  for (const LossOptionInfo& o : kLossOptions) {
+    if (o.name == name) {
+      takesValue = !o.value_name.empty();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
+                     std::string& error) {
+  if (name == "--compensate") {
+    options.given = true;
+    options.compensate = true;
+    return true;
+  }
+  double number = 0.0;
+  if (!ReadNumber(name, value, number, error)) return false;
+  const bool law = name.starts_with("--q-law-");
+  if (law && !(number >= -4.0 && number <= 4.0)) {
+    error = std::string(name) + ": the law must lie between -4 and 4";
+    return false;
+  }
+  if (!law && number < 0.0) {
+    error = std::string(name) + ": a Q cannot be negative (0 or ideal: lossless)";
+    return false;
+  }
+  LossModel& m = options.model;
+  if (name == "--q-inductor") {
+    m.inductor.q0 = number;
+  } else if (name == "--q-capacitor") {
+    m.capacitor.q0 = number;
+  } else if (name == "--q1" || name == "--q2" || name == "--q3") {
+    m.elementQ[static_cast<std::size_t>(name[3] - '1')] = number;
+  } else if (name == "--q-law-inductor") {
+    m.inductor.law = number;
+  } else if (name == "--q-law-capacitor") {
+    m.capacitor.law = number;
+  } else {
+    error = std::string(name) + " is not a loss option";
+    return false;
+  }
+  options.given = true;
+  return true;
+}
+
+}  // namespace corvantile::cli

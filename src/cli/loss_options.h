@@ -1,0 +1,46 @@
+#pragma once
+
+// The lossy-part options of design, sweep and export, read in one place:
+//   --q-inductor Q, --q-capacitor Q    unloaded Q at the design frequency of every inductor or
+//                                      capacitor ("ideal" or 0: lossless)
+//   --q1, --q2, --q3 Q                 that element's own Q, overriding its kind's
+//   --q-law-inductor K, --q-law-capacitor K   Q(f) = Q0 (f/f0)^K: 0 constant Q, 0.5 skin
+//                                      effect, 1 constant series resistance
+//   --compensate                       re-solve the design so the lossy network matches
+// The loss is the usual ESR model, a series resistance |X| / Q(f) in every part.
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "analysis/part_losses.h"
+
+namespace corvantile::cli {
+
+struct LossOptions {
+  bool given = false;  // any loss option was on the command line
+  bool compensate = false;
+  LossModel model;  // the defaults (Q 100 skin effect, Q 1000 constant) until options change it
+};
+
+struct LossOptionInfo {
+  std::string_view name;
+  std::string_view value_name;  // "" for a flag
+  std::string_view help;
+};
+
+// Every loss option, in the order the help lists them.
+std::span<const LossOptionInfo> LossOptionTable();
+
+// The help lines of the loss options, two blanks in, descriptions in one column.
+std::string LossOptionsHelp();
+
+// True for a loss option's name; `takesValue` tells whether a value follows it.
+bool IsLossOption(std::string_view name, bool& takesValue);
+
+// Applies one loss option: "--q-inductor" "150" sets every inductor's Q0 to 150; "--q2" "ideal"
+// makes element 2 lossless. False with a one-line `error` for a value that is not a number, a
+// negative Q or a law outside -4 to 4. `value` is ignored for --compensate.
+bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
+                     std::string& error);
+
+}  // namespace corvantile::cli
