@@ -5,7 +5,7 @@
 #include "cli/export_command.h"
 #include "cli/sweep_command.h"
 #include "cli/value_commands.h"
-#include "shell/startup_values.h"
+#include "state/startup_values.h"
 
 namespace corvantile::cli {
 

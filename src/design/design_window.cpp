@@ -8,10 +8,12 @@
 #include "math/reduction.h"
 #include "state/session_file.h"
 #include "units/format.h"
+#include "units/precision.h"
 
 namespace corvantile {
 namespace {
 
+using precision::D;
 using toolkit::Rgb;
 
 constexpr Rgb kTextPoint{255, 255, 255};  // plotted where each value is printed
@@ -145,7 +147,7 @@ void DesignWindow::RefreshDesign() {
 
 void DesignWindow::PrintAt(float x, float y, const std::string& text) {
   toolkit::Surface& surface = window_.surface();
-  surface.Point(static_cast<double>(x), static_cast<double>(y), kTextPoint);
+  surface.Point(D(x), D(y), kTextPoint);
   surface.Print(text);
 }
 

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "math/family_designs.h"
-#include "math/precision.h"
 #include "math/reduction.h"
+#include "units/precision.h"
 
 namespace corvantile {
 

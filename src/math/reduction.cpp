@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "math/precision.h"
+#include "units/precision.h"
 
 namespace corvantile {
 namespace {

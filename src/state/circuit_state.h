@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "shell/startup_values.h"
+#include "state/startup_values.h"
 
 namespace corvantile {
 

@@ -10,8 +10,13 @@
 #include <string_view>
 #include <system_error>
 
+#include "units/precision.h"
+
 namespace corvantile {
 namespace {
+
+using precision::D;
+using precision::F;
 
 constexpr float kLargestFloat = std::numeric_limits<float>::max();
 
@@ -83,10 +88,10 @@ float Sanitize(float value) {
 // Rounds a double to float, holding values beyond the float range at the largest finite float
 // instead of letting them become infinite.
 float ToFloat(double value) {
-  const double limit = static_cast<double>(kLargestFloat);
+  const double limit = D(kLargestFloat);
   if (value > limit) return kLargestFloat;
   if (value < -limit) return -kLargestFloat;
-  return static_cast<float>(value);
+  return F(value);
 }
 
 const Range& PickRange(std::span<const Range> table, double tested) {
@@ -99,7 +104,7 @@ const Range& PickRange(std::span<const Range> table, double tested) {
 // Scales the value by the row's divisor in double precision and rounds the result to float.
 float Scale(float value, const Range& range) {
   if (range.divisor == 0.0) return 0.0f;
-  return ToFloat(static_cast<double>(value) / range.divisor);
+  return ToFloat(D(value) / range.divisor);
 }
 
 // Decimals for capacitance, inductance and engineering values, chosen from the magnitude of y.
@@ -127,7 +132,7 @@ float RoundToDecimals(float y, int decimals) {
   // From 2^23 up every float is a whole number already.
   if (std::fabs(y) >= 8388608.0f) return y;
   const double scale = kPowersOfTen[static_cast<std::size_t>(decimals)];
-  return static_cast<float>(std::round(static_cast<double>(y) * scale) / scale);
+  return F(std::round(D(y) * scale) / scale);
 }
 
 // Writes a finite value with 7 significant digits in the given style.
@@ -203,7 +208,7 @@ std::string Finish(float y, int decimals, std::string_view suffix, std::string_v
 
 std::string FormatPlain(float value, std::span<const Range> table) {
   const float clean = Sanitize(value);
-  const Range& range = PickRange(table, std::fabs(static_cast<double>(clean)));
+  const Range& range = PickRange(table, std::fabs(D(clean)));
   const float y = Scale(clean, range);
   return Finish(y, PlainDecimals(y), range.suffix, "", Style::kPlain);
 }
@@ -212,7 +217,7 @@ std::string FormatPlain(float value, std::span<const Range> table) {
 
 std::string FormatFrequency(float hertz) {
   const float clean = Sanitize(hertz);
-  const Range& range = PickRange(kFrequencyRanges, static_cast<double>(clean));
+  const Range& range = PickRange(kFrequencyRanges, D(clean));
   const float y = Scale(clean, range);
   return Finish(y, FrequencyDecimals(y), range.suffix, "0.0 ", Style::kBlankSigned);
 }
@@ -243,14 +248,14 @@ std::string FormatQuantity(float value) {
   constexpr float kSmallest = 0.001f;
 
   const float clean = Sanitize(value);
-  const double magnitude = std::fabs(static_cast<double>(clean));
+  const double magnitude = std::fabs(D(clean));
   int decimals = 5;
   std::string_view suffix = " ";
   float y = 0.0f;
   bool ranged = false;
   for (const QuantityRange& range : kRanges) {
     if (magnitude >= range.threshold) {
-      y = ToFloat(static_cast<double>(clean) / range.divisor);
+      y = ToFloat(D(clean) / range.divisor);
       decimals = range.decimals;
       suffix = range.suffix;
       ranged = true;

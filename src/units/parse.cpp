@@ -8,8 +8,13 @@
 #include <string_view>
 #include <system_error>
 
+#include "units/precision.h"
+
 namespace corvantile {
 namespace {
+
+using precision::D;
+using precision::F;
 
 constexpr std::size_t kMaxCharacters = 12;
 constexpr float kLimit = 1e10f;  // exact in float
@@ -171,7 +176,7 @@ double ReadNumber(std::string_view number, bool& negative, bool& overflow) {
     return 0.0;
   }
   if (read.ec != std::errc()) return 0.0;
-  if (magnitude > static_cast<double>(std::numeric_limits<float>::max())) overflow = true;
+  if (magnitude > D(std::numeric_limits<float>::max())) overflow = true;
   return negative ? -magnitude : magnitude;
 }
 
@@ -191,12 +196,13 @@ float ParseValue(std::string_view text) {
   const double value = ReadNumber(number.View(), negative, overflow);
   if (overflow) return negative ? -kLimit : kLimit;
 
-  const float rounded = static_cast<float>(value);
-  const double product = static_cast<double>(rounded) * static_cast<double>(multiplier);
-  if (std::fabs(product) > static_cast<double>(std::numeric_limits<float>::max())) {
+  // Both roundings below stay inside the float range (an overflow has been dealt with above).
+  const float rounded = F(value);
+  const double product = D(rounded) * D(multiplier);
+  if (std::fabs(product) > D(std::numeric_limits<float>::max())) {
     return product < 0.0 ? -kLimit : kLimit;
   }
-  const float result = static_cast<float>(product);
+  const float result = F(product);
   if (result > kLimit) return kLimit;
   if (result < -kLimit) return -kLimit;
   return result + 0.0f;  // turns a negative zero ("-0") into 0
