@@ -33,7 +33,7 @@ CircuitProblem BuildTermination(const ImpedanceValues& side, double omega,
     out.resistance = D(side[SeriesR]);
     const double x = D(side[SeriesX]);
     if (!Positive(out.resistance)) return problems[1];
-    if (!std::isfinite(x) || std::fabs(x) > kOpenReactance) return problems[2];
+    if (!std::isfinite(x) || std::fabs(x) > kOpenCircuitCutoff) return problems[2];
     out.part = x == 0.0 ? CircuitPart{} : PartFor(x, side[SeriesPart], omega);
     return CircuitProblem::None;
   }
@@ -43,7 +43,7 @@ CircuitProblem BuildTermination(const ImpedanceValues& side, double omega,
     const double x = D(side[ParallelX]);
     if (!Positive(out.resistance)) return problems[1];
     if (x == 0.0) return problems[3];
-    out.part = !std::isfinite(x) || std::fabs(x) > kOpenReactance
+    out.part = !std::isfinite(x) || std::fabs(x) > kOpenCircuitCutoff
                    ? CircuitPart{PartKind::Open, 0.0}
                    : PartFor(x, side[ParallelPart], omega);
     return CircuitProblem::None;
@@ -154,8 +154,8 @@ CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
         build.problem = CircuitProblem::ShuntShorted;
         return build;
       }
-      part = std::fabs(x) > kOpenReactance ? CircuitPart{PartKind::Open, 0.0}
-                                           : PartFor(x, net[partSlots[k - 1]], omega);
+      part = std::fabs(x) > kOpenCircuitCutoff ? CircuitPart{PartKind::Open, 0.0}
+                                               : PartFor(x, net[partSlots[k - 1]], omega);
     } else {
       // A series element's reactance is finite after a successful design.
       part = x == 0.0 ? CircuitPart{} : PartFor(x, net[partSlots[k - 1]], omega);

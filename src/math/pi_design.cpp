@@ -85,8 +85,8 @@ bool ElementTwoFixed(const PiSides& s, float x2, float& branch, ElementValues& o
   if (ratio > 1.00001f || x2 == 0.0f) return false;
   float theta =
       ratio > 0.9999f ? kHalfPi : F(std::atan(D(ratio) / std::sqrt(1.0 - D(ratio) * D(ratio))));
-  if (branch == 0.0f) branch = 1.0f;
-  if (branch == 2.0f) theta = F(D(kPi) - D(theta));
+  if (branch == BranchNotChosen) branch = BranchFirst;
+  if (branch == BranchSecond) theta = F(D(kPi) - D(theta));
   if (x2 < 0.0f) theta = -theta;
   const float p = F(-D(theta) * s.degreesPerRadian);
   const float x1 = F(ShuntAtSource(s, D(theta)));
@@ -111,7 +111,7 @@ bool ElementThreeFixed(const PiSides& s, float x3, ElementValues& out) {
   const float d = F((D(q2) * D(q2) + 1.0) * D(s.R1) / D(s.R2) - 1.0);
   if (d < -0.0001f) return false;
   const float q1 = F(std::sqrt(std::fabs(D(d))));
-  float x1 = q1 < 0.001f ? OpenReactance : F(D(s.R1) / D(q1));
+  float x1 = q1 < 0.001f ? OpenReactanceStored : F(D(s.R1) / D(q1));
   if (xe < 0.0f) x1 = -x1;
   const double k = D(s.R1) / D(x1);
   const float r = F(D(s.R1) / (k * k + 1.0));
@@ -145,7 +145,7 @@ bool PhaseFixed(const PiSides& s, float phase, ElementValues& out) {
 // L does not have comes out as rounding noise (or as a division by an exact zero): it is stored
 // as an open circuit with the sign it came out with.
 float OpenShunt(float x) {
-  return std::signbit(x) && !std::isnan(x) ? -OpenReactance : OpenReactance;
+  return std::signbit(x) && !std::isnan(x) ? -OpenReactanceStored : OpenReactanceStored;
 }
 
 void MarkOpenShunts(ElementValues& e, OpenElement open) {

@@ -71,8 +71,8 @@ bool ElementTwoFixed(const TeeSides& s, float x2, float& branch, ElementValues& 
   if (ratio > 1.00001f) return false;
   float theta =
       ratio > 0.9999f ? kHalfPi : F(std::atan(D(ratio) / std::sqrt(1.0 - D(ratio) * D(ratio))));
-  if (branch == 0.0f) branch = 1.0f;
-  if (branch == 2.0f) theta = F(D(kPi) - D(theta));
+  if (branch == BranchNotChosen) branch = BranchFirst;
+  if (branch == BranchSecond) theta = F(D(kPi) - D(theta));
   if (x2 < 0.0f) theta = -theta;
   const float p = F(D(theta) * s.degreesPerRadian);
   const float x1 = F(SeriesAtSource(s, D(theta)));
