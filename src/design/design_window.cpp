@@ -327,6 +327,9 @@ void DesignWindow::SelectFamily(float family) {
   RefreshDesign();
 }
 
+// Each entry command reduces the side it changed and then refreshes, which reduces both sides
+// again: that is the window's event cycle, and RefreshDesign must stand on its own for every
+// other caller (load, family, frequency, phase), so neither reduction is dropped.
 void DesignWindow::EnterSource(std::int16_t entryKind) {
   state_.EntryKind = entryKind;
   platform_.ShowDialog(toolkit::DialogId::Source);

@@ -145,18 +145,18 @@ std::string WriteValue(float value, Style style) {
                                     static_cast<std::size_t>(written.ptr - buffer.data()));
 
   const bool negative = scientific.front() == '-';
-  const std::string_view unsigned_part = scientific.substr(negative ? 1 : 0);
-  const std::size_t e_position = unsigned_part.find('e');
+  const std::string_view unsignedPart = scientific.substr(negative ? 1 : 0);
+  const std::size_t ePosition = unsignedPart.find('e');
   std::string digits;
-  for (const char c : unsigned_part.substr(0, e_position)) {
+  for (const char c : unsignedPart.substr(0, ePosition)) {
     if (c != '.') digits.push_back(c);
   }
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
   int exponent = 0;
-  const std::string_view exponent_text = unsigned_part.substr(e_position + 1);
-  const char* exponent_begin = exponent_text.data() + (exponent_text.front() == '+' ? 1 : 0);
-  std::from_chars(exponent_begin, exponent_text.data() + exponent_text.size(), exponent);
+  const std::string_view exponentText = unsignedPart.substr(ePosition + 1);
+  const char* exponentBegin = exponentText.data() + (exponentText.front() == '+' ? 1 : 0);
+  std::from_chars(exponentBegin, exponentText.data() + exponentText.size(), exponent);
 
   std::string text;
   if (negative) {
@@ -175,14 +175,14 @@ std::string WriteValue(float value, Style style) {
     if (exponent < 10) text.push_back('0');
     text.append(std::to_string(exponent));
   } else if (exponent >= 0) {
-    const std::size_t whole_digits = static_cast<std::size_t>(exponent) + 1;
-    if (digits.size() <= whole_digits) {
+    const std::size_t wholeDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= wholeDigits) {
       text.append(digits);
-      text.append(whole_digits - digits.size(), '0');
+      text.append(wholeDigits - digits.size(), '0');
     } else {
-      text.append(digits, 0, whole_digits);
+      text.append(digits, 0, wholeDigits);
       text.push_back('.');
-      text.append(digits, whole_digits);
+      text.append(digits, wholeDigits);
     }
   } else {
     if (style == Style::kPlain) text.push_back('0');
@@ -196,11 +196,11 @@ std::string WriteValue(float value, Style style) {
 // The steps shared by every formatter once the range and the decimals are known. A y that is
 // zero before or after rounding gives the zero text; the range stays even when rounding carries
 // y to the next power of ten (999.9999 Hz stays in the unit range as " 1000 ").
-std::string Finish(float y, int decimals, std::string_view suffix, std::string_view zero_text,
+std::string Finish(float y, int decimals, std::string_view suffix, std::string_view zeroText,
                    Style style) {
-  if (y == 0.0f) return std::string(zero_text);
+  if (y == 0.0f) return std::string(zeroText);
   const float rounded = RoundToDecimals(y, decimals);
-  if (rounded == 0.0f) return std::string(zero_text);
+  if (rounded == 0.0f) return std::string(zeroText);
   std::string text = WriteValue(rounded, style);
   text.append(suffix);
   return text;
