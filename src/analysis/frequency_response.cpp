@@ -6,12 +6,11 @@
 #include <numbers>
 
 #include "analysis/two_port.h"
+#include "units/constants.h"
 
 namespace corvantile {
 namespace {
 
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 // dB from a power ratio through the natural logarithm, which the C library computes several
 // times faster than log10: 10 log10(x) = (10 / ln 10) ln(x).
 constexpr double kDecibelsPerNeper = 10.0 / std::numbers::ln10;

@@ -207,8 +207,8 @@ std::array<bool, 3> ElementsToResolve(const MatchingCircuit& circuit, float desi
   if (circuit.topology == NetworkTopology::Pi && (IsOpen(el[0]) || IsOpen(el[2]))) {
     return {!IsOpen(el[0]), true, !IsOpen(el[2])};
   }
-  if (detail::DriverFixesElement(designDriver, 1)) return {false, true, true};
-  if (detail::DriverFixesElement(designDriver, 3)) return {true, true, false};
+  if (DriverFixesElement(designDriver, 1)) return {false, true, true};
+  if (DriverFixesElement(designDriver, 3)) return {true, true, false};
   return {true, false, true};
 }
 

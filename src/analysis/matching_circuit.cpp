@@ -3,17 +3,18 @@
 #include <cmath>
 
 #include "state/names.h"
+#include "units/precision.h"
 
 namespace corvantile {
 namespace {
 
-double Wide(float value) { return static_cast<double>(value); }
+using precision::D;
 
 // The part that realises reactance `x` (ohms at omega) from its stored part value. A part value
 // whose sign disagrees with the reactance, or one that underflowed to 0, cannot be the part the
 // reactance stands for; the part is then taken from the reactance itself.
 CircuitPart PartFor(double x, float storedPart, double omega) {
-  const double part = Wide(storedPart);
+  const double part = D(storedPart);
   if (x > 0.0) {
     const double henries = part > 0.0 ? part : x / omega;
     return {PartKind::Inductor, henries};
@@ -30,20 +31,20 @@ CircuitProblem BuildTermination(const ImpedanceValues& side, double omega,
                                 const std::array<CircuitProblem, 4>& problems, Termination& out) {
   if (IsSeriesForm(side)) {
     out.connection = Connection::Series;
-    out.resistance = Wide(side[SeriesR]);
-    const double x = Wide(side[SeriesX]);
+    out.resistance = D(side[SeriesR]);
+    const double x = D(side[SeriesX]);
     if (!Positive(out.resistance)) return problems[1];
-    if (!std::isfinite(x) || std::fabs(x) > kOpenReactance) return problems[2];
+    if (!std::isfinite(x) || std::fabs(x) > kOpenCircuitCutoff) return problems[2];
     out.part = x == 0.0 ? CircuitPart{} : PartFor(x, side[SeriesPart], omega);
     return CircuitProblem::None;
   }
   if (IsParallelForm(side)) {
     out.connection = Connection::Parallel;
-    out.resistance = Wide(side[ParallelR]);
-    const double x = Wide(side[ParallelX]);
+    out.resistance = D(side[ParallelR]);
+    const double x = D(side[ParallelX]);
     if (!Positive(out.resistance)) return problems[1];
     if (x == 0.0) return problems[3];
-    out.part = !std::isfinite(x) || std::fabs(x) > kOpenReactance
+    out.part = !std::isfinite(x) || std::fabs(x) > kOpenCircuitCutoff
                    ? CircuitPart{PartKind::Open, 0.0}
                    : PartFor(x, side[ParallelPart], omega);
     return CircuitProblem::None;
@@ -123,7 +124,7 @@ CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
   }
   const NetworkValues& net = state.NetValues;
   MatchingCircuit& c = build.circuit;
-  c.designFrequency = Wide(net[Frequency]);
+  c.designFrequency = D(net[Frequency]);
   const double omega = c.designFrequency * state.startup.TwoPi;
 
   build.problem =
@@ -146,15 +147,15 @@ CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
   const int reactanceSlots[] = {NetX1, NetX2, NetX3};
   const int partSlots[] = {NetPart1, NetPart2, NetPart3};
   for (int k = 1; k <= 3; ++k) {
-    const double x = Wide(net[reactanceSlots[k - 1]]);
+    const double x = D(net[reactanceSlots[k - 1]]);
     CircuitPart& part = c.elements[k - 1];
     if (IsShuntElement(c.topology, k)) {
       if (x == 0.0) {
         build.problem = CircuitProblem::ShuntShorted;
         return build;
       }
-      part = std::fabs(x) > kOpenReactance ? CircuitPart{PartKind::Open, 0.0}
-                                           : PartFor(x, net[partSlots[k - 1]], omega);
+      part = std::fabs(x) > kOpenCircuitCutoff ? CircuitPart{PartKind::Open, 0.0}
+                                               : PartFor(x, net[partSlots[k - 1]], omega);
     } else {
       // A series element's reactance is finite after a successful design.
       part = x == 0.0 ? CircuitPart{} : PartFor(x, net[partSlots[k - 1]], omega);
@@ -162,7 +163,7 @@ CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
   }
 
   // A negative power makes no sense as available power; it drives the circuit with nothing.
-  c.designPower = std::fmax(Wide(net[Power]), 0.0);
+  c.designPower = std::fmax(D(net[Power]), 0.0);
   const double sourceR = TerminationImpedance(c.source, omega).real();
   c.sourceEmf = std::sqrt(4.0 * c.designPower * sourceR);
   return build;

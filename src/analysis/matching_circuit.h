@@ -86,7 +86,9 @@ struct CircuitBuild {
 
 // Above this reactance (ohms, at the design frequency) a shunt element, or a source or load
 // part across its resistance, is an open circuit; a series part this large leaves its side open.
-inline constexpr double kOpenReactance = 1e9;
+// A cut-off for reading a design, not the value the arrays store for an open circuit
+// (OpenReactanceStored, 1e15).
+inline constexpr double kOpenCircuitCutoff = 1e9;
 
 // Builds the circuit of a state that the design pass has just designed, `outcome` being what
 // the pass returned. The source and load take the form their EntryForm names (1 and 3 series,

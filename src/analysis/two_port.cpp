@@ -1,6 +1,6 @@
 #include "analysis/two_port.h"
 
-#include <numbers>
+#include "units/constants.h"
 
 namespace corvantile {
 
@@ -43,7 +43,7 @@ NetworkTerms MakeNetworkTerms(const MatchingCircuit& circuit) {
 
 SParameters NetworkSParameters(const MatchingCircuit& circuit, double frequency, double z0) {
   using C = std::complex<double>;
-  const double omega = 2.0 * std::numbers::pi * frequency;
+  const double omega = kTwoPi * frequency;
   const LosslessChain m = ChainAt(MakeNetworkTerms(circuit), omega, 1.0 / omega);
   const C a{m.a, 0.0}, b{0.0, m.b}, c{0.0, m.c}, d{m.d, 0.0};
   const C bz = b / z0, cz = c * z0;

@@ -59,10 +59,10 @@ std::optional<corvantile::toolkit::DialogId> DialogOf(corvantile::ShownWindow wi
 }
 
 // The entry command that shows a side's dialog in its current form: "Enter series R, jX" for
-// form 1 and so on; a form outside 1..4 (an edited session file) shows the first.
+// the series R + jX form and so on; a form outside the four (an edited session file) shows the
+// first.
 std::int16_t EntryKindOf(const corvantile::ImpedanceValues& side) {
-  const float form = side[corvantile::EntryForm];
-  return form == 2.0f || form == 3.0f || form == 4.0f ? static_cast<std::int16_t>(form) : 1;
+  return corvantile::EntryKindOfForm(side[corvantile::EntryForm]);
 }
 
 QImage Picture(corvantile::DesktopProgram& program, corvantile::ShownWindow window, QSize size) {

@@ -116,7 +116,7 @@ bool ApplyFamily(std::string_view name, NetworkValues& net, std::string& error) 
   }
   net[NetworkFamily] = found->code;
   // The two L buttons start the branch choice afresh; Tee and Pi leave it alone.
-  if (net[NetworkFamily] > FamilyPi) net[SolutionBranch] = 0.0f;
+  if (IsLNetwork(net[NetworkFamily])) net[SolutionBranch] = BranchNotChosen;
   return true;
 }
 
@@ -221,7 +221,7 @@ bool ApplyDesignOption(std::string_view option, std::string_view value, RunState
     if (value != "1" && value != "2") {
       return Refuse(error, "--branch takes 1 or 2 (got " + Quoted(value) + ")");
     }
-    net[SolutionBranch] = value == "1" ? 1.0f : 2.0f;
+    net[SolutionBranch] = value == "1" ? BranchFirst : BranchSecond;
     return true;
   }
   return Refuse(error, "unknown design option " + Quoted(option));
@@ -271,14 +271,13 @@ bool BuildDesignState(const DesignRequest& request, RunState& state, std::string
     branchGiven = branchGiven || setting.option == "--branch";
   }
   // Checked on the final state, so the order of --family and --phase does not matter.
-  const bool lNetwork = state.NetValues[NetworkFamily] == FamilyLowpassL ||
-                        state.NetValues[NetworkFamily] == FamilyHighpassL;
+  const bool lNetwork = IsLNetwork(state.NetValues[NetworkFamily]);
   if (lNetwork && phaseGiven) return Refuse(error, "You cannot specify the phase in an L-network");
   if (lNetwork && fixGiven) {
     return Refuse(error, "You cannot fix a network element in an L-network");
   }
   const float driver = state.NetValues[DesignDriver];
-  if (branchGiven && driver != 2.0f && driver != 5.0f) {
+  if (branchGiven && !FixesMiddleElement(driver)) {
     return Refuse(error,
                   "--branch needs the middle element fixed (--fix x2=VALUE or --fix part2=VALUE)");
   }

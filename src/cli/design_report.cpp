@@ -65,10 +65,10 @@ std::string EveryFamilyName() {
 }
 
 std::string EntryFormName(float form) {
-  if (form == 1.0f) return "series R + jX";
-  if (form == 2.0f) return "parallel R, jX";
-  if (form == 3.0f) return "series R + part value";
-  if (form == 4.0f) return "parallel R, part value";
+  if (form == FormSeriesReactance) return "series R + jX";
+  if (form == FormParallelReactance) return "parallel R, jX";
+  if (form == FormSeriesPart) return "series R + part value";
+  if (form == FormParallelPart) return "parallel R, part value";
   return "unknown form " + Trimmed(FormatQuantity(form));
 }
 
@@ -79,7 +79,7 @@ std::string PartText(float part) {
 
 // A source or load reactance as the schematic prints it; 1e15 ohm and above stands for open.
 std::string ImpedanceReactance(float reactance) {
-  if (std::fabs(reactance) >= OpenReactance) return "open";
+  if (std::fabs(reactance) >= OpenReactanceStored) return "open";
   return WithUnit(FormatQuantity(reactance), "ohms");
 }
 
@@ -103,7 +103,7 @@ float ShownPhase(const RunState& state) {
   float phase = state.NetValues[NetworkPhase];
   for (const ImpedanceValues* values : {&state.SourceValues, &state.LoadValues}) {
     const float form = (*values)[EntryForm];
-    if (form == 1.0f || form == 3.0f || form == 4.0f) phase -= (*values)[Angle];
+    if (IsSeriesEntryForm(form) || form == FormParallelPart) phase -= (*values)[Angle];
   }
   return phase;
 }
@@ -157,7 +157,7 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
     text += '\n';
   } else if (outcome == DesignOutcome::NotDesigned) {
     text +=
-        net[DesignMode] < 0.0f
+        DerivesPartsOnly(net[DesignMode])
             ? "no network designed: DesignMode is negative, so only the part values were "
               "derived from the stored reactances\n"
             : "no network designed: the network family is not one of " + EveryFamilyName() + "\n";

@@ -12,7 +12,7 @@ constexpr float kLargestShownPart = 10;  // henries, or farads for a capacitor
 // The phase shown subtracts the angle of each side that is not entered as parallel R, jX.
 bool AngleCountsInPhase(const ImpedanceValues& values) {
   const float code = values[EntryForm];
-  return code == 1.0f || code == 3.0f || code == 4.0f;
+  return IsSeriesEntryForm(code) || code == FormParallelPart;
 }
 
 std::string PartText(float part) {

@@ -10,10 +10,12 @@
 #include "state/session_file.h"
 #include "toolkit/placement.h"
 #include "units/format.h"
+#include "units/precision.h"
 
 namespace corvantile {
 namespace {
 
+using precision::D;
 using toolkit::Rgb;
 
 constexpr Rgb kTextPoint{255, 255, 255};  // plotted where each value is printed
@@ -56,18 +58,19 @@ constexpr std::array<std::string_view, 20> kCommandNames = [] {
   return names;
 }();
 
-// Series and parallel forms of the same kind of description: 1 <-> 2, 3 <-> 4. Any other code
-// (only an edited session file can hold one) is left as it is.
+// Series and parallel forms of the same kind of description: series R + jX <-> parallel R, jX,
+// series R + part value <-> parallel R, part value. Any other code (only an edited session file
+// can hold one) is left as it is.
 float SwappedEntryForm(float code) {
-  if (code == 1.0f) return 2.0f;
-  if (code == 2.0f) return 1.0f;
-  if (code == 3.0f) return 4.0f;
-  if (code == 4.0f) return 3.0f;
+  if (code == FormSeriesReactance) return FormParallelReactance;
+  if (code == FormParallelReactance) return FormSeriesReactance;
+  if (code == FormSeriesPart) return FormParallelPart;
+  if (code == FormParallelPart) return FormSeriesPart;
   return code;
 }
 
 // The resistance the section shows: the series one for series forms, else the parallel one.
-// A code other than 1..4 shows the series resistance.
+// A code outside the four forms shows the series resistance.
 float ShownResistance(const ImpedanceValues& values) {
   return IsParallelForm(values) ? values[ParallelR] : values[SeriesR];
 }
@@ -118,7 +121,7 @@ void DesignWindow::RefreshDesign() {
 
 void DesignWindow::PrintAt(float x, float y, const std::string& text) {
   toolkit::Surface& surface = window_.surface();
-  surface.Point(static_cast<double>(x), static_cast<double>(y), kTextPoint);
+  surface.Point(D(x), D(y), kTextPoint);
   surface.Print(text);
 }
 
@@ -238,18 +241,28 @@ void DesignWindow::SetShown(std::string_view control, bool shown) {
 }
 
 void DesignWindow::SelectFamily(float family) {
-  constexpr std::array<std::string_view, 4> kFamilyButtons{"cmdTee", "cmdPi", "cmdLPFL", "cmdHPFL"};
-  for (std::size_t i = 0; i < kFamilyButtons.size(); ++i) {
-    const bool selected = static_cast<float>(i + 1) == family;
-    window_.Find(kFamilyButtons[i])
+  struct FamilyButton {
+    std::string_view name;
+    float family;
+  };
+  constexpr std::array<FamilyButton, 4> kFamilyButtons{{{"cmdTee", FamilyTee},
+                                                        {"cmdPi", FamilyPi},
+                                                        {"cmdLPFL", FamilyLowpassL},
+                                                        {"cmdHPFL", FamilyHighpassL}}};
+  for (const FamilyButton& button : kFamilyButtons) {
+    const bool selected = button.family == family;
+    window_.Find(button.name)
         .SetBackground(selected ? kFamilySelectedColour : kFamilyUnselectedColour);
   }
   state_.NetValues[NetworkFamily] = family;
   // The L designs find their own branch.
-  if (family == FamilyLowpassL || family == FamilyHighpassL) state_.NetValues[SolutionBranch] = 0;
+  if (IsLNetwork(family)) state_.NetValues[SolutionBranch] = BranchNotChosen;
   RefreshDesign();
 }
 
+// Each entry command reduces the side it changed and then refreshes, which reduces both sides
+// again: that is the window's event cycle, and RefreshDesign must stand on its own for every
+// other caller (load, family, frequency, phase), so neither reduction is dropped.
 void DesignWindow::EnterSource(std::int16_t entryKind) {
   state_.EntryKind = entryKind;
   platform_.ShowDialog(toolkit::DialogId::Source);
@@ -269,10 +282,10 @@ void DesignWindow::cmdPi_Click() { SelectFamily(FamilyPi); }
 void DesignWindow::cmdLPFL_Click() { SelectFamily(FamilyLowpassL); }
 void DesignWindow::cmdHPFL_Click() { SelectFamily(FamilyHighpassL); }
 
-void DesignWindow::CommandSource1_Click() { EnterSource(1); }
-void DesignWindow::CommandSource2_Click() { EnterSource(2); }
-void DesignWindow::CommandSource3_Click() { EnterSource(3); }
-void DesignWindow::CommandSource4_Click() { EnterSource(4); }
+void DesignWindow::CommandSource1_Click() { EnterSource(KindSeriesReactance); }
+void DesignWindow::CommandSource2_Click() { EnterSource(KindParallelReactance); }
+void DesignWindow::CommandSource3_Click() { EnterSource(KindSeriesPart); }
+void DesignWindow::CommandSource4_Click() { EnterSource(KindParallelPart); }
 
 void DesignWindow::CommandSource5_Click() {
   state_.SourceValues[EntryForm] = SwappedEntryForm(state_.SourceValues[EntryForm]);
@@ -280,10 +293,10 @@ void DesignWindow::CommandSource5_Click() {
   RefreshDesign();
 }
 
-void DesignWindow::CommandLoad1_Click() { EnterLoad(1); }
-void DesignWindow::CommandLoad2_Click() { EnterLoad(2); }
-void DesignWindow::CommandLoad3_Click() { EnterLoad(3); }
-void DesignWindow::CommandLoad4_Click() { EnterLoad(4); }
+void DesignWindow::CommandLoad1_Click() { EnterLoad(KindSeriesReactance); }
+void DesignWindow::CommandLoad2_Click() { EnterLoad(KindParallelReactance); }
+void DesignWindow::CommandLoad3_Click() { EnterLoad(KindSeriesPart); }
+void DesignWindow::CommandLoad4_Click() { EnterLoad(KindParallelPart); }
 
 void DesignWindow::CommandLoad5_Click() {
   state_.LoadValues[EntryForm] = SwappedEntryForm(state_.LoadValues[EntryForm]);
@@ -292,7 +305,7 @@ void DesignWindow::CommandLoad5_Click() {
 }
 
 void DesignWindow::cmdPhase_Click() {
-  if (state_.NetValues[NetworkFamily] > FamilyPi) {
+  if (CountsAsLNetwork(state_.NetValues[NetworkFamily])) {
     platform_.ShowMessage(std::string(kPhaseInLNetworkMessage));
     return;
   }

@@ -3,13 +3,17 @@
 #include <array>
 #include <cmath>
 
+#include "units/constants.h"
+#include "units/precision.h"
+
 namespace corvantile {
 namespace {
 
+using precision::D;
+
 void PenLine(toolkit::Surface& surface, const Pen& pen, float x1, float y1, float x2, float y2,
              toolkit::Rgb colour) {
-  surface.Line(static_cast<double>(x1), static_cast<double>(y1), static_cast<double>(x2),
-               static_cast<double>(y2), colour, pen.width);
+  surface.Line(D(x1), D(y1), D(x2), D(y2), colour, pen.width);
 }
 
 void PenLine(toolkit::Surface& surface, const Pen& pen, float x1, float y1, float x2, float y2) {
@@ -19,16 +23,12 @@ void PenLine(toolkit::Surface& surface, const Pen& pen, float x1, float y1, floa
 void PenArc(toolkit::Surface& surface, const Pen& pen, float cx, float cy, double startAngle,
             double endAngle, toolkit::Rgb colour) {
   constexpr double kRadius = 80.0;
-  surface.Arc(static_cast<double>(cx), static_cast<double>(cy), kRadius, startAngle, endAngle,
-              colour, pen.width);
+  surface.Arc(D(cx), D(cy), kRadius, startAngle, endAngle, colour, pen.width);
 }
 
 }  // namespace
 
-float SymbolPi() {
-  static const float pi = static_cast<float>(4.0 * std::atan(1.0));
-  return pi;
-}
+float SymbolPi() { return kPiSingle; }
 
 void DrawWireStep(toolkit::Surface& surface, Pen& pen) {
   const float x = pen.x;
@@ -44,8 +44,7 @@ void DrawSeriesInductor(toolkit::Surface& surface, Pen& pen) {
   const float y = pen.y;
   PenLine(surface, pen, s, y, s + 80, y);
   for (int k = 1; k <= 3; ++k) {
-    PenArc(surface, pen, s + static_cast<float>(160 * k), y, 0.0, static_cast<double>(SymbolPi()),
-           pen.colour);
+    PenArc(surface, pen, s + static_cast<float>(160 * k), y, 0.0, D(SymbolPi()), pen.colour);
   }
   float x = s + 560;
   PenLine(surface, pen, x, y, x + 80, y);
@@ -60,7 +59,7 @@ void DrawShuntInductor(toolkit::Surface& surface, Pen& pen, toolkit::Rgb coilCol
   DrawWireStep(surface, pen);
   const float x = pen.x;
   const float y = pen.y;
-  const double pi = static_cast<double>(SymbolPi());
+  const double pi = D(SymbolPi());
   PenLine(surface, pen, x, y, x, y + 280, coilColour);
   for (int k = 1; k <= 3; ++k) {
     PenArc(surface, pen, x, y + 200 + static_cast<float>(160 * k), 1.5 * pi, 0.5 * pi, coilColour);

@@ -8,32 +8,35 @@
 namespace corvantile {
 namespace {
 
-// The elements a kind edits: 1 series R + jX, 2 parallel R, jX, 3 series R + part value,
-// 4 parallel R, part value.
-int ResistanceElement(int kind) { return kind == 1 || kind == 3 ? SeriesR : ParallelR; }
+// The elements a kind edits (the entry kinds are the entry-form numbers).
+int ResistanceElement(int kind) {
+  return kind == KindSeriesReactance || kind == KindSeriesPart ? SeriesR : ParallelR;
+}
 
 int SecondElement(int kind) {
   switch (kind) {
-    case 2:
+    case KindParallelReactance:
       return ParallelX;
-    case 3:
+    case KindSeriesPart:
       return SeriesPart;
-    case 4:
+    case KindParallelPart:
       return ParallelPart;
     default:
       return SeriesX;
   }
 }
 
-bool IsReactanceKind(int kind) { return kind == 1 || kind == 2; }
+bool IsReactanceKind(int kind) {
+  return kind == KindSeriesReactance || kind == KindParallelReactance;
+}
 
 const char* Heading(int kind) {
   switch (kind) {
-    case 2:
+    case KindParallelReactance:
       return "Enter parallel resistance and reactance";
-    case 3:
+    case KindSeriesPart:
       return "Enter series resistance and part value";
-    case 4:
+    case KindParallelPart:
       return "Enter parallel resistance and part value";
     default:
       return "Enter series resistance and reactance";
@@ -44,9 +47,9 @@ const char* Heading(int kind) {
 
 EntryDialog::EntryDialog(RunState& state, EntrySide side, toolkit::Window& window)
     : state_(state), side_(side), window_(window) {
-  // The design window only ever sets 1..4; anything else (a dialog opened on its own) is
-  // treated as the series reactance form rather than written into the entry form.
-  kind_ = state.EntryKind >= 1 && state.EntryKind <= 4 ? state.EntryKind : 1;
+  // The design window only ever sets one of the four kinds; anything else (a dialog opened on
+  // its own) is treated as the series reactance form rather than written into the entry form.
+  kind_ = IsKnownEntryKind(state.EntryKind) ? state.EntryKind : KindSeriesReactance;
 }
 
 ImpedanceValues& EntryDialog::values() {
@@ -54,8 +57,8 @@ ImpedanceValues& EntryDialog::values() {
 }
 
 void EntryDialog::WriteKind() {
-  values()[EntryForm] = static_cast<float>(kind_);
-  values()[EntryFormCopy] = static_cast<float>(kind_);
+  values()[EntryForm] = EntryFormOfKind(kind_);
+  values()[EntryFormCopy] = EntryFormOfKind(kind_);
 }
 
 void EntryDialog::Form_Load() {

@@ -25,7 +25,7 @@ class EntryDialog : public DialogLogic {
   // second value, signed by the selected option button; then the dialog closes.
   void cmdExit_Click() override;
 
-  // The entry kind in force: EntryKind, read as 1 when it is not 1..4.
+  // The entry kind in force: EntryKind, read as KindSeriesReactance when it is none of the four.
   int kind() const { return kind_; }
   const std::string& resistanceText() const { return resistanceText_; }
   const std::string& secondText() const { return secondText_; }

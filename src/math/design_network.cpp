@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "math/family_designs.h"
-#include "math/precision.h"
 #include "math/reduction.h"
+#include "units/precision.h"
 
 namespace corvantile {
 
@@ -15,10 +15,6 @@ using precision::Saturated;
 namespace detail {
 
 double Omega(const RunState& state) { return D(state.NetValues[Frequency]) * state.startup.TwoPi; }
-
-bool DriverFixesElement(float driver, int k) {
-  return driver == static_cast<float>(k) || driver == static_cast<float>(k + 3);
-}
 
 DesignOutcome StoreResults(RunState& state, const ElementValues& e, float r1, float r2, bool isPi) {
   const double omega = Omega(state);
@@ -98,9 +94,16 @@ void DeriveNetParts(RunState& state) {
 DesignOutcome ShowCaution(RunState& state) {
   NetworkValues& net = state.NetValues;
   const float driver = net[DesignDriver];
-  const int driverSlots[] = {NetX1, NetX2, NetX3, NetPart1, NetPart2, NetPart3, NetworkPhase};
-  for (int code = 1; code <= 7; ++code) {
-    if (driver != static_cast<float>(code)) net[driverSlots[code - 1]] = 0.0f;
+  struct DriverSlot {
+    float driver;
+    int slot;
+  };
+  constexpr DriverSlot kDriverSlots[] = {{DriverX1, NetX1},          {DriverX2, NetX2},
+                                         {DriverX3, NetX3},          {DriverPart1, NetPart1},
+                                         {DriverPart2, NetPart2},    {DriverPart3, NetPart3},
+                                         {DriverPhase, NetworkPhase}};
+  for (const DriverSlot& fixed : kDriverSlots) {
+    if (driver != fixed.driver) net[fixed.slot] = 0.0f;
   }
   net[InputQ] = 0.0f;
   net[OutputQ] = 0.0f;
@@ -113,30 +116,26 @@ DesignOutcome DesignNetwork(RunState& state) {
   NetworkValues& net = state.NetValues;
   const float driver = net[DesignDriver];
   // The branch choice survives only while the middle element is the fixed quantity.
-  if (driver != 2.0f && driver != 5.0f) net[SolutionBranch] = 0.0f;
+  if (!FixesMiddleElement(driver)) net[SolutionBranch] = BranchNotChosen;
 
   const double omega = detail::Omega(state);
-  if (driver == 4.0f) net[NetX1] = NetReactanceFromPart(net[NetPart1], omega);
-  if (driver == 5.0f) net[NetX2] = NetReactanceFromPart(net[NetPart2], omega);
-  if (driver == 6.0f) net[NetX3] = NetReactanceFromPart(net[NetPart3], omega);
+  if (driver == DriverPart1) net[NetX1] = NetReactanceFromPart(net[NetPart1], omega);
+  if (driver == DriverPart2) net[NetX2] = NetReactanceFromPart(net[NetPart2], omega);
+  if (driver == DriverPart3) net[NetX3] = NetReactanceFromPart(net[NetPart3], omega);
 
-  if (net[DesignMode] < 0.0f) {
+  if (DerivesPartsOnly(net[DesignMode])) {
     DeriveNetParts(state);
     return DesignOutcome::NotDesigned;
   }
 
   const float family = net[NetworkFamily];
-  const bool knownFamily = family == FamilyTee || family == FamilyPi || family == FamilyLowpassL ||
-                           family == FamilyHighpassL;
-  if (!knownFamily) return DesignOutcome::NotDesigned;
+  if (!IsKnownFamily(family)) return DesignOutcome::NotDesigned;
 
   // Without a positive, finite frequency there are no part values: no network can be built.
   const float frequency = net[Frequency];
   if (!(frequency > 0.0f) || !std::isfinite(frequency)) return ShowCaution(state);
   // Only the phase and the six element codes say what to design from.
-  if (!(driver >= 1.0f && driver <= 7.0f && driver == std::floor(driver))) {
-    return ShowCaution(state);
-  }
+  if (!IsKnownDriver(driver)) return ShowCaution(state);
 
   if (family == FamilyTee) return detail::DesignTee(state);
   if (family == FamilyPi) return detail::DesignPi(state);

@@ -22,9 +22,6 @@ struct ElementValues {
 // Omega of the state's working frequency.
 double Omega(const RunState& state);
 
-// True for the driver codes that fix element k's reactance (k) or part value (k + 3).
-bool DriverFixesElement(float driver, int k);
-
 // The results step: stores the elements, their part values, the intermediate resistance and
 // each part's volts and amps, unless any of them is not a finite number, in which case the
 // design is impossible. `isPi` selects the Pi results (shunt elements carry the source and load

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "math/family_designs.h"
-#include "math/precision.h"
+#include "units/precision.h"
 
 namespace corvantile::detail {
 namespace {

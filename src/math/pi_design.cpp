@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "math/family_designs.h"
-#include "math/precision.h"
+#include "math/three_element_design.h"
+#include "units/precision.h"
 
 namespace corvantile::detail {
 namespace {
@@ -12,37 +13,20 @@ namespace {
 using precision::D;
 using precision::F;
 
-constexpr float kHalfPi = 1.5707963f;  // one single-precision step below pi/2
-constexpr float kPi = 3.1415927f;
-
-struct PiSides {
-  float R1, XS, R2, XL, G;
-  double degreesPerRadian;
-  bool sourceSeries, loadSeries;
-  float sourceAngle, loadAngle;
-};
-
 // X1(theta) and X3(theta): the shunt reactances for a phase angle theta (radians).
-double ShuntAtSource(const PiSides& s, double theta) {
+double ShuntAtSource(const Sides& s, double theta) {
   return D(s.R1) * D(s.R2) * std::sin(theta) / (D(s.R2) * std::cos(theta) - D(s.G));
 }
-double ShuntAtLoad(const PiSides& s, double theta) {
+double ShuntAtLoad(const Sides& s, double theta) {
   return D(s.R1) * D(s.R2) * std::sin(theta) / (D(s.R1) * std::cos(theta) - D(s.G));
 }
-double SeriesElement(const PiSides& s, double theta) { return D(s.G) * std::sin(theta); }
+double SeriesElement(const Sides& s, double theta) { return D(s.G) * std::sin(theta); }
 
 // Takes a side's own parallel reactance out of a shunt value: what remains in parallel with it
 // gives the shunt value. A shunt equal to the side's reactance is scaled by k instead.
 float RemoveShunt(float x, float own, double k) {
   if (x == own) return F(D(x) * k);
   return F(1.0 / (1.0 / D(x) - 1.0 / D(own)));
-}
-
-// The Pi phase counts from resistance to resistance: a series-form side adds its own angle.
-float SeriesAdjusted(const PiSides& s, float p) {
-  if (s.sourceSeries) p = F(D(p) + D(s.sourceAngle));
-  if (s.loadSeries) p = F(D(p) + D(s.loadAngle));
-  return p;
 }
 
 // Phase angle (radians) of an L section with this resistance ratio, 0 when the ratio is below
@@ -52,16 +36,22 @@ float SectionAngle(float ratio, float margin) {
   return F(std::atan(std::sqrt(D(ratio) - 1.0)));
 }
 
-bool ElementOneFixed(const PiSides& s, float x1, ElementValues& out) {
+// Shunt x in parallel with the side's own reactance `own`. An own reactance beyond `openBeyond`
+// is an open circuit and leaves x alone; an x that cancels it (their sum below `cancelBelow`)
+// would be a division by zero and is scaled by `cancelScale` instead.
+float WithOwnReactance(float x, float own, float openBeyond, float cancelBelow,
+                       double cancelScale) {
+  if (std::fabs(own) > openBeyond) return x;
+  if (std::fabs(F(D(own) + D(x))) < cancelBelow) return F(D(x) * cancelScale);
+  return F(1.0 / (1.0 / D(x) + 1.0 / D(own)));
+}
+
+// Element 1 and element 3 fixed use different limits on purpose, as the design rules give them
+// (element 1: 1e6, 1e-6 and the section margin 1.001; element 3: 1e8, 1e-8 and 1.00001). They
+// are not a copy to be made equal: equal limits would move results.
+bool ElementOneFixed(const Sides& s, float x1, ElementValues& out) {
   if (x1 == 0.0f) return false;
-  float xe;
-  if (std::fabs(s.XS) > 1e6f) {
-    xe = x1;
-  } else if (std::fabs(F(D(s.XS) + D(x1))) < 1e-6f) {
-    xe = F(D(x1) * 1e6);  // the element cancels the source's own reactance
-  } else {
-    xe = F(1.0 / (1.0 / D(x1) + 1.0 / D(s.XS)));
-  }
+  const float xe = WithOwnReactance(x1, s.XS, 1e6f, 1e-6f, 1e6);
   const float q1 = F(D(s.R1) / std::fabs(D(xe)));
   const float d = F((D(q1) * D(q1) + 1.0) * D(s.R2) / D(s.R1) - 1.0);
   if (d < -0.0001f) return false;
@@ -76,42 +66,31 @@ bool ElementOneFixed(const PiSides& s, float x1, ElementValues& out) {
   const float x2 = F(SeriesElement(s, D(theta)));
   const float x3 = RemoveShunt(F(ShuntAtLoad(s, D(theta))), s.XL, 1e6);
   if (x1 < 0.0f) p = -p;
-  out = {x1, x2, x3, SeriesAdjusted(s, p), q1, q2};
+  out = {x1, x2, x3, RToRPhase(s, p), q1, q2};
   return true;
 }
 
-bool ElementTwoFixed(const PiSides& s, float x2, float& branch, ElementValues& out) {
+bool ElementTwoFixed(const Sides& s, float x2, float& branch, ElementValues& out) {
   const float ratio = F(std::fabs(D(x2)) / D(s.G));
   if (ratio > 1.00001f || x2 == 0.0f) return false;
-  float theta =
-      ratio > 0.9999f ? kHalfPi : F(std::atan(D(ratio) / std::sqrt(1.0 - D(ratio) * D(ratio))));
-  if (branch == 0.0f) branch = 1.0f;
-  if (branch == 2.0f) theta = F(D(kPi) - D(theta));
-  if (x2 < 0.0f) theta = -theta;
-  const float p = F(-D(theta) * s.degreesPerRadian);
+  const float theta = MiddleElementAngle(ratio, x2, branch);
+  const float p = AnglePhase(s, theta);
   const float x1 = F(ShuntAtSource(s, D(theta)));
   const float x3 = F(ShuntAtLoad(s, D(theta)));
   const float q1 = F(D(s.R1) / std::fabs(D(x1)));
   const float q2 = F(D(s.R2) / std::fabs(D(x3)));
-  out = {RemoveShunt(x1, s.XS, 1e6), x2, RemoveShunt(x3, s.XL, 1e6), SeriesAdjusted(s, p), q1, q2};
+  out = {RemoveShunt(x1, s.XS, 1e6), x2, RemoveShunt(x3, s.XL, 1e6), RToRPhase(s, p), q1, q2};
   return true;
 }
 
-bool ElementThreeFixed(const PiSides& s, float x3, ElementValues& out) {
+bool ElementThreeFixed(const Sides& s, float x3, ElementValues& out) {
   if (x3 == 0.0f) return false;
-  float xe;
-  if (std::fabs(s.XL) > 1e8f) {
-    xe = x3;
-  } else if (std::fabs(F(D(x3) + D(s.XL))) < 1e-8f) {
-    xe = F(D(x3) * 1e8);  // the element cancels the load's own reactance
-  } else {
-    xe = F(1.0 / (1.0 / D(x3) + 1.0 / D(s.XL)));
-  }
+  const float xe = WithOwnReactance(x3, s.XL, 1e8f, 1e-8f, 1e8);
   const float q2 = F(D(s.R2) / std::fabs(D(xe)));
   const float d = F((D(q2) * D(q2) + 1.0) * D(s.R1) / D(s.R2) - 1.0);
   if (d < -0.0001f) return false;
   const float q1 = F(std::sqrt(std::fabs(D(d))));
-  float x1 = q1 < 0.001f ? OpenReactance : F(D(s.R1) / D(q1));
+  float x1 = q1 < 0.001f ? OpenReactanceStored : F(D(s.R1) / D(q1));
   if (xe < 0.0f) x1 = -x1;
   const double k = D(s.R1) / D(x1);
   const float r = F(D(s.R1) / (k * k + 1.0));
@@ -121,16 +100,13 @@ bool ElementThreeFixed(const PiSides& s, float x3, ElementValues& out) {
   if (xe < 0.0f) p = -p;
   const float theta = F(-D(p) / s.degreesPerRadian);
   const float x2 = F(SeriesElement(s, D(theta)));
-  out = {RemoveShunt(x1, s.XS, 1e8), x2, x3, SeriesAdjusted(s, p), q1, q2};
+  out = {RemoveShunt(x1, s.XS, 1e8), x2, x3, RToRPhase(s, p), q1, q2};
   return true;
 }
 
-bool PhaseFixed(const PiSides& s, float phase, ElementValues& out) {
-  float p0 = phase;
-  if (s.sourceSeries) p0 = F(D(p0) - D(s.sourceAngle));
-  if (s.loadSeries) p0 = F(D(p0) - D(s.loadAngle));
-  if (p0 == 0.0f || p0 == 180.0f || p0 == -180.0f) return false;
-  const double theta = D(F(-D(p0) / s.degreesPerRadian));
+bool PhaseFixed(const Sides& s, float phase, ElementValues& out) {
+  double theta = 0.0;
+  if (!PhaseFixedAngle(s, phase, theta)) return false;
   const float numerator = F(D(s.R1) * D(s.R2) * std::sin(theta));
   const float x1 = F(D(numerator) / (D(s.R2) * std::cos(theta) - D(s.G)));
   const float x2 = F(SeriesElement(s, theta));
@@ -145,7 +121,7 @@ bool PhaseFixed(const PiSides& s, float phase, ElementValues& out) {
 // L does not have comes out as rounding noise (or as a division by an exact zero): it is stored
 // as an open circuit with the sign it came out with.
 float OpenShunt(float x) {
-  return std::signbit(x) && !std::isnan(x) ? -OpenReactance : OpenReactance;
+  return std::signbit(x) && !std::isnan(x) ? -OpenReactanceStored : OpenReactanceStored;
 }
 
 void MarkOpenShunts(ElementValues& e, OpenElement open) {
@@ -156,40 +132,17 @@ void MarkOpenShunts(ElementValues& e, OpenElement open) {
 }  // namespace
 
 DesignOutcome DesignPi(RunState& state, OpenElement open) {
-  const ImpedanceValues& src = state.SourceValues;
-  const ImpedanceValues& load = state.LoadValues;
-  NetworkValues& net = state.NetValues;
-  PiSides s{};
-  s.R1 = src[ParallelR];
-  s.XS = src[ParallelX];
-  s.R2 = load[ParallelR];
-  s.XL = load[ParallelX];
+  const Sides s = SidesOf(state, SideForm::Parallel);
   // A resistance that is not positive has no network (with no power to carry, nothing else
   // would catch a negative one). Nor has a pair whose product overflows single precision: a
   // shunt formula that overflowed would then pass for an open element.
   if (!(s.R1 > 0.0f) || !(s.R2 > 0.0f) || !std::isfinite(F(D(s.R1) * D(s.R2)))) {
     return ShowCaution(state);
   }
-  s.G = F(std::sqrt(D(s.R1) * D(s.R2)));
-  s.degreesPerRadian = state.startup.DegreesPerRadian;
-  s.sourceSeries = IsSeriesForm(src);
-  s.loadSeries = IsSeriesForm(load);
-  s.sourceAngle = src[Angle];
-  s.loadAngle = load[Angle];
 
-  const float driver = net[DesignDriver];
   ElementValues e{};
-  bool built = false;
-  if (DriverFixesElement(driver, 1)) {
-    built = ElementOneFixed(s, net[NetX1], e);
-  } else if (DriverFixesElement(driver, 2)) {
-    built = ElementTwoFixed(s, net[NetX2], net[SolutionBranch], e);
-  } else if (DriverFixesElement(driver, 3)) {
-    built = ElementThreeFixed(s, net[NetX3], e);
-  } else if (driver == DriverPhase) {
-    built = PhaseFixed(s, net[NetworkPhase], e);
-  }
-  if (!built) return ShowCaution(state);
+  constexpr DriverSteps kPiSteps{ElementOneFixed, ElementTwoFixed, ElementThreeFixed, PhaseFixed};
+  if (!DesignByDriver(s, state.NetValues, kPiSteps, e)) return ShowCaution(state);
   MarkOpenShunts(e, open);
   return StoreResults(state, e, s.R1, s.R2, /*isPi=*/true);
 }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "math/precision.h"
+#include "units/precision.h"
 
 namespace corvantile {
 namespace {
@@ -22,8 +22,8 @@ Step SeriesToParallel(ImpedanceValues& v) {
     v[SeriesX] = 0.0f;
     v[SeriesPart] = 0.0f;
     v[ParallelR] = v[SeriesR];
-    v[ParallelX] = OpenReactance;
-    v[ParallelPart] = OpenReactance;
+    v[ParallelX] = OpenReactanceStored;
+    v[ParallelPart] = OpenReactanceStored;
     return Step::Stop;
   }
   const double r = D(v[SeriesR]);
@@ -49,7 +49,7 @@ Step ParallelToSeries(ImpedanceValues& v) {
 void PartToReactance(ImpedanceValues& v, int k, double omega) {
   const double part = D(v[k]);
   if (part == 0.0) {
-    v[k - 1] = -OpenReactance;
+    v[k - 1] = -OpenReactanceStored;
   } else if (part < 0.0) {
     v[k - 1] = Saturated(1.0 / (omega * part));
   } else {
@@ -65,19 +65,19 @@ void ReactanceToPart(ImpedanceValues& v, int k, double omega) {
 
 void ApplyEntryForm(ImpedanceValues& v, double omega) {
   const float form = v[EntryForm];
-  if (form == 1.0f) {
+  if (form == FormSeriesReactance) {
     if (SeriesToParallel(v) == Step::Stop) return;
     ReactanceToPart(v, SeriesX, omega);
     ReactanceToPart(v, ParallelX, omega);
-  } else if (form == 2.0f) {
+  } else if (form == FormParallelReactance) {
     if (ParallelToSeries(v) == Step::Stop) return;
     ReactanceToPart(v, SeriesX, omega);
     ReactanceToPart(v, ParallelX, omega);
-  } else if (form == 3.0f) {
+  } else if (form == FormSeriesPart) {
     PartToReactance(v, SeriesPart, omega);
     if (SeriesToParallel(v) == Step::Stop) return;
     ReactanceToPart(v, ParallelX, omega);
-  } else if (form == 4.0f) {
+  } else if (form == FormParallelPart) {
     PartToReactance(v, ParallelPart, omega);
     if (ParallelToSeries(v) == Step::Stop) return;
     ReactanceToPart(v, SeriesX, omega);

@@ -1,9 +1,9 @@
 #include "response/response_view.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "response/response_text.h"
+#include "units/constants.h"
 
 namespace corvantile {
 namespace {
@@ -66,7 +66,7 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
   view.summaryLines = ResponseSummaryLines(view.summary, span);
 
   view.path = ImpedancePath(circuit, circuit.designFrequency, z0);
-  const double omega0 = 2.0 * std::numbers::pi * circuit.designFrequency;
+  const double omega0 = kTwoPi * circuit.designFrequency;
   const std::complex<double> target = std::conj(TerminationImpedance(circuit.source, omega0));
   view.sourceTarget = {"Conjugate of the source", target, target / z0, ReflectionOf(target / z0),
                        0};

@@ -2,9 +2,9 @@
 
 #include <array>
 #include <cmath>
-#include <numbers>
 
 #include "analysis/circuit_text.h"
+#include "units/constants.h"
 
 namespace corvantile {
 namespace {
@@ -32,7 +32,7 @@ SmithCircle ReactanceCircle(double x) { return {{1.0, 1.0 / x}, 1.0 / std::fabs(
 std::span<const double> SmithGridValues() { return kGridValues; }
 
 SmithPath ImpedancePath(const MatchingCircuit& circuit, double frequency, double z0) {
-  const double omega = 2.0 * std::numbers::pi * frequency;
+  const double omega = kTwoPi * frequency;
   SmithPath path;
   auto addNode = [&](std::string label, Complex impedance, int element) {
     const Complex normalised = impedance / z0;

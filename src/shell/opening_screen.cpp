@@ -6,12 +6,14 @@
 #include <utility>
 
 #include "shell/opening_artwork.h"
-#include "shell/startup_values.h"
+#include "state/startup_values.h"
 #include "toolkit/placement.h"
+#include "units/precision.h"
 
 namespace corvantile {
 namespace {
 
+using precision::D;
 using toolkit::ControlKind;
 using toolkit::ControlLook;
 using toolkit::FontLook;
@@ -86,7 +88,7 @@ const ControlLook& LookOf(std::string_view name) { return *toolkit::FindLook(kCo
 }  // namespace
 
 int BackgroundBlue(float row) {
-  const double blue = std::clamp(static_cast<double>(row) * 255.0 / 9000.0, 64.0, 200.0);
+  const double blue = std::clamp(D(row) * 255.0 / 9000.0, 64.0, 200.0);
   return static_cast<int>(std::nearbyint(blue));  // the default rounding: half to even
 }
 
@@ -114,7 +116,7 @@ void OpeningScreen::Form_Load() {
 
   toolkit::Surface& surface = window_.surface();
   for (pen_.y = 1; pen_.y <= kBackgroundRows; pen_.y += 1) {
-    const double y = static_cast<double>(pen_.y);
+    const double y = D(pen_.y);
     surface.Line(0, y, kOpeningBackgroundWidth, y, Rgb{0, 0, BackgroundBlue(pen_.y)}, 1);
   }
 

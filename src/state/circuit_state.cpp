@@ -6,10 +6,10 @@ namespace {
 void StoreImpedanceDefaults(ImpedanceValues& values, float resistance) {
   values[SeriesR] = resistance;
   values[SeriesX] = 0.0f;
-  values[EntryForm] = 1.0f;
+  values[EntryForm] = FormSeriesReactance;
   values[EntryFormCopy] = values[EntryForm];
-  values[10] = 1.0f;
-  values[11] = 4.0f;
+  values[Spare10] = 1.0f;
+  values[Spare11] = 4.0f;
 }
 
 }  // namespace
@@ -22,12 +22,12 @@ void StoreDefaults(RunState& state) {
   net[NetworkFamily] = FamilyPi;
   net[DesignDriver] = DriverPhase;
   net[NetworkPhase] = -135.0f;
-  net[14] = 4.0f;
+  net[NetSpare14] = 4.0f;
   net[Power] = 1000.0f;
-  net[25] = 1.0f;
-  net[26] = 0.0f;
-  net[DesignMode] = 1.0f;
-  net[28] = 1.0f;
+  net[NetSpare25] = 1.0f;
+  net[NetSpare26] = 0.0f;
+  net[DesignMode] = DesignModeNormal;
+  net[NetSpare28] = 1.0f;
 }
 
 RunState MakeDefaultRunState() {

@@ -10,8 +10,13 @@
 #include <string_view>
 #include <system_error>
 
+#include "units/precision.h"
+
 namespace corvantile {
 namespace {
+
+using precision::D;
+using precision::F;
 
 constexpr float kLargestFloat = std::numeric_limits<float>::max();
 
@@ -83,10 +88,10 @@ float Sanitize(float value) {
 // Rounds a double to float, holding values beyond the float range at the largest finite float
 // instead of letting them become infinite.
 float ToFloat(double value) {
-  const double limit = static_cast<double>(kLargestFloat);
+  const double limit = D(kLargestFloat);
   if (value > limit) return kLargestFloat;
   if (value < -limit) return -kLargestFloat;
-  return static_cast<float>(value);
+  return F(value);
 }
 
 const Range& PickRange(std::span<const Range> table, double tested) {
@@ -99,7 +104,7 @@ const Range& PickRange(std::span<const Range> table, double tested) {
 // Scales the value by the row's divisor in double precision and rounds the result to float.
 float Scale(float value, const Range& range) {
   if (range.divisor == 0.0) return 0.0f;
-  return ToFloat(static_cast<double>(value) / range.divisor);
+  return ToFloat(D(value) / range.divisor);
 }
 
 // Decimals for capacitance, inductance and engineering values, chosen from the magnitude of y.
@@ -127,7 +132,7 @@ float RoundToDecimals(float y, int decimals) {
   // From 2^23 up every float is a whole number already.
   if (std::fabs(y) >= 8388608.0f) return y;
   const double scale = kPowersOfTen[static_cast<std::size_t>(decimals)];
-  return static_cast<float>(std::round(static_cast<double>(y) * scale) / scale);
+  return F(std::round(D(y) * scale) / scale);
 }
 
 // Writes a finite value with 7 significant digits in the given style.
@@ -140,18 +145,18 @@ std::string WriteValue(float value, Style style) {
                                     static_cast<std::size_t>(written.ptr - buffer.data()));
 
   const bool negative = scientific.front() == '-';
-  const std::string_view unsigned_part = scientific.substr(negative ? 1 : 0);
-  const std::size_t e_position = unsigned_part.find('e');
+  const std::string_view unsignedPart = scientific.substr(negative ? 1 : 0);
+  const std::size_t ePosition = unsignedPart.find('e');
   std::string digits;
-  for (const char c : unsigned_part.substr(0, e_position)) {
+  for (const char c : unsignedPart.substr(0, ePosition)) {
     if (c != '.') digits.push_back(c);
   }
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
   int exponent = 0;
-  const std::string_view exponent_text = unsigned_part.substr(e_position + 1);
-  const char* exponent_begin = exponent_text.data() + (exponent_text.front() == '+' ? 1 : 0);
-  std::from_chars(exponent_begin, exponent_text.data() + exponent_text.size(), exponent);
+  const std::string_view exponentText = unsignedPart.substr(ePosition + 1);
+  const char* exponentBegin = exponentText.data() + (exponentText.front() == '+' ? 1 : 0);
+  std::from_chars(exponentBegin, exponentText.data() + exponentText.size(), exponent);
 
   std::string text;
   if (negative) {
@@ -170,14 +175,14 @@ std::string WriteValue(float value, Style style) {
     if (exponent < 10) text.push_back('0');
     text.append(std::to_string(exponent));
   } else if (exponent >= 0) {
-    const std::size_t whole_digits = static_cast<std::size_t>(exponent) + 1;
-    if (digits.size() <= whole_digits) {
+    const std::size_t wholeDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= wholeDigits) {
       text.append(digits);
-      text.append(whole_digits - digits.size(), '0');
+      text.append(wholeDigits - digits.size(), '0');
     } else {
-      text.append(digits, 0, whole_digits);
+      text.append(digits, 0, wholeDigits);
       text.push_back('.');
-      text.append(digits, whole_digits);
+      text.append(digits, wholeDigits);
     }
   } else {
     if (style == Style::kPlain) text.push_back('0');
@@ -191,11 +196,11 @@ std::string WriteValue(float value, Style style) {
 // The steps shared by every formatter once the range and the decimals are known. A y that is
 // zero before or after rounding gives the zero text; the range stays even when rounding carries
 // y to the next power of ten (999.9999 Hz stays in the unit range as " 1000 ").
-std::string Finish(float y, int decimals, std::string_view suffix, std::string_view zero_text,
+std::string Finish(float y, int decimals, std::string_view suffix, std::string_view zeroText,
                    Style style) {
-  if (y == 0.0f) return std::string(zero_text);
+  if (y == 0.0f) return std::string(zeroText);
   const float rounded = RoundToDecimals(y, decimals);
-  if (rounded == 0.0f) return std::string(zero_text);
+  if (rounded == 0.0f) return std::string(zeroText);
   std::string text = WriteValue(rounded, style);
   text.append(suffix);
   return text;
@@ -203,7 +208,7 @@ std::string Finish(float y, int decimals, std::string_view suffix, std::string_v
 
 std::string FormatPlain(float value, std::span<const Range> table) {
   const float clean = Sanitize(value);
-  const Range& range = PickRange(table, std::fabs(static_cast<double>(clean)));
+  const Range& range = PickRange(table, std::fabs(D(clean)));
   const float y = Scale(clean, range);
   return Finish(y, PlainDecimals(y), range.suffix, "", Style::kPlain);
 }
@@ -212,7 +217,7 @@ std::string FormatPlain(float value, std::span<const Range> table) {
 
 std::string FormatFrequency(float hertz) {
   const float clean = Sanitize(hertz);
-  const Range& range = PickRange(kFrequencyRanges, static_cast<double>(clean));
+  const Range& range = PickRange(kFrequencyRanges, D(clean));
   const float y = Scale(clean, range);
   return Finish(y, FrequencyDecimals(y), range.suffix, "0.0 ", Style::kBlankSigned);
 }
@@ -243,14 +248,14 @@ std::string FormatQuantity(float value) {
   constexpr float kSmallest = 0.001f;
 
   const float clean = Sanitize(value);
-  const double magnitude = std::fabs(static_cast<double>(clean));
+  const double magnitude = std::fabs(D(clean));
   int decimals = 5;
   std::string_view suffix = " ";
   float y = 0.0f;
   bool ranged = false;
   for (const QuantityRange& range : kRanges) {
     if (magnitude >= range.threshold) {
-      y = ToFloat(static_cast<double>(clean) / range.divisor);
+      y = ToFloat(D(clean) / range.divisor);
       decimals = range.decimals;
       suffix = range.suffix;
       ranged = true;

@@ -1,3 +1,5 @@
+#pragma once
+
 // Engineering-notation display texts for every value the user sees.
 //
 // Each formatter picks a decade range from the value, scales the value into that range, rounds it
@@ -14,9 +16,6 @@
 // +/-3.4028235E+38, the largest finite floats. A negative frequency so large that its milli-hertz
 // value leaves the float range is held at -3.4028235E+38 as well. No text is longer than 16
 // characters.
-
-#ifndef CORVANTILE_UNITS_FORMAT_H_
-#define CORVANTILE_UNITS_FORMAT_H_
 
 #include <string>
 
@@ -42,5 +41,3 @@ std::string FormatEngineering(float value);
 std::string FormatQuantity(float value);
 
 }  // namespace corvantile
-
-#endif  // CORVANTILE_UNITS_FORMAT_H_

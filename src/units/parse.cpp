@@ -8,8 +8,13 @@
 #include <string_view>
 #include <system_error>
 
+#include "units/precision.h"
+
 namespace corvantile {
 namespace {
+
+using precision::D;
+using precision::F;
 
 constexpr std::size_t kMaxCharacters = 12;
 constexpr float kLimit = 1e10f;  // exact in float
@@ -77,66 +82,66 @@ class NumberText {
 
 NumberText Scan(std::string_view text, float& multiplier) {
   NumberText number;
-  bool point_seen = false;
-  bool exponent_seen = false;
-  bool prefix_seen = false;
-  bool resistor_code_digits = false;  // taking the digits right after a resistor-code letter
-  std::size_t last_taken = 0;         // input position of the last character taken
+  bool pointSeen = false;
+  bool exponentSeen = false;
+  bool prefixSeen = false;
+  bool resistorCodeDigits = false;  // taking the digits right after a resistor-code letter
+  std::size_t lastTaken = 0;        // input position of the last character taken
 
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (resistor_code_digits) {
+    if (resistorCodeDigits) {
       if (IsDigit(c)) {
         number.Append(c);
-        last_taken = i;
+        lastTaken = i;
         continue;
       }
-      resistor_code_digits = false;
+      resistorCodeDigits = false;
     }
-    if (!prefix_seen && IsDigit(c)) {
+    if (!prefixSeen && IsDigit(c)) {
       number.Append(c);
-      last_taken = i;
+      lastTaken = i;
       continue;
     }
-    if (c == '.' && !prefix_seen && !point_seen) {
-      point_seen = true;
+    if (c == '.' && !prefixSeen && !pointSeen) {
+      pointSeen = true;
       number.Append('.');
-      last_taken = i;
+      lastTaken = i;
       continue;
     }
     if (c == '+' || c == '-') {
       if (number.Empty() || number.Back() == 'E') {
         number.Append(c);
-        last_taken = i;
+        lastTaken = i;
       }
       continue;
     }
     // An exponent or prefix letter before the first taken character is ignored.
     if (number.Empty()) continue;
-    if ((c == 'e' || c == 'E') && !prefix_seen) {
-      if (!exponent_seen) {
-        exponent_seen = true;
-        point_seen = true;  // no point is taken after the exponent letter
+    if ((c == 'e' || c == 'E') && !prefixSeen) {
+      if (!exponentSeen) {
+        exponentSeen = true;
+        pointSeen = true;  // no point is taken after the exponent letter
         number.Append('E');
-        last_taken = i;
+        lastTaken = i;
       }
       continue;
     }
     // After the exponent letter only its digits and sign count; after a prefix nothing does.
-    if (exponent_seen || prefix_seen) continue;
-    if (IsOhmAt(text, i) && OnlyBlanksBetween(text, last_taken, i)) {
+    if (exponentSeen || prefixSeen) continue;
+    if (IsOhmAt(text, i) && OnlyBlanksBetween(text, lastTaken, i)) {
       i += 2;  // the "m" of the unit word is not a milli prefix
       continue;
     }
     const float prefix = PrefixMultiplier(c);
     if (prefix != 0.0f) {
       multiplier = prefix;
-      prefix_seen = true;
+      prefixSeen = true;
       // Resistor code: in "4k7" the letter stands for the decimal point.
-      if (!point_seen && IsDigit(text[i - 1]) && i + 1 < text.size() && IsDigit(text[i + 1])) {
-        point_seen = true;
+      if (!pointSeen && IsDigit(text[i - 1]) && i + 1 < text.size() && IsDigit(text[i + 1])) {
+        pointSeen = true;
         number.Append('.');
-        resistor_code_digits = true;
+        resistorCodeDigits = true;
       }
     }
   }
@@ -153,25 +158,25 @@ double ReadNumber(std::string_view number, bool& negative, bool& overflow) {
     negative = number.front() == '-';
     number.remove_prefix(1);
   }
-  const std::size_t e_position = number.find('E');
-  const std::string_view mantissa = number.substr(0, e_position);
-  bool has_digit = false;
-  for (const char c : mantissa) has_digit = has_digit || IsDigit(c);
-  if (!has_digit) return 0.0;  // "", "-", ".", and the digits-only-after-"E" forms "-E5", ".E5"
+  const std::size_t ePosition = number.find('E');
+  const std::string_view mantissa = number.substr(0, ePosition);
+  bool hasDigit = false;
+  for (const char c : mantissa) hasDigit = hasDigit || IsDigit(c);
+  if (!hasDigit) return 0.0;  // "", "-", ".", and the digits-only-after-"E" forms "-E5", ".E5"
 
   double magnitude = 0.0;
   const std::from_chars_result read = std::from_chars(number.data(), number.data() + number.size(),
                                                       magnitude, std::chars_format::general);
   if (read.ec == std::errc::result_out_of_range) {
     // With at most 12 characters only a negative exponent can make the number too small.
-    const bool too_small = e_position != std::string_view::npos && e_position + 1 < number.size() &&
-                           number[e_position + 1] == '-';
-    if (too_small) return 0.0;
+    const bool tooSmall = ePosition != std::string_view::npos && ePosition + 1 < number.size() &&
+                          number[ePosition + 1] == '-';
+    if (tooSmall) return 0.0;
     overflow = true;
     return 0.0;
   }
   if (read.ec != std::errc()) return 0.0;
-  if (magnitude > static_cast<double>(std::numeric_limits<float>::max())) overflow = true;
+  if (magnitude > D(std::numeric_limits<float>::max())) overflow = true;
   return negative ? -magnitude : magnitude;
 }
 
@@ -191,12 +196,13 @@ float ParseValue(std::string_view text) {
   const double value = ReadNumber(number.View(), negative, overflow);
   if (overflow) return negative ? -kLimit : kLimit;
 
-  const float rounded = static_cast<float>(value);
-  const double product = static_cast<double>(rounded) * static_cast<double>(multiplier);
-  if (std::fabs(product) > static_cast<double>(std::numeric_limits<float>::max())) {
+  // Both roundings below stay inside the float range (an overflow has been dealt with above).
+  const float rounded = F(value);
+  const double product = D(rounded) * D(multiplier);
+  if (std::fabs(product) > D(std::numeric_limits<float>::max())) {
     return product < 0.0 ? -kLimit : kLimit;
   }
-  const float result = static_cast<float>(product);
+  const float result = F(product);
   if (result > kLimit) return kLimit;
   if (result < -kLimit) return -kLimit;
   return result + 0.0f;  // turns a negative zero ("-0") into 0

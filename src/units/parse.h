@@ -1,3 +1,5 @@
+#pragma once
+
 // Reading of every value the user types.
 //
 // ParseValue takes a number with an optional sign, decimal point and exponent, followed by an
@@ -19,9 +21,6 @@
 // - The result lies within +/-1e10: larger values, overflow included, are held at 1e10 with the
 //   number's sign. It is never NaN, infinite or negative zero.
 
-#ifndef CORVANTILE_UNITS_PARSE_H_
-#define CORVANTILE_UNITS_PARSE_H_
-
 #include <string_view>
 
 namespace corvantile {
@@ -30,5 +29,3 @@ namespace corvantile {
 float ParseValue(std::string_view text);
 
 }  // namespace corvantile
-
-#endif  // CORVANTILE_UNITS_PARSE_H_

@@ -36,7 +36,7 @@ inline void StoreSide(ImpedanceValues& side, const SideEntry& entry, double omeg
       break;
     case 2:
       side[ParallelR] = entry.r;
-      side[ParallelX] = entry.x == 0.0f ? OpenReactance : entry.x;
+      side[ParallelX] = entry.x == 0.0f ? OpenReactanceStored : entry.x;
       break;
     case 3:
       side[SeriesR] = entry.r;

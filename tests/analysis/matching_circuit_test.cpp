@@ -46,7 +46,7 @@ TEST(MatchingCircuitTest, PartsReproduceTheStoredReactances) {
       const CircuitPart& part = build.circuit.elements[k];
       const double stored = static_cast<double>(state.NetValues[slots[k]]);
       if (part.kind == PartKind::Open) {
-        EXPECT_GT(std::fabs(stored), kOpenReactance);
+        EXPECT_GT(std::fabs(stored), kOpenCircuitCutoff);
       } else {
         EXPECT_NEAR(PartReactance(part, omega), stored, 1e-6 * std::fabs(stored) + 1e-9)
             << testing::Describe(d) << " element " << k + 1;

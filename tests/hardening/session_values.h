@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/startup_values.h"
+#include "state/startup_values.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::hardening {

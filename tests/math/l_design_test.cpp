@@ -31,7 +31,7 @@ TEST(LDesign, HighPassFrom1500To300PutsAShuntInductorAcrossTheSource) {
   EXPECT_NEAR(net[NetworkPhase], std::atan(2.0) * kDegreesPerRadian, 1e-4);  // 63.43 degrees
   EXPECT_NEAR(net[NetX1], 750.0, 1e-3);
   EXPECT_NEAR(net[NetX2], -600.0, 1e-3);
-  EXPECT_EQ(std::fabs(net[NetX3]), OpenReactance);
+  EXPECT_EQ(std::fabs(net[NetX3]), OpenReactanceStored);
   EXPECT_EQ(net[NetworkFamily], FamilyHighpassL);
   EXPECT_EQ(net[DesignDriver], DriverPhase);
   EXPECT_TRUE(MatchesAsCircuit(state));
@@ -43,7 +43,7 @@ TEST(LDesign, LowPassFrom1500To300IsTheMirror) {
   EXPECT_NEAR(net[NetworkPhase], -std::atan(2.0) * kDegreesPerRadian, 1e-4);
   EXPECT_NEAR(net[NetX1], -750.0, 1e-3);
   EXPECT_NEAR(net[NetX2], 600.0, 1e-3);
-  EXPECT_EQ(std::fabs(net[NetX3]), OpenReactance);
+  EXPECT_EQ(std::fabs(net[NetX3]), OpenReactanceStored);
   EXPECT_EQ(net[NetworkFamily], FamilyLowpassL);
   EXPECT_TRUE(MatchesAsCircuit(state));
 }
@@ -55,7 +55,7 @@ TEST(LDesign, From50To200PutsTheShuntAcrossTheLoad) {
     const NetworkValues& net = state.NetValues;
     const double sign = family == FamilyHighpassL ? 1.0 : -1.0;
     EXPECT_NEAR(net[NetworkPhase], sign * 60.0, 1e-4) << family;
-    EXPECT_EQ(std::fabs(net[NetX1]), OpenReactance) << family;
+    EXPECT_EQ(std::fabs(net[NetX1]), OpenReactanceStored) << family;
     EXPECT_NEAR(net[NetX2], -sign * 50.0 * q, 1e-3) << family;  // series: C for high-pass
     EXPECT_NEAR(net[NetX3], sign * 200.0 / q, 1e-3) << family;  // shunt: L for high-pass
     EXPECT_TRUE(MatchesAsCircuit(state)) << family;
@@ -83,7 +83,7 @@ TEST_P(LOpenElement, IsStoredAsAnOpenCircuit) {
   const int part = shuntAtSource ? NetPart3 : NetPart1;
   const int volts = shuntAtSource ? NetPart3Volts : NetPart1Volts;
   const int amps = shuntAtSource ? NetPart3Amps : NetPart1Amps;
-  ASSERT_EQ(std::fabs(net[open]), OpenReactance);
+  ASSERT_EQ(std::fabs(net[open]), OpenReactanceStored);
   const double omega = static_cast<double>(c.frequency) * state.startup.TwoPi;
   const double x = static_cast<double>(net[open]);
   const double expectedPart = x > 0.0 ? x / omega : 1.0 / (omega * x);

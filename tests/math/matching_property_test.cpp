@@ -44,7 +44,7 @@ void StoreSide(ImpedanceValues& side, const SideEntry& entry, double omega) {
       side[SeriesX] = entry.resistive ? 0.0f : entry.x;
       break;
     case 2:
-      side[ParallelX] = entry.resistive ? OpenReactance : entry.x;
+      side[ParallelX] = entry.resistive ? OpenReactanceStored : entry.x;
       break;
     case 3:  // a series part value of 0 is an open capacitor, so form 3 is always reactive
       side[SeriesPart] = PartOf(Wide(entry.x), omega);

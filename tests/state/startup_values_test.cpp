@@ -1,10 +1,11 @@
-#include "shell/startup_values.h"
+#include "state/startup_values.h"
 
 #include <cmath>
 
 #include <gtest/gtest.h>
 
 #include "state/circuit_state.h"
+#include "units/constants.h"
 
 namespace corvantile {
 namespace {
@@ -16,6 +17,21 @@ TEST(StartupValues, AngularFrequencyAndDegreeConversionAreDoublePrecision) {
   EXPECT_NEAR(values.TwoPi * 3750000.0, 23561944.9, 0.05);
   EXPECT_DOUBLE_EQ(values.DegreesPerRadian * std::atan(1.0), 45.0);
   EXPECT_DOUBLE_EQ(values.TwoPi, 2.0 * std::acos(-1.0));
+}
+
+// The run-time values and the compile-time circle constants are one definition: both must carry
+// exactly the bits the arctangent formulas give, so no result moves when code switches between
+// them.
+TEST(StartupValues, CircleConstantsAreBitIdenticalToTheArctangentFormulas) {
+  StartupValues values;
+  SetStartupValues(values);
+  EXPECT_EQ(values.Pi, static_cast<float>(4.0 * std::atan(1.0)));
+  EXPECT_EQ(values.TwoPi, 8.0 * std::atan(1.0));
+  EXPECT_EQ(values.DegreesPerRadian, 45.0 / std::atan(1.0));
+  EXPECT_EQ(kPi, 4.0 * std::atan(1.0));
+  EXPECT_EQ(kTwoPi, values.TwoPi);
+  EXPECT_EQ(kDegreesPerRadian, values.DegreesPerRadian);
+  EXPECT_EQ(kPiSingle, values.Pi);
 }
 
 TEST(StartupValues, SinglePrecisionConstantsHoldTheNearestFloat) {

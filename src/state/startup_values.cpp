@@ -1,6 +1,6 @@
-#include "shell/startup_values.h"
+#include "state/startup_values.h"
 
-#include <cmath>
+#include "units/constants.h"
 
 namespace corvantile {
 
@@ -12,11 +12,11 @@ void SetStartupValues(StartupValues& values) {
   values.AmpsShownMin = 1e-6f;
   values.UnitMagnitude = 1.0f;
   values.TinyMagnitude = 1e-13f;
-  values.Pi = static_cast<float>(4.0 * std::atan(1.0));
-  values.TwoPi = 8.0 * std::atan(1.0);
+  values.Pi = kPiSingle;
+  values.TwoPi = kTwoPi;
   values.VoltsShownMax = 1e6f;
   values.VoltsShownMin = 1e-7f;
-  values.DegreesPerRadian = 45.0 / std::atan(1.0);
+  values.DegreesPerRadian = kDegreesPerRadian;
 }
 
 }  // namespace corvantile
