@@ -31,39 +31,88 @@ double Uniform(std::uint64_t key, std::uint64_t build, std::uint64_t stream) {
 // Builds handed out together: the unit of progress and of cancelling.
 constexpr int kBlock = 1024;
 
-// One frequency of the run: what does not change from build to build.
+// One frequency of the run: what does not change from build to build. With ideal parts the
+// elements are kept as the quantity their place uses (a series reactance, a shunt susceptance),
+// so that a build only scales them and the ladder divides three times.
 struct FrequencyPoint {
   Complex zs, zl;
   ElementImpedances nominal;
+  bool lossless = true;
+  double loadG = 0.0, loadB = 0.0;  // 1 / zl
+  std::array<double, 3> term{};     // series reactance or shunt susceptance (0 when open)
 };
 
 FrequencyPoint PointAt(const MatchingCircuit& circuit, double frequency) {
   const double omega = 2.0 * std::numbers::pi * frequency;
-  return {TerminationImpedance(circuit.source, omega), TerminationImpedance(circuit.load, omega),
-          CircuitElementImpedances(circuit, omega)};
+  FrequencyPoint p{TerminationImpedance(circuit.source, omega),
+                   TerminationImpedance(circuit.load, omega),
+                   CircuitElementImpedances(circuit, omega)};
+  const Complex y = 1.0 / p.zl;
+  p.loadG = y.real();
+  p.loadB = y.imag();
+  for (std::size_t k = 0; k < 3; ++k) {
+    const ElementImpedance& e = p.nominal[k];
+    p.lossless = p.lossless && e.resistance == 0.0;
+    const bool shunt = IsShuntElement(circuit.topology, static_cast<int>(k) + 1);
+    p.term[k] = !shunt ? e.reactance : e.open ? 0.0 : -1.0 / e.reactance;
+  }
+  return p;
 }
 
-// The reactance factors of one build: an inductor's reactance grows with its part value, a
-// capacitor's shrinks.
-std::array<double, 3> ReactanceFactors(const MatchingCircuit& circuit,
-                                       const std::array<double, 3>& deviation) {
-  std::array<double, 3> factor{};
+// How one build scales each element: an inductor's reactance grows with its part value, a
+// capacitor's shrinks; a susceptance goes the other way.
+struct BuildScale {
+  std::array<double, 3> reactance{};
+  std::array<double, 3> susceptance{};
+};
+
+BuildScale ScaleOf(const MatchingCircuit& circuit, const std::array<double, 3>& deviation) {
+  BuildScale out;
   for (std::size_t k = 0; k < 3; ++k) {
     // A draw far in a normal tail could make a part value negative; no part is that bad.
     const double scale = std::max(1.0 + deviation[k], 1e-6);
     const PartKind kind = circuit.elements[k].kind;
-    factor[k] = kind == PartKind::Inductor    ? scale
-                : kind == PartKind::Capacitor ? 1.0 / scale
-                                              : 1.0;
+    out.reactance[k] = kind == PartKind::Inductor    ? scale
+                       : kind == PartKind::Capacitor ? 1.0 / scale
+                                                     : 1.0;
+    out.susceptance[k] = kind == PartKind::Inductor    ? 1.0 / scale
+                         : kind == PartKind::Capacitor ? scale
+                                                       : 1.0;
   }
-  return factor;
+  return out;
 }
 
-double ShareAt(const MatchingCircuit& circuit, const FrequencyPoint& p,
-               const std::array<double, 3>& factor) {
-  ElementImpedances e = p.nominal;
-  for (std::size_t k = 0; k < 3; ++k) e[k].reactance *= factor[k];
-  return ReflectedShare(circuit.topology, p.zs, p.zl, e);
+double ShareAt(const MatchingCircuit& circuit, const FrequencyPoint& p, const BuildScale& scale) {
+  if (!p.lossless) {
+    ElementImpedances e = p.nominal;
+    for (std::size_t k = 0; k < 3; ++k) e[k].reactance *= scale.reactance[k];
+    return ReflectedShare(circuit.topology, p.zs, p.zl, e);
+  }
+  const double rs = p.zs.real(), xs = p.zs.imag();
+  auto invert = [](double& re, double& im) {
+    const double inverse = 1.0 / (re * re + im * im);
+    re *= inverse;
+    im *= -inverse;
+  };
+  if (circuit.topology == NetworkTopology::Pi) {
+    double re = p.loadG, im = p.loadB + p.term[2] * scale.susceptance[2];
+    invert(re, im);
+    im += p.term[1] * scale.reactance[1];
+    invert(re, im);
+    im += p.term[0] * scale.susceptance[0];
+    // With Zin = 1 / Y: (1 - Y conj Zs) / (1 + Y Zs).
+    const double numR = 1.0 - (re * rs + im * xs), numI = im * rs - re * xs;
+    const double denR = 1.0 + (re * rs - im * xs), denI = im * rs + re * xs;
+    return (numR * numR + numI * numI) / (denR * denR + denI * denI);
+  }
+  double re = p.zl.real(), im = p.zl.imag() + p.term[2] * scale.reactance[2];
+  invert(re, im);
+  im += p.term[1] * scale.susceptance[1];
+  invert(re, im);
+  im += p.term[0] * scale.reactance[0];
+  const double numR = re - rs, numI = im + xs;
+  const double denR = re + rs, denI = im + xs;
+  return (numR * numR + numI * numI) / (denR * denR + denI * denI);
 }
 
 // The reflected share at which the VSWR is exactly `limit`.
@@ -149,8 +198,7 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   result.builds = builds;
 
   const FrequencyPoint design = PointAt(circuit, circuit.designFrequency);
-  const std::array<double, 3> unit = {1.0, 1.0, 1.0};
-  const double nominalShare = ShareAt(circuit, design, unit);
+  const double nominalShare = ShareAt(circuit, design, ScaleOf(circuit, {}));
   result.nominalReturnLossDb = ReturnLossOfShare(nominalShare);
 
   std::vector<FrequencyPoint> bandPoints;
@@ -189,8 +237,8 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
       }
       const int end = std::min(builds, (block + 1) * kBlock);
       for (int b = block * kBlock; b < end; ++b) {
-        const std::array<double, 3> factor =
-            ReactanceFactors(circuit, BuildDeviations(options, static_cast<std::uint64_t>(b)));
+        const BuildScale factor =
+            ScaleOf(circuit, BuildDeviations(options, static_cast<std::uint64_t>(b)));
         const double share = ShareAt(circuit, design, factor);
         shares[static_cast<std::size_t>(b)] = share;
         tally.within15 += share <= limit15;
@@ -272,7 +320,7 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
       signs[k] = options.tolerance[k] == 0.0 ? 0 : ((corner >> k) & 1) != 0 ? 1 : -1;
       deviation[k] = static_cast<double>(signs[k]) * options.tolerance[k];
     }
-    const double share = ShareAt(circuit, design, ReactanceFactors(circuit, deviation));
+    const double share = ShareAt(circuit, design, ScaleOf(circuit, deviation));
     if (share > worstShare) {
       worstShare = share;
       result.worst = {signs, ReturnLossOfShare(share), VswrOfShare(share)};
