@@ -122,6 +122,7 @@ StandardSolutions SolveStandardValues(const RunState& state, const StandardChoic
       std::vector<float> branches = {0.0f};
       if (k == 2) branches = {1.0f, 2.0f};
       MatchScore bestScore{};
+      bool bestSameKinds = false;
       for (float branch : branches) {
         const CircuitBuild build = DesignAroundFixedPart(state, k, stored, branch);
         if (build.problem != CircuitProblem::None) continue;
@@ -129,9 +130,18 @@ StandardSolutions SolveStandardValues(const RunState& state, const StandardChoic
         // The fixed part exactly at its standard value, not at its single-precision copy.
         rounded.elements[static_cast<std::size_t>(k - 1)].value = standard;
         const MatchScore score = ScoreAtDesign(rounded);
-        if (!fixed.possible || BetterMatch(score, bestScore)) {
+        // The branch that keeps the ideal network's kind of part in every place (its low-pass
+        // or high-pass character) wins over a better match that swaps an inductor for a
+        // capacitor.
+        bool sameKinds = true;
+        for (std::size_t j = 0; j < 3; ++j) {
+          sameKinds = sameKinds && rounded.elements[j].kind == circuit.elements[j].kind;
+        }
+        const bool better = sameKinds != bestSameKinds ? sameKinds : BetterMatch(score, bestScore);
+        if (!fixed.possible || better) {
           fixed.possible = true;
           bestScore = score;
+          bestSameKinds = sameKinds;
           fixed.design.circuit = rounded;
         }
       }

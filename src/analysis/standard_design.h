@@ -53,7 +53,8 @@ StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit);
 
 // Element `element` (1 to 3) fixed at its nearest standard value (design drivers 4 to 6), the
 // others re-designed around it and then rounded to their nearest standard values. With element 2
-// of a Pi or Tee fixed, both solution branches are tried and the better one kept.
+// of a Pi or Tee fixed, both solution branches are tried: the one that keeps the ideal network's
+// kind of part in every place is kept, or the better match when both or neither do.
 struct FixedFirstDesign {
   int element = 0;
   bool possible = false;  // false: no network can be designed around the fixed value

@@ -3,6 +3,7 @@
 #include "cli/argument_cursor.h"
 #include "cli/design_command.h"
 #include "cli/export_command.h"
+#include "cli/standard_command.h"
 #include "cli/sweep_command.h"
 #include "cli/value_commands.h"
 #include "shell/startup_values.h"
@@ -52,6 +53,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "design") return RunDesignCommand(rest, out, err);
   if (command == "sweep") return RunSweepCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
+  if (command == "standard") return RunStandardCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
   if (command == "--help" || command == "-h" || command == "help") {

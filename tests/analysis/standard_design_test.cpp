@@ -147,6 +147,12 @@ TEST(StandardDesignTest, DefaultCircuitRoundsAsAnEngineerWould) {
   EXPECT_DOUBLE_EQ(s.nearest.circuit.elements[2].value, 240e-12);
   EXPECT_GE(s.best.summary.atDesign.returnLossDb, s.nearest.summary.atDesign.returnLossDb);
   EXPECT_GT(s.ideal.summary.atDesign.returnLossDb, 100.0);
+  // Fixing the inductor keeps the low-pass Pi a low-pass Pi (capacitor, inductor, capacitor).
+  ASSERT_EQ(s.fixedFirst.size(), 3u);
+  ASSERT_TRUE(s.fixedFirst[1].possible);
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(s.fixedFirst[1].design.circuit.elements[k].kind, s.ideal.circuit.elements[k].kind);
+  }
 }
 
 }  // namespace
