@@ -5,6 +5,7 @@
 #include "cli/export_command.h"
 #include "cli/standard_command.h"
 #include "cli/sweep_command.h"
+#include "cli/tolerance_command.h"
 #include "cli/value_commands.h"
 #include "shell/startup_values.h"
 
@@ -54,6 +55,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "sweep") return RunSweepCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
   if (command == "standard") return RunStandardCommand(rest, out, err);
+  if (command == "tolerance") return RunToleranceCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
   if (command == "--help" || command == "-h" || command == "help") {
