@@ -82,7 +82,8 @@ BuildScale ScaleOf(const MatchingCircuit& circuit, const std::array<double, 3>& 
   return out;
 }
 
-double ShareAt(const MatchingCircuit& circuit, const FrequencyPoint& p, const BuildScale& scale) {
+[[gnu::always_inline]] inline double ShareAt(const MatchingCircuit& circuit,
+                                             const FrequencyPoint& p, const BuildScale& scale) {
   if (!p.lossless) {
     ElementImpedances e = p.nominal;
     for (std::size_t k = 0; k < 3; ++k) e[k].reactance *= scale.reactance[k];
@@ -121,18 +122,48 @@ double ShareLimit(double limit) {
   return magnitude * magnitude;
 }
 
-// The p-th percentile (0 to 100) of values, interpolating between order statistics; `values`
-// is reordered.
-double Percentile(std::vector<double>& values, double p) {
-  const double position = p / 100.0 * static_cast<double>(values.size() - 1);
-  const auto lower = static_cast<std::size_t>(std::floor(position));
-  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(lower),
-                   values.end());
-  const double a = values[lower];
-  if (lower + 1 >= values.size()) return a;
-  const double b =
-      *std::min_element(values.begin() + static_cast<std::ptrdiff_t>(lower) + 1, values.end());
-  return a + (b - a) * (position - static_cast<double>(lower));
+// The kReturnLossPercentiles of `values`, interpolating between order statistics; `values` is
+// reordered. Each selection works only within the part its neighbours left, and each upper
+// neighbour lies between its pivot and the next, so the cost is a few passes, not a sort.
+std::array<double, 5> Percentiles(std::vector<double>& values) {
+  const std::size_t n = values.size();
+  std::array<std::size_t, 5> lower{};
+  std::array<double, 5> fraction{};
+  for (std::size_t i = 0; i < 5; ++i) {
+    const double position = kReturnLossPercentiles[i] / 100.0 * static_cast<double>(n - 1);
+    lower[i] = static_cast<std::size_t>(std::floor(position));
+    fraction[i] = position - static_cast<double>(lower[i]);
+  }
+  auto select = [&](std::size_t from, std::size_t k, std::size_t to) {
+    if (k < from || k >= to) return;  // already in place: an equal neighbouring position
+    std::nth_element(values.begin() + static_cast<std::ptrdiff_t>(from),
+                     values.begin() + static_cast<std::ptrdiff_t>(k),
+                     values.begin() + static_cast<std::ptrdiff_t>(to));
+  };
+  select(0, lower[2], n);
+  select(0, lower[1], lower[2]);
+  select(0, lower[0], lower[1]);
+  select(lower[2] + 1, lower[3], n);
+  select(lower[3] + 1, lower[4], n);
+  std::array<double, 5> out{};
+  for (std::size_t i = 0; i < 5; ++i) {
+    const double a = values[lower[i]];
+    if (lower[i] + 1 >= n) {
+      out[i] = a;
+      continue;
+    }
+    std::size_t next = n - 1;
+    for (std::size_t j = i + 1; j < 5; ++j) {
+      if (lower[j] > lower[i]) {
+        next = lower[j];
+        break;
+      }
+    }
+    const double b = *std::min_element(values.begin() + static_cast<std::ptrdiff_t>(lower[i]) + 1,
+                                       values.begin() + static_cast<std::ptrdiff_t>(next) + 1);
+    out[i] = a + (b - a) * fraction[i];
+  }
+  return out;
 }
 
 ReturnLossHistogram MakeHistogram(const std::vector<double>& returnLoss, double lowest,
@@ -304,10 +335,11 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   result.meanReflectedShare = sum / n;
 
   std::vector<double> sorted = result.returnLossDb;
-  for (std::size_t i = 0; i < kReturnLossPercentiles.size(); ++i) {
-    result.percentilesDb[i] = Percentile(sorted, kReturnLossPercentiles[i]);
-  }
-  const double lowest = *std::min_element(sorted.begin(), sorted.end());
+  result.percentilesDb = Percentiles(sorted);
+  // The selections leave the least value in the part below the first percentile.
+  const double lowest = *std::min_element(
+      sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(
+                                           std::min(sorted.size(), sorted.size() / 100 + 1)));
   result.histogram = MakeHistogram(result.returnLossDb, lowest, result.percentilesDb[4]);
 
   // The worst case: every corner of the tolerance box, and the nominal design.
