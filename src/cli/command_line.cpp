@@ -5,7 +5,9 @@
 #include "cli/design_command.h"
 #include "cli/export_command.h"
 #include "cli/project_version.h"
+#include "cli/standard_command.h"
 #include "cli/sweep_command.h"
+#include "cli/tolerance_command.h"
 #include "cli/value_commands.h"
 
 namespace corvantile::cli {
@@ -55,6 +57,8 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "design") return RunDesignCommand(rest, out, err);
   if (command == "sweep") return RunSweepCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
+  if (command == "standard") return RunStandardCommand(rest, out, err);
+  if (command == "tolerance") return RunToleranceCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
   if (IsHelpArgument(command) || command == "help") {

@@ -1,0 +1,222 @@
+#include "cli/standard_command.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/standard_design.h"
+#include "cli/argument_cursor.h"
+#include "cli/design_options.h"
+#include "cli/json_writer.h"
+#include "units/precision.h"
+
+namespace corvantile::cli {
+namespace {
+
+int Fail(std::ostream& err, std::string_view message) {
+  err << "corvantile-cli: standard: " << message << '\n';
+  return kExitUsage;
+}
+
+std::string Fixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+// "120 pF", "22 uH", "short", "open": a part in the units one orders it in.
+std::string PartText(const CircuitPart& part) {
+  if (part.kind == PartKind::Short) return "short";
+  if (part.kind == PartKind::Open) return "open";
+  const bool inductor = part.kind == PartKind::Inductor;
+  struct Unit {
+    double scale;
+    const char* name;
+  };
+  const Unit units[] = {{1e-15, "f"}, {1e-12, "p"}, {1e-9, "n"}, {1e-6, "u"}, {1e-3, "m"}, {1, ""}};
+  Unit chosen = units[0];
+  for (const Unit& u : units) {
+    if (part.value >= u.scale * 0.9999) chosen = u;
+  }
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.4g %s%s", part.value / chosen.scale, chosen.name,
+                inductor ? "H" : "F");
+  return buffer;
+}
+
+std::string BandText(const VswrBand& band) {
+  if (!band.matchedAtDesign) return "none";
+  if (!band.fractional) return "beyond the span";
+  return Fixed(*band.fractional * 100.0, 2) + " %";
+}
+
+void TableRow(std::ostream& out, const std::string& name, const StandardDesign& d) {
+  const SweepSummary& s = d.summary;
+  out << name << '\n';
+  for (std::size_t k = 0; k < 3; ++k) {
+    out << "  element " << k + 1 << ": " << PartText(d.circuit.elements[k]) << '\n';
+  }
+  out << "  return loss " << Fixed(s.atDesign.returnLossDb, 2) << " dB, VSWR "
+      << Fixed(s.atDesign.vswr, 3) << ", 2:1 bandwidth " << BandText(s.bands[0])
+      << ", attenuation at 2f0 " << Fixed(s.attenuation2f0Db, 2) << " dB, at 3f0 "
+      << Fixed(s.attenuation3f0Db, 2) << " dB, largest part voltage " << Fixed(d.maxPartVolts, 1)
+      << " V\n";
+}
+
+float F(double value) { return precision::F(value); }
+
+JsonObject DesignJson(const StandardDesign& d) {
+  JsonObject o;
+  std::vector<std::string> kinds;
+  std::vector<float> values;
+  for (const CircuitPart& part : d.circuit.elements) {
+    kinds.push_back(part.kind == PartKind::Inductor    ? "inductor"
+                    : part.kind == PartKind::Capacitor ? "capacitor"
+                    : part.kind == PartKind::Open      ? "open"
+                                                       : "short");
+    values.push_back(F(part.value));
+  }
+  const SweepSummary& s = d.summary;
+  o.AddStringArray("element_kinds", kinds);
+  o.AddNumberArray("element_values", values);
+  o.AddNumber("return_loss_db", F(s.atDesign.returnLossDb));
+  o.AddNumber("vswr", F(s.atDesign.vswr));
+  o.AddBool("matched_2_to_1", s.bands[0].matchedAtDesign);
+  if (s.bands[0].fractional) o.AddNumber("bandwidth_2_to_1", F(*s.bands[0].fractional));
+  o.AddNumber("attenuation_2f0_db", F(s.attenuation2f0Db));
+  o.AddNumber("attenuation_3f0_db", F(s.attenuation3f0Db));
+  o.AddNumber("max_part_volts", F(d.maxPartVolts));
+  return o;
+}
+
+}  // namespace
+
+std::string StandardHelp() {
+  return "Usage: corvantile-cli standard [OPTIONS]\n"
+         "\n"
+         "Designs the network as 'corvantile-cli design' does, then builds it from standard\n"
+         "part values three ways: each part at its nearest standard value (on a logarithmic\n"
+         "scale); the best combination of each part's nearest value and the two on each side\n"
+         "(125 networks for a Pi or Tee, 25 for an L), best return loss at the design\n"
+         "frequency, ties to the smaller largest part voltage; and, for a Pi or Tee, each\n"
+         "element fixed first at its nearest value with the design re-solving the others,\n"
+         "which are then rounded too. Each is shown with its return loss, VSWR, 2:1 bandwidth\n"
+         "and attenuation at 2f0 and 3f0.\n"
+         "\n"
+         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         DesignOptionsHelp() +
+         "\n"
+         "Standard-value options:\n"
+         "  --series-inductor S   E3, E6, E12 (default), E24, E48, E96 or E192\n"
+         "  --series-capacitor S  the same, E24 by default\n"
+         "  --format FORMAT       table (default) or json\n"
+         "  -h, --help            print this help\n"
+         "\n"
+         "Exit status: 0 printed; 1 no network can be designed; 2 bad command line, with one\n"
+         "line on stderr.\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli standard\n"
+         "  corvantile-cli standard --family tee --series-capacitor E12 --format json\n";
+}
+
+int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                       std::ostream& err) {
+  ArgumentCursor args(arguments);
+  DesignRequest design;
+  StandardChoice choice;
+  std::string format = "table";
+  std::string error;
+  while (!args.AtEnd()) {
+    const OptionTake shared = TakeDesignOption(args, design, error);
+    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::Taken) continue;
+    const std::string_view argument = args.Take();
+    if (argument == "-h") {
+      out << StandardHelp();
+      return kExitOk;
+    }
+    if (!IsOptionArgument(argument)) {
+      return Fail(err, "unexpected argument '" + std::string(argument) +
+                           "' (see corvantile-cli standard --help)");
+    }
+    const OptionArgument option = SplitOption(argument);
+    if (option.name == "--help") {
+      if (option.inline_value) return Fail(err, "--help takes no value");
+      out << StandardHelp();
+      return kExitOk;
+    }
+    if (option.name != "--format" && option.name != "--series-inductor" &&
+        option.name != "--series-capacitor") {
+      return Fail(err, "unknown option '" + std::string(option.name) +
+                           "' (see corvantile-cli standard --help)");
+    }
+    std::string_view value;
+    if (!args.TakeValue(option, value, error)) return Fail(err, error);
+    if (option.name == "--format") {
+      if (value != "table" && value != "json") {
+        return Fail(err, "unknown format '" + std::string(value) + "' (use table or json)");
+      }
+      format = value;
+      continue;
+    }
+    const std::optional<StandardSeries> series = ParseStandardSeries(value);
+    if (!series) {
+      return Fail(err, "unknown series '" + std::string(value) +
+                           "' (use E3, E6, E12, E24, E48, E96 or E192)");
+    }
+    (option.name == "--series-inductor" ? choice.inductors : choice.capacitors) = *series;
+  }
+
+  RunState state;
+  std::vector<std::string> notes;
+  const bool built = BuildDesignState(design, state, error, notes);
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  if (!built) return Fail(err, error);
+
+  const StandardSolutions s = SolveStandardValues(state, choice);
+  if (s.problem != CircuitProblem::None) {
+    err << "corvantile-cli: standard: " << CircuitProblemText(s.problem) << '\n';
+    return kExitImpossibleDesign;
+  }
+  if (format == "json") {
+    JsonObject o;
+    o.AddString("inductor_series", SeriesName(choice.inductors));
+    o.AddString("capacitor_series", SeriesName(choice.capacitors));
+    o.AddObject("ideal", DesignJson(s.ideal));
+    o.AddObject("nearest", DesignJson(s.nearest));
+    o.AddObject("best", DesignJson(s.best));
+    JsonObject fixed;
+    for (const FixedFirstDesign& f : s.fixedFirst) {
+      const std::string key = "element_" + std::to_string(f.element);
+      if (f.possible) {
+        fixed.AddObject(key, DesignJson(f.design));
+      } else {
+        fixed.AddObject(key, JsonObject().AddBool("possible", false));
+      }
+    }
+    o.AddObject("fixed_first", fixed);
+    o.AddNumber("closest_fixed_first", static_cast<float>(s.closestFixedFirst));
+    out << o.Text() << '\n';
+    return kExitOk;
+  }
+  out << "Standard values: inductors " << SeriesName(choice.inductors) << ", capacitors "
+      << SeriesName(choice.capacitors) << "\n\n";
+  TableRow(out, "Ideal design", s.ideal);
+  TableRow(out, "Nearest standard values", s.nearest);
+  TableRow(out, "Best combination of neighbouring values", s.best);
+  for (const FixedFirstDesign& f : s.fixedFirst) {
+    const std::string name = "Element " + std::to_string(f.element) + " fixed first";
+    if (f.possible) {
+      TableRow(out, name, f.design);
+    } else {
+      out << name << ": no network can be designed around its standard value\n";
+    }
+  }
+  if (s.closestFixedFirst != 0) {
+    out << "Fixed first, element " << s.closestFixedFirst << " lands closest.\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace corvantile::cli

@@ -1,0 +1,296 @@
+#include "cli/tolerance_command.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "analysis/standard_design.h"
+#include "analysis/tolerance_analysis.h"
+#include "cli/argument_cursor.h"
+#include "cli/design_options.h"
+#include "cli/json_writer.h"
+#include "units/precision.h"
+#include "units/parse.h"
+
+namespace corvantile::cli {
+namespace {
+
+int Fail(std::ostream& err, std::string_view message) {
+  err << "corvantile-cli: tolerance: " << message << '\n';
+  return kExitUsage;
+}
+
+std::string Fixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+bool HasDigit(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
+bool ReadPercent(std::string_view text, double& fraction) {
+  if (!text.empty() && text.back() == '%') text.remove_suffix(1);
+  double percent = 0.0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), percent);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return false;
+  if (!(percent >= 0.0 && percent <= 50.0)) return false;
+  fraction = percent / 100.0;
+  return true;
+}
+
+template <typename Integer>
+bool ReadInteger(std::string_view text, Integer& value) {
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+float F(double value) { return precision::F(value); }
+
+}  // namespace
+
+std::string ToleranceHelp() {
+  return "Usage: corvantile-cli tolerance [OPTIONS]\n"
+         "\n"
+         "Designs the network as 'corvantile-cli design' does, takes the ideal design or its\n"
+         "nearest or best standard-value version, and builds it many times with every part\n"
+         "drawn within its tolerance (on the inductance or capacitance). Prints the yield\n"
+         "(builds with VSWR at most 1.5:1 and 2:1 at the design frequency, and over --band),\n"
+         "the return-loss percentiles 1/5/50/95/99, the worst corner of the tolerance box and\n"
+         "each part's share of the spread, most sensitive first. The same seed gives the same\n"
+         "numbers on any machine, whatever its number of cores.\n"
+         "\n"
+         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         DesignOptionsHelp() +
+         "\n"
+         "Tolerance options:\n"
+         "  --standard WHICH      none (default: the ideal design), nearest or best; E12\n"
+         "                        inductors and E24 capacitors\n"
+         "  --tolerance P%        every part's tolerance, 0 to 50 (default 5%)\n"
+         "  --tol1/--tol2/--tol3 P%  one element's tolerance\n"
+         "  --distribution D      uniform within the tolerance (default) or normal with three\n"
+         "                        standard deviations at the tolerance\n"
+         "  --trials N            builds, 1 to 10000000 (default 10000)\n"
+         "  --seed S              the random seed, a whole number (default 1)\n"
+         "  --band F1:F2          also the yield over F1 to F2 (21 frequencies)\n"
+         "  --format FORMAT       table (default) or json (with the histogram)\n"
+         "  -h, --help            print this help\n"
+         "\n"
+         "Exit status: 0 printed; 1 no network can be designed; 2 bad command line, with one\n"
+         "line on stderr.\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli tolerance --standard best\n"
+         "  corvantile-cli tolerance --tol2 10% --distribution normal --band 3.6M:3.9M "
+         "--format json\n";
+}
+
+int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                        std::ostream& err) {
+  const bool progressOnErr = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+  ArgumentCursor args(arguments);
+  DesignRequest design;
+  ToleranceOptions options;
+  std::optional<double> everyTolerance;
+  std::array<std::optional<double>, 3> elementTolerance;
+  std::string standard = "none";
+  std::string format = "table";
+  std::string error;
+  while (!args.AtEnd()) {
+    const OptionTake shared = TakeDesignOption(args, design, error);
+    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::Taken) continue;
+    const std::string_view argument = args.Take();
+    if (argument == "-h") {
+      out << ToleranceHelp();
+      return kExitOk;
+    }
+    if (!IsOptionArgument(argument)) {
+      return Fail(err, "unexpected argument '" + std::string(argument) +
+                           "' (see corvantile-cli tolerance --help)");
+    }
+    const OptionArgument option = SplitOption(argument);
+    const std::string name(option.name);
+    if (name == "--help") {
+      if (option.inline_value) return Fail(err, "--help takes no value");
+      out << ToleranceHelp();
+      return kExitOk;
+    }
+    const std::vector<std::string> known = {"--standard", "--tolerance",    "--tol1",   "--tol2",
+                                            "--tol3",     "--distribution", "--trials", "--seed",
+                                            "--band",     "--format"};
+    if (std::find(known.begin(), known.end(), name) == known.end()) {
+      return Fail(err, "unknown option '" + name + "' (see corvantile-cli tolerance --help)");
+    }
+    std::string_view value;
+    if (!args.TakeValue(option, value, error)) return Fail(err, error);
+    const std::string text(value);
+    if (name == "--standard") {
+      if (value != "none" && value != "nearest" && value != "best") {
+        return Fail(err, "--standard: unknown choice '" + text + "' (use none, nearest or best)");
+      }
+      standard = text;
+    } else if (name == "--tolerance" || name.starts_with("--tol")) {
+      double fraction = 0.0;
+      if (!ReadPercent(value, fraction)) {
+        return Fail(err, name + ": '" + text + "' is not a percentage from 0 to 50");
+      }
+      if (name == "--tolerance") {
+        everyTolerance = fraction;
+      } else {
+        elementTolerance[static_cast<std::size_t>(name.back() - '1')] = fraction;
+      }
+    } else if (name == "--distribution") {
+      if (value != "uniform" && value != "normal") {
+        return Fail(err,
+                    "--distribution: unknown distribution '" + text + "' (use uniform or normal)");
+      }
+      options.distribution =
+          value == "normal" ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
+    } else if (name == "--trials") {
+      if (!ReadInteger(value, options.builds) || options.builds < 1 || options.builds > 10000000) {
+        return Fail(err, "--trials: '" + text + "' is not a whole number from 1 to 10000000");
+      }
+    } else if (name == "--seed") {
+      if (!ReadInteger(value, options.seed)) {
+        return Fail(err, "--seed: '" + text + "' is not a whole number of at least 0");
+      }
+    } else if (name == "--band") {
+      const std::size_t colon = value.find(':');
+      const std::string_view a = value.substr(0, colon);
+      const std::string_view b = colon == std::string_view::npos ? "" : value.substr(colon + 1);
+      if (colon == std::string_view::npos || !HasDigit(a) || !HasDigit(b)) {
+        return Fail(err, "--band takes F1:F2, two frequencies");
+      }
+      const double f1 = precision::D(ParseValue(a)), f2 = precision::D(ParseValue(b));
+      if (!(f1 > 0.0 && f2 > f1)) return Fail(err, "--band: F2 must be above F1, both above 0");
+      options.band = std::array<double, 2>{f1, f2};
+    } else {
+      if (value != "table" && value != "json") {
+        return Fail(err, "unknown format '" + text + "' (use table or json)");
+      }
+      format = text;
+    }
+  }
+
+  RunState state;
+  std::vector<std::string> notes;
+  const bool built = BuildDesignState(design, state, error, notes);
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  if (!built) return Fail(err, error);
+  const CircuitBuild build = DesignCircuit(state);
+  if (build.problem != CircuitProblem::None) {
+    err << "corvantile-cli: tolerance: " << CircuitProblemText(build.problem) << '\n';
+    return kExitImpossibleDesign;
+  }
+  MatchingCircuit circuit = build.circuit;
+  if (standard == "nearest") circuit = NearestStandardCircuit(circuit, {});
+  if (standard == "best") circuit = BestStandardCircuit(circuit, {});
+  options.tolerance = DefaultTolerances(circuit, everyTolerance.value_or(kDefaultInductorTolerance),
+                                        everyTolerance.value_or(kDefaultCapacitorTolerance));
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (elementTolerance[k]) options.tolerance[k] = *elementTolerance[k];
+  }
+
+  // A long run reports how far it has got, once a second-ish, on a terminal's stderr.
+  std::atomic<int> progress{0};
+  std::atomic<bool> finished{false};
+  std::thread reporter;
+  if (progressOnErr && options.builds >= 200000) {
+    options.progress = &progress;
+    reporter = std::thread([&] {
+      while (!finished) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        err << "\rcorvantile-cli: tolerance: " << progress.load() << " of " << options.builds
+            << " builds" << std::flush;
+      }
+      err << '\n';
+    });
+  }
+  const ToleranceResult r = RunTolerance(circuit, options);
+  finished = true;
+  if (reporter.joinable()) reporter.join();
+
+  if (format == "json") {
+    JsonObject o;
+    o.AddString("design", standard == "none" ? "ideal" : standard);
+    o.AddNumber("builds", static_cast<float>(r.builds));
+    o.AddNumberArray("tolerances",
+                     std::vector<float>{F(options.tolerance[0]), F(options.tolerance[1]),
+                                        F(options.tolerance[2])});
+    o.AddString("distribution",
+                options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform");
+    o.AddNumber("nominal_return_loss_db", F(r.nominalReturnLossDb));
+    o.AddNumber("yield_vswr_1_5", F(r.atDesign.vswr15));
+    o.AddNumber("yield_vswr_2", F(r.atDesign.vswr2));
+    if (r.overBand) {
+      o.AddNumber("band_yield_vswr_1_5", F(r.overBand->vswr15));
+      o.AddNumber("band_yield_vswr_2", F(r.overBand->vswr2));
+    }
+    o.AddNumberArray("percentiles", std::vector<float>{1, 5, 50, 95, 99});
+    std::vector<float> p;
+    for (double v : r.percentilesDb) p.push_back(F(v));
+    o.AddNumberArray("percentile_return_loss_db", p);
+    std::vector<float> counts;
+    for (int c : r.histogram.counts) counts.push_back(static_cast<float>(c));
+    o.AddObject("histogram", JsonObject()
+                                 .AddNumber("first_db", F(r.histogram.firstDb))
+                                 .AddNumber("bin_db", F(r.histogram.binDb))
+                                 .AddNumberArray("counts", counts));
+    o.AddObject(
+        "worst_case",
+        JsonObject()
+            .AddNumberArray("signs", std::vector<float>{static_cast<float>(r.worst.signs[0]),
+                                                        static_cast<float>(r.worst.signs[1]),
+                                                        static_cast<float>(r.worst.signs[2])})
+            .AddNumber("return_loss_db", F(r.worst.returnLossDb))
+            .AddNumber("vswr", F(r.worst.vswr)));
+    std::vector<float> ranking, shares;
+    for (const Sensitivity& s : r.sensitivities) {
+      ranking.push_back(static_cast<float>(s.element));
+      shares.push_back(F(s.share));
+    }
+    o.AddNumberArray("sensitivity_ranking", ranking);
+    o.AddNumberArray("sensitivity_shares", shares);
+    out << o.Text() << '\n';
+    return kExitOk;
+  }
+  out << "Tolerance analysis of the " << (standard == "none" ? "ideal" : standard)
+      << " design: " << r.builds << " builds, "
+      << (options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform")
+      << ", tolerances " << Fixed(options.tolerance[0] * 100, 1) << " / "
+      << Fixed(options.tolerance[1] * 100, 1) << " / " << Fixed(options.tolerance[2] * 100, 1)
+      << " %, seed " << options.seed << "\n\n";
+  out << "Nominal return loss: " << Fixed(r.nominalReturnLossDb, 2) << " dB\n";
+  out << "Yield at f0: " << Fixed(r.atDesign.vswr15 * 100, 1) << " % within VSWR 1.5, "
+      << Fixed(r.atDesign.vswr2 * 100, 1) << " % within 2\n";
+  if (r.overBand) {
+    out << "Yield over the band: " << Fixed(r.overBand->vswr15 * 100, 1) << " % within VSWR 1.5, "
+        << Fixed(r.overBand->vswr2 * 100, 1) << " % within 2\n";
+  }
+  out << "Return loss percentiles (1/5/50/95/99): ";
+  for (std::size_t i = 0; i < r.percentilesDb.size(); ++i) {
+    out << (i ? " / " : "") << Fixed(r.percentilesDb[i], 2);
+  }
+  out << " dB\n";
+  out << "Worst corner: " << Fixed(r.worst.returnLossDb, 2) << " dB, VSWR "
+      << Fixed(r.worst.vswr, 3) << " (elements";
+  for (int sign : r.worst.signs) out << ' ' << (sign > 0 ? '+' : sign < 0 ? '-' : '0');
+  out << ")\nSensitivity, most first:";
+  for (const Sensitivity& s : r.sensitivities) {
+    out << " element " << s.element << " " << Fixed(s.share * 100, 1) << " %;";
+  }
+  out << '\n';
+  return kExitOk;
+}
+
+}  // namespace corvantile::cli

@@ -1,0 +1,272 @@
+// The tolerance analysis against what must hold whatever its implementation: no tolerance means
+// every build is the nominal design, the yield settles as builds are added, thread counts do not
+// change the numbers, and the sensitivity ranking matches one part toleranced at a time.
+#include "analysis/tolerance_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numeric>
+
+#include <gtest/gtest.h>
+
+#include "analysis/element_network.h"
+#include "analysis/standard_design.h"
+#include "design_cases.h"
+
+namespace corvantile {
+namespace {
+
+MatchingCircuit Designed(const testing::DesignCase& c) {
+  const CircuitBuild build = DesignCircuit(testing::StateFor(c));
+  EXPECT_EQ(build.problem, CircuitProblem::None);
+  return build.circuit;
+}
+
+MatchingCircuit DefaultCircuit() { return DesignCircuit(MakeDefaultRunState()).circuit; }
+
+// The circuit with each part value scaled by 1 + deviation.
+MatchingCircuit Built(MatchingCircuit c, const std::array<double, 3>& deviation) {
+  for (std::size_t k = 0; k < 3; ++k) c.elements[k].value *= 1.0 + deviation[k];
+  return c;
+}
+
+double ReturnLossBySolving(const MatchingCircuit& c) {
+  const testing::Solution s = testing::Solve(c, c.designFrequency);
+  const auto gamma =
+      (s.inputImpedance - std::conj(s.sourceImpedance)) / (s.inputImpedance + s.sourceImpedance);
+  return -20.0 * std::log10(std::max(std::abs(gamma), 1e-15));
+}
+
+std::vector<testing::DesignCase> SomeDesigns() {
+  std::vector<testing::DesignCase> out;
+  testing::DesignCase pi;
+  out.push_back(pi);
+  testing::DesignCase tee;
+  tee.family = FamilyTee;
+  tee.source = {1, 50.0f, 25.0f};
+  tee.load = {4, 200.0f, -300.0f};
+  tee.phase = -120.0f;
+  out.push_back(tee);
+  testing::DesignCase l;
+  l.family = FamilyLowpassL;
+  l.source = {3, 300.0f, -150.0f};
+  l.load = {1, 50.0f, -20.0f};
+  out.push_back(l);
+  testing::DesignCase pi2;
+  pi2.source = {2, 1500.0f, 2000.0f};
+  pi2.load = {3, 75.0f, 40.0f};
+  pi2.phase = -60.0f;
+  out.push_back(pi2);
+  return out;
+}
+
+TEST(ToleranceAnalysisTest, ZeroToleranceBuildsTheNominalDesignEveryTime) {
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    const MatchingCircuit nearest = NearestStandardCircuit(Designed(c), {});
+    ToleranceOptions options;
+    options.tolerance = {0.0, 0.0, 0.0};
+    options.builds = 3000;
+    SweepSpan span = DefaultSweepSpan(nearest.designFrequency);
+    span.points = 31;
+    options.envelope = span;
+    const ToleranceResult r = RunTolerance(nearest, options);
+    const double nominal = SolveCircuit(nearest, nearest.designFrequency).returnLossDb;
+    EXPECT_NEAR(r.nominalReturnLossDb, nominal, 1e-9 * nominal);
+    for (double rl : r.returnLossDb) ASSERT_EQ(rl, r.nominalReturnLossDb);
+    for (double p : r.percentilesDb) EXPECT_EQ(p, r.nominalReturnLossDb);
+    const double expectedYield = SolveCircuit(nearest, nearest.designFrequency).vswr <= 2.0;
+    EXPECT_EQ(r.atDesign.vswr2, expectedYield);
+    EXPECT_EQ(r.worst.returnLossDb, r.nominalReturnLossDb);
+    for (std::size_t i = 0; i < r.envelopeFrequencies.size(); ++i) {
+      const double rl = SolveCircuit(nearest, r.envelopeFrequencies[i]).returnLossDb;
+      EXPECT_NEAR(r.envelopeMinDb[i], rl, 1e-6 * rl + 1e-9);
+      EXPECT_NEAR(r.envelopeMaxDb[i], rl, 1e-6 * rl + 1e-9);
+    }
+    for (const Sensitivity& s : r.sensitivities) EXPECT_EQ(s.share, 0.0);
+  }
+}
+
+// Every build is the circuit its draws describe, solved independently, and the draws lie within
+// the tolerance.
+TEST(ToleranceAnalysisTest, EachBuildIsTheCircuitOfItsDraws) {
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    const MatchingCircuit circuit = Designed(c);
+    ToleranceOptions options;
+    options.tolerance = {0.05, 0.1, 0.02};
+    options.builds = 500;
+    options.seed = 99;
+    const ToleranceResult r = RunTolerance(circuit, options);
+    for (int b = 0; b < options.builds; b += 7) {
+      const std::array<double, 3> d = BuildDeviations(options, static_cast<std::uint64_t>(b));
+      for (std::size_t k = 0; k < 3; ++k) EXPECT_LE(std::fabs(d[k]), options.tolerance[k]);
+      const double rl = ReturnLossBySolving(Built(circuit, d));
+      if (rl < 150.0) {
+        EXPECT_NEAR(r.returnLossDb[static_cast<std::size_t>(b)], rl, 1e-6 * rl);
+      }
+    }
+  }
+}
+
+TEST(ToleranceAnalysisTest, YieldFromNBuildsAgreesWithTenTimesAsMany) {
+  const MatchingCircuit circuit = DefaultCircuit();
+  ToleranceOptions small;
+  small.builds = 4000;
+  small.seed = 7;
+  small.band = std::array<double, 2>{3.6e6, 3.9e6};
+  ToleranceOptions large = small;
+  large.builds = 40000;
+  large.seed = 8;  // independent draws
+  const ToleranceResult a = RunTolerance(circuit, small);
+  const ToleranceResult b = RunTolerance(circuit, large);
+  auto agree = [&](double p, double q) {
+    const double pooled = (p * 4000 + q * 40000) / 44000;
+    const double sigma = std::sqrt(pooled * (1 - pooled) * (1.0 / 4000 + 1.0 / 40000));
+    EXPECT_LE(std::fabs(p - q), 4.0 * sigma + 1e-12) << p << " vs " << q;
+  };
+  agree(a.atDesign.vswr15, b.atDesign.vswr15);
+  agree(a.atDesign.vswr2, b.atDesign.vswr2);
+  ASSERT_TRUE(a.overBand && b.overBand);
+  agree(a.overBand->vswr15, b.overBand->vswr15);
+  agree(a.overBand->vswr2, b.overBand->vswr2);
+  // A figure that says something: neither all nor none of the builds pass at 1.5:1.
+  EXPECT_GT(b.atDesign.vswr15, 0.05);
+  EXPECT_LT(b.overBand->vswr15, 0.95);
+  // Passing over the band is harder than passing at f0.
+  EXPECT_LE(b.overBand->vswr15, b.atDesign.vswr15);
+}
+
+TEST(ToleranceAnalysisTest, SameSeedGivesTheSameNumbersOnOneTwoOrThreeThreads) {
+  for (ToleranceDistribution distribution :
+       {ToleranceDistribution::Uniform, ToleranceDistribution::Normal}) {
+    const MatchingCircuit circuit = NearestStandardCircuit(DefaultCircuit(), {});
+    ToleranceOptions options;
+    options.builds = 5000;
+    options.seed = 12345;
+    options.distribution = distribution;
+    options.band = std::array<double, 2>{3.5e6, 4.0e6};
+    SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
+    span.points = 41;
+    options.envelope = span;
+    options.threads = 1;
+    const ToleranceResult one = RunTolerance(circuit, options);
+    for (int threads : {2, 3}) {
+      options.threads = threads;
+      const ToleranceResult many = RunTolerance(circuit, options);
+      EXPECT_EQ(many.returnLossDb, one.returnLossDb);
+      EXPECT_EQ(many.atDesign.vswr15, one.atDesign.vswr15);
+      EXPECT_EQ(many.atDesign.vswr2, one.atDesign.vswr2);
+      EXPECT_EQ(many.overBand->vswr15, one.overBand->vswr15);
+      EXPECT_EQ(many.overBand->vswr2, one.overBand->vswr2);
+      EXPECT_EQ(many.percentilesDb, one.percentilesDb);
+      EXPECT_EQ(many.meanReflectedShare, one.meanReflectedShare);
+      EXPECT_EQ(many.histogram.counts, one.histogram.counts);
+      EXPECT_EQ(many.envelopeMinDb, one.envelopeMinDb);
+      EXPECT_EQ(many.envelopeMaxDb, one.envelopeMaxDb);
+    }
+    options.seed = 12346;
+    EXPECT_NE(RunTolerance(circuit, options).returnLossDb, one.returnLossDb);
+  }
+}
+
+// Each part toleranced on its own: the mean reflected power it adds ranks the parts as the
+// sensitivities do.
+TEST(ToleranceAnalysisTest, SensitivityRankingMatchesOnePartAtATime) {
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    for (bool standard : {false, true}) {
+      MatchingCircuit circuit = Designed(c);
+      if (standard) circuit = BestStandardCircuit(circuit, {});
+      SCOPED_TRACE(testing::Describe(c) + (standard ? " best" : " ideal"));
+      ToleranceOptions options;
+      options.tolerance = {0.05, 0.03, 0.08};
+      options.builds = 20000;
+      const ToleranceResult all = RunTolerance(circuit, options);
+      const double nominalShare = SolveCircuit(circuit, circuit.designFrequency).reflectedShare;
+      std::array<double, 3> added{};
+      for (std::size_t k = 0; k < 3; ++k) {
+        ToleranceOptions alone = options;
+        alone.tolerance = {0.0, 0.0, 0.0};
+        alone.tolerance[k] = options.tolerance[k];
+        added[k] = RunTolerance(circuit, alone).meanReflectedShare - nominalShare;
+      }
+      double total = added[0] + added[1] + added[2];
+      for (const Sensitivity& s : all.sensitivities) {
+        const double measured = added[static_cast<std::size_t>(s.element - 1)] / total;
+        EXPECT_NEAR(s.share, measured, 0.05) << "element " << s.element;
+      }
+      // The ranking, wherever the shares are clearly apart.
+      for (std::size_t i = 0; i + 1 < 3; ++i) {
+        const auto& hi = all.sensitivities[i];
+        const auto& lo = all.sensitivities[i + 1];
+        EXPECT_GE(hi.share, lo.share);
+        if (hi.share > lo.share + 0.1) {
+          EXPECT_GT(added[static_cast<std::size_t>(hi.element - 1)],
+                    added[static_cast<std::size_t>(lo.element - 1)]);
+        }
+      }
+    }
+  }
+}
+
+TEST(ToleranceAnalysisTest, WorstCornerIsTheWorstOfTheBoxCornersSolvedIndependently) {
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    const MatchingCircuit circuit = NearestStandardCircuit(Designed(c), {});
+    ToleranceOptions options;
+    options.builds = 2000;
+    const ToleranceResult r = RunTolerance(circuit, options);
+    const std::array<double, 3> t = DefaultTolerances(circuit);
+    double worst = ReturnLossBySolving(circuit);
+    for (int corner = 0; corner < 8; ++corner) {
+      std::array<double, 3> d{};
+      for (std::size_t k = 0; k < 3; ++k) d[k] = ((corner >> k) & 1) != 0 ? t[k] : -t[k];
+      worst = std::min(worst, ReturnLossBySolving(Built(circuit, d)));
+    }
+    EXPECT_NEAR(r.worst.returnLossDb, worst, 1e-6 * worst);
+    std::array<double, 3> d{};
+    for (std::size_t k = 0; k < 3; ++k) d[k] = r.worst.signs[k] * t[k];
+    EXPECT_NEAR(ReturnLossBySolving(Built(circuit, d)), worst, 1e-6 * worst);
+    // Uniform draws stay inside the box; here the corner is the least return loss of all.
+    EXPECT_LE(r.worst.returnLossDb, r.percentilesDb[0]);
+  }
+}
+
+TEST(ToleranceAnalysisTest, DistributionHistogramAndPercentilesAreConsistent) {
+  const MatchingCircuit circuit = DefaultCircuit();
+  ToleranceOptions options;
+  options.distribution = ToleranceDistribution::Normal;
+  options.builds = 20000;
+  const ToleranceResult r = RunTolerance(circuit, options);
+  EXPECT_EQ(std::accumulate(r.histogram.counts.begin(), r.histogram.counts.end(), 0),
+            options.builds);
+  EXPECT_TRUE(std::is_sorted(r.percentilesDb.begin(), r.percentilesDb.end()));
+  std::vector<double> sorted = r.returnLossDb;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_NEAR(r.percentilesDb[2], sorted[sorted.size() / 2], 0.01);
+  EXPECT_NEAR(r.percentilesDb[0], sorted[sorted.size() / 100], 0.05);
+  // Normal draws: three standard deviations at the tolerance.
+  double sum2 = 0.0;
+  for (int b = 0; b < options.builds; ++b) {
+    const double d = BuildDeviations(options, static_cast<std::uint64_t>(b))[1];
+    sum2 += d * d;
+  }
+  EXPECT_NEAR(std::sqrt(sum2 / options.builds), 0.05 / 3.0, 0.0005);
+}
+
+TEST(ToleranceAnalysisTest, ProgressCountsEveryBuildAndCancelStops) {
+  const MatchingCircuit circuit = DefaultCircuit();
+  std::atomic<int> progress{0};
+  std::atomic<bool> cancel{false};
+  ToleranceOptions options;
+  options.builds = 10000;
+  options.progress = &progress;
+  options.cancel = &cancel;
+  EXPECT_FALSE(RunTolerance(circuit, options).cancelled);
+  EXPECT_EQ(progress.load(), 10000);
+  cancel = true;
+  progress = 0;
+  EXPECT_TRUE(RunTolerance(circuit, options).cancelled);
+  EXPECT_LT(progress.load(), 10000);
+}
+
+}  // namespace
+}  // namespace corvantile
