@@ -55,13 +55,10 @@ struct PreparedCircuit {
         emfSquared(c.sourceEmf * c.sourceEmf) {}
 };
 
-// The response at one angular frequency, written with real arithmetic only: the sweep runs
-// this once per point, so it divides twice and calls four library functions.
-ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
-                       double inverseOmega) {
-  const std::complex<double> zs = p.source.Impedance(omega, inverseOmega);
-  const std::complex<double> zl = p.load.Impedance(omega, inverseOmega);
-  LosslessChain m = ChainAt(p.network, omega, inverseOmega);
+}  // namespace
+
+ResponsePoint EvaluateChainResponse(std::complex<double> zs, std::complex<double> zl,
+                                    LosslessChain m, double frequency, double emfSquared) {
   // Far from the design frequency the matrix grows with a power of omega. Every figure below
   // is a ratio in which a common factor of the matrix cancels, so it is scaled down before its
   // squares can overflow.
@@ -107,11 +104,22 @@ ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
   // The network is lossless: what it takes from the source reaches the load.
   point.transducerGainDb = kDecibelsPerNeper * std::log(taken);
   // E^2 / (4 Rs) times the taken share; Rs itself varies with frequency for a parallel part.
-  point.loadPower = p.emfSquared * std::max(numDotDen * sNorm, 0.0);
+  point.loadPower = emfSquared * std::max(numDotDen * sNorm, 0.0);
   // V2 / V1 = ZL / (A ZL + B): its phase is that of ZL conj(A ZL + B).
   point.transferPhaseDeg =
       kDegreesPerRadian * std::atan2(xl * numR - rl * numI, rl * numR + xl * numI);
   return point;
+}
+
+namespace {
+
+// The response at one angular frequency, written with real arithmetic only: the sweep runs
+// this once per point, so it divides twice and calls four library functions.
+ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
+                       double inverseOmega) {
+  return EvaluateChainResponse(p.source.Impedance(omega, inverseOmega),
+                               p.load.Impedance(omega, inverseOmega),
+                               ChainAt(p.network, omega, inverseOmega), frequency, p.emfSquared);
 }
 
 ResponsePoint Evaluate(const PreparedCircuit& p, double frequency) {

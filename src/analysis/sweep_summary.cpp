@@ -1,18 +1,18 @@
 #include "analysis/sweep_summary.h"
 
 #include <cmath>
+#include <functional>
 
 namespace corvantile {
 namespace {
 
 // The frequency between `inside` (VSWR at or below the limit) and `outside` (above it) where
 // the VSWR crosses the limit, by bisection on the exact response, to a relative width of 1e-12.
-double CrossingBetween(const MatchingCircuit& circuit, double limit, double inside,
-                       double outside) {
+double CrossingBetween(const ResponseAt& evaluate, double limit, double inside, double outside) {
   for (int step = 0; step < 200; ++step) {
     const double middle = 0.5 * (inside + outside);
     if (std::fabs(outside - inside) <= 1e-12 * std::fabs(middle)) break;
-    if (EvaluateResponse(circuit, middle).vswr <= limit) {
+    if (evaluate(middle).vswr <= limit) {
       inside = middle;
     } else {
       outside = middle;
@@ -21,7 +21,7 @@ double CrossingBetween(const MatchingCircuit& circuit, double limit, double insi
   return 0.5 * (inside + outside);
 }
 
-VswrBand FindBand(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep, double f0,
+VswrBand FindBand(const ResponseAt& evaluate, std::span<const ResponsePoint> sweep, double f0,
                   double vswrAtDesign, double limit) {
   VswrBand band;
   band.limit = limit;
@@ -34,7 +34,7 @@ VswrBand FindBand(const MatchingCircuit& circuit, std::span<const ResponsePoint>
   for (const ResponsePoint& point : sweep) {
     if (point.frequency <= f0) continue;
     if (point.vswr > limit) {
-      band.upper = CrossingBetween(circuit, limit, inside, point.frequency);
+      band.upper = CrossingBetween(evaluate, limit, inside, point.frequency);
       break;
     }
     inside = point.frequency;
@@ -43,7 +43,7 @@ VswrBand FindBand(const MatchingCircuit& circuit, std::span<const ResponsePoint>
   for (auto it = sweep.rbegin(); it != sweep.rend(); ++it) {
     if (it->frequency >= f0) continue;
     if (it->vswr > limit) {
-      band.lower = CrossingBetween(circuit, limit, inside, it->frequency);
+      band.lower = CrossingBetween(evaluate, limit, inside, it->frequency);
       break;
     }
     inside = it->frequency;
@@ -54,18 +54,25 @@ VswrBand FindBand(const MatchingCircuit& circuit, std::span<const ResponsePoint>
 
 }  // namespace
 
-SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep) {
+SweepSummary SummarizeResponse(double designFrequency, const ResponseAt& evaluate,
+                               std::span<const ResponsePoint> sweep) {
   SweepSummary summary;
-  const double f0 = circuit.designFrequency;
+  const double f0 = designFrequency;
   summary.designFrequency = f0;
-  summary.atDesign = EvaluateResponse(circuit, f0);
+  summary.atDesign = evaluate(f0);
   for (std::size_t i = 0; i < kVswrBandLimits.size(); ++i) {
-    summary.bands[i] = FindBand(circuit, sweep, f0, summary.atDesign.vswr, kVswrBandLimits[i]);
+    summary.bands[i] = FindBand(evaluate, sweep, f0, summary.atDesign.vswr, kVswrBandLimits[i]);
   }
   const double gain0 = summary.atDesign.transducerGainDb;
-  summary.attenuation2f0Db = gain0 - EvaluateResponse(circuit, 2.0 * f0).transducerGainDb;
-  summary.attenuation3f0Db = gain0 - EvaluateResponse(circuit, 3.0 * f0).transducerGainDb;
+  summary.attenuation2f0Db = gain0 - evaluate(2.0 * f0).transducerGainDb;
+  summary.attenuation3f0Db = gain0 - evaluate(3.0 * f0).transducerGainDb;
   return summary;
+}
+
+SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep) {
+  return SummarizeResponse(
+      circuit.designFrequency,
+      [&circuit](double frequency) { return EvaluateResponse(circuit, frequency); }, sweep);
 }
 
 }  // namespace corvantile
