@@ -55,10 +55,10 @@ struct PreparedCircuit {
         emfSquared(c.sourceEmf * c.sourceEmf) {}
 };
 
-}  // namespace
-
-ResponsePoint EvaluateChainResponse(std::complex<double> zs, std::complex<double> zl,
-                                    LosslessChain m, double frequency, double emfSquared) {
+// The response of the chain matrix m between zs and zl: EvaluateChainResponse, kept here where
+// the sweep's loop can inline it.
+inline ResponsePoint ChainResponse(std::complex<double> zs, std::complex<double> zl,
+                                   LosslessChain m, double frequency, double emfSquared) {
   // Far from the design frequency the matrix grows with a power of omega. Every figure below
   // is a ratio in which a common factor of the matrix cancels, so it is scaled down before its
   // squares can overflow.
@@ -111,15 +111,13 @@ ResponsePoint EvaluateChainResponse(std::complex<double> zs, std::complex<double
   return point;
 }
 
-namespace {
-
 // The response at one angular frequency, written with real arithmetic only: the sweep runs
 // this once per point, so it divides twice and calls four library functions.
 ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
                        double inverseOmega) {
-  return EvaluateChainResponse(p.source.Impedance(omega, inverseOmega),
-                               p.load.Impedance(omega, inverseOmega),
-                               ChainAt(p.network, omega, inverseOmega), frequency, p.emfSquared);
+  return ChainResponse(p.source.Impedance(omega, inverseOmega),
+                       p.load.Impedance(omega, inverseOmega),
+                       ChainAt(p.network, omega, inverseOmega), frequency, p.emfSquared);
 }
 
 ResponsePoint Evaluate(const PreparedCircuit& p, double frequency) {
@@ -174,6 +172,11 @@ class FrequencyWalk {
 };
 
 }  // namespace
+
+ResponsePoint EvaluateChainResponse(std::complex<double> zs, std::complex<double> zl,
+                                    LosslessChain m, double frequency, double emfSquared) {
+  return ChainResponse(zs, zl, m, frequency, emfSquared);
+}
 
 ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency) {
   return Evaluate(PreparedCircuit(circuit), frequency);
