@@ -2,6 +2,7 @@
 
 #include "cli/argument_cursor.h"
 #include "cli/design_command.h"
+#include "cli/explore_command.h"
 #include "cli/export_command.h"
 #include "cli/sweep_command.h"
 #include "cli/value_commands.h"
@@ -51,6 +52,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   const auto rest = arguments.subspan(1);
   if (command == "design") return RunDesignCommand(rest, out, err);
   if (command == "sweep") return RunSweepCommand(rest, out, err);
+  if (command == "explore") return RunExploreCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
