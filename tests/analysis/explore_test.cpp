@@ -253,6 +253,34 @@ TEST(ExploreTest, HelpersAnswerTheUsualQuestions) {
   }
 }
 
+TEST(ExploreTest, AUserPhaseBetweenStepsIsAddedInOrder) {
+  RunState state = MakeDefaultRunState();
+  state.NetValues[NetworkPhase] = -135.5f;
+  ExploreOptions options;
+  options.phaseStep = 5.0;
+  const Exploration e = Explore(state, options);
+  for (CandidateKind kind : {CandidateKind::Pi, CandidateKind::Tee}) {
+    const std::vector<std::size_t> indexes = CandidatesOfKind(e.candidates, kind);
+    std::size_t marked = 0;
+    for (std::size_t k = 0; k < indexes.size(); ++k) {
+      const Candidate& c = e.candidates[indexes[k]];
+      if (c.atUserPhase) {
+        ++marked;
+        EXPECT_EQ(*c.phase, -135.5);
+      }
+      if (k + 1 < indexes.size()) {
+        EXPECT_LT(*c.phase, *e.candidates[indexes[k + 1]].phase);
+      }
+    }
+    EXPECT_EQ(marked, 1u);
+  }
+  // On a step the user's candidate takes that step's place instead of doubling it.
+  state.NetValues[NetworkPhase] = -135.0f;
+  const Exploration onStep = Explore(state, options);
+  EXPECT_EQ(CandidatesOfKind(onStep.candidates, CandidateKind::Pi).size() + 1,
+            CandidatesOfKind(e.candidates, CandidateKind::Pi).size());
+}
+
 TEST(ExploreTest, NothingToExploreWithoutASource) {
   RunState state = MakeDefaultRunState();
   state.SourceValues[EntryForm] = 9.0f;
