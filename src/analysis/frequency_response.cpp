@@ -55,13 +55,10 @@ struct PreparedCircuit {
         emfSquared(c.sourceEmf * c.sourceEmf) {}
 };
 
-// The response at one angular frequency, written with real arithmetic only: the sweep runs
-// this once per point, so it divides twice and calls four library functions.
-ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
-                       double inverseOmega) {
-  const std::complex<double> zs = p.source.Impedance(omega, inverseOmega);
-  const std::complex<double> zl = p.load.Impedance(omega, inverseOmega);
-  LosslessChain m = ChainAt(p.network, omega, inverseOmega);
+// The response of the chain matrix m between zs and zl: EvaluateChainResponse, kept here where
+// the sweep's loop can inline it.
+inline ResponsePoint ChainResponse(std::complex<double> zs, std::complex<double> zl,
+                                   LosslessChain m, double frequency, double emfSquared) {
   // Far from the design frequency the matrix grows with a power of omega. Every figure below
   // is a ratio in which a common factor of the matrix cancels, so it is scaled down before its
   // squares can overflow.
@@ -107,7 +104,7 @@ ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
   // The network is lossless: what it takes from the source reaches the load.
   point.transducerGainDb = kDecibelsPerNeper * std::log(taken);
   // E^2 / (4 Rs) times the taken share; Rs itself varies with frequency for a parallel part.
-  point.loadPower = p.emfSquared * std::max(numDotDen * sNorm, 0.0);
+  point.loadPower = emfSquared * std::max(numDotDen * sNorm, 0.0);
   // V2 / V1 = ZL / (A ZL + B): its phase is that of ZL conj(A ZL + B).
   point.transferPhaseDeg =
       kDegreesPerRadian * std::atan2(xl * numR - rl * numI, rl * numR + xl * numI);
@@ -249,6 +246,15 @@ ResponsePoint EvaluateLossy(const PreparedLossyCircuit& p, double frequency, dou
   return point;
 }
 
+// The response at one angular frequency, written with real arithmetic only: the sweep runs
+// this once per point, so it divides twice and calls four library functions.
+ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
+                       double inverseOmega) {
+  return ChainResponse(p.source.Impedance(omega, inverseOmega),
+                       p.load.Impedance(omega, inverseOmega),
+                       ChainAt(p.network, omega, inverseOmega), frequency, p.emfSquared);
+}
+
 ResponsePoint Evaluate(const PreparedCircuit& p, double frequency) {
   const double omega = kTwoPi * frequency;
   return Evaluate(p, frequency, omega, 1.0 / omega);
@@ -301,6 +307,11 @@ class FrequencyWalk {
 };
 
 }  // namespace
+
+ResponsePoint EvaluateChainResponse(std::complex<double> zs, std::complex<double> zl,
+                                    LosslessChain m, double frequency, double emfSquared) {
+  return ChainResponse(zs, zl, m, frequency, emfSquared);
+}
 
 ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency) {
   return Evaluate(PreparedCircuit(circuit), frequency);

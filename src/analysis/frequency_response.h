@@ -8,6 +8,7 @@
 
 #include "analysis/matching_circuit.h"
 #include "analysis/part_losses.h"
+#include "analysis/two_port.h"
 
 namespace corvantile {
 
@@ -32,6 +33,12 @@ inline constexpr double kMaxReturnLossDb = 300.0;
 // The response at one frequency (Hz, positive): the default circuit at 3.75 MHz gives
 // Zin = 1500 ohm, a return loss near kMaxReturnLossDb and a transducer gain of 0 dB.
 ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency);
+
+// The response of a network of pure reactances with chain matrix `m` between the source
+// impedance zs and the load impedance zl at `frequency` (Hz), emfSquared being the square of
+// the source's EMF (V RMS): the formulas EvaluateResponse uses, for any such network.
+ResponsePoint EvaluateChainResponse(std::complex<double> zs, std::complex<double> zl,
+                                    LosslessChain m, double frequency, double emfSquared);
 
 struct SweepSpan {
   double from = 0.0;  // Hz

@@ -1,27 +1,18 @@
 #include "analysis/sweep_summary.h"
 
 #include <cmath>
+#include <functional>
 
 namespace corvantile {
 namespace {
 
-// The exact response the summary reads between sweep points: lossless, or with `losses`.
-struct Response {
-  const MatchingCircuit& circuit;
-  const LossModel* losses;
-  ResponsePoint operator()(double frequency) const {
-    return losses == nullptr ? EvaluateResponse(circuit, frequency)
-                             : EvaluateResponse(circuit, frequency, *losses);
-  }
-};
-
 // The frequency between `inside` (VSWR at or below the limit) and `outside` (above it) where
 // the VSWR crosses the limit, by bisection on the exact response, to a relative width of 1e-12.
-double CrossingBetween(const Response& response, double limit, double inside, double outside) {
+double CrossingBetween(const ResponseAt& evaluate, double limit, double inside, double outside) {
   for (int step = 0; step < 200; ++step) {
     const double middle = 0.5 * (inside + outside);
     if (std::fabs(outside - inside) <= 1e-12 * std::fabs(middle)) break;
-    if (response(middle).vswr <= limit) {
+    if (evaluate(middle).vswr <= limit) {
       inside = middle;
     } else {
       outside = middle;
@@ -30,7 +21,7 @@ double CrossingBetween(const Response& response, double limit, double inside, do
   return 0.5 * (inside + outside);
 }
 
-VswrBand FindBand(const Response& response, std::span<const ResponsePoint> sweep, double f0,
+VswrBand FindBand(const ResponseAt& evaluate, std::span<const ResponsePoint> sweep, double f0,
                   double vswrAtDesign, double limit) {
   VswrBand band;
   band.limit = limit;
@@ -43,7 +34,7 @@ VswrBand FindBand(const Response& response, std::span<const ResponsePoint> sweep
   for (const ResponsePoint& point : sweep) {
     if (point.frequency <= f0) continue;
     if (point.vswr > limit) {
-      band.upper = CrossingBetween(response, limit, inside, point.frequency);
+      band.upper = CrossingBetween(evaluate, limit, inside, point.frequency);
       break;
     }
     inside = point.frequency;
@@ -52,7 +43,7 @@ VswrBand FindBand(const Response& response, std::span<const ResponsePoint> sweep
   for (auto it = sweep.rbegin(); it != sweep.rend(); ++it) {
     if (it->frequency >= f0) continue;
     if (it->vswr > limit) {
-      band.lower = CrossingBetween(response, limit, inside, it->frequency);
+      band.lower = CrossingBetween(evaluate, limit, inside, it->frequency);
       break;
     }
     inside = it->frequency;
@@ -61,30 +52,35 @@ VswrBand FindBand(const Response& response, std::span<const ResponsePoint> sweep
   return band;
 }
 
-SweepSummary Summarize(const Response& response, std::span<const ResponsePoint> sweep) {
-  const MatchingCircuit& circuit = response.circuit;
+}  // namespace
+
+SweepSummary SummarizeResponse(double designFrequency, const ResponseAt& evaluate,
+                               std::span<const ResponsePoint> sweep) {
   SweepSummary summary;
-  const double f0 = circuit.designFrequency;
+  const double f0 = designFrequency;
   summary.designFrequency = f0;
-  summary.atDesign = response(f0);
+  summary.atDesign = evaluate(f0);
   for (std::size_t i = 0; i < kVswrBandLimits.size(); ++i) {
-    summary.bands[i] = FindBand(response, sweep, f0, summary.atDesign.vswr, kVswrBandLimits[i]);
+    summary.bands[i] = FindBand(evaluate, sweep, f0, summary.atDesign.vswr, kVswrBandLimits[i]);
   }
   const double gain0 = summary.atDesign.transducerGainDb;
-  summary.attenuation2f0Db = gain0 - response(2.0 * f0).transducerGainDb;
-  summary.attenuation3f0Db = gain0 - response(3.0 * f0).transducerGainDb;
+  summary.attenuation2f0Db = gain0 - evaluate(2.0 * f0).transducerGainDb;
+  summary.attenuation3f0Db = gain0 - evaluate(3.0 * f0).transducerGainDb;
   return summary;
 }
 
-}  // namespace
-
 SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep) {
-  return Summarize(Response{circuit, nullptr}, sweep);
+  return SummarizeResponse(
+      circuit.designFrequency,
+      [&circuit](double frequency) { return EvaluateResponse(circuit, frequency); }, sweep);
 }
 
 SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep,
                             const LossModel& losses) {
-  return Summarize(Response{circuit, &losses}, sweep);
+  return SummarizeResponse(
+      circuit.designFrequency,
+      [&circuit, &losses](double frequency) { return EvaluateResponse(circuit, frequency, losses); },
+      sweep);
 }
 
 }  // namespace corvantile

@@ -3,6 +3,7 @@
 // The few figures an engineer reads off a sweep: the matched bandwidth and the harmonic
 // attenuation.
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -35,11 +36,20 @@ struct SweepSummary {
 
 inline constexpr std::array<double, 2> kVswrBandLimits = {2.0, 1.5};
 
-// The summary of `sweep`, which SweepResponse made from `circuit` (ascending frequencies).
-SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep);
 // The summary of a sweep made with `losses`: the band edges are found on the lossy response and
 // the harmonic attenuation includes the insertion loss. Ideal losses give the summary above.
 SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep,
                             const LossModel& losses);
+
+// The exact response at one frequency (Hz) of whatever circuit a summary is made for.
+using ResponseAt = std::function<ResponsePoint(double)>;
+
+// The summary of `sweep`, made from `evaluate` at ascending frequencies: the band edges are
+// refined on `evaluate` between the sweep points that bracket them.
+SweepSummary SummarizeResponse(double designFrequency, const ResponseAt& evaluate,
+                               std::span<const ResponsePoint> sweep);
+
+// The summary of `sweep`, which SweepResponse made from `circuit` (ascending frequencies).
+SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep);
 
 }  // namespace corvantile

@@ -3,6 +3,7 @@
 #include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_command.h"
+#include "cli/explore_command.h"
 #include "cli/export_command.h"
 #include "cli/project_version.h"
 #include "cli/standard_command.h"
@@ -56,6 +57,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   const auto rest = arguments.subspan(1);
   if (command == "design") return RunDesignCommand(rest, out, err);
   if (command == "sweep") return RunSweepCommand(rest, out, err);
+  if (command == "explore") return RunExploreCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
   if (command == "standard") return RunStandardCommand(rest, out, err);
   if (command == "tolerance") return RunToleranceCommand(rest, out, err);

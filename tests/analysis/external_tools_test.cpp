@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "analysis/explore.h"
 #include "analysis/frequency_response.h"
 #include "analysis/lossy_network.h"
 #include "analysis/spice_netlist.h"
@@ -235,6 +236,62 @@ TEST_F(ExternalToolsTest, NgspiceConfirmsTheDissipationOfLossyParts) {
     }
     EXPECT_TRUE(found) << output;
   }
+}
+
+// A sample of the explored candidates, each as the netlist ngspice runs: at the design
+// frequency the source sees its own conjugate, to a return loss above 40 dB.
+TEST_F(ExternalToolsTest, NgspiceSeesEveryExploredKindMatched) {
+  const std::string ngspice = Environment("CORVANTILE_NGSPICE");
+  ASSERT_FALSE(ngspice.empty()) << "ngspice was not found when the build was configured; "
+                                   "scripts/install-deps.sh installs it";
+  testing::DesignCase d;
+  d.source = {1, 50.0f, 25.0f};
+  d.load = {4, 200.0f, -300.0f};
+  d.frequency = 7.1e6f;
+  d.power = 100.0f;
+  const Exploration e = Explore(testing::StateFor(d));
+  ASSERT_EQ(e.problem, CircuitProblem::None);
+  std::vector<const Candidate*> sample;
+  std::size_t phaseIndex = 0;
+  for (const Candidate& c : e.candidates) {
+    const bool phased = c.kind == CandidateKind::Pi || c.kind == CandidateKind::Tee;
+    if (!phased || c.atUserPhase || phaseIndex++ % 40 == 0) sample.push_back(&c);
+  }
+  int checked = 0;
+  for (const Candidate* c : sample) {
+    SCOPED_TRACE(c->name);
+    // The two-section L has four elements, beyond the three-element netlist.
+    const std::optional<MatchingCircuit> circuit = MatchingFromLadder(c->circuit);
+    if (!circuit) continue;
+    const SweepSpan span{circuit->designFrequency, 1.5 * circuit->designFrequency, 3, false};
+    const fs::path file =
+        Write("explored" + std::to_string(++checked) + ".cir", SpiceNetlist(*circuit, span));
+    int status = 0;
+    const std::string output =
+        RunCommand("LC_ALL=C " + Quoted(ngspice) + " -b " + Quoted(file) + " 2>&1", status);
+    ASSERT_EQ(status, 0) << output;
+    bool found = false;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+      const std::vector<std::string> w = Words(line);
+      double index, f, zinRe, zinIm, pload;
+      if (w.size() != 5 || !ParseNumber(w[0], index) || !ParseNumber(w[1], f) ||
+          !ParseNumber(w[2], zinRe) || !ParseNumber(w[3], zinIm) || !ParseNumber(w[4], pload)) {
+        continue;
+      }
+      if (RelativeError(f, circuit->designFrequency) > 1e-9) continue;
+      found = true;
+      const double omega = 2.0 * 3.14159265358979323846 * f;
+      const std::complex<double> zs = TerminationImpedance(circuit->source, omega);
+      const std::complex<double> zin{zinRe, zinIm};
+      const double returnLoss =
+          -20.0 * std::log10(std::abs(zin - std::conj(zs)) / std::abs(zin + zs));
+      EXPECT_GT(returnLoss, 40.0) << output;
+      EXPECT_LT(RelativeError(pload, circuit->designPower), 1e-4) << output;
+    }
+    EXPECT_TRUE(found) << output;
+  }
+  EXPECT_GE(checked, 8);
 }
 
 TEST_F(ExternalToolsTest, ScikitRfReadsTheTouchstoneFile) {

@@ -1,0 +1,271 @@
+#include "cli/explore_command.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "analysis/circuit_text.h"
+#include "analysis/explore.h"
+#include "analysis/number_text.h"
+#include "cli/design_options.h"
+#include "cli/json_writer.h"
+
+namespace corvantile::cli {
+namespace {
+
+int Fail(std::ostream& err, std::string_view message) {
+  err << "corvantile-cli: explore: " << message << '\n';
+  return kExitUsage;
+}
+
+// The sort keys the command line offers, in the order the help lists them.
+constexpr std::string_view kSortKeys[] = {"bandwidth", "attenuation2f", "attenuation3f",
+                                          "voltage",   "current",       "efficiency"};
+
+std::string Number(std::optional<double> value) {
+  return value && std::isfinite(*value) ? ExactNumber(*value) : "null";
+}
+
+std::string Percent(std::optional<double> fraction) {
+  return fraction ? FixedNumber(100.0 * *fraction, 2) : "-";
+}
+
+std::string PartsText(const Candidate& c) {
+  std::string text;
+  for (const LadderElement& e : c.circuit.elements) {
+    if (!text.empty()) text += "; ";
+    text += (e.shunt ? "shunt " : "series ") + DescribePart(e.part);
+  }
+  return text;
+}
+
+std::string CandidateJson(const Candidate& c) {
+  std::ostringstream o;
+  o << "{\"name\":" << JsonString(c.name) << ",\"kind\":" << JsonString(CandidateKindName(c.kind))
+    << ",\"phase_deg\":" << Number(c.phase)
+    << ",\"at_user_phase\":" << (c.atUserPhase ? "true" : "false")
+    << ",\"in_design_window\":" << (c.inDesignWindow ? "true" : "false") << ",\"elements\":[";
+  for (std::size_t k = 0; k < c.circuit.elements.size(); ++k) {
+    const LadderElement& e = c.circuit.elements[k];
+    const char* kind = e.part.kind == PartKind::Inductor    ? "inductor"
+                       : e.part.kind == PartKind::Capacitor ? "capacitor"
+                       : e.part.kind == PartKind::Open      ? "open"
+                                                            : "short";
+    o << (k ? "," : "") << "{\"place\":" << (e.shunt ? "\"shunt\"" : "\"series\"") << ",\"part\":\""
+      << kind << "\",\"value\":" << Number(e.part.value)
+      << ",\"volts\":" << Number(c.stress[k].volts) << ",\"amps\":" << Number(c.stress[k].amps)
+      << '}';
+  }
+  o << "],\"input_q\":" << Number(c.inputQ) << ",\"output_q\":" << Number(c.outputQ)
+    << ",\"bandwidth_2to1\":" << Number(c.summary.bands[0].fractional)
+    << ",\"bandwidth_1_5to1\":" << Number(c.summary.bands[1].fractional)
+    << ",\"attenuation_2f_db\":" << Number(c.summary.attenuation2f0Db)
+    << ",\"attenuation_3f_db\":" << Number(c.summary.attenuation3f0Db)
+    << ",\"return_loss_db\":" << Number(c.summary.atDesign.returnLossDb)
+    << ",\"largest_volts\":" << Number(c.largestVolts)
+    << ",\"largest_amps\":" << Number(c.largestAmps)
+    << ",\"passes_dc\":" << (c.passesDc ? "true" : "false")
+    << ",\"bound_share\":" << Number(c.boundShare) << ",\"efficiency\":" << Number(c.efficiency)
+    << ",\"hottest_part_watts\":" << Number(c.hottestPartWatts)
+    << ",\"standard_return_loss_db\":" << Number(c.standardReturnLossDb) << '}';
+  return o.str();
+}
+
+std::string ExploreJson(const Exploration& e) {
+  std::ostringstream o;
+  const char* side = e.bound.limitedBy == BoundSide::Load     ? "\"load\""
+                     : e.bound.limitedBy == BoundSide::Source ? "\"source\""
+                                                              : "null";
+  o << "{\"design_frequency_hz\":" << Number(e.designFrequency)
+    << ",\"design_power_w\":" << Number(e.designPower) << ",\"bode_fano\":{\"vswr\":2"
+    << ",\"source_q\":" << Number(e.bound.sourceQ) << ",\"load_q\":" << Number(e.bound.loadQ)
+    << ",\"limited_by\":" << side << ",\"bandwidth_2to1\":" << Number(e.bound.fractional)
+    << ",\"note\":" << JsonString(BodeFanoNote(e.bound)) << "},\"candidates\":[";
+  for (std::size_t k = 0; k < e.candidates.size(); ++k) {
+    o << (k ? "," : "") << CandidateJson(e.candidates[k]);
+  }
+  o << "]}\n";
+  return o.str();
+}
+
+std::string Csv(const Exploration& e) {
+  std::ostringstream o;
+  o << "name,kind,phase_deg,in_design_window,parts,input_q,output_q,bandwidth_2to1,"
+       "bandwidth_1_5to1,attenuation_2f_db,attenuation_3f_db,largest_volts,largest_amps,"
+       "passes_dc,bound_share\n";
+  for (const Candidate& c : e.candidates) {
+    o << '"' << c.name << "\"," << CandidateKindName(c.kind) << ','
+      << (c.phase ? ExactNumber(*c.phase) : "") << ',' << (c.inDesignWindow ? 1 : 0) << ",\""
+      << PartsText(c) << "\"," << ExactNumber(c.inputQ) << ',' << ExactNumber(c.outputQ) << ','
+      << (c.summary.bands[0].fractional ? ExactNumber(*c.summary.bands[0].fractional) : "") << ','
+      << (c.summary.bands[1].fractional ? ExactNumber(*c.summary.bands[1].fractional) : "") << ','
+      << ExactNumber(c.summary.attenuation2f0Db) << ',' << ExactNumber(c.summary.attenuation3f0Db)
+      << ',' << ExactNumber(c.largestVolts) << ',' << ExactNumber(c.largestAmps) << ','
+      << (c.passesDc ? 1 : 0) << ',' << (c.boundShare ? ExactNumber(*c.boundShare) : "") << '\n';
+  }
+  return o.str();
+}
+
+std::string Table(const Exploration& e) {
+  std::ostringstream o;
+  if (e.bound.fractional) {
+    o << "Bode-Fano bound (VSWR 2:1): " << Percent(e.bound.fractional) << " % (limited by the "
+      << (e.bound.limitedBy == BoundSide::Load ? "load" : "source") << ")\n";
+  } else {
+    o << BodeFanoNote(e.bound) << '\n';
+  }
+  o << "Candidates: " << e.candidates.size()
+    << " (* the design window's phase; + beyond the "
+       "design window)\n\n";
+  o << "name                               Qin     Qout    BW2:1%  BW1.5%  att2f dB  att3f dB"
+       "  Vmax      Imax     DC     parts\n";
+  for (const Candidate& c : e.candidates) {
+    std::string name = (c.atUserPhase ? "*" : c.inDesignWindow ? " " : "+") + c.name;
+    name.resize(std::max<std::size_t>(name.size(), 34), ' ');
+    auto column = [](std::string text, std::size_t width) {
+      text.resize(std::max(text.size() + 1, width), ' ');
+      return text;
+    };
+    o << name << ' ' << column(ShortNumber(c.inputQ, 4), 8) << column(ShortNumber(c.outputQ, 4), 8)
+      << column(Percent(c.summary.bands[0].fractional), 8)
+      << column(Percent(c.summary.bands[1].fractional), 8)
+      << column(FixedNumber(c.summary.attenuation2f0Db, 2), 10)
+      << column(FixedNumber(c.summary.attenuation3f0Db, 2), 10)
+      << column(EngineeringText(c.largestVolts, "V"), 10)
+      << column(EngineeringText(c.largestAmps, "A"), 9) << column(c.passesDc ? "pass" : "block", 7)
+      << PartsText(c) << '\n';
+  }
+  return o.str();
+}
+
+}  // namespace
+
+std::string ExploreHelp() {
+  return "Usage: corvantile-cli explore [OPTIONS]\n"
+         "\n"
+         "Lists every network that matches the circuit's source and load at its frequency and\n"
+         "power: the design window's low-pass and high-pass L, every other two-element L (a\n"
+         "shunt across the source or the load, either sign), the two L sections through the\n"
+         "geometric-mean resistance, and the Pi and the Tee at every network phase step where\n"
+         "they exist. Each comes with its parts, input and output Q, the 2:1 and 1.5:1 VSWR\n"
+         "bandwidths, the attenuation at 2f and 3f, the largest part voltage and current, and\n"
+         "whether it passes DC; where the source or load is reactive, the Bode-Fano bound of\n"
+         "the 2:1 bandwidth and each candidate's share of it.\n"
+         "\n"
+         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         DesignOptionsHelp() +
+         "\n"
+         "Explore options:\n"
+         "  --sort FIGURE         bandwidth, attenuation2f, attenuation3f, voltage, current\n"
+         "                        or efficiency, best first (default: as found)\n"
+         "  --step DEG            degrees between the Pi and Tee phases (default 1)\n"
+         "  --format FORMAT       table (default), csv or json\n"
+         "  -o, --output FILE     write to FILE instead of standard output\n"
+         "  -h, --help            print this help\n"
+         "\n"
+         "Exit status: 0 listed; 1 no network matches; 2 bad command line or unwritable file,\n"
+         "with one line on stderr.\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli explore --sort bandwidth\n"
+         "  corvantile-cli explore --load parallel:100:-300 --step 5 --format json\n";
+}
+
+int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                      std::ostream& err) {
+  ArgumentCursor args(arguments);
+  DesignRequest design;
+  ExploreOptions options;
+  std::optional<Figure> sort;
+  std::string format = "table";
+  std::string output;
+  std::string error;
+  while (!args.AtEnd()) {
+    const OptionTake shared = TakeDesignOption(args, design, error);
+    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::Taken) continue;
+    const std::string_view argument = args.Take();
+    if (argument == "-h") {
+      out << ExploreHelp();
+      return kExitOk;
+    }
+    OptionArgument option;
+    if (argument == "-o") {
+      option.name = "--output";
+    } else if (IsOptionArgument(argument)) {
+      option = SplitOption(argument);
+    } else {
+      return Fail(err, "unexpected argument '" + std::string(argument) +
+                           "' (see corvantile-cli explore --help)");
+    }
+    if (option.name == "--help") {
+      if (option.inline_value) return Fail(err, "--help takes no value");
+      out << ExploreHelp();
+      return kExitOk;
+    }
+    std::string_view value;
+    if (option.name == "--output") {
+      if (!args.TakeFileName(option, value, error)) return Fail(err, error);
+      output = value;
+      continue;
+    }
+    if (option.name != "--sort" && option.name != "--step" && option.name != "--format") {
+      return Fail(err, "unknown option '" + std::string(option.name) +
+                           "' (see corvantile-cli explore --help)");
+    }
+    if (!args.TakeValue(option, value, error)) return Fail(err, error);
+    if (option.name == "--format") {
+      if (value != "table" && value != "csv" && value != "json") {
+        return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
+      }
+      format = value;
+    } else if (option.name == "--sort") {
+      if (std::find(std::begin(kSortKeys), std::end(kSortKeys), value) == std::end(kSortKeys)) {
+        return Fail(err, "unknown sort '" + std::string(value) +
+                             "' (use bandwidth, attenuation2f, attenuation3f, voltage, current "
+                             "or efficiency)");
+      }
+      sort = FigureFromName(value);
+    } else {
+      const std::string text(value);
+      char* end = nullptr;
+      const double step = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end != '\0' || !(step >= 0.01 && step <= 90.0)) {
+        return Fail(err, "--step needs a number of degrees from 0.01 to 90");
+      }
+      options.phaseStep = step;
+    }
+  }
+
+  RunState state;
+  std::vector<std::string> notes;
+  if (!BuildDesignState(design, state, error, notes)) return Fail(err, error);
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+
+  Exploration exploration = Explore(state, options);
+  if (exploration.problem != CircuitProblem::None) {
+    return Fail(err, CircuitProblemText(exploration.problem));
+  }
+  if (exploration.candidates.empty()) {
+    err << "corvantile-cli: explore: no network matches this source and load\n";
+    return kExitImpossibleDesign;
+  }
+  if (sort) SortCandidates(exploration.candidates, *sort);
+  const std::string text = format == "json"  ? ExploreJson(exploration)
+                           : format == "csv" ? Csv(exploration)
+                                             : Table(exploration);
+  if (output.empty()) {
+    out << text;
+    return kExitOk;
+  }
+  std::ofstream file(output, std::ios::binary);
+  file << text;
+  if (!file) return Fail(err, "cannot write '" + output + "'");
+  return kExitOk;
+}
+
+}  // namespace corvantile::cli
