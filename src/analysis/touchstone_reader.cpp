@@ -182,7 +182,7 @@ class Reader {
     if (version_ == 2 && section_ != Section::Network) {
       return Fail(line_, "numbers before [Network Data]");
     }
-    if (version_ == 1 && !StartData()) return false;
+    if (version_ != 2 && !StartData()) return false;
     return ReadNumbers(line);
   }
 
@@ -484,10 +484,10 @@ class Reader {
   bool AddRecord() {
     const double frequency = record_[0] * unit_;
     if (!std::isfinite(frequency)) {
-      return Fail(recordLine_, "frequency " + std::to_string(record_[0]) + " is out of range");
+      return Fail(recordLine_, "the frequency is too large");
     }
     if (frequency < 0.0) {
-      return Fail(recordLine_, "negative frequency " + FrequencyText(frequency));
+      return Fail(recordLine_, "negative frequency -" + FrequencyText(-frequency));
     }
     if (!data_.frequencies.empty() && !(frequency > data_.frequencies.back())) {
       return Fail(recordLine_, "the frequency " + FrequencyText(frequency) +
