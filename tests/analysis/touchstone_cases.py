@@ -1,6 +1,6 @@
 """Writes Touchstone files of random networks and prints the port impedances scikit-rf finds.
 
-usage: touchstone_cases.py OUTPUT_DIR
+usage: touchstone_cases.py OUTPUT_DIR [MEASURED_FILE ...]
 
 Every combination of format (RI, MA, DB), parameter (S, Y, Z), frequency unit, port count
 (1 to 4) and version (1, 2) gets a file in OUTPUT_DIR. For each port of each file, at every
@@ -11,7 +11,8 @@ file point and half way between neighbours, a line
 gives Zref (1 + Skk) / (1 - Skk), with Skk linearly interpolated by scikit-rf. The S data come
 from scikit-rf reading the file itself where it can (version 1 S-parameter files), and
 otherwise from the network the file was written from, converted to Y or Z by scikit-rf's own
-s2y and s2z. Lines not starting with CASE are scikit-rf's own notices.
+s2y and s2z. Each MEASURED_FILE (an instrument's file) is reported as scikit-rf reads it.
+Lines not starting with CASE are scikit-rf's own notices.
 """
 import itertools
 import os
@@ -122,7 +123,10 @@ def report(path, f_hz, s, z0, ports):
             print("CASE", path, port + 1, number(f), number(value.real), number(value.imag))
 
 
-def main(directory):
+def main(directory, measured):
+    for path in measured:
+        read = skrf.Network(path)
+        report(path, read.f, read.s, np.real(read.z0[0]), read.nports)
     rng = np.random.default_rng(20261208)
     count = 0
     for ports, version, parameter, form, unit in itertools.product(
@@ -159,4 +163,4 @@ def main(directory):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1], sys.argv[2:])
