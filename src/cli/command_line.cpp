@@ -4,6 +4,7 @@
 #include "cli/design_command.h"
 #include "cli/export_command.h"
 #include "cli/sweep_command.h"
+#include "cli/touchstone_command.h"
 #include "cli/value_commands.h"
 #include "shell/startup_values.h"
 
@@ -54,6 +55,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "export") return RunExportCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
+  if (command == "touchstone") return RunTouchstoneCommand(rest, out, err);
   if (command == "--help" || command == "-h" || command == "help") {
     out << MainHelp();
     return kExitOk;
