@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/touchstone_reader.h"
 #include "analysis/two_port.h"
 
 namespace corvantile {
@@ -57,10 +58,8 @@ struct PreparedCircuit {
 
 // The response at one angular frequency, written with real arithmetic only: the sweep runs
 // this once per point, so it divides twice and calls four library functions.
-ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
-                       double inverseOmega) {
-  const std::complex<double> zs = p.source.Impedance(omega, inverseOmega);
-  const std::complex<double> zl = p.load.Impedance(omega, inverseOmega);
+ResponsePoint EvaluateWith(const PreparedCircuit& p, double frequency, double omega,
+                           double inverseOmega, std::complex<double> zs, std::complex<double> zl) {
   LosslessChain m = ChainAt(p.network, omega, inverseOmega);
   // Far from the design frequency the matrix grows with a power of omega. Every figure below
   // is a ratio in which a common factor of the matrix cancels, so it is scaled down before its
@@ -112,6 +111,12 @@ ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
   point.transferPhaseDeg =
       kDegreesPerRadian * std::atan2(xl * numR - rl * numI, rl * numR + xl * numI);
   return point;
+}
+
+ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
+                       double inverseOmega) {
+  return EvaluateWith(p, frequency, omega, inverseOmega, p.source.Impedance(omega, inverseOmega),
+                      p.load.Impedance(omega, inverseOmega));
 }
 
 ResponsePoint Evaluate(const PreparedCircuit& p, double frequency) {
@@ -213,6 +218,41 @@ std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const S
   std::vector<ResponsePoint> out;
   SweepResponse(circuit, span, out);
   return out;
+}
+
+std::string MeasuredSpanProblem(const SweepSpan& span, const MeasuredSides& sides) {
+  const std::string_view problem = SweepSpanProblem(span);
+  if (!problem.empty()) return std::string(problem);
+  for (const TouchstonePort* side : {sides.source, sides.load}) {
+    if (side == nullptr) continue;
+    if (!side->Covers(span.from)) return side->OutsideBandText(span.from);
+    if (!side->Covers(span.to)) return side->OutsideBandText(span.to);
+  }
+  return "";
+}
+
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   const MeasuredSides& sides, std::vector<ResponsePoint>& out) {
+  if (sides.source == nullptr && sides.load == nullptr) {
+    SweepResponse(circuit, span, out);
+    return;
+  }
+  const std::vector<double> frequencies = SweepFrequencies(span);
+  std::vector<std::complex<double>> sourceZ, loadZ;
+  if (sides.source != nullptr) sides.source->Impedances(frequencies, sourceZ);
+  if (sides.load != nullptr) sides.load->Impedances(frequencies, loadZ);
+  out.resize(frequencies.size());
+  const PreparedCircuit prepared(circuit);
+  FrequencyWalk walk(span);
+  for (std::size_t k = 0; k < frequencies.size(); ++k) {
+    walk.Step(static_cast<int>(k));
+    const double omega = walk.Omega(), inverseOmega = walk.InverseOmega();
+    const std::complex<double> zs =
+        sides.source != nullptr ? sourceZ[k] : prepared.source.Impedance(omega, inverseOmega);
+    const std::complex<double> zl =
+        sides.load != nullptr ? loadZ[k] : prepared.load.Impedance(omega, inverseOmega);
+    out[k] = EvaluateWith(prepared, walk.Frequency(), omega, inverseOmega, zs, zl);
+  }
 }
 
 }  // namespace corvantile
