@@ -238,6 +238,11 @@ class Reader {
       if (!EndNetworkData()) return false;
       section_ = Section::Header;
     }
+    // Once the records are read, what they mean can no longer change.
+    if (sawNetwork_ && keyword != "noise data" && keyword != "end" && keyword != "network data" &&
+        keyword != "begin information" && keyword != "end information") {
+      return Fail(line_, "[" + std::string(line.substr(1, close - 1)) + "] after [Network Data]");
+    }
     if (keyword == "number of ports") {
       double count = 0.0;
       if (!KeywordCount(value, "Number of Ports", count)) return false;
