@@ -244,6 +244,8 @@ class Reader {
       return Fail(line_, "[" + std::string(line.substr(1, close - 1)) + "] after [Network Data]");
     }
     if (keyword == "number of ports") {
+      // [Reference] has been counted against the first one.
+      if (sawPorts_) return Fail(line_, "a second [Number of Ports]");
       double count = 0.0;
       if (!KeywordCount(value, "Number of Ports", count)) return false;
       if (count < 1.0 || count > kMaxTouchstonePorts) {

@@ -168,6 +168,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "[Version] 2.0\n# MHz S RI\n[Number of Ports] 1\n[Number of Frequencies] "
                   "1\n[Network Data]\n1 0 0\n[Number of Ports] 3\n",
                   "a.ts:7: [Number of Ports] after [Network Data]"},
+        Malformed{"a.ts",
+                  "[Version] 2.0\n# MHz S RI\n[Number of Ports] 2\n[Reference] 50 75\n[Number of "
+                  "Ports] 1\n",
+                  "a.ts:5: a second [Number of Ports]"},
         Malformed{"a.s1p", "1 0 0\n# MHz S RI\n",
                   "a.s1p:1: no option line (such as '# GHz S MA R 50') before the data"}));
 
