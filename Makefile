@@ -69,7 +69,8 @@ fuzz: configure
 	  -DCORVANTILE_FUZZ=ON -DCORVANTILE_SANITIZE=ON -DCORVANTILE_WERROR=$(WERROR) \
 	  -DCORVANTILE_BENCHMARKS=OFF -DCORVANTILE_GUI=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) \
-	  --target parse_value_fuzz session_reader_fuzz design_pass_fuzz random_session_test
+	  --target parse_value_fuzz session_reader_fuzz design_pass_fuzz touchstone_reader_fuzz \
+	    random_session_test
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target random_session_qt_test
 	scripts/check-deps.sh $(FUZZ_DIR) scripts/packages/build.txt scripts/packages/fuzz.txt
 	scripts/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)

@@ -75,7 +75,8 @@ cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$cache")
   # Python modules the scripts import, as the system python3 (never a user's own) finds them.
   if [ -x /usr/bin/python3 ]; then
     modules=$(cd "$root" && git ls-files '*.py' 2>/dev/null | xargs -r cat |
-      sed -n 's/^[[:space:]]*\(import\|from\)[[:space:]]\{1,\}\([A-Za-z_][A-Za-z0-9_]*\).*/\2/p' |
+      sed -n -e 's/^[[:space:]]*import[[:space:]]\{1,\}\([A-Za-z_][A-Za-z0-9_]*\).*/\1/p' \
+        -e 's/^[[:space:]]*from[[:space:]]\{1,\}\([A-Za-z_][A-Za-z0-9_]*\)[A-Za-z0-9_.]*[[:space:]]\{1,\}import[[:space:]].*/\1/p' |
       sort -u | tr '\n' ' ')
     if [ -n "$modules" ]; then
       echo /usr/bin/python3

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/touchstone_reader.h"
 #include "analysis/two_port.h"
 #include "units/constants.h"
 
@@ -255,6 +256,12 @@ ResponsePoint Evaluate(const PreparedCircuit& p, double frequency, double omega,
                        ChainAt(p.network, omega, inverseOmega), frequency, p.emfSquared);
 }
 
+// The response with the source and load impedances given, as a measured side needs them.
+ResponsePoint EvaluateWith(const PreparedCircuit& p, double frequency, double omega,
+                           double inverseOmega, std::complex<double> zs, std::complex<double> zl) {
+  return ChainResponse(zs, zl, ChainAt(p.network, omega, inverseOmega), frequency, p.emfSquared);
+}
+
 ResponsePoint Evaluate(const PreparedCircuit& p, double frequency) {
   const double omega = kTwoPi * frequency;
   return Evaluate(p, frequency, omega, 1.0 / omega);
@@ -390,6 +397,41 @@ std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const S
   std::vector<ResponsePoint> out;
   SweepResponse(circuit, span, out, losses);
   return out;
+}
+
+std::string MeasuredSpanProblem(const SweepSpan& span, const MeasuredSides& sides) {
+  const std::string_view problem = SweepSpanProblem(span);
+  if (!problem.empty()) return std::string(problem);
+  for (const TouchstonePort* side : {sides.source, sides.load}) {
+    if (side == nullptr) continue;
+    if (!side->Covers(span.from)) return side->OutsideBandText(span.from);
+    if (!side->Covers(span.to)) return side->OutsideBandText(span.to);
+  }
+  return "";
+}
+
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   const MeasuredSides& sides, std::vector<ResponsePoint>& out) {
+  if (sides.source == nullptr && sides.load == nullptr) {
+    SweepResponse(circuit, span, out);
+    return;
+  }
+  const std::vector<double> frequencies = SweepFrequencies(span);
+  std::vector<std::complex<double>> sourceZ, loadZ;
+  if (sides.source != nullptr) sides.source->Impedances(frequencies, sourceZ);
+  if (sides.load != nullptr) sides.load->Impedances(frequencies, loadZ);
+  out.resize(frequencies.size());
+  const PreparedCircuit prepared(circuit);
+  FrequencyWalk walk(span);
+  for (std::size_t k = 0; k < frequencies.size(); ++k) {
+    walk.Step(static_cast<int>(k));
+    const double omega = walk.Omega(), inverseOmega = walk.InverseOmega();
+    const std::complex<double> zs =
+        sides.source != nullptr ? sourceZ[k] : prepared.source.Impedance(omega, inverseOmega);
+    const std::complex<double> zl =
+        sides.load != nullptr ? loadZ[k] : prepared.load.Impedance(omega, inverseOmega);
+    out[k] = EvaluateWith(prepared, walk.Frequency(), omega, inverseOmega, zs, zl);
+  }
 }
 
 }  // namespace corvantile

@@ -3,6 +3,7 @@
 // The response of a matching circuit over frequency: what the source sees, how well it is
 // matched and how much of the available power reaches the load.
 #include <complex>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -81,5 +82,24 @@ void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
                    std::vector<ResponsePoint>& out, const LossModel& losses);
 std::vector<ResponsePoint> SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
                                          const LossModel& losses);
+class TouchstonePort;
+
+// Sides whose impedance comes from a measured file instead of the circuit's typed source or
+// load: a null pointer leaves that side as the circuit has it.
+struct MeasuredSides {
+  const TouchstonePort* source = nullptr;
+  const TouchstonePort* load = nullptr;
+};
+
+// Why a span cannot be swept with these measured sides, in one line, or "" when it can:
+// SweepSpanProblem's reasons, then "4 MHz is outside antenna.s1p's band (1 MHz to 3 MHz)"
+// for an end beyond a file's band.
+std::string MeasuredSpanProblem(const SweepSpan& span, const MeasuredSides& sides);
+
+// SweepResponse with each measured side's impedance interpolated from its file at every
+// point; with no measured side the result is SweepResponse's, bit for bit. The span must be
+// one MeasuredSpanProblem accepts.
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   const MeasuredSides& sides, std::vector<ResponsePoint>& out);
 
 }  // namespace corvantile

@@ -9,6 +9,7 @@
 #include "cli/standard_command.h"
 #include "cli/sweep_command.h"
 #include "cli/tolerance_command.h"
+#include "cli/touchstone_command.h"
 #include "cli/value_commands.h"
 
 namespace corvantile::cli {
@@ -63,6 +64,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "tolerance") return RunToleranceCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
   if (command == "format") return RunFormatCommand(rest, out, err);
+  if (command == "touchstone") return RunTouchstoneCommand(rest, out, err);
   if (IsHelpArgument(command) || command == "help") {
     out << MainHelp();
     return kExitOk;

@@ -1,0 +1,129 @@
+// corvantile-cli touchstone in-process: its one-line refusals with exit 2, the summary, the
+// impedances at file points and between them, and the JSON member `impedance` with every
+// digit of the reader's doubles.
+#include <charconv>
+#include <complex>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "analysis/number_text.h"
+#include "analysis/touchstone_reader.h"
+#include "cli_test_support.h"
+
+namespace corvantile::cli {
+namespace {
+
+using testing_support::DataFile;
+using testing_support::RunInProcess;
+using testing_support::TemporaryFile;
+
+std::string Antenna() {
+  const std::filesystem::path directory = TemporaryFile("touchstone");
+  std::filesystem::create_directories(directory);
+  const std::string path = (directory / "antenna.s1p").string();
+  std::ofstream(path, std::ios::binary) << "# MHz S RI R 50\n1 0.5 -0.25\n2 0.1 0.3\n3 -0.2 0.1\n";
+  return path;
+}
+
+struct Refusal {
+  std::vector<std::string> arguments;  // after "touchstone"; "ANTENNA" is the test file
+  const char* error;
+};
+
+class TouchstoneRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(TouchstoneRefusalTest, ExitsTwoWithOneLine) {
+  const std::string antenna = Antenna();
+  std::vector<std::string> words{"touchstone"};
+  for (const std::string& a : GetParam().arguments) words.push_back(a == "ANTENNA" ? antenna : a);
+  std::vector<std::string_view> views(words.begin(), words.end());
+  std::ostringstream out, err;
+  const int status = RunCommandLine(views, out, err);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), std::string("corvantile-cli: touchstone: ") + GetParam().error + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, TouchstoneRefusalTest,
+    ::testing::Values(
+        Refusal{{}, "needs a Touchstone file (see corvantile-cli touchstone --help)"},
+        Refusal{{"ANTENNA", "--at", "3.75M"},
+                "3.75 MHz is outside antenna.s1p's band (1 MHz to 3 MHz)"},
+        Refusal{{"ANTENNA", "--at", "999000"},
+                "999 kHz is outside antenna.s1p's band (1 MHz to 3 MHz)"},
+        Refusal{{"ANTENNA", "--port", "2"}, "antenna.s1p has no port 2"},
+        Refusal{{"ANTENNA", "--port", "one"}, "--port: 'one' is not a port number"},
+        Refusal{{"ANTENNA", "--at", "2X"}, "--at: '2X' is not a frequency"},
+        Refusal{{"ANTENNA", "--at"}, "--at needs a value"},
+        Refusal{{"ANTENNA", "--format", "xml"}, "unknown format 'xml' (use table, csv or json)"},
+        Refusal{{"ANTENNA", "--loud"},
+                "unknown option '--loud' (see corvantile-cli touchstone --help)"},
+        Refusal{{"ANTENNA", "other.s1p"},
+                "unexpected argument 'other.s1p' (see corvantile-cli touchstone --help)"},
+        Refusal{{"/nonexistent/gone.s2p"}, "gone.s2p: cannot be read: no such file"}));
+
+TEST(TouchstoneCommandTest, HelpOnBothSpellings) {
+  for (const std::string_view help : {"--help", "-h"}) {
+    const auto run = RunInProcess({"touchstone", help});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Usage: corvantile-cli touchstone FILE"), std::string::npos);
+  }
+}
+
+TEST(TouchstoneCommandTest, TableOfEveryFilePoint) {
+  const std::string antenna = Antenna();
+  const auto run = RunInProcess({"touchstone", antenna});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("File:        antenna.s1p (version 1, 1 port, 3 points)\n"
+                         "Band:        1 MHz to 3 MHz\n"
+                         "Data:        S-parameters, RI\n"
+                         "Reference:   50 ohms\n"
+                         "Port:        1\n"),
+            std::string::npos)
+      << run.out;
+  // 50 (1.5 - 0.25j) / (0.5 + 0.25j) = 50 (2.2 - 1.6j) = 110 - 80j at 1 MHz.
+  EXPECT_NE(run.out.find("1000000                  110                      -80\n"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(TouchstoneCommandTest, JsonKeepsTheReadersDoubles) {
+  const std::string antenna = Antenna();
+  const auto run =
+      RunInProcess({"touchstone", antenna, "--at", "2.5M", "--at=1.25MHz", "--format", "json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const TouchstoneRead read = ReadTouchstoneFile(antenna);
+  const TouchstonePort port(read.data, 1);
+  std::string expected = "\"port\":1,\"impedance\":[";
+  bool first = true;
+  for (const double f : {2.5e6, 1.25e6}) {
+    const std::complex<double> z = port.Impedance(f);
+    expected += std::string(first ? "" : ",") + "{\"frequency_hz\":" + ExactNumber(f) +
+                ",\"resistance_ohm\":" + ExactNumber(z.real()) +
+                ",\"reactance_ohm\":" + ExactNumber(z.imag()) + "}";
+    first = false;
+  }
+  EXPECT_NE(run.out.find(expected + "]}\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.rfind("{\"file\":\"antenna.s1p\",\"version\":1,\"ports\":1,\"points\":3,", 0),
+            0u)
+      << run.out;
+}
+
+TEST(TouchstoneCommandTest, CsvOfAMeasuredFile) {
+  const std::string measured = DataFile("ring_slot_measured.s1p").string();
+  const auto run = RunInProcess({"touchstone", measured, "--format", "csv"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("# Band:        75 GHz to 110 GHz\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\nfrequency_hz,resistance_ohm,reactance_ohm\n75000000000,"),
+            std::string::npos);
+  int rows = 0;
+  for (const char c : run.out) rows += c == '\n';
+  EXPECT_EQ(rows, 5 + 1 + 101);
+}
+
+}  // namespace
+}  // namespace corvantile::cli
