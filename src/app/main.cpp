@@ -69,7 +69,8 @@ std::optional<corvantile::toolkit::DialogId> DialogOf(corvantile::ShownWindow wi
 // form 1 and so on; a form outside 1..4 (an edited session file) shows the first.
 std::int16_t EntryKindOf(const corvantile::ImpedanceValues& side) {
   const float form = side[corvantile::EntryForm];
-  return form == 2.0f || form == 3.0f || form == 4.0f ? static_cast<std::int16_t>(form) : 1;
+  return form == 2.0f || form == 3.0f || form == 4.0f ? static_cast<std::int16_t>(form)
+                                                      : std::int16_t{1};
 }
 
 QImage Picture(corvantile::DesktopProgram& program, corvantile::ShownWindow window, QSize size) {
@@ -130,7 +131,8 @@ int Run(int argc, char** argv, const AppOptions& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// An exception that reaches main (out of memory, say) ends the program through std::terminate.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
   const std::vector<std::string> args(argv + 1, argv + argc);
   const auto parsed = corvantile::ParseAppOptions(args);
   if (const auto* error = std::get_if<corvantile::AppOptionsError>(&parsed)) {
