@@ -16,7 +16,7 @@ JOBS ?= $(shell nproc)
 # CI turns warnings into errors; a newcomer's build only shows them.
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps configure build run test asan check-deps package fuzz bench format clean
+.PHONY: all deps configure build run test asan check-deps package fuzz bench format lint clean
 
 all: build
 
@@ -79,7 +79,15 @@ fuzz: configure
 	  $(BUILD_DIR)/tests/hardening/random_session_qt_test
 
 format:
+	@scripts/install-deps.sh scripts/packages/lint.txt
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+# clang-tidy with the checks of .clang-tidy over every file of src/ in the build's
+# compile_commands.json (moc's generated files live in the build folder and are left out);
+# any finding fails. Built first so that the generated Qt headers exist.
+lint: build
+	@scripts/install-deps.sh scripts/packages/lint.txt
+	run-clang-tidy -p $(BUILD_DIR) -quiet -j $(JOBS) '^$(CURDIR)/src/'
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

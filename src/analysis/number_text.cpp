@@ -77,7 +77,8 @@ std::string EngineeringText(double value, std::string_view unit) {
     if (std::round(inGroup / step) * step >= 1000.0) ++group;
     group = std::clamp(group, -4, 3);
     scaled = value / std::pow(10.0, 3 * group);
-    prefix = kPrefixes[static_cast<std::size_t>(group + 4)];
+    const int prefixIndex = group + 4;  // kPrefixes starts at 1e-12
+    prefix = kPrefixes[static_cast<std::size_t>(prefixIndex)];
   }
   return ShortNumber(scaled, 4) + " " + prefix + std::string(unit);
 }

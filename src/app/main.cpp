@@ -123,7 +123,8 @@ int Run(int argc, char** argv, const AppOptions& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// An exception that reaches main (out of memory, say) ends the program through std::terminate.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
   const std::vector<std::string> args(argv + 1, argv + argc);
   const auto parsed = corvantile::ParseAppOptions(args);
   if (const auto* error = std::get_if<corvantile::AppOptionsError>(&parsed)) {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/frequency_response.h"
-#include "design_cases.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "design_cases.h"
+#include "support/design_cases.h"
 #include "math/design_network.h"
 
 namespace corvantile {

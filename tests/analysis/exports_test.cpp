@@ -17,7 +17,8 @@
 #include "analysis/sweep_csv.h"
 #include "analysis/touchstone.h"
 #include "analysis/two_port.h"
-#include "design_cases.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

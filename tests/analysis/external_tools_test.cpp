@@ -2,17 +2,12 @@
 // and finds the same input impedance and load power as the engine, and scikit-rf reads the
 // Touchstone file back as the same S-parameters.
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "analysis/explore.h"
 #include "analysis/frequency_response.h"
@@ -20,35 +15,18 @@
 #include "analysis/spice_netlist.h"
 #include "analysis/touchstone.h"
 #include "analysis/two_port.h"
-#include "design_cases.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
+#include "support/files.h"
+#include "support/process.h"
 
 namespace corvantile {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
-// Runs a shell command and returns its standard output; `status` gets the exit status.
-std::string RunCommand(const std::string& command, int& status) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return output;
-  }
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  const int raw = pclose(pipe);
-  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+using testing::Environment;
+using testing::Quoted;
+using testing::RunCommand;
 
 bool ParseNumber(const std::string& text, double& value) {
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -68,21 +46,12 @@ double RelativeError(double actual, double expected) {
 
 class ExternalToolsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = fs::temp_directory_path() /
-                 ("corvantile-analysis-" + std::to_string(static_cast<long>(::getpid())));
-    fs::create_directories(directory_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(directory_, ignored);
-  }
   fs::path Write(const std::string& name, const std::string& text) {
-    const fs::path path = directory_ / name;
-    std::ofstream(path, std::ios::binary) << text;
+    const fs::path path = folder_.path() / name;
+    testing::WriteBytes(path, text);
     return path;
   }
-  fs::path directory_;
+  const testing::ScratchFolder folder_;
 };
 
 struct ToolCase {

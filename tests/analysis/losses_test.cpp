@@ -14,7 +14,8 @@
 #include "analysis/lossy_network.h"
 #include "analysis/part_losses.h"
 #include "analysis/sweep_summary.h"
-#include "design_cases.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

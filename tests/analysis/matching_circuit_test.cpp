@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "analysis/frequency_response.h"
-#include "design_cases.h"
+#include "math/design_network.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

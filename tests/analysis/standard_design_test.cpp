@@ -8,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "design_cases.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

@@ -17,7 +17,7 @@
 #include "analysis/element_network.h"
 #include "analysis/spice_netlist.h"
 #include "analysis/standard_design.h"
-#include "design_cases.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

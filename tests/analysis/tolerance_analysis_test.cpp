@@ -12,7 +12,8 @@
 
 #include "analysis/element_network.h"
 #include "analysis/standard_design.h"
-#include "design_cases.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

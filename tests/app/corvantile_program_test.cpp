@@ -1,23 +1,28 @@
 // The corvantile program run as a user runs it: screenshots without a display, the command
 // line's errors, and the message when there is no display at all.
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QColor>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include "state/circuit_state.h"
 #include "state/session_file.h"
+#include "support/numbers.h"
+#include "support/process.h"
 #include "toolkit/geometry.h"
 
 namespace corvantile {
 namespace {
+
+using testing::Round;
 
 struct Outcome {
   int exitCode = -1;
@@ -26,22 +31,15 @@ struct Outcome {
 
 // Runs the program in `dir` with no display of any kind.
 Outcome RunProgram(const QStringList& args, const QString& dir) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    env.remove(QString::fromLatin1(name));
-  }
-  QProcess process;
-  process.setProcessEnvironment(env);
-  process.setWorkingDirectory(dir);
-  process.start(QStringLiteral(CORVANTILE_PROGRAM), args);
-  EXPECT_TRUE(process.waitForFinished(60000)) << "the program did not finish";
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput(), process.readAllStandardError()};
+  std::vector<std::string> arguments;
+  for (const QString& arg : args) arguments.push_back(arg.toStdString());
+  const testing::ProgramRun run = testing::RunProgram(
+      CORVANTILE_PROGRAM, arguments,
+      {dir.toStdString(), {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, 60});
+  return {run.status, QByteArray::fromStdString(run.out), QByteArray::fromStdString(run.err)};
 }
 
-int Round(double value) { return static_cast<int>(std::lround(value)); }
-
-class ProgramTest : public testing::Test {
+class ProgramTest : public ::testing::Test {
  protected:
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
   QTemporaryDir dir;
@@ -99,7 +97,7 @@ struct Refusal {
   const char* mentions;
 };
 
-class ProgramRefusalTest : public ProgramTest, public testing::WithParamInterface<Refusal> {};
+class ProgramRefusalTest : public ProgramTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(ProgramRefusalTest, SaysWhyOnOneLine) {
   const Outcome run = RunProgram(GetParam().args, dir.path());
@@ -112,12 +110,12 @@ TEST_P(ProgramRefusalTest, SaysWhyOnOneLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLine, ProgramRefusalTest,
-    testing::Values(Refusal{{}, 1, "no display found"},
-                    Refusal{{"--session", "x.cfg"}, 1, "--screenshot FILE.png"},
-                    Refusal{{"--bogus"}, 2, "--bogus"},
-                    Refusal{{"--screenshot"}, 2, "needs a value"},
-                    Refusal{{"--screenshot", "a.png", "--screen", "big"}, 2, "WIDTHxHEIGHT"},
-                    Refusal{{"--screenshot", "no/such/dir/a.png"}, 1, "cannot write"}));
+    ::testing::Values(Refusal{{}, 1, "no display found"},
+                      Refusal{{"--session", "x.cfg"}, 1, "--screenshot FILE.png"},
+                      Refusal{{"--bogus"}, 2, "--bogus"},
+                      Refusal{{"--screenshot"}, 2, "needs a value"},
+                      Refusal{{"--screenshot", "a.png", "--screen", "big"}, 2, "WIDTHxHEIGHT"},
+                      Refusal{{"--screenshot", "no/such/dir/a.png"}, 1, "cannot write"}));
 
 TEST_F(ProgramTest, HelpShowsTheUsage) {
   const Outcome run = RunProgram({"--help"}, dir.path());

@@ -8,12 +8,11 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include "app/app_options.h"
+#include "support/process.h"
 
 namespace corvantile {
 namespace {
@@ -23,7 +22,7 @@ struct WindowCase {
   ShownWindow window;
 };
 
-class ShownWindowTest : public testing::TestWithParam<WindowCase> {};
+class ShownWindowTest : public ::testing::TestWithParam<WindowCase> {};
 
 TEST_P(ShownWindowTest, NamesAWindow) {
   const auto parsed = ParseAppOptions(
@@ -33,14 +32,14 @@ TEST_P(ShownWindowTest, NamesAWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ShownWindowTest,
-                         testing::Values(WindowCase{"opening", ShownWindow::Opening},
-                                         WindowCase{"design", ShownWindow::Design},
-                                         WindowCase{"source", ShownWindow::Source},
-                                         WindowCase{"load", ShownWindow::Load},
-                                         WindowCase{"frequency", ShownWindow::Frequency},
-                                         WindowCase{"power", ShownWindow::Power},
-                                         WindowCase{"phase", ShownWindow::Phase},
-                                         WindowCase{"response", ShownWindow::Response}));
+                         ::testing::Values(WindowCase{"opening", ShownWindow::Opening},
+                                           WindowCase{"design", ShownWindow::Design},
+                                           WindowCase{"source", ShownWindow::Source},
+                                           WindowCase{"load", ShownWindow::Load},
+                                           WindowCase{"frequency", ShownWindow::Frequency},
+                                           WindowCase{"power", ShownWindow::Power},
+                                           WindowCase{"phase", ShownWindow::Phase},
+                                           WindowCase{"response", ShownWindow::Response}));
 
 TEST(ShownWindow, DesignUnlessNamedAndOnlyForScreenshots) {
   const auto plain = ParseAppOptions(std::vector<std::string>{"--screenshot", "a.png"});
@@ -54,18 +53,12 @@ TEST(ShownWindow, DesignUnlessNamedAndOnlyForScreenshots) {
 }
 
 QImage Screenshot(const QTemporaryDir& dir, const QString& window) {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  QProcess process;
-  process.setProcessEnvironment(env);
-  process.setWorkingDirectory(dir.path());
   const QString file = window + QStringLiteral(".png");
-  process.start(QStringLiteral(CORVANTILE_PROGRAM),
-                {QStringLiteral("--screenshot"), file, QStringLiteral("--window"), window});
-  EXPECT_TRUE(process.waitForFinished(60000));
-  EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-  EXPECT_TRUE(process.readAllStandardError().isEmpty());
+  const testing::ProgramRun run = testing::RunProgram(
+      CORVANTILE_PROGRAM, {"--screenshot", file.toStdString(), "--window", window.toStdString()},
+      {dir.path().toStdString(), {"DISPLAY", "WAYLAND_DISPLAY"}, 60});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.err.empty());
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("LastSession.CFG"))));
   return QImage(dir.filePath(file));
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <charconv>
-#include <cstdlib>
-#include <filesystem>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -10,9 +8,14 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "cli/command_line.h"
+#include "support/files.h"
+
+namespace corvantile::cli {
+// In this folder's tests `testing` is GoogleTest's; the shared helpers are named in full.
+namespace testing = ::testing;
+}  // namespace corvantile::cli
 
 namespace corvantile::cli::testing_support {
 
@@ -34,22 +37,9 @@ inline CliRun RunInProcess(std::initializer_list<std::string_view> arguments) {
   return run;
 }
 
-// A file of tests/data: from CORVANTILE_TEST_DATA when ctest runs the test, else from the
-// source tree the test was built from.
-inline std::filesystem::path DataFile(std::string_view name) {
-  const char* fromEnvironment = std::getenv("CORVANTILE_TEST_DATA");
-  const std::filesystem::path directory = fromEnvironment != nullptr && *fromEnvironment != '\0'
-                                              ? fromEnvironment
-                                              : CORVANTILE_TEST_DATA_DIR;
-  return directory / name;
-}
-
-// A file name in the test's temporary directory, made unique by the process id: several
-// builds' suites may run at once on one machine and share that directory.
-inline std::filesystem::path TemporaryFile(std::string_view name) {
-  return std::filesystem::path(testing::TempDir()) /
-         ("corvantile_" + std::to_string(::getpid()) + "_" + std::string(name));
-}
+// The test data and temporary files every test folder shares.
+using corvantile::testing::DataFile;
+using corvantile::testing::TemporaryFile;
 
 // The numbers of one array member of a one-line JSON object ("NetValues":[...]), each read back
 // as the nearest 32-bit float. Empty when the key is missing; a malformed number ends the list.

@@ -9,17 +9,12 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "cli/project_version.h"
 #include "cli_test_support.h"
 #include "state/circuit_state.h"
-
-extern char** environ;
+#include "support/process.h"
 
 namespace corvantile::cli {
 namespace {
@@ -29,50 +24,11 @@ using testing_support::JsonFloats;
 using testing_support::LineCount;
 using testing_support::TemporaryFile;
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using corvantile::testing::ProgramRun;
+using corvantile::testing::ReadBytes;
 
 ProgramRun RunProgram(const std::vector<std::string>& arguments) {
-  const std::string outFile = TemporaryFile("stdout.txt").string();
-  const std::string errFile = TemporaryFile("stderr.txt").string();
-  std::vector<std::string> all{CORVANTILE_CLI_PATH};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  ProgramRun run;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << argv[0];
-    return run;
-  }
-  int wstatus = 0;
-  while (waitpid(pid, &wstatus, 0) < 0) {
-  }
-  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  run.out = ReadAll(outFile);
-  run.err = ReadAll(errFile);
-  std::filesystem::remove(outFile);
-  std::filesystem::remove(errFile);
-  return run;
+  return corvantile::testing::RunProgram(CORVANTILE_CLI_PATH, arguments);
 }
 
 TEST(EndToEnd, DefaultDesignAsJson) {
@@ -123,7 +79,7 @@ TEST(EndToEnd, SaveWritesASessionFile) {
   const std::string file = TemporaryFile("e2e.CFG").string();
   const ProgramRun run = RunProgram({"design", "--power=250", "--save", file});
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::string text = ReadAll(file);
+  const std::string text = ReadBytes(file);
   EXPECT_EQ(LineCount(text), 64);
   EXPECT_NE(text.find("\r\n 250 \r\n"), std::string::npos);
   std::filesystem::remove(file);
@@ -234,7 +190,7 @@ TEST_P(EveryCommand, OutputFileHoldsWhatStdoutWouldBoth_oAndOutput) {
     const ProgramRun toFile = RunProgram(With(GetParam().args, {option, file}));
     EXPECT_EQ(toFile.status, 0) << option << ": " << toFile.err;
     EXPECT_EQ(toFile.out, "") << option;
-    EXPECT_EQ(ReadAll(file), toStdout.out) << option;
+    EXPECT_EQ(ReadBytes(file), toStdout.out) << option;
     std::filesystem::remove(file);
   }
   const ProgramRun unwritable = RunProgram(With(GetParam().args, {"-o", "/nonexistent/dir/x"}));
@@ -328,8 +284,8 @@ TEST(EndToEnd, DesignAliasesStillWork) {
   const std::string report = TemporaryFile("alias.txt").string();
   const ProgramRun both = RunProgram({"design", "--save", session, "-o", report});
   EXPECT_EQ(both.status, 0) << both.err;
-  EXPECT_EQ(LineCount(ReadAll(session)), 64);
-  EXPECT_TRUE(ReadAll(report).starts_with("Corvantile design: Pi network"));
+  EXPECT_EQ(LineCount(ReadBytes(session)), 64);
+  EXPECT_TRUE(ReadBytes(report).starts_with("Corvantile design: Pi network"));
   std::filesystem::remove(session);
   std::filesystem::remove(report);
 }

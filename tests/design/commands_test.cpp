@@ -11,6 +11,7 @@
 
 #include "design_fixture.h"
 #include "state/session_file.h"
+#include "support/files.h"
 #include "units/format.h"
 
 namespace corvantile {
@@ -269,18 +270,12 @@ class ExitTest : public DesignWindowTest {
  protected:
   void SetUp() override {
     home_ = std::filesystem::current_path();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("corvantile-exit-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
   }
-  void TearDown() override {
-    std::filesystem::current_path(home_);
-    std::filesystem::remove_all(dir_);
-  }
-  std::filesystem::path home_, dir_;
+  void TearDown() override { std::filesystem::current_path(home_); }
+  const testing::ScratchFolder folder_;
+  const std::filesystem::path dir_ = folder_.path();
+  std::filesystem::path home_;
 };
 
 TEST_F(ExitTest, WritesTheSessionFileThenClosesAndQuits) {

@@ -12,23 +12,6 @@
 
 namespace corvantile::hardening {
 
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (fs::temp_directory_path() / "corvantile-hardening-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code error;
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
-  for (const auto& entry : fs::recursive_directory_iterator(path_, error)) {
-    if (entry.is_directory(error)) {
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-  }
-  fs::remove_all(path_, error);
-}
-
 void InWorkingDirectory(const fs::path& folder, const std::function<void()>& body) {
   const fs::path previous = fs::current_path();
   fs::current_path(folder);
@@ -52,15 +35,6 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
     }
   }
   return entries;
-}
-
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
 }
 
 ChildResult RunInChild(const std::function<int(std::string& report)>& body, unsigned seconds) {

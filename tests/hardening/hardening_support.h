@@ -9,33 +9,22 @@
 
 #include "session_values.h"
 #include "state/circuit_state.h"
+#include "support/files.h"
 
 namespace corvantile::hardening {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system's temporary folder, removed with everything in it (write
-// permission given back first) when the object goes.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+// The scratch folder and whole-file helpers every test folder shares.
+using testing::ReadBytes;
+using testing::ScratchFolder;
+using testing::WriteBytes;
 
 // Runs `body` with `folder` as the working directory, then goes back.
 void InWorkingDirectory(const fs::path& folder, const std::function<void()>& body);
 
 // Everything under a folder: relative path -> file bytes, or "<dir>" / "<other>".
 std::map<std::string, std::string> Snapshot(const fs::path& folder);
-
-std::string ReadBytes(const fs::path& file);
-void WriteBytes(const fs::path& file, const std::string& bytes);
 
 // What a child process reports: its exit code and what it wrote to the report pipe.
 struct ChildResult {

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "circuit_model.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
+#include "support/circuit_solver.h"
 
 namespace corvantile::testing {
 

@@ -11,94 +11,20 @@
 
 #include <gtest/gtest.h>
 
-#include "circuit_model.h"
 #include "design_checks.h"
 #include "math/design_network.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {
 
+using testing::Describe;
+using testing::DesignCase;
+using testing::PartOf;
+using testing::SideEntry;
+using testing::StateFor;
 using testing::Wide;
-
-// One side of the circuit as the user would enter it: `value` is the reactance of the entry
-// form (series or parallel); forms 3 and 4 store it as the part value that realises it.
-struct SideEntry {
-  int form = 1;
-  float r = 50.0f;
-  float x = 0.0f;
-  bool resistive = true;
-};
-
-float PartOf(double reactance, double omega) {
-  return static_cast<float>(reactance > 0.0 ? reactance / omega : 1.0 / (omega * reactance));
-}
-
-void StoreSide(ImpedanceValues& side, const SideEntry& entry, double omega) {
-  side = ImpedanceValues{};
-  side[EntryForm] = static_cast<float>(entry.form);
-  side[EntryFormCopy] = side[EntryForm];
-  const bool series = entry.form == 1 || entry.form == 3;
-  side[series ? SeriesR : ParallelR] = entry.r;
-  switch (entry.form) {
-    case 1:
-      side[SeriesX] = entry.resistive ? 0.0f : entry.x;
-      break;
-    case 2:
-      side[ParallelX] = entry.resistive ? OpenReactanceStored : entry.x;
-      break;
-    case 3:  // a series part value of 0 is an open capacitor, so form 3 is always reactive
-      side[SeriesPart] = PartOf(Wide(entry.x), omega);
-      break;
-    default:  // a parallel part value of 0 is an open capacitor: a resistive side
-      side[ParallelPart] = entry.resistive ? 0.0f : PartOf(Wide(entry.x), omega);
-      break;
-  }
-}
-
-struct DesignCase {
-  float family = FamilyPi;
-  float driver = DriverPhase;
-  float branch = 0.0f;
-  float frequency = 1e6f;
-  float power = 100.0f;
-  float phase = -90.0f;
-  float fixedValue = 0.0f;  // the fixed reactance (drivers 1-3) or part value (4-6)
-  bool fixedFromDesign = false;
-  SideEntry source, load;
-};
-
-std::string Describe(const DesignCase& c) {
-  std::ostringstream out;
-  out.precision(9);
-  auto side = [&out](const char* name, const SideEntry& s) {
-    out << ' ' << name << "{form " << s.form << ", r " << s.r << ", x "
-        << (s.resistive && s.form != 3 ? 0.0f : s.x) << '}';
-  };
-  out << "family " << c.family << ", driver " << c.driver << ", branch " << c.branch << ", f "
-      << c.frequency << ", W " << c.power << ", phase " << c.phase << ", fixed " << c.fixedValue
-      << (c.fixedFromDesign ? " (from a phase design)" : "");
-  side("source", c.source);
-  side("load", c.load);
-  return out.str();
-}
-
-RunState StateFor(const DesignCase& c) {
-  RunState state = MakeDefaultRunState();
-  NetworkValues& net = state.NetValues;
-  net[Frequency] = c.frequency;
-  net[Power] = c.power;
-  net[NetworkFamily] = c.family;
-  net[DesignDriver] = c.driver;
-  net[SolutionBranch] = c.branch;
-  net[NetworkPhase] = c.phase;
-  const double omega = Wide(c.frequency) * state.startup.TwoPi;
-  StoreSide(state.SourceValues, c.source, omega);
-  StoreSide(state.LoadValues, c.load, omega);
-  const int driver = static_cast<int>(c.driver);
-  if (driver >= 1 && driver <= 3) net[NetX1 + driver - 1] = c.fixedValue;
-  if (driver >= 4 && driver <= 6) net[NetPart1 + driver - 4] = c.fixedValue;
-  return state;
-}
 
 class CaseGenerator {
  public:

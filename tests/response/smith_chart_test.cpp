@@ -9,8 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "../analysis/design_cases.h"
 #include "analysis/frequency_response.h"
+#include "support/circuit_solver.h"
+#include "support/design_cases.h"
 
 namespace corvantile {
 namespace {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "state/session_file.h"
+#include "support/files.h"
 #include "toolkit/recording_toolkit.h"
 
 namespace corvantile {
@@ -40,16 +41,6 @@ struct HostSpy : DesignWindowHost {
 
 class OpeningScreenTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("corvantile-opening-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    session_ = dir_ / "LastSession.CFG";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   void Load(ScreenTwips screen = ScreenTwips::FromPixels(1024, 768)) {
     platform_ = RecordingPlatform(screen);
     screen_ = std::make_unique<OpeningScreen>(state_, window_, platform_, host_, session_);
@@ -61,7 +52,8 @@ class OpeningScreenTest : public ::testing::Test {
     return {calls.begin() + 9000, calls.end()};
   }
 
-  fs::path dir_, session_;
+  const testing::ScratchFolder folder_;
+  const fs::path session_ = folder_.path() / "LastSession.CFG";
   RunState state_;
   RecordingWindow window_;
   RecordingPlatform platform_;

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "math/design_network.h"
+#include "support/files.h"
 
 namespace corvantile {
 namespace {
@@ -251,16 +252,6 @@ TEST(SessionReader, CutFileKeepsEarlyValuesAndIsWrittenWholeAgain) {
 
 class SessionFileOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/corvantile-session-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    file_ = dir_ / "LastSession.CFG";
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
   std::set<std::string> Entries() const {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) {
@@ -269,8 +260,9 @@ class SessionFileOnDisk : public ::testing::Test {
     return names;
   }
 
-  fs::path dir_;
-  fs::path file_;
+  const testing::ScratchFolder folder_;
+  const fs::path dir_ = folder_.path();
+  const fs::path file_ = dir_ / "LastSession.CFG";
 };
 
 TEST_F(SessionFileOnDisk, WriteThenReadRestoresTheCircuit) {

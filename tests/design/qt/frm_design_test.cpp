@@ -18,6 +18,8 @@
 #include "design/design_controls.h"
 #include "design/design_window.h"
 #include "state/circuit_state.h"
+#include "support/numbers.h"
+#include "support/qt/pixels.h"
 #include "toolkit/qt/qt_platform.h"
 
 namespace corvantile {
@@ -28,14 +30,13 @@ using toolkit::Rgb;
 constexpr Rgb kDesignTimeFamily{221, 248, 255};
 
 Rgb ButtonColour(QWidget* widget) {
-  const QColor colour = widget->palette().color(QPalette::Button);
-  return {colour.red(), colour.green(), colour.blue()};
+  return testing::RgbOf(widget->palette().color(QPalette::Button));
 }
 
-int Round(double value) { return static_cast<int>(std::lround(value)); }
+using testing::Round;
 
 // The design window on a 1024 x 768 screen over the default circuit.
-class FrmDesignTest : public testing::Test {
+class FrmDesignTest : public ::testing::Test {
  protected:
   FrmDesignTest()
       : state(MakeDefaultRunState()),

@@ -18,12 +18,13 @@
 #include <QTest>
 
 #include "design/design_controls.h"
+#include "support/numbers.h"
 #include "toolkit/qt/qt_platform.h"
 
 namespace corvantile {
 namespace {
 
-int Round(double value) { return static_cast<int>(std::lround(value)); }
+using testing::Round;
 
 class ResponseLauncherTest : public ::testing::Test {
  protected:

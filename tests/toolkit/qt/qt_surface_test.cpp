@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QImage>
 
+#include "support/qt/pixels.h"
 #include "toolkit/qt/qt_fonts.h"
 
 namespace corvantile::toolkit {
@@ -21,10 +22,7 @@ constexpr double kPi = std::numbers::pi;
 // 15 twips per unit: one logical unit is one pixel.
 constexpr LogicalScale kPixelScale{15, 15};
 
-Rgb PixelAt(const QImage& image, int x, int y) {
-  const QColor colour = image.pixelColor(x, y);
-  return {colour.red(), colour.green(), colour.blue()};
-}
+using testing::PixelAt;
 
 bool Inked(const QImage& image, int x, int y) { return PixelAt(image, x, y) != kWhite; }
 
@@ -38,7 +36,7 @@ bool InkedNear(const QImage& image, int x, int y) {
   return false;
 }
 
-class QtSurfaceTest : public testing::Test {
+class QtSurfaceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     surface.SetScale(kPixelScale);
@@ -130,7 +128,7 @@ struct ArcCase {
   double drawnAt, blankAt;
 };
 
-class QtSurfaceArcTest : public QtSurfaceTest, public testing::WithParamInterface<ArcCase> {};
+class QtSurfaceArcTest : public QtSurfaceTest, public ::testing::WithParamInterface<ArcCase> {};
 
 TEST_P(QtSurfaceArcTest, DrawsTheCounterClockwiseSweepOnly) {
   const ArcCase& arc = GetParam();
@@ -148,14 +146,14 @@ TEST_P(QtSurfaceArcTest, DrawsTheCounterClockwiseSweepOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Halves, QtSurfaceArcTest,
-    testing::Values(ArcCase{"UpperHalf", 0, kPi, kPi / 2, 1.5 * kPi},
-                    ArcCase{"LowerHalf", kPi, 2 * kPi, 1.5 * kPi, kPi / 2},
-                    ArcCase{"RightHalfAcrossZero", 1.5 * kPi, 0.5 * kPi, 0, kPi},
-                    ArcCase{"LeftHalf", 0.5 * kPi, 1.5 * kPi, kPi, 0},
-                    ArcCase{"SinglePrecisionPi", 0, static_cast<double>(3.14159274f), 0.25 * kPi,
-                            1.25 * kPi},
-                    ArcCase{"FirstQuadrant", 0, kPi / 2, kPi / 4, 0.75 * kPi}),
-    [](const testing::TestParamInfo<ArcCase>& param) { return std::string(param.param.name); });
+    ::testing::Values(ArcCase{"UpperHalf", 0, kPi, kPi / 2, 1.5 * kPi},
+                      ArcCase{"LowerHalf", kPi, 2 * kPi, 1.5 * kPi, kPi / 2},
+                      ArcCase{"RightHalfAcrossZero", 1.5 * kPi, 0.5 * kPi, 0, kPi},
+                      ArcCase{"LeftHalf", 0.5 * kPi, 1.5 * kPi, kPi, 0},
+                      ArcCase{"SinglePrecisionPi", 0, static_cast<double>(3.14159274f), 0.25 * kPi,
+                              1.25 * kPi},
+                      ArcCase{"FirstQuadrant", 0, kPi / 2, kPi / 4, 0.75 * kPi}),
+    [](const ::testing::TestParamInfo<ArcCase>& param) { return std::string(param.param.name); });
 
 TEST_F(QtSurfaceTest, ArcStaysCircularWhenTheUnitsAreNotSquare) {
   // Two pixels per unit across, one down: the radius counts across.

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/qt/pixels.h"
 #include "toolkit/qt/qt_fonts.h"
 #include "toolkit/qt/qt_platform.h"
 
@@ -27,17 +28,14 @@ namespace {
 constexpr Rgb kPaleCyan{238, 255, 255};
 constexpr Rgb kRed{255, 0, 0};
 
-Rgb PixelAt(const QImage& image, int x, int y) {
-  const QColor colour = image.pixelColor(x, y);
-  return {colour.red(), colour.green(), colour.blue()};
-}
+using testing::PixelAt;
 
 // The design window's scale on a 1024 x 768 screen.
 LogicalScale Scale1024() {
   return LogicalScale::ForMainWindow(ScreenTwips::FromPixels(1024, 768), 11880, 8190);
 }
 
-class QtWindowTest : public testing::Test {
+class QtWindowTest : public ::testing::Test {
  protected:
   QtWindowTest() : window("frmTest") {
     window.SetBackground(kPaleCyan);
@@ -149,7 +147,7 @@ struct FontCase {
   int pixels;
 };
 
-class QtFontTest : public testing::TestWithParam<FontCase> {};
+class QtFontTest : public ::testing::TestWithParam<FontCase> {};
 
 TEST_P(QtFontTest, WindowsFontsResolveToTheLiberationFontsAtNinetySixDpi) {
   const FontCase& font = GetParam();
@@ -162,11 +160,11 @@ TEST_P(QtFontTest, WindowsFontsResolveToTheLiberationFontsAtNinetySixDpi) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, QtFontTest,
-                         testing::Values(FontCase{"Arial", 9.216, "Liberation Sans", 12},
-                                         FontCase{"Arial", 9.75, "Liberation Sans", 13},
-                                         FontCase{"Times New Roman", 90, "Liberation Serif", 120},
-                                         FontCase{"Microsoft Sans Serif", 14.25, "Liberation Sans",
-                                                  19}));
+                         ::testing::Values(FontCase{"Arial", 9.216, "Liberation Sans", 12},
+                                           FontCase{"Arial", 9.75, "Liberation Sans", 13},
+                                           FontCase{"Times New Roman", 90, "Liberation Serif", 120},
+                                           FontCase{"Microsoft Sans Serif", 14.25,
+                                                    "Liberation Sans", 19}));
 
 TEST(QtPlatformTest, ReportsTheForcedScreenOrTheRealOne) {
   EXPECT_EQ(QtPlatform(ScreenTwips::FromPixels(1920, 1080)).screen().height, 16200);

@@ -1,0 +1,102 @@
+#include "support/circuit_solver.h"
+
+#include <cmath>
+
+namespace corvantile::testing {
+
+LadderSolution SolveLadder(Ladder ladder, const std::array<LadderElement, 3>& elements,
+                           Complex load) {
+  auto shuntCurrent = [](Complex voltage, const LadderElement& element) {
+    return element.open ? Complex{} : voltage / element.impedance;
+  };
+  const Complex& z1 = elements[0].impedance;
+  const Complex& z2 = elements[1].impedance;
+  const Complex& z3 = elements[2].impedance;
+  // Work back from a load current of 1 A.
+  const Complex loadCurrent{1.0, 0.0};
+  LadderSolution solution{};
+  Complex inputVoltage, inputCurrent;
+  if (ladder == Ladder::SeriesShuntSeries) {
+    const Complex middle = loadCurrent * (load + z3);
+    const Complex shunt2Current = shuntCurrent(middle, elements[1]);
+    inputCurrent = loadCurrent + shunt2Current;
+    inputVoltage = middle + inputCurrent * z1;
+    solution.volts = {inputCurrent * z1, middle, loadCurrent * z3};
+    solution.amps = {inputCurrent, shunt2Current, loadCurrent};
+  } else {
+    const Complex loadVoltage = loadCurrent * load;
+    const Complex shunt3Current = shuntCurrent(loadVoltage, elements[2]);
+    const Complex seriesCurrent = loadCurrent + shunt3Current;
+    inputVoltage = loadVoltage + seriesCurrent * z2;
+    const Complex shunt1Current = shuntCurrent(inputVoltage, elements[0]);
+    inputCurrent = seriesCurrent + shunt1Current;
+    solution.volts = {inputVoltage, seriesCurrent * z2, loadVoltage};
+    solution.amps = {shunt1Current, seriesCurrent, shunt3Current};
+  }
+  solution.inputImpedance = inputVoltage / inputCurrent;
+  solution.transfer = loadCurrent * load / inputVoltage;
+  return solution;
+}
+
+CircuitSolution SolveNetwork(const RunState& state) {
+  const NetworkValues& net = state.NetValues;
+  const Complex zs = SeriesImpedance(state.SourceValues);
+  const Complex zl = SeriesImpedance(state.LoadValues);
+  const Ladder ladder =
+      net[NetworkFamily] == FamilyTee ? Ladder::SeriesShuntSeries : Ladder::ShuntSeriesShunt;
+  const LadderSolution ladderSolution =
+      SolveLadder(ladder,
+                  {LadderElement{{0.0, Wide(net[NetX1])}}, LadderElement{{0.0, Wide(net[NetX2])}},
+                   LadderElement{{0.0, Wide(net[NetX3])}}},
+                  zl);
+  CircuitSolution solution{};
+  solution.inputImpedance = ladderSolution.inputImpedance;
+  solution.transfer = ladderSolution.transfer;
+  // The ladder carries 1 A in the load; the volts and amps scale to the design's Power.
+  const double scale = std::sqrt(Wide(net[Power]) / zl.real());
+  for (std::size_t k = 0; k < 3; ++k) {
+    solution.volts[k] = std::abs(ladderSolution.volts[k]) * scale;
+    solution.amps[k] = std::abs(ladderSolution.amps[k]) * scale;
+  }
+  const Complex reflection =
+      (solution.inputImpedance - std::conj(zs)) / (solution.inputImpedance + zs);
+  solution.returnLossDb = -20.0 * std::log10(std::abs(reflection));
+  return solution;
+}
+
+Complex PartImpedance(const CircuitPart& part, double omega) {
+  if (part.kind == PartKind::Inductor) return {0.0, omega * part.value};
+  if (part.kind == PartKind::Capacitor) return {0.0, -1.0 / (omega * part.value)};
+  return {0.0, 0.0};
+}
+
+Complex SideImpedance(const Termination& side, double omega) {
+  const Complex r{side.resistance, 0.0};
+  if (side.part.kind == PartKind::Short || side.part.kind == PartKind::Open) return r;
+  const Complex part = PartImpedance(side.part, omega);
+  return side.connection == Connection::Series ? r + part : Parallel(r, part);
+}
+
+Solution Solve(const MatchingCircuit& circuit, double frequency) {
+  const double omega = 2.0 * 3.14159265358979323846 * frequency;
+  const Complex zl = SideImpedance(circuit.load, omega);
+  const Complex zs = SideImpedance(circuit.source, omega);
+  std::array<LadderElement, 3> elements;
+  for (std::size_t k = 0; k < 3; ++k) {
+    elements[k] = {PartImpedance(circuit.elements[k], omega),
+                   circuit.elements[k].kind == PartKind::Open};
+  }
+  const Ladder ladder = circuit.topology == NetworkTopology::Pi ? Ladder::ShuntSeriesShunt
+                                                                : Ladder::SeriesShuntSeries;
+  const LadderSolution ladderSolution = SolveLadder(ladder, elements, zl);
+  Solution solution;
+  solution.inputImpedance = ladderSolution.inputImpedance;
+  solution.sourceImpedance = zs;
+  const Complex emf{circuit.sourceEmf, 0.0};
+  const Complex inputVoltage = emf * solution.inputImpedance / (zs + solution.inputImpedance);
+  const Complex loadVoltage = inputVoltage * ladderSolution.transfer;
+  solution.loadPower = std::norm(loadVoltage) * zl.real() / std::norm(zl);
+  return solution;
+}
+
+}  // namespace corvantile::testing
