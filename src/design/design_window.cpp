@@ -296,13 +296,23 @@ void DesignWindow::SetShown(std::string_view control, bool shown) {
   window_.Find(control).SetVisible(shown);
 }
 
-void DesignWindow::SelectFamily(float family) {
+void DesignWindow::MarkFamily(float family) {
   constexpr std::array<std::string_view, 4> kFamilyButtons{"cmdTee", "cmdPi", "cmdLPFL", "cmdHPFL"};
   for (std::size_t i = 0; i < kFamilyButtons.size(); ++i) {
     const bool selected = static_cast<float>(i + 1) == family;
     window_.Find(kFamilyButtons[i])
         .SetBackground(selected ? kFamilySelectedColour : kFamilyUnselectedColour);
   }
+  familyMarked_ = true;
+}
+
+void DesignWindow::ShowRestoredDesign() {
+  if (familyMarked_) MarkFamily(state_.NetValues[NetworkFamily]);
+  RefreshDesign();
+}
+
+void DesignWindow::SelectFamily(float family) {
+  MarkFamily(family);
   state_.NetValues[NetworkFamily] = family;
   // The L designs find their own branch.
   if (family == FamilyLowpassL || family == FamilyHighpassL) state_.NetValues[SolutionBranch] = 0;

@@ -130,10 +130,8 @@ bool ReadSession(RunState& state, const std::filesystem::path& file) {
   return ReadSessionText(text, state);
 }
 
-bool WriteSession(RunState& state, const std::filesystem::path& file) {
-  state.startup.SessionFileName = std::string(kSessionFileName);
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view text) {
   if (IsReadOnlyFile(file)) return false;
-  const std::string text = SessionFileText(state);
   std::filesystem::path temporary = file;
   temporary += ".tmp";
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -143,6 +141,11 @@ bool WriteSession(RunState& state, const std::filesystem::path& file) {
   if (written && closed && std::rename(temporary.c_str(), file.c_str()) == 0) return true;
   ::unlink(temporary.c_str());
   return false;
+}
+
+bool WriteSession(RunState& state, const std::filesystem::path& file) {
+  state.startup.SessionFileName = std::string(kSessionFileName);
+  return WriteFileAtomically(file, SessionFileText(state));
 }
 
 }  // namespace corvantile

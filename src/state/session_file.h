@@ -35,4 +35,9 @@ bool ReadSession(RunState& state, const std::filesystem::path& file = kSessionFi
 // kSessionWriteFailedMessage.
 bool WriteSession(RunState& state, const std::filesystem::path& file = kSessionFileName);
 
+// Replaces `file` with `text` only once the new text is complete on disk (a temporary beside it,
+// synced, then renamed over it); a read-only file is not replaced. False when not written.
+// The one writer the session file, the design files and the settings files go through.
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view text);
+
 }  // namespace corvantile
