@@ -51,6 +51,20 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       options.help = true;
       continue;
     }
+    if (!arg.empty() && arg.front() != '-') {
+      // A bare word such as "design" is far more often a command meant for corvantile-cli than
+      // a design file without an extension (which "./name" still opens).
+      if (arg.find_first_of("./") == std::string::npos) {
+        return AppOptionsError{"'" + arg +
+                               "' is not a design file such as tank.cfg (commands such as "
+                               "design belong to corvantile-cli; try --help)"};
+      }
+      if (options.designFile) {
+        return AppOptionsError{"only one design file can be opened, not '" + arg + "' too"};
+      }
+      options.designFile = arg;
+      continue;
+    }
     if (arg != "--session" && arg != "--screenshot" && arg != "--screen" && arg != "--window") {
       return AppOptionsError{"unknown argument '" + arg + "' (try --help)"};
     }
@@ -80,6 +94,9 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       }
     }
   }
+  if (options.designFile && options.screenshot) {
+    return AppOptionsError{"a design file opens the program; --screenshot pictures without it"};
+  }
   if (windowGiven && !options.screenshot) {
     return AppOptionsError{"--window only chooses the window --screenshot pictures (try --help)"};
   }
@@ -88,11 +105,17 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
 
 std::string AppUsage() {
   return "Usage: corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]\n"
-         "                  [--window NAME]]\n"
+         "                  [--window NAME]] [DESIGN.cfg]\n"
          "\n"
          "Opens the title screen; \"Start\" opens the design window for the circuit of the last\n"
          "session (LastSession.CFG in the working directory). \"Exit\" in the design window saves\n"
-         "the circuit there again; \"Exit / Quit\" and closing a window do not.\n"
+         "the circuit there again; \"Exit / Quit\" and closing a window do not. With DESIGN.cfg,\n"
+         "a design file saved before (a path with a dot or a slash), the design window opens\n"
+         "at once with that design.\n"
+         "\n"
+         "In the design and response windows: Ctrl+Z undo, Ctrl+Shift+Z or Ctrl+Y redo,\n"
+         "Ctrl+S save the design (in LastSession.CFG's format, its settings beside it as\n"
+         "DESIGN.json), Ctrl+Shift+S save as, Ctrl+O open, Ctrl+Shift+O the last 8 opened.\n"
          "\n"
          "  --session FILE          start from this session file instead of LastSession.CFG\n"
          "  --screenshot FILE.png   write a picture of a window instead of opening the program\n"

@@ -2,7 +2,7 @@
 
 // The desktop program's command line:
 //   corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]
-//              [--window NAME]] [--help]
+//              [--window NAME]] [--help] [DESIGN.cfg]
 #include <optional>
 #include <span>
 #include <string>
@@ -20,6 +20,7 @@ enum class ShownWindow { Opening, Design, Source, Load, Frequency, Power, Phase,
 
 struct AppOptions {
   std::optional<std::string> sessionFile;    // read instead of ./LastSession.CFG
+  std::optional<std::string> designFile;     // opened at start, straight into the design window
   std::optional<std::string> screenshot;     // PNG to write instead of opening the window
   std::optional<ScreenPixels> screen;        // the screen to lay the window out for
   ShownWindow window = ShownWindow::Design;  // the window --screenshot pictures

@@ -117,7 +117,11 @@ int Run(int argc, char** argv, const AppOptions& options) {
     }
     return 0;
   }
-  program.Start();
+  if (options.designFile) {
+    program.StartWithDesign(*options.designFile);
+  } else {
+    program.Start();
+  }
   return app.exec();
 }
 

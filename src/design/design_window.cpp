@@ -240,7 +240,7 @@ void DesignWindow::SetShown(std::string_view control, bool shown) {
   window_.Find(control).SetVisible(shown);
 }
 
-void DesignWindow::SelectFamily(float family) {
+void DesignWindow::MarkFamily(float family) {
   struct FamilyButton {
     std::string_view name;
     float family;
@@ -254,6 +254,16 @@ void DesignWindow::SelectFamily(float family) {
     window_.Find(button.name)
         .SetBackground(selected ? kFamilySelectedColour : kFamilyUnselectedColour);
   }
+  familyMarked_ = true;
+}
+
+void DesignWindow::ShowRestoredDesign() {
+  if (familyMarked_) MarkFamily(state_.NetValues[NetworkFamily]);
+  RefreshDesign();
+}
+
+void DesignWindow::SelectFamily(float family) {
+  MarkFamily(family);
   state_.NetValues[NetworkFamily] = family;
   // The L designs find their own branch.
   if (IsLNetwork(family)) state_.NetValues[SolutionBranch] = BranchNotChosen;

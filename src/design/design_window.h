@@ -45,6 +45,10 @@ class DesignWindow {
   // lblCaution; any other outcome leaves it hidden.
   void RefreshDesign();
 
+  // After the run state was replaced as a whole (undo, redo, an opened design file): the family
+  // buttons mark the family again once a family button has marked one, then RefreshDesign.
+  void ShowRestoredDesign();
+
   // Called at the end of every RefreshDesign with what its design pass returned, so that a view
   // following the design (the response window) can redraw; nothing is called when none is set.
   void SetRefreshListener(std::function<void(DesignOutcome)> listener) {
@@ -92,6 +96,7 @@ class DesignWindow {
 
  private:
   void SelectFamily(float family);
+  void MarkFamily(float family);
   void EnterSource(std::int16_t entryKind);
   void EnterLoad(std::int16_t entryKind);
   void PrintAt(float x, float y, const std::string& text);
@@ -105,6 +110,7 @@ class DesignWindow {
   toolkit::Platform& platform_;
   Pen pen_;
   float shownPhase_ = 0;
+  bool familyMarked_ = false;  // a family button has been clicked
   DesignOutcome lastOutcome_ = DesignOutcome::NotDesigned;
   std::function<void(DesignOutcome)> refreshListener_;
 };

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -12,6 +14,8 @@ namespace corvantile {
 namespace {
 
 using Json = nlohmann::json;
+
+constexpr const char* kRecentFilesMember = "recent_files";
 
 // The highest port a Touchstone file may have; anything above is not a port number.
 constexpr int kMaxPort = 99;
@@ -106,6 +110,40 @@ std::string SettingsFileFor(const std::string& sessionFile) {
   std::filesystem::path path(sessionFile);
   path.replace_extension(".json");
   return path.string();
+}
+
+std::vector<std::string> RecentFilesOf(const Settings& settings) {
+  std::vector<std::string> files;
+  const Json other = Json::parse(settings.otherMembers, nullptr, false);
+  if (!other.is_object()) return files;
+  const auto member = other.find(kRecentFilesMember);
+  if (member == other.end() || !member->is_array()) return files;
+  for (const Json& entry : *member) {
+    // A damaged entry is skipped rather than losing the whole list.
+    if (entry.is_string() && !entry.get<std::string>().empty() && files.size() < kRecentFilesKept) {
+      files.push_back(entry.get<std::string>());
+    }
+  }
+  return files;
+}
+
+Settings WithRecentFiles(Settings settings, const std::vector<std::string>& files) {
+  Json other = Json::parse(settings.otherMembers, nullptr, false);
+  if (!other.is_object()) other = Json::object();
+  if (files.empty()) {
+    other.erase(kRecentFilesMember);
+  } else {
+    other[kRecentFilesMember] = files;
+  }
+  settings.otherMembers = other.dump();
+  return settings;
+}
+
+std::vector<std::string> WithRecentFile(std::vector<std::string> files, const std::string& file) {
+  std::erase(files, file);
+  files.insert(files.begin(), file);
+  if (files.size() > kRecentFilesKept) files.resize(kRecentFilesKept);
+  return files;
 }
 
 }  // namespace corvantile

@@ -9,9 +9,11 @@
 //
 // {"version": 1,
 //  "measured": {"load": {"file": "/home/ann/antenna.s1p", "port": 1}}}
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvantile {
 
@@ -59,5 +61,15 @@ bool WriteSettings(const Settings& settings, const std::string& file, std::strin
 // The settings file that belongs beside a session file: "dir/LastSession.CFG" ->
 // "dir/LastSession.json", "design.cfg" -> "design.json".
 std::string SettingsFileFor(const std::string& sessionFile);
+
+// The design files opened or saved last, newest first, as the program's own settings file keeps
+// them in its "recent_files" member (among the members `otherMembers` carries).
+inline constexpr std::size_t kRecentFilesKept = 8;
+std::vector<std::string> RecentFilesOf(const Settings& settings);
+// `settings` with its recent files replaced (an empty list removes the member).
+Settings WithRecentFiles(Settings settings, const std::vector<std::string>& files);
+// `file` moved (or added) to the front; past kRecentFilesKept the oldest goes:
+// {"b", "a"} + "a" -> {"a", "b"}.
+std::vector<std::string> WithRecentFile(std::vector<std::string> files, const std::string& file);
 
 }  // namespace corvantile

@@ -15,6 +15,7 @@ struct OptionsCase {
   std::optional<std::string> screenshot;
   std::optional<ScreenPixels> screen;
   bool help;
+  std::optional<std::string> designFile = std::nullopt;
 };
 
 class AppOptionsTest : public testing::TestWithParam<OptionsCase> {};
@@ -29,6 +30,7 @@ TEST_P(AppOptionsTest, ReadsTheCommandLine) {
   expected.screenshot = row.screenshot;
   expected.screen = row.screen;
   expected.help = row.help;
+  expected.designFile = row.designFile;
   EXPECT_EQ(std::get<AppOptions>(parsed), expected);
 }
 
@@ -36,23 +38,27 @@ constexpr std::nullopt_t kNone = std::nullopt;
 
 INSTANTIATE_TEST_SUITE_P(
     Valid, AppOptionsTest,
-    testing::Values(OptionsCase{{}, kNone, kNone, kNone, false},
-                    OptionsCase{{"--help"}, kNone, kNone, kNone, true},
-                    OptionsCase{{"-h"}, kNone, kNone, kNone, true},
-                    OptionsCase{{"--session", "a.cfg"}, "a.cfg", kNone, kNone, false},
-                    OptionsCase{{"--screenshot", "w.png"}, kNone, "w.png", kNone, false},
-                    OptionsCase{{"--screenshot", "w.png", "--screen", "1920x1080"},
-                                kNone,
-                                "w.png",
-                                ScreenPixels{1920, 1080},
-                                false},
-                    OptionsCase{{"--screen", "320x240", "--session", "s", "--screenshot", "p.png"},
-                                "s",
-                                "p.png",
-                                ScreenPixels{320, 240},
-                                false},
-                    // The last of a repeated option counts.
-                    OptionsCase{{"--session", "a", "--session", "b"}, "b", kNone, kNone, false}));
+    testing::Values(
+        OptionsCase{{}, kNone, kNone, kNone, false},
+        OptionsCase{{"--help"}, kNone, kNone, kNone, true},
+        OptionsCase{{"-h"}, kNone, kNone, kNone, true},
+        OptionsCase{{"--session", "a.cfg"}, "a.cfg", kNone, kNone, false},
+        OptionsCase{{"--screenshot", "w.png"}, kNone, "w.png", kNone, false},
+        OptionsCase{{"--screenshot", "w.png", "--screen", "1920x1080"},
+                    kNone,
+                    "w.png",
+                    ScreenPixels{1920, 1080},
+                    false},
+        OptionsCase{{"--screen", "320x240", "--session", "s", "--screenshot", "p.png"},
+                    "s",
+                    "p.png",
+                    ScreenPixels{320, 240},
+                    false},
+        // A design file opens straight into the design window.
+        OptionsCase{{"tank.cfg"}, kNone, kNone, kNone, false, "tank.cfg"},
+        OptionsCase{{"--session", "s.cfg", "dir/tank"}, "s.cfg", kNone, kNone, false, "dir/tank"},
+        // The last of a repeated option counts.
+        OptionsCase{{"--session", "a", "--session", "b"}, "b", kNone, kNone, false}));
 
 struct BadCase {
   std::vector<std::string> args;
@@ -78,7 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{{"--screen", "1024x768x2"}, "1024x768x2"},
                     BadCase{{"--screen", "99999x1000"}, "99999x1000"},
                     BadCase{{"--screen", "-800x600"}, "-800x600"},
-                    BadCase{{"--screen", " 800x600"}, " 800x600"}));
+                    BadCase{{"--screen", " 800x600"}, " 800x600"},
+                    BadCase{{"a.cfg", "b.cfg"}, "b.cfg"},
+                    BadCase{{"--screenshot", "p.png", "a.cfg"}, "--screenshot"}));
 
 }  // namespace
 }  // namespace corvantile

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +94,53 @@ TEST(SettingsFile, LivesBesideItsSessionFile) {
   EXPECT_EQ(SettingsFileFor("LastSession.CFG"), "LastSession.json");
   EXPECT_EQ(SettingsFileFor("designs/tank.cfg"), "designs/tank.json");
   EXPECT_EQ(SettingsFileFor("noextension"), "noextension.json");
+}
+
+// The recent list as files are opened or saved one after another, newest first.
+struct RecentCase {
+  std::vector<std::string> before;
+  std::string added;
+  std::vector<std::string> after;
+};
+
+class RecentFiles : public testing::TestWithParam<RecentCase> {};
+
+TEST_P(RecentFiles, TheAddedFileGoesFirstOnceAndTheOldestPastEightGoes) {
+  EXPECT_EQ(WithRecentFile(GetParam().before, GetParam().added), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RecentFiles,
+                         testing::Values(RecentCase{{}, "a", {"a"}}, RecentCase{{"a"}, "a", {"a"}},
+                                         RecentCase{{"b", "a"}, "a", {"a", "b"}},
+                                         RecentCase{{"c", "b", "a"}, "b", {"b", "c", "a"}},
+                                         RecentCase{{"1", "2", "3", "4", "5", "6", "7", "8"},
+                                                    "9",
+                                                    {"9", "1", "2", "3", "4", "5", "6", "7"}},
+                                         RecentCase{{"1", "2", "3", "4", "5", "6", "7", "8"},
+                                                    "8",
+                                                    {"8", "1", "2", "3", "4", "5", "6", "7"}}));
+
+TEST(SettingsFile, RecentFilesLiveBesideTheOtherMembersAndReadBack) {
+  const Settings measured = Measured(std::nullopt, MeasuredSide{"antenna.s1p", 1});
+  const Settings withList = WithRecentFiles(measured, {"/d/tank.cfg", "/d/pi.cfg"});
+  const SettingsRead read = ReadSettingsText(SettingsFileText(withList));
+  EXPECT_FALSE(read.damaged);
+  EXPECT_EQ(RecentFilesOf(read.settings), (std::vector<std::string>{"/d/tank.cfg", "/d/pi.cfg"}));
+  EXPECT_EQ(read.settings.measuredLoad, measured.measuredLoad);
+  EXPECT_NE(SettingsFileText(withList).find("\"recent_files\""), std::string::npos);
+  // An empty list takes the member away: the settings are as they were.
+  EXPECT_EQ(WithRecentFiles(withList, {}), WithRecentFiles(measured, {}));
+  EXPECT_TRUE(RecentFilesOf(measured).empty());
+}
+
+TEST(SettingsFile, DamagedRecentEntriesAreSkippedAndTheListIsCut) {
+  const SettingsRead read = ReadSettingsText(
+      R"({"version": 1, "recent_files": ["a", 3, "", null, "b", "c", "d", "e", "f", "g", "h",)"
+      R"( "i"]})");
+  EXPECT_EQ(RecentFilesOf(read.settings),
+            (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g", "h"}));
+  EXPECT_TRUE(
+      RecentFilesOf(ReadSettingsText(R"({"version": 1, "recent_files": "a"})").settings).empty());
 }
 
 }  // namespace

@@ -5,6 +5,12 @@
 #include <utility>
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMenu>
+#include <QShortcut>
 #include <QWidget>
 
 #include "design/design_controls.h"
@@ -13,17 +19,115 @@
 
 namespace corvantile {
 
-FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform)
-    : platform_(platform), window_(kDesignWindowName), logic_(state, window_, platform) {
+namespace {
+
+constexpr const char* kDesignFileFilter = "Design files (*.cfg *.CFG);;All files (*)";
+
+QString DefaultChooseFile(QWidget* parent, bool save, const QString& suggested) {
+  const QString filter = QString::fromLatin1(kDesignFileFilter);
+  return save ? QFileDialog::getSaveFileName(parent, QStringLiteral("Save the design"), suggested,
+                                             filter)
+              : QFileDialog::getOpenFileName(parent, QStringLiteral("Open a design"), suggested,
+                                             filter);
+}
+
+std::optional<std::string> DefaultChooseRecent(QWidget* parent,
+                                               const std::vector<std::string>& files) {
+  QMenu menu(parent);
+  menu.setObjectName(QStringLiteral("recentFiles"));
+  if (files.empty()) menu.addAction(QStringLiteral("(no recent design files)"))->setEnabled(false);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const QString path = QString::fromStdString(files[i]);
+    QAction* action =
+        menu.addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+    action->setData(path);
+    action->setToolTip(path);
+  }
+  if (!menu.actions().isEmpty()) menu.setActiveAction(menu.actions().front());
+  const QAction* chosen = menu.exec(parent->mapToGlobal(parent->rect().center()));
+  if (chosen == nullptr || chosen->data().toString().isEmpty()) return std::nullopt;
+  return chosen->data().toString().toStdString();
+}
+
+}  // namespace
+
+FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform,
+                     const std::filesystem::path& recentListFile)
+    : platform_(platform),
+      window_(kDesignWindowName),
+      logic_(state, window_, platform),
+      document_(state, logic_, window_, platform, recentListFile) {
   toolkit::BuildFromLook(window_, DesignLook());
   for (const toolkit::ControlLook& look : DesignControls()) {
     if (look.kind != toolkit::ControlKind::CommandButton) continue;
     QWidget* widget = window_.Find(look.name).widget();
     const std::string name(look.name);
     QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, widget,
-                     [this, name] { logic_.Click(name); });
+                     [this, name] { document_.Change([this, &name] { logic_.Click(name); }); });
   }
   lastInFocusOrder_ = window_.Find(DesignFocusOrder().back()).widget();
+  AddFileShortcuts(window_.widget());
+}
+
+void FrmDesign::AddFileShortcuts(QWidget* target) {
+  auto add = [target](const char* keys, auto slot) {
+    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), target);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, target, slot);
+  };
+  for (const char* keys : kUndoKeys) add(keys, [this] { Undo(); });
+  for (const char* keys : kRedoKeys) add(keys, [this] { Redo(); });
+  add(kSaveKey, [this] { Save(); });
+  add(kSaveAsKey, [this] { SaveAs(); });
+  add(kOpenKey, [this] { Open(); });
+  add(kOpenRecentKey, [this] { OpenRecent(); });
+}
+
+void FrmDesign::Undo() {
+  Load();
+  if (!document_.Undo()) platform_.Beep();
+}
+
+void FrmDesign::Redo() {
+  Load();
+  if (!document_.Redo()) platform_.Beep();
+}
+
+void FrmDesign::Save() {
+  Load();
+  if (!document_.Save() && !document_.file()) SaveAs();
+}
+
+void FrmDesign::SaveAs() {
+  Load();
+  const QString suggested =
+      document_.file() ? QString::fromStdString(document_.file()->string()) : QString();
+  const QString file = chooseFile_ ? chooseFile_(true, suggested)
+                                   : DefaultChooseFile(window_.widget(), true, suggested);
+  if (!file.isEmpty()) document_.SaveAs(file.toStdString());
+}
+
+void FrmDesign::Open() {
+  Load();
+  const QString suggested =
+      document_.file() ? QFileInfo(QString::fromStdString(document_.file()->string())).path()
+                       : QString();
+  const QString file = chooseFile_ ? chooseFile_(false, suggested)
+                                   : DefaultChooseFile(window_.widget(), false, suggested);
+  if (!file.isEmpty()) OpenDesign(file);
+}
+
+void FrmDesign::OpenRecent() {
+  Load();
+  const std::vector<std::string> files = document_.RecentFiles();
+  const std::optional<std::string> file =
+      chooseRecent_ ? chooseRecent_(files) : DefaultChooseRecent(window_.widget(), files);
+  if (file) OpenDesign(QString::fromStdString(*file));
+}
+
+bool FrmDesign::OpenDesign(const QString& file) {
+  Load();
+  return document_.Open(file.toStdString());
 }
 
 toolkit::QtControl& FrmDesign::AddCommandButton(const toolkit::ControlLook& look,

@@ -2,22 +2,40 @@
 
 // frmDesign on Qt: builds the window's widgets from its design-time look (as every window is
 // built), connects every button to the window's logic by name and shows the window maximised.
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <QImage>
+#include <QString>
 
 #include "design/design_controls.h"
+#include "design/design_document.h"
 #include "design/design_window.h"
 #include "state/circuit_state.h"
+#include "state/session_file.h"
+#include "state/settings_file.h"
 #include "toolkit/qt/qt_platform.h"
 #include "toolkit/qt/qt_window.h"
 
 namespace corvantile {
 
+// The keys of the design-file commands, on the design window and the response window.
+inline constexpr const char* kUndoKeys[] = {"Ctrl+Z"};
+inline constexpr const char* kRedoKeys[] = {"Ctrl+Shift+Z", "Ctrl+Y"};
+inline constexpr const char* kSaveKey = "Ctrl+S";
+inline constexpr const char* kSaveAsKey = "Ctrl+Shift+S";
+inline constexpr const char* kOpenKey = "Ctrl+O";
+inline constexpr const char* kOpenRecentKey = "Ctrl+Shift+O";
+
 class FrmDesign {
  public:
-  FrmDesign(RunState& state, toolkit::Platform& platform);
+  // `recentListFile`: the settings file that keeps the recent design files.
+  FrmDesign(
+      RunState& state, toolkit::Platform& platform,
+      const std::filesystem::path& recentListFile = SettingsFileFor(std::string(kSessionFileName)));
 
   // Runs the window's load (scale, caption, placement, first RefreshDesign) once; later calls
   // do nothing.
@@ -37,6 +55,29 @@ class FrmDesign {
 
   toolkit::QtWindow& window() { return window_; }
   DesignWindow& logic() { return logic_; }
+  // Every command of the window runs through the document's Change: one undo step each.
+  DesignDocument& document() { return document_; }
+
+  // The design-file commands: undo, redo, save (asking for a name when no file is open), save
+  // as, open, and open one of the recent files. Each is also a shortcut on the window, and on
+  // any other window given to AddFileShortcuts.
+  void Undo();
+  void Redo();
+  void Save();
+  void SaveAs();
+  void Open();
+  void OpenRecent();
+  bool OpenDesign(const QString& file);
+  void AddFileShortcuts(QWidget* target);
+
+  // Asks for a design file: to save (asking before overwriting) or to open; an empty result
+  // cancels. By default the standard file dialog.
+  using FileChooser = std::function<QString(bool save, const QString& suggested)>;
+  void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+  // Picks one of the recent files (newest first); none cancels. By default a popup menu over
+  // the window, numbered 1 to 8 for the keyboard.
+  using RecentChooser = std::function<std::optional<std::string>(const std::vector<std::string>&)>;
+  void SetRecentChooser(RecentChooser chooser) { chooseRecent_ = std::move(chooser); }
 
  private:
   struct AddedButton {
@@ -48,6 +89,9 @@ class FrmDesign {
   toolkit::Platform& platform_;
   toolkit::QtWindow window_;
   DesignWindow logic_;
+  DesignDocument document_;
+  FileChooser chooseFile_;
+  RecentChooser chooseRecent_;
   bool loaded_ = false;
   std::vector<AddedButton> added_;
   QWidget* lastInFocusOrder_ = nullptr;

@@ -39,6 +39,8 @@ FrmResponse& ResponseLauncher::Window() {
     if (!screen) screen = QGuiApplication::primaryScreen();
     window_->resize(
         FrmResponse::DefaultSize(screen ? screen->availableGeometry().size() : QSize(1024, 768)));
+    // Undo, redo and the design files work from here too.
+    design_.AddFileShortcuts(window_);
   }
   return *window_;
 }

@@ -5,12 +5,15 @@
 #include <QWidget>
 
 #include "dialogs/qt/frm_dialog.h"
+#include "state/settings_file.h"
 
 namespace corvantile {
 
 DesktopProgram::DesktopProgram(std::optional<toolkit::ScreenTwips> forcedScreen,
                                const std::filesystem::path& sessionFile)
-    : platform_(forcedScreen), opening_(state_, platform_, *this, sessionFile) {
+    : sessionFile_(sessionFile),
+      platform_(forcedScreen),
+      opening_(state_, platform_, *this, sessionFile) {
   const QIcon icon(QStringLiteral(":/icons/corvantile.svg"));
   opening_.window().widget()->setWindowIcon(icon);
   RegisterDialogs(platform_, state_,
@@ -21,7 +24,9 @@ void DesktopProgram::Start() { opening_.Show(); }
 
 FrmDesign& DesktopProgram::design() {
   if (!design_) {
-    design_ = std::make_unique<FrmDesign>(state_, platform_);
+    // The recent design files are kept beside the session file the program started from.
+    design_ =
+        std::make_unique<FrmDesign>(state_, platform_, SettingsFileFor(sessionFile_.string()));
     design_->window().widget()->setWindowIcon(QIcon(QStringLiteral(":/icons/corvantile.svg")));
     response_ = &ResponseLauncher::Attach(*design_, state_);
   }
@@ -34,5 +39,11 @@ ResponseLauncher& DesktopProgram::response() {
 }
 
 void DesktopProgram::ShowDesignWindow() { design().Show(); }
+
+bool DesktopProgram::StartWithDesign(const std::filesystem::path& designFile) {
+  opening_.Load();  // the start-up: values, session file
+  ShowDesignWindow();
+  return design().OpenDesign(QString::fromStdString(designFile.string()));
+}
 
 }  // namespace corvantile

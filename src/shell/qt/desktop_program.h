@@ -29,6 +29,9 @@ class DesktopProgram : public DesignWindowHost {
   void Start();
   // "Start": the design window, created and loaded the first time, shown maximised.
   void ShowDesignWindow() override;
+  // `corvantile FILE`: the start-up without the title screen, then the design window with the
+  // design file open (a file that cannot be opened says why and leaves the last session's).
+  bool StartWithDesign(const std::filesystem::path& designFile);
 
   RunState& state() { return state_; }
   toolkit::QtPlatform& platform() { return platform_; }
@@ -41,6 +44,7 @@ class DesktopProgram : public DesignWindowHost {
 
  private:
   RunState state_;
+  std::filesystem::path sessionFile_;
   toolkit::QtPlatform platform_;
   std::unique_ptr<FrmDesign> design_;
   ResponseLauncher* response_ = nullptr;  // belongs to the design window

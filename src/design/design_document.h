@@ -1,0 +1,88 @@
+#pragma once
+
+// The design on the design window as a document: the changes made to it (each one an undo
+// step), the design file it was opened from or saved as, and the window's title that names
+// that file. Every change to the design runs through Change(), which compares the whole design
+// before and after, so a refused command or a dialog closed without a change adds no step.
+//
+//   document.Change([&] { window.Click("cmdPi"); });  // one step, when the family changed
+//   document.Undo();                                   // the Tee again, refreshed
+//   document.SaveAs("tank.cfg");                       // tank.cfg and tank.json beside it
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "design/design_window.h"
+#include "state/circuit_state.h"
+#include "state/settings_file.h"
+#include "state/undo_history.h"
+#include "toolkit/toolkit.h"
+
+namespace corvantile {
+
+// The title with a design file open: the unnamed one's text with the file's name, and an
+// asterisk while the design differs from the file: "... design and analysis tank.cfg*".
+std::string DesignFileCaption(const StartupValues& startup, const std::string& fileName,
+                              bool modified);
+
+class DesignDocument {
+ public:
+  // `recentListFile` is the program's own settings file, whose "recent_files" member keeps
+  // the recent design files (rewritten on every save and open; nothing else in it changes).
+  DesignDocument(RunState& state, DesignWindow& logic, toolkit::Window& window,
+                 toolkit::Platform& platform, std::filesystem::path recentListFile);
+
+  // Runs `change` (a command, a dialog, anything that may change the design) as one undo step.
+  void Change(const std::function<void()>& change);
+
+  // Go back or forward one step, then the usual refresh; false (nothing done) when there is
+  // no step.
+  bool Undo();
+  bool Redo();
+  UndoHistory& history() { return history_; }
+
+  // The design's settings (measured files ...), part of every step and of every design file.
+  Settings& settings() { return settings_; }
+
+  // Writes the design to `file` (session file format) and its settings beside it; the file
+  // becomes the document's. False, with the reason shown, when it cannot be written.
+  bool SaveAs(const std::filesystem::path& file);
+  // Writes the open file again; false when no file is open (the caller asks for a name).
+  bool Save();
+  // Reads a design file and shows it; a file that is not a whole design (or whose settings are
+  // damaged) changes nothing and says why. The undo history starts afresh.
+  bool Open(const std::filesystem::path& file);
+
+  const std::optional<std::filesystem::path>& file() const { return file_; }
+  // The design differs from the open file (never with no file open).
+  bool IsModified() const;
+  // Sets the window title: as the window's load does with no file open, else the file's name.
+  void ShowTitle();
+
+  // Newest first, at most kRecentFilesKept.
+  std::vector<std::string> RecentFiles() const;
+
+ private:
+  DesignSnapshot Current() const { return SnapshotOf(state_, settings_); }
+  void Show(const DesignSnapshot& snapshot);
+  void Fail(const std::string& message);
+  void RememberRecent(const std::filesystem::path& file);
+
+  RunState& state_;
+  DesignWindow& logic_;
+  toolkit::Window& window_;
+  toolkit::Platform& platform_;
+  std::filesystem::path recentListFile_;
+  Settings settings_;
+  UndoHistory history_;
+  std::optional<std::filesystem::path> file_;
+  // What the open file holds, as the file's text holds it (7 significant digits, so a value
+  // recomputed from the file's own rounding is no change) and its settings.
+  void MarkSaved();
+  std::string savedText_;
+  Settings savedSettings_;
+};
+
+}  // namespace corvantile
