@@ -18,26 +18,12 @@
 #include "analysis/spice_netlist.h"
 #include "analysis/standard_design.h"
 #include "support/design_cases.h"
+#include "support/process.h"
 
 namespace corvantile {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string RunShell(const std::string& command, int& status) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return output;
-  }
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  const int raw = pclose(pipe);
-  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
 
 bool Number(const std::string& text, double& value) {
   const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -73,7 +59,7 @@ TEST(StandardToolsTest, NgspiceConfirmsEveryStandardValueDesign) {
       std::ofstream(file) << SpiceNetlist(circuit, span);
       int status = 0;
       const std::string out =
-          RunShell("LC_ALL=C '" + ngspice + "' -b '" + file.string() + "' 2>&1", status);
+          testing::RunCommand("LC_ALL=C '" + ngspice + "' -b '" + file.string() + "' 2>&1", status);
       ASSERT_EQ(status, 0) << out;
       // ngspice prints one point as "zin_re = ..." lines and several as a table
       // "index frequency zin_re zin_im pload"; the first point is f0 either way.

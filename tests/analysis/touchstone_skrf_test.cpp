@@ -18,31 +18,15 @@
 #include <unistd.h>
 
 #include "analysis/touchstone_reader.h"
+#include "support/process.h"
 
 namespace corvantile {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
-std::string RunCommand(const std::string& command, int& status) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return output;
-  }
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  const int raw = pclose(pipe);
-  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
+using testing::Environment;
+using testing::RunCommand;
 
 double Number(const std::string& text) {
   double value = 0.0;
