@@ -105,16 +105,16 @@ constexpr std::nullopt_t kNoText = std::nullopt;
 
 void Enter(ImpedanceValues& values, const SideCase& side) {
   values[EntryForm] = side.form;
-  if (side.form == 1.0f || side.form == 3.0f) {
+  if (side.form == FormSeriesReactance || side.form == FormSeriesPart) {
     values[SeriesR] = side.r;
   } else {
     values[ParallelR] = side.r;
     values[SeriesR] = side.r;  // unknown codes show the series resistance
   }
-  if (side.form == 1.0f) values[SeriesX] = side.x;
-  if (side.form == 2.0f) values[ParallelX] = side.x;
-  if (side.form == 3.0f) values[SeriesPart] = side.part;
-  if (side.form == 4.0f) values[ParallelPart] = side.part;
+  if (side.form == FormSeriesReactance) values[SeriesX] = side.x;
+  if (side.form == FormParallelReactance) values[ParallelX] = side.x;
+  if (side.form == FormSeriesPart) values[SeriesPart] = side.part;
+  if (side.form == FormParallelPart) values[ParallelPart] = side.part;
 }
 
 class SourceDrawingTest : public DesignWindowTest,
@@ -133,7 +133,7 @@ TEST_P(SourceDrawingTest, DrawsTheEnteredFormAndPrintsItsValues) {
   EXPECT_EQ(ShuntPlates(drawn, 0, 4000), side.shuntPlates);
   EXPECT_EQ(Resistors(drawn, 0, 4000), (std::vector<double>{1560}));
 
-  const bool parallel = side.form == 2.0f || side.form == 4.0f;
+  const bool parallel = side.form == FormParallelReactance || side.form == FormParallelPart;
   std::vector<Printed> expected{
       {800, 1200, FormatQuantity(parallel ? source[ParallelR] : source[SeriesR])}};
   if (side.partText) {
@@ -183,7 +183,7 @@ TEST_P(LoadDrawingTest, DrawsTheEnteredFormAndPrintsItsValues) {
   EXPECT_EQ(design.PenX(), static_cast<float>(side.resistorX));
   EXPECT_EQ(design.PenY(), 800);
 
-  const bool parallel = side.form == 2.0f || side.form == 4.0f;
+  const bool parallel = side.form == FormParallelReactance || side.form == FormParallelPart;
   std::vector<Printed> expected;
   if (side.partText) {
     Printed part = *side.partText;

@@ -147,7 +147,7 @@ std::string CheckDesignedNetwork(const RunState& state) {
 // matches but the reported phase is the mirror of its own, so the round trip below cannot hold.
 bool SourceReactanceReversesFixedShunt(const RunState& state) {
   const NetworkValues& net = state.NetValues;
-  if (net[NetworkFamily] != FamilyPi || !(net[DesignDriver] == 1.0f || net[DesignDriver] == 4.0f)) {
+  if (net[NetworkFamily] != FamilyPi || !DriverFixesElement(net[DesignDriver], 1)) {
     return false;
   }
   const double x1 = Wide(net[NetX1]);
@@ -198,7 +198,7 @@ TEST(MatchingProperty, EveryDesignedNetworkPresentsTheConjugateOfTheSource) {
     }
     ++designed[key];
     if (RequiredReturnLoss(state) == 0.0) ++beyondSinglePrecision;
-    if (c.driver == 2.0f || c.driver == 5.0f) {
+    if (FixesMiddleElement(c.driver)) {
       ++designedByBranch[static_cast<int>(state.NetValues[SolutionBranch])];
     }
     std::string problem = CheckDesignedNetwork(state);

@@ -212,12 +212,13 @@ TEST(Reduction, EveryFormDescribesTheSameImpedance) {
     const double part = x > 0.0 ? x / omega : 1.0 / (omega * x);
     ImpedanceValues& v = state.SourceValues;
     v[EntryForm] = form;
-    const bool series = form == 1.0f || form == 3.0f;
+    const bool series = form == FormSeriesReactance || form == FormSeriesPart;
     v[series ? SeriesR : ParallelR] = static_cast<float>(r);
-    v[form == 1.0f   ? SeriesX
-      : form == 2.0f ? ParallelX
-      : form == 3.0f ? SeriesPart
-                     : ParallelPart] = static_cast<float>(form <= 2.0f ? x : part);
+    v[form == FormSeriesReactance     ? SeriesX
+      : form == FormParallelReactance ? ParallelX
+      : form == FormSeriesPart        ? SeriesPart
+                                      : ParallelPart] =
+        static_cast<float>(form == FormSeriesReactance || form == FormParallelReactance ? x : part);
     ReduceSource(state);
 
     auto d = [](float value) { return static_cast<double>(value); };
