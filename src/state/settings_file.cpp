@@ -1,5 +1,7 @@
 #include "state/settings_file.h"
 
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,6 +52,102 @@ std::optional<MeasuredSide> ReadSide(const Json& measured, const char* name, boo
   return result;
 }
 
+constexpr std::array<const char*, 3> kStandardNames = {"none", "nearest", "best"};
+
+Json ToleranceJson(const ToleranceSettings& t) {
+  Json j = Json::object();
+  j["standard"] = kStandardNames[static_cast<std::size_t>(t.standard)];
+  j["series_inductor"] = "E" + std::to_string(t.inductorSeries);
+  j["series_capacitor"] = "E" + std::to_string(t.capacitorSeries);
+  j["inductor"] = t.inductorTolerance;
+  j["capacitor"] = t.capacitorTolerance;
+  j["distribution"] = t.normal ? "normal" : "uniform";
+  j["builds"] = t.builds;
+  j["seed"] = t.seed;
+  if (t.band) j["band"] = Json::array({(*t.band)[0], (*t.band)[1]});
+  return j;
+}
+
+// "E12" -> 12; anything not a known series gives nothing.
+std::optional<int> SeriesCountOf(const Json& value) {
+  if (!value.is_string()) return std::nullopt;
+  const std::string text = value.get<std::string>();
+  for (int count : kSeriesCounts) {
+    if (text == "E" + std::to_string(count)) return count;
+  }
+  return std::nullopt;
+}
+
+// Each member on its own: one that cannot be used keeps its default and marks the file damaged.
+ToleranceSettings ReadTolerance(const Json& j, bool& damaged) {
+  ToleranceSettings t;
+  if (!j.is_object()) {
+    damaged = true;
+    return t;
+  }
+  const auto with = [&](const char* name, auto&& take) {
+    const auto member = j.find(name);
+    if (member == j.end()) return;
+    if (!take(*member)) damaged = true;
+  };
+  with("standard", [&](const Json& v) {
+    for (std::size_t i = 0; i < kStandardNames.size(); ++i) {
+      if (v.is_string() && v.get<std::string>() == kStandardNames[i]) {
+        t.standard = static_cast<ToleranceStandard>(i);
+        return true;
+      }
+    }
+    return false;
+  });
+  const auto series = [](int& into) {
+    return [&into](const Json& v) {
+      const std::optional<int> count = SeriesCountOf(v);
+      if (count) into = *count;
+      return count.has_value();
+    };
+  };
+  with("series_inductor", series(t.inductorSeries));
+  with("series_capacitor", series(t.capacitorSeries));
+  const auto fraction = [](double& into) {
+    return [&into](const Json& v) {
+      if (!v.is_number() || !(v.get<double>() >= 0.0 && v.get<double>() <= kMaxTolerance)) {
+        return false;
+      }
+      into = v.get<double>();
+      return true;
+    };
+  };
+  with("inductor", fraction(t.inductorTolerance));
+  with("capacitor", fraction(t.capacitorTolerance));
+  with("distribution", [&](const Json& v) {
+    if (!v.is_string() || (v != "uniform" && v != "normal")) return false;
+    t.normal = v == "normal";
+    return true;
+  });
+  with("builds", [&](const Json& v) {
+    if (!v.is_number_integer() || v.get<long long>() < 1 ||
+        v.get<long long>() > kMaxToleranceBuilds) {
+      return false;
+    }
+    t.builds = v.get<int>();
+    return true;
+  });
+  with("seed", [&](const Json& v) {
+    if (!v.is_number_unsigned()) return false;
+    t.seed = v.get<std::uint64_t>();
+    return true;
+  });
+  with("band", [&](const Json& v) {
+    if (v.is_null()) return true;
+    if (!v.is_array() || v.size() != 2 || !v[0].is_number() || !v[1].is_number()) return false;
+    const double f1 = v[0].get<double>(), f2 = v[1].get<double>();
+    if (!(f1 > 0.0 && f2 > f1 && std::isfinite(f2))) return false;
+    t.band = std::array<double, 2>{f1, f2};
+    return true;
+  });
+  return t;
+}
+
 }  // namespace
 
 std::string SettingsFileText(const Settings& settings) {
@@ -63,6 +161,11 @@ std::string SettingsFileText(const Settings& settings) {
     root.erase("measured");
   } else {
     root["measured"] = measured;
+  }
+  if (settings.tolerance) {
+    root["tolerance"] = ToleranceJson(*settings.tolerance);
+  } else {
+    root.erase("tolerance");
   }
   return root.dump(2) + "\n";
 }
@@ -78,6 +181,7 @@ SettingsRead ReadSettingsText(std::string_view text) {
   Json other = root;
   other.erase("version");
   other.erase("measured");
+  other.erase("tolerance");
   read.settings.otherMembers = other.dump();
   if (const auto version = root.find("version");
       version == root.end() || !version->is_number_integer() || version->get<long long>() < 1) {
@@ -90,6 +194,9 @@ SettingsRead ReadSettingsText(std::string_view text) {
     } else {
       read.damaged = true;
     }
+  }
+  if (const auto tolerance = root.find("tolerance"); tolerance != root.end()) {
+    read.settings.tolerance = ReadTolerance(*tolerance, read.damaged);
   }
   return read;
 }

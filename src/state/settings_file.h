@@ -8,8 +8,13 @@
 // program's settings survive a rewrite by an older one.
 //
 // {"version": 1,
-//  "measured": {"load": {"file": "/home/ann/antenna.s1p", "port": 1}}}
+//  "measured": {"load": {"file": "/home/ann/antenna.s1p", "port": 1}},
+//  "tolerance": {"standard": "best", "series_inductor": "E12", "series_capacitor": "E24",
+//                "inductor": 0.05, "capacitor": 0.05, "distribution": "uniform",
+//                "builds": 10000, "seed": 1, "band": [3600000.0, 3900000.0]}}
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,9 +34,34 @@ struct MeasuredSide {
   friend bool operator==(const MeasuredSide&, const MeasuredSide&) = default;
 };
 
+// Which network the tolerance view builds: the ideal design, or its nearest or best
+// standard-value version.
+enum class ToleranceStandard { None, Nearest, Best };
+
+// What the response window's tolerance view was last set to. Series are held as their values
+// per decade (12 for E12) so that this file needs nothing from the analysis library.
+inline constexpr std::array<int, 7> kSeriesCounts = {3, 6, 12, 24, 48, 96, 192};
+inline constexpr double kMaxTolerance = 0.5;
+inline constexpr int kMaxToleranceBuilds = 10000000;
+struct ToleranceSettings {
+  ToleranceStandard standard = ToleranceStandard::None;
+  int inductorSeries = 12;
+  int capacitorSeries = 24;
+  double inductorTolerance = 0.05;  // relative, 0 to kMaxTolerance
+  double capacitorTolerance = 0.05;
+  bool normal = false;  // normal with three standard deviations at the tolerance, else uniform
+  int builds = 10000;   // 1 to kMaxToleranceBuilds
+  std::uint64_t seed = 1;
+  std::optional<std::array<double, 2>> band;  // Hz, 0 < f1 < f2
+
+  friend bool operator==(const ToleranceSettings&, const ToleranceSettings&) = default;
+};
+
 struct Settings {
   std::optional<MeasuredSide> measuredSource;
   std::optional<MeasuredSide> measuredLoad;
+  // None: the view's defaults, and no member in the file.
+  std::optional<ToleranceSettings> tolerance;
   // The members this version does not know, as one JSON object's text ("{}" when none).
   std::string otherMembers = "{}";
 

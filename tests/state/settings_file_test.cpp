@@ -145,3 +145,80 @@ TEST(SettingsFile, DamagedRecentEntriesAreSkippedAndTheListIsCut) {
 
 }  // namespace
 }  // namespace corvantile
+
+namespace corvantile {
+namespace {
+
+Settings WithTolerance(ToleranceSettings tolerance) {
+  Settings settings;
+  settings.tolerance = tolerance;
+  return settings;
+}
+
+TEST(SettingsFile, ToleranceSettingsReadBackAsTheyWere) {
+  ToleranceSettings changed;
+  changed.standard = ToleranceStandard::Best;
+  changed.inductorSeries = 192;
+  changed.capacitorSeries = 3;
+  changed.inductorTolerance = 0.1 / 3.0;  // not a short decimal: the text must keep every digit
+  changed.capacitorTolerance = 0.0;
+  changed.normal = true;
+  changed.builds = 1;
+  changed.seed = 18446744073709551615ull;
+  changed.band = std::array<double, 2>{3.6e6, 3.9e6};
+  ToleranceSettings nearest;
+  nearest.standard = ToleranceStandard::Nearest;
+  for (const Settings& settings :
+       {WithTolerance({}), WithTolerance(changed), WithTolerance(nearest)}) {
+    const SettingsRead read = ReadSettingsText(SettingsFileText(settings));
+    EXPECT_FALSE(read.damaged) << SettingsFileText(settings);
+    EXPECT_EQ(read.settings, settings) << SettingsFileText(settings);
+    EXPECT_EQ(read.settings.otherMembers, "{}");
+  }
+  EXPECT_EQ(SettingsFileText(Settings{}).find("tolerance"), std::string::npos);
+}
+
+struct DamagedTolerance {
+  const char* member;  // the "tolerance" member's text
+};
+
+class ToleranceDamaged : public testing::TestWithParam<DamagedTolerance> {};
+
+// A bad member gives its default alone: the other members of the object are still read.
+TEST_P(ToleranceDamaged, KeepsTheDefaultForTheBadMemberAndReadsTheRest) {
+  const std::string text = std::string(R"({"version": 1, "tolerance": )") + GetParam().member + "}";
+  const SettingsRead read = ReadSettingsText(text);
+  EXPECT_TRUE(read.damaged) << text;
+  ASSERT_TRUE(read.settings.tolerance) << text;
+  const ToleranceSettings& t = *read.settings.tolerance;
+  const ToleranceSettings defaults;
+  EXPECT_EQ(t.standard, defaults.standard);
+  EXPECT_EQ(t.inductorSeries, defaults.inductorSeries);
+  EXPECT_EQ(t.capacitorSeries, defaults.capacitorSeries);
+  EXPECT_EQ(t.inductorTolerance, defaults.inductorTolerance);
+  EXPECT_EQ(t.normal, defaults.normal);
+  EXPECT_EQ(t.builds, defaults.builds);
+  EXPECT_EQ(t.seed, defaults.seed);
+  EXPECT_FALSE(t.band);
+  if (std::string(GetParam().member).find("\"capacitor\": 0.1") != std::string::npos) {
+    EXPECT_EQ(t.capacitorTolerance, 0.1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, ToleranceDamaged,
+    testing::Values(DamagedTolerance{"3"},
+                    DamagedTolerance{R"({"standard": "worst", "capacitor": 0.1})"},
+                    DamagedTolerance{R"({"series_inductor": "E7", "capacitor": 0.1})"},
+                    DamagedTolerance{R"({"series_capacitor": 24, "capacitor": 0.1})"},
+                    DamagedTolerance{R"({"inductor": 0.6, "capacitor": 0.1})"},
+                    DamagedTolerance{R"({"inductor": -0.01})"},
+                    DamagedTolerance{R"({"distribution": "gauss", "capacitor": 0.1})"},
+                    DamagedTolerance{R"({"builds": 0, "capacitor": 0.1})"},
+                    DamagedTolerance{R"({"builds": 2.5})"}, DamagedTolerance{R"({"seed": -1})"},
+                    DamagedTolerance{R"({"band": [3.9e6, 3.6e6], "capacitor": 0.1})"},
+                    DamagedTolerance{R"({"band": [1e6]})"},
+                    DamagedTolerance{R"({"band": "1M:2M"})"}));
+
+}  // namespace
+}  // namespace corvantile

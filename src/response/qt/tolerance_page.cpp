@@ -1,0 +1,342 @@
+#include "response/qt/tolerance_page.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <string>
+#include <utility>
+
+#include <QAbstractAxis>
+#include <QChart>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "units/parse.h"
+
+namespace corvantile {
+
+// The return-loss histogram drawn as bars, with the dB scale underneath.
+class ReturnLossHistogramWidget : public QWidget {
+ public:
+  explicit ReturnLossHistogramWidget(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(320, 160);
+  }
+  void SetHistogram(std::optional<ReturnLossHistogram> histogram) {
+    histogram_ = std::move(histogram);
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    const QFontMetrics metrics(font());
+    const int bottom = height() - metrics.height() - 4;
+    const QRect plot(8, 8, width() - 16, bottom - 8);
+    painter.setPen(palette().text().color());
+    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+    if (!histogram_ || histogram_->counts.empty()) return;
+    const std::vector<int>& counts = histogram_->counts;
+    const int most = std::max(1, *std::max_element(counts.begin(), counts.end()));
+    const double barWidth = static_cast<double>(plot.width()) / static_cast<double>(counts.size());
+    painter.setBrush(palette().highlight());
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+      const double h = plot.height() * static_cast<double>(counts[i]) / most;
+      painter.drawRect(
+          QRectF(plot.left() + barWidth * static_cast<double>(i), plot.bottom() - h, barWidth, h));
+    }
+    const double last =
+        histogram_->firstDb + histogram_->binDb * static_cast<double>(counts.size());
+    painter.drawText(QRect(plot.left(), bottom + 2, plot.width(), metrics.height()), Qt::AlignLeft,
+                     QString::fromStdString(FiniteText(histogram_->firstDb, 1)));
+    painter.drawText(QRect(plot.left(), bottom + 2, plot.width(), metrics.height()),
+                     Qt::AlignHCenter, tr("Return loss (dB)"));
+    painter.drawText(QRect(plot.left(), bottom + 2, plot.width(), metrics.height()), Qt::AlignRight,
+                     QString::fromStdString(FiniteText(last, 1)));
+  }
+
+ private:
+  std::optional<ReturnLossHistogram> histogram_;
+};
+
+namespace {
+
+constexpr int kPollMs = 50;
+
+QString BandText(const std::optional<std::array<double, 2>>& band) {
+  if (!band) return {};
+  return QString::number((*band)[0], 'g', 9) + ':' + QString::number((*band)[1], 'g', 9);
+}
+
+// "3.6M:3.9M" -> 3.6e6..3.9e6; "" -> none; anything else -> none and `ok` false.
+std::optional<std::array<double, 2>> ReadBand(const QString& text, bool& ok) {
+  ok = true;
+  const QString trimmed = text.trimmed();
+  if (trimmed.isEmpty()) return std::nullopt;
+  const QStringList parts = trimmed.split(':');
+  const auto hasDigit = [](const QString& s) {
+    return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isDigit(); });
+  };
+  if (parts.size() == 2 && hasDigit(parts[0]) && hasDigit(parts[1])) {
+    const double f1 = static_cast<double>(ParseValue(parts[0].trimmed().toStdString()));
+    const double f2 = static_cast<double>(ParseValue(parts[1].trimmed().toStdString()));
+    if (f1 > 0.0 && f2 > f1 && std::isfinite(f2)) return std::array<double, 2>{f1, f2};
+  }
+  ok = false;
+  return std::nullopt;
+}
+
+}  // namespace
+
+TolerancePage::TolerancePage(const RunState& state, QWidget* parent)
+    : QWidget(parent), state_(state) {
+  BuildControls();
+  ShowSettings();
+  poll_ = new QTimer(this);
+  poll_->setInterval(kPollMs);
+  connect(poll_, &QTimer::timeout, this, [this] {
+    if (job_) progress_->setValue(job_->progress.load());
+  });
+}
+
+TolerancePage::~TolerancePage() { StopJob(); }
+
+void TolerancePage::BuildControls() {
+  auto* form = new QFormLayout;
+  standard_ = new QComboBox(this);
+  standard_->addItems({tr("none (the ideal design)"), tr("nearest"), tr("best")});
+  inductorSeries_ = new QComboBox(this);
+  capacitorSeries_ = new QComboBox(this);
+  for (int count : kSeriesCounts) {
+    inductorSeries_->addItem(QStringLiteral("E%1").arg(count), count);
+    capacitorSeries_->addItem(QStringLiteral("E%1").arg(count), count);
+  }
+  const auto percentBox = [this] {
+    auto* box = new QDoubleSpinBox(this);
+    box->setRange(0.0, 100.0 * kMaxTolerance);
+    box->setDecimals(2);
+    box->setSuffix(QStringLiteral(" %"));
+    return box;
+  };
+  inductorTolerance_ = percentBox();
+  capacitorTolerance_ = percentBox();
+  distribution_ = new QComboBox(this);
+  distribution_->addItems({tr("uniform"), tr("normal (3 sigma at the tolerance)")});
+  builds_ = new QSpinBox(this);
+  builds_->setRange(1, kMaxToleranceBuilds);
+  builds_->setGroupSeparatorShown(true);
+  seed_ = new QSpinBox(this);
+  seed_->setRange(0, INT_MAX);
+  band_ = new QLineEdit(this);
+  band_->setPlaceholderText(tr("F1:F2, e.g. 3.6M:3.9M (empty: none)"));
+  form->addRow(tr("Standard values"), standard_);
+  form->addRow(tr("Inductor series"), inductorSeries_);
+  form->addRow(tr("Capacitor series"), capacitorSeries_);
+  form->addRow(tr("Inductor tolerance"), inductorTolerance_);
+  form->addRow(tr("Capacitor tolerance"), capacitorTolerance_);
+  form->addRow(tr("Distribution"), distribution_);
+  form->addRow(tr("Builds"), builds_);
+  form->addRow(tr("Seed"), seed_);
+  form->addRow(tr("Band"), band_);
+
+  progress_ = new QProgressBar(this);
+  cancel_ = new QPushButton(tr("Cancel"), this);
+  cancel_->setEnabled(false);
+  auto* runRow = new QHBoxLayout;
+  runRow->addWidget(progress_, 1);
+  runRow->addWidget(cancel_);
+  status_ = new QLabel(this);
+  figures_ = new QLabel(this);
+  figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  histogram_ = new ReturnLossHistogramWidget(this);
+
+  auto* results = new QVBoxLayout;
+  results->addLayout(runRow);
+  results->addWidget(status_);
+  results->addWidget(histogram_, 1);
+  results->addWidget(figures_);
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(results, 1);
+
+  const auto changed = [this] {
+    if (showing_) return;
+    ReadControls();
+    Start();
+  };
+  for (QComboBox* box : {standard_, inductorSeries_, capacitorSeries_, distribution_}) {
+    connect(box, &QComboBox::currentIndexChanged, this, changed);
+  }
+  for (QDoubleSpinBox* box : {inductorTolerance_, capacitorTolerance_}) {
+    connect(box, &QDoubleSpinBox::valueChanged, this, changed);
+  }
+  for (QSpinBox* box : {builds_, seed_}) connect(box, &QSpinBox::valueChanged, this, changed);
+  connect(band_, &QLineEdit::editingFinished, this, changed);
+  connect(cancel_, &QPushButton::clicked, this, &TolerancePage::Cancel);
+}
+
+void TolerancePage::ShowSettings() {
+  showing_ = true;
+  standard_->setCurrentIndex(static_cast<int>(settings_.standard));
+  inductorSeries_->setCurrentIndex(inductorSeries_->findData(settings_.inductorSeries));
+  capacitorSeries_->setCurrentIndex(capacitorSeries_->findData(settings_.capacitorSeries));
+  inductorTolerance_->setValue(100.0 * settings_.inductorTolerance);
+  capacitorTolerance_->setValue(100.0 * settings_.capacitorTolerance);
+  distribution_->setCurrentIndex(settings_.normal ? 1 : 0);
+  builds_->setValue(settings_.builds);
+  seed_->setValue(static_cast<int>(std::min<std::uint64_t>(settings_.seed, INT_MAX)));
+  band_->setText(BandText(settings_.band));
+  showing_ = false;
+}
+
+void TolerancePage::ReadControls() {
+  settings_.standard = static_cast<ToleranceStandard>(std::clamp(standard_->currentIndex(), 0, 2));
+  settings_.inductorSeries = inductorSeries_->currentData().toInt();
+  settings_.capacitorSeries = capacitorSeries_->currentData().toInt();
+  settings_.inductorTolerance = inductorTolerance_->value() / 100.0;
+  settings_.capacitorTolerance = capacitorTolerance_->value() / 100.0;
+  settings_.normal = distribution_->currentIndex() == 1;
+  settings_.builds = builds_->value();
+  settings_.seed = static_cast<std::uint64_t>(seed_->value());
+  bool ok = true;
+  settings_.band = ReadBand(band_->text(), ok);
+  if (!ok) band_->setText({});
+}
+
+void TolerancePage::SetSettings(const ToleranceSettings& settings) {
+  settings_ = settings;
+  ShowSettings();
+  Start();
+}
+
+void TolerancePage::SetEnvelopeSpan(std::optional<SweepSpan> span) {
+  envelopeSpan_ = span;
+  Start();
+}
+
+void TolerancePage::Update(DesignOutcome outcome) {
+  outcome_ = outcome;
+  Start();
+}
+
+void TolerancePage::StopJob() {
+  if (!job_) return;
+  job_->cancel = true;
+  // The run looks at the flag between small blocks of builds, so this wait is short.
+  if (job_->thread.joinable()) job_->thread.join();
+  job_.reset();
+  poll_->stop();
+  cancel_->setEnabled(false);
+}
+
+void TolerancePage::Cancel() {
+  if (!job_) return;
+  StopJob();
+  ++generation_;  // whatever the stopped run had queued is not shown
+  status_->setText(tr("Cancelled"));
+}
+
+void TolerancePage::Start() {
+  StopJob();
+  const std::uint64_t generation = ++generation_;
+  request_ = MakeToleranceRequest(state_, outcome_, settings_, envelopeSpan_);
+  if (!request_.hasNetwork) {
+    result_.reset();
+    status_->setText(QString::fromStdString(request_.noNetworkReason));
+    progress_->setValue(0);
+    ShowResult();
+    emit envelopeChanged({}, {}, {});
+    return;
+  }
+  job_ = std::make_unique<Job>();
+  Job* job = job_.get();
+  ToleranceOptions options = request_.options;
+  options.progress = &job->progress;
+  options.cancel = &job->cancel;
+  progress_->setRange(0, options.builds);
+  progress_->setValue(0);
+  cancel_->setEnabled(true);
+  status_->setText(tr("Building %L1 networks...").arg(options.builds));
+  job->thread = std::thread([this, job, generation, options, circuit = request_.circuit] {
+    ToleranceResult result = RunTolerance(circuit, options);
+    if (result.cancelled || job->cancel) return;
+    // Queued to the page's own thread; it is dropped with the page if the page goes first.
+    QMetaObject::invokeMethod(
+        this, [this, generation, r = std::move(result)]() mutable { Finish(generation, r); },
+        Qt::QueuedConnection);
+  });
+  poll_->start();
+}
+
+void TolerancePage::Finish(std::uint64_t generation, ToleranceResult result) {
+  if (generation != generation_) return;  // from a run that has since been replaced
+  if (job_ && job_->thread.joinable()) job_->thread.join();
+  job_.reset();
+  poll_->stop();
+  cancel_->setEnabled(false);
+  progress_->setValue(progress_->maximum());
+  result_ = std::move(result);
+  status_->setText(tr("%L1 builds").arg(result_->builds));
+  ShowResult();
+  emit envelopeChanged(result_->envelopeFrequencies, result_->envelopeMinDb,
+                       result_->envelopeMaxDb);
+  emit finished();
+}
+
+void TolerancePage::ShowResult() {
+  if (!result_) {
+    histogram_->SetHistogram(std::nullopt);
+    figures_->clear();
+    return;
+  }
+  histogram_->SetHistogram(result_->histogram);
+  const ToleranceFigures f = DescribeTolerance(*result_);
+  QStringList lines = {QString::fromStdString(f.nominal), QString::fromStdString(f.yieldAtDesign)};
+  if (!f.yieldOverBand.empty()) lines << QString::fromStdString(f.yieldOverBand);
+  lines << QString::fromStdString(f.percentiles) << QString::fromStdString(f.worstCase);
+  lines << tr("Sensitivity, most first:");
+  for (const std::string& s : f.sensitivities)
+    lines << QStringLiteral("  ") + QString::fromStdString(s);
+  figures_->setText(lines.join('\n'));
+}
+
+std::pair<QLineSeries*, QLineSeries*> AddEnvelopeSeries(QChart* chart,
+                                                        const ToleranceResult& result,
+                                                        double frequencyScale, QAbstractAxis* x,
+                                                        QAbstractAxis* y) {
+  auto* least = new QLineSeries(chart);
+  auto* most = new QLineSeries(chart);
+  least->setName(QObject::tr("Least return loss"));
+  most->setName(QObject::tr("Most return loss"));
+  const std::size_t n = std::min({result.envelopeFrequencies.size(), result.envelopeMinDb.size(),
+                                  result.envelopeMaxDb.size()});
+  for (std::size_t i = 0; i < n; ++i) {
+    const double f = result.envelopeFrequencies[i] / frequencyScale;
+    // A point that is not finite (a perfect match has infinite return loss) is left out.
+    if (std::isfinite(f) && std::isfinite(result.envelopeMinDb[i])) {
+      least->append(f, result.envelopeMinDb[i]);
+    }
+    if (std::isfinite(f) && std::isfinite(result.envelopeMaxDb[i])) {
+      most->append(f, result.envelopeMaxDb[i]);
+    }
+  }
+  for (QLineSeries* series : {least, most}) {
+    chart->addSeries(series);
+    if (x != nullptr) series->attachAxis(x);
+    if (y != nullptr) series->attachAxis(y);
+  }
+  return {least, most};
+}
+
+}  // namespace corvantile

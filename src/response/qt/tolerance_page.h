@@ -1,0 +1,132 @@
+#pragma once
+
+// The response window's "Tolerance" page: which network is built (the ideal design, or its
+// nearest or best standard-value version, with the series for inductors and capacitors), each
+// kind's tolerance and distribution, the number of builds and the seed; and what a Monte Carlo
+// run over those builds gives: the return-loss histogram, the yield, the percentiles, the worst
+// corner and the sensitivity ranking. The run goes on a worker thread with a progress bar and a
+// Cancel button; any change of the design or of a setting cancels it and starts again.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include <QWidget>
+
+#include "analysis/tolerance_analysis.h"
+#include "response/tolerance_view.h"
+#include "state/circuit_state.h"
+#include "state/settings_file.h"
+
+class QAbstractAxis;
+class QChart;
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace corvantile {
+
+class ReturnLossHistogramWidget;
+
+class TolerancePage : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Follows the design `state` holds; it reads the state on every Update and never changes it.
+  explicit TolerancePage(const RunState& state, QWidget* parent = nullptr);
+  // Cancels a run that is still going and waits for its thread.
+  ~TolerancePage() override;
+
+  // Starts a run for the design after a pass that returned `outcome`, cancelling the old one.
+  void Update(DesignOutcome outcome);
+
+  // The page's choices; setting them shows them and reruns.
+  ToleranceSettings settings() const { return settings_; }
+  void SetSettings(const ToleranceSettings& settings);
+  // The span the envelope is drawn over (none: the default span of the design frequency).
+  void SetEnvelopeSpan(std::optional<SweepSpan> span);
+
+  // Stops the run in progress, if any; the page then shows "Cancelled".
+  void Cancel();
+  bool running() const { return job_ != nullptr; }
+
+  // The last finished run's result (none before the first one, and after a design with no
+  // network), with the envelope: the least and most return loss over the builds at every
+  // frequency of the span.
+  const std::optional<ToleranceResult>& result() const { return result_; }
+  const ToleranceRequest& request() const { return request_; }
+
+  QProgressBar* progressBar() const { return progress_; }
+  QPushButton* cancelButton() const { return cancel_; }
+  QLabel* statusLabel() const { return status_; }
+  QLabel* figuresLabel() const { return figures_; }
+  QComboBox* standardBox() const { return standard_; }
+  QSpinBox* buildsBox() const { return builds_; }
+
+ signals:
+  // A run finished (not cancelled) and its figures are shown.
+  void finished();
+  // The envelope changed: the Response page's plot can redraw it with AddEnvelopeSeries.
+  void envelopeChanged(const std::vector<double>& frequencies, const std::vector<double>& minDb,
+                       const std::vector<double>& maxDb);
+
+ private:
+  struct Job {
+    std::atomic<int> progress{0};
+    std::atomic<bool> cancel{false};
+    std::thread thread;
+  };
+
+  void BuildControls();
+  void ShowSettings();
+  void ReadControls();
+  void Start();
+  void StopJob();
+  void Finish(std::uint64_t generation, ToleranceResult result);
+  void ShowResult();
+
+  const RunState& state_;
+  DesignOutcome outcome_ = DesignOutcome::NotDesigned;
+  ToleranceSettings settings_;
+  std::optional<SweepSpan> envelopeSpan_;
+  ToleranceRequest request_;
+  std::optional<ToleranceResult> result_;
+  std::unique_ptr<Job> job_;
+  std::uint64_t generation_ = 0;  // counts the runs started; a result of an older one is dropped
+  bool showing_ = false;          // controls being filled in: their change signals do nothing
+
+  QComboBox* standard_ = nullptr;
+  QComboBox* inductorSeries_ = nullptr;
+  QComboBox* capacitorSeries_ = nullptr;
+  QDoubleSpinBox* inductorTolerance_ = nullptr;
+  QDoubleSpinBox* capacitorTolerance_ = nullptr;
+  QComboBox* distribution_ = nullptr;
+  QSpinBox* builds_ = nullptr;
+  QSpinBox* seed_ = nullptr;
+  QLineEdit* band_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QLabel* status_ = nullptr;
+  QLabel* figures_ = nullptr;
+  ReturnLossHistogramWidget* histogram_ = nullptr;
+  QTimer* poll_ = nullptr;
+};
+
+// Adds the envelope to `chart` as two line series, "Least return loss" and "Most return loss",
+// against the frequency divided by `frequencyScale` (1e6 for an axis in MHz), attached to the
+// axes when given. Returns the two series (owned by the chart).
+std::pair<QLineSeries*, QLineSeries*> AddEnvelopeSeries(QChart* chart,
+                                                        const ToleranceResult& result,
+                                                        double frequencyScale = 1.0,
+                                                        QAbstractAxis* x = nullptr,
+                                                        QAbstractAxis* y = nullptr);
+
+}  // namespace corvantile

@@ -1,0 +1,94 @@
+#include "response/tolerance_view.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/standard_design.h"
+
+namespace corvantile {
+
+StandardSeries SeriesOfCount(int count) {
+  constexpr StandardSeries kAll[] = {StandardSeries::E3,  StandardSeries::E6,  StandardSeries::E12,
+                                     StandardSeries::E24, StandardSeries::E48, StandardSeries::E96,
+                                     StandardSeries::E192};
+  for (StandardSeries series : kAll) {
+    if (SeriesCount(series) == count) return series;
+  }
+  return StandardSeries::E12;
+}
+
+ToleranceRequest MakeToleranceRequest(const RunState& state, DesignOutcome outcome,
+                                      const ToleranceSettings& settings,
+                                      std::optional<SweepSpan> envelope) {
+  ToleranceRequest request;
+  const CircuitBuild build = BuildCircuit(state, outcome);
+  if (build.problem != CircuitProblem::None) {
+    request.noNetworkReason = std::string(CircuitProblemText(build.problem));
+    return request;
+  }
+  request.hasNetwork = true;
+  request.circuit = build.circuit;
+  StandardChoice choice;
+  choice.inductors = SeriesOfCount(settings.inductorSeries);
+  choice.capacitors = SeriesOfCount(settings.capacitorSeries);
+  if (settings.standard == ToleranceStandard::Nearest) {
+    request.circuit = NearestStandardCircuit(request.circuit, choice);
+  } else if (settings.standard == ToleranceStandard::Best) {
+    request.circuit = BestStandardCircuit(request.circuit, choice);
+  }
+  ToleranceOptions& options = request.options;
+  options.tolerance =
+      DefaultTolerances(request.circuit, settings.inductorTolerance, settings.capacitorTolerance);
+  options.distribution =
+      settings.normal ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
+  options.builds = settings.builds;
+  options.seed = settings.seed;
+  options.band = settings.band;
+  const SweepSpan span = envelope ? *envelope : DefaultSweepSpan(request.circuit.designFrequency);
+  // An envelope over a span that cannot be swept is left out rather than failing the run.
+  if (SweepSpanProblem(span).empty()) options.envelope = span;
+  return request;
+}
+
+std::string FiniteText(double value, int decimals) {
+  if (!std::isfinite(value)) return "-";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+namespace {
+
+std::string Percent(double share) { return FiniteText(100.0 * share, 1) + " %"; }
+
+std::string YieldText(const YieldFigures& y) {
+  return Percent(y.vswr15) + " within 1.5:1, " + Percent(y.vswr2) + " within 2:1";
+}
+
+char SignText(int sign) { return sign < 0 ? '-' : sign > 0 ? '+' : '0'; }
+
+}  // namespace
+
+ToleranceFigures DescribeTolerance(const ToleranceResult& result) {
+  ToleranceFigures f;
+  f.yieldAtDesign = "Yield at f0: " + YieldText(result.atDesign);
+  if (result.overBand) f.yieldOverBand = "Yield over the band: " + YieldText(*result.overBand);
+  f.percentiles = "Return loss percentiles 1/5/50/95/99: ";
+  for (std::size_t i = 0; i < result.percentilesDb.size(); ++i) {
+    f.percentiles += (i ? " / " : "") + FiniteText(result.percentilesDb[i], 1);
+  }
+  f.percentiles += " dB";
+  f.nominal = "Nominal return loss: " + FiniteText(result.nominalReturnLossDb, 2) + " dB";
+  std::string corner;
+  for (int sign : result.worst.signs) corner += SignText(sign);
+  f.worstCase = "Worst case (" + corner + "): " + FiniteText(result.worst.returnLossDb, 2) +
+                " dB, VSWR " + FiniteText(result.worst.vswr, 2) + ":1";
+  for (const Sensitivity& s : result.sensitivities) {
+    if (s.element < 1 || !(s.share > 0.0)) continue;
+    f.sensitivities.push_back("Element " + std::to_string(s.element) + ": " + Percent(s.share) +
+                              " of the spread");
+  }
+  return f;
+}
+
+}  // namespace corvantile
