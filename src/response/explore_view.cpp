@@ -1,0 +1,158 @@
+#include "response/explore_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/number_text.h"
+#include "state/codes.h"
+
+namespace corvantile {
+namespace {
+
+bool IsFraction(Figure figure) {
+  return figure == Figure::Bandwidth || figure == Figure::Bandwidth15 ||
+         figure == Figure::BoundShare || figure == Figure::Efficiency;
+}
+
+std::optional<double> Finite(std::optional<double> value) {
+  if (value && std::isfinite(*value)) return value;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string FigureHeading(Figure figure) {
+  switch (figure) {
+    case Figure::Bandwidth:
+      return "2:1 bandwidth (%)";
+    case Figure::Bandwidth15:
+      return "1.5:1 bandwidth (%)";
+    case Figure::Attenuation2f:
+      return "Atten. 2f (dB)";
+    case Figure::Attenuation3f:
+      return "Atten. 3f (dB)";
+    case Figure::Voltage:
+      return "Largest V (V RMS)";
+    case Figure::Current:
+      return "Largest I (A RMS)";
+    case Figure::InputLoadedQ:
+      return "Input Q";
+    case Figure::OutputLoadedQ:
+      return "Output Q";
+    case Figure::BoundShare:
+      return "Of Bode-Fano (%)";
+    case Figure::Efficiency:
+      return "Efficiency (%)";
+    case Figure::HottestPartWatts:
+      return "Hottest part (W)";
+    case Figure::StandardReturnLoss:
+      return "Standard RL (dB)";
+  }
+  return std::string(FigureName(figure));
+}
+
+std::string FigureText(Figure figure, std::optional<double> value) {
+  value = Finite(value);
+  if (!value) return "-";
+  if (IsFraction(figure)) return FixedNumber(100.0 * *value, 2);
+  if (figure == Figure::Voltage || figure == Figure::Current ||
+      figure == Figure::HottestPartWatts) {
+    return ShortNumber(*value, 4);
+  }
+  return FixedNumber(*value, 2);
+}
+
+std::optional<double> PlotValue(const Candidate& candidate, Figure figure) {
+  const std::optional<double> value = Finite(FigureValue(candidate, figure));
+  if (value && IsFraction(figure)) return 100.0 * *value;
+  return value;
+}
+
+std::optional<float> ApplicableFamily(const Candidate& candidate) {
+  if (!candidate.inDesignWindow) return std::nullopt;
+  switch (candidate.kind) {
+    case CandidateKind::Pi:
+      return FamilyPi;
+    case CandidateKind::Tee:
+      return FamilyTee;
+    case CandidateKind::LowpassL:
+      return FamilyLowpassL;
+    case CandidateKind::HighpassL:
+      return FamilyHighpassL;
+    case CandidateKind::OtherL:
+    case CandidateKind::TwoSectionL:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::optional<CandidateChoice> ChoiceFor(const Candidate& candidate) {
+  const std::optional<float> family = ApplicableFamily(candidate);
+  if (!family) return std::nullopt;
+  // A Pi or Tee needs its phase; an L makes its own, which the window derives again.
+  if (!IsLNetwork(*family) && !(candidate.phase && std::isfinite(*candidate.phase))) {
+    return std::nullopt;
+  }
+  CandidateChoice choice;
+  choice.family = *family;
+  choice.phase = candidate.phase ? static_cast<float>(*candidate.phase) : 0.0f;
+  return choice;
+}
+
+std::string CandidateTooltip(const Candidate& candidate) {
+  std::string text = candidate.name;
+  if (!ApplicableFamily(candidate)) text += " (the design window cannot show it)";
+  for (Figure figure : kExploreColumns) {
+    const std::optional<double> value = FigureValue(candidate, figure);
+    if (!Finite(value)) continue;
+    text += "\n" + FigureHeading(figure) + ": " + FigureText(figure, value);
+  }
+  text += candidate.passesDc ? "\nPasses DC" : "\nBlocks DC";
+  return text;
+}
+
+BoundBar BoundBarFor(const Exploration& exploration) {
+  BoundBar bar;
+  if (!exploration.bound.fractional) {
+    bar.text = std::string(BodeFanoNote(exploration.bound));
+    if (bar.text.empty()) bar.text = "no Bode-Fano bound";
+    return bar;
+  }
+  bar.hasBound = true;
+  const Candidate* best = nullptr;
+  for (const Candidate& c : exploration.candidates) {
+    const std::optional<double> share = Finite(c.boundShare);
+    if (share && (!best || *share > *best->boundShare)) best = &c;
+  }
+  if (!best) {
+    bar.text = "Bode-Fano bound " + FigureText(Figure::Bandwidth, exploration.bound.fractional) +
+               " %; no candidate's 2:1 band lies inside the sweep";
+    return bar;
+  }
+  bar.share = std::clamp(*best->boundShare, 0.0, 1.0);
+  bar.text = "best 2:1 band " + FigureText(Figure::BoundShare, best->boundShare) +
+             " % of the Bode-Fano bound (" + best->name + ")";
+  return bar;
+}
+
+void UpdateParetoFront(ExploreView& view) {
+  view.front = ParetoFront(view.exploration.candidates, view.x, view.y);
+}
+
+void UpdateExploreView(const RunState& state, DesignOutcome /*outcome*/, ExploreView& view) {
+  // Every candidate is designed afresh on a copy of the state, so a family the window cannot
+  // design at the moment leaves the others to explore.
+  view.exploration = Explore(state);
+  view.hasCandidates =
+      view.exploration.problem == CircuitProblem::None && !view.exploration.candidates.empty();
+  view.noCandidatesReason.clear();
+  if (view.exploration.problem != CircuitProblem::None) {
+    view.noCandidatesReason = std::string(CircuitProblemText(view.exploration.problem));
+  } else if (view.exploration.candidates.empty()) {
+    view.noCandidatesReason = "no network matches this source and load";
+  }
+  UpdateParetoFront(view);
+  view.bar = BoundBarFor(view.exploration);
+}
+
+}  // namespace corvantile
