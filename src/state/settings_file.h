@@ -8,7 +8,10 @@
 // program's settings survive a rewrite by an older one.
 //
 // {"version": 1,
-//  "measured": {"load": {"file": "/home/ann/antenna.s1p", "port": 1}}}
+//  "measured": {"load": {"file": "/home/ann/antenna.s1p", "port": 1}},
+//  "losses": {"inductor_q": 200, "inductor_law": 0.5, "capacitor_q": 2000,
+//             "capacitor_law": 0, "element_q": [null, 150, null], "compensate": true}}
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -29,9 +32,24 @@ struct MeasuredSide {
   friend bool operator==(const MeasuredSide&, const MeasuredSide&) = default;
 };
 
+// The parts' Q as the response window's Parts page sets it: a Q0 of 0 is an ideal part; an
+// element's own Q (1 to 3) overrides its kind's Q0. Plain numbers, so that the state layer
+// needs nothing of the analysis that uses them.
+struct LossSettings {
+  double inductorQ = 0.0;
+  double inductorLaw = 0.5;
+  double capacitorQ = 0.0;
+  double capacitorLaw = 0.0;
+  std::array<std::optional<double>, 3> elementQ;
+  bool compensate = false;
+
+  friend bool operator==(const LossSettings&, const LossSettings&) = default;
+};
+
 struct Settings {
   std::optional<MeasuredSide> measuredSource;
   std::optional<MeasuredSide> measuredLoad;
+  std::optional<LossSettings> losses;  // none: every part ideal, no compensation
   // The members this version does not know, as one JSON object's text ("{}" when none).
   std::string otherMembers = "{}";
 
