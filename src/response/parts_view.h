@@ -13,6 +13,7 @@
 #include "analysis/part_losses.h"
 #include "response/response_view.h"
 #include "state/circuit_state.h"
+#include "state/settings_file.h"
 
 namespace corvantile {
 
@@ -42,6 +43,10 @@ struct PartsView {
   // the compensation's outcome.
   std::vector<std::string> figureLines;
 };
+
+// The settings file's losses as the analysis' model (none: every part ideal), and back.
+LossModel LossModelOf(const std::optional<LossSettings>& settings);
+LossSettings LossSettingsOf(const LossModel& model, bool compensate);
 
 // A figure as text: `format` applied to a finite value, else kNoFigure.
 std::string FigureText(double value, std::string (*format)(double));

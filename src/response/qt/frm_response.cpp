@@ -138,6 +138,7 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
     settings_.losses = parts_->losses();
     settings_.compensate = parts_->compensate();
     Update(lastOutcome_);
+    emit LossesChanged();
   });
   ShowView();
 }

@@ -63,6 +63,11 @@ class FrmResponse : public QWidget {
   // redraws, and the Parts page shows them.
   void SetLosses(const LossModel& losses, bool compensate);
 
+ signals:
+  // The user changed the losses on the Parts page; settings() holds the new ones.
+  void LossesChanged();
+
+ public:
   // The plots, chart and Smith chart side by side, as a picture; and the exports of the sweep
   // shown. Each returns false, and says why in the window, when there is nothing to save or the
   // file cannot be written.
