@@ -35,7 +35,8 @@ std::optional<ShownWindow> ParseShownWindow(const std::string& text) {
       {"opening", ShownWindow::Opening},     {"design", ShownWindow::Design},
       {"source", ShownWindow::Source},       {"load", ShownWindow::Load},
       {"frequency", ShownWindow::Frequency}, {"power", ShownWindow::Power},
-      {"phase", ShownWindow::Phase},         {"response", ShownWindow::Response}};
+      {"phase", ShownWindow::Phase},         {"response", ShownWindow::Response},
+      {"parts", ShownWindow::Parts}};
   for (const auto& [name, window] : kNames) {
     if (text == name) return window;
   }
@@ -80,8 +81,8 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       const std::optional<ShownWindow> window = ParseShownWindow(value);
       if (!window) {
         return AppOptionsError{
-            "--window wants opening, design, source, load, frequency, power, phase or "
-            "response, not '" +
+            "--window wants opening, design, source, load, frequency, power, phase, "
+            "response or parts, not '" +
             value + "'"};
       }
       options.window = *window;
@@ -125,7 +126,8 @@ std::string AppUsage() {
          "  --window NAME           the window --screenshot pictures: opening, design (the\n"
          "                          default), the dialog source, load, frequency, power or\n"
          "                          phase as the design window would open it, or response\n"
-         "                          (the response window beside it)\n"
+         "                          (the response window beside it) or parts (the same\n"
+         "                          window on its Parts page)\n"
          "  --help                  show this text\n"
          "\n"
          "For designs without a display, use corvantile-cli.\n";

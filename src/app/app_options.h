@@ -16,7 +16,7 @@ struct ScreenPixels {
 };
 
 // The windows --screenshot can picture.
-enum class ShownWindow { Opening, Design, Source, Load, Frequency, Power, Phase, Response };
+enum class ShownWindow { Opening, Design, Source, Load, Frequency, Power, Phase, Response, Parts };
 
 struct AppOptions {
   std::optional<std::string> sessionFile;    // read instead of ./LastSession.CFG
@@ -40,8 +40,8 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
 // "1920x1080" -> {1920, 1080}; nullopt for anything else, e.g. "1920", "0x600" or "99999x1".
 std::optional<ScreenPixels> ParseScreenSize(const std::string& text);
 
-// "opening", "design", "source", "load", "frequency", "power", "phase", "response"; nullopt
-// otherwise.
+// "opening", "design", "source", "load", "frequency", "power", "phase", "response", "parts";
+// nullopt otherwise.
 std::optional<ShownWindow> ParseShownWindow(const std::string& text);
 
 // The --help text.

@@ -53,6 +53,7 @@ std::optional<corvantile::toolkit::DialogId> DialogOf(corvantile::ShownWindow wi
     case ShownWindow::Opening:
     case ShownWindow::Design:
     case ShownWindow::Response:
+    case ShownWindow::Parts:
       break;
   }
   return std::nullopt;
@@ -85,9 +86,10 @@ QImage Picture(corvantile::DesktopProgram& program, corvantile::ShownWindow wind
     corvantile::FrmDialog shown(*dialog, state, program.platform().screen());
     return shown.Render();
   }
-  if (window == corvantile::ShownWindow::Response) {
+  if (window == corvantile::ShownWindow::Response || window == corvantile::ShownWindow::Parts) {
     // As "Response..." would open it over the loaded design window.
     program.design().Load();
+    if (window == corvantile::ShownWindow::Parts) program.response().Window().ShowPage(1);
     return program.response().Render(size);
   }
   return program.design().Render(size);

@@ -40,7 +40,21 @@ DesignDocument::DesignDocument(RunState& state, DesignWindow& logic, toolkit::Wi
       logic_(logic),
       window_(window),
       platform_(platform),
-      recentListFile_(std::move(recentListFile)) {}
+      recentListFile_(std::move(recentListFile)) {
+  // The parts' Q the program was left with; a damaged file still gives what could be read.
+  settings_.losses = ReadSettings(recentListFile_.string()).settings.losses;
+}
+
+bool DesignDocument::WriteProgramSettings(std::string& error) const {
+  const SettingsRead current = ReadSettings(recentListFile_.string());
+  if (current.found && current.damaged) {
+    error = "the settings file " + Quoted(recentListFile_) + " is damaged; it was left as it is";
+    return false;
+  }
+  Settings updated = current.settings;
+  updated.losses = settings_.losses;
+  return WriteSettings(updated, recentListFile_.string(), error);
+}
 
 void DesignDocument::Change(const std::function<void()>& change) {
   const DesignSnapshot before = Current();

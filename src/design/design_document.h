@@ -61,6 +61,11 @@ class DesignDocument {
   // Sets the window title: as the window's load does with no file open, else the file's name.
   void ShowTitle();
 
+  // Puts the design's parts' Q settings (its "losses" member) into the program's own settings
+  // file, beside the session file, leaving the file's other members as they are; the program
+  // does so on Exit, when it writes the session. False with a one-line `error` when it cannot.
+  bool WriteProgramSettings(std::string& error) const;
+
   // Newest first, at most kRecentFilesKept.
   std::vector<std::string> RecentFiles() const;
 

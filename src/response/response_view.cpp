@@ -42,7 +42,16 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
     NoNetwork(view, "the reference impedance must be a positive number of ohms");
     return;
   }
-  const MatchingCircuit& circuit = build.circuit;
+  view.compensationText.clear();
+  if (settings.compensate) {
+    const CompensatedDesign compensated =
+        CompensateLosses(build.circuit, settings.losses, state.NetValues[DesignDriver]);
+    view.circuit = compensated.circuit;
+    view.compensationText = CompensationText(compensated);
+  } else {
+    view.circuit = build.circuit;
+  }
+  const MatchingCircuit& circuit = view.circuit;
   const SweepSpan span = ChosenSpan(settings, circuit.designFrequency);
   if (const std::string_view problem = SweepSpanProblem(span); !problem.empty()) {
     NoNetwork(view, problem);
@@ -51,16 +60,15 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
 
   view.hasNetwork = true;
   view.noNetworkReason.clear();
-  view.circuit = circuit;
   view.span = span;
   view.referenceImpedance = z0;
-  SweepResponse(circuit, span, view.sweep);
-  view.summary = SummarizeSweep(circuit, view.sweep);
+  SweepResponse(circuit, span, view.sweep, settings.losses);
+  view.summary = SummarizeSweep(circuit, view.sweep, settings.losses);
   for (int h = 1; h <= 3; ++h) {
     HarmonicMarker& marker = view.markers[static_cast<std::size_t>(h - 1)];
     marker.harmonic = h;
     marker.frequency = static_cast<double>(h) * circuit.designFrequency;
-    marker.response = EvaluateResponse(circuit, marker.frequency);
+    marker.response = EvaluateResponse(circuit, marker.frequency, settings.losses);
     marker.inSpan = InSpan(marker.frequency, span);
   }
   view.summaryLines = ResponseSummaryLines(view.summary, span);

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "analysis/frequency_response.h"
+#include "analysis/lossy_network.h"
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 #include "analysis/sweep_summary.h"
 #include "math/design_network.h"
 #include "response/smith_chart.h"
@@ -24,6 +26,12 @@ struct ResponseSettings {
   // The swept span; none: DefaultSweepSpan of the design frequency, following it.
   std::optional<SweepSpan> span;
   double referenceImpedance = 50.0;  // ohms, the Smith chart's normalisation
+  // The parts' Q; the sweep and its summary carry their losses. Ideal parts (the default) give
+  // the lossless response figure for figure.
+  LossModel losses = IdealLossModel();
+  // Show the design re-solved so that its lossy parts still match the source, in place of the
+  // lossless design.
+  bool compensate = false;
 };
 
 // The design frequency (harmonic 1) or one of its harmonics.
@@ -39,7 +47,9 @@ struct ResponseView {
   std::string noNetworkReason;  // one line when there is no network: "no network can be ..."
 
   // The rest is meaningful only with a network.
-  MatchingCircuit circuit;
+  MatchingCircuit circuit;  // the compensated one when the settings ask for it
+  // With compensation asked for: its outcome in one line (CompensationText), else empty.
+  std::string compensationText;
   SweepSpan span;
   double referenceImpedance = 50.0;
   std::vector<ResponsePoint> sweep;  // SweepResponse over `span`

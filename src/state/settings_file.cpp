@@ -148,6 +148,71 @@ ToleranceSettings ReadTolerance(const Json& j, bool& damaged) {
   return t;
 }
 
+constexpr const char* kLossMembers[] = {"inductor_q",    "inductor_law", "capacitor_q",
+                                        "capacitor_law", "element_q",    "compensate"};
+
+Json LossesJson(const LossSettings& losses) {
+  Json elements = Json::array();
+  for (const std::optional<double>& q : losses.elementQ) {
+    elements.push_back(q ? Json(*q) : Json(nullptr));
+  }
+  return Json{{"inductor_q", losses.inductorQ},
+              {"inductor_law", losses.inductorLaw},
+              {"capacitor_q", losses.capacitorQ},
+              {"capacitor_law", losses.capacitorLaw},
+              {"element_q", elements},
+              {"compensate", losses.compensate}};
+}
+
+// A finite number member into `value`; absent leaves the default, anything else is damage.
+void ReadNumber(const Json& object, const char* name, double& value, bool& damaged) {
+  const auto member = object.find(name);
+  if (member == object.end()) return;
+  if (!member->is_number() || !std::isfinite(member->get<double>())) {
+    damaged = true;
+    return;
+  }
+  value = member->get<double>();
+}
+
+// The losses member; what cannot be read keeps its default and marks the file damaged.
+std::optional<LossSettings> ReadLosses(const Json& root, bool& damaged) {
+  const auto member = root.find("losses");
+  if (member == root.end() || member->is_null()) return std::nullopt;
+  if (!member->is_object()) {
+    damaged = true;
+    return std::nullopt;
+  }
+  const Json& object = *member;
+  LossSettings losses;
+  ReadNumber(object, "inductor_q", losses.inductorQ, damaged);
+  ReadNumber(object, "inductor_law", losses.inductorLaw, damaged);
+  ReadNumber(object, "capacitor_q", losses.capacitorQ, damaged);
+  ReadNumber(object, "capacitor_law", losses.capacitorLaw, damaged);
+  if (const auto elements = object.find("element_q"); elements != object.end()) {
+    if (elements->is_array() && elements->size() <= losses.elementQ.size()) {
+      for (std::size_t i = 0; i < elements->size(); ++i) {
+        const Json& q = (*elements)[i];
+        if (q.is_number() && std::isfinite(q.get<double>())) {
+          losses.elementQ[i] = q.get<double>();
+        } else if (!q.is_null()) {
+          damaged = true;
+        }
+      }
+    } else {
+      damaged = true;
+    }
+  }
+  if (const auto compensate = object.find("compensate"); compensate != object.end()) {
+    if (compensate->is_boolean()) {
+      losses.compensate = compensate->get<bool>();
+    } else {
+      damaged = true;
+    }
+  }
+  return losses;
+}
+
 }  // namespace
 
 std::string SettingsFileText(const Settings& settings) {
@@ -167,6 +232,12 @@ std::string SettingsFileText(const Settings& settings) {
   } else {
     root.erase("tolerance");
   }
+  if (settings.losses) {
+    Json losses =
+        root.contains("losses") && root["losses"].is_object() ? root["losses"] : Json::object();
+    losses.update(LossesJson(*settings.losses));
+    root["losses"] = losses;
+  }
   return root.dump(2) + "\n";
 }
 
@@ -182,6 +253,13 @@ SettingsRead ReadSettingsText(std::string_view text) {
   other.erase("version");
   other.erase("measured");
   other.erase("tolerance");
+  // The losses' members a newer version added stay with the other members, under "losses".
+  if (const auto losses = other.find("losses"); losses != other.end() && losses->is_object()) {
+    for (const char* known : kLossMembers) losses->erase(known);
+    if (losses->empty()) other.erase("losses");
+  } else {
+    other.erase("losses");
+  }
   read.settings.otherMembers = other.dump();
   if (const auto version = root.find("version");
       version == root.end() || !version->is_number_integer() || version->get<long long>() < 1) {
@@ -198,6 +276,7 @@ SettingsRead ReadSettingsText(std::string_view text) {
   if (const auto tolerance = root.find("tolerance"); tolerance != root.end()) {
     read.settings.tolerance = ReadTolerance(*tolerance, read.damaged);
   }
+  read.settings.losses = ReadLosses(root, read.damaged);
   return read;
 }
 

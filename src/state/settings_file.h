@@ -11,7 +11,9 @@
 //  "measured": {"load": {"file": "/home/ann/antenna.s1p", "port": 1}},
 //  "tolerance": {"standard": "best", "series_inductor": "E12", "series_capacitor": "E24",
 //                "inductor": 0.05, "capacitor": 0.05, "distribution": "uniform",
-//                "builds": 10000, "seed": 1, "band": [3600000.0, 3900000.0]}}
+//                "builds": 10000, "seed": 1, "band": [3600000.0, 3900000.0]},
+//  "losses": {"inductor_q": 200, "inductor_law": 0.5, "capacitor_q": 2000,
+//             "capacitor_law": 0, "element_q": [null, 150, null], "compensate": true}}
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -57,11 +59,26 @@ struct ToleranceSettings {
   friend bool operator==(const ToleranceSettings&, const ToleranceSettings&) = default;
 };
 
+// The parts' Q as the response window's Parts page sets it: a Q0 of 0 is an ideal part; an
+// element's own Q (1 to 3) overrides its kind's Q0. Plain numbers, so that the state layer
+// needs nothing of the analysis that uses them.
+struct LossSettings {
+  double inductorQ = 0.0;
+  double inductorLaw = 0.5;
+  double capacitorQ = 0.0;
+  double capacitorLaw = 0.0;
+  std::array<std::optional<double>, 3> elementQ;
+  bool compensate = false;
+
+  friend bool operator==(const LossSettings&, const LossSettings&) = default;
+};
+
 struct Settings {
   std::optional<MeasuredSide> measuredSource;
   std::optional<MeasuredSide> measuredLoad;
   // None: the view's defaults, and no member in the file.
   std::optional<ToleranceSettings> tolerance;
+  std::optional<LossSettings> losses;  // none: every part ideal, no compensation
   // The members this version does not know, as one JSON object's text ("{}" when none).
   std::string otherMembers = "{}";
 

@@ -17,9 +17,18 @@ Settings Measured(std::optional<MeasuredSide> source, std::optional<MeasuredSide
   return settings;
 }
 
+Settings Lossy(LossSettings losses) {
+  Settings settings;
+  settings.losses = losses;
+  return settings;
+}
+
 TEST(SettingsFile, WhatIsWrittenReadsBackAsItWas) {
   const Settings cases[] = {
       Settings{},
+      Lossy(LossSettings{}),
+      Lossy(LossSettings{200.0, 0.0, 2000.0, 0.25, {std::nullopt, 150.0, 0.0}, true}),
+      Lossy(LossSettings{0.1, 1.0, 1e6, 0.5, {1.0 / 3.0, std::nullopt, std::nullopt}, false}),
       Measured(std::nullopt, MeasuredSide{"/data/antenna.s1p", 1}),
       Measured(MeasuredSide{"amp \"stage 2\".s2p", 2}, MeasuredSide{"dir/ü load.s4p", 4}),
   };
@@ -40,6 +49,42 @@ TEST(SettingsFile, MembersOfANewerVersionSurviveARewrite) {
   const SettingsRead again = ReadSettingsText(SettingsFileText(read.settings));
   EXPECT_EQ(again.settings, read.settings);
   EXPECT_NE(SettingsFileText(read.settings).find("\"q_inductor\": 150"), std::string::npos);
+}
+
+TEST(SettingsFile, TheLossesMembersReadAsWritten) {
+  const SettingsRead read = ReadSettingsText(R"({"version": 1, "losses": {
+      "inductor_q": 200, "capacitor_q": 2000, "capacitor_law": 1,
+      "element_q": [null, 150], "compensate": true}})");
+  EXPECT_FALSE(read.damaged);
+  ASSERT_TRUE(read.settings.losses);
+  const LossSettings& losses = *read.settings.losses;
+  EXPECT_EQ(losses.inductorQ, 200.0);
+  EXPECT_EQ(losses.inductorLaw, LossSettings{}.inductorLaw);  // absent: the default
+  EXPECT_EQ(losses.capacitorQ, 2000.0);
+  EXPECT_EQ(losses.capacitorLaw, 1.0);
+  EXPECT_EQ(losses.elementQ[0], std::nullopt);
+  EXPECT_EQ(losses.elementQ[1], 150.0);
+  EXPECT_EQ(losses.elementQ[2], std::nullopt);
+  EXPECT_TRUE(losses.compensate);
+}
+
+TEST(SettingsFile, DamagedLossesKeepTheirDefaultsAndTheRestOfTheFile) {
+  for (
+      const char* text : {
+          R"({"version": 1, "losses": 3, "measured": {"load": {"file": "a.s1p"}}})",
+          R"({"version": 1, "losses": {"inductor_q": "high"}, "measured": {"load": {"file": "a.s1p"}}})",
+          R"({"version": 1, "losses": {"element_q": [1, 2, 3, 4]}, "measured": {"load": {"file": "a.s1p"}}})",
+          R"({"version": 1, "losses": {"element_q": ["x"]}, "measured": {"load": {"file": "a.s1p"}}})",
+          R"({"version": 1, "losses": {"compensate": 1}, "measured": {"load": {"file": "a.s1p"}}})",
+      }) {
+    const SettingsRead read = ReadSettingsText(text);
+    EXPECT_TRUE(read.damaged) << text;
+    EXPECT_TRUE(read.settings.measuredLoad) << text;
+    if (read.settings.losses) {
+      EXPECT_EQ(read.settings.losses->inductorQ, 0.0) << text;
+      EXPECT_FALSE(read.settings.losses->compensate) << text;
+    }
+  }
 }
 
 struct DamagedCase {

@@ -63,7 +63,14 @@ FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform,
     QWidget* widget = window_.Find(look.name).widget();
     const std::string name(look.name);
     QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, widget,
-                     [this, name] { document_.Change([this, &name] { logic_.Click(name); }); });
+                     [this, name] {
+                       // Exit writes the session file, and the settings file beside it here.
+                       if (name == "cmdExit") {
+                         std::string error;
+                         document_.WriteProgramSettings(error);
+                       }
+                       document_.Change([this, &name] { logic_.Click(name); });
+                     });
   }
   lastInFocusOrder_ = window_.Find(DesignFocusOrder().back()).widget();
   AddFileShortcuts(window_.widget());

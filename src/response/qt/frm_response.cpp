@@ -24,7 +24,9 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScatterSeries>
+#include <QShortcut>
 #include <QSvgGenerator>
+#include <QTabWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -34,6 +36,7 @@
 #include "analysis/spice_netlist.h"
 #include "analysis/sweep_csv.h"
 #include "analysis/touchstone.h"
+#include "response/qt/parts_page.h"
 #include "response/qt/smith_chart_widget.h"
 #include "units/parse.h"
 
@@ -106,11 +109,49 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
   noNetwork_->setWordWrap(true);
   noNetwork_->hide();
 
+  // The plots and their controls are the first page; the other views are pages beside it,
+  // reached with Ctrl+PgUp / Ctrl+PgDown or Alt+1, Alt+2 ...
+  responsePage_ = new QWidget;
+  responsePage_->setObjectName(QStringLiteral("pageResponse"));
+  auto* page = new QVBoxLayout(responsePage_);
+  page->addWidget(noNetwork_);
+  page->addWidget(plots_, 1);
+  page->addWidget(BuildControls());
+  tabs_ = new QTabWidget;
+  tabs_->setObjectName(QStringLiteral("tabsResponse"));
+  tabs_->setDocumentMode(true);
+  tabs_->addTab(responsePage_, QStringLiteral("Response"));
+  for (int digit = 1; digit <= 9; ++digit) {
+    auto* shortcut =
+        new QShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_0 + digit)), this);
+    connect(shortcut, &QShortcut::activated, this, [this, digit] {
+      if (digit <= tabs_->count()) tabs_->setCurrentIndex(digit - 1);
+    });
+  }
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(noNetwork_);
-  layout->addWidget(plots_, 1);
-  layout->addWidget(BuildControls());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(tabs_);
+
+  parts_ = new PartsPage(state_);
+  AddPage(parts_, QStringLiteral("Parts"));
+  connect(parts_, &PartsPage::LossesChanged, this, [this] {
+    settings_.losses = parts_->losses();
+    settings_.compensate = parts_->compensate();
+    Update(lastOutcome_);
+    emit LossesChanged();
+  });
   ShowView();
+}
+
+int FrmResponse::AddPage(QWidget* page, const QString& title) { return tabs_->addTab(page, title); }
+
+void FrmResponse::ShowPage(int index) { tabs_->setCurrentIndex(index); }
+
+void FrmResponse::SetLosses(const LossModel& losses, bool compensate) {
+  settings_.losses = losses;
+  settings_.compensate = compensate;
+  parts_->SetLosses(losses, compensate);
+  Update(lastOutcome_);
 }
 
 FrmResponse::~FrmResponse() = default;
@@ -283,6 +324,7 @@ void FrmResponse::Update(DesignOutcome outcome) {
   lastOutcome_ = outcome;
   UpdateResponseView(state_, outcome, settings_, view_);
   ShowView();
+  parts_->Update(outcome);
 }
 
 void FrmResponse::SetSpan(std::optional<SweepSpan> span) {

@@ -24,11 +24,13 @@ class QLineEdit;
 class QLineSeries;
 class QLogValueAxis;
 class QPushButton;
+class QTabWidget;
 class QScatterSeries;
 class QValueAxis;
 
 namespace corvantile {
 
+class PartsPage;
 class SmithChartWidget;
 
 class FrmResponse : public QWidget {
@@ -49,6 +51,23 @@ class FrmResponse : public QWidget {
   void SetSpan(std::optional<SweepSpan> span);
   void SetReferenceImpedance(double ohms);
 
+  // Adds a page after the others (the window's first page is "Response", then "Parts"); the
+  // window takes `page`. Returns its index, which ShowPage takes and Alt+(index + 1) shows.
+  int AddPage(QWidget* page, const QString& title);
+  void ShowPage(int index);
+  QTabWidget* tabs() const { return tabs_; }
+  QWidget* responsePage() const { return responsePage_; }
+  PartsPage* partsPage() const { return parts_; }
+
+  // The parts' Q settings and whether the response shows the design compensated for them;
+  // redraws, and the Parts page shows them.
+  void SetLosses(const LossModel& losses, bool compensate);
+
+ signals:
+  // The user changed the losses on the Parts page; settings() holds the new ones.
+  void LossesChanged();
+
+ public:
   // The plots, chart and Smith chart side by side, as a picture; and the exports of the sweep
   // shown. Each returns false, and says why in the window, when there is nothing to save or the
   // file cannot be written.
@@ -105,6 +124,9 @@ class FrmResponse : public QWidget {
   FileChooser chooseFile_;
   QString lastDirectory_;
 
+  QTabWidget* tabs_ = nullptr;
+  QWidget* responsePage_ = nullptr;
+  PartsPage* parts_ = nullptr;
   QChart* chart_ = nullptr;  // owned by chartView_
   QChartView* chartView_ = nullptr;
   QLogValueAxis* frequencyAxis_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "design/design_controls.h"
+#include "response/parts_view.h"
 
 namespace corvantile {
 
@@ -41,12 +42,15 @@ FrmResponse& ResponseLauncher::Window() {
         FrmResponse::DefaultSize(screen ? screen->availableGeometry().size() : QSize(1024, 768)));
     // Undo, redo and the design files work from here too.
     design_.AddFileShortcuts(window_);
+    connect(window_, &FrmResponse::LossesChanged, this, &ResponseLauncher::RecordLosses);
+    FollowLosses();
   }
   return *window_;
 }
 
 void ResponseLauncher::Open() {
   FrmResponse& window = Window();
+  FollowLosses();
   window.Update(design_.logic().LastOutcome());
   if (window.isVisible()) {
     window.raise();  // possibly behind the maximised design window
@@ -58,6 +62,7 @@ void ResponseLauncher::Open() {
 
 QImage ResponseLauncher::Render(QSize screen) {
   FrmResponse& window = Window();
+  FollowLosses();
   window.Update(design_.logic().LastOutcome());
   return window.Render(FrmResponse::DefaultSize(screen));
 }
@@ -71,7 +76,27 @@ void ResponseLauncher::DesignRefreshed() {
 void ResponseLauncher::Redraw() {
   redrawPending_ = false;
   // The last refresh's outcome: the one the design window shows now.
-  if (IsOpen()) window_->Update(design_.logic().LastOutcome());
+  if (!IsOpen()) return;
+  FollowLosses();
+  window_->Update(design_.logic().LastOutcome());
+}
+
+void ResponseLauncher::FollowLosses() {
+  if (!window_) return;
+  // No losses member: every part ideal, no compensation.
+  const std::optional<LossSettings>& chosen = design_.document().settings().losses;
+  const bool compensate = chosen && chosen->compensate;
+  const LossModel model = LossModelOf(chosen);
+  const ResponseSettings& shown = window_->settings();
+  if (LossSettingsOf(model, compensate) == LossSettingsOf(shown.losses, shown.compensate)) return;
+  window_->SetLosses(model, compensate);
+}
+
+void ResponseLauncher::RecordLosses() {
+  const ResponseSettings& shown = window_->settings();
+  const LossSettings losses = LossSettingsOf(shown.losses, shown.compensate);
+  DesignDocument& document = design_.document();
+  document.Change([&] { document.settings().losses = losses; });
 }
 
 bool ResponseLauncher::eventFilter(QObject* watched, QEvent* event) {

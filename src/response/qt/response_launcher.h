@@ -47,6 +47,10 @@ class ResponseLauncher : public QObject {
   ResponseLauncher(FrmDesign& design, const RunState& state);
   void DesignRefreshed();
   void Redraw();
+  // Gives the window the design's loss settings (undo may have changed them).
+  void FollowLosses();
+  // Records the window's loss settings as the design's, one undo step.
+  void RecordLosses();
 
   FrmDesign& design_;
   const RunState& state_;

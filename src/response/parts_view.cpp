@@ -1,0 +1,109 @@
+#include "response/parts_view.h"
+
+#include <cmath>
+
+#include "analysis/circuit_text.h"
+#include "analysis/number_text.h"
+#include "response/response_text.h"
+#include "units/constants.h"
+
+namespace corvantile {
+namespace {
+
+bool IsPart(const CircuitPart& part) {
+  return part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor;
+}
+
+std::string Volts(double v) { return EngineeringText(v, "V"); }
+std::string Amps(double a) { return EngineeringText(a, "A"); }
+std::string Watts(double w) { return EngineeringText(w, "W"); }
+std::string Ohms(double x) { return ShortNumber(x, 4) + " ohm"; }
+std::string Decibels(double db) { return FixedNumber(db, 3) + " dB"; }
+std::string Percent(double fraction) { return ShortNumber(100.0 * fraction, 4) + " %"; }
+
+// The part's value in its own unit: "117.8 pF", "20.13 uH"; an open or a short by name.
+std::string ValueText(const CircuitPart& part) {
+  if (!IsPart(part)) return DescribePart(part);
+  if (!std::isfinite(part.value)) return std::string(kNoFigure);
+  return EngineeringText(part.value, part.kind == PartKind::Inductor ? "H" : "F");
+}
+
+}  // namespace
+
+LossModel LossModelOf(const std::optional<LossSettings>& settings) {
+  if (!settings) return IdealLossModel();
+  LossModel model;
+  model.inductor = {settings->inductorQ, settings->inductorLaw};
+  model.capacitor = {settings->capacitorQ, settings->capacitorLaw};
+  model.elementQ = settings->elementQ;
+  return model;
+}
+
+LossSettings LossSettingsOf(const LossModel& model, bool compensate) {
+  return {model.inductor.q0,   model.inductor.law, model.capacitor.q0,
+          model.capacitor.law, model.elementQ,     compensate};
+}
+
+std::string FigureText(double value, std::string (*format)(double)) {
+  return std::isfinite(value) ? format(value) : std::string(kNoFigure);
+}
+
+std::string QText(const PartQ& q) {
+  if (!IsLossy(q)) return "ideal";
+  return FigureText(q.q0, [](double v) { return ShortNumber(v, 4); });
+}
+
+PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const LossModel& losses,
+                         bool compensate) {
+  PartsView view;
+  const CircuitBuild build = BuildCircuit(state, outcome);
+  if (build.problem != CircuitProblem::None) {
+    view.noNetworkReason = std::string(CircuitProblemText(build.problem));
+    return view;
+  }
+  view.hasNetwork = true;
+  view.compensated = compensate;
+  view.compensation = CompensateLosses(build.circuit, losses, state.NetValues[DesignDriver]);
+  const MatchingCircuit& shown = compensate ? view.compensation.circuit : build.circuit;
+  view.analysis = AnalyzeLosses(shown, losses);
+  const LossAnalysis& a = view.analysis;
+
+  for (std::size_t i = 0; i < 3; ++i) {
+    const CircuitPart& ideal = build.circuit.elements[i];
+    const CircuitPart& compensated = view.compensation.circuit.elements[i];
+    if (!IsPart(ideal) && !IsPart(compensated)) continue;
+    const PartStress& stress = a.parts[i];
+    PartsRow row;
+    row.element = static_cast<int>(i) + 1;
+    row.cells = {"Element " + std::to_string(row.element),
+                 ValueText(ideal),
+                 ValueText(compensated),
+                 FigureText(stress.reactance, Ohms),
+                 QText(stress.q),
+                 FigureText(stress.voltsRms, Volts),
+                 FigureText(stress.voltsPeak, Volts),
+                 FigureText(stress.ampsRms, Amps),
+                 FigureText(stress.ampsPeak, Amps),
+                 FigureText(stress.watts, Watts),
+                 IsLossy(stress.q) ? QLawText(stress.q.law) : std::string(kNoFigure)};
+    view.rows.push_back(std::move(row));
+  }
+
+  const bool finiteInput =
+      std::isfinite(a.inputImpedance.real()) && std::isfinite(a.inputImpedance.imag());
+  view.figureLines = {
+      "Efficiency: " + FigureText(a.efficiency, Percent),
+      "Input power: " + FigureText(a.inputPower, Watts) + ", load power: " +
+          FigureText(a.loadPower, Watts) + ", dissipated: " + FigureText(a.dissipatedPower, Watts),
+      "Dissipative loss: " + FigureText(a.dissipativeLossDb, Decibels),
+      "Mismatch loss: " + FigureText(a.mismatchLossDb, Decibels),
+      "Transducer loss: " + FigureText(a.transducerLossDb, Decibels),
+      "Return loss: " + FigureText(a.returnLossDb, Decibels),
+      "Input impedance: " +
+          (finiteInput ? ImpedanceText(a.inputImpedance) : std::string(kNoFigure)),
+      "Compensation: " + CompensationText(view.compensation),
+  };
+  return view;
+}
+
+}  // namespace corvantile

@@ -1,0 +1,61 @@
+#pragma once
+
+// What the response window's "Parts" page shows for the design on the screen and the parts'
+// Q: a row of texts for every element (its ideal and compensated value, reactance, Q, RMS and
+// peak volts and amps, watts) and the network's efficiency and losses. The figures are those
+// of the network the "Response" page draws: the lossless design's values with the parts'
+// losses, or the design compensated for them. A figure that cannot be computed reads "-".
+#include <array>
+#include <string>
+#include <vector>
+
+#include "analysis/lossy_network.h"
+#include "analysis/part_losses.h"
+#include "response/response_view.h"
+#include "state/circuit_state.h"
+#include "state/settings_file.h"
+
+namespace corvantile {
+
+inline constexpr std::string_view kNoFigure = "-";
+
+// The table's columns, in order.
+inline constexpr std::array<std::string_view, 11> kPartsColumns = {
+    "Element",   "Ideal value", "Compensated value",
+    "Reactance", "Q",           "V RMS",
+    "V peak",    "A RMS",       "A peak",
+    "Watts",     "Q law"};
+
+struct PartsRow {
+  int element = 1;  // 1 to 3, element 1 next to the source
+  std::array<std::string, kPartsColumns.size()> cells;
+};
+
+struct PartsView {
+  bool hasNetwork = false;
+  std::string noNetworkReason;
+  bool compensated = false;  // the figures are the compensated design's
+  LossAnalysis analysis;     // the figures' source, meaningful only with a network
+  CompensatedDesign compensation;
+  std::vector<PartsRow> rows;  // the elements that are parts (neither a short nor open)
+  // "Efficiency: 93.1 %", "Dissipated: 103.4 W", "Dissipative loss: 0.31 dB", "Mismatch loss:
+  // ...", "Transducer loss: ...", "Return loss: ...", "Input impedance: 2332 - j26 ohm", and
+  // the compensation's outcome.
+  std::vector<std::string> figureLines;
+};
+
+// The settings file's losses as the analysis' model (none: every part ideal), and back.
+LossModel LossModelOf(const std::optional<LossSettings>& settings);
+LossSettings LossSettingsOf(const LossModel& model, bool compensate);
+
+// A figure as text: `format` applied to a finite value, else kNoFigure.
+std::string FigureText(double value, std::string (*format)(double));
+
+// "ideal" for a lossless part, else its Q0 to 4 significant digits.
+std::string QText(const PartQ& q);
+
+// The page for `state` after a design pass that returned `outcome`.
+PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const LossModel& losses,
+                         bool compensate);
+
+}  // namespace corvantile

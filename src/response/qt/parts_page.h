@@ -1,0 +1,69 @@
+#pragma once
+
+// The response window's "Parts" page: the parts' Q settings (the inductors', the capacitors',
+// the laws they follow with frequency, and a Q for any one element), the table of every part's
+// values and stress, the efficiency and the losses, and "compensate for losses", which the
+// "Response" page's sweep and Smith chart follow.
+#include <array>
+
+#include <QString>
+#include <QWidget>
+
+#include "analysis/part_losses.h"
+#include "response/parts_view.h"
+#include "state/circuit_state.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+namespace corvantile {
+
+class PartsPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit PartsPage(const RunState& state, QWidget* parent = nullptr);
+
+  // Recomputes the table and figures after a design pass that returned `outcome`.
+  void Update(DesignOutcome outcome);
+
+  // Shows these settings in the boxes and recomputes; emits nothing.
+  void SetLosses(const LossModel& losses, bool compensate);
+  const LossModel& losses() const { return losses_; }
+  bool compensate() const { return compensate_; }
+
+  const PartsView& view() const { return view_; }
+  QTableWidget* table() const { return table_; }
+  QLabel* figures() const { return figures_; }
+
+  // A Q box's text as a Q0: "ideal", "", "0" or anything not a positive number -> 0 (lossless).
+  static double ReadQ(const QString& text);
+
+ signals:
+  // The user changed a setting; losses() and compensate() hold the new ones.
+  void LossesChanged();
+
+ private:
+  void ShowSettings();
+  void ReadSettings();
+  void ShowView();
+
+  const RunState& state_;
+  LossModel losses_ = IdealLossModel();
+  bool compensate_ = false;
+  DesignOutcome lastOutcome_ = DesignOutcome::NotDesigned;
+  PartsView view_;
+
+  QLineEdit* inductorQ_ = nullptr;
+  QLineEdit* inductorLaw_ = nullptr;
+  QLineEdit* capacitorQ_ = nullptr;
+  QLineEdit* capacitorLaw_ = nullptr;
+  std::array<QLineEdit*, 3> elementQ_{};
+  QCheckBox* compensateBox_ = nullptr;
+  QTableWidget* table_ = nullptr;
+  QLabel* figures_ = nullptr;
+};
+
+}  // namespace corvantile

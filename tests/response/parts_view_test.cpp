@@ -1,0 +1,213 @@
+// The Parts page's logic: its figures are the loss analysis' for the network the Response page
+// draws, written with the program's formatters; the transmitter tank gives its known figures;
+// nothing reads NaN or inf; and the response follows the compensation.
+#include "response/parts_view.h"
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "analysis/number_text.h"
+#include "response/response_text.h"
+#include "response/response_view.h"
+#include "state/codes.h"
+#include "support/design_cases.h"
+
+namespace corvantile {
+namespace {
+
+// 2500 ohm to 50 ohm, Pi, element 1 fixed at -208.33 ohm (an input Q of 12), 1.5 kW.
+RunState TankState() {
+  testing::DesignCase c;
+  c.family = FamilyPi;
+  c.source = {1, 2500.0f, 0.0f};
+  c.load = {1, 50.0f, 0.0f};
+  c.power = 1500.0f;
+  RunState state = testing::StateFor(c);
+  state.NetValues[DesignDriver] = DriverX1;
+  state.NetValues[NetX1] = -208.33f;
+  return state;
+}
+
+// Capacitors of Q 2000 and a coil of Q 200, both constant.
+LossModel TankLosses() {
+  LossModel model;
+  model.inductor = {200.0, 0.0};
+  model.capacitor = {2000.0, 0.0};
+  return model;
+}
+
+// The number at the start of a figure's text, in the unit its SI prefix names.
+double ReadBack(const std::string& text) {
+  std::size_t used = 0;
+  const double number = std::stod(text, &used);
+  const std::string rest = text.substr(used);
+  static constexpr std::pair<const char*, double> kPrefixes[] = {
+      {" p", 1e-12}, {" n", 1e-9}, {" u", 1e-6}, {" m", 1e-3}, {" k", 1e3}, {" M", 1e6}};
+  for (const auto& [prefix, scale] : kPrefixes) {
+    if (rest.rfind(prefix, 0) == 0 && rest.size() > 2 && rest[2] != 'h') return number * scale;
+  }
+  return number;
+}
+
+void ExpectNear4(double shown, double exact, const std::string& what) {
+  // Four significant digits.
+  EXPECT_NEAR(shown, exact, std::abs(exact) * 5.1e-4 + 1e-12) << what;
+}
+
+TEST(PartsView, TheTransmitterTankShowsItsKnownFigures) {
+  RunState state = TankState();
+  const PartsView view = BuildPartsView(state, RunDesignPass(state), TankLosses(), false);
+  ASSERT_TRUE(view.hasNetwork) << view.noNetworkReason;
+  const LossAnalysis& a = view.analysis;
+  EXPECT_NEAR(a.efficiency, 0.93, 0.01);
+  EXPECT_NEAR(a.parts[1].watts, 94.0, 2.0);
+  EXPECT_NEAR(a.parts[0].watts, 8.0, 1.0);
+  EXPECT_NEAR(a.inputImpedance.real(), 2332.0, 5.0);
+  EXPECT_NEAR(a.inputImpedance.imag(), -26.0, 2.0);
+  EXPECT_EQ(view.figureLines[0], "Efficiency: " + ShortNumber(100.0 * a.efficiency, 4) + " %");
+}
+
+// Every figure of every row is AnalyzeLosses' for the circuit the page says it shows, read
+// back from its text; the ideal value is the design's, the compensated value the compensated
+// design's.
+TEST(PartsView, EveryFigureIsTheLossAnalysis) {
+  RunState state = TankState();
+  const MatchingCircuit ideal = DesignCircuit(state).circuit;
+  for (const bool compensate : {false, true}) {
+    const PartsView view = BuildPartsView(state, RunDesignPass(state), TankLosses(), compensate);
+    ASSERT_TRUE(view.hasNetwork);
+    const CompensatedDesign comp = CompensateLosses(ideal, TankLosses(), DriverX1);
+    const LossAnalysis exact = AnalyzeLosses(compensate ? comp.circuit : ideal, TankLosses());
+    ASSERT_EQ(view.rows.size(), 3u);
+    for (const PartsRow& row : view.rows) {
+      const std::size_t i = static_cast<std::size_t>(row.element - 1);
+      const PartStress& s = exact.parts[i];
+      const std::string at = "element " + std::to_string(row.element);
+      EXPECT_EQ(row.cells[0], "Element " + std::to_string(row.element));
+      ExpectNear4(ReadBack(row.cells[1]), ideal.elements[i].value, at + " ideal value");
+      ExpectNear4(ReadBack(row.cells[2]), comp.circuit.elements[i].value, at + " compensated");
+      ExpectNear4(ReadBack(row.cells[3]), s.reactance, at + " reactance");
+      ExpectNear4(ReadBack(row.cells[4]), s.q.q0, at + " Q");
+      ExpectNear4(ReadBack(row.cells[5]), s.voltsRms, at + " V RMS");
+      ExpectNear4(ReadBack(row.cells[6]), s.voltsPeak, at + " V peak");
+      ExpectNear4(ReadBack(row.cells[7]), s.ampsRms, at + " A RMS");
+      ExpectNear4(ReadBack(row.cells[8]), s.ampsPeak, at + " A peak");
+      ExpectNear4(ReadBack(row.cells[9]), s.watts, at + " watts");
+      EXPECT_EQ(row.cells[10], QLawText(s.q.law));
+    }
+    EXPECT_EQ(view.figureLines[3],
+              "Mismatch loss: " + FixedNumber(exact.mismatchLossDb, 3) + " dB");
+    EXPECT_EQ(view.figureLines[5], "Return loss: " + FixedNumber(exact.returnLossDb, 3) + " dB");
+    EXPECT_EQ(view.figureLines[6], "Input impedance: " + ImpedanceText(exact.inputImpedance));
+    // The compensated network is matched: no mismatch loss left to speak of.
+    if (compensate) {
+      EXPECT_LT(exact.mismatchLossDb, 1e-6);
+    }
+  }
+}
+
+TEST(PartsView, IdealPartsReadIdealAndDissipateNothing) {
+  RunState state = MakeDefaultRunState();
+  const PartsView view = BuildPartsView(state, RunDesignPass(state), IdealLossModel(), false);
+  ASSERT_TRUE(view.hasNetwork);
+  for (const PartsRow& row : view.rows) {
+    EXPECT_EQ(row.cells[4], "ideal");
+    EXPECT_EQ(row.cells[9], "0 W");
+    EXPECT_EQ(row.cells[10], kNoFigure);
+    EXPECT_EQ(row.cells[1], row.cells[2]);  // nothing to compensate
+  }
+  EXPECT_EQ(view.figureLines[0], "Efficiency: 100 %");
+}
+
+TEST(PartsView, NoNetworkShowsNoRows) {
+  RunState state = MakeDefaultRunState();
+  state.NetValues[NetworkPhase] = 0.0f;
+  const PartsView view = BuildPartsView(state, RunDesignPass(state), TankLosses(), true);
+  EXPECT_FALSE(view.hasNetwork);
+  EXPECT_EQ(view.noNetworkReason, "no network can be designed for these values");
+  EXPECT_TRUE(view.rows.empty());
+}
+
+// Parts of Q far below 1 leave figures that may not be computable: none reads NaN or inf.
+TEST(PartsView, NoFigureReadsNanOrInf) {
+  for (const double q : {1e-9, 0.01, 1.0, 1e12}) {
+    LossModel model;
+    model.inductor = {q, 0.5};
+    model.capacitor = {q, 1.0};
+    for (const bool compensate : {false, true}) {
+      RunState state = TankState();
+      const PartsView view = BuildPartsView(state, RunDesignPass(state), model, compensate);
+      std::string all;
+      for (const PartsRow& row : view.rows) {
+        for (const std::string& cell : row.cells) all += cell + "|";
+      }
+      for (const std::string& line : view.figureLines) all += line + "|";
+      EXPECT_EQ(all.find("nan"), std::string::npos) << q << " " << all;
+      EXPECT_EQ(all.find("inf"), std::string::npos) << q << " " << all;
+    }
+  }
+  EXPECT_EQ(FigureText(std::nan(""), [](double) { return std::string("x"); }), kNoFigure);
+  EXPECT_EQ(FigureText(INFINITY, [](double) { return std::string("x"); }), kNoFigure);
+}
+
+TEST(PartsView, TheSettingsFileLossesAreTheModel) {
+  LossModel model = TankLosses();
+  model.inductor.law = 0.5;
+  model.elementQ[2] = 150.0;
+  const LossSettings settings = LossSettingsOf(model, true);
+  EXPECT_TRUE(settings.compensate);
+  const LossModel back = LossModelOf(settings);
+  EXPECT_EQ(LossSettingsOf(back, true), settings);
+  EXPECT_FALSE(IsLossy(LossModelOf(std::nullopt).inductor));
+  EXPECT_FALSE(IsLossy(LossModelOf(std::nullopt).capacitor));
+}
+
+// Ideal losses reproduce the lossless response bit for bit; with lossy parts and
+// compensation asked for, the Response page sweeps the compensated network with its losses.
+TEST(ResponseViewLosses, IdealIsLosslessAndCompensationChangesTheSweep) {
+  RunState state = TankState();
+  const DesignOutcome outcome = RunDesignPass(state);
+  ResponseSettings settings;
+  ResponseView lossless;
+  UpdateResponseView(state, outcome, settings, lossless);
+  ASSERT_TRUE(lossless.hasNetwork);
+  const std::vector<ResponsePoint> exact =
+      SweepResponse(DesignCircuit(state).circuit, lossless.span);
+  ASSERT_EQ(lossless.sweep.size(), exact.size());
+  for (std::size_t i = 0; i < exact.size(); ++i) {
+    EXPECT_EQ(lossless.sweep[i].returnLossDb, exact[i].returnLossDb);
+    EXPECT_EQ(lossless.sweep[i].transducerGainDb, exact[i].transducerGainDb);
+  }
+  EXPECT_TRUE(lossless.compensationText.empty());
+
+  settings.losses = TankLosses();
+  ResponseView lossy;
+  UpdateResponseView(state, outcome, settings, lossy);
+  settings.compensate = true;
+  ResponseView compensated;
+  UpdateResponseView(state, outcome, settings, compensated);
+  ASSERT_TRUE(compensated.hasNetwork);
+  EXPECT_FALSE(compensated.compensationText.empty());
+  const MatchingCircuit expected =
+      CompensateLosses(DesignCircuit(state).circuit, TankLosses(), DriverX1).circuit;
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(compensated.circuit.elements[k].value, expected.elements[k].value);
+  }
+  const std::vector<ResponsePoint> compensatedSweep =
+      SweepResponse(expected, compensated.span, TankLosses());
+  for (std::size_t i = 0; i < compensatedSweep.size(); ++i) {
+    EXPECT_EQ(compensated.sweep[i].returnLossDb, compensatedSweep[i].returnLossDb);
+  }
+  // At the design frequency the lossy design is mismatched, the compensated one is not.
+  const HarmonicMarker& f0Lossy = lossy.markers[0];
+  const HarmonicMarker& f0Compensated = compensated.markers[0];
+  EXPECT_LT(f0Lossy.response.returnLossDb, 40.0);
+  EXPECT_GT(f0Compensated.response.returnLossDb, 60.0);
+  // The lossy parts cost gain at f0 either way.
+  EXPECT_LT(f0Compensated.response.transducerGainDb, -0.2);
+}
+
+}  // namespace
+}  // namespace corvantile

@@ -1,0 +1,89 @@
+// The response window's pages: "Response" first, then "Parts", reached by Alt+digit; the Parts
+// page's table shows the loss analysis' texts, and "compensate for losses" changes the sweep
+// the Response page draws.
+#include "response/qt/parts_page.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+
+#include "response/qt/frm_response.h"
+#include "state/codes.h"
+
+namespace corvantile {
+namespace {
+
+class PartsPageTest : public ::testing::Test {
+ protected:
+  PartsPageTest() : state(MakeDefaultRunState()), window(state) {
+    window.resize(1000, 680);
+    window.Update(RunDesignPass(state));
+  }
+  RunState state;
+  FrmResponse window;
+};
+
+TEST_F(PartsPageTest, ResponseComesFirstThenParts) {
+  QTabWidget* tabs = window.tabs();
+  ASSERT_EQ(tabs->count(), 2);
+  EXPECT_EQ(tabs->tabText(0), QStringLiteral("Response"));
+  EXPECT_EQ(tabs->tabText(1), QStringLiteral("Parts"));
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  auto* extra = new QLabel(QStringLiteral("extra"));
+  EXPECT_EQ(window.AddPage(extra, QStringLiteral("Extra")), 2);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTest::keyClick(&window, Qt::Key_2, Qt::AltModifier);
+  EXPECT_EQ(tabs->currentIndex(), 1);
+  QTest::keyClick(&window, Qt::Key_3, Qt::AltModifier);
+  EXPECT_EQ(tabs->currentIndex(), 2);
+  QTest::keyClick(&window, Qt::Key_1, Qt::AltModifier);
+  EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+TEST_F(PartsPageTest, TheTableShowsTheAnalysisAndCompensationChangesTheSweep) {
+  PartsPage* page = window.partsPage();
+  QLineEdit* coil = page->findChild<QLineEdit*>(QStringLiteral("txtInductorQ"));
+  ASSERT_NE(coil, nullptr);
+  coil->selectAll();
+  QTest::keyClicks(coil, QStringLiteral("50"));
+  QTest::keyClick(coil, Qt::Key_Return);
+  EXPECT_EQ(window.settings().losses.inductor.q0, 50.0);
+
+  const PartsView expected =
+      BuildPartsView(state, DesignOutcome::Designed, window.settings().losses, false);
+  QTableWidget* table = page->table();
+  ASSERT_EQ(table->rowCount(), static_cast<int>(expected.rows.size()));
+  for (int r = 0; r < table->rowCount(); ++r) {
+    for (int c = 0; c < table->columnCount(); ++c) {
+      EXPECT_EQ(table->item(r, c)->text().toStdString(),
+                expected.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)]);
+    }
+  }
+
+  const std::vector<ResponsePoint> before = window.view().sweep;
+  QCheckBox* compensate = page->findChild<QCheckBox*>(QStringLiteral("chkCompensate"));
+  ASSERT_NE(compensate, nullptr);
+  compensate->click();
+  EXPECT_TRUE(window.settings().compensate);
+  ASSERT_EQ(window.view().sweep.size(), before.size());
+  const std::size_t middle = before.size() / 2;
+  EXPECT_NE(window.view().sweep[middle].returnLossDb, before[middle].returnLossDb);
+  EXPECT_FALSE(window.view().compensationText.empty());
+}
+
+TEST_F(PartsPageTest, AQBoxReadsIdealOrZeroAsLossless) {
+  EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("ideal")), 0.0);
+  EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("0")), 0.0);
+  EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("")), 0.0);
+  EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("-5")), 0.0);
+  EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("200")), 200.0);
+}
+
+}  // namespace
+}  // namespace corvantile
