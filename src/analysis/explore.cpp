@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "analysis/l_solutions.h"
+#include "analysis/lossy_network.h"
 #include "math/design_network.h"
 
 namespace corvantile {
@@ -40,6 +41,24 @@ void Measure(Candidate& c, const BodeFanoBound& bound, Workspace& work) {
   c.passesDc = PassesDc(c.circuit);
   const std::optional<double>& band = c.summary.bands[0].fractional;
   if (band && bound.fractional) c.boundShare = *band / *bound.fractional;
+}
+
+// The figures of real parts, for the candidates that are three-element networks.
+void MeasureRealParts(Candidate& c, const ExploreOptions& options) {
+  if (!options.losses && !options.standard) return;
+  const std::optional<MatchingCircuit> circuit = MatchingFromLadder(c.circuit);
+  if (!circuit) return;
+  if (options.losses) {
+    const LossAnalysis analysis = AnalyzeLosses(*circuit, *options.losses);
+    c.efficiency = analysis.efficiency;
+    double hottest = 0.0;
+    for (const PartStress& p : analysis.parts) hottest = std::max(hottest, p.watts);
+    c.hottestPartWatts = hottest;
+  }
+  if (options.standard) {
+    c.standardReturnLossDb =
+        ScoreAtDesign(BestStandardCircuit(*circuit, *options.standard)).returnLossDb;
+  }
 }
 
 // The design pass on `state` as a candidate, or nothing when it designs no network.
@@ -224,7 +243,10 @@ Exploration Explore(const RunState& state, const ExploreOptions& options) {
   AddPhaseSweep(state, CandidateKind::Pi, userPhase, options, out);
   AddPhaseSweep(state, CandidateKind::Tee, userPhase, options, out);
 
-  for (Candidate& c : out) Measure(c, result.bound, work);
+  for (Candidate& c : out) {
+    Measure(c, result.bound, work);
+    MeasureRealParts(c, options);
+  }
   return result;
 }
 

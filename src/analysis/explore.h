@@ -11,6 +11,8 @@
 
 #include "analysis/bode_fano.h"
 #include "analysis/ladder_circuit.h"
+#include "analysis/part_losses.h"
+#include "analysis/standard_design.h"
 #include "analysis/sweep_summary.h"
 #include "state/circuit_state.h"
 
@@ -43,14 +45,14 @@ struct Candidate {
 
   double inputQ = 0.0;
   double outputQ = 0.0;
-  SweepSummary summary;              // from a sweep of ExploreOptions::sweepPoints
-  std::vector<ElementStress> stress;    // per element of `circuit`, at the design power
-  double largestVolts = 0.0;         // V RMS across any part
-  double largestAmps = 0.0;          // A RMS through any part
-  bool passesDc = false;             // a DC path from source to load: a low-pass network
-  std::optional<double> boundShare;  // 2:1 fractional bandwidth over the Bode-Fano bound
+  SweepSummary summary;               // from a sweep of ExploreOptions::sweepPoints
+  std::vector<ElementStress> stress;  // per element of `circuit`, at the design power
+  double largestVolts = 0.0;          // V RMS across any part
+  double largestAmps = 0.0;           // A RMS through any part
+  bool passesDc = false;              // a DC path from source to load: a low-pass network
+  std::optional<double> boundShare;   // 2:1 fractional bandwidth over the Bode-Fano bound
 
-  // Left empty until the loss model and the standard values are wired in.
+  // Filled for the three-element candidates when ExploreOptions asks for them.
   std::optional<double> efficiency;            // load power over the network's input power
   std::optional<double> hottestPartWatts;      // W in the part with the largest loss
   std::optional<double> standardReturnLossDb;  // of the best standard-value combination
@@ -59,6 +61,12 @@ struct Candidate {
 struct ExploreOptions {
   double phaseStep = 1.0;  // degrees between the Pi and Tee phases, positive
   int sweepPoints = 201;   // over a quarter to four times the design frequency, logarithmic
+  // With a model: each candidate's efficiency and hottest part at f0 and the design power, its
+  // parts lossy by the model (AnalyzeLosses).
+  std::optional<LossModel> losses;
+  // With a choice: the return loss at f0 of each candidate's best standard-value combination
+  // (BestStandardCircuit), lossless as the standard-value search is.
+  std::optional<StandardChoice> standard;
 };
 
 struct Exploration {

@@ -74,4 +74,16 @@ std::string QLawText(double law) {
   return "Q ~ f^" + ShortNumber(law, 6);
 }
 
+std::string CircuitQText(const MatchingCircuit& circuit, const LossModel& model) {
+  const std::array<PartQ, 3> q = CircuitQ(circuit, model);
+  std::string text;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (k > 0) text += "; ";
+    text += "element " + std::to_string(k + 1) + " ";
+    text += IsLossy(q[k]) ? "Q " + ShortNumber(q[k].q0, 6) + " (" + QLawText(q[k].law) + ")"
+                          : std::string("ideal");
+  }
+  return text;
+}
+
 }  // namespace corvantile

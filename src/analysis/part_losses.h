@@ -63,4 +63,8 @@ std::complex<double> LossyPartImpedance(const CircuitPart& part, const PartQ& q,
 // 0.25 -> "Q ~ f^0.25".
 std::string QLawText(double law);
 
+// One line naming each element's Q: "element 1 Q 2000 (constant Q); element 2 Q 200 (constant
+// Q); element 3 ideal".
+std::string CircuitQText(const MatchingCircuit& circuit, const LossModel& model);
+
 }  // namespace corvantile

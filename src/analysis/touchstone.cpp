@@ -1,20 +1,26 @@
 #include "analysis/touchstone.h"
 
+#include <functional>
+
 #include "analysis/circuit_text.h"
 #include "analysis/number_text.h"
 #include "analysis/two_port.h"
 
 namespace corvantile {
+namespace {
 
-std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0) {
+std::string S2pText(const MatchingCircuit& circuit, const SweepSpan& span, double z0,
+                    std::string_view lossLine,
+                    const std::function<SParameters(double)>& parametersAt) {
   std::string text = "! Corvantile matching network, the network alone as a two-port\n";
   for (const std::string& line : DescribeCircuit(circuit)) text += "! " + line + '\n';
+  text += lossLine;
   text += "! Port 1: source side; port 2: load side. The source and load are not included.\n";
   text += "! Reference impedance " + ShortNumber(z0, 7) +
           " ohm at both ports; columns: f(Hz) S11 S21 S12 S22 as real, imaginary.\n";
   text += "# Hz S RI R " + ExactNumber(z0) + '\n';
   for (const double f : SweepFrequencies(span)) {
-    const SParameters s = NetworkSParameters(circuit, f, z0);
+    const SParameters s = parametersAt(f);
     text += ExactNumber(f);
     for (const auto& value : {s.s11, s.s21, s.s12, s.s22}) {
       text += ' ' + ExactNumber(value.real()) + ' ' + ExactNumber(value.imag());
@@ -22,6 +28,22 @@ std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span,
     text += '\n';
   }
   return text;
+}
+
+}  // namespace
+
+std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0) {
+  return S2pText(circuit, span, z0, "",
+                 [&](double f) { return NetworkSParameters(circuit, f, z0); });
+}
+
+std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0,
+                          const LossModel& losses) {
+  if (IsIdealFor(circuit, losses)) return TouchstoneS2p(circuit, span, z0);
+  const std::string lossLine = "! Lossy parts, each a series resistance |X|/Q(f), Q(f) = Q0 " +
+                               std::string("(f/f0)^k: ") + CircuitQText(circuit, losses) + "\n";
+  return S2pText(circuit, span, z0, lossLine,
+                 [&](double f) { return NetworkSParameters(circuit, f, z0, losses); });
 }
 
 }  // namespace corvantile

@@ -5,6 +5,7 @@
 
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 
 namespace corvantile {
 
@@ -15,5 +16,10 @@ inline constexpr double kDefaultReferenceImpedance = 50.0;
 // source side, port 2 the load side; the source and load themselves are not in it.
 // `z0` must be positive and finite.
 std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0);
+
+// The same with each element's series resistance of `losses`, said in a comment line; with every
+// element ideal the file is the lossless one, character for character.
+std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0,
+                          const LossModel& losses);
 
 }  // namespace corvantile

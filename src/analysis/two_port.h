@@ -6,6 +6,7 @@
 #include <complex>
 
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 
 namespace corvantile {
 
@@ -59,5 +60,11 @@ struct SParameters {
 // The network's scattering parameters at `frequency` (Hz) with real reference impedance z0
 // (ohms) at both ports, port 1 at the source side: a wire gives s11 = s22 = 0, s21 = s12 = 1.
 SParameters NetworkSParameters(const MatchingCircuit& circuit, double frequency, double z0);
+
+// The same with each element's series resistance of `losses` (Q following its law): the network
+// is then no longer lossless, so |s11|^2 + |s21|^2 < 1. With every element ideal this is the
+// function above.
+SParameters NetworkSParameters(const MatchingCircuit& circuit, double frequency, double z0,
+                               const LossModel& losses);
 
 }  // namespace corvantile

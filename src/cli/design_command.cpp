@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/matching_circuit.h"
 #include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/design_report.h"
+#include "cli/loss_options.h"
+#include "cli/loss_report.h"
 #include "design/design_captions.h"
 #include "math/design_network.h"
 #include "state/session_file.h"
@@ -39,6 +42,15 @@ std::string DesignHelp() {
          "  for an inductor and minus the farads for a capacitor. R is taken as its magnitude.\n"
          "  series-part:50:-100p is 50 ohms in series with 100 pF; parallel:1.5k:-600 is 1500\n"
          "  ohms across a reactance of -600 ohms.\n"
+         "\n"
+         "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
+         "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k):\n" +
+         LossOptionsHelp() +
+         "  With a loss option the report ends with a losses block: per part its Q, series\n"
+         "  resistance, dissipated watts, RMS and peak volts and amps; the input and load\n"
+         "  power, efficiency, dissipative, mismatch and transducer loss in dB, return loss,\n"
+         "  VSWR and the impedance the source sees; with --compensate the compensated part\n"
+         "  values beside the ideal ones. JSON carries the same as \"losses\".\n"
          "\n"
          "Output options:\n" +
          OutputOptionsHelp(
@@ -79,9 +91,11 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   DesignRequest request;
   OutputRequest output;
   std::optional<std::string> saveFile;
+  LossOptions losses;
   std::string error;
   while (!args.AtEnd()) {
     OptionTake taken = TakeDesignOption(args, request, error);
+    if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
     if (taken == OptionTake::Failed) return Fail(err, error);
     if (taken == OptionTake::Taken) continue;
@@ -126,10 +140,33 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   if (saveFile && !WriteSession(state, *saveFile)) {
     return Fail(err, "cannot write the session file '" + *saveFile + "'");
   }
-  const std::string text =
-      format == "json"
-          ? DesignJson(state, outcome, ComputeDesignCaptions(state, outcome)).Text() + '\n'
-          : DesignReport(state, outcome);
+  std::string text;
+  if (!losses.given) {
+    text = format == "json"
+               ? DesignJson(state, outcome, ComputeDesignCaptions(state, outcome)).Text() + '\n'
+               : DesignReport(state, outcome);
+  } else {
+    // The losses need the physical circuit; a design without one reports none.
+    const CircuitBuild build = BuildCircuit(state, outcome);
+    std::optional<LossFigures> figures;
+    if (build.problem == CircuitProblem::None) {
+      figures = ComputeLossFigures(build.circuit, losses, state.NetValues[DesignDriver]);
+    }
+    if (format == "json") {
+      JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+      if (figures) {
+        json.AddObject("losses", LossesJson(build.circuit, *figures));
+      } else {
+        json.AddOptionalDouble("losses", std::nullopt);
+      }
+      text = json.Text() + '\n';
+    } else {
+      text = DesignReport(state, outcome);
+      text += figures ? LossesReport(build.circuit, *figures)
+                      : "\nLosses: none analysed (" +
+                            std::string(CircuitProblemText(build.problem)) + ")\n";
+    }
+  }
   return Deliver(text, output, out, err,
                  outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk);
 }

@@ -13,6 +13,7 @@
 #include "analysis/number_text.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
+#include "cli/loss_options.h"
 
 namespace corvantile::cli {
 namespace {
@@ -92,11 +93,16 @@ std::string ExploreJson(const Exploration& e) {
   return o.str();
 }
 
-std::string Csv(const Exploration& e) {
+std::string Csv(const Exploration& e, const ExploreOptions& realParts) {
   std::ostringstream o;
   o << "name,kind,phase_deg,in_design_window,parts,input_q,output_q,bandwidth_2to1,"
        "bandwidth_1_5to1,attenuation_2f_db,attenuation_3f_db,largest_volts,largest_amps,"
-       "passes_dc,bound_share\n";
+       "passes_dc,bound_share"
+    << (realParts.losses ? ",efficiency,hottest_part_watts" : "")
+    << (realParts.standard ? ",standard_return_loss_db" : "") << '\n';
+  auto cell = [](const std::optional<double>& value) {
+    return value ? ExactNumber(*value) : std::string();
+  };
   for (const Candidate& c : e.candidates) {
     o << '"' << c.name << "\"," << CandidateKindName(c.kind) << ','
       << (c.phase ? ExactNumber(*c.phase) : "") << ',' << (c.inDesignWindow ? 1 : 0) << ",\""
@@ -105,12 +111,15 @@ std::string Csv(const Exploration& e) {
       << (c.summary.bands[1].fractional ? ExactNumber(*c.summary.bands[1].fractional) : "") << ','
       << ExactNumber(c.summary.attenuation2f0Db) << ',' << ExactNumber(c.summary.attenuation3f0Db)
       << ',' << ExactNumber(c.largestVolts) << ',' << ExactNumber(c.largestAmps) << ','
-      << (c.passesDc ? 1 : 0) << ',' << (c.boundShare ? ExactNumber(*c.boundShare) : "") << '\n';
+      << (c.passesDc ? 1 : 0) << ',' << (c.boundShare ? ExactNumber(*c.boundShare) : "");
+    if (realParts.losses) o << ',' << cell(c.efficiency) << ',' << cell(c.hottestPartWatts);
+    if (realParts.standard) o << ',' << cell(c.standardReturnLossDb);
+    o << '\n';
   }
   return o.str();
 }
 
-std::string Table(const Exploration& e) {
+std::string Table(const Exploration& e, const ExploreOptions& realParts) {
   std::ostringstream o;
   if (e.bound.fractional) {
     o << "Bode-Fano bound (VSWR 2:1): " << Percent(e.bound.fractional) << " % (limited by the "
@@ -122,7 +131,9 @@ std::string Table(const Exploration& e) {
     << " (* the design window's phase; + beyond the "
        "design window)\n\n";
   o << "name                               Qin     Qout    BW2:1%  BW1.5%  att2f dB  att3f dB"
-       "  Vmax      Imax     DC     parts\n";
+       "  Vmax      Imax     DC     "
+    << (realParts.losses ? "eff %   hot W     " : "") << (realParts.standard ? "stdRL dB  " : "")
+    << "parts\n";
   for (const Candidate& c : e.candidates) {
     std::string name = (c.atUserPhase ? "*" : c.inDesignWindow ? " " : "+") + c.name;
     name.resize(std::max<std::size_t>(name.size(), 34), ' ');
@@ -136,8 +147,15 @@ std::string Table(const Exploration& e) {
       << column(FixedNumber(c.summary.attenuation2f0Db, 2), 10)
       << column(FixedNumber(c.summary.attenuation3f0Db, 2), 10)
       << column(EngineeringText(c.largestVolts, "V"), 10)
-      << column(EngineeringText(c.largestAmps, "A"), 9) << column(c.passesDc ? "pass" : "block", 7)
-      << PartsText(c) << '\n';
+      << column(EngineeringText(c.largestAmps, "A"), 9) << column(c.passesDc ? "pass" : "block", 7);
+    if (realParts.losses) {
+      o << column(Percent(c.efficiency), 8)
+        << column(c.hottestPartWatts ? EngineeringText(*c.hottestPartWatts, "W") : "-", 10);
+    }
+    if (realParts.standard) {
+      o << column(c.standardReturnLossDb ? FixedNumber(*c.standardReturnLossDb, 2) : "-", 10);
+    }
+    o << PartsText(c) << '\n';
   }
   return o.str();
 }
@@ -163,9 +181,19 @@ std::string ExploreHelp() {
          "  --sort FIGURE         bandwidth, attenuation2f, attenuation3f, voltage, current\n"
          "                        or efficiency, best first (default: as found)\n"
          "  --step DEG            degrees between the Pi and Tee phases (default 1)\n"
+         "  --standard PICK       best: each three-element candidate's return loss with its\n"
+         "                        parts at the best combination of standard values; none\n"
+         "                        (default)\n"
+         "  --series-inductor S   the inductors' series for --standard (default E12)\n"
+         "  --series-capacitor S  the capacitors' series for --standard (default E24)\n"
          "  --format FORMAT       table (default), csv or json\n"
          "  -o, --output FILE     write to FILE instead of standard output\n"
          "  -h, --help            print this help\n"
+         "\n"
+         "Loss options (each three-element candidate's efficiency and hottest part's watts\n"
+         "at the design power, with its parts lossy: the usual ESR model, a series resistance\n"
+         "|X|/Q(f) with Q(f) = Q0 (f/f0)^k; --compensate does not apply here):\n" +
+         LossOptionsHelp() +
          "\n"
          "Exit status: 0 listed; 1 no network matches; 2 bad command line or unwritable file,\n"
          "with one line on stderr.\n"
@@ -184,8 +212,12 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   std::string format = "table";
   std::string output;
   std::string error;
+  LossOptions losses;
+  StandardChoice standard;
+  bool standardBest = false;
   while (!args.AtEnd()) {
-    const OptionTake shared = TakeDesignOption(args, design, error);
+    OptionTake shared = TakeDesignOption(args, design, error);
+    if (shared == OptionTake::NotMine) shared = TakeLossOption(args, losses, error);
     if (shared == OptionTake::Failed) return Fail(err, error);
     if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
@@ -213,7 +245,9 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
       output = value;
       continue;
     }
-    if (option.name != "--sort" && option.name != "--step" && option.name != "--format") {
+    if (option.name != "--sort" && option.name != "--step" && option.name != "--format" &&
+        option.name != "--standard" && option.name != "--series-inductor" &&
+        option.name != "--series-capacitor") {
       return Fail(err, "unknown option '" + std::string(option.name) +
                            "' (see corvantile-cli explore --help)");
     }
@@ -223,6 +257,18 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
         return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
       }
       format = value;
+    } else if (option.name == "--standard") {
+      if (value != "best" && value != "none") {
+        return Fail(err, "unknown --standard '" + std::string(value) + "' (use best or none)");
+      }
+      standardBest = value == "best";
+    } else if (option.name == "--series-inductor" || option.name == "--series-capacitor") {
+      const std::optional<StandardSeries> series = ParseStandardSeries(value);
+      if (!series) {
+        return Fail(err, std::string(option.name) + ": '" + std::string(value) +
+                             "' is not one of E3, E6, E12, E24, E48, E96, E192");
+      }
+      (option.name == "--series-inductor" ? standard.inductors : standard.capacitors) = *series;
     } else if (option.name == "--sort") {
       if (std::find(std::begin(kSortKeys), std::end(kSortKeys), value) == std::end(kSortKeys)) {
         return Fail(err, "unknown sort '" + std::string(value) +
@@ -241,6 +287,9 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
     }
   }
 
+  if (losses.compensate) return Fail(err, "--compensate does not apply to explore");
+  if (losses.given) options.losses = losses.model;
+  if (standardBest) options.standard = standard;
   RunState state;
   std::vector<std::string> notes;
   if (!BuildDesignState(design, state, error, notes)) return Fail(err, error);
@@ -256,8 +305,8 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   }
   if (sort) SortCandidates(exploration.candidates, *sort);
   const std::string text = format == "json"  ? ExploreJson(exploration)
-                           : format == "csv" ? Csv(exploration)
-                                             : Table(exploration);
+                           : format == "csv" ? Csv(exploration, options)
+                                             : Table(exploration, options);
   if (output.empty()) {
     out << text;
     return kExitOk;

@@ -1,6 +1,8 @@
 #include "cli/export_command.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -9,19 +11,29 @@
 #include "analysis/touchstone.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
+#include "cli/loss_options.h"
+#include "cli/parts_list.h"
 #include "cli/sweep_options.h"
 #include "units/parse.h"
 
 namespace corvantile::cli {
 namespace {
 
-constexpr std::array<std::string_view, 3> kExportFormats{"spice", "touchstone", "csv"};
+constexpr std::array<std::string_view, 4> kExportFormats{"spice", "touchstone", "csv", "bom"};
+
+// A plain positive number, optionally with a trailing "%" when `percent` allows it.
+bool ReadPositive(std::string_view text, bool percent, double& value) {
+  if (percent && text.ends_with('%')) text.remove_suffix(1);
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+         std::isfinite(value) && value > 0.0;
+}
 
 }  // namespace
 
 std::string ExportHelp() {
-  return "Usage: corvantile-cli export spice|touchstone|csv [OPTIONS] [-o FILE]\n"
-         "       corvantile-cli export --format spice|touchstone|csv [OPTIONS] [-o FILE]\n"
+  return "Usage: corvantile-cli export spice|touchstone|csv|bom [OPTIONS] [-o FILE]\n"
+         "       corvantile-cli export --format spice|touchstone|csv|bom [OPTIONS] [-o FILE]\n"
          "\n"
          "Designs the network as 'corvantile-cli design' does and writes it for another tool:\n"
          "  spice       a netlist that ngspice runs as it stands (ngspice -b FILE): an AC\n"
@@ -33,6 +45,13 @@ std::string ExportHelp() {
          "              side), frequency in Hz, S-parameters as real and imaginary parts\n"
          "  csv         the sweep table: a header row with the SI unit in each column name,\n"
          "              then one row per frequency\n"
+         "  bom         the parts list as CSV: per inductor and capacitor its element, position\n"
+         "              (shunt or series), kind, designed and standard value and series,\n"
+         "              tolerance, Q, RMS and peak volts and amps, dissipated watts and the\n"
+         "              suggested minimum voltage and current ratings (peak times the safety\n"
+         "              factor); '#' lines first say the network, the safety factor and each\n"
+         "              part's values as the program writes them; the columns hold plain\n"
+         "              numbers in SI units (H, F, V, A, W; tolerance in %)\n"
          "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
@@ -40,6 +59,22 @@ std::string ExportHelp() {
          "Sweep options (the .ac card's span for spice, the frequencies for the others):\n" +
          SweepOptionsHelp() +
          "  --z0 R                touchstone only: reference impedance in ohms (default 50)\n"
+         "\n"
+         "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
+         "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k): the netlist gets\n"
+         "each part's series resistance at the design frequency, the touchstone and csv files\n"
+         "the lossy response, the bom each part's watts; with --compensate the exported\n"
+         "network is the compensated one.\n" +
+         LossOptionsHelp() +
+         "\n"
+         "Parts list options (bom only):\n"
+         "  --standard PICK       none (default), nearest or best: the standard values the\n"
+         "                        parts are bought at (best: the combination of neighbouring\n"
+         "                        values with the best return loss)\n"
+         "  --series-inductor S   E3, E6, E12 (default), E24, E48, E96 or E192\n"
+         "  --series-capacitor S  the same for capacitors (default E24)\n"
+         "  --tolerance P%        the parts' tolerance in percent (default 5%)\n"
+         "  --safety F            the factor on the peak volts and amps (default 2)\n"
          "\n"
          "Output options:\n" +
          OutputOptionsHelp(
@@ -73,12 +108,16 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   DesignRequest design;
   SweepRequest sweep;
   std::optional<float> z0;
+  LossOptions losses;
+  PartsListOptions parts;
+  bool partsOption = false;
   std::string error;
   while (!args.AtEnd()) {
     if (formatNamedFirst && SplitOption(args.Peek()).name == "--format") {
       return Fail(err, "export: name the format once, first or with --format");
     }
     OptionTake taken = TakeDesignOrSweepOption(args, design, sweep, error);
+    if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
     if (taken == OptionTake::Failed) return Fail(err, "export: " + error);
     if (taken == OptionTake::Taken) continue;
@@ -101,6 +140,32 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
         return Fail(err, "export: --z0: '" + std::string(value) + "' is not a resistance above 0");
       }
       z0 = r;
+    } else if (option.name == "--standard" || option.name == "--series-inductor" ||
+               option.name == "--series-capacitor" || option.name == "--tolerance" ||
+               option.name == "--safety") {
+      std::string_view value;
+      if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
+      partsOption = true;
+      const std::string bad =
+          "export: " + std::string(option.name) + ": '" + std::string(value) + "' is not ";
+      if (option.name == "--standard") {
+        const std::optional<StandardPick> pick = ParseStandardPick(value);
+        if (!pick) return Fail(err, bad + "none, nearest or best");
+        parts.pick = *pick;
+      } else if (option.name == "--tolerance") {
+        double percent = 0.0;
+        if (!ReadPositive(value, true, percent)) return Fail(err, bad + "a percentage above 0");
+        parts.inductorTolerance = parts.capacitorTolerance = percent / 100.0;
+      } else if (option.name == "--safety") {
+        double factor = 0.0;
+        if (!ReadPositive(value, false, factor)) return Fail(err, bad + "a number above 0");
+        parts.safetyFactor = factor;
+      } else {
+        const std::optional<StandardSeries> series = ParseStandardSeries(value);
+        if (!series) return Fail(err, bad + "one of E3, E6, E12, E24, E48, E96, E192");
+        (option.name == "--series-inductor" ? parts.choice.inductors : parts.choice.capacitors) =
+            *series;
+      }
     } else {
       return Fail(err, "export: unknown option '" + std::string(option.name) +
                            "' (see corvantile-cli export --help)");
@@ -116,6 +181,11 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   if (z0 && format != "touchstone") {
     return Fail(err, "export: --z0 is for the touchstone export only");
   }
+  if (partsOption && format != "bom") {
+    return Fail(err,
+                "export: --standard, --series-inductor, --series-capacitor, --tolerance and "
+                "--safety are for the bom export only");
+  }
 
   SweepSetup setup;
   std::vector<std::string> notes;
@@ -126,7 +196,23 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   }
 
   std::string text;
-  if (format == "spice") {
+  if (losses.given) {
+    const LossModel model = EffectiveLossModel(losses);
+    const MatchingCircuit circuit =
+        CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
+    if (format == "spice") {
+      text = SpiceNetlist(circuit, setup.span, model);
+    } else if (format == "touchstone") {
+      text = TouchstoneS2p(circuit, setup.span,
+                           z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance, model);
+    } else if (format == "bom") {
+      text = PartsListCsv(circuit, model, parts);
+    } else {
+      text = SweepCsv(SweepResponse(circuit, setup.span, model));
+    }
+  } else if (format == "bom") {
+    text = PartsListCsv(setup.circuit, IdealLossModel(), parts);
+  } else if (format == "spice") {
     text = SpiceNetlist(setup.circuit, setup.span);
   } else if (format == "touchstone") {
     text = TouchstoneS2p(setup.circuit, setup.span,

@@ -107,4 +107,33 @@ bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions&
   return true;
 }
 
+OptionTake TakeLossOption(ArgumentCursor& args, LossOptions& options, std::string& error) {
+  if (args.AtEnd()) return OptionTake::NotMine;
+  const OptionArgument option = SplitOption(args.Peek());
+  bool takesValue = false;
+  if (!IsOptionArgument(args.Peek()) || !IsLossOption(option.name, takesValue)) {
+    return OptionTake::NotMine;
+  }
+  args.Take();
+  std::string_view value;
+  if (takesValue) {
+    if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
+  } else if (option.inline_value) {
+    error = std::string(option.name) + " takes no value";
+    return OptionTake::Failed;
+  }
+  return ApplyLossOption(option.name, value, options, error) ? OptionTake::Taken
+                                                             : OptionTake::Failed;
+}
+
+LossModel EffectiveLossModel(const LossOptions& options) {
+  return options.given ? options.model : IdealLossModel();
+}
+
+MatchingCircuit CircuitForLosses(const MatchingCircuit& circuit, const LossOptions& options,
+                                 float designDriver) {
+  if (!options.compensate) return circuit;
+  return CompensateLosses(circuit, EffectiveLossModel(options), designDriver).circuit;
+}
+
 }  // namespace corvantile::cli

@@ -12,7 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/lossy_network.h"
 #include "analysis/part_losses.h"
+#include "cli/argument_cursor.h"
 
 namespace corvantile::cli {
 
@@ -42,5 +44,19 @@ bool IsLossOption(std::string_view name, bool& takesValue);
 // negative Q or a law outside -4 to 4. `value` is ignored for --compensate.
 bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
                      std::string& error);
+
+// Takes one loss option at the cursor ("--q2 300", "--q2=300", "--compensate"), like
+// TakeDesignOption: NotMine leaves the cursor where it was.
+OptionTake TakeLossOption(ArgumentCursor& args, LossOptions& options, std::string& error);
+
+// The model the figures use: the options' model when any loss option was given, else every
+// part ideal, so that a command line without loss options gives the lossless figures.
+LossModel EffectiveLossModel(const LossOptions& options);
+
+// The circuit the response and exports are made of: the compensated one with --compensate,
+// else `circuit` itself. `designDriver` is NetValues[DesignDriver], which says which outer
+// element a fixed design keeps.
+MatchingCircuit CircuitForLosses(const MatchingCircuit& circuit, const LossOptions& options,
+                                 float designDriver);
 
 }  // namespace corvantile::cli

@@ -6,6 +6,8 @@
 #include "analysis/sweep_summary.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
+#include "cli/json_writer.h"
+#include "cli/loss_options.h"
 #include "cli/sweep_options.h"
 #include "cli/sweep_report.h"
 
@@ -13,6 +15,20 @@ namespace corvantile::cli {
 namespace {
 
 constexpr std::array<std::string_view, 3> kSweepFormats{"table", "csv", "json"};
+
+// The sweep in the chosen format, of whichever circuit and response the caller made.
+std::string SweepText(std::string_view format, const SweepSetup& setup,
+                      const std::vector<ResponsePoint>& points, const SweepSummary& summary) {
+  std::string text;
+  if (format == "csv") {
+    text = SweepCsvWithSummary(setup.circuit, setup.span, points, summary);
+  } else if (format == "json") {
+    text = SweepJson(setup.circuit, setup.span, points, summary);
+  } else {
+    text = SweepTable(setup.circuit, setup.span, points, summary);
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -35,6 +51,12 @@ std::string SweepHelp() {
          "Sweep options:\n" +
          SweepOptionsHelp() +
          "\n"
+         "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
+         "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k; the gain then\n"
+         "shows the insertion loss and the summary is made of the lossy response; with\n"
+         "--compensate the swept network is the compensated one):\n" +
+         LossOptionsHelp() +
+         "\n"
          "Output options:\n" +
          OutputOptionsHelp(
              "table (default), csv (the summary as '#' lines, then the\n"
@@ -53,9 +75,11 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   DesignRequest design;
   SweepRequest sweep;
   OutputRequest output;
+  LossOptions losses;
   std::string error;
   while (!args.AtEnd()) {
     OptionTake taken = TakeDesignOrSweepOption(args, design, sweep, error);
+    if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
     if (taken == OptionTake::Failed) return Fail(err, "sweep: " + error);
     if (taken == OptionTake::Taken) continue;
@@ -84,17 +108,25 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
   }
 
+  if (losses.given) {
+    const LossModel model = EffectiveLossModel(losses);
+    setup.circuit = CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
+    const std::vector<ResponsePoint> points = SweepResponse(setup.circuit, setup.span, model);
+    const SweepSummary summary = SummarizeSweep(setup.circuit, points, model);
+    // Which parts were lossy, as the first line of the table and the csv, and in the JSON.
+    const std::string lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +
+                                 CircuitQText(setup.circuit, model);
+    std::string text = SweepText(format, setup, points, summary);
+    if (format == "json") {
+      text.insert(1, "\"losses\":" + JsonString(lossLine) + ",");
+    } else {
+      text.insert(0, (format == "csv" ? "# " : "") + lossLine + "\n");
+    }
+    return Deliver(text, output, out, err);
+  }
   const std::vector<ResponsePoint> points = SweepResponse(setup.circuit, setup.span);
   const SweepSummary summary = SummarizeSweep(setup.circuit, points);
-  std::string text;
-  if (format == "csv") {
-    text = SweepCsvWithSummary(setup.circuit, setup.span, points, summary);
-  } else if (format == "json") {
-    text = SweepJson(setup.circuit, setup.span, points, summary);
-  } else {
-    text = SweepTable(setup.circuit, setup.span, points, summary);
-  }
-  return Deliver(text, output, out, err);
+  return Deliver(SweepText(format, setup, points, summary), output, out, err);
 }
 
 }  // namespace corvantile::cli

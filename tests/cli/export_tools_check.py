@@ -4,6 +4,8 @@ Usage: export_tools_check.py CORVANTILE_CLI NGSPICE
 
 - export spice: ngspice runs the netlist as it stands (exit status 0) and prints a row per
   frequency, whose input impedance and load power agree with `sweep --format json`.
+- export spice with lossy parts: at the design frequency ngspice's input impedance and
+  efficiency agree with the losses `design --json` reports (the tank example).
 - export touchstone: scikit-rf reads a lossless, reciprocal two-port with the right points.
 - export csv: Python's csv reader finds the header and numeric rows.
 - sweep --format json: Python's json reader parses it.
@@ -70,6 +72,44 @@ def check_spice(cli, ngspice, directory):
               f"load power {spice_row[3]} against {our_row[9]}")
 
 
+TANK = ["--source", "series:2500:0", "--load", "series:50:0", "--family", "pi", "--fix",
+        "x1=-208.33", "--power", "1.5k", "--q-capacitor", "2000", "--q-inductor", "200",
+        "--q-law-inductor", "0"]
+
+
+def check_lossy_spice(cli, ngspice, directory):
+    netlist = os.path.join(directory, "tank.cir")
+    # A three-point linear span whose first point is the design frequency, where each part's
+    # series resistance is exact.
+    run([cli, "export", "spice", *TANK, "--from", "3.75M", "--to", "3.8M", "--points", "3",
+         "--linear", "-o", netlist])
+    with open(netlist, encoding="utf-8") as file:
+        text = file.read()
+    emf = float(next(l for l in text.splitlines() if l.startswith("VEMF")).split()[-1])
+    check("R2 e2 out" in text, "the lossy netlist has element 2's series resistance")
+    rows = []
+    for line in run([ngspice, "-b", netlist]).splitlines():
+        words = line.split()
+        if len(words) == 5 and words[0].isdigit():
+            rows.append([float(w) for w in words[1:]])
+    if not check(len(rows) == 3, f"ngspice printed {len(rows)} rows for the tank"):
+        return
+    design = run([cli, "design", "--json", *TANK])
+    if not design:
+        return
+    losses = json.loads(design)["losses"]
+    frequency, zin_re, zin_im, pload = rows[0]
+    check(abs(frequency - 3.75e6) <= 1e-3, f"first frequency {frequency}")
+    zin = complex(zin_re, zin_im)
+    ours = complex(losses["input_impedance_re_ohm"], losses["input_impedance_im_ohm"])
+    check(abs(zin - ours) <= 1e-6 * abs(ours), f"tank input impedance {zin} against {ours}")
+    current = emf / (2500 + zin)
+    power_in = abs(current) ** 2 * zin.real
+    efficiency = pload / power_in
+    check(abs(efficiency - losses["efficiency"]) <= 1e-3 * losses["efficiency"],
+          f"tank efficiency {efficiency} against {losses['efficiency']}")
+
+
 def check_touchstone(cli, directory):
     path = os.path.join(directory, "match.s2p")
     run([cli, "export", "touchstone", *DESIGN, *SPAN, "--z0", "75", "-o", path])
@@ -113,6 +153,7 @@ def main():
     cli, ngspice = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as directory:
         check_spice(cli, ngspice, directory)
+        check_lossy_spice(cli, ngspice, directory)
         check_touchstone(cli, directory)
         check_csv(cli)
     for failure in FAILURES:
