@@ -1,7 +1,10 @@
 #pragma once
 
 // The matching network alone as a Touchstone 1.0 two-port file (.s2p).
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
@@ -15,5 +18,11 @@ inline constexpr double kDefaultReferenceImpedance = 50.0;
 // source side, port 2 the load side; the source and load themselves are not in it.
 // `z0` must be positive and finite.
 std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0);
+
+// What the source sees, the network with its load on it, as a Touchstone 1.0 one-port file
+// (.s1p): `comments` as "!" lines, "# Hz S RI R <z0>", then f S11 per point of `sweep`, S11 being
+// (Zin - z0) / (Zin + z0) of each point's input impedance. `z0` positive and finite.
+std::string TouchstoneS1p(std::span<const ResponsePoint> sweep, double z0,
+                          const std::vector<std::string>& comments);
 
 }  // namespace corvantile

@@ -119,17 +119,23 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
 
   RunState state;
   std::vector<std::string> notes;
-  if (!BuildDesignState(request, state, error, notes)) return Fail(err, error);
+  MeasuredDesign measured;
+  if (!BuildDesignState(request, state, error, notes, measured)) return Fail(err, error);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
 
   const DesignOutcome outcome = RunDesignPass(state);
   if (saveFile && !WriteSession(state, *saveFile)) {
     return Fail(err, "cannot write the session file '" + *saveFile + "'");
   }
-  const std::string text =
-      format == "json"
-          ? DesignJson(state, outcome, ComputeDesignCaptions(state, outcome)).Text() + '\n'
-          : DesignReport(state, outcome);
+  std::string text;
+  if (format == "json") {
+    JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+    if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
+    text = json.Text() + '\n';
+  } else {
+    text = DesignReport(state, outcome) +
+           MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency]));
+  }
   return Deliver(text, output, out, err,
                  outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk);
 }
