@@ -434,4 +434,17 @@ void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
   }
 }
 
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
+                               const MeasuredSides& sides) {
+  const PreparedCircuit prepared(circuit);
+  const double omega = kTwoPi * frequency, inverseOmega = 1.0 / omega;
+  const std::complex<double> zs = sides.source != nullptr
+                                      ? sides.source->Impedance(frequency)
+                                      : prepared.source.Impedance(omega, inverseOmega);
+  const std::complex<double> zl = sides.load != nullptr
+                                      ? sides.load->Impedance(frequency)
+                                      : prepared.load.Impedance(omega, inverseOmega);
+  return EvaluateWith(prepared, frequency, omega, inverseOmega, zs, zl);
+}
+
 }  // namespace corvantile

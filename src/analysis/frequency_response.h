@@ -102,4 +102,9 @@ std::string MeasuredSpanProblem(const SweepSpan& span, const MeasuredSides& side
 void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
                    const MeasuredSides& sides, std::vector<ResponsePoint>& out);
 
+// The response at one frequency (Hz) with the measured sides interpolated there: the point
+// SweepResponse with these sides gives at that frequency. Every measured side must cover it.
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
+                               const MeasuredSides& sides);
+
 }  // namespace corvantile

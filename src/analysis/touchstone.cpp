@@ -46,4 +46,19 @@ std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span,
                  [&](double f) { return NetworkSParameters(circuit, f, z0, losses); });
 }
 
+std::string TouchstoneS1p(std::span<const ResponsePoint> sweep, double z0,
+                          const std::vector<std::string>& comments) {
+  std::string text;
+  for (const std::string& line : comments) text += "! " + line + '\n';
+  text += "! Reference impedance " + ShortNumber(z0, 7) +
+          " ohm; columns: f(Hz) S11 as real, imaginary.\n";
+  text += "# Hz S RI R " + ExactNumber(z0) + '\n';
+  for (const ResponsePoint& p : sweep) {
+    const std::complex<double> s11 = (p.inputImpedance - z0) / (p.inputImpedance + z0);
+    text += ExactNumber(p.frequency) + ' ' + ExactNumber(s11.real()) + ' ' +
+            ExactNumber(s11.imag()) + '\n';
+  }
+  return text;
+}
+
 }  // namespace corvantile

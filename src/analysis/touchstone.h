@@ -1,7 +1,10 @@
 #pragma once
 
 // The matching network alone as a Touchstone 1.0 two-port file (.s2p).
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
@@ -21,5 +24,11 @@ std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span,
 // element ideal the file is the lossless one, character for character.
 std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0,
                           const LossModel& losses);
+
+// What the source sees, the network with its load on it, as a Touchstone 1.0 one-port file
+// (.s1p): `comments` as "!" lines, "# Hz S RI R <z0>", then f S11 per point of `sweep`, S11 being
+// (Zin - z0) / (Zin + z0) of each point's input impedance. `z0` positive and finite.
+std::string TouchstoneS1p(std::span<const ResponsePoint> sweep, double z0,
+                          const std::vector<std::string>& comments);
 
 }  // namespace corvantile

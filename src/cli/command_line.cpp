@@ -22,11 +22,19 @@ std::string MainHelp() {
          "program's value parser and display formatters.\n"
          "\n"
          "Commands:\n"
-         "  design   design the network of one circuit; print a report or JSON, save a session\n"
-         "  sweep    the designed circuit's response over frequency, with bandwidth figures\n"
-         "  export   the designed circuit as an ngspice netlist, a Touchstone file or CSV\n"
-         "  parse    read texts with the program's value parser\n"
-         "  format   write values with one of the program's display formatters\n"
+         "  design      design the network of one circuit; print a report or JSON, save a\n"
+         "              session\n"
+         "  sweep       the designed circuit's response over frequency, with bandwidth figures\n"
+         "  export      the designed circuit as an ngspice netlist, a Touchstone file or CSV\n"
+         "  touchstone  read a measured Touchstone file: its summary and a port's impedance\n"
+         "  standard    the design with standard part values (E-series), nearest or best\n"
+         "  tolerance   Monte Carlo over part tolerances: the spread of the match\n"
+         "  explore     every solution for the circuit side by side, with the Bode-Fano bound\n"
+         "  parse       read texts with the program's value parser\n"
+         "  format      write values with one of the program's display formatters\n"
+         "\n"
+         "design, sweep and export take --source-file FILE and --load-file FILE: that side is\n"
+         "the impedance a network analyser measured, read from a Touchstone file.\n"
          "\n"
          "Run 'corvantile-cli COMMAND --help' for a command's arguments and examples;\n"
          "'corvantile-cli --version' prints the version.\n"
@@ -50,8 +58,9 @@ std::string MainHelp() {
 int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err) {
   if (arguments.empty()) {
-    err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, sweep, export, parse\n"
-           "or format. Run 'corvantile-cli --help' for more.\n";
+    err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, sweep, export,\n"
+           "touchstone, standard, tolerance, explore, parse or format. Run 'corvantile-cli\n"
+           "--help' for more.\n";
     return kExitUsage;
   }
   const std::string_view command = arguments.front();
@@ -74,7 +83,8 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     return kExitOk;
   }
   err << "corvantile-cli: unknown command '" << command
-      << "' (use design, sweep, export, parse or format; see corvantile-cli --help)\n";
+      << "' (use design, sweep, export, touchstone, standard, tolerance, explore, parse or "
+         "format; see corvantile-cli --help)\n";
   return kExitUsage;
 }
 

@@ -133,7 +133,8 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
 
   RunState state;
   std::vector<std::string> notes;
-  if (!BuildDesignState(request, state, error, notes)) return Fail(err, error);
+  MeasuredDesign measured;
+  if (!BuildDesignState(request, state, error, notes, measured)) return Fail(err, error);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
 
   const DesignOutcome outcome = RunDesignPass(state);
@@ -142,9 +143,14 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   }
   std::string text;
   if (!losses.given) {
-    text = format == "json"
-               ? DesignJson(state, outcome, ComputeDesignCaptions(state, outcome)).Text() + '\n'
-               : DesignReport(state, outcome);
+    if (format == "json") {
+      JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+      if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
+      text = json.Text() + '\n';
+    } else {
+      text = DesignReport(state, outcome) +
+             MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency]));
+    }
   } else {
     // The losses need the physical circuit; a design without one reports none.
     const CircuitBuild build = BuildCircuit(state, outcome);
@@ -154,6 +160,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
     if (format == "json") {
       JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+      if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
       if (figures) {
         json.AddObject("losses", LossesJson(build.circuit, *figures));
       } else {
@@ -161,7 +168,8 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       }
       text = json.Text() + '\n';
     } else {
-      text = DesignReport(state, outcome);
+      text = DesignReport(state, outcome) +
+             MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency]));
       text += figures ? LossesReport(build.circuit, *figures)
                       : "\nLosses: none analysed (" +
                             std::string(CircuitProblemText(build.problem)) + ")\n";

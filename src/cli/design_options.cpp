@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include "analysis/number_text.h"
 #include "state/names.h"
 #include "state/session_file.h"
 #include "units/parse.h"
@@ -16,13 +18,21 @@
 namespace corvantile::cli {
 namespace {
 
-constexpr std::array<DesignOptionInfo, 9> kDesignOptions{{
+constexpr std::array<DesignOptionInfo, 13> kDesignOptions{{
     {"--session", "FILE",
      "start from this session file, not the built-in defaults\n"
      "(read first wherever it stands; LastSession.CFG is read\n"
      "only when named here)"},
     {"--source", "FORM:R:V", "the source (generator side); see FORM:R:V below"},
     {"--load", "FORM:R:V", "the load; see FORM:R:V below"},
+    {"--source-file", "FILE",
+     "the source as measured: a Touchstone file (.s1p to\n"
+     ".s4p, version 1 or 2.0); its impedance at the design\n"
+     "frequency is entered as series R + jX, and the sweep\n"
+     "follows the file across its band"},
+    {"--source-port", "N", "the port of --source-file (default 1)"},
+    {"--load-file", "FILE", "the load as measured, as --source-file"},
+    {"--load-port", "N", "the port of --load-file (default 1)"},
     {"--family", "NAME", "tee, pi, lowpass-l or highpass-l (an L family resets\nthe branch)"},
     {"--phase", "DEG",
      "network phase \"R to R\" in degrees, fixed for the design\n"
@@ -153,6 +163,64 @@ bool ApplyPositive(std::string_view option, std::string_view text, float& target
   return true;
 }
 
+bool IsMeasuredOption(std::string_view option) {
+  return option == "--source-file" || option == "--source-port" || option == "--load-file" ||
+         option == "--load-port";
+}
+
+// What the command line asked of one measured side: the last --X-file and --X-port given.
+struct MeasuredAsk {
+  std::optional<std::string> file;
+  std::optional<int> port;
+};
+
+bool ReadPort(std::string_view option, std::string_view text, std::optional<int>& port,
+              std::string& error) {
+  int value = 0;
+  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || ptr != text.data() + text.size() || value < 1) {
+    return Refuse(error, std::string(option) + ": " + Quoted(text) + " is not a port number");
+  }
+  port = value;
+  return true;
+}
+
+// Reads the file, checks the port and the design frequency, and enters the impedance there
+// as series R + jX, as the entry dialog stores a typed one.
+bool ApplyMeasured(std::string_view side, const MeasuredAsk& ask, ImpedanceValues& values,
+                   double designFrequency, std::optional<MeasuredSide>& measured,
+                   std::string& error) {
+  const std::string fileOption = "--" + std::string(side) + "-file";
+  if (!ask.file) {
+    if (!ask.port) return true;
+    return Refuse(error, "--" + std::string(side) + "-port needs " + fileOption);
+  }
+  const TouchstoneRead read = ReadTouchstoneFile(*ask.file);
+  if (!read.Ok()) return Refuse(error, read.error);
+  const int port = ask.port.value_or(1);
+  const std::string portProblem = TouchstonePortProblem(read.data, port);
+  if (!portProblem.empty()) return Refuse(error, portProblem);
+  TouchstonePort touchstone(read.data, port);
+  if (!touchstone.Covers(designFrequency)) {
+    return Refuse(error, touchstone.OutsideBandText(designFrequency));
+  }
+  const std::complex<double> z = touchstone.Impedance(designFrequency);
+  const float resistance = static_cast<float>(z.real());
+  const float reactance = static_cast<float>(z.imag());
+  if (!(resistance > 0.0f) || !std::isfinite(reactance)) {
+    return Refuse(error, touchstone.FileName() + " port " + std::to_string(port) +
+                             " presents no positive finite resistance at " +
+                             EngineeringText(designFrequency, "Hz") + " (" + ExactNumber(z.real()) +
+                             " ohms), so it cannot be matched");
+  }
+  values[EntryForm] = FormSeriesReactance;
+  values[EntryFormCopy] = FormSeriesReactance;
+  values[SeriesR] = resistance;
+  values[SeriesX] = reactance;
+  measured = MeasuredSide{std::move(touchstone), *ask.file, z};
+  return true;
+}
+
 }  // namespace
 
 std::span<const DesignOptionInfo> DesignOptionTable() { return kDesignOptions; }
@@ -224,6 +292,11 @@ bool ApplyDesignOption(std::string_view option, std::string_view value, RunState
     net[SolutionBranch] = value == "1" ? BranchFirst : BranchSecond;
     return true;
   }
+  if (IsMeasuredOption(option)) {
+    return Refuse(error, std::string(option) +
+                             " is read once every other option is applied, at the final design "
+                             "frequency");
+  }
   return Refuse(error, "unknown design option " + Quoted(option));
 }
 
@@ -256,6 +329,15 @@ bool ReadSessionForDesign(const std::filesystem::path& file, RunState& state, st
 
 bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
                       std::vector<std::string>& notes) {
+  // A command that does not report the measured sides still designs for them at f0.
+  MeasuredDesign measured;
+  return BuildDesignState(request, state, error, notes, measured);
+}
+
+namespace {
+
+bool BuildTypedState(const DesignRequest& request, RunState& state, std::string& error,
+                     std::vector<std::string>& notes) {
   if (request.session) {
     if (!ReadSessionForDesign(*request.session, state, error, notes)) return false;
   } else {
@@ -265,6 +347,7 @@ bool BuildDesignState(const DesignRequest& request, RunState& state, std::string
   bool fixGiven = false;
   bool branchGiven = false;
   for (const DesignSetting& setting : request.settings) {
+    if (IsMeasuredOption(setting.option)) continue;  // read by the overload with MeasuredDesign
     if (!ApplyDesignOption(setting.option, setting.value, state, error)) return false;
     phaseGiven = phaseGiven || setting.option == "--phase";
     fixGiven = fixGiven || setting.option == "--fix";
@@ -282,6 +365,72 @@ bool BuildDesignState(const DesignRequest& request, RunState& state, std::string
                   "--branch needs the middle element fixed (--fix x2=VALUE or --fix part2=VALUE)");
   }
   return true;
+}
+
+}  // namespace
+
+bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
+                      std::vector<std::string>& notes, MeasuredDesign& measured) {
+  measured = MeasuredDesign{};
+  MeasuredAsk source, load;
+  bool typedSource = false, typedLoad = false;
+  for (const DesignSetting& setting : request.settings) {
+    const std::string_view option = setting.option;
+    typedSource = typedSource || option == "--source";
+    typedLoad = typedLoad || option == "--load";
+    if (option == "--source-file") source.file = setting.value;
+    if (option == "--load-file") load.file = setting.value;
+    if (option == "--source-port" && !ReadPort(option, setting.value, source.port, error)) {
+      return false;
+    }
+    if (option == "--load-port" && !ReadPort(option, setting.value, load.port, error)) {
+      return false;
+    }
+  }
+  if (typedSource && source.file) {
+    return Refuse(error, "give the source either typed (--source) or measured (--source-file)");
+  }
+  if (typedLoad && load.file) {
+    return Refuse(error, "give the load either typed (--load) or measured (--load-file)");
+  }
+  if (!BuildTypedState(request, state, error, notes)) return false;
+  // The frequency is final now, whatever order the options came in.
+  const double frequency = static_cast<double>(state.NetValues[Frequency]);
+  return ApplyMeasured("source", source, state.SourceValues, frequency, measured.source, error) &&
+         ApplyMeasured("load", load, state.LoadValues, frequency, measured.load, error);
+}
+
+std::string MeasuredSideLine(std::string_view side, const MeasuredSide& measured,
+                             double designFrequency) {
+  const double x = measured.atDesign.imag();
+  return std::string(side) + ": measured, " + measured.port.FileName() + " port " +
+         std::to_string(measured.port.Port()) + ": " + ShortNumber(measured.atDesign.real(), 6) +
+         (x < 0.0 ? " - j" : " + j") + ShortNumber(std::fabs(x), 6) + " ohms at " +
+         EngineeringText(designFrequency, "Hz");
+}
+
+std::string MeasuredLines(const MeasuredDesign& measured, double designFrequency) {
+  std::string text;
+  if (measured.source) text += MeasuredSideLine("Source", *measured.source, designFrequency) + '\n';
+  if (measured.load) text += MeasuredSideLine("Load", *measured.load, designFrequency) + '\n';
+  return text;
+}
+
+JsonObject MeasuredJson(const MeasuredDesign& measured) {
+  const auto side = [](const MeasuredSide& m) {
+    JsonObject o;
+    o.AddString("file", m.path)
+        .AddInteger("port", m.port.Port())
+        .AddDouble("from_hz", m.port.From())
+        .AddDouble("to_hz", m.port.To())
+        .AddDouble("resistance_ohm", m.atDesign.real())
+        .AddDouble("reactance_ohm", m.atDesign.imag());
+    return o;
+  };
+  JsonObject json;
+  if (measured.source) json.AddObject("source", side(*measured.source));
+  if (measured.load) json.AddObject("load", side(*measured.load));
+  return json;
 }
 
 }  // namespace corvantile::cli

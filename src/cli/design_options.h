@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -7,7 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/frequency_response.h"
+#include "analysis/touchstone_reader.h"
 #include "cli/argument_cursor.h"
+#include "cli/json_writer.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
@@ -57,6 +61,8 @@ OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::s
 // or dialog for that value would: "--frequency" "14.2M" stores 14200000 in Frequency. Values
 // are read with ParseValue, but a value with no digit at all is refused rather than read as 0.
 // False, with a one-line `error` and the state possibly half-changed, when the value is bad.
+// The measured-side options (--load-file ...) are refused here: they need the final design
+// frequency, so BuildDesignState applies them after every other option.
 bool ApplyDesignOption(std::string_view option, std::string_view value, RunState& state,
                        std::string& error);
 
@@ -64,9 +70,47 @@ bool ApplyDesignOption(std::string_view option, std::string_view value, RunState
 // order, then the checks that need all of them: no --phase or --fix in an L network, no
 // --branch unless the middle element is fixed. A session file that cannot be opened is an
 // error; one that opens but holds fewer than 63 numbers is read the program's tolerant way
-// (defaults over what was read) and adds a line to `notes`.
+// (defaults over what was read) and adds a line to `notes`. Measured sides are entered as the
+// overload below enters them, without reporting where they came from.
 bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
                       std::vector<std::string>& notes);
+
+// A side that --source-file or --load-file took from a measured file: the port read and the
+// impedance it presents at the design frequency, which the state holds as series R + jX.
+struct MeasuredSide {
+  TouchstonePort port;
+  std::string path;               // as given on the command line
+  std::complex<double> atDesign;  // ohms, interpolated at the design frequency
+};
+
+struct MeasuredDesign {
+  std::optional<MeasuredSide> source;
+  std::optional<MeasuredSide> load;
+
+  bool Any() const { return source || load; }
+  MeasuredSides Sides() const {
+    return {source ? &source->port : nullptr, load ? &load->port : nullptr};
+  }
+};
+
+// BuildDesignState, then each measured side: its file read, its port checked, and its
+// impedance at the design frequency entered as series R + jX (entry form 1). A file that
+// cannot be read, a port it lacks, a design frequency outside its band ("3.75 MHz is outside
+// antenna.s1p's band (1 MHz to 3 MHz)") or a measured resistance not above 0 is an error.
+bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
+                      std::vector<std::string>& notes, MeasuredDesign& measured);
+
+// "load: measured, antenna.s1p port 1: 42.5 + j13.1 ohms at 3.75 MHz".
+std::string MeasuredSideLine(std::string_view side, const MeasuredSide& measured,
+                             double designFrequency);
+
+// One MeasuredSideLine per measured side, "Source: ..." then "Load: ...", or "" for none.
+std::string MeasuredLines(const MeasuredDesign& measured, double designFrequency);
+
+// {"source": {...}, "load": {...}} with the measured sides only, each with "file" (the path
+// given), "port", "from_hz", "to_hz" (the file's band) and "resistance_ohm", "reactance_ohm"
+// at the design frequency.
+JsonObject MeasuredJson(const MeasuredDesign& measured);
 
 // Reads a session file into `state` as the program does at start-up, except that a file that
 // cannot be opened is an error. The readable-but-short case adds a note.

@@ -27,10 +27,6 @@ int Fail(std::ostream& err, std::string_view message) {
 constexpr std::string_view kSortKeys[] = {"bandwidth", "attenuation2f", "attenuation3f",
                                           "voltage",   "current",       "efficiency"};
 
-std::string Number(std::optional<double> value) {
-  return value && std::isfinite(*value) ? ExactNumber(*value) : "null";
-}
-
 std::string Percent(std::optional<double> fraction) {
   return fraction ? FixedNumber(100.0 * *fraction, 2) : "-";
 }
@@ -44,53 +40,68 @@ std::string PartsText(const Candidate& c) {
   return text;
 }
 
-std::string CandidateJson(const Candidate& c) {
-  std::ostringstream o;
-  o << "{\"name\":" << JsonString(c.name) << ",\"kind\":" << JsonString(CandidateKindName(c.kind))
-    << ",\"phase_deg\":" << Number(c.phase)
-    << ",\"at_user_phase\":" << (c.atUserPhase ? "true" : "false")
-    << ",\"in_design_window\":" << (c.inDesignWindow ? "true" : "false") << ",\"elements\":[";
+JsonObject CandidateJson(const Candidate& c) {
+  JsonArray elements;
   for (std::size_t k = 0; k < c.circuit.elements.size(); ++k) {
     const LadderElement& e = c.circuit.elements[k];
     const char* kind = e.part.kind == PartKind::Inductor    ? "inductor"
                        : e.part.kind == PartKind::Capacitor ? "capacitor"
                        : e.part.kind == PartKind::Open      ? "open"
                                                             : "short";
-    o << (k ? "," : "") << "{\"place\":" << (e.shunt ? "\"shunt\"" : "\"series\"") << ",\"part\":\""
-      << kind << "\",\"value\":" << Number(e.part.value)
-      << ",\"volts\":" << Number(c.stress[k].volts) << ",\"amps\":" << Number(c.stress[k].amps)
-      << '}';
+    JsonObject element;
+    element.AddString("place", e.shunt ? "shunt" : "series")
+        .AddString("part", kind)
+        .AddDouble("value", e.part.value)
+        .AddDouble("volts", c.stress[k].volts)
+        .AddDouble("amps", c.stress[k].amps);
+    elements.AddObject(element);
   }
-  o << "],\"input_q\":" << Number(c.inputQ) << ",\"output_q\":" << Number(c.outputQ)
-    << ",\"bandwidth_2to1\":" << Number(c.summary.bands[0].fractional)
-    << ",\"bandwidth_1_5to1\":" << Number(c.summary.bands[1].fractional)
-    << ",\"attenuation_2f_db\":" << Number(c.summary.attenuation2f0Db)
-    << ",\"attenuation_3f_db\":" << Number(c.summary.attenuation3f0Db)
-    << ",\"return_loss_db\":" << Number(c.summary.atDesign.returnLossDb)
-    << ",\"largest_volts\":" << Number(c.largestVolts)
-    << ",\"largest_amps\":" << Number(c.largestAmps)
-    << ",\"passes_dc\":" << (c.passesDc ? "true" : "false")
-    << ",\"bound_share\":" << Number(c.boundShare) << ",\"efficiency\":" << Number(c.efficiency)
-    << ",\"hottest_part_watts\":" << Number(c.hottestPartWatts)
-    << ",\"standard_return_loss_db\":" << Number(c.standardReturnLossDb) << '}';
-  return o.str();
+  JsonObject o;
+  o.AddString("name", c.name)
+      .AddString("kind", CandidateKindName(c.kind))
+      .AddOptionalDouble("phase_deg", c.phase)
+      .AddBool("at_user_phase", c.atUserPhase)
+      .AddBool("in_design_window", c.inDesignWindow)
+      .AddArray("elements", elements)
+      .AddDouble("input_q", c.inputQ)
+      .AddDouble("output_q", c.outputQ)
+      .AddOptionalDouble("bandwidth_2to1", c.summary.bands[0].fractional)
+      .AddOptionalDouble("bandwidth_1_5to1", c.summary.bands[1].fractional)
+      .AddDouble("attenuation_2f_db", c.summary.attenuation2f0Db)
+      .AddDouble("attenuation_3f_db", c.summary.attenuation3f0Db)
+      .AddDouble("return_loss_db", c.summary.atDesign.returnLossDb)
+      .AddDouble("largest_volts", c.largestVolts)
+      .AddDouble("largest_amps", c.largestAmps)
+      .AddBool("passes_dc", c.passesDc)
+      .AddOptionalDouble("bound_share", c.boundShare)
+      .AddOptionalDouble("efficiency", c.efficiency)
+      .AddOptionalDouble("hottest_part_watts", c.hottestPartWatts)
+      .AddOptionalDouble("standard_return_loss_db", c.standardReturnLossDb);
+  return o;
 }
 
 std::string ExploreJson(const Exploration& e) {
-  std::ostringstream o;
-  const char* side = e.bound.limitedBy == BoundSide::Load     ? "\"load\""
-                     : e.bound.limitedBy == BoundSide::Source ? "\"source\""
-                                                              : "null";
-  o << "{\"design_frequency_hz\":" << Number(e.designFrequency)
-    << ",\"design_power_w\":" << Number(e.designPower) << ",\"bode_fano\":{\"vswr\":2"
-    << ",\"source_q\":" << Number(e.bound.sourceQ) << ",\"load_q\":" << Number(e.bound.loadQ)
-    << ",\"limited_by\":" << side << ",\"bandwidth_2to1\":" << Number(e.bound.fractional)
-    << ",\"note\":" << JsonString(BodeFanoNote(e.bound)) << "},\"candidates\":[";
-  for (std::size_t k = 0; k < e.candidates.size(); ++k) {
-    o << (k ? "," : "") << CandidateJson(e.candidates[k]);
+  JsonObject bound;
+  bound.AddInteger("vswr", 2)
+      .AddDouble("source_q", e.bound.sourceQ)
+      .AddDouble("load_q", e.bound.loadQ);
+  if (e.bound.limitedBy == BoundSide::Load) {
+    bound.AddString("limited_by", "load");
+  } else if (e.bound.limitedBy == BoundSide::Source) {
+    bound.AddString("limited_by", "source");
+  } else {
+    bound.AddNull("limited_by");
   }
-  o << "]}\n";
-  return o.str();
+  bound.AddOptionalDouble("bandwidth_2to1", e.bound.fractional)
+      .AddString("note", BodeFanoNote(e.bound));
+  JsonArray candidates;
+  for (const Candidate& c : e.candidates) candidates.AddObject(CandidateJson(c));
+  JsonObject json;
+  json.AddDouble("design_frequency_hz", e.designFrequency)
+      .AddDouble("design_power_w", e.designPower)
+      .AddObject("bode_fano", bound)
+      .AddArray("candidates", candidates);
+  return json.Text() + '\n';
 }
 
 std::string Csv(const Exploration& e, const ExploreOptions& realParts) {

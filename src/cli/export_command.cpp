@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/circuit_text.h"
 #include "analysis/spice_netlist.h"
 #include "analysis/sweep_csv.h"
 #include "analysis/touchstone.h"
@@ -42,7 +43,10 @@ std::string ExportHelp() {
          "              card over the span; and a control block that prints the impedance the\n"
          "              source sees (zin_re, zin_im, ohm) and the load power (pload, W)\n"
          "  touchstone  a Touchstone 1.0 .s2p file of the network alone (port 1 the source\n"
-         "              side), frequency in Hz, S-parameters as real and imaginary parts\n"
+         "              side), frequency in Hz, S-parameters as real and imaginary parts;\n"
+         "              with --matched a .s1p file of what the source sees instead: the\n"
+         "              network with its load on it (typed or measured), to compare with a\n"
+         "              measurement of the built network\n"
          "  csv         the sweep table: a header row with the SI unit in each column name,\n"
          "              then one row per frequency\n"
          "  bom         the parts list as CSV: per inductor and capacitor its element, position\n"
@@ -59,6 +63,7 @@ std::string ExportHelp() {
          "Sweep options (the .ac card's span for spice, the frequencies for the others):\n" +
          SweepOptionsHelp() +
          "  --z0 R                touchstone only: reference impedance in ohms (default 50)\n"
+         "  --matched             touchstone only: the one-port of network and load\n"
          "\n"
          "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
          "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k): the netlist gets\n"
@@ -89,6 +94,7 @@ std::string ExportHelp() {
          "Examples:\n"
          "  corvantile-cli export spice -o match.cir && ngspice -b match.cir\n"
          "  corvantile-cli export touchstone --family tee --z0 75 -o match.s2p\n"
+         "  corvantile-cli export touchstone --matched --load-file antenna.s1p -o seen.s1p\n"
          "  corvantile-cli export csv --points 201 --linear > sweep.csv\n";
 }
 
@@ -111,6 +117,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   LossOptions losses;
   PartsListOptions parts;
   bool partsOption = false;
+  bool matched = false;
   std::string error;
   while (!args.AtEnd()) {
     if (formatNamedFirst && SplitOption(args.Peek()).name == "--format") {
@@ -132,7 +139,10 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") return Fail(err, "export: --help takes no value");
-    if (option.name == "--z0") {
+    if (option.name == "--matched") {
+      if (option.inline_value) return Fail(err, "export: --matched takes no value");
+      matched = true;
+    } else if (option.name == "--z0") {
       std::string_view value;
       if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
       const float r = ParseValue(value);
@@ -186,6 +196,9 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
                 "export: --standard, --series-inductor, --series-capacitor, --tolerance and "
                 "--safety are for the bom export only");
   }
+  if (matched && format != "touchstone") {
+    return Fail(err, "export: --matched is for the touchstone export only");
+  }
 
   SweepSetup setup;
   std::vector<std::string> notes;
@@ -195,7 +208,11 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     return Fail(err, "export: " + error, PreparationExitStatus(prepared));
   }
 
+  const double reference = z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance;
   std::string text;
+  if (losses.given && setup.measured.Any()) {
+    return Fail(err, "export: lossy parts and a measured side cannot be combined yet");
+  }
   if (losses.given) {
     const LossModel model = EffectiveLossModel(losses);
     const MatchingCircuit circuit =
@@ -213,12 +230,26 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   } else if (format == "bom") {
     text = PartsListCsv(setup.circuit, IdealLossModel(), parts);
   } else if (format == "spice") {
+    if (setup.measured.Any()) {
+      err << "corvantile-cli: note: the netlist holds each measured side as the series R + jX "
+             "it presents at the design frequency\n";
+    }
     text = SpiceNetlist(setup.circuit, setup.span);
+  } else if (format == "touchstone" && matched) {
+    std::vector<std::string> comments = {
+        "Corvantile matching network with its load: what the source sees, as a one-port"};
+    for (const std::string& line : DescribeCircuit(setup.circuit)) comments.push_back(line);
+    const std::string lines = MeasuredLines(setup.measured, setup.circuit.designFrequency);
+    for (std::size_t start = 0; start < lines.size();) {
+      const std::size_t end = lines.find('\n', start);
+      comments.push_back(lines.substr(start, end - start));
+      start = end + 1;
+    }
+    text = TouchstoneS1p(SweepSetupResponse(setup), reference, comments);
   } else if (format == "touchstone") {
-    text = TouchstoneS2p(setup.circuit, setup.span,
-                         z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance);
+    text = TouchstoneS2p(setup.circuit, setup.span, reference);
   } else {
-    text = SweepCsv(SweepResponse(setup.circuit, setup.span));
+    text = SweepCsv(SweepSetupResponse(setup));
   }
   return Deliver(text, output, out, err);
 }

@@ -94,6 +94,8 @@ JsonObject& JsonObject::AddString(std::string_view key, std::string_view value) 
   return AddRaw(key, JsonString(value));
 }
 
+JsonObject& JsonObject::AddNull(std::string_view key) { return AddRaw(key, "null"); }
+
 JsonObject& JsonObject::AddNumberArray(std::string_view key, std::span<const float> values) {
   return AddRaw(key, EncodeArray(values, JsonNumber));
 }

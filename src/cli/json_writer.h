@@ -56,6 +56,7 @@ class JsonObject {
   // The number, or null when there is none.
   JsonObject& AddOptionalDouble(std::string_view key, const std::optional<double>& value);
   JsonObject& AddString(std::string_view key, std::string_view value);
+  JsonObject& AddNull(std::string_view key);
   JsonObject& AddNumberArray(std::string_view key, std::span<const float> values);
   JsonObject& AddBoolArray(std::string_view key, std::span<const bool> values);
   JsonObject& AddStringArray(std::string_view key, std::span<const std::string> values);

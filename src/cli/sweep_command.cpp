@@ -45,6 +45,13 @@ std::string SweepHelp() {
          "1.5:1 (an edge beyond the span is reported as such), and the attenuation at twice\n"
          "and three times the design frequency relative to the design frequency.\n"
          "\n"
+         "With --source-file or --load-file that side is the measured impedance at every\n"
+         "sweep point, interpolated from the file, and the bandwidths come from the measured\n"
+         "data. The span stays inside the file's band: the default (a quarter to four times\n"
+         "the design frequency) is cut to it, and a --from or --to beyond it is moved to the\n"
+         "band's edge with a note on stderr. A harmonic beyond the band is \"not measured\"\n"
+         "(null in JSON).\n"
+         "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
          "\n"
@@ -66,7 +73,8 @@ std::string SweepHelp() {
          "Examples:\n"
          "  corvantile-cli sweep\n"
          "  corvantile-cli sweep --family tee --from 3M --to 4.5M --points 301 --linear\n"
-         "  corvantile-cli sweep --load series:50:-25 --format csv > sweep.csv\n";
+         "  corvantile-cli sweep --load series:50:-25 --format csv > sweep.csv\n"
+         "  corvantile-cli sweep --load-file antenna.s1p --frequency 3.75M\n";
 }
 
 int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& out,
@@ -108,6 +116,9 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
   }
 
+  if (losses.given && setup.measured.Any()) {
+    return Fail(err, "sweep: lossy parts and a measured side cannot be combined yet");
+  }
   if (losses.given) {
     const LossModel model = EffectiveLossModel(losses);
     setup.circuit = CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
@@ -124,9 +135,31 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     }
     return Deliver(text, output, out, err);
   }
-  const std::vector<ResponsePoint> points = SweepResponse(setup.circuit, setup.span);
-  const SweepSummary summary = SummarizeSweep(setup.circuit, points);
-  return Deliver(SweepText(format, setup, points, summary), output, out, err);
+  const std::vector<ResponsePoint> points = SweepSetupResponse(setup);
+  const MeasuredSummary summarized = SummarizeSetup(setup, points);
+  const SweepSummary& summary = summarized.summary;
+  SweepMeasurement measurement;
+  if (setup.measured.Any()) {
+    const std::string lines = MeasuredLines(setup.measured, setup.circuit.designFrequency);
+    for (std::size_t start = 0; start < lines.size();) {
+      const std::size_t end = lines.find('\n', start);
+      measurement.lines.push_back(lines.substr(start, end - start) +
+                                  " (interpolated at every sweep point)");
+      start = end + 1;
+    }
+    measurement.json = MeasuredJson(setup.measured);
+    measurement.measured2f0 = summarized.measured2f0;
+    measurement.measured3f0 = summarized.measured3f0;
+  }
+  std::string text;
+  if (format == "csv") {
+    text = SweepCsvWithSummary(setup.circuit, setup.span, points, summary, measurement);
+  } else if (format == "json") {
+    text = SweepJson(setup.circuit, setup.span, points, summary, measurement);
+  } else {
+    text = SweepTable(setup.circuit, setup.span, points, summary, measurement);
+  }
+  return Deliver(text, output, out, err);
 }
 
 }  // namespace corvantile::cli

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "analysis/number_text.h"
 #include "math/design_network.h"
 #include "units/parse.h"
 
@@ -99,10 +100,73 @@ bool ResolveSweepSpan(const SweepRequest& request, double designFrequency, Sweep
   return Refuse(error, std::string(problem));
 }
 
+namespace {
+
+// Moves the ends of `span` into every measured side's band; an end the user gave is noted.
+void CutToBands(const SweepRequest& request, const MeasuredDesign& measured, SweepSpan& span,
+                std::vector<std::string>& notes) {
+  for (const std::optional<MeasuredSide>* side : {&measured.source, &measured.load}) {
+    if (!*side) continue;
+    const TouchstonePort& port = (*side)->port;
+    const std::string band = " (" + port.FileName() + " covers " +
+                             EngineeringText(port.From(), "Hz") + " to " +
+                             EngineeringText(port.To(), "Hz") + ")";
+    if (span.from < port.From()) {
+      if (request.from) {
+        notes.push_back("the sweep starts at " + EngineeringText(port.From(), "Hz") + ", not " +
+                        EngineeringText(span.from, "Hz") + band);
+      }
+      span.from = port.From();
+    }
+    if (span.to > port.To()) {
+      if (request.to) {
+        notes.push_back("the sweep ends at " + EngineeringText(port.To(), "Hz") + ", not " +
+                        EngineeringText(span.to, "Hz") + band);
+      }
+      span.to = port.To();
+    }
+  }
+}
+
+bool CoversAll(const MeasuredDesign& measured, double frequency) {
+  return (!measured.source || measured.source->port.Covers(frequency)) &&
+         (!measured.load || measured.load->port.Covers(frequency));
+}
+
+}  // namespace
+
+std::vector<ResponsePoint> SweepSetupResponse(const SweepSetup& setup) {
+  std::vector<ResponsePoint> points;
+  SweepResponse(setup.circuit, setup.span, setup.measured.Sides(), points);
+  return points;
+}
+
+MeasuredSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoint> sweep) {
+  MeasuredSummary result;
+  if (!setup.measured.Any()) {
+    result.summary = SummarizeSweep(setup.circuit, sweep);
+    return result;
+  }
+  const MeasuredSides sides = setup.measured.Sides();
+  // Band edges are refined between sweep points, inside the span; only a harmonic can fall
+  // beyond it, and that one is held at the span's end and reported as not measured.
+  const double low = setup.span.from, high = setup.span.to;
+  const ResponseAt evaluate = [&](double f) {
+    return EvaluateResponse(setup.circuit, std::clamp(f, low, high), sides);
+  };
+  result.summary = SummarizeResponse(setup.circuit.designFrequency, evaluate, sweep);
+  const double f0 = setup.circuit.designFrequency;
+  result.measured2f0 = CoversAll(setup.measured, 2.0 * f0);
+  result.measured3f0 = CoversAll(setup.measured, 3.0 * f0);
+  return result;
+}
+
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
                               SweepSetup& setup, std::string& error,
                               std::vector<std::string>& notes) {
-  if (!BuildDesignState(design, setup.state, error, notes)) return SweepPreparation::Failed;
+  if (!BuildDesignState(design, setup.state, error, notes, setup.measured)) {
+    return SweepPreparation::Failed;
+  }
   const DesignOutcome outcome = RunDesignPass(setup.state);
   const CircuitBuild build = BuildCircuit(setup.state, outcome);
   if (build.problem != CircuitProblem::None) {
@@ -113,6 +177,11 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
   setup.circuit = build.circuit;
   if (!ResolveSweepSpan(sweep, setup.circuit.designFrequency, setup.span, error)) {
     return SweepPreparation::Failed;
+  }
+  if (setup.measured.Any()) {
+    CutToBands(sweep, setup.measured, setup.span, notes);
+    error = MeasuredSpanProblem(setup.span, setup.measured.Sides());
+    if (!error.empty()) return SweepPreparation::Failed;
   }
   return SweepPreparation::Ready;
 }

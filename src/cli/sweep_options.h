@@ -8,6 +8,7 @@
 
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
+#include "analysis/sweep_summary.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 
@@ -41,8 +42,22 @@ bool ResolveSweepSpan(const SweepRequest& request, double designFrequency, Sweep
 struct SweepSetup {
   RunState state;  // after the design pass
   MatchingCircuit circuit;
-  SweepSpan span;
+  SweepSpan span;           // within every measured side's band
+  MeasuredDesign measured;  // the sides --source-file and --load-file gave
 };
+
+// The sweep of a prepared setup, each measured side interpolated from its file at every point.
+std::vector<ResponsePoint> SweepSetupResponse(const SweepSetup& setup);
+
+// The summary of that sweep, with the band edges refined on the measured data. A harmonic
+// (2 f0, 3 f0) beyond a measured side's band has no measured response: its flag is false and
+// its attenuation in the summary means nothing.
+struct MeasuredSummary {
+  SweepSummary summary;
+  bool measured2f0 = true;
+  bool measured3f0 = true;
+};
+MeasuredSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoint> sweep);
 
 enum class SweepPreparation {
   Ready,
@@ -51,8 +66,9 @@ enum class SweepPreparation {
 };
 
 // Builds the state from the design options, designs it, builds its circuit and resolves the
-// span. Anything but Ready comes with a one-line `error` ("no network can be designed for
-// these values").
+// span. With a measured side the default span is cut to the side's band, and an end given
+// beyond it is moved to the band's edge with a line in `notes`. Anything but Ready comes with a
+// one-line `error` ("no network can be designed for these values").
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
                               SweepSetup& setup, std::string& error,
                               std::vector<std::string>& notes);

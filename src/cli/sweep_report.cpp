@@ -34,9 +34,32 @@ std::string BandLine(const VswrBand& band, const SweepSpan& span) {
   return line;
 }
 
-std::vector<std::string> SummaryLines(const MatchingCircuit& circuit, const SweepSpan& span,
-                                      const SweepSummary& s) {
+// The circuit's description with each measured side's line in place of the line that describes
+// the side as the circuit holds it (its R + jX at the design frequency as a part).
+std::vector<std::string> DescribedCircuit(const MatchingCircuit& circuit,
+                                          const SweepMeasurement& m) {
   std::vector<std::string> lines = DescribeCircuit(circuit);
+  for (const std::string& replacement : m.lines) {
+    const std::string side = replacement.substr(0, replacement.find(':') + 1);
+    const auto found = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.compare(0, side.size(), side) == 0;
+    });
+    if (found != lines.end()) {
+      *found = replacement;
+    } else {
+      lines.push_back(replacement);
+    }
+  }
+  return lines;
+}
+
+std::string Attenuation(double db, bool measured) {
+  return measured ? FixedNumber(db, 2) + " dB" : std::string("not measured");
+}
+
+std::vector<std::string> SummaryLines(const MatchingCircuit& circuit, const SweepSpan& span,
+                                      const SweepSummary& s, const SweepMeasurement& m) {
+  std::vector<std::string> lines = DescribedCircuit(circuit, m);
   lines.push_back(SpanLine(span));
   const ResponsePoint& p = s.atDesign;
   lines.push_back("At " + Hz(s.designFrequency) + ": return loss " +
@@ -45,9 +68,10 @@ std::vector<std::string> SummaryLines(const MatchingCircuit& circuit, const Swee
                   ShortNumber(p.loadPower, 6) + " W");
   for (const VswrBand& band : s.bands) lines.push_back(BandLine(band, span));
   lines.push_back("Attenuation relative to " + Hz(s.designFrequency) + ": " +
-                  FixedNumber(s.attenuation2f0Db, 2) + " dB at 2 f0 (" +
-                  Hz(2.0 * s.designFrequency) + "), " + FixedNumber(s.attenuation3f0Db, 2) +
-                  " dB at 3 f0 (" + Hz(3.0 * s.designFrequency) + ")");
+                  Attenuation(s.attenuation2f0Db, m.measured2f0) + " at 2 f0 (" +
+                  Hz(2.0 * s.designFrequency) + "), " +
+                  Attenuation(s.attenuation3f0Db, m.measured3f0) + " at 3 f0 (" +
+                  Hz(3.0 * s.designFrequency) + ")");
   return lines;
 }
 
@@ -59,9 +83,11 @@ std::string RightAligned(std::string text, std::size_t width) {
 }  // namespace
 
 std::string SweepTable(const MatchingCircuit& circuit, const SweepSpan& span,
-                       std::span<const ResponsePoint> sweep, const SweepSummary& summary) {
+                       std::span<const ResponsePoint> sweep, const SweepSummary& summary,
+                       const SweepMeasurement& measurement) {
   std::string text;
-  for (const std::string& line : SummaryLines(circuit, span, summary)) text += line + '\n';
+  for (const std::string& line : SummaryLines(circuit, span, summary, measurement))
+    text += line + '\n';
   text += '\n';
   struct Column {
     const char* name;
@@ -103,16 +129,21 @@ std::string SweepTable(const MatchingCircuit& circuit, const SweepSpan& span,
 }
 
 std::string SweepCsvWithSummary(const MatchingCircuit& circuit, const SweepSpan& span,
-                                std::span<const ResponsePoint> sweep, const SweepSummary& summary) {
+                                std::span<const ResponsePoint> sweep, const SweepSummary& summary,
+                                const SweepMeasurement& measurement) {
   std::string text;
-  for (const std::string& line : SummaryLines(circuit, span, summary)) text += "# " + line + '\n';
+  for (const std::string& line : SummaryLines(circuit, span, summary, measurement))
+    text += "# " + line + '\n';
   return text + SweepCsv(sweep);
 }
 
 std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
-                      std::span<const ResponsePoint> sweep, const SweepSummary& summary) {
+                      std::span<const ResponsePoint> sweep, const SweepSummary& summary,
+                      const SweepMeasurement& measurement) {
   JsonArray description;
-  for (const std::string& line : DescribeCircuit(circuit)) description.AddString(line);
+  for (const std::string& line : DescribedCircuit(circuit, measurement)) {
+    description.AddString(line);
+  }
   JsonObject spanJson;
   spanJson.AddDouble("from_hz", span.from)
       .AddDouble("to_hz", span.to)
@@ -137,8 +168,12 @@ std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
       .AddDouble("transducer_gain_db", p.transducerGainDb)
       .AddDouble("load_power_w", p.loadPower)
       .AddArray("vswr_bands", bands)
-      .AddDouble("attenuation_2f0_db", summary.attenuation2f0Db)
-      .AddDouble("attenuation_3f0_db", summary.attenuation3f0Db);
+      .AddOptionalDouble("attenuation_2f0_db", measurement.measured2f0
+                                                   ? std::optional(summary.attenuation2f0Db)
+                                                   : std::nullopt)
+      .AddOptionalDouble("attenuation_3f0_db", measurement.measured3f0
+                                                   ? std::optional(summary.attenuation3f0Db)
+                                                   : std::nullopt);
 
   // The column names are the CSV header's, so a program can read either file the same way.
   JsonArray columns;
@@ -160,8 +195,9 @@ std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
   }
 
   JsonObject json;
-  json.AddArray("circuit", description)
-      .AddObject("span", spanJson)
+  json.AddArray("circuit", description);
+  if (measurement.json) json.AddObject("measured", *measurement.json);
+  json.AddObject("span", spanJson)
       .AddObject("summary", summaryJson)
       .AddArray("columns", columns)
       .AddArray("points", points);

@@ -44,9 +44,8 @@ bool ReadFrequency(std::string_view text, double& hertz) {
   return std::isfinite(hertz);
 }
 
-// Full precision for files; an open port (no finite impedance) is "inf" in text, null in JSON.
-std::string Ohms(double value) { return std::isfinite(value) ? ExactNumber(value) : "inf"; }
-std::string JsonOhms(double value) { return std::isfinite(value) ? ExactNumber(value) : "null"; }
+// Full precision for files; an open port (no finite impedance) is "open" in text, null in JSON.
+std::string Ohms(double value) { return std::isfinite(value) ? ExactNumber(value) : "open"; }
 
 std::string References(const TouchstoneData& data) {
   std::string text;
@@ -103,29 +102,30 @@ std::string CsvText(const TouchstoneData& data, int port, const std::vector<Row>
   return text;
 }
 
-// Written here rather than through JsonObject, whose numbers are the design's floats: these
-// keep every digit of the file's doubles.
 std::string JsonText(const TouchstoneData& data, int port, const std::vector<Row>& rows) {
-  std::string text = "{\"file\":" + JsonString(data.name);
-  text += ",\"version\":" + std::string(data.version == 2 ? "2" : "1");
-  text += ",\"ports\":" + std::to_string(data.ports);
-  text += ",\"points\":" + std::to_string(data.Points());
-  text += ",\"from_hz\":" + ExactNumber(data.frequencies.front());
-  text += ",\"to_hz\":" + ExactNumber(data.frequencies.back());
-  text += ",\"parameter\":" + JsonString(TouchstoneParameterName(data.parameter));
-  text += ",\"format\":" + JsonString(TouchstoneFormatName(data.format));
-  text += ",\"reference_impedances_ohm\":[";
-  for (std::size_t k = 0; k < data.referenceImpedances.size(); ++k) {
-    text += (k > 0 ? "," : "") + ExactNumber(data.referenceImpedances[k]);
+  JsonArray references;
+  for (const double z : data.referenceImpedances) references.AddDouble(z);
+  JsonArray impedance;
+  for (const Row& row : rows) {
+    JsonObject point;
+    point.AddDouble("frequency_hz", row.frequency)
+        .AddDouble("resistance_ohm", row.impedance.real())
+        .AddDouble("reactance_ohm", row.impedance.imag());
+    impedance.AddObject(point);
   }
-  text += "],\"port\":" + std::to_string(port) + ",\"impedance\":[";
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    text += (k > 0 ? "," : "") + std::string("{\"frequency_hz\":") +
-            ExactNumber(rows[k].frequency) +
-            ",\"resistance_ohm\":" + JsonOhms(rows[k].impedance.real()) +
-            ",\"reactance_ohm\":" + JsonOhms(rows[k].impedance.imag()) + "}";
-  }
-  return text + "]}\n";
+  JsonObject json;
+  json.AddString("file", data.name)
+      .AddInteger("version", data.version == 2 ? 2 : 1)
+      .AddInteger("ports", data.ports)
+      .AddInteger("points", static_cast<long long>(data.Points()))
+      .AddDouble("from_hz", data.frequencies.front())
+      .AddDouble("to_hz", data.frequencies.back())
+      .AddString("parameter", TouchstoneParameterName(data.parameter))
+      .AddString("format", TouchstoneFormatName(data.format))
+      .AddArray("reference_impedances_ohm", references)
+      .AddInteger("port", port)
+      .AddArray("impedance", impedance);
+  return json.Text() + '\n';
 }
 
 }  // namespace

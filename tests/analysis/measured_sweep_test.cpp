@@ -12,6 +12,7 @@
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
 #include "analysis/number_text.h"
+#include "analysis/touchstone.h"
 #include "analysis/touchstone_reader.h"
 #include "state/startup_values.h"
 
@@ -83,6 +84,51 @@ TEST(MeasuredSweepTest, SpanBeyondTheBandIsRefused) {
   EXPECT_EQ(MeasuredSpanProblem({0.0, 3e6, 11, true}, {&port, nullptr}),
             "the sweep must start above 0 Hz");
   EXPECT_EQ(MeasuredSpanProblem({1e6, 3e6, 11, true}, {&port, &port}), "");
+}
+
+// The summary's evaluator takes one point at a time: it must be the sweep's point there, also
+// between the file's points, where both interpolate.
+TEST(MeasuredSweepTest, OnePointIsTheSweepsPointThere) {
+  const MatchingCircuit circuit = DefaultCircuit();
+  const TouchstoneData load = FileOf(circuit.load, {1e6, 2e6, 3e6, 5e6, 8e6});
+  const TouchstonePort port(load, 1);
+  const SweepSpan span{1e6, 8e6, 37, true};
+  for (const MeasuredSides sides :
+       {MeasuredSides{nullptr, &port}, MeasuredSides{&port, nullptr}, MeasuredSides{}}) {
+    std::vector<ResponsePoint> swept;
+    SweepResponse(circuit, span, sides, swept);
+    for (const ResponsePoint& p : swept) {
+      const ResponsePoint q = EvaluateResponse(circuit, p.frequency, sides);
+      EXPECT_LE(std::abs(q.inputImpedance - p.inputImpedance), 1e-12 * std::abs(p.inputImpedance))
+          << p.frequency;
+      EXPECT_NEAR(q.transducerGainDb, p.transducerGainDb, 1e-9) << p.frequency;
+      EXPECT_NEAR(q.loadPower, p.loadPower, 1e-9 * p.loadPower + 1e-300) << p.frequency;
+    }
+  }
+}
+
+// The one-port of what the source sees, read back by our own reader, presents the sweep's input
+// impedance at every point, whatever the reference impedance.
+TEST(MeasuredSweepTest, TheMatchedOnePortReadsBackAsTheInputImpedance) {
+  const MatchingCircuit circuit = DefaultCircuit();
+  const TouchstoneData load = FileOf(circuit.load, {1e6, 2e6, 3e6, 5e6, 8e6});
+  const TouchstonePort port(load, 1);
+  std::vector<ResponsePoint> swept;
+  SweepResponse(circuit, {1e6, 8e6, 23, false}, {nullptr, &port}, swept);
+  for (const double z0 : {50.0, 1500.0}) {
+    const std::string text = TouchstoneS1p(swept, z0, {"a comment", "another"});
+    EXPECT_TRUE(text.starts_with("! a comment\n! another\n")) << text.substr(0, 40);
+    const TouchstoneRead read = ReadTouchstoneText(text, "seen.s1p");
+    ASSERT_TRUE(read.Ok()) << read.error;
+    ASSERT_EQ(read.data.frequencies.size(), swept.size());
+    const TouchstonePort seen(read.data, 1);
+    EXPECT_EQ(seen.ReferenceImpedance(), z0);
+    for (const ResponsePoint& p : swept) {
+      EXPECT_LE(std::abs(seen.Impedance(p.frequency) - p.inputImpedance),
+                1e-9 * std::abs(p.inputImpedance))
+          << p.frequency << " at " << z0;
+    }
+  }
 }
 
 }  // namespace

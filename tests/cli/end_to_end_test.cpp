@@ -132,7 +132,8 @@ TEST(EndToEnd, NoCommandGivesUsageAndStatusTwo) {
 TEST(EndToEnd, HelpListsTheCommands) {
   const ProgramRun run = RunProgram({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* text : {"design", "parse", "format", "Exit status"}) {
+  for (const char* text : {"design", "sweep", "export", "touchstone", "standard", "tolerance",
+                           "explore", "parse", "format", "Exit status", "--load-file"}) {
     EXPECT_NE(run.out.find(text), std::string::npos) << text;
   }
 }

@@ -60,5 +60,21 @@ TEST(JsonObject, KeepsTheOrderAndReplacesARepeatedKeyInPlace) {
   EXPECT_EQ(JsonObject().Text(), "{}");
 }
 
+// Doubles keep every digit; nested objects and arrays of objects nest as written; a value that is
+// not finite, optional or not, is null and never NaN or inf.
+TEST(JsonObject, NestsDoublesObjectsAndArraysOfObjects) {
+  JsonArray rows;
+  rows.AddObject(JsonObject().AddDouble("f", 0.1).AddOptionalDouble("r", std::nullopt));
+  rows.AddObject(JsonObject().AddDouble("f", std::nan("")).AddOptionalDouble("r", 1.0 / 3.0));
+  JsonObject object;
+  object.AddArray("rows", rows)
+      .AddObject("inner", JsonObject().AddNull("n").AddDouble("x", -HUGE_VAL))
+      .AddOptionalDouble("o", std::numeric_limits<double>::infinity());
+  EXPECT_EQ(object.Text(),
+            "{\"rows\":[{\"f\":0.1,\"r\":null},{\"f\":null,\"r\":0.3333333333333333}],"
+            "\"inner\":{\"n\":null,\"x\":null},\"o\":null}");
+  EXPECT_EQ(std::strtod(JsonDouble(1.0 / 3.0).c_str(), nullptr), 1.0 / 3.0);
+}
+
 }  // namespace
 }  // namespace corvantile::cli

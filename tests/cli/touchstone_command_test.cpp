@@ -125,5 +125,26 @@ TEST(TouchstoneCommandTest, CsvOfAMeasuredFile) {
   EXPECT_EQ(rows, 5 + 1 + 101);
 }
 
+// An open port (S11 = 1) has no finite impedance: the table and CSV say "open", JSON null, and
+// no output holds "inf" or "nan".
+TEST(TouchstoneCommandTest, AnOpenPortIsOpenInTextAndNullInJson) {
+  const std::filesystem::path directory = TemporaryFile("touchstone-open");
+  std::filesystem::create_directories(directory);
+  const std::string path = (directory / "open.s1p").string();
+  std::ofstream(path, std::ios::binary) << "# MHz S RI R 50\n1 1 0\n2 0 0\n";
+  struct Case {
+    const char* format;
+    const char* open;
+  };
+  for (const Case& c : {Case{"table", "open"}, Case{"csv", "1000000,open,"},
+                        Case{"json", "\"resistance_ohm\":null"}}) {
+    const auto run = RunInProcess({"touchstone", path, "--format", c.format});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(c.open), std::string::npos) << c.format << ":\n" << run.out;
+    EXPECT_EQ(run.out.find("inf"), std::string::npos) << c.format;
+    EXPECT_EQ(run.out.find("nan"), std::string::npos) << c.format;
+  }
+}
+
 }  // namespace
 }  // namespace corvantile::cli
