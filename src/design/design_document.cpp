@@ -143,6 +143,22 @@ void DesignDocument::ShowTitle() {
   window_.SetCaption(DesignFileCaption(state_.startup, file_->filename().string(), IsModified()));
 }
 
+void DesignDocument::ReadProgramSettings() {
+  const SettingsRead read = ReadSettings(recentListFile_.string());
+  // A damaged file leaves both sides typed, as a missing one does.
+  if (read.damaged) return;
+  settings_.measuredSource = read.settings.measuredSource;
+  settings_.measuredLoad = read.settings.measuredLoad;
+}
+
+bool DesignDocument::WriteProgramSettings(std::string& error) const {
+  const SettingsRead current = ReadSettings(recentListFile_.string());
+  Settings updated = current.settings;
+  updated.measuredSource = settings_.measuredSource;
+  updated.measuredLoad = settings_.measuredLoad;
+  return WriteSettings(updated, recentListFile_.string(), error);
+}
+
 std::vector<std::string> DesignDocument::RecentFiles() const {
   return RecentFilesOf(ReadSettings(recentListFile_.string()).settings);
 }

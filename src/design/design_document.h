@@ -61,6 +61,13 @@ class DesignDocument {
   // Sets the window title: as the window's load does with no file open, else the file's name.
   void ShowTitle();
 
+  // The program's own settings file (the one beside the session file): at start the measured
+  // sides are taken from it (a missing or damaged file leaves every side typed), and they are
+  // written back to it at the moments the session file is written, every other member kept.
+  // Neither adds an undo step. Writing gives false with a one-line `error`.
+  void ReadProgramSettings();
+  bool WriteProgramSettings(std::string& error) const;
+
   // Newest first, at most kRecentFilesKept.
   std::vector<std::string> RecentFiles() const;
 
