@@ -16,6 +16,7 @@
 #include "math/design_network.h"
 #include "response/smith_chart.h"
 #include "state/circuit_state.h"
+#include "state/settings_file.h"
 
 namespace corvantile {
 
@@ -24,6 +25,10 @@ struct ResponseSettings {
   // The swept span; none: DefaultSweepSpan of the design frequency, following it.
   std::optional<SweepSpan> span;
   double referenceImpedance = 50.0;  // ohms, the Smith chart's normalisation
+  // The sides that follow a measured file (the design's settings): swept with the file's
+  // impedance at every point, within its band; the default span is cut to the band.
+  std::optional<MeasuredSide> measuredSource;
+  std::optional<MeasuredSide> measuredLoad;
 };
 
 // The design frequency (harmonic 1) or one of its harmonics.
@@ -51,6 +56,8 @@ struct ResponseView {
   // labelled "Conjugate of the source".
   SmithNode sourceTarget;
   std::vector<std::complex<double>> locus;  // the input impedance's reflection per sweep point
+  // A measured load's own reflection (against referenceImpedance) at every point of its file.
+  std::vector<std::complex<double>> measuredLoadLocus;
 };
 
 // The window's heading when there is no network.
@@ -62,7 +69,8 @@ inline constexpr std::string_view kNoNetworkText = "No network";
 void UpdateResponseView(const RunState& state, DesignOutcome outcome,
                         const ResponseSettings& settings, ResponseView& view);
 
-// The span a view sweeps: the chosen one, else DefaultSweepSpan(designFrequency).
+// The span a view sweeps: the chosen one, else DefaultSweepSpan(designFrequency); either cut to
+// the band every measured side's file covers.
 SweepSpan ChosenSpan(const ResponseSettings& settings, double designFrequency);
 
 }  // namespace corvantile

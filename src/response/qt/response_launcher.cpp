@@ -47,6 +47,7 @@ FrmResponse& ResponseLauncher::Window() {
 
 void ResponseLauncher::Open() {
   FrmResponse& window = Window();
+  TakeMeasuredSides();
   window.Update(design_.logic().LastOutcome());
   if (window.isVisible()) {
     window.raise();  // possibly behind the maximised design window
@@ -58,6 +59,7 @@ void ResponseLauncher::Open() {
 
 QImage ResponseLauncher::Render(QSize screen) {
   FrmResponse& window = Window();
+  TakeMeasuredSides();
   window.Update(design_.logic().LastOutcome());
   return window.Render(FrmResponse::DefaultSize(screen));
 }
@@ -71,7 +73,14 @@ void ResponseLauncher::DesignRefreshed() {
 void ResponseLauncher::Redraw() {
   redrawPending_ = false;
   // The last refresh's outcome: the one the design window shows now.
-  if (IsOpen()) window_->Update(design_.logic().LastOutcome());
+  if (!IsOpen()) return;
+  TakeMeasuredSides();
+  window_->Update(design_.logic().LastOutcome());
+}
+
+void ResponseLauncher::TakeMeasuredSides() {
+  const Settings& settings = design_.document().settings();
+  window_->SetMeasuredSides(settings.measuredSource, settings.measuredLoad);
 }
 
 bool ResponseLauncher::eventFilter(QObject* watched, QEvent* event) {

@@ -47,6 +47,8 @@ class ResponseLauncher : public QObject {
   ResponseLauncher(FrmDesign& design, const RunState& state);
   void DesignRefreshed();
   void Redraw();
+  // Hands the design's measured sides to the response window before it updates.
+  void TakeMeasuredSides();
 
   FrmDesign& design_;
   const RunState& state_;
