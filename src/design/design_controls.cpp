@@ -220,10 +220,43 @@ constexpr ControlLook kResponseButton = Button(kResponseButtonName, "Response...
 constexpr ControlPlacement kResponsePlacement =
     Row(kResponseButtonName, kMiddleColumn, kResponseRow, kMiddleWidth);
 
+// The measured-file commands sit in the free row under each side's fourth entry command, and
+// the file's name under them, clear of the results in the middle and of Exit on the right.
+constexpr double kMeasuredRow = 6800;
+constexpr double kMeasuredNameRow = 7150;
+constexpr ControlLook kMeasuredSourceButton = Button(kMeasuredSourceButtonName, "Measured...");
+constexpr ControlLook kMeasuredLoadButton = Button(kMeasuredLoadButtonName, "Measured...");
+constexpr ControlPlacement kMeasuredSourcePlacement =
+    Row(kMeasuredSourceButtonName, kSourceColumn, kMeasuredRow, kEntryWidth);
+constexpr ControlPlacement kMeasuredLoadPlacement =
+    Row(kMeasuredLoadButtonName, kLoadColumn, kMeasuredRow, kEntryWidth);
+constexpr ControlLook kMeasuredSourceLabel = toolkit::Transparent(
+    Label(kMeasuredSourceLabelName, "", kDesignBackground, false, TextAlign::Left));
+constexpr ControlLook kMeasuredLoadLabel = toolkit::Transparent(
+    Label(kMeasuredLoadLabelName, "", kDesignBackground, false, TextAlign::Left));
+constexpr ControlPlacement kMeasuredSourceLabelPlacement =
+    Row(kMeasuredSourceLabelName, kSourceColumn, kMeasuredNameRow, kEntryWidth);
+constexpr ControlPlacement kMeasuredLoadLabelPlacement =
+    Row(kMeasuredLoadLabelName, kLoadColumn, kMeasuredNameRow, kEntryWidth);
+
 }  // namespace
 
 const toolkit::ControlLook& ResponseButtonLook() { return kResponseButton; }
 const toolkit::ControlPlacement& ResponseButtonPlacement() { return kResponsePlacement; }
+
+const toolkit::ControlLook& MeasuredButtonLook(MeasuredSideKind side) {
+  return side == MeasuredSideKind::Source ? kMeasuredSourceButton : kMeasuredLoadButton;
+}
+const toolkit::ControlPlacement& MeasuredButtonPlacement(MeasuredSideKind side) {
+  return side == MeasuredSideKind::Source ? kMeasuredSourcePlacement : kMeasuredLoadPlacement;
+}
+const toolkit::ControlLook& MeasuredLabelLook(MeasuredSideKind side) {
+  return side == MeasuredSideKind::Source ? kMeasuredSourceLabel : kMeasuredLoadLabel;
+}
+const toolkit::ControlPlacement& MeasuredLabelPlacement(MeasuredSideKind side) {
+  return side == MeasuredSideKind::Source ? kMeasuredSourceLabelPlacement
+                                          : kMeasuredLoadLabelPlacement;
+}
 
 const toolkit::WindowLook& DesignLook() { return kLook; }
 

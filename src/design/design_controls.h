@@ -44,6 +44,20 @@ const toolkit::ControlLook& ResponseButtonLook();
 const toolkit::ControlPlacement& ResponseButtonPlacement();
 inline constexpr std::string_view kResponseShortcut = "Ctrl+R";
 
+// "Measured...": one command button under each side's entry commands (source and load), added
+// with the measured-file commands; grey like the entry buttons, as wide as them, in the free row
+// under the fourth entry command. Under each, a small transparent label that names the file the
+// side follows ("" while the side is typed).
+enum class MeasuredSideKind { Source, Load };
+inline constexpr std::string_view kMeasuredSourceButtonName = "cmdMeasuredSource";
+inline constexpr std::string_view kMeasuredLoadButtonName = "cmdMeasuredLoad";
+inline constexpr std::string_view kMeasuredSourceLabelName = "lblMeasuredSource";
+inline constexpr std::string_view kMeasuredLoadLabelName = "lblMeasuredLoad";
+const toolkit::ControlLook& MeasuredButtonLook(MeasuredSideKind side);
+const toolkit::ControlPlacement& MeasuredButtonPlacement(MeasuredSideKind side);
+const toolkit::ControlLook& MeasuredLabelLook(MeasuredSideKind side);
+const toolkit::ControlPlacement& MeasuredLabelPlacement(MeasuredSideKind side);
+
 // The window as designed, its controls in keyboard focus order (the command buttons first,
 // then the labels): what the toolkit builds it from.
 const toolkit::WindowLook& DesignLook();

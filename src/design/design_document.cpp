@@ -53,6 +53,8 @@ bool DesignDocument::WriteProgramSettings(std::string& error) const {
   }
   Settings updated = current.settings;
   updated.losses = settings_.losses;
+  updated.measuredSource = settings_.measuredSource;
+  updated.measuredLoad = settings_.measuredLoad;
   return WriteSettings(updated, recentListFile_.string(), error);
 }
 
@@ -155,6 +157,14 @@ void DesignDocument::ShowTitle() {
     return;
   }
   window_.SetCaption(DesignFileCaption(state_.startup, file_->filename().string(), IsModified()));
+}
+
+void DesignDocument::ReadProgramSettings() {
+  const SettingsRead read = ReadSettings(recentListFile_.string());
+  // A damaged file leaves both sides typed, as a missing one does.
+  if (read.damaged) return;
+  settings_.measuredSource = read.settings.measuredSource;
+  settings_.measuredLoad = read.settings.measuredLoad;
 }
 
 std::vector<std::string> DesignDocument::RecentFiles() const {

@@ -61,9 +61,12 @@ class DesignDocument {
   // Sets the window title: as the window's load does with no file open, else the file's name.
   void ShowTitle();
 
-  // Puts the design's parts' Q settings (its "losses" member) into the program's own settings
-  // file, beside the session file, leaving the file's other members as they are; the program
-  // does so on Exit, when it writes the session. False with a one-line `error` when it cannot.
+  // The program's own settings file (the one beside the session file): at start the measured
+  // sides are taken from it (a missing or damaged file leaves every side typed); on Exit, when
+  // the session is written, the measured sides and the parts' Q settings (its "losses" member)
+  // are written back, every other member kept. Neither adds an undo step. Writing gives false
+  // with a one-line `error`.
+  void ReadProgramSettings();
   bool WriteProgramSettings(std::string& error) const;
 
   // Newest first, at most kRecentFilesKept.

@@ -275,14 +275,18 @@ void DesignWindow::SelectFamily(float family) {
 // other caller (load, family, frequency, phase), so neither reduction is dropped.
 void DesignWindow::EnterSource(std::int16_t entryKind) {
   state_.EntryKind = entryKind;
+  const ImpedanceValues before = state_.SourceValues;
   platform_.ShowDialog(toolkit::DialogId::Source);
+  if (sideTyped_ && state_.SourceValues != before) sideTyped_(MeasuredSideKind::Source);
   ReduceSource(state_);
   RefreshDesign();
 }
 
 void DesignWindow::EnterLoad(std::int16_t entryKind) {
   state_.EntryKind = entryKind;
+  const ImpedanceValues before = state_.LoadValues;
   platform_.ShowDialog(toolkit::DialogId::Load);
+  if (sideTyped_ && state_.LoadValues != before) sideTyped_(MeasuredSideKind::Load);
   ReduceLoad(state_);
   RefreshDesign();
 }
@@ -335,6 +339,7 @@ void DesignWindow::cmdPhaseMinusOne_Click() {
 
 void DesignWindow::cmdFrequency_Click() {
   platform_.ShowDialog(toolkit::DialogId::Frequency);
+  if (frequencyChanged_) frequencyChanged_();
   RefreshDesign();
 }
 

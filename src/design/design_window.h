@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "design/design_controls.h"
 #include "design/symbols.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
@@ -53,6 +54,15 @@ class DesignWindow {
   // following the design (the response window) can redraw; nothing is called when none is set.
   void SetRefreshListener(std::function<void(DesignOutcome)> listener) {
     refreshListener_ = std::move(listener);
+  }
+  // Sides that follow a measured file: `frequencyChanged` runs after the frequency dialog and
+  // before the refresh (it reads those sides again at the new frequency); `sideTyped` runs
+  // after an entry dialog changed a side's values (the side is typed again). Neither is called
+  // when not set.
+  void SetMeasuredListeners(std::function<void()> frequencyChanged,
+                            std::function<void(MeasuredSideKind)> sideTyped) {
+    frequencyChanged_ = std::move(frequencyChanged);
+    sideTyped_ = std::move(sideTyped);
   }
   // What the last RefreshDesign's design pass returned (NotDesigned before the first).
   DesignOutcome LastOutcome() const { return lastOutcome_; }
@@ -113,6 +123,8 @@ class DesignWindow {
   bool familyMarked_ = false;  // a family button has been clicked
   DesignOutcome lastOutcome_ = DesignOutcome::NotDesigned;
   std::function<void(DesignOutcome)> refreshListener_;
+  std::function<void()> frequencyChanged_;
+  std::function<void(MeasuredSideKind)> sideTyped_;
 };
 
 }  // namespace corvantile

@@ -1,7 +1,9 @@
 #include "response/response_view.h"
 
 #include <cmath>
+#include <optional>
 
+#include "analysis/touchstone_reader.h"
 #include "response/response_text.h"
 #include "units/constants.h"
 
@@ -15,8 +17,32 @@ bool InSpan(double frequency, const SweepSpan& span) {
   return frequency >= span.from * (1.0 - kSlack) && frequency <= span.to * (1.0 + kSlack);
 }
 
+// A measured side's port, or why it cannot be used.
+struct MeasuredPort {
+  std::optional<TouchstonePort> port;
+  std::string problem;
+};
+
+MeasuredPort ReadMeasuredPort(const std::optional<MeasuredSide>& side) {
+  if (!side) return {};
+  const TouchstoneRead read = ReadTouchstoneFile(side->file);
+  if (!read.Ok()) return {std::nullopt, read.error};
+  if (std::string problem = TouchstonePortProblem(read.data, side->port); !problem.empty()) {
+    return {std::nullopt, problem};
+  }
+  return {TouchstonePort(read.data, side->port), {}};
+}
+
+// "Load measured: antenna.s1p port 1, 75 GHz to 110 GHz".
+std::string MeasuredLine(std::string_view side, const TouchstonePort& port) {
+  return std::string(side) + " measured: " + port.FileName() + " port " +
+         std::to_string(port.Port()) + ", " + FrequencyText(port.From()) + " to " +
+         FrequencyText(port.To());
+}
+
 void NoNetwork(ResponseView& view, std::string_view reason) {
   view.hasNetwork = false;
+  view.measuredLoadLocus.clear();
   view.noNetworkReason = std::string(reason);
   view.sweep.clear();
   view.locus.clear();
@@ -52,8 +78,30 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
     view.circuit = build.circuit;
   }
   const MatchingCircuit& circuit = view.circuit;
-  const SweepSpan span = ChosenSpan(settings, circuit.designFrequency);
-  if (const std::string_view problem = SweepSpanProblem(span); !problem.empty()) {
+  const MeasuredPort source = ReadMeasuredPort(settings.measuredSource);
+  const MeasuredPort load = ReadMeasuredPort(settings.measuredLoad);
+  for (const MeasuredPort* side : {&source, &load}) {
+    if (!side->problem.empty()) {
+      NoNetwork(view, side->problem);
+      return;
+    }
+  }
+  const MeasuredSides sides{source.port ? &*source.port : nullptr,
+                            load.port ? &*load.port : nullptr};
+  SweepSpan span = ChosenSpan(settings, circuit.designFrequency);
+  bool cut = false;
+  for (const TouchstonePort* port : {sides.source, sides.load}) {
+    if (port == nullptr) continue;
+    if (span.from < port->From()) {
+      span.from = port->From();
+      cut = true;
+    }
+    if (span.to > port->To()) {
+      span.to = port->To();
+      cut = true;
+    }
+  }
+  if (const std::string problem = MeasuredSpanProblem(span, sides); !problem.empty()) {
     NoNetwork(view, problem);
     return;
   }
@@ -62,8 +110,14 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
   view.noNetworkReason.clear();
   view.span = span;
   view.referenceImpedance = z0;
-  SweepResponse(circuit, span, view.sweep, settings.losses);
-  view.summary = SummarizeSweep(circuit, view.sweep, settings.losses);
+  // A measured side's sweep is of the network as designed; lossy parts are swept without one.
+  if (sides.source != nullptr || sides.load != nullptr) {
+    SweepResponse(circuit, span, sides, view.sweep);
+    view.summary = SummarizeSweep(circuit, view.sweep);
+  } else {
+    SweepResponse(circuit, span, view.sweep, settings.losses);
+    view.summary = SummarizeSweep(circuit, view.sweep, settings.losses);
+  }
   for (int h = 1; h <= 3; ++h) {
     HarmonicMarker& marker = view.markers[static_cast<std::size_t>(h - 1)];
     marker.harmonic = h;
@@ -72,6 +126,12 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
     marker.inSpan = InSpan(marker.frequency, span);
   }
   view.summaryLines = ResponseSummaryLines(view.summary, span);
+  if (sides.source) view.summaryLines.push_back(MeasuredLine("Source", *sides.source));
+  if (sides.load) view.summaryLines.push_back(MeasuredLine("Load", *sides.load));
+  if (cut && settings.span) {
+    view.summaryLines.push_back("The span was cut to the measured band: " +
+                                FrequencyText(span.from) + " to " + FrequencyText(span.to));
+  }
 
   view.path = ImpedancePath(circuit, circuit.designFrequency, z0);
   const double omega0 = kTwoPi * circuit.designFrequency;
@@ -81,6 +141,13 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
   view.locus.resize(view.sweep.size());
   for (std::size_t i = 0; i < view.sweep.size(); ++i) {
     view.locus[i] = ReflectionOf(view.sweep[i].inputImpedance / z0);
+  }
+  view.measuredLoadLocus.clear();
+  if (sides.load) {
+    const TouchstoneRead read = ReadTouchstoneFile(settings.measuredLoad->file);
+    for (const double hertz : read.data.frequencies) {
+      view.measuredLoadLocus.push_back(ReflectionOf(sides.load->Impedance(hertz) / z0));
+    }
   }
 }
 

@@ -18,6 +18,7 @@
 #include "math/design_network.h"
 #include "response/smith_chart.h"
 #include "state/circuit_state.h"
+#include "state/settings_file.h"
 
 namespace corvantile {
 
@@ -32,6 +33,10 @@ struct ResponseSettings {
   // Show the design re-solved so that its lossy parts still match the source, in place of the
   // lossless design.
   bool compensate = false;
+  // The sides that follow a measured file (the design's settings): swept with the file's
+  // impedance at every point, within its band; the default span is cut to the band.
+  std::optional<MeasuredSide> measuredSource;
+  std::optional<MeasuredSide> measuredLoad;
 };
 
 // The design frequency (harmonic 1) or one of its harmonics.
@@ -61,6 +66,8 @@ struct ResponseView {
   // labelled "Conjugate of the source".
   SmithNode sourceTarget;
   std::vector<std::complex<double>> locus;  // the input impedance's reflection per sweep point
+  // A measured load's own reflection (against referenceImpedance) at every point of its file.
+  std::vector<std::complex<double>> measuredLoadLocus;
 };
 
 // The window's heading when there is no network.
@@ -72,7 +79,8 @@ inline constexpr std::string_view kNoNetworkText = "No network";
 void UpdateResponseView(const RunState& state, DesignOutcome outcome,
                         const ResponseSettings& settings, ResponseView& view);
 
-// The span a view sweeps: the chosen one, else DefaultSweepSpan(designFrequency).
+// The span a view sweeps: the chosen one, else DefaultSweepSpan(designFrequency); either cut to
+// the band every measured side's file covers.
 SweepSpan ChosenSpan(const ResponseSettings& settings, double designFrequency);
 
 }  // namespace corvantile

@@ -8,9 +8,11 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QMenu>
 #include <QShortcut>
+#include <QTimer>
 #include <QWidget>
 
 #include "design/design_controls.h"
@@ -49,11 +51,33 @@ std::optional<std::string> DefaultChooseRecent(QWidget* parent,
   return chosen->data().toString().toStdString();
 }
 
+constexpr const char* kMeasuredFileFilter =
+    "Touchstone files (*.s1p *.s2p *.s3p *.s4p *.ts);;All files (*)";
+
+QString DefaultChooseMeasuredFile(QWidget* parent, const QString& suggested) {
+  return QFileDialog::getOpenFileName(parent, QStringLiteral("Open a measured file"), suggested,
+                                      QString::fromLatin1(kMeasuredFileFilter));
+}
+
+std::optional<int> DefaultChoosePort(QWidget* parent, const QString& fileName, int ports) {
+  bool ok = false;
+  const int port =
+      QInputDialog::getInt(parent, QStringLiteral("Corvantile"),
+                           QStringLiteral("Which port of %1?").arg(fileName), 1, 1, ports, 1, &ok);
+  if (!ok) return std::nullopt;
+  return port;
+}
+
+std::string SideName(MeasuredSideKind side) {
+  return side == MeasuredSideKind::Source ? "source" : "load";
+}
+
 }  // namespace
 
 FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform,
                      const std::filesystem::path& recentListFile)
-    : platform_(platform),
+    : state_(state),
+      platform_(platform),
       window_(kDesignWindowName),
       logic_(state, window_, platform),
       document_(state, logic_, window_, platform, recentListFile) {
@@ -70,10 +94,72 @@ FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform,
                          document_.WriteProgramSettings(error);
                        }
                        document_.Change([this, &name] { logic_.Click(name); });
+                       ShowMeasuredNames();
                      });
   }
   lastInFocusOrder_ = window_.Find(DesignFocusOrder().back()).widget();
   AddFileShortcuts(window_.widget());
+  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
+    AddCommandButton(MeasuredButtonLook(side), MeasuredButtonPlacement(side), [this, side] {
+      document_.Change([this, side] { ChooseMeasured(side); });
+      ShowMeasuredNames();
+    });
+    AddLabel(MeasuredLabelLook(side), MeasuredLabelPlacement(side));
+  }
+  logic_.SetMeasuredListeners(
+      [this] { ReenterMeasured(); },
+      [this](MeasuredSideKind side) { MeasuredMember(document_.settings(), side).reset(); });
+}
+
+void FrmDesign::ChooseMeasured(MeasuredSideKind side) {
+  Load();
+  const std::optional<MeasuredSide>& current = MeasuredMember(document_.settings(), side);
+  const QString suggested =
+      current ? QFileInfo(QString::fromStdString(current->file)).path() : QString();
+  const QString file = chooseMeasuredFile_ ? chooseMeasuredFile_(suggested)
+                                           : DefaultChooseMeasuredFile(window_.widget(), suggested);
+  if (file.isEmpty()) return;
+  const TouchstoneRead read = ReadTouchstoneFile(file.toStdString());
+  if (!read.Ok()) {
+    platform_.ShowMessage(read.error);
+    return;
+  }
+  int port = 1;
+  if (read.data.ports > 1) {
+    const QString name = QString::fromStdString(read.data.name);
+    const std::optional<int> chosen =
+        choosePort_ ? choosePort_(name, read.data.ports)
+                    : DefaultChoosePort(window_.widget(), name, read.data.ports);
+    if (!chosen) return;
+    port = *chosen;
+  }
+  // A port, band or resistance the side cannot take leaves it as it was.
+  if (const std::string problem = EnterMeasuredImpedance(state_, side, read.data, port);
+      !problem.empty()) {
+    platform_.ShowMessage(problem);
+    return;
+  }
+  MeasuredMember(document_.settings(), side) = MeasuredSide{file.toStdString(), port};
+  logic_.RefreshDesign();
+}
+
+void FrmDesign::ReenterMeasured() {
+  for (const std::string& problem : ReenterMeasuredSides(state_, document_.settings())) {
+    platform_.ShowMessage(problem);
+  }
+}
+
+void FrmDesign::ShowMeasuredNames() {
+  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
+    const std::optional<MeasuredSide>& measured = MeasuredMember(document_.settings(), side);
+    window_.Find(MeasuredLabelLook(side).name)
+        .SetText(measured ? MeasuredSideText(*measured) : std::string());
+  }
+}
+
+void FrmDesign::ShowStartNotes() {
+  const std::vector<std::string> notes = std::exchange(startNotes_, {});
+  for (const std::string& note : notes) platform_.ShowMessage(note);
 }
 
 void FrmDesign::AddFileShortcuts(QWidget* target) {
@@ -93,11 +179,13 @@ void FrmDesign::AddFileShortcuts(QWidget* target) {
 void FrmDesign::Undo() {
   Load();
   if (!document_.Undo()) platform_.Beep();
+  ShowMeasuredNames();
 }
 
 void FrmDesign::Redo() {
   Load();
   if (!document_.Redo()) platform_.Beep();
+  ShowMeasuredNames();
 }
 
 void FrmDesign::Save() {
@@ -134,7 +222,9 @@ void FrmDesign::OpenRecent() {
 
 bool FrmDesign::OpenDesign(const QString& file) {
   Load();
-  return document_.Open(file.toStdString());
+  const bool opened = document_.Open(file.toStdString());
+  ShowMeasuredNames();
+  return opened;
 }
 
 toolkit::QtControl& FrmDesign::AddCommandButton(const toolkit::ControlLook& look,
@@ -151,6 +241,14 @@ toolkit::QtControl& FrmDesign::AddCommandButton(const toolkit::ControlLook& look
   return control;
 }
 
+toolkit::QtControl& FrmDesign::AddLabel(const toolkit::ControlLook& look,
+                                        const toolkit::ControlPlacement& place) {
+  toolkit::AddFromLook(window_, std::span(&look, 1));
+  added_.push_back({look, place});
+  if (loaded_) Place(added_.back());
+  return window_.Find(look.name);
+}
+
 void FrmDesign::Place(const AddedButton& added) {
   toolkit::PlaceControl(window_.Find(added.place.name), added.place, added.look, window_.scale(),
                         DesignFontPoints(platform_.screen()));
@@ -159,7 +257,20 @@ void FrmDesign::Place(const AddedButton& added) {
 void FrmDesign::Load() {
   if (loaded_) return;
   loaded_ = true;
+  // The sides that followed a measured file last time follow it again; a file that has gone
+  // (or no longer reads) leaves the side at its last values from the session file, said once.
+  document_.ReadProgramSettings();
+  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
+    std::optional<MeasuredSide>& measured = MeasuredMember(document_.settings(), side);
+    if (!measured) continue;
+    const std::string problem = EnterMeasuredFile(state_, side, *measured);
+    if (problem.empty()) continue;
+    startNotes_.push_back("The " + SideName(side) + " no longer follows its measured file: " +
+                          problem + ". It keeps its last values.");
+    measured.reset();
+  }
   logic_.FormLoad();
+  ShowMeasuredNames();
   for (const AddedButton& added : added_) Place(added);
 }
 
@@ -167,6 +278,7 @@ void FrmDesign::Show() {
   Load();
   window_.ShowMaximized();
   window_.Find(DesignFocusOrder().front()).widget()->setFocus(Qt::OtherFocusReason);
+  if (!startNotes_.empty()) QTimer::singleShot(0, window_.widget(), [this] { ShowStartNotes(); });
 }
 
 QImage FrmDesign::Render(QSize size) {

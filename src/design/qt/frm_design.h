@@ -14,6 +14,7 @@
 #include "design/design_controls.h"
 #include "design/design_document.h"
 #include "design/design_window.h"
+#include "design/measured_sides.h"
 #include "state/circuit_state.h"
 #include "state/session_file.h"
 #include "state/settings_file.h"
@@ -53,6 +54,11 @@ class FrmDesign {
                                        const toolkit::ControlPlacement& place,
                                        std::function<void()> onClick);
 
+  // A label beyond the designed controls, built and placed as AddCommandButton's buttons are
+  // and outside the focus order.
+  toolkit::QtControl& AddLabel(const toolkit::ControlLook& look,
+                               const toolkit::ControlPlacement& place);
+
   toolkit::QtWindow& window() { return window_; }
   DesignWindow& logic() { return logic_; }
   // Every command of the window runs through the document's Change: one undo step each.
@@ -79,19 +85,43 @@ class FrmDesign {
   using RecentChooser = std::function<std::optional<std::string>(const std::vector<std::string>&)>;
   void SetRecentChooser(RecentChooser chooser) { chooseRecent_ = std::move(chooser); }
 
+  // "Measured..." on either side: asks for a Touchstone file (and, for a file of several ports,
+  // which port), then the side follows it: series R + jX at the design frequency, read again at
+  // every new frequency, until an entry dialog changes the side. A file that cannot be used
+  // shows why and changes nothing. Run through the document's Change like every command.
+  void ChooseMeasured(MeasuredSideKind side);
+  // Asks for a measured file to open; an empty result cancels. By default the standard file
+  // dialog with the Touchstone filters.
+  using MeasuredFileChooser = std::function<QString(const QString& suggested)>;
+  void SetMeasuredFileChooser(MeasuredFileChooser chooser) {
+    chooseMeasuredFile_ = std::move(chooser);
+  }
+  // Asks which port (1 to `ports`) of a file of several ports the side takes; none cancels. By
+  // default an input dialog.
+  using PortChooser = std::function<std::optional<int>(const QString& fileName, int ports)>;
+  void SetPortChooser(PortChooser chooser) { choosePort_ = std::move(chooser); }
+
  private:
   struct AddedButton {
     toolkit::ControlLook look;
     toolkit::ControlPlacement place;
   };
   void Place(const AddedButton& added);
+  void ShowMeasuredNames();
+  void ReenterMeasured();
+  void ShowStartNotes();
 
+  RunState& state_;
   toolkit::Platform& platform_;
   toolkit::QtWindow window_;
   DesignWindow logic_;
   DesignDocument document_;
   FileChooser chooseFile_;
   RecentChooser chooseRecent_;
+  MeasuredFileChooser chooseMeasuredFile_;
+  PortChooser choosePort_;
+  // Measured sides whose file could not be read at start: said once, after the window opens.
+  std::vector<std::string> startNotes_;
   bool loaded_ = false;
   std::vector<AddedButton> added_;
   QWidget* lastInFocusOrder_ = nullptr;

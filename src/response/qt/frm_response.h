@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include <QImage>
 #include <QPointF>
@@ -94,6 +95,11 @@ class FrmResponse : public QWidget {
 
   const ResponseView& view() const { return view_; }
   const ResponseSettings& settings() const { return settings_; }
+  // The design's measured sides, taken at the next Update.
+  void SetMeasuredSides(std::optional<MeasuredSide> source, std::optional<MeasuredSide> load) {
+    settings_.measuredSource = std::move(source);
+    settings_.measuredLoad = std::move(load);
+  }
   const FrequencyUnit& unit() const { return unit_; }
   QChart* chart() const { return chart_; }
   QLineSeries* returnLossSeries() const { return returnLoss_; }

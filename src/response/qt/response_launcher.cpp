@@ -51,6 +51,7 @@ FrmResponse& ResponseLauncher::Window() {
 void ResponseLauncher::Open() {
   FrmResponse& window = Window();
   FollowLosses();
+  TakeMeasuredSides();
   window.Update(design_.logic().LastOutcome());
   if (window.isVisible()) {
     window.raise();  // possibly behind the maximised design window
@@ -63,6 +64,7 @@ void ResponseLauncher::Open() {
 QImage ResponseLauncher::Render(QSize screen) {
   FrmResponse& window = Window();
   FollowLosses();
+  TakeMeasuredSides();
   window.Update(design_.logic().LastOutcome());
   return window.Render(FrmResponse::DefaultSize(screen));
 }
@@ -97,6 +99,11 @@ void ResponseLauncher::RecordLosses() {
   const LossSettings losses = LossSettingsOf(shown.losses, shown.compensate);
   DesignDocument& document = design_.document();
   document.Change([&] { document.settings().losses = losses; });
+}
+
+void ResponseLauncher::TakeMeasuredSides() {
+  const Settings& settings = design_.document().settings();
+  window_->SetMeasuredSides(settings.measuredSource, settings.measuredLoad);
 }
 
 bool ResponseLauncher::eventFilter(QObject* watched, QEvent* event) {

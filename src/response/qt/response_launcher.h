@@ -51,6 +51,8 @@ class ResponseLauncher : public QObject {
   void FollowLosses();
   // Records the window's loss settings as the design's, one undo step.
   void RecordLosses();
+  // Hands the design's measured sides to the response window before it updates.
+  void TakeMeasuredSides();
 
   FrmDesign& design_;
   const RunState& state_;

@@ -23,6 +23,7 @@ const QColor kGridColour(190, 190, 190);
 const QColor kRimColour(90, 90, 90);
 const QColor kPathColour(200, 40, 40);
 const QColor kLocusColour(20, 90, 200);
+const QColor kMeasuredLoadColour(150, 60, 170);  // a measured load over its file's band
 const QColor kTargetColour(0, 150, 60);
 const QColor kMarkerColour(0, 0, 0);
 
@@ -187,6 +188,10 @@ void SmithChartWidget::PaintView(QPainter& painter) const {
   painter.setBrush(Qt::NoBrush);
   painter.setPen(QPen(kLocusColour, 1.5));
   polyline(view_->locus);
+  if (!view_->measuredLoadLocus.empty()) {
+    painter.setPen(QPen(kMeasuredLoadColour, 1.5, Qt::DashLine));
+    polyline(view_->measuredLoadLocus);
+  }
   painter.setPen(QPen(kPathColour, 2.2));
   polyline(view_->path.trace);
 
@@ -241,6 +246,10 @@ void SmithChartWidget::PaintLegend(QPainter& painter) const {
   entry(8, top + 19, kLocusColour, QStringLiteral("Input impedance over the sweep"), false);
   entry(static_cast<double>(width()) * 0.62, top + 19, kTargetColour,
         QStringLiteral("Source conjugate"), true);
+  if (!view_->measuredLoadLocus.empty()) {
+    entry(static_cast<double>(width()) * 0.62, top, kMeasuredLoadColour,
+          QStringLiteral("Measured load"), false);
+  }
 }
 
 void SmithChartWidget::mouseMoveEvent(QMouseEvent* event) {
