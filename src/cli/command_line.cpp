@@ -6,6 +6,7 @@
 #include "cli/explore_command.h"
 #include "cli/export_command.h"
 #include "cli/project_version.h"
+#include "cli/report_command.h"
 #include "cli/standard_command.h"
 #include "cli/sweep_command.h"
 #include "cli/tolerance_command.h"
@@ -25,6 +26,7 @@ std::string MainHelp() {
          "  design   design the network of one circuit; print a report or JSON, save a session\n"
          "  sweep    the designed circuit's response over frequency, with bandwidth figures\n"
          "  export   the designed circuit as an ngspice netlist, a Touchstone file or CSV\n"
+         "  report   the design report as a two-page PDF (-o FILE)\n"
          "  parse    read texts with the program's value parser\n"
          "  format   write values with one of the program's display formatters\n"
          "\n"
@@ -60,6 +62,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "sweep") return RunSweepCommand(rest, out, err);
   if (command == "explore") return RunExploreCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
+  if (command == "report") return RunReportCommand(rest, out, err);
   if (command == "standard") return RunStandardCommand(rest, out, err);
   if (command == "tolerance") return RunToleranceCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);
