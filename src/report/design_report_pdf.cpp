@@ -342,7 +342,7 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
   out.Row({"Frequency:",
            Trimmed(Caption(shown, "cmdFrequency").substr(std::string("Frequency:").size()))},
           {0, 80});
-  out.Row({"Power:", WithUnit(FormatQuantity(net[Power]), "W")}, {0, 80});
+  out.Row({"Power:", Trimmed(FormatQuantity(net[Power]) + "W")}, {0, 80});  // as cmdPower reads
   out.Row({"Family:", familyName}, {0, 80});
   out.Row({"Phase:", WithUnit(FormatEngineering(shown.shownPhase), "deg") + " (r-r " +
                          WithUnit(FormatEngineering(net[NetworkPhase]), "deg") + ")"},
