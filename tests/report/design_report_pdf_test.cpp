@@ -188,11 +188,13 @@ INSTANTIATE_TEST_SUITE_P(Families, DesignReportPdfTest,
 
 TEST(DesignReportPdf, ImpossibleDesignStillWritesAReadableFile) {
   DesignCase c;
-  c.family = FamilyPi;
-  c.phase = -5.0f;  // too small a phase for this ratio
+  c.family = FamilyLowpassL;
+  c.source = {1, 300.0f, 0.0f};  // an L cannot match equal resistances
+  c.load = {1, 300.0f, 0.0f};
   ReportInputs inputs;
   inputs.state = StateFor(c);
   inputs.outcome = RunDesignPass(inputs.state);
+  ASSERT_EQ(inputs.outcome, DesignOutcome::Impossible);
   const std::string pdf = DesignReportPdf(inputs);
   EXPECT_EQ(pdf.rfind("%PDF-1.4", 0), 0u);
   EXPECT_TRUE(pdf.ends_with("%%EOF\n"));
