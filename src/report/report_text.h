@@ -1,7 +1,7 @@
 #pragma once
 
-// The design report as text: what `corvantile-cli design` prints, what Ctrl+C in the design
-// window copies and what the PDF report is written from. No toolkit, no Qt.
+// The design report as text: what `corvantile-cli design` prints, kept beside the PDF report so
+// that every program part that writes the design as text uses this one writer. No toolkit, no Qt.
 
 #include <string>
 #include <string_view>
