@@ -61,8 +61,9 @@ TEST_P(ReportCommandRefusalTest, RefusesWithOneLine) {
   std::ostringstream out, err;
   const int status = RunCommandLine(arguments, out, err);
   EXPECT_EQ(status, GetParam().status);
-  EXPECT_NE(err.str().find(GetParam().errorPart), std::string::npos) << err.str();
-  EXPECT_EQ(std::count(err.str().begin(), err.str().end(), '\n'), 1) << err.str();
+  const std::string error = err.str();
+  EXPECT_NE(error.find(GetParam().errorPart), std::string::npos) << error;
+  EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
   EXPECT_TRUE(out.str().empty());
 }
 
