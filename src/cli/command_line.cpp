@@ -6,6 +6,7 @@
 #include "cli/explore_command.h"
 #include "cli/export_command.h"
 #include "cli/project_version.h"
+#include "cli/report_command.h"
 #include "cli/standard_command.h"
 #include "cli/sweep_command.h"
 #include "cli/tolerance_command.h"
@@ -26,6 +27,7 @@ std::string MainHelp() {
          "              session\n"
          "  sweep       the designed circuit's response over frequency, with bandwidth figures\n"
          "  export      the designed circuit as an ngspice netlist, a Touchstone file or CSV\n"
+         "  report      the design report as a two-page PDF (-o FILE)\n"
          "  touchstone  read a measured Touchstone file: its summary and a port's impedance\n"
          "  standard    the design with standard part values (E-series), nearest or best\n"
          "  tolerance   Monte Carlo over part tolerances: the spread of the match\n"
@@ -69,6 +71,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "sweep") return RunSweepCommand(rest, out, err);
   if (command == "explore") return RunExploreCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
+  if (command == "report") return RunReportCommand(rest, out, err);
   if (command == "standard") return RunStandardCommand(rest, out, err);
   if (command == "tolerance") return RunToleranceCommand(rest, out, err);
   if (command == "parse") return RunParseCommand(rest, out, err);

@@ -1,34 +1,22 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-
 #include "cli/json_writer.h"
 #include "design/design_captions.h"
 #include "math/design_network.h"
+#include "report/report_text.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
 
-// The line that marks an impossible design in the report.
-inline constexpr std::string_view kImpossibleDesignLine =
-    "impossible design: no network of this family matches this source and load (caution: the "
-    "derived values are cleared to 0)";
-
-// The readable report of a designed state: family, frequency, power, phases, source and load in
-// series and parallel form, each network element (part value, reactance, volts and amps, or
-// "absent"), the Q values and the intermediate resistance, all written with the program's
-// formatters. Ends with a newline.
-std::string DesignReport(const RunState& state, DesignOutcome outcome);
+// The report's text lives with the PDF report, so the window and this tool write the same.
+using report::DesignReport;
+using report::IsAbsentPart;
+using report::kImpossibleDesignLine;
 
 // The JSON object of a designed state: "SourceValues" (16 numbers), "NetValues" (31),
 // "LoadValues" (16), what the design window shows for it ("captions": control name -> caption,
 // "visible": label name -> shown on a window just opened on the state) and "caution" (true for an
 // impossible design). Commands may add keys.
 JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DesignCaptions& shown);
-
-// True when an element's part value stands for no part: above 10 in magnitude (henries or
-// farads) or below TinyMagnitude (1e-13), as the design window hides such an element.
-bool IsAbsentPart(float part, const StartupValues& startup);
 
 }  // namespace corvantile::cli

@@ -1,0 +1,120 @@
+#include "cli/report_command.h"
+
+#include <array>
+#include <iostream>
+#include <vector>
+
+#include <unistd.h>
+
+#include "cli/argument_cursor.h"
+#include "cli/command_output.h"
+#include "cli/design_options.h"
+#include "cli/loss_options.h"
+#include "math/design_network.h"
+#include "report/design_report_pdf.h"
+
+namespace corvantile::cli {
+namespace {
+
+constexpr std::array<std::string_view, 1> kReportFormats{"pdf"};
+
+}  // namespace
+
+std::string ReportHelp() {
+  return "Usage: corvantile-cli report [OPTIONS] -o FILE\n"
+         "\n"
+         "Writes the design report as a two-page A4 PDF, the same file the design window's\n"
+         "\"Report...\" command writes: the inputs, the schematic, every part value as the\n"
+         "design window shows it, the response plot (return loss and transducer gain from a\n"
+         "quarter to four times the design frequency) and the Smith chart on page 1; the\n"
+         "standard values and the parts list with ratings (twice the peak volts and amps) on\n"
+         "page 2, with the losses and the compensated values when a loss option is given.\n"
+         "\n"
+         "Design options (as for corvantile-cli design):\n" +
+         DesignOptionsHelp() +
+         "\n"
+         "Loss options (any of them puts the losses and the compensated values in the report):\n" +
+         LossOptionsHelp() +
+         "\n"
+         "Output options:\n" +
+         OutputOptionsHelp("pdf (the only one)\n") +
+         "  -o FILE is required; -o - writes the PDF to standard output, which must not be a\n"
+         "  terminal. FILE is replaced only once the new file is complete.\n"
+         "\n" +
+         std::string(kExitStatusHelp) +
+         "For report, 1 is an impossible design: no PDF is written.\n"
+         "\n"
+         "Examples:\n"
+         "  corvantile-cli report -o design.pdf\n"
+         "  corvantile-cli report --family tee --load series:50:25 -o tee.pdf\n"
+         "  corvantile-cli report --q-inductor 120 --q-capacitor 800 -o lossy.pdf\n";
+}
+
+int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                     std::ostream& err) {
+  ArgumentCursor args(arguments);
+  DesignRequest request;
+  OutputRequest output;
+  LossOptions losses;
+  std::string error;
+  while (!args.AtEnd()) {
+    OptionTake taken = TakeDesignOption(args, request, error);
+    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
+    if (taken == OptionTake::Failed) return Fail(err, error);
+    if (taken == OptionTake::Taken) continue;
+    const std::string_view argument = args.Take();
+    if (IsHelpArgument(argument)) {
+      out << ReportHelp();
+      return kExitOk;
+    }
+    if (!IsOptionArgument(argument)) {
+      return Fail(err, "report: unexpected argument '" + std::string(argument) +
+                           "' (see corvantile-cli report --help)");
+    }
+    const OptionArgument option = SplitOption(argument);
+    bool takesValue = false;
+    if (option.name == "--help") {
+      if (option.inline_value) return Fail(err, "--help takes no value");
+      out << ReportHelp();
+      return kExitOk;
+    }
+    if (!IsLossOption(option.name, takesValue)) {
+      return Fail(err, "report: unknown option '" + std::string(option.name) +
+                           "' (see corvantile-cli report --help)");
+    }
+    std::string_view value;
+    if (takesValue && !args.TakeValue(option, value, error)) return Fail(err, error);
+    if (!takesValue && option.inline_value) {
+      return Fail(err, std::string(option.name) + " takes no value");
+    }
+    if (!ApplyLossOption(option.name, value, losses, error)) return Fail(err, error);
+    losses.given = true;
+  }
+  std::string format;
+  if (!ChooseFormat(output, kReportFormats, format, error)) return Fail(err, "report: " + error);
+  if (!output.file) {
+    return Fail(err, "report: -o FILE is required (the report is a PDF file)");
+  }
+  const bool toStandardOutput = *output.file == "-";
+  if (toStandardOutput && &out == &std::cout && ::isatty(STDOUT_FILENO) == 1) {
+    return Fail(err, "report: will not write a PDF to a terminal (use -o FILE)");
+  }
+
+  report::ReportInputs inputs;
+  std::vector<std::string> notes;
+  if (!BuildDesignState(request, inputs.state, error, notes)) return Fail(err, error);
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  inputs.outcome = RunDesignPass(inputs.state);
+  if (inputs.outcome == DesignOutcome::Impossible) {
+    return Fail(err, "report: no network can be designed for these values", kExitImpossibleDesign);
+  }
+  if (losses.given) inputs.losses = losses.model;
+  const std::string pdf = report::DesignReportPdf(inputs);
+  if (toStandardOutput) {
+    out << pdf;
+    return kExitOk;
+  }
+  return Deliver(pdf, output, out, err);
+}
+
+}  // namespace corvantile::cli

@@ -1,0 +1,39 @@
+#pragma once
+
+// The design report as a PDF of two A4 pages, the same from the design window and from
+// `corvantile-cli report`. Page 1: the inputs, the schematic, every part value as the design
+// window shows it, the response plot and the Smith chart. Page 2: the losses and compensated
+// values when a loss model is given, the standard values, the parts list with ratings and the
+// tolerance results when there are any.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/part_losses.h"
+#include "math/design_network.h"
+#include "state/circuit_state.h"
+#include "state/settings_file.h"
+
+namespace corvantile::report {
+
+struct ReportInputs {
+  RunState state;  // designed: the design pass has run on it
+  DesignOutcome outcome = DesignOutcome::Designed;
+  // The parts' Q: losses, efficiency and the compensated values are reported only with one.
+  std::optional<LossModel> losses;
+  // The measured files the settings make the source or load follow, if any.
+  std::optional<MeasuredSide> measuredSource;
+  std::optional<MeasuredSide> measuredLoad;
+  // Lines of tolerance results, when a tolerance analysis has been run; none leaves the section
+  // out.
+  std::vector<std::string> toleranceLines;
+};
+
+// The report's PDF file, byte for byte the same for the same inputs.
+std::string DesignReportPdf(const ReportInputs& inputs);
+
+// A part value as the design window writes one ("117.768 pF", "20.13 uH"), for a part of a
+// circuit built from the design; "short" or "absent" for parts that are none.
+std::string CircuitPartText(const CircuitPart& part);
+
+}  // namespace corvantile::report

@@ -1,0 +1,184 @@
+#include "report/report_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "state/names.h"
+#include "units/format.h"
+
+namespace corvantile::report {
+namespace {
+
+using Row = std::vector<std::string>;
+
+// Rows of cells written in columns two blanks apart, each line without trailing blanks.
+std::string Columns(const std::vector<Row>& rows, std::string_view indent) {
+  std::vector<std::size_t> widths;
+  for (const Row& row : rows) {
+    if (row.size() > widths.size()) widths.resize(row.size(), 0);
+    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+  }
+  std::string text;
+  for (const Row& row : rows) {
+    std::string line(indent);
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      line += row[i];
+      if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+std::string Trimmed(std::string text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  text.erase(0, first);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// A formatter's text followed by its unit; the formatters' empty zero text shows as 0.
+std::string WithUnit(const std::string& formatted, std::string_view unit) {
+  std::string text = Trimmed(formatted).empty() ? std::string("0 ") : formatted;
+  text += unit;
+  return Trimmed(text);
+}
+
+std::string FamilyName(float family) {
+  if (const FamilyNames* names = FindFamilyNames(family)) return std::string(names->text);
+  return "unknown family " + Trimmed(FormatQuantity(family));
+}
+
+// "Tee, Pi, low-pass L, high-pass L"
+std::string EveryFamilyName() {
+  std::string text;
+  for (const FamilyNames& names : kFamilyNames) {
+    if (!text.empty()) text += ", ";
+    text += names.text;
+  }
+  return text;
+}
+
+std::string EntryFormName(float form) {
+  if (form == FormSeriesReactance) return "series R + jX";
+  if (form == FormParallelReactance) return "parallel R, jX";
+  if (form == FormSeriesPart) return "series R + part value";
+  if (form == FormParallelPart) return "parallel R, part value";
+  return "unknown form " + Trimmed(FormatQuantity(form));
+}
+
+// A part value by the sign rule: henries, or a capacitor stored as minus its farads.
+std::string PartText(float part) {
+  return Trimmed(part >= 0.0f ? FormatInductance(part) : FormatCapacitance(std::fabs(part)));
+}
+
+// A source or load reactance as the schematic prints it; 1e15 ohm and above stands for open.
+std::string ImpedanceReactance(float reactance) {
+  if (std::fabs(reactance) >= OpenReactanceStored) return "open";
+  return WithUnit(FormatQuantity(reactance), "ohms");
+}
+
+std::string ImpedanceSection(std::string_view title, const ImpedanceValues& values,
+                             const StartupValues& startup) {
+  auto part = [&](float value) { return IsAbsentPart(value, startup) ? "none" : PartText(value); };
+  std::string text = std::string(title) + ": entered as " + EntryFormName(values[EntryForm]) +
+                     ", angle " + WithUnit(FormatQuantity(values[Angle]), "deg") + "\n";
+  text += Columns({{"", "resistance", "reactance", "part"},
+                   {"series", WithUnit(FormatQuantity(values[SeriesR]), "ohms"),
+                    ImpedanceReactance(values[SeriesX]), part(values[SeriesPart])},
+                   {"parallel", WithUnit(FormatQuantity(values[ParallelR]), "ohms"),
+                    ImpedanceReactance(values[ParallelX]), part(values[ParallelPart])}},
+                  "  ");
+  return text;
+}
+
+// The phase the design window shows: NetworkPhase less the angle of each side entered in any
+// form but parallel R, jX.
+float ShownPhase(const RunState& state) {
+  float phase = state.NetValues[NetworkPhase];
+  for (const ImpedanceValues* values : {&state.SourceValues, &state.LoadValues}) {
+    const float form = (*values)[EntryForm];
+    if (IsSeriesEntryForm(form) || form == FormParallelPart) phase -= (*values)[Angle];
+  }
+  return phase;
+}
+
+std::string ElementsSection(const RunState& state) {
+  const NetworkValues& net = state.NetValues;
+  const StartupValues& startup = state.startup;
+  const bool tee = net[NetworkFamily] == FamilyTee;
+  const std::array<std::string, 3> positions =
+      tee ? std::array<std::string, 3>{"series", "shunt", "series"}
+          : std::array<std::string, 3>{"shunt", "series", "shunt"};
+  std::vector<Row> rows{{"", "", "part", "value", "reactance", "volts", "amps"}};
+  for (int k = 0; k < 3; ++k) {
+    const float part = net[NetPart1 + k];
+    const float reactance = net[NetX1 + k];
+    const float volts = net[NetPart1Volts + k];
+    const float amps = net[NetPart1Amps + k];
+    Row row{std::to_string(k + 1), positions[static_cast<std::size_t>(k)]};
+    if (IsAbsentPart(part, startup)) {
+      row.push_back("absent");
+    } else {
+      row.push_back(part >= 0.0f ? "inductor" : "capacitor");
+      row.push_back(PartText(part));
+      row.push_back(WithUnit(FormatEngineering(reactance), "ohms"));
+      // The window shows volts and amps only with a positive power and inside its limits.
+      const bool shown = net[Power] > 0.0f && volts >= startup.VoltsShownMin &&
+                         volts <= startup.VoltsShownMax && amps >= startup.AmpsShownMin &&
+                         amps <= startup.AmpsShownMax;
+      if (shown) {
+        row.push_back(WithUnit(FormatQuantity(volts), "V"));
+        row.push_back(WithUnit(FormatQuantity(amps), "A"));
+      }
+    }
+    rows.push_back(std::move(row));
+  }
+  return "Network elements (1 next to the source, 3 next to the load):\n" + Columns(rows, "  ");
+}
+
+}  // namespace
+
+bool IsAbsentPart(float part, const StartupValues& startup) {
+  const float magnitude = std::fabs(part);
+  return magnitude > 10.0f || magnitude < startup.TinyMagnitude;
+}
+
+std::string DesignReport(const RunState& state, DesignOutcome outcome) {
+  const NetworkValues& net = state.NetValues;
+  std::string text = "Corvantile design: " + FamilyName(net[NetworkFamily]) + " network\n";
+  if (outcome == DesignOutcome::Impossible) {
+    text += kImpossibleDesignLine;
+    text += '\n';
+  } else if (outcome == DesignOutcome::NotDesigned) {
+    text +=
+        DerivesPartsOnly(net[DesignMode])
+            ? "no network designed: DesignMode is negative, so only the part values were "
+              "derived from the stored reactances\n"
+            : "no network designed: the network family is not one of " + EveryFamilyName() + "\n";
+  }
+  text += '\n';
+  text += Columns({{"Frequency:", Trimmed(FormatFrequency(net[Frequency]) + "Hz")},
+                   {"Power:", WithUnit(FormatQuantity(net[Power]), "W")},
+                   {"Network phase:", WithUnit(FormatEngineering(ShownPhase(state)), "deg")},
+                   {"Phase (r-r):", WithUnit(FormatEngineering(net[NetworkPhase]), "deg")}},
+                  "");
+  text += '\n';
+  text += ImpedanceSection("Source", state.SourceValues, state.startup);
+  text += ImpedanceSection("Load", state.LoadValues, state.startup);
+  text += '\n';
+  text += ElementsSection(state);
+  text += '\n';
+  text += Columns({{"Input Q:", Trimmed(FormatQuantity(net[InputQ]))},
+                   {"Output Q:", Trimmed(FormatQuantity(net[OutputQ]))},
+                   {"Intermediate r:", WithUnit(FormatQuantity(net[IntermediateR]), "ohms")}},
+                  "");
+  return text;
+}
+
+}  // namespace corvantile::report

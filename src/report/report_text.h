@@ -1,0 +1,29 @@
+#pragma once
+
+// The design report as text: what `corvantile-cli design` prints, kept beside the PDF report so
+// that every program part that writes the design as text uses this one writer. No toolkit, no Qt.
+
+#include <string>
+#include <string_view>
+
+#include "math/design_network.h"
+#include "state/circuit_state.h"
+
+namespace corvantile::report {
+
+// The line that marks an impossible design in the report.
+inline constexpr std::string_view kImpossibleDesignLine =
+    "impossible design: no network of this family matches this source and load (caution: the "
+    "derived values are cleared to 0)";
+
+// The readable report of a designed state: family, frequency, power, phases, source and load in
+// series and parallel form, each network element (part value, reactance, volts and amps, or
+// "absent"), the Q values and the intermediate resistance, all written with the program's
+// formatters. Ends with a newline.
+std::string DesignReport(const RunState& state, DesignOutcome outcome);
+
+// True when an element's part value stands for no part: above 10 in magnitude (henries or
+// farads) or below TinyMagnitude (1e-13), as the design window hides such an element.
+bool IsAbsentPart(float part, const StartupValues& startup);
+
+}  // namespace corvantile::report
