@@ -86,8 +86,8 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     return kExitOk;
   }
   err << "corvantile-cli: unknown command '" << command
-      << "' (use design, sweep, export, touchstone, standard, tolerance, explore, parse or "
-         "format; see corvantile-cli --help)\n";
+      << "' (use design, sweep, export, report, touchstone, standard, tolerance, explore, parse "
+         "or format; see corvantile-cli --help)\n";
   return kExitUsage;
 }
 

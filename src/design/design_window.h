@@ -66,6 +66,8 @@ class DesignWindow {
   }
   // What the last RefreshDesign's design pass returned (NotDesigned before the first).
   DesignOutcome LastOutcome() const { return lastOutcome_; }
+  // The run state the window works on, for a view that changes the design through it.
+  RunState& state() { return state_; }
 
   // The three sections of the schematic, each from the pen position RefreshDesign sets.
   void DrawSource();

@@ -36,8 +36,10 @@
 #include "analysis/spice_netlist.h"
 #include "analysis/sweep_csv.h"
 #include "analysis/touchstone.h"
+#include "response/qt/explore_page.h"
 #include "response/qt/parts_page.h"
 #include "response/qt/smith_chart_widget.h"
+#include "response/qt/tolerance_page.h"
 #include "units/parse.h"
 
 namespace corvantile {
@@ -134,6 +136,12 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
 
   parts_ = new PartsPage(state_);
   AddPage(parts_, QStringLiteral("Parts"));
+  tolerance_ = new TolerancePage(state_);
+  AddPage(tolerance_, QStringLiteral("Tolerance"));
+  explore_ = new ExplorePage(state_, [this](float family, float phase) {
+    if (applyCandidate_) applyCandidate_(family, phase);
+  });
+  AddPage(explore_, QStringLiteral("Explore"));
   connect(parts_, &PartsPage::LossesChanged, this, [this] {
     settings_.losses = parts_->losses();
     settings_.compensate = parts_->compensate();
@@ -325,6 +333,8 @@ void FrmResponse::Update(DesignOutcome outcome) {
   UpdateResponseView(state_, outcome, settings_, view_);
   ShowView();
   parts_->Update(outcome);
+  tolerance_->Update(outcome);
+  explore_->Update(outcome);
 }
 
 void FrmResponse::SetSpan(std::optional<SweepSpan> span) {

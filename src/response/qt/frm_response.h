@@ -31,7 +31,9 @@ class QValueAxis;
 
 namespace corvantile {
 
+class ExplorePage;
 class PartsPage;
+class TolerancePage;
 class SmithChartWidget;
 
 class FrmResponse : public QWidget {
@@ -59,6 +61,13 @@ class FrmResponse : public QWidget {
   QTabWidget* tabs() const { return tabs_; }
   QWidget* responsePage() const { return responsePage_; }
   PartsPage* partsPage() const { return parts_; }
+  TolerancePage* tolerancePage() const { return tolerance_; }
+  ExplorePage* explorePage() const { return explore_; }
+  // What applying an explored candidate does (the design window's own commands): the family
+  // code and the network phase. None: the Explore page applies nothing.
+  void SetApplyCandidate(std::function<void(float family, float phase)> apply) {
+    applyCandidate_ = std::move(apply);
+  }
 
   // The parts' Q settings and whether the response shows the design compensated for them;
   // redraws, and the Parts page shows them.
@@ -133,6 +142,9 @@ class FrmResponse : public QWidget {
   QTabWidget* tabs_ = nullptr;
   QWidget* responsePage_ = nullptr;
   PartsPage* parts_ = nullptr;
+  TolerancePage* tolerance_ = nullptr;
+  ExplorePage* explore_ = nullptr;
+  std::function<void(float, float)> applyCandidate_;
   QChart* chart_ = nullptr;  // owned by chartView_
   QChartView* chartView_ = nullptr;
   QLogValueAxis* frequencyAxis_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "design/design_controls.h"
+#include "response/explore_apply.h"
 #include "response/parts_view.h"
 
 namespace corvantile {
@@ -43,6 +44,10 @@ FrmResponse& ResponseLauncher::Window() {
     // Undo, redo and the design files work from here too.
     design_.AddFileShortcuts(window_);
     connect(window_, &FrmResponse::LossesChanged, this, &ResponseLauncher::RecordLosses);
+    window_->SetApplyCandidate([this](float family, float phase) {
+      ApplyExploredCandidate(design_.logic().state(), design_.logic(), &design_.document(), family,
+                             phase);
+    });
     FollowLosses();
   }
   return *window_;

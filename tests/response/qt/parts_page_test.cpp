@@ -28,20 +28,22 @@ class PartsPageTest : public ::testing::Test {
   FrmResponse window;
 };
 
-TEST_F(PartsPageTest, ResponseComesFirstThenParts) {
+TEST_F(PartsPageTest, ResponseComesFirstThenPartsToleranceAndExplore) {
   QTabWidget* tabs = window.tabs();
-  ASSERT_EQ(tabs->count(), 2);
+  ASSERT_EQ(tabs->count(), 4);
   EXPECT_EQ(tabs->tabText(0), QStringLiteral("Response"));
   EXPECT_EQ(tabs->tabText(1), QStringLiteral("Parts"));
+  EXPECT_EQ(tabs->tabText(2), QStringLiteral("Tolerance"));
+  EXPECT_EQ(tabs->tabText(3), QStringLiteral("Explore"));
   EXPECT_EQ(tabs->currentIndex(), 0);
   auto* extra = new QLabel(QStringLiteral("extra"));
-  EXPECT_EQ(window.AddPage(extra, QStringLiteral("Extra")), 2);
+  EXPECT_EQ(window.AddPage(extra, QStringLiteral("Extra")), 4);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::keyClick(&window, Qt::Key_2, Qt::AltModifier);
   EXPECT_EQ(tabs->currentIndex(), 1);
-  QTest::keyClick(&window, Qt::Key_3, Qt::AltModifier);
-  EXPECT_EQ(tabs->currentIndex(), 2);
+  QTest::keyClick(&window, Qt::Key_5, Qt::AltModifier);
+  EXPECT_EQ(tabs->currentIndex(), 4);
   QTest::keyClick(&window, Qt::Key_1, Qt::AltModifier);
   EXPECT_EQ(tabs->currentIndex(), 0);
 }
