@@ -84,13 +84,13 @@ cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$cache")
 import importlib.util, sys
 for name in sys.argv[1:]:
     try:
-        spec = importlib.util.find_spec(name)
+        found = importlib.util.find_spec(name)
     except Exception:
-        spec = None
-    if spec is None:
+        found = None
+    if found is None:
         print("python3-module-not-found:" + name)
-    elif spec.origin and spec.origin.startswith("/"):
-        print(spec.origin)
+    elif found.origin and found.origin.startswith("/"):
+        print(found.origin)
 PY
     fi
   fi

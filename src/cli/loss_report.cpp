@@ -5,32 +5,13 @@
 #include <vector>
 
 #include "analysis/number_text.h"
+#include "report/report_text.h"
 #include "units/format.h"
 
 namespace corvantile::cli {
 namespace {
 
 using Row = std::vector<std::string>;
-
-// Rows of cells in columns two blanks apart, each line without trailing blanks.
-std::string Columns(const std::vector<Row>& rows, std::string_view indent) {
-  std::vector<std::size_t> widths;
-  for (const Row& row : rows) {
-    if (row.size() > widths.size()) widths.resize(row.size(), 0);
-    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
-  }
-  std::string text;
-  for (const Row& row : rows) {
-    std::string line(indent);
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      line += row[i];
-      if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    text += line + '\n';
-  }
-  return text;
-}
 
 std::string Trimmed(std::string text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -81,21 +62,21 @@ std::string PartsTable(const LossAnalysis& analysis) {
     }
     rows.push_back(std::move(row));
   }
-  return Columns(rows, "  ");
+  return report::TextColumns(rows, "  ");
 }
 
 std::string Totals(const LossAnalysis& a) {
-  return Columns({{"Input power:", Quantity(a.inputPower, "W")},
-                  {"Load power:", Quantity(a.loadPower, "W")},
-                  {"Dissipated:", Quantity(a.dissipatedPower, "W")},
-                  {"Efficiency:", FixedNumber(100.0 * a.efficiency, 2) + " %"},
-                  {"Dissipative loss:", Decibels(a.dissipativeLossDb)},
-                  {"Mismatch loss:", Decibels(a.mismatchLossDb)},
-                  {"Transducer loss:", Decibels(a.transducerLossDb)},
-                  {"Return loss:", Decibels(a.returnLossDb)},
-                  {"VSWR:", FixedNumber(a.vswr, 3)},
-                  {"Input impedance:", ImpedanceText(a.inputImpedance)}},
-                 "  ");
+  return report::TextColumns({{"Input power:", Quantity(a.inputPower, "W")},
+                              {"Load power:", Quantity(a.loadPower, "W")},
+                              {"Dissipated:", Quantity(a.dissipatedPower, "W")},
+                              {"Efficiency:", FixedNumber(100.0 * a.efficiency, 2) + " %"},
+                              {"Dissipative loss:", Decibels(a.dissipativeLossDb)},
+                              {"Mismatch loss:", Decibels(a.mismatchLossDb)},
+                              {"Transducer loss:", Decibels(a.transducerLossDb)},
+                              {"Return loss:", Decibels(a.returnLossDb)},
+                              {"VSWR:", FixedNumber(a.vswr, 3)},
+                              {"Input impedance:", ImpedanceText(a.inputImpedance)}},
+                             "  ");
 }
 
 JsonObject AnalysisJson(const LossAnalysis& a) {
@@ -186,7 +167,7 @@ std::string LossesReport(const MatchingCircuit& circuit, const LossFigures& figu
                     CircuitPartText(circuit.elements[k]), CircuitPartText(c.circuit.elements[k]),
                     Quantity(c.idealReactance[k], "ohms"), Quantity(c.reactance[k], "ohms")});
   }
-  text += Columns(rows, "  ");
+  text += report::TextColumns(rows, "  ");
   text += PartsTable(figures.compensatedAnalysis);
   text += Totals(figures.compensatedAnalysis);
   return text;

@@ -13,27 +13,6 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-// Rows of cells written in columns two blanks apart, each line without trailing blanks.
-std::string Columns(const std::vector<Row>& rows, std::string_view indent) {
-  std::vector<std::size_t> widths;
-  for (const Row& row : rows) {
-    if (row.size() > widths.size()) widths.resize(row.size(), 0);
-    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
-  }
-  std::string text;
-  for (const Row& row : rows) {
-    std::string line(indent);
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      line += row[i];
-      if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    text += line;
-    text += '\n';
-  }
-  return text;
-}
-
 std::string Trimmed(std::string text) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return "";
@@ -88,12 +67,12 @@ std::string ImpedanceSection(std::string_view title, const ImpedanceValues& valu
   auto part = [&](float value) { return IsAbsentPart(value, startup) ? "none" : PartText(value); };
   std::string text = std::string(title) + ": entered as " + EntryFormName(values[EntryForm]) +
                      ", angle " + WithUnit(FormatQuantity(values[Angle]), "deg") + "\n";
-  text += Columns({{"", "resistance", "reactance", "part"},
-                   {"series", WithUnit(FormatQuantity(values[SeriesR]), "ohms"),
-                    ImpedanceReactance(values[SeriesX]), part(values[SeriesPart])},
-                   {"parallel", WithUnit(FormatQuantity(values[ParallelR]), "ohms"),
-                    ImpedanceReactance(values[ParallelX]), part(values[ParallelPart])}},
-                  "  ");
+  text += TextColumns({{"", "resistance", "reactance", "part"},
+                       {"series", WithUnit(FormatQuantity(values[SeriesR]), "ohms"),
+                        ImpedanceReactance(values[SeriesX]), part(values[SeriesPart])},
+                       {"parallel", WithUnit(FormatQuantity(values[ParallelR]), "ohms"),
+                        ImpedanceReactance(values[ParallelX]), part(values[ParallelPart])}},
+                      "  ");
   return text;
 }
 
@@ -139,10 +118,30 @@ std::string ElementsSection(const RunState& state) {
     }
     rows.push_back(std::move(row));
   }
-  return "Network elements (1 next to the source, 3 next to the load):\n" + Columns(rows, "  ");
+  return "Network elements (1 next to the source, 3 next to the load):\n" + TextColumns(rows, "  ");
 }
 
 }  // namespace
+
+std::string TextColumns(const std::vector<Row>& rows, std::string_view indent) {
+  std::vector<std::size_t> widths;
+  for (const Row& row : rows) {
+    if (row.size() > widths.size()) widths.resize(row.size(), 0);
+    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+  }
+  std::string text;
+  for (const Row& row : rows) {
+    std::string line(indent);
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      line += row[i];
+      if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
 
 bool IsAbsentPart(float part, const StartupValues& startup) {
   const float magnitude = std::fabs(part);
@@ -163,21 +162,21 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
             : "no network designed: the network family is not one of " + EveryFamilyName() + "\n";
   }
   text += '\n';
-  text += Columns({{"Frequency:", Trimmed(FormatFrequency(net[Frequency]) + "Hz")},
-                   {"Power:", WithUnit(FormatQuantity(net[Power]), "W")},
-                   {"Network phase:", WithUnit(FormatEngineering(ShownPhase(state)), "deg")},
-                   {"Phase (r-r):", WithUnit(FormatEngineering(net[NetworkPhase]), "deg")}},
-                  "");
+  text += TextColumns({{"Frequency:", Trimmed(FormatFrequency(net[Frequency]) + "Hz")},
+                       {"Power:", WithUnit(FormatQuantity(net[Power]), "W")},
+                       {"Network phase:", WithUnit(FormatEngineering(ShownPhase(state)), "deg")},
+                       {"Phase (r-r):", WithUnit(FormatEngineering(net[NetworkPhase]), "deg")}},
+                      "");
   text += '\n';
   text += ImpedanceSection("Source", state.SourceValues, state.startup);
   text += ImpedanceSection("Load", state.LoadValues, state.startup);
   text += '\n';
   text += ElementsSection(state);
   text += '\n';
-  text += Columns({{"Input Q:", Trimmed(FormatQuantity(net[InputQ]))},
-                   {"Output Q:", Trimmed(FormatQuantity(net[OutputQ]))},
-                   {"Intermediate r:", WithUnit(FormatQuantity(net[IntermediateR]), "ohms")}},
-                  "");
+  text += TextColumns({{"Input Q:", Trimmed(FormatQuantity(net[InputQ]))},
+                       {"Output Q:", Trimmed(FormatQuantity(net[OutputQ]))},
+                       {"Intermediate r:", WithUnit(FormatQuantity(net[IntermediateR]), "ohms")}},
+                      "");
   return text;
 }
 

@@ -5,11 +5,16 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "math/design_network.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::report {
+
+// Rows of cells written in columns two blanks apart, each line without trailing blanks:
+// {{"a", "bb"}, {"ccc", "d"}} with indent "  " -> "  a    bb\n  ccc  d\n".
+std::string TextColumns(const std::vector<std::vector<std::string>>& rows, std::string_view indent);
 
 // The line that marks an impossible design in the report.
 inline constexpr std::string_view kImpossibleDesignLine =
