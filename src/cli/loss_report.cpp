@@ -13,20 +13,8 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-std::string Trimmed(std::string text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  text.erase(0, first);
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-// The formatter's text and its unit; the formatters' empty zero text shows as 0.
-std::string WithUnit(const std::string& formatted, std::string_view unit) {
-  std::string text = Trimmed(formatted).empty() ? std::string("0 ") : formatted;
-  text += unit;
-  return Trimmed(text);
-}
+using report::Trimmed;
+using report::WithUnit;
 
 std::string Quantity(double value, std::string_view unit) {
   return WithUnit(FormatQuantity(static_cast<float>(value)), unit);

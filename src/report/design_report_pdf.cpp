@@ -30,16 +30,8 @@ constexpr PdfColor kGrey{0.6, 0.6, 0.6};
 constexpr PdfColor kBlue{0.0, 0.25, 0.8};
 constexpr PdfColor kRed{0.8, 0.1, 0.1};
 
-std::string Trimmed(std::string text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  text.erase(0, first);
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
 // A formatter's text and its unit, one blank between, as the design window's captions read.
-std::string WithUnit(const std::string& formatted, std::string_view unit) {
+std::string SpacedWithUnit(const std::string& formatted, std::string_view unit) {
   const std::string value = Trimmed(formatted);
   return (value.empty() ? std::string("0") : value) + ' ' + std::string(unit);
 }
@@ -50,14 +42,14 @@ std::string Caption(const DesignCaptions& shown, const std::string& name) {
 }
 
 std::string SideText(const ImpedanceValues& values) {
-  const std::string r = WithUnit(FormatQuantity(values[SeriesR]), "ohms");
+  const std::string r = SpacedWithUnit(FormatQuantity(values[SeriesR]), "ohms");
   const float x = values[SeriesX];
   if (std::fabs(x) >= OpenReactanceStored) return r + " in series with an open circuit";
-  return r + " in series with " + WithUnit(FormatQuantity(x), "ohms") + " (parallel " +
-         WithUnit(FormatQuantity(values[ParallelR]), "ohms") + " across " +
+  return r + " in series with " + SpacedWithUnit(FormatQuantity(x), "ohms") + " (parallel " +
+         SpacedWithUnit(FormatQuantity(values[ParallelR]), "ohms") + " across " +
          (std::fabs(values[ParallelX]) >= OpenReactanceStored
               ? std::string("open")
-              : WithUnit(FormatQuantity(values[ParallelX]), "ohms")) +
+              : SpacedWithUnit(FormatQuantity(values[ParallelX]), "ohms")) +
          ")";
 }
 
@@ -344,8 +336,8 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
           {0, 80});
   out.Row({"Power:", Trimmed(FormatQuantity(net[Power]) + "W")}, {0, 80});  // as cmdPower reads
   out.Row({"Family:", familyName}, {0, 80});
-  out.Row({"Phase:", WithUnit(FormatEngineering(shown.shownPhase), "deg") + " (r-r " +
-                         WithUnit(FormatEngineering(net[NetworkPhase]), "deg") + ")"},
+  out.Row({"Phase:", SpacedWithUnit(FormatEngineering(shown.shownPhase), "deg") + " (r-r " +
+                         SpacedWithUnit(FormatEngineering(net[NetworkPhase]), "deg") + ")"},
           {0, 80});
   if (inputs.measuredSource) {
     out.Row({"Measured:", "source follows " + inputs.measuredSource->file + ", port " +

@@ -9,9 +9,6 @@
 #include "units/format.h"
 
 namespace corvantile::report {
-namespace {
-
-using Row = std::vector<std::string>;
 
 std::string Trimmed(std::string text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -21,12 +18,15 @@ std::string Trimmed(std::string text) {
   return text;
 }
 
-// A formatter's text followed by its unit; the formatters' empty zero text shows as 0.
 std::string WithUnit(const std::string& formatted, std::string_view unit) {
   std::string text = Trimmed(formatted).empty() ? std::string("0 ") : formatted;
   text += unit;
   return Trimmed(text);
 }
+
+namespace {
+
+using Row = std::vector<std::string>;
 
 std::string FamilyName(float family) {
   if (const FamilyNames* names = FindFamilyNames(family)) return std::string(names->text);

@@ -16,6 +16,13 @@ namespace corvantile::report {
 // {{"a", "bb"}, {"ccc", "d"}} with indent "  " -> "  a    bb\n  ccc  d\n".
 std::string TextColumns(const std::vector<std::vector<std::string>>& rows, std::string_view indent);
 
+// The text without its leading and trailing blanks: the formatters pad with them.
+std::string Trimmed(std::string text);
+
+// A formatter's text followed by its unit as the report writes it, the prefix joined to the unit
+// ("1.5 k" + "ohms" -> "1.5 kohms"); the formatters' empty zero text shows as 0.
+std::string WithUnit(const std::string& formatted, std::string_view unit);
+
 // The line that marks an impossible design in the report.
 inline constexpr std::string_view kImpossibleDesignLine =
     "impossible design: no network of this family matches this source and load (caution: the "
