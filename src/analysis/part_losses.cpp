@@ -14,6 +14,20 @@ LossModel IdealLossModel() {
   return model;
 }
 
+LossModel LossModelOf(const std::optional<LossSettings>& settings) {
+  if (!settings) return IdealLossModel();
+  LossModel model;
+  model.inductor = {settings->inductorQ, settings->inductorLaw};
+  model.capacitor = {settings->capacitorQ, settings->capacitorLaw};
+  model.elementQ = settings->elementQ;
+  return model;
+}
+
+LossSettings LossSettingsOf(const LossModel& model, bool compensate) {
+  return {model.inductor.q0,   model.inductor.law, model.capacitor.q0,
+          model.capacitor.law, model.elementQ,     compensate};
+}
+
 bool IsLossy(const PartQ& q) { return q.q0 > 0.0 && std::isfinite(q.q0); }
 
 PartQ ElementQ(const LossModel& model, int k, PartKind kind) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/matching_circuit.h"
+#include "state/settings_file.h"
 
 namespace corvantile {
 
@@ -34,6 +35,10 @@ struct LossModel {
 
 // A model in which every part is ideal: every figure computed with it is the lossless one.
 LossModel IdealLossModel();
+
+// The settings file's losses as the model (none: every part ideal), and back.
+LossModel LossModelOf(const std::optional<LossSettings>& settings);
+LossSettings LossSettingsOf(const LossModel& model, bool compensate);
 
 // True when q describes a lossy part (q0 a positive number).
 bool IsLossy(const PartQ& q);

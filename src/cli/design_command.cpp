@@ -151,29 +151,23 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       text = DesignReport(state, outcome) +
              MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency]));
     }
-  } else {
+  } else if (format == "json") {
     // The losses need the physical circuit; a design without one reports none.
     const CircuitBuild build = BuildCircuit(state, outcome);
-    std::optional<LossFigures> figures;
+    JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+    if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
     if (build.problem == CircuitProblem::None) {
-      figures = ComputeLossFigures(build.circuit, losses, state.NetValues[DesignDriver]);
-    }
-    if (format == "json") {
-      JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
-      if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
-      if (figures) {
-        json.AddObject("losses", LossesJson(build.circuit, *figures));
-      } else {
-        json.AddOptionalDouble("losses", std::nullopt);
-      }
-      text = json.Text() + '\n';
+      json.AddObject("losses",
+                     LossesJson(build.circuit, ComputeLossFigures(build.circuit, losses,
+                                                                  state.NetValues[DesignDriver])));
     } else {
-      text = DesignReport(state, outcome) +
-             MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency]));
-      text += figures ? LossesReport(build.circuit, *figures)
-                      : "\nLosses: none analysed (" +
-                            std::string(CircuitProblemText(build.problem)) + ")\n";
+      json.AddOptionalDouble("losses", std::nullopt);
     }
+    text = json.Text() + '\n';
+  } else {
+    text = DesignReport(state, outcome) +
+           MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency])) +
+           report::LossesBlock(state, outcome, EffectiveLossModel(losses), losses.compensate);
   }
   return Deliver(text, output, out, err,
                  outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk);

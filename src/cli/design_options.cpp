@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "analysis/number_text.h"
+#include "report/report_text.h"
 #include "state/names.h"
 #include "state/session_file.h"
 #include "units/parse.h"
@@ -402,11 +403,8 @@ bool BuildDesignState(const DesignRequest& request, RunState& state, std::string
 
 std::string MeasuredSideLine(std::string_view side, const MeasuredSide& measured,
                              double designFrequency) {
-  const double x = measured.atDesign.imag();
-  return std::string(side) + ": measured, " + measured.port.FileName() + " port " +
-         std::to_string(measured.port.Port()) + ": " + ShortNumber(measured.atDesign.real(), 6) +
-         (x < 0.0 ? " - j" : " + j") + ShortNumber(std::fabs(x), 6) + " ohms at " +
-         EngineeringText(designFrequency, "Hz");
+  return report::MeasuredSideLine(side, measured.port.FileName(), measured.port.Port(),
+                                  measured.atDesign, designFrequency);
 }
 
 std::string MeasuredLines(const MeasuredDesign& measured, double designFrequency) {

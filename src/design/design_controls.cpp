@@ -160,6 +160,7 @@ constexpr double kResultRow3 = 7100;
 constexpr double kResultRow4 = 7400;
 constexpr double kExitRow = 7500;
 constexpr double kResponseRow = 7900;
+constexpr double kReportRow = 8300;
 // Sizes:
 constexpr double kRowHeight = 300;
 constexpr double kEntryWidth = 1800;
@@ -219,6 +220,9 @@ constexpr std::array<ControlPlacement, 37> kPlacements{{
 constexpr ControlLook kResponseButton = Button(kResponseButtonName, "Response...");
 constexpr ControlPlacement kResponsePlacement =
     Row(kResponseButtonName, kMiddleColumn, kResponseRow, kMiddleWidth);
+constexpr ControlLook kReportButton = Button(kReportButtonName, "Report...");
+constexpr ControlPlacement kReportPlacement =
+    Row(kReportButtonName, kMiddleColumn, kReportRow, kMiddleWidth);
 
 // The measured-file commands sit in the free row under each side's fourth entry command, and
 // the file's name under them, clear of the results in the middle and of Exit on the right.
@@ -243,6 +247,8 @@ constexpr ControlPlacement kMeasuredLoadLabelPlacement =
 
 const toolkit::ControlLook& ResponseButtonLook() { return kResponseButton; }
 const toolkit::ControlPlacement& ResponseButtonPlacement() { return kResponsePlacement; }
+const toolkit::ControlLook& ReportButtonLook() { return kReportButton; }
+const toolkit::ControlPlacement& ReportButtonPlacement() { return kReportPlacement; }
 
 const toolkit::ControlLook& MeasuredButtonLook(MeasuredSideKind side) {
   return side == MeasuredSideKind::Source ? kMeasuredSourceButton : kMeasuredLoadButton;

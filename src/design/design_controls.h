@@ -44,6 +44,16 @@ const toolkit::ControlLook& ResponseButtonLook();
 const toolkit::ControlPlacement& ResponseButtonPlacement();
 inline constexpr std::string_view kResponseShortcut = "Ctrl+R";
 
+// "Report...": writes the design report as a PDF. A grey button under "Response...", as wide as
+// it and placed and fonted by the load the same way, next after it in the focus order. Ctrl+P
+// (in the design window and the response window) does the same; Ctrl+C in the design window
+// copies the report's text.
+inline constexpr std::string_view kReportButtonName = "cmdReport";
+const toolkit::ControlLook& ReportButtonLook();
+const toolkit::ControlPlacement& ReportButtonPlacement();
+inline constexpr std::string_view kReportShortcut = "Ctrl+P";
+inline constexpr std::string_view kCopyReportShortcut = "Ctrl+C";
+
 // "Measured...": one command button under each side's entry commands (source and load), added
 // with the measured-file commands; grey like the entry buttons, as wide as them, in the free row
 // under the fourth entry command. Under each, a small transparent label that names the file the

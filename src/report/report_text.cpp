@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/number_text.h"
 #include "state/names.h"
 #include "units/format.h"
 
@@ -121,6 +122,57 @@ std::string ElementsSection(const RunState& state) {
   return "Network elements (1 next to the source, 3 next to the load):\n" + TextColumns(rows, "  ");
 }
 
+std::string Quantity(double value, std::string_view unit) {
+  return WithUnit(FormatQuantity(static_cast<float>(value)), unit);
+}
+
+std::string Decibels(double db) { return FixedNumber(db, 3) + " dB"; }
+
+std::string ImpedanceText(std::complex<double> z) {
+  const double x = z.imag();
+  return Trimmed(FormatQuantity(static_cast<float>(z.real()))) + (x < 0.0 ? " - j" : " + j") +
+         Trimmed(WithUnit(FormatQuantity(static_cast<float>(std::fabs(x))), "ohms"));
+}
+
+std::string LossQText(const PartQ& q) {
+  if (!IsLossy(q)) return "ideal";
+  return ShortNumber(q.q0, 6) + " (" + QLawText(q.law) + ")";
+}
+
+bool IsRealPart(PartKind kind) { return kind == PartKind::Inductor || kind == PartKind::Capacitor; }
+
+std::string PartsTable(const LossAnalysis& analysis) {
+  std::vector<Row> rows{
+      {"", "Q", "resistance", "dissipated", "volts rms", "volts peak", "amps rms", "amps peak"}};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const PartStress& p = analysis.parts[k];
+    Row row{std::to_string(k + 1)};
+    if (!IsRealPart(p.kind)) {
+      row.push_back(p.kind == PartKind::Open ? "open" : "short");
+    } else {
+      row.insert(row.end(), {LossQText(p.q), Quantity(p.resistance, "ohms"), Quantity(p.watts, "W"),
+                             Quantity(p.voltsRms, "V"), Quantity(p.voltsPeak, "V"),
+                             Quantity(p.ampsRms, "A"), Quantity(p.ampsPeak, "A")});
+    }
+    rows.push_back(std::move(row));
+  }
+  return TextColumns(rows, "  ");
+}
+
+std::string Totals(const LossAnalysis& a) {
+  return TextColumns({{"Input power:", Quantity(a.inputPower, "W")},
+                      {"Load power:", Quantity(a.loadPower, "W")},
+                      {"Dissipated:", Quantity(a.dissipatedPower, "W")},
+                      {"Efficiency:", FixedNumber(100.0 * a.efficiency, 2) + " %"},
+                      {"Dissipative loss:", Decibels(a.dissipativeLossDb)},
+                      {"Mismatch loss:", Decibels(a.mismatchLossDb)},
+                      {"Transducer loss:", Decibels(a.transducerLossDb)},
+                      {"Return loss:", Decibels(a.returnLossDb)},
+                      {"VSWR:", FixedNumber(a.vswr, 3)},
+                      {"Input impedance:", ImpedanceText(a.inputImpedance)}},
+                     "  ");
+}
+
 }  // namespace
 
 std::string TextColumns(const std::vector<Row>& rows, std::string_view indent) {
@@ -178,6 +230,74 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
                        {"Intermediate r:", WithUnit(FormatQuantity(net[IntermediateR]), "ohms")}},
                       "");
   return text;
+}
+
+std::string MeasuredSideLine(std::string_view side, std::string_view fileName, int port,
+                             std::complex<double> atDesign, double designFrequency) {
+  const double x = atDesign.imag();
+  return std::string(side) + ": measured, " + std::string(fileName) + " port " +
+         std::to_string(port) + ": " + ShortNumber(atDesign.real(), 6) +
+         (x < 0.0 ? " - j" : " + j") + ShortNumber(std::fabs(x), 6) + " ohms at " +
+         EngineeringText(designFrequency, "Hz");
+}
+
+LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossModel& model,
+                               bool compensate, float designDriver) {
+  LossFigures figures;
+  figures.model = model;
+  figures.designed = AnalyzeLosses(circuit, figures.model);
+  if (compensate) {
+    figures.compensated = true;
+    figures.compensation = CompensateLosses(circuit, figures.model, designDriver);
+    figures.compensatedAnalysis = AnalyzeLosses(figures.compensation.circuit, figures.model);
+  }
+  return figures;
+}
+
+std::string LossPartText(const CircuitPart& part) {
+  switch (part.kind) {
+    case PartKind::Inductor:
+      return Trimmed(FormatInductance(static_cast<float>(part.value)));
+    case PartKind::Capacitor:
+      return Trimmed(FormatCapacitance(static_cast<float>(part.value)));
+    case PartKind::Open:
+      return "open";
+    case PartKind::Short:
+      break;
+  }
+  return "short";
+}
+
+std::string LossesReport(const MatchingCircuit& circuit, const LossFigures& figures) {
+  std::string text =
+      "\nLosses at " + Trimmed(FormatFrequency(static_cast<float>(figures.designed.frequency))) +
+      "Hz (each part a series resistance |X|/Q(f), the usual ESR model; Q(f) = Q0 (f/f0)^k):\n";
+  text += PartsTable(figures.designed);
+  text += Totals(figures.designed);
+  if (!figures.compensated) return text;
+  const CompensatedDesign& c = figures.compensation;
+  text += "\nCompensated for losses: " + CompensationText(c) + "\n";
+  std::vector<Row> rows{{"", "ideal value", "compensated", "ideal reactance", "reactance"}};
+  for (std::size_t k = 0; k < 3; ++k) {
+    rows.push_back({std::to_string(k + 1) + (c.resolved[k] ? "" : " (kept)"),
+                    LossPartText(circuit.elements[k]), LossPartText(c.circuit.elements[k]),
+                    Quantity(c.idealReactance[k], "ohms"), Quantity(c.reactance[k], "ohms")});
+  }
+  text += TextColumns(rows, "  ");
+  text += PartsTable(figures.compensatedAnalysis);
+  text += Totals(figures.compensatedAnalysis);
+  return text;
+}
+
+std::string LossesBlock(const RunState& state, DesignOutcome outcome, const LossModel& model,
+                        bool compensate) {
+  // The losses need the physical circuit; a design without one reports none.
+  const CircuitBuild build = BuildCircuit(state, outcome);
+  if (build.problem != CircuitProblem::None) {
+    return "\nLosses: none analysed (" + std::string(CircuitProblemText(build.problem)) + ")\n";
+  }
+  return LossesReport(build.circuit, ComputeLossFigures(build.circuit, model, compensate,
+                                                        state.NetValues[DesignDriver]));
 }
 
 }  // namespace corvantile::report

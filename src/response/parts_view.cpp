@@ -30,20 +30,6 @@ std::string ValueText(const CircuitPart& part) {
 
 }  // namespace
 
-LossModel LossModelOf(const std::optional<LossSettings>& settings) {
-  if (!settings) return IdealLossModel();
-  LossModel model;
-  model.inductor = {settings->inductorQ, settings->inductorLaw};
-  model.capacitor = {settings->capacitorQ, settings->capacitorLaw};
-  model.elementQ = settings->elementQ;
-  return model;
-}
-
-LossSettings LossSettingsOf(const LossModel& model, bool compensate) {
-  return {model.inductor.q0,   model.inductor.law, model.capacitor.q0,
-          model.capacitor.law, model.elementQ,     compensate};
-}
-
 std::string FigureText(double value, std::string (*format)(double)) {
   return std::isfinite(value) ? format(value) : std::string(kNoFigure);
 }

@@ -44,10 +44,6 @@ struct PartsView {
   std::vector<std::string> figureLines;
 };
 
-// The settings file's losses as the analysis' model (none: every part ideal), and back.
-LossModel LossModelOf(const std::optional<LossSettings>& settings);
-LossSettings LossSettingsOf(const LossModel& model, bool compensate);
-
 // A figure as text: `format` applied to a finite value, else kNoFigure.
 std::string FigureText(double value, std::string (*format)(double));
 

@@ -1,5 +1,5 @@
-// The design window's "Response..." button: like the other grey buttons, clear of every
-// control and of the drawn panel on every screen, and placed by the same rule.
+// The design window's "Response..." and "Report..." buttons: like the other grey buttons, clear
+// of every control and of the drawn panel on every screen, and placed by the same rule.
 #include <gtest/gtest.h>
 
 #include "design/design_controls.h"
@@ -62,6 +62,48 @@ TEST(ResponseButtonLook, IsAGreyButtonSizedAndFontedByTheLoad) {
   EXPECT_EQ(look.font.bold, grey->font.bold);
   EXPECT_FALSE(look.HasDesignSize());
   EXPECT_TRUE(ResponseButtonPlacement().SetsSizeAndFont());
+}
+
+// "Report..." under it: as wide, as grey, placed by the same rule and clear of everything.
+class ReportButtonPlace : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(ReportButtonPlace, SitsUnderResponseOverlappingNothing) {
+  const auto [w, h] = GetParam();
+  const toolkit::LogicalScale scale = toolkit::LogicalScale::ForMainWindow(
+      toolkit::ScreenTwips::FromPixels(w, h), kDesignClientWidthTwips, kDesignClientHeightTwips);
+  const Box button = BoxOf(ReportButtonPlacement(), ReportButtonLook(), scale);
+  const Box response = BoxOf(ResponseButtonPlacement(), ResponseButtonLook(), scale);
+  for (const ControlPlacement& row : DesignPlacements()) {
+    EXPECT_FALSE(button.Overlaps(BoxOf(row, *FindDesignControl(row.name), scale))) << row.name;
+  }
+  EXPECT_FALSE(button.Overlaps(response));
+  EXPECT_FALSE(button.Overlaps({3450, 200, 8500, 4800}));
+  EXPECT_EQ(button.left, response.left);
+  EXPECT_EQ(button.right, response.right);
+  EXPECT_GT(button.top, response.top);
+  EXPECT_LE(button.bottom, kLayoutHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ReportButtonPlace,
+                         ::testing::Values(std::pair{800, 600}, std::pair{1024, 768},
+                                           std::pair{1920, 1080}, std::pair{1280, 1024}));
+
+TEST(ReportButtonLook, LooksLikeTheResponseButton) {
+  const ControlLook& look = ReportButtonLook();
+  const ControlLook& response = ResponseButtonLook();
+  EXPECT_EQ(FindDesignControl(kReportButtonName), nullptr);
+  EXPECT_EQ(look.name, kReportButtonName);
+  EXPECT_EQ(ReportButtonPlacement().name, kReportButtonName);
+  EXPECT_EQ(look.kind, toolkit::ControlKind::CommandButton);
+  EXPECT_EQ(look.text, "Report...");
+  EXPECT_EQ(look.background, response.background);
+  EXPECT_EQ(look.textColour, response.textColour);
+  EXPECT_EQ(look.font.family, response.font.family);
+  EXPECT_EQ(look.font.bold, response.font.bold);
+  EXPECT_FALSE(look.HasDesignSize());
+  EXPECT_TRUE(ReportButtonPlacement().SetsSizeAndFont());
+  EXPECT_EQ(kReportShortcut, "Ctrl+P");
+  EXPECT_EQ(kCopyReportShortcut, "Ctrl+C");
 }
 
 }  // namespace

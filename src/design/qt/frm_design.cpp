@@ -2,12 +2,15 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QKeySequence>
 #include <QMenu>
@@ -16,6 +19,7 @@
 #include <QWidget>
 
 #include "design/design_controls.h"
+#include "design/design_report.h"
 #include "toolkit/placement.h"
 #include "toolkit/qt/qt_look.h"
 
@@ -68,6 +72,15 @@ std::optional<int> DefaultChoosePort(QWidget* parent, const QString& fileName, i
   return port;
 }
 
+QString DefaultChooseReportFile(QWidget* parent, const QString& suggested) {
+  return QFileDialog::getSaveFileName(parent, QStringLiteral("Write the design report"), suggested,
+                                      QStringLiteral("PDF files (*.pdf)"));
+}
+
+QKeySequence KeysOf(std::string_view keys) {
+  return QKeySequence(QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())));
+}
+
 std::string SideName(MeasuredSideKind side) {
   return side == MeasuredSideKind::Source ? "source" : "load";
 }
@@ -99,6 +112,10 @@ FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform,
   }
   lastInFocusOrder_ = window_.Find(DesignFocusOrder().back()).widget();
   AddFileShortcuts(window_.widget());
+  // Copying is the design window's own: the response window's tables copy their cells.
+  auto* copy = new QShortcut(KeysOf(kCopyReportShortcut), window_.widget());
+  copy->setContext(Qt::WindowShortcut);
+  QObject::connect(copy, &QShortcut::activated, window_.widget(), [this] { CopyReport(); });
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
     AddCommandButton(MeasuredButtonLook(side), MeasuredButtonPlacement(side), [this, side] {
       document_.Change([this, side] { ChooseMeasured(side); });
@@ -163,8 +180,8 @@ void FrmDesign::ShowStartNotes() {
 }
 
 void FrmDesign::AddFileShortcuts(QWidget* target) {
-  auto add = [target](const char* keys, auto slot) {
-    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), target);
+  auto add = [target](std::string_view keys, auto slot) {
+    auto* shortcut = new QShortcut(KeysOf(keys), target);
     shortcut->setContext(Qt::WindowShortcut);
     QObject::connect(shortcut, &QShortcut::activated, target, slot);
   };
@@ -174,6 +191,27 @@ void FrmDesign::AddFileShortcuts(QWidget* target) {
   add(kSaveAsKey, [this] { SaveAs(); });
   add(kOpenKey, [this] { Open(); });
   add(kOpenRecentKey, [this] { OpenRecent(); });
+  add(kReportShortcut, [this] { WriteReport(); });
+}
+
+void FrmDesign::CopyReport() {
+  Load();
+  const std::string text = DesignReportText(state_, logic_.LastOutcome(), document_.settings());
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void FrmDesign::WriteReport() {
+  Load();
+  const QString suggested = QString::fromStdString(SuggestedReportFile(document_.file()).string());
+  QString file = chooseReportFile_ ? chooseReportFile_(suggested)
+                                   : DefaultChooseReportFile(window_.widget(), suggested);
+  if (file.isEmpty()) return;
+  if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
+  const report::ReportInputs inputs =
+      DesignReportInputs(state_, logic_.LastOutcome(), document_.settings(),
+                         toleranceLines_ ? toleranceLines_() : std::vector<std::string>{});
+  std::string error;
+  if (!WriteDesignReport(inputs, file.toStdString(), error)) platform_.ShowMessage(error);
 }
 
 void FrmDesign::Undo() {

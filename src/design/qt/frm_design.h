@@ -85,6 +85,23 @@ class FrmDesign {
   using RecentChooser = std::function<std::optional<std::string>(const std::vector<std::string>&)>;
   void SetRecentChooser(RecentChooser chooser) { chooseRecent_ = std::move(chooser); }
 
+  // The design report: Ctrl+C (on the design window) puts the report's text on the clipboard,
+  // the same text `corvantile-cli design` prints for this design; Ctrl+P (also on any window
+  // given to AddFileShortcuts) and "Report..." ask for a PDF file, offered under the design
+  // file's name or "design.pdf", and write the report there. A write error is shown in one line.
+  // A design without a network still gets its report, which says why there is none.
+  void CopyReport();
+  void WriteReport();
+  // Asks for the report's file to write (asking before overwriting); an empty result cancels.
+  // By default the standard file dialog with the PDF filter.
+  using ReportFileChooser = std::function<QString(const QString& suggested)>;
+  void SetReportFileChooser(ReportFileChooser chooser) { chooseReportFile_ = std::move(chooser); }
+  // The tolerance results' lines the report lists, when a finished run is for this design; by
+  // default none.
+  void SetToleranceLines(std::function<std::vector<std::string>()> lines) {
+    toleranceLines_ = std::move(lines);
+  }
+
   // "Measured..." on either side: asks for a Touchstone file (and, for a file of several ports,
   // which port), then the side follows it: series R + jX at the design frequency, read again at
   // every new frequency, until an entry dialog changes the side. A file that cannot be used
@@ -120,6 +137,8 @@ class FrmDesign {
   RecentChooser chooseRecent_;
   MeasuredFileChooser chooseMeasuredFile_;
   PortChooser choosePort_;
+  ReportFileChooser chooseReportFile_;
+  std::function<std::vector<std::string>()> toleranceLines_;
   // Measured sides whose file could not be read at start: said once, after the window opens.
   std::vector<std::string> startNotes_;
   bool loaded_ = false;

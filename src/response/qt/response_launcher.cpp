@@ -11,6 +11,7 @@
 #include "design/design_controls.h"
 #include "response/explore_apply.h"
 #include "response/parts_view.h"
+#include "response/qt/tolerance_page.h"
 
 namespace corvantile {
 
@@ -23,6 +24,13 @@ ResponseLauncher& ResponseLauncher::Attach(FrmDesign& design, const RunState& st
   auto* launcher = new ResponseLauncher(design, state);
   design.AddCommandButton(ResponseButtonLook(), ResponseButtonPlacement(),
                           [launcher] { launcher->Open(); });
+  // "Report..." under it; the report lists the Tolerance page's results when they are current.
+  design.AddCommandButton(ReportButtonLook(), ReportButtonPlacement(),
+                          [&design] { design.WriteReport(); });
+  design.SetToleranceLines([launcher]() -> std::vector<std::string> {
+    if (!launcher->window_) return {};
+    return launcher->window_->tolerancePage()->ResultLines(launcher->design_.logic().LastOutcome());
+  });
   QWidget* top = design.window().widget();
   launcher->shortcut_ = new QShortcut(
       QKeySequence(QString::fromUtf8(kResponseShortcut.data(),

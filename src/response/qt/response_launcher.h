@@ -5,7 +5,8 @@
 // and only then, so the design window's refresh does no sweep with it closed; closing the
 // design window closes it. The redraw runs as soon as the event that refreshed the design is
 // done, before anything is painted: the refresh itself stays as quick as without the window,
-// and refreshes within one event cost one redraw.
+// and refreshes within one event cost one redraw. "Report..." sits under the "Response..."
+// button, and the report lists the Tolerance page's results when they are for this design.
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -23,7 +24,8 @@ class ResponseLauncher : public QObject {
   Q_OBJECT
 
  public:
-  // Adds the button and the shortcut to `design` and follows its refreshes. The launcher and
+  // Adds the buttons ("Response...", "Report...") and the shortcut to `design` and follows its
+  // refreshes. The launcher and
   // the response window belong to the design window's widget and go with it.
   static ResponseLauncher& Attach(FrmDesign& design, const RunState& state);
 

@@ -311,6 +311,33 @@ void TolerancePage::ShowResult() {
   figures_->setText(lines.join('\n'));
 }
 
+std::vector<std::string> TolerancePage::ResultLines(DesignOutcome outcome) const {
+  if (!result_ || job_) return {};
+  const ToleranceRequest now = MakeToleranceRequest(state_, outcome, settings_, envelopeSpan_);
+  const auto same = [](const CircuitPart& a, const CircuitPart& b) {
+    return a.kind == b.kind && a.value == b.value;
+  };
+  const MatchingCircuit& ran = request_.circuit;
+  bool current = now.hasNetwork && request_.hasNetwork && now.circuit.topology == ran.topology &&
+                 now.circuit.designFrequency == ran.designFrequency &&
+                 same(now.circuit.source.part, ran.source.part) &&
+                 same(now.circuit.load.part, ran.load.part) &&
+                 now.circuit.source.resistance == ran.source.resistance &&
+                 now.circuit.load.resistance == ran.load.resistance;
+  for (std::size_t k = 0; k < 3; ++k) {
+    current = current && same(now.circuit.elements[k], ran.elements[k]);
+  }
+  if (!current) return {};
+  const ToleranceFigures f = DescribeTolerance(*result_);
+  std::vector<std::string> lines{f.nominal, f.yieldAtDesign};
+  if (!f.yieldOverBand.empty()) lines.push_back(f.yieldOverBand);
+  lines.push_back(f.percentiles);
+  lines.push_back(f.worstCase);
+  lines.push_back("Sensitivity, most first:");
+  for (const std::string& s : f.sensitivities) lines.push_back("  " + s);
+  return lines;
+}
+
 std::pair<QLineSeries*, QLineSeries*> AddEnvelopeSeries(QChart* chart,
                                                         const ToleranceResult& result,
                                                         double frequencyScale, QAbstractAxis* x,

@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <QWidget>
 
@@ -63,6 +65,10 @@ class TolerancePage : public QWidget {
   // frequency of the span.
   const std::optional<ToleranceResult>& result() const { return result_; }
   const ToleranceRequest& request() const { return request_; }
+  // The last finished run's figures as the report lists them, a line each, when that run was
+  // for the network `state` designs now after a pass that returned `outcome`; none when no run
+  // has finished, one is still going or the design has changed since.
+  std::vector<std::string> ResultLines(DesignOutcome outcome) const;
 
   QProgressBar* progressBar() const { return progress_; }
   QPushButton* cancelButton() const { return cancel_; }
