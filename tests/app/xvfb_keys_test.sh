@@ -1,7 +1,8 @@
 #!/bin/sh
 # The desktop program on a real X server, driven by keys alone as a user would: "Start" on the
 # title screen, the T-network (the focused first command), undo, redo, Ctrl+S into a new file
-# through the file dialog, then undo and Ctrl+S again into the same file without a dialog.
+# through the file dialog, then undo and Ctrl+S again into the same file without a dialog, and
+# Ctrl+P writing the PDF report through its dialog.
 #   xvfb_keys_test.sh PROGRAM   (XVFB and XDOTOOL name the tools)
 set -eu
 program=$1
@@ -71,6 +72,12 @@ focus 'design and analysis tank.cfg\*$'
 key ctrl+s  # the open file again, no dialog
 focus 'design and analysis tank.cfg$'
 [ "$(family "$work/tank.cfg")" = 2 ] || fail "saved family $(family "$work/tank.cfg"), not the Pi (2)"
+key ctrl+p  # the report: its file dialog
+focus 'Write the design report'
+"$XDOTOOL" type --delay 20 "$work/tank-report.pdf"
+key Return
+focus 'design and analysis tank.cfg$'
+[ "$(head -c 5 "$work/tank-report.pdf" 2>/dev/null)" = "%PDF-" ] || fail "Ctrl+P wrote no PDF"
 [ ! -e "$work/LastSession.CFG" ] || fail "LastSession.CFG written without Exit"
 kill -0 "$program_pid" || fail "the program ended: $(cat "$work/program.log")"
 echo "ok"
