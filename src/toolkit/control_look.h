@@ -39,6 +39,9 @@ struct ControlLook {
   // Labels lie behind the controls they overlap, except one in front, which covers the controls
   // built before it (the design window's caution over its family buttons).
   bool inFront = false;
+  // What the control does, in a sentence the user reads when hovering it (commands); empty for
+  // none.
+  std::string_view toolTip{};
 
   // A size the load keeps whatever the scale (a control it only moves).
   bool HasDesignSize() const { return rect.width > 0 && rect.height > 0; }
@@ -83,6 +86,10 @@ constexpr ControlLook Hidden(ControlLook look) {
 }
 constexpr ControlLook InFront(ControlLook look) {
   look.inFront = true;
+  return look;
+}
+constexpr ControlLook WithToolTip(ControlLook look, std::string_view toolTip) {
+  look.toolTip = toolTip;
   return look;
 }
 
