@@ -47,6 +47,16 @@ struct ControlLook {
   bool HasDesignSize() const { return rect.width > 0 && rect.height > 0; }
 };
 
+// The frame a command button draws just inside its edge while it holds the keyboard focus: on
+// buttons of any background colour, and on a window's default button (which the style outlines
+// whether focused or not), the focus must show.
+struct FocusLook {
+  Rgb colour;
+  int width = 1;  // device-independent pixels
+  int inset = 1;  // from the button's edge to the frame
+};
+inline constexpr FocusLook kCommandFocus{{0, 70, 170}, 2, 2};
+
 // Builders for look tables (aggregate initialisation with fields left out would warn):
 // WithAlign(MakeControlLook("cmdExit", ControlKind::CommandButton, "Enter", {}, font),
 //           TextAlign::Centre).
