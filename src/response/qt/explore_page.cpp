@@ -375,6 +375,8 @@ void ExplorePage::Redraw() {
   reason_->setVisible(!view_.hasCandidates);
   reason_->setText(Text(view_.noCandidatesReason));
   model_->SetCandidates(&view_.exploration.candidates);
+  // Each column as wide as its heading and its widest value, so that neither is cut off.
+  table_->resizeColumnsToContents();
   if (view_.bar.hasBound) {
     bar_->setEnabled(true);
     bar_->setValue(static_cast<int>(std::lround(1000.0 * view_.bar.share)));
