@@ -13,19 +13,22 @@ using toolkit::TextAlign;
 
 constexpr Rgb kPanelBlue{221, 248, 255};
 
+// `toolTip` says in one sentence what the command does.
 constexpr ControlLook Button(std::string_view name, std::string_view text,
-                             Rgb background = kDesignButtonGrey) {
+                             std::string_view toolTip = {}, Rgb background = kDesignButtonGrey) {
   return {.name = name,
           .kind = ControlKind::CommandButton,
           .text = text,
           .font = kDesignFont,
           .textColour = kDesignTextColour,
-          .background = background};
+          .background = background,
+          .toolTip = toolTip};
 }
 
 // A phase-step button: its twips size and design font are never changed.
-constexpr ControlLook StepButton(std::string_view name, std::string_view text) {
-  ControlLook look = Button(name, text);
+constexpr ControlLook StepButton(std::string_view name, std::string_view text,
+                                 std::string_view toolTip) {
+  ControlLook look = Button(name, text, toolTip);
   look.rect = {0, 0, 435, 330};
   return look;
 }
@@ -69,26 +72,40 @@ constexpr ControlLook CautionLabel() {
 
 // In keyboard focus order: the command buttons, then the labels, which take no focus.
 constexpr std::array kControls{
-    Button("cmdTee", "Tee", kPanelBlue),
-    Button("cmdPi", "Pi", kPanelBlue),
-    Button("cmdLPFL", "Lowpass L", kPanelBlue),
-    Button("cmdHPFL", "Highpass L", kPanelBlue),
-    Button("CommandSource5", "Series <> parallel"),
-    Button("CommandSource1", "Enter series R, jX"),
-    Button("CommandSource2", "Enter parallel R, jX"),
-    Button("CommandSource3", "Enter series R, part"),
-    Button("CommandSource4", "Enter parallel R, part"),
-    Button("CommandLoad5", "Series <> parallel"),
-    Button("CommandLoad1", "Enter series R, jX"),
-    Button("CommandLoad2", "Enter parallel R, jX"),
-    Button("CommandLoad3", "Enter series R, part"),
-    Button("CommandLoad4", "Enter parallel R, part"),
-    Button("cmdPhase", "Phase (R to R)"),
-    Button("cmdFrequency", "Frequency"),
-    Button("cmdPower", "Power"),
-    StepButton("cmdPhasePlusOne", "+1"),
-    StepButton("cmdPhaseMinusOne", "-1"),
-    Button("cmdExit", "Exit", Rgb{192, 192, 192}),
+    Button("cmdTee", "Tee", "Design a Tee network: series, shunt, series.", kPanelBlue),
+    Button("cmdPi", "Pi", "Design a Pi network: shunt, series, shunt.", kPanelBlue),
+    Button("cmdLPFL", "Lowpass L",
+           "Design a low-pass L network: a series inductor and a shunt capacitor.", kPanelBlue),
+    Button("cmdHPFL", "Highpass L",
+           "Design a high-pass L network: a series capacitor and a shunt inductor.", kPanelBlue),
+    Button("CommandSource5", "Series <> parallel",
+           "Switch the source between its series and parallel form."),
+    Button("CommandSource1", "Enter series R, jX",
+           "Type the source as a series resistance and reactance."),
+    Button("CommandSource2", "Enter parallel R, jX",
+           "Type the source as a parallel resistance and reactance."),
+    Button("CommandSource3", "Enter series R, part",
+           "Type the source as a series resistance and an inductor or capacitor."),
+    Button("CommandSource4", "Enter parallel R, part",
+           "Type the source as a parallel resistance and an inductor or capacitor."),
+    Button("CommandLoad5", "Series <> parallel",
+           "Switch the load between its series and parallel form."),
+    Button("CommandLoad1", "Enter series R, jX",
+           "Type the load as a series resistance and reactance."),
+    Button("CommandLoad2", "Enter parallel R, jX",
+           "Type the load as a parallel resistance and reactance."),
+    Button("CommandLoad3", "Enter series R, part",
+           "Type the load as a series resistance and an inductor or capacitor."),
+    Button("CommandLoad4", "Enter parallel R, part",
+           "Type the load as a parallel resistance and an inductor or capacitor."),
+    Button("cmdPhase", "Phase (R to R)",
+           "Type the network's phase shift from source to load (Pi and Tee only)."),
+    Button("cmdFrequency", "Frequency", "Type the frequency the network is designed for."),
+    Button("cmdPower", "Power", "Type the power the network carries, for its volts and amps."),
+    StepButton("cmdPhasePlusOne", "+1", "Raise the network's phase by one degree."),
+    StepButton("cmdPhaseMinusOne", "-1", "Lower the network's phase by one degree."),
+    Button("cmdExit", "Exit", "Save this session for next time and close the program.",
+           Rgb{192, 192, 192}),
     ElementLabel("lblChangeNetPart1", true),
     ElementLabel("lblChangeNetPart2", true),
     ElementLabel("lblChangeNetPart3", true),
@@ -217,7 +234,9 @@ constexpr std::array<ControlPlacement, 37> kPlacements{{
     Row("cmdExit", kLoadColumn, kExitRow, kExitWidth),
 }};
 
-constexpr ControlLook kResponseButton = Button(kResponseButtonName, "Response...");
+constexpr ControlLook kResponseButton =
+    Button(kResponseButtonName, "Response...",
+           "Open the response window: the sweep, Smith chart, parts, tolerance and alternatives.");
 constexpr ControlPlacement kResponsePlacement =
     Row(kResponseButtonName, kMiddleColumn, kResponseRow, kMiddleWidth);
 constexpr ControlLook kReportButton = Button(kReportButtonName, "Report...");
@@ -228,8 +247,12 @@ constexpr ControlPlacement kReportPlacement =
 // the file's name under them, clear of the results in the middle and of Exit on the right.
 constexpr double kMeasuredRow = 6800;
 constexpr double kMeasuredNameRow = 7150;
-constexpr ControlLook kMeasuredSourceButton = Button(kMeasuredSourceButtonName, "Measured...");
-constexpr ControlLook kMeasuredLoadButton = Button(kMeasuredLoadButtonName, "Measured...");
+constexpr ControlLook kMeasuredSourceButton =
+    Button(kMeasuredSourceButtonName, "Measured...",
+           "Take the source from a measured Touchstone file, read again at each frequency.");
+constexpr ControlLook kMeasuredLoadButton =
+    Button(kMeasuredLoadButtonName, "Measured...",
+           "Take the load from a measured Touchstone file, read again at each frequency.");
 constexpr ControlPlacement kMeasuredSourcePlacement =
     Row(kMeasuredSourceButtonName, kSourceColumn, kMeasuredRow, kEntryWidth);
 constexpr ControlPlacement kMeasuredLoadPlacement =
@@ -285,6 +308,7 @@ void ApplyDesignTimeState(toolkit::Window& window) {
     if (look.background) control.SetBackground(*look.background);
     control.SetVisible(!look.hidden);
     control.SetFontSize(look.font.points);
+    control.SetToolTip(std::string(look.toolTip));
   }
 }
 

@@ -90,8 +90,8 @@ std::span<const toolkit::ControlPlacement> DesignPlacements();
 // screen H twips high (9.216 on a 768-pixel screen).
 double DesignFontPoints(toolkit::ScreenTwips screen);
 
-// Puts every control of `window` into its design-time state: text, background, visibility and
-// font size (positions come from the load routine).
+// Puts every control of `window` into its design-time state: text, background, visibility, font
+// size and tooltip (positions come from the load routine).
 void ApplyDesignTimeState(toolkit::Window& window);
 
 }  // namespace corvantile

@@ -39,10 +39,23 @@ struct ControlLook {
   // Labels lie behind the controls they overlap, except one in front, which covers the controls
   // built before it (the design window's caution over its family buttons).
   bool inFront = false;
+  // What the control does, in a sentence the user reads when hovering it (commands); empty for
+  // none.
+  std::string_view toolTip{};
 
   // A size the load keeps whatever the scale (a control it only moves).
   bool HasDesignSize() const { return rect.width > 0 && rect.height > 0; }
 };
+
+// The frame a command button draws just inside its edge while it holds the keyboard focus: on
+// buttons of any background colour, and on a window's default button (which the style outlines
+// whether focused or not), the focus must show.
+struct FocusLook {
+  Rgb colour;
+  int width = 1;  // device-independent pixels
+  int inset = 1;  // from the button's edge to the frame
+};
+inline constexpr FocusLook kCommandFocus{{0, 70, 170}, 2, 2};
 
 // Builders for look tables (aggregate initialisation with fields left out would warn):
 // WithAlign(MakeControlLook("cmdExit", ControlKind::CommandButton, "Enter", {}, font),
@@ -83,6 +96,10 @@ constexpr ControlLook Hidden(ControlLook look) {
 }
 constexpr ControlLook InFront(ControlLook look) {
   look.inFront = true;
+  return look;
+}
+constexpr ControlLook WithToolTip(ControlLook look, std::string_view toolTip) {
+  look.toolTip = toolTip;
   return look;
 }
 

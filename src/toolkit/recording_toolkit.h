@@ -24,13 +24,16 @@ class RecordingControl : public Control {
   void SetBackground(Rgb colour) override { background_ = colour; }
   void SetChecked(bool checked) override { checked_ = checked; }
   bool IsChecked() const override { return checked_; }
+  void SetToolTip(const std::string& text) override { toolTip_ = text; }
 
   const LogicalRect& geometry() const { return geometry_; }
+  const std::string& toolTip() const { return toolTip_; }
   double fontSize() const { return fontSize_; }
   const Rgb& background() const { return background_; }
 
  private:
   std::string text_;
+  std::string toolTip_;
   bool visible_ = true;
   bool checked_ = false;
   LogicalRect geometry_;

@@ -28,6 +28,8 @@ class Control {
   virtual void SetBackground(Rgb colour) = 0;
   virtual void SetChecked(bool checked) = 0;  // option buttons; others ignore it
   virtual bool IsChecked() const = 0;
+  // What hovering the control says it does; empty for nothing.
+  virtual void SetToolTip(const std::string& text) = 0;
 };
 
 enum class LineStyle { Solid, Dotted };

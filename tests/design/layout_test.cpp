@@ -1,8 +1,11 @@
 // frmDesign's control table and the load routine's layout on different screens.
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +72,38 @@ TEST(DesignControlTable, DesignTimeStateHidesThePartLabelsAndTheCaution) {
   EXPECT_EQ(caution->textColour, (toolkit::Rgb{255, 0, 0}));
   EXPECT_EQ(caution->font.family, "Microsoft Sans Serif");
   EXPECT_FALSE(caution->font.bold);
+}
+
+// Every command of the window, the designed ones and those added with the response window and
+// the measured files, says in a sentence of its own what it does; labels say nothing.
+TEST(DesignControlTable, EveryCommandHasATooltipOfItsOwnAndLabelsNone) {
+  RecordingWindow window;
+  ApplyDesignTimeState(window);
+  std::vector<const ControlLook*> commands;
+  for (const ControlLook& look : DesignControls()) {
+    if (look.kind == ControlKind::CommandButton) {
+      commands.push_back(&look);
+      EXPECT_EQ(window.Find(look.name).toolTip(), look.toolTip) << look.name;
+    } else {
+      EXPECT_EQ(window.Find(look.name).toolTip(), "") << look.name;
+    }
+  }
+  commands.push_back(&ResponseButtonLook());
+  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
+    commands.push_back(&MeasuredButtonLook(side));
+    EXPECT_TRUE(MeasuredLabelLook(side).toolTip.empty());
+  }
+  std::set<std::string_view> tips;
+  for (const ControlLook* look : commands) {
+    const std::string_view tip = look->toolTip;
+    ASSERT_GT(tip.size(), 10U) << look->name;
+    EXPECT_NE(tip, look->text) << look->name;
+    EXPECT_TRUE(std::isupper(static_cast<unsigned char>(tip.front()))) << look->name;
+    EXPECT_EQ(tip.back(), '.') << look->name;
+    EXPECT_LE(tip.size(), 90U) << look->name << ": short enough to read at a glance";
+    EXPECT_TRUE(tips.insert(tip).second) << look->name << " repeats another command's tooltip";
+  }
+  EXPECT_EQ(commands.size(), DesignFocusOrder().size() + 3);
 }
 
 struct ScreenCase {

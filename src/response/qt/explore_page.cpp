@@ -185,6 +185,8 @@ ExplorePage::ExplorePage(const RunState& state, ApplyCandidate apply, QWidget* p
   xChooser_->setObjectName(QStringLiteral("cboExploreX"));
   yChooser_ = new QComboBox(this);
   yChooser_->setObjectName(QStringLiteral("cboExploreY"));
+  xChooser_->setAccessibleName(QStringLiteral("Figure across"));
+  yChooser_->setAccessibleName(QStringLiteral("Figure up"));
   for (Figure figure : kExploreColumns) {
     xChooser_->addItem(Text(FigureHeading(figure)), static_cast<int>(figure));
     yChooser_->addItem(Text(FigureHeading(figure)), static_cast<int>(figure));
@@ -246,6 +248,7 @@ ExplorePage::ExplorePage(const RunState& state, ApplyCandidate apply, QWidget* p
   }
   chartView_ = new QChartView(chart_, this);
   chartView_->setObjectName(QStringLiteral("exploreChart"));
+  chartView_->setAccessibleName(QStringLiteral("Pareto plot of the candidates"));
   chartView_->setRenderHint(QPainter::Antialiasing);
   layout->addWidget(chartView_, 3);
 
@@ -270,6 +273,9 @@ ExplorePage::ExplorePage(const RunState& state, ApplyCandidate apply, QWidget* p
   model_ = new ExploreTableModel(this);
   table_ = new QTableView(this);
   table_->setObjectName(QStringLiteral("tblExplore"));
+  table_->setAccessibleName(QStringLiteral("Candidate networks"));
+  // Tab leaves the table for the next control; the arrow keys move between its rows.
+  table_->setTabKeyNavigation(false);
   table_->setModel(model_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -369,6 +375,8 @@ void ExplorePage::Redraw() {
   reason_->setVisible(!view_.hasCandidates);
   reason_->setText(Text(view_.noCandidatesReason));
   model_->SetCandidates(&view_.exploration.candidates);
+  // Each column as wide as its heading and its widest value, so that neither is cut off.
+  table_->resizeColumnsToContents();
   if (view_.bar.hasBound) {
     bar_->setEnabled(true);
     bar_->setValue(static_cast<int>(std::lround(1000.0 * view_.bar.share)));

@@ -26,6 +26,7 @@
 #include <QScatterSeries>
 #include <QShortcut>
 #include <QSvgGenerator>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -122,6 +123,7 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
   tabs_ = new QTabWidget;
   tabs_->setObjectName(QStringLiteral("tabsResponse"));
   tabs_->setDocumentMode(true);
+  tabs_->tabBar()->setAccessibleName(QStringLiteral("Pages"));
   tabs_->addTab(responsePage_, QStringLiteral("Response"));
   for (int digit = 1; digit <= 9; ++digit) {
     auto* shortcut =
@@ -142,6 +144,8 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
     if (applyCandidate_) applyCandidate_(family, phase);
   });
   AddPage(explore_, QStringLiteral("Explore"));
+  // Return presses the focused button, as Space does (outside a dialog Qt leaves it to Space).
+  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(true);
   connect(parts_, &PartsPage::LossesChanged, this, [this] {
     settings_.losses = parts_->losses();
     settings_.compensate = parts_->compensate();
@@ -238,6 +242,8 @@ void FrmResponse::BuildChart() {
 
   chartView_ = new QChartView(chart_);
   chartView_->setObjectName(QStringLiteral("chartView"));
+  chartView_->setAccessibleName(
+      QStringLiteral("Return loss and transducer gain against frequency"));
   chartView_->setRenderHint(QPainter::Antialiasing);
   chartView_->setMinimumSize(360, 260);
 }
@@ -263,6 +269,9 @@ QWidget* FrmResponse::BuildControls() {
   sweepFrom_ = box("txtSweepFrom", QStringLiteral("Lowest swept frequency, e.g. 1 MHz"));
   sweepTo_ = box("txtSweepTo", QStringLiteral("Highest swept frequency, e.g. 15 MHz"));
   reference_ = box("txtReference", QStringLiteral("The Smith chart's reference impedance"));
+  sweepFrom_->setAccessibleName(QStringLiteral("Sweep from"));
+  sweepTo_->setAccessibleName(QStringLiteral("Sweep to"));
+  reference_->setAccessibleName(QStringLiteral("Reference impedance in ohms"));
   auto* defaultSpan = new QPushButton(QStringLiteral("Default span"));
   defaultSpan->setObjectName(QStringLiteral("cmdDefaultSpan"));
   defaultSpan->setToolTip(QStringLiteral("A quarter to four times the design frequency"));

@@ -30,20 +30,21 @@ QString QBoxText(double q0) {
 
 PartsPage::PartsPage(const RunState& state, QWidget* parent) : QWidget(parent), state_(state) {
   setObjectName(QStringLiteral("pageParts"));
-  auto box = [](const char* name, const QString& tip) {
+  auto box = [](const char* name, const QString& tip, const QString& spoken) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
     edit->setToolTip(tip);
+    edit->setAccessibleName(spoken);
     edit->setMaximumWidth(90);
     return edit;
   };
   const QString qTip = QStringLiteral("Unloaded Q at the design frequency; ideal or 0: lossless");
   const QString lawTip =
       QStringLiteral("Q follows f^law: 0 constant Q, 0.5 skin effect, 1 constant resistance");
-  inductorQ_ = box("txtInductorQ", qTip);
-  inductorLaw_ = box("txtInductorLaw", lawTip);
-  capacitorQ_ = box("txtCapacitorQ", qTip);
-  capacitorLaw_ = box("txtCapacitorLaw", lawTip);
+  inductorQ_ = box("txtInductorQ", qTip, QStringLiteral("Inductor Q"));
+  inductorLaw_ = box("txtInductorLaw", lawTip, QStringLiteral("Inductor Q law"));
+  capacitorQ_ = box("txtCapacitorQ", qTip, QStringLiteral("Capacitor Q"));
+  capacitorLaw_ = box("txtCapacitorLaw", lawTip, QStringLiteral("Capacitor Q law"));
   auto* settings = new QGridLayout;
   settings->addWidget(new QLabel(QStringLiteral("Inductor Q")), 0, 0);
   settings->addWidget(inductorQ_, 0, 1);
@@ -55,7 +56,8 @@ PartsPage::PartsPage(const RunState& state, QWidget* parent) : QWidget(parent), 
   settings->addWidget(capacitorLaw_, 1, 3);
   for (std::size_t i = 0; i < elementQ_.size(); ++i) {
     const std::string name = "txtElement" + std::to_string(i + 1) + "Q";
-    elementQ_[i] = box(name.c_str(), QStringLiteral("This element's own Q; empty: its kind's"));
+    elementQ_[i] = box(name.c_str(), QStringLiteral("This element's own Q; empty: its kind's"),
+                       QStringLiteral("Element %1 Q").arg(i + 1));
     settings->addWidget(new QLabel(QStringLiteral("Element %1 Q").arg(i + 1)), 0,
                         4 + 2 * static_cast<int>(i));
     settings->addWidget(elementQ_[i], 1, 4 + 2 * static_cast<int>(i));
@@ -70,6 +72,9 @@ PartsPage::PartsPage(const RunState& state, QWidget* parent) : QWidget(parent), 
 
   table_ = new QTableWidget(0, static_cast<int>(kPartsColumns.size()));
   table_->setObjectName(QStringLiteral("tblParts"));
+  table_->setAccessibleName(QStringLiteral("Parts"));
+  // Tab leaves the table for the next control; the arrow keys move between its cells.
+  table_->setTabKeyNavigation(false);
   QStringList headers;
   for (std::string_view column : kPartsColumns) headers.append(ToQString(column));
   table_->setHorizontalHeaderLabels(headers);

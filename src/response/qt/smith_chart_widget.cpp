@@ -46,6 +46,7 @@ QString HarmonicName(int harmonic) {
 
 SmithChartWidget::SmithChartWidget(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("smithChart"));
+  setAccessibleName(QStringLiteral("Smith chart"));
   setMouseTracking(true);
   setAutoFillBackground(false);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);

@@ -30,6 +30,8 @@ namespace corvantile {
 class ReturnLossHistogramWidget : public QWidget {
  public:
   explicit ReturnLossHistogramWidget(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("histReturnLoss"));
+    setAccessibleName(QStringLiteral("Histogram of the builds' return loss"));
     setMinimumSize(320, 160);
   }
   void SetHistogram(std::optional<ReturnLossHistogram> histogram) {
@@ -182,7 +184,12 @@ void TolerancePage::BuildControls() {
     connect(box, &QDoubleSpinBox::valueChanged, this, changed);
   }
   for (QSpinBox* box : {builds_, seed_}) connect(box, &QSpinBox::valueChanged, this, changed);
-  connect(band_, &QLineEdit::editingFinished, this, changed);
+  // Leaving the box (by Tab, say) without typing in it changes nothing.
+  connect(band_, &QLineEdit::editingFinished, this, [this, changed] {
+    if (!band_->isModified()) return;
+    band_->setModified(false);
+    changed();
+  });
   connect(cancel_, &QPushButton::clicked, this, &TolerancePage::Cancel);
 }
 

@@ -130,4 +130,8 @@ bool QtControl::IsChecked() const {
          static_cast<const QAbstractButton*>(widget_)->isChecked();
 }
 
+void QtControl::SetToolTip(const std::string& text) {
+  widget_->setToolTip(QString::fromStdString(text));
+}
+
 }  // namespace corvantile::toolkit

@@ -29,6 +29,7 @@ class QtControl : public Control {
   void SetBackground(Rgb colour) override;
   void SetChecked(bool checked) override;
   bool IsChecked() const override;
+  void SetToolTip(const std::string& text) override;
 
   // The design-time look.
   void SetFont(std::string_view family, bool bold, double points);

@@ -67,6 +67,7 @@ QWidget* AddFromLook(QtWindow& window, std::span<const ControlLook> controls, QW
       // The window's option buttons share one parent and so form one exclusive group.
       static_cast<QRadioButton*>(control.widget())->setChecked(designed.checked);
     }
+    if (!designed.toolTip.empty()) control.SetToolTip(std::string(designed.toolTip));
     if (designed.rect.width > 0) control.SetGeometry(designed.rect);
     if (designed.hidden) control.SetVisible(false);
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "toolkit/control_look.h"
 #include "toolkit/qt/qt_fonts.h"
 
 namespace corvantile::toolkit {
@@ -63,6 +65,25 @@ class Canvas : public QWidget {
   std::function<QSize()> layoutSize_;
 };
 
+// A command button that frames itself while it holds the focus (control_look.h's kCommandFocus).
+class CommandButton : public QPushButton {
+ public:
+  CommandButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPushButton::paintEvent(event);
+    if (!hasFocus()) return;
+    const FocusLook& look = kCommandFocus;
+    QPainter painter(this);
+    const QColor colour(look.colour.r, look.colour.g, look.colour.b);
+    // The pen straddles its path: half the width each side of a rectangle that far in.
+    const double middle = look.inset + look.width / 2.0;
+    painter.setPen(QPen(colour, look.width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawRect(QRectF(rect()).adjusted(middle, middle, -middle, -middle));
+  }
+};
+
 }  // namespace
 
 QtWindow::QtWindow(std::string_view name, Frame frame, QWidget* parent) {
@@ -109,7 +130,7 @@ QtControl& QtWindow::Add(QWidget* widget, std::string_view name, QtControlKind k
 }
 
 QtControl& QtWindow::AddButton(std::string_view name, std::string_view text) {
-  auto* button = new QPushButton(ToQString(text), canvas_);
+  auto* button = new CommandButton(ToQString(text), canvas_);
   // Return and Enter click the focused button, as Space does.
   button->setAutoDefault(true);
   return Add(button, name, QtControlKind::Button);

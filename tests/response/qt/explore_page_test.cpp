@@ -10,6 +10,8 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
@@ -100,6 +102,25 @@ TEST_F(ExplorePageTest, TheTableHoldsEveryCandidateWithItsFigures) {
     EXPECT_EQ(Cell(row, ExploreTableModel::kApplicableColumn) == QStringLiteral("yes"),
               ApplicableFamily(c).has_value())
         << c.name;
+  }
+}
+
+// No heading and no value is cut off: every column is at least as wide as its heading and each
+// of its values in the fonts they are drawn in, and the table is not wrapped onto two lines.
+TEST_F(ExplorePageTest, EveryColumnFitsItsHeadingAndItsValues) {
+  const QHeaderView* header = page.table()->horizontalHeader();
+  const QFontMetrics headerMetrics(header->font());
+  const QFontMetrics cellMetrics(page.table()->font());
+  ASSERT_GT(page.model()->rowCount(), 10);
+  for (int column = 0; column < page.model()->columnCount(); ++column) {
+    const QString heading = page.model()->headerData(column, Qt::Horizontal).toString();
+    const int width = page.table()->columnWidth(column);
+    EXPECT_GE(width, headerMetrics.horizontalAdvance(heading)) << heading.toStdString();
+    for (int row = 0; row < page.model()->rowCount(); ++row) {
+      const QString text = Cell(row, column);
+      ASSERT_GE(width, cellMetrics.horizontalAdvance(text))
+          << heading.toStdString() << ": " << text.toStdString();
+    }
   }
 }
 

@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
 #include <QLabel>
 #include <QPalette>
+#include <QPoint>
+#include <QTest>
 #include <QWidget>
 
 namespace corvantile::toolkit {
@@ -30,7 +34,8 @@ constexpr std::array kControls{
                 .text = "Second",
                 .rect = {1500, 0, 1500, 450},
                 .font = kFont,
-                .background = kGrey},
+                .background = kGrey,
+                .toolTip = "Do the second thing."},
     // Over both buttons: one label behind them, one in front.
     ControlLook{.name = "lblBehind",
                 .kind = ControlKind::Label,
@@ -93,6 +98,48 @@ TEST(AddFromLook, ControlsAddedLaterJoinTheFocusChainAtItsEnd) {
   constexpr ControlLook kNote{
       .name = "lblNote", .kind = ControlKind::Label, .text = "note", .font = kFont};
   EXPECT_EQ(AddFromLook(window, std::span(&kNote, 1), last), last);
+}
+
+TEST(BuildFromLook, ATooltipIsWhatTheWidgetShowsOnHover) {
+  QtWindow window(kLook.name);
+  BuildFromLook(window, kLook);
+  EXPECT_EQ(window.Find("cmdSecond").widget()->toolTip(), "Do the second thing.");
+  EXPECT_TRUE(window.Find("cmdFirst").widget()->toolTip().isEmpty());
+}
+
+// The focus frame in the look's colour runs round the focused button just inside its edge, on
+// the button's own grey, and goes with the focus.
+TEST(BuildFromLook, TheFocusedButtonIsFramed) {
+  QtWindow window(kLook.name);
+  BuildFromLook(window, kLook);
+  window.widget()->show();
+  window.widget()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.widget()));
+  QWidget* first = window.Find("cmdFirst").widget();
+  QWidget* second = window.Find("cmdSecond").widget();
+  const QColor frame(kCommandFocus.colour.r, kCommandFocus.colour.g, kCommandFocus.colour.b);
+  const int at = kCommandFocus.inset + kCommandFocus.width / 2;
+  auto framed = [&](QWidget* button) {
+    const QImage image = button->grab().toImage();
+    const double ratio = image.devicePixelRatio();
+    const int w = button->width(), h = button->height();
+    int hits = 0;
+    for (const QPoint p : {QPoint(w / 2, at), QPoint(w / 2, h - 1 - at), QPoint(at, h / 2),
+                           QPoint(w - 1 - at, h / 2)}) {
+      if (image.pixelColor(static_cast<int>(p.x() * ratio), static_cast<int>(p.y() * ratio)) ==
+          frame) {
+        ++hits;
+      }
+    }
+    return hits;
+  };
+  first->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(framed(first), 4);
+  EXPECT_EQ(framed(second), 0);
+  QTest::keyClick(first, Qt::Key_Tab);
+  EXPECT_TRUE(second->hasFocus());
+  EXPECT_EQ(framed(first), 0);
+  EXPECT_EQ(framed(second), 4);
 }
 
 }  // namespace
