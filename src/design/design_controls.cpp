@@ -239,7 +239,9 @@ constexpr ControlLook kResponseButton =
            "Open the response window: the sweep, Smith chart, parts, tolerance and alternatives.");
 constexpr ControlPlacement kResponsePlacement =
     Row(kResponseButtonName, kMiddleColumn, kResponseRow, kMiddleWidth);
-constexpr ControlLook kReportButton = Button(kReportButtonName, "Report...");
+constexpr ControlLook kReportButton = Button(kReportButtonName, "Report...",
+                                             "Write the design as a PDF report: inputs, "
+                                             "parts, losses, plots and ratings.");
 constexpr ControlPlacement kReportPlacement =
     Row(kReportButtonName, kMiddleColumn, kReportRow, kMiddleWidth);
 
