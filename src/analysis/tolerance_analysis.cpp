@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "analysis/element_network.h"
+#include "analysis/lossy_network.h"
 
 namespace corvantile {
 namespace {
@@ -22,98 +23,153 @@ constexpr std::uint64_t Mix(std::uint64_t z) {
   return z ^ (z >> 31);
 }
 
-// A uniform number in [0, 1) for (seed, build, stream), independent of every other triple.
-double Uniform(std::uint64_t key, std::uint64_t build, std::uint64_t stream) {
-  const std::uint64_t bits = Mix(key ^ Mix(build * 8 + stream));
+// A uniform number in [0, 1) for (run, build, stream): output number build * 8 + stream of
+// SplitMix64 started where the run's seed puts it, so that any build's draws are found without
+// the builds before it. One finaliser per number.
+double Uniform(std::uint64_t start, std::uint64_t build, std::uint64_t stream) {
+  const std::uint64_t bits = Mix(start + (build * 8 + stream) * 0x9E3779B97F4A7C15ULL);
   return static_cast<double>(bits >> 11) * 0x1p-53;
+}
+
+// Where a seed starts its run's numbers: seeds next to each other start far apart.
+std::uint64_t StartOf(std::uint64_t seed) { return Mix(seed); }
+
+std::array<double, 3> DeviationsOf(std::uint64_t start, const std::array<double, 3>& tolerance,
+                                   ToleranceDistribution distribution, std::uint64_t build) {
+  std::array<double, 3> d{};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double t = tolerance[k];
+    if (t == 0.0) continue;
+    if (distribution == ToleranceDistribution::Uniform) {
+      d[k] = t * (2.0 * Uniform(start, build, 2 * k) - 1.0);
+    } else {
+      // Box-Muller; 1 - u keeps the logarithm's argument in (0, 1].
+      const double u1 = 1.0 - Uniform(start, build, 2 * k);
+      const double u2 = Uniform(start, build, 2 * k + 1);
+      d[k] = t / 3.0 * std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
+    }
+  }
+  return d;
 }
 
 // Builds handed out together: the unit of progress and of cancelling.
 constexpr int kBlock = 1024;
 
-// One frequency of the run: what does not change from build to build. With ideal parts the
-// elements are kept as the quantity their place uses (a series reactance, a shunt susceptance),
-// so that a build only scales them and the ladder divides three times.
+// One frequency of the run: what does not change from build to build. Each element is kept as
+// the quantity its place uses, a series impedance or a shunt admittance (with its series
+// resistance when the part is lossy), so that a build only scales it; the load is kept the same
+// way, as the admittance a Pi's last shunt element sits across or the impedance a Tee's last
+// series element feeds.
 struct FrequencyPoint {
-  Complex zs, zl;
-  ElementImpedances nominal;
-  bool lossless = true;
-  double loadG = 0.0, loadB = 0.0;  // 1 / zl
-  std::array<double, 3> term{};     // series reactance or shunt susceptance (0 when open)
+  double rs = 0.0, xs = 0.0;            // the source impedance
+  double startRe = 0.0, startIm = 0.0;  // the load
+  std::array<double, 3> re{}, im{};     // each element (0 when open or a short)
 };
 
-FrequencyPoint PointAt(const MatchingCircuit& circuit, double frequency) {
+FrequencyPoint PointAt(const MatchingCircuit& circuit, const std::array<PartQ, 3>& q,
+                       double frequency) {
   const double omega = 2.0 * std::numbers::pi * frequency;
-  FrequencyPoint p{TerminationImpedance(circuit.source, omega),
-                   TerminationImpedance(circuit.load, omega),
-                   CircuitElementImpedances(circuit, omega)};
-  const Complex y = 1.0 / p.zl;
-  p.loadG = y.real();
-  p.loadB = y.imag();
+  const Complex zs = TerminationImpedance(circuit.source, omega);
+  const Complex zl = TerminationImpedance(circuit.load, omega);
+  FrequencyPoint p;
+  p.rs = zs.real();
+  p.xs = zs.imag();
+  const Complex start = circuit.topology == NetworkTopology::Pi ? 1.0 / zl : zl;
+  p.startRe = start.real();
+  p.startIm = start.imag();
   for (std::size_t k = 0; k < 3; ++k) {
-    const ElementImpedance& e = p.nominal[k];
-    p.lossless = p.lossless && e.resistance == 0.0;
-    const bool shunt = IsShuntElement(circuit.topology, static_cast<int>(k) + 1);
-    p.term[k] = !shunt ? e.reactance : e.open ? 0.0 : -1.0 / e.reactance;
+    const CircuitPart& part = circuit.elements[k];
+    if (part.kind == PartKind::Open) continue;
+    const double x = PartReactance(part, omega);
+    const double r = SeriesResistance(x, q[k], frequency, circuit.designFrequency);
+    if (!IsShuntElement(circuit.topology, static_cast<int>(k) + 1)) {
+      p.re[k] = r;
+      p.im[k] = x;
+    } else if (r == 0.0) {
+      p.im[k] = -1.0 / x;
+    } else {
+      const double scale = 1.0 / (r * r + x * x);
+      p.re[k] = r * scale;
+      p.im[k] = -x * scale;
+    }
   }
   return p;
 }
 
-// How one build scales each element: an inductor's reactance grows with its part value, a
-// capacitor's shrinks; a susceptance goes the other way.
-struct BuildScale {
-  std::array<double, 3> reactance{};
-  std::array<double, 3> susceptance{};
+// How a build's part values scale each element's term: a series inductor's impedance and a
+// shunt capacitor's admittance grow with the part value; a series capacitor's impedance and a
+// shunt inductor's admittance shrink with it. A part's series resistance |X| / Q scales as its
+// reactance does, so a lossy term scales whole.
+struct Scaling {
+  std::array<bool, 3> inverse{};  // the term goes with the reciprocal of the part value
+  bool anyInverse = false;
 };
 
-BuildScale ScaleOf(const MatchingCircuit& circuit, const std::array<double, 3>& deviation) {
-  BuildScale out;
+Scaling ScalingOf(const MatchingCircuit& circuit) {
+  Scaling s;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const PartKind kind = circuit.elements[k].kind;
+    const bool shunt = IsShuntElement(circuit.topology, static_cast<int>(k) + 1);
+    s.inverse[k] = shunt ? kind == PartKind::Inductor : kind == PartKind::Capacitor;
+    s.anyInverse = s.anyInverse || s.inverse[k];
+  }
+  return s;
+}
+
+[[gnu::always_inline]] inline std::array<double, 3> FactorsOf(
+    const Scaling& scaling, const std::array<double, 3>& deviation) {
+  std::array<double, 3> f{};
   for (std::size_t k = 0; k < 3; ++k) {
     // A draw far in a normal tail could make a part value negative; no part is that bad.
-    const double scale = std::max(1.0 + deviation[k], 1e-6);
-    const PartKind kind = circuit.elements[k].kind;
-    out.reactance[k] = kind == PartKind::Inductor    ? scale
-                       : kind == PartKind::Capacitor ? 1.0 / scale
-                                                     : 1.0;
-    out.susceptance[k] = kind == PartKind::Inductor    ? 1.0 / scale
-                         : kind == PartKind::Capacitor ? scale
-                                                       : 1.0;
+    f[k] = std::max(1.0 + deviation[k], 1e-6);
+  }
+  if (!scaling.anyInverse) return f;
+  // One division for every reciprocal: 1 / a = b c / (a b c).
+  double product = 1.0;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (scaling.inverse[k]) product *= f[k];
+  }
+  const double reciprocal = 1.0 / product;
+  std::array<double, 3> out = f;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!scaling.inverse[k]) continue;
+    double others = reciprocal;
+    for (std::size_t j = 0; j < 3; ++j) {
+      if (j != k && scaling.inverse[j]) others *= f[j];
+    }
+    out[k] = others;
   }
   return out;
 }
 
-[[gnu::always_inline]] inline double ShareAt(const MatchingCircuit& circuit,
-                                             const FrequencyPoint& p, const BuildScale& scale) {
-  if (!p.lossless) {
-    ElementImpedances e = p.nominal;
-    for (std::size_t k = 0; k < 3; ++k) e[k].reactance *= scale.reactance[k];
-    return ReflectedShare(circuit.topology, p.zs, p.zl, e);
-  }
-  const double rs = p.zs.real(), xs = p.zs.imag();
-  auto invert = [](double& re, double& im) {
-    const double inverse = 1.0 / (re * re + im * im);
-    re *= inverse;
-    im *= -inverse;
-  };
-  if (circuit.topology == NetworkTopology::Pi) {
-    double re = p.loadG, im = p.loadB + p.term[2] * scale.susceptance[2];
-    invert(re, im);
-    im += p.term[1] * scale.reactance[1];
-    invert(re, im);
-    im += p.term[0] * scale.susceptance[0];
-    // With Zin = 1 / Y: (1 - Y conj Zs) / (1 + Y Zs).
-    const double numR = 1.0 - (re * rs + im * xs), numI = im * rs - re * xs;
-    const double denR = 1.0 + (re * rs - im * xs), denI = im * rs + re * xs;
+// The reflected share of the ladder with each element's term times f[k], in real arithmetic
+// with a single division: from the load, W3 = start + t3 = a + jb; 1 / W3 + t2 = (u + jv) / d
+// with d = |W3|^2; its reciprocal plus t1 is W = (m + jn) / e with e = u^2 + v^2. W is the
+// input admittance of a Pi, the input impedance of a Tee; the share |W - conj Zs|^2 /
+// |W + Zs|^2 (for an admittance |1 - W conj Zs|^2 / |1 + W Zs|^2) is taken with both sides
+// times e.
+[[gnu::always_inline]] inline double ShareAt(bool pi, const FrequencyPoint& p,
+                                             const std::array<double, 3>& f) {
+  const double a = p.startRe + p.re[2] * f[2], b = p.startIm + p.im[2] * f[2];
+  const double d = a * a + b * b;
+  const double u = a + p.re[1] * f[1] * d, v = p.im[1] * f[1] * d - b;
+  const double e = u * u + v * v;
+  const double m = d * u + p.re[0] * f[0] * e, n = p.im[0] * f[0] * e - d * v;
+  const double rs = p.rs, xs = p.xs;
+  if (pi) {
+    const double numR = e - (m * rs + n * xs), numI = n * rs - m * xs;
+    const double denR = e + (m * rs - n * xs), denI = n * rs + m * xs;
     return (numR * numR + numI * numI) / (denR * denR + denI * denI);
   }
-  double re = p.zl.real(), im = p.zl.imag() + p.term[2] * scale.reactance[2];
-  invert(re, im);
-  im += p.term[1] * scale.susceptance[1];
-  invert(re, im);
-  im += p.term[0] * scale.reactance[0];
-  const double numR = re - rs, numI = im + xs;
-  const double denR = re + rs, denI = im + xs;
-  return (numR * numR + numI * numI) / (denR * denR + denI * denI);
+  const double numR = m - e * rs, numI = n + e * xs;
+  const double denR = m + e * rs;
+  return (numR * numR + numI * numI) / (denR * denR + numI * numI);
+}
+
+// The reflection of `circuit` at `frequency` with its parts' losses, as a circuit solver finds it.
+Complex ReflectionAt(const MatchingCircuit& circuit, const LossModel& losses, double frequency) {
+  if (IsIdealFor(circuit, losses)) return SolveCircuit(circuit, frequency).reflection;
+  return AnalyzeLosses(circuit, losses, frequency).reflection;
 }
 
 // The reflected share at which the VSWR is exactly `limit`.
@@ -201,21 +257,7 @@ std::array<double, 3> DefaultTolerances(const MatchingCircuit& circuit, double i
 }
 
 std::array<double, 3> BuildDeviations(const ToleranceOptions& options, std::uint64_t build) {
-  const std::uint64_t key = Mix(options.seed);
-  std::array<double, 3> d{};
-  for (std::size_t k = 0; k < 3; ++k) {
-    const double t = options.tolerance[k];
-    if (t == 0.0) continue;
-    if (options.distribution == ToleranceDistribution::Uniform) {
-      d[k] = t * (2.0 * Uniform(key, build, 2 * k) - 1.0);
-    } else {
-      // Box-Muller; 1 - u keeps the logarithm's argument in (0, 1].
-      const double u1 = 1.0 - Uniform(key, build, 2 * k);
-      const double u2 = Uniform(key, build, 2 * k + 1);
-      d[k] = t / 3.0 * std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
-    }
-  }
-  return d;
+  return DeviationsOf(StartOf(options.seed), options.tolerance, options.distribution, build);
 }
 
 ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOptions& given) {
@@ -228,8 +270,12 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   const int builds = std::max(options.builds, 1);
   result.builds = builds;
 
-  const FrequencyPoint design = PointAt(circuit, circuit.designFrequency);
-  const double nominalShare = ShareAt(circuit, design, ScaleOf(circuit, {}));
+  const std::array<PartQ, 3> q = CircuitQ(circuit, options.losses);
+  const bool pi = circuit.topology == NetworkTopology::Pi;
+  const Scaling scaling = ScalingOf(circuit);
+  const std::uint64_t start = StartOf(options.seed);
+  const FrequencyPoint design = PointAt(circuit, q, circuit.designFrequency);
+  const double nominalShare = ShareAt(pi, design, {1.0, 1.0, 1.0});
   result.nominalReturnLossDb = ReturnLossOfShare(nominalShare);
 
   std::vector<FrequencyPoint> bandPoints;
@@ -237,14 +283,14 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
     const int n = std::max(options.bandPoints, 2);
     const double f1 = (*options.band)[0], f2 = (*options.band)[1];
     for (int i = 0; i < n; ++i) {
-      bandPoints.push_back(
-          PointAt(circuit, f1 + (f2 - f1) * static_cast<double>(i) / static_cast<double>(n - 1)));
+      bandPoints.push_back(PointAt(
+          circuit, q, f1 + (f2 - f1) * static_cast<double>(i) / static_cast<double>(n - 1)));
     }
   }
   std::vector<FrequencyPoint> envelopePoints;
   if (options.envelope && SweepSpanProblem(*options.envelope).empty()) {
     result.envelopeFrequencies = SweepFrequencies(*options.envelope);
-    for (double f : result.envelopeFrequencies) envelopePoints.push_back(PointAt(circuit, f));
+    for (double f : result.envelopeFrequencies) envelopePoints.push_back(PointAt(circuit, q, f));
   }
 
   const double limit15 = ShareLimit(1.5), limit2 = ShareLimit(2.0);
@@ -268,22 +314,23 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
       }
       const int end = std::min(builds, (block + 1) * kBlock);
       for (int b = block * kBlock; b < end; ++b) {
-        const BuildScale factor =
-            ScaleOf(circuit, BuildDeviations(options, static_cast<std::uint64_t>(b)));
-        const double share = ShareAt(circuit, design, factor);
+        const std::array<double, 3> factor =
+            FactorsOf(scaling, DeviationsOf(start, options.tolerance, options.distribution,
+                                            static_cast<std::uint64_t>(b)));
+        const double share = ShareAt(pi, design, factor);
         shares[static_cast<std::size_t>(b)] = share;
         tally.within15 += share <= limit15;
         tally.within2 += share <= limit2;
         if (!bandPoints.empty()) {
           double worst = 0.0;
           for (const FrequencyPoint& p : bandPoints) {
-            worst = std::max(worst, ShareAt(circuit, p, factor));
+            worst = std::max(worst, ShareAt(pi, p, factor));
           }
           tally.band15 += worst <= limit15;
           tally.band2 += worst <= limit2;
         }
         for (std::size_t i = 0; i < envelopePoints.size(); ++i) {
-          const double s = ShareAt(circuit, envelopePoints[i], factor);
+          const double s = ShareAt(pi, envelopePoints[i], factor);
           tally.envelopeMin[i] = std::min(tally.envelopeMin[i], s);
           tally.envelopeMax[i] = std::max(tally.envelopeMax[i], s);
         }
@@ -352,7 +399,7 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
       signs[k] = options.tolerance[k] == 0.0 ? 0 : ((corner >> k) & 1) != 0 ? 1 : -1;
       deviation[k] = static_cast<double>(signs[k]) * options.tolerance[k];
     }
-    const double share = ShareAt(circuit, design, ScaleOf(circuit, deviation));
+    const double share = ShareAt(pi, design, FactorsOf(scaling, deviation));
     if (share > worstShare) {
       worstShare = share;
       result.worst = {signs, ReturnLossOfShare(share), VswrOfShare(share)};
@@ -374,8 +421,8 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
     MatchingCircuit up = circuit, down = circuit;
     up.elements[k].value *= 1.0 + h;
     down.elements[k].value *= 1.0 - h;
-    const Complex slope = (SolveCircuit(up, circuit.designFrequency).reflection -
-                           SolveCircuit(down, circuit.designFrequency).reflection) /
+    const Complex slope = (ReflectionAt(up, options.losses, circuit.designFrequency) -
+                           ReflectionAt(down, options.losses, circuit.designFrequency)) /
                           (2.0 * h);
     s.reflectionPerUnit = std::abs(slope);
     const double sigma = options.tolerance[k] * sigmaPerTolerance;
