@@ -34,20 +34,28 @@ double Uniform(std::uint64_t start, std::uint64_t build, std::uint64_t stream) {
 // Where a seed starts its run's numbers: seeds next to each other start far apart.
 std::uint64_t StartOf(std::uint64_t seed) { return Mix(seed); }
 
-std::array<double, 3> DeviationsOf(std::uint64_t start, const std::array<double, 3>& tolerance,
-                                   ToleranceDistribution distribution, std::uint64_t build) {
+[[gnu::always_inline]] inline std::array<double, 3> DeviationsOf(
+    std::uint64_t start, const std::array<double, 3>& tolerance, ToleranceDistribution distribution,
+    std::uint64_t build) {
   std::array<double, 3> d{};
+  if (distribution == ToleranceDistribution::Uniform) {
+    // One number for all three parts: 21 bits each, taken at the middles of their 2^21 steps so
+    // that the draws are symmetric and never reach the limits.
+    const std::uint64_t bits = Mix(start + build * 8 * 0x9E3779B97F4A7C15ULL);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const std::uint64_t field = (bits >> (21 * k)) & ((1u << 21) - 1);
+      const double u = (static_cast<double>(field) + 0.5) * 0x1p-21;
+      d[k] = tolerance[k] * (2.0 * u - 1.0);
+    }
+    return d;
+  }
   for (std::size_t k = 0; k < 3; ++k) {
     const double t = tolerance[k];
     if (t == 0.0) continue;
-    if (distribution == ToleranceDistribution::Uniform) {
-      d[k] = t * (2.0 * Uniform(start, build, 2 * k) - 1.0);
-    } else {
-      // Box-Muller; 1 - u keeps the logarithm's argument in (0, 1].
-      const double u1 = 1.0 - Uniform(start, build, 2 * k);
-      const double u2 = Uniform(start, build, 2 * k + 1);
-      d[k] = t / 3.0 * std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
-    }
+    // Box-Muller; 1 - u keeps the logarithm's argument in (0, 1].
+    const double u1 = 1.0 - Uniform(start, build, 2 * k);
+    const double u2 = Uniform(start, build, 2 * k + 1);
+    d[k] = t / 3.0 * std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
   }
   return d;
 }
@@ -166,6 +174,109 @@ Scaling ScalingOf(const MatchingCircuit& circuit) {
   return (numR * numR + numI * numI) / (denR * denR + numI * numI);
 }
 
+// Frequency points side by side, one array per quantity, so that the loop over them for one
+// build works on several frequencies at once.
+struct FrequencyColumns {
+  std::size_t size = 0;
+  std::vector<double> rs, xs, startRe, startIm, re0, im0, re1, im1, re2, im2;
+
+  void Append(const FrequencyPoint& p) {
+    ++size;
+    rs.push_back(p.rs);
+    xs.push_back(p.xs);
+    startRe.push_back(p.startRe);
+    startIm.push_back(p.startIm);
+    re0.push_back(p.re[0]);
+    im0.push_back(p.im[0]);
+    re1.push_back(p.re[1]);
+    im1.push_back(p.im[1]);
+    re2.push_back(p.re[2]);
+    im2.push_back(p.im[2]);
+  }
+};
+
+// ShareAt at every point of `c` for one build, folded into the least and most share so far.
+template <bool kPi>
+void EnvelopeOfBuild(const FrequencyColumns& c, const std::array<double, 3>& f,
+                     double* __restrict least, double* __restrict most) {
+  const double* __restrict rsOf = c.rs.data();
+  const double* __restrict xsOf = c.xs.data();
+  const double* __restrict startReOf = c.startRe.data();
+  const double* __restrict startImOf = c.startIm.data();
+  const double* __restrict re0 = c.re0.data();
+  const double* __restrict im0 = c.im0.data();
+  const double* __restrict re1 = c.re1.data();
+  const double* __restrict im1 = c.im1.data();
+  const double* __restrict re2 = c.re2.data();
+  const double* __restrict im2 = c.im2.data();
+  const double f0 = f[0], f1 = f[1], f2 = f[2];
+  for (std::size_t i = 0; i < c.size; ++i) {
+    const double a = startReOf[i] + re2[i] * f2, b = startImOf[i] + im2[i] * f2;
+    const double d = a * a + b * b;
+    const double u = a + re1[i] * f1 * d, v = im1[i] * f1 * d - b;
+    const double e = u * u + v * v;
+    const double m = d * u + re0[i] * f0 * e, n = im0[i] * f0 * e - d * v;
+    const double rs = rsOf[i], xs = xsOf[i];
+    double share;
+    if constexpr (kPi) {
+      const double numR = e - (m * rs + n * xs), numI = n * rs - m * xs;
+      const double denR = e + (m * rs - n * xs), denI = n * rs + m * xs;
+      share = (numR * numR + numI * numI) / (denR * denR + denI * denI);
+    } else {
+      const double numR = m - e * rs, numI = n + e * xs;
+      const double denR = m + e * rs;
+      share = (numR * numR + numI * numI) / (denR * denR + numI * numI);
+    }
+    least[i] = std::min(least[i], share);
+    most[i] = std::max(most[i], share);
+  }
+}
+
+// ShareAt at one point for `count` builds, whose factors are given side by side: the same
+// arithmetic, several builds at once.
+template <bool kPi>
+void SharesOfBuilds(const FrequencyPoint& p, const double* __restrict f0,
+                    const double* __restrict f1, const double* __restrict f2,
+                    double* __restrict out, int count) {
+  const double startRe = p.startRe, startIm = p.startIm, rs = p.rs, xs = p.xs;
+  const double re0 = p.re[0], im0 = p.im[0], re1 = p.re[1], im1 = p.im[1];
+  const double re2 = p.re[2], im2 = p.im[2];
+  for (int i = 0; i < count; ++i) {
+    const double a = startRe + re2 * f2[i], b = startIm + im2 * f2[i];
+    const double d = a * a + b * b;
+    const double u = a + re1 * f1[i] * d, v = im1 * f1[i] * d - b;
+    const double e = u * u + v * v;
+    const double m = d * u + re0 * f0[i] * e, n = im0 * f0[i] * e - d * v;
+    if constexpr (kPi) {
+      const double numR = e - (m * rs + n * xs), numI = n * rs - m * xs;
+      const double denR = e + (m * rs - n * xs), denI = n * rs + m * xs;
+      out[i] = (numR * numR + numI * numI) / (denR * denR + denI * denI);
+    } else {
+      const double numR = m - e * rs, numI = n + e * xs;
+      const double denR = m + e * rs;
+      out[i] = (numR * numR + numI * numI) / (denR * denR + numI * numI);
+    }
+  }
+}
+
+void SharesOfBuilds(bool pi, const FrequencyPoint& p, const double* f0, const double* f1,
+                    const double* f2, double* out, int count) {
+  if (pi) {
+    SharesOfBuilds<true>(p, f0, f1, f2, out, count);
+  } else {
+    SharesOfBuilds<false>(p, f0, f1, f2, out, count);
+  }
+}
+
+void EnvelopeOfBuild(bool pi, const FrequencyColumns& c, const std::array<double, 3>& f,
+                     double* least, double* most) {
+  if (pi) {
+    EnvelopeOfBuild<true>(c, f, least, most);
+  } else {
+    EnvelopeOfBuild<false>(c, f, least, most);
+  }
+}
+
 // The reflection of `circuit` at `frequency` with its parts' losses, as a circuit solver finds it.
 Complex ReflectionAt(const MatchingCircuit& circuit, const LossModel& losses, double frequency) {
   if (IsIdealFor(circuit, losses)) return SolveCircuit(circuit, frequency).reflection;
@@ -178,11 +289,30 @@ double ShareLimit(double limit) {
   return magnitude * magnitude;
 }
 
-// The kReturnLossPercentiles of `values`, interpolating between order statistics; `values` is
-// reordered. Each selection works only within the part its neighbours left, and each upper
-// neighbour lies between its pivot and the next, so the cost is a few passes, not a sort.
-std::array<double, 5> Percentiles(std::vector<double>& values) {
+// The kReturnLossPercentiles of `values` (none NaN), interpolating between order statistics,
+// and the least value. The values are first counted into buckets of equal width between the
+// least and the most (the bucket of a value never decreases as the value grows), then only
+// the few buckets holding a wanted order statistic are gathered and searched, so the cost is
+// three plain passes rather than a sort or repeated selections over all of them.
+struct OrderFigures {
+  std::array<double, 5> percentiles{};
+  double lowest = 0.0;
+};
+
+OrderFigures Percentiles(const std::vector<double>& values) {
   const std::size_t n = values.size();
+  OrderFigures out;
+  double lo = values[0], hi = values[0];
+  for (double v : values) {
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  out.lowest = lo;
+  if (!(hi > lo)) {
+    out.percentiles.fill(lo);
+    return out;
+  }
+  // The order statistics wanted: the one at or below each percentile's position and the next.
   std::array<std::size_t, 5> lower{};
   std::array<double, 5> fraction{};
   for (std::size_t i = 0; i < 5; ++i) {
@@ -190,34 +320,54 @@ std::array<double, 5> Percentiles(std::vector<double>& values) {
     lower[i] = static_cast<std::size_t>(std::floor(position));
     fraction[i] = position - static_cast<double>(lower[i]);
   }
-  auto select = [&](std::size_t from, std::size_t k, std::size_t to) {
-    if (k < from || k >= to) return;  // already in place: an equal neighbouring position
-    std::nth_element(values.begin() + static_cast<std::ptrdiff_t>(from),
-                     values.begin() + static_cast<std::ptrdiff_t>(k),
-                     values.begin() + static_cast<std::ptrdiff_t>(to));
+  constexpr int kBuckets = 4096;
+  const double scale = kBuckets / (hi - lo);
+  auto bucketOf = [&](double v) {
+    return std::min(static_cast<int>((v - lo) * scale), kBuckets - 1);
   };
-  select(0, lower[2], n);
-  select(0, lower[1], lower[2]);
-  select(0, lower[0], lower[1]);
-  select(lower[2] + 1, lower[3], n);
-  select(lower[3] + 1, lower[4], n);
-  std::array<double, 5> out{};
+  std::vector<std::uint32_t> first(kBuckets + 1, 0);  // counts, then each bucket's first rank
+  for (double v : values) ++first[static_cast<std::size_t>(bucketOf(v)) + 1];
+  for (std::size_t b = 1; b <= kBuckets; ++b) first[b] += first[b - 1];
+  auto bucketOfRank = [&](std::size_t rank) {
+    return static_cast<int>(std::upper_bound(first.begin(), first.end(), rank) - first.begin()) - 1;
+  };
+  std::array<int, 10> wanted{};
+  std::size_t count = 0;
   for (std::size_t i = 0; i < 5; ++i) {
-    const double a = values[lower[i]];
+    wanted[count++] = bucketOfRank(lower[i]);
+    wanted[count++] = bucketOfRank(std::min(lower[i] + 1, n - 1));
+  }
+  std::sort(wanted.begin(), wanted.end());
+  count = static_cast<std::size_t>(std::unique(wanted.begin(), wanted.end()) - wanted.begin());
+  std::vector<std::vector<double>> gathered(count);
+  std::vector<std::int8_t> slot(kBuckets, -1);  // which of `gathered` a bucket goes to
+  for (std::size_t j = 0; j < count; ++j) {
+    slot[static_cast<std::size_t>(wanted[j])] = static_cast<std::int8_t>(j);
+    gathered[j].reserve(first[static_cast<std::size_t>(wanted[j]) + 1] -
+                        first[static_cast<std::size_t>(wanted[j])]);
+  }
+  for (double v : values) {
+    const int j = slot[static_cast<std::size_t>(bucketOf(v))];
+    if (j >= 0) gathered[static_cast<std::size_t>(j)].push_back(v);
+  }
+  auto orderStatistic = [&](std::size_t rank) {
+    const int b = bucketOfRank(rank);
+    const std::size_t j = static_cast<std::size_t>(
+        std::find(wanted.begin(), wanted.begin() + static_cast<std::ptrdiff_t>(count), b) -
+        wanted.begin());
+    std::vector<double>& bucket = gathered[j];
+    const auto k = static_cast<std::ptrdiff_t>(rank - first[static_cast<std::size_t>(b)]);
+    std::nth_element(bucket.begin(), bucket.begin() + k, bucket.end());
+    return bucket[static_cast<std::size_t>(k)];
+  };
+  for (std::size_t i = 0; i < 5; ++i) {
+    const double a = orderStatistic(lower[i]);
     if (lower[i] + 1 >= n) {
-      out[i] = a;
+      out.percentiles[i] = a;
       continue;
     }
-    std::size_t next = n - 1;
-    for (std::size_t j = i + 1; j < 5; ++j) {
-      if (lower[j] > lower[i]) {
-        next = lower[j];
-        break;
-      }
-    }
-    const double b = *std::min_element(values.begin() + static_cast<std::ptrdiff_t>(lower[i]) + 1,
-                                       values.begin() + static_cast<std::ptrdiff_t>(next) + 1);
-    out[i] = a + (b - a) * fraction[i];
+    const double b = orderStatistic(lower[i] + 1);
+    out.percentiles[i] = a + (b - a) * fraction[i];
   }
   return out;
 }
@@ -287,10 +437,10 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
           circuit, q, f1 + (f2 - f1) * static_cast<double>(i) / static_cast<double>(n - 1)));
     }
   }
-  std::vector<FrequencyPoint> envelopePoints;
+  FrequencyColumns envelope;
   if (options.envelope && SweepSpanProblem(*options.envelope).empty()) {
     result.envelopeFrequencies = SweepFrequencies(*options.envelope);
-    for (double f : result.envelopeFrequencies) envelopePoints.push_back(PointAt(circuit, q, f));
+    for (double f : result.envelopeFrequencies) envelope.Append(PointAt(circuit, q, f));
   }
 
   const double limit15 = ShareLimit(1.5), limit2 = ShareLimit(2.0);
@@ -304,43 +454,67 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   std::atomic<bool> stopped{false};
 
   auto work = [&](int thread) {
+    // Local copies: the stores of the loop below cannot alias them, so they stay in registers.
+    const FrequencyPoint at = design;
+    const Scaling scale = scaling;
+    const std::array<double, 3> tolerance = options.tolerance;
+    const ToleranceDistribution distribution = options.distribution;
+    double* const shareOf = shares.data();
+    double* const returnLossOf = result.returnLossDb.data();
     Tally& tally = tallies[static_cast<std::size_t>(thread)];
-    tally.envelopeMin.assign(envelopePoints.size(), std::numeric_limits<double>::infinity());
-    tally.envelopeMax.assign(envelopePoints.size(), 0.0);
+    tally.envelopeMin.assign(envelope.size, std::numeric_limits<double>::infinity());
+    tally.envelopeMax.assign(envelope.size, 0.0);
+    int within15 = 0, within2 = 0, band15 = 0, band2 = 0;
+    std::array<std::vector<double>, 3> factors;
+    for (std::vector<double>& f : factors) f.resize(kBlock);
     for (int block = thread; block < blocks; block += threads) {
       if (options.cancel != nullptr && options.cancel->load(std::memory_order_relaxed)) {
         stopped = true;
         return;
       }
-      const int end = std::min(builds, (block + 1) * kBlock);
-      for (int b = block * kBlock; b < end; ++b) {
-        const std::array<double, 3> factor =
-            FactorsOf(scaling, DeviationsOf(start, options.tolerance, options.distribution,
-                                            static_cast<std::uint64_t>(b)));
-        const double share = ShareAt(pi, design, factor);
-        shares[static_cast<std::size_t>(b)] = share;
-        tally.within15 += share <= limit15;
-        tally.within2 += share <= limit2;
-        if (!bandPoints.empty()) {
-          double worst = 0.0;
-          for (const FrequencyPoint& p : bandPoints) {
-            worst = std::max(worst, ShareAt(pi, p, factor));
+      const int first = block * kBlock;
+      const int end = std::min(builds, first + kBlock);
+      const int count = end - first;
+      // The block's part values first, then its shares at f0 several builds at a time.
+      for (int i = 0; i < count; ++i) {
+        const std::array<double, 3> factor = FactorsOf(
+            scale,
+            DeviationsOf(start, tolerance, distribution, static_cast<std::uint64_t>(first + i)));
+        factors[0][static_cast<std::size_t>(i)] = factor[0];
+        factors[1][static_cast<std::size_t>(i)] = factor[1];
+        factors[2][static_cast<std::size_t>(i)] = factor[2];
+      }
+      SharesOfBuilds(pi, at, factors[0].data(), factors[1].data(), factors[2].data(),
+                     shareOf + first, count);
+      for (int i = 0; i < count; ++i) {
+        within15 += shareOf[first + i] <= limit15;
+        within2 += shareOf[first + i] <= limit2;
+      }
+      if (!bandPoints.empty() || envelope.size > 0) {
+        for (int i = 0; i < count; ++i) {
+          const auto k = static_cast<std::size_t>(i);
+          const std::array<double, 3> factor = {factors[0][k], factors[1][k], factors[2][k]};
+          if (!bandPoints.empty()) {
+            double worst = 0.0;
+            for (const FrequencyPoint& p : bandPoints) {
+              worst = std::max(worst, ShareAt(pi, p, factor));
+            }
+            band15 += worst <= limit15;
+            band2 += worst <= limit2;
           }
-          tally.band15 += worst <= limit15;
-          tally.band2 += worst <= limit2;
-        }
-        for (std::size_t i = 0; i < envelopePoints.size(); ++i) {
-          const double s = ShareAt(pi, envelopePoints[i], factor);
-          tally.envelopeMin[i] = std::min(tally.envelopeMin[i], s);
-          tally.envelopeMax[i] = std::max(tally.envelopeMax[i], s);
+          if (envelope.size > 0) {
+            EnvelopeOfBuild(pi, envelope, factor, tally.envelopeMin.data(),
+                            tally.envelopeMax.data());
+          }
         }
       }
-      for (int b = block * kBlock; b < end; ++b) {
-        result.returnLossDb[static_cast<std::size_t>(b)] =
-            ReturnLossOfShare(shares[static_cast<std::size_t>(b)]);
-      }
-      if (options.progress != nullptr) options.progress->fetch_add(end - block * kBlock);
+      for (int b = first; b < end; ++b) returnLossOf[b] = ReturnLossOfShare(shareOf[b]);
+      if (options.progress != nullptr) options.progress->fetch_add(count);
     }
+    tally.within15 = within15;
+    tally.within2 = within2;
+    tally.band15 = band15;
+    tally.band2 = band2;
   };
   if (threads == 1) {
     work(0);
@@ -357,14 +531,14 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   // Integer counts and minima do not depend on how the builds were split; sums are taken in
   // build order below for the same reason.
   Tally total;
-  total.envelopeMin.assign(envelopePoints.size(), std::numeric_limits<double>::infinity());
-  total.envelopeMax.assign(envelopePoints.size(), 0.0);
+  total.envelopeMin.assign(envelope.size, std::numeric_limits<double>::infinity());
+  total.envelopeMax.assign(envelope.size, 0.0);
   for (const Tally& t : tallies) {
     total.within15 += t.within15;
     total.within2 += t.within2;
     total.band15 += t.band15;
     total.band2 += t.band2;
-    for (std::size_t i = 0; i < envelopePoints.size(); ++i) {
+    for (std::size_t i = 0; i < envelope.size; ++i) {
       total.envelopeMin[i] = std::min(total.envelopeMin[i], t.envelopeMin[i]);
       total.envelopeMax[i] = std::max(total.envelopeMax[i], t.envelopeMax[i]);
     }
@@ -372,7 +546,7 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   const double n = static_cast<double>(builds);
   result.atDesign = {total.within15 / n, total.within2 / n};
   if (!bandPoints.empty()) result.overBand = YieldFigures{total.band15 / n, total.band2 / n};
-  for (std::size_t i = 0; i < envelopePoints.size(); ++i) {
+  for (std::size_t i = 0; i < envelope.size; ++i) {
     // The least return loss comes from the most reflected power.
     result.envelopeMinDb.push_back(ReturnLossOfShare(total.envelopeMax[i]));
     result.envelopeMaxDb.push_back(ReturnLossOfShare(total.envelopeMin[i]));
@@ -381,13 +555,9 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   for (double s : shares) sum += s;
   result.meanReflectedShare = sum / n;
 
-  std::vector<double> sorted = result.returnLossDb;
-  result.percentilesDb = Percentiles(sorted);
-  // The selections leave the least value in the part below the first percentile.
-  const double lowest = *std::min_element(
-      sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(
-                                           std::min(sorted.size(), sorted.size() / 100 + 1)));
-  result.histogram = MakeHistogram(result.returnLossDb, lowest, result.percentilesDb[4]);
+  const OrderFigures order = Percentiles(result.returnLossDb);
+  result.percentilesDb = order.percentiles;
+  result.histogram = MakeHistogram(result.returnLossDb, order.lowest, result.percentilesDb[4]);
 
   // The worst case: every corner of the tolerance box, and the nominal design.
   result.worst = {{0, 0, 0}, result.nominalReturnLossDb, VswrOfShare(nominalShare)};
