@@ -445,7 +445,9 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
 
   const double limit15 = ShareLimit(1.5), limit2 = ShareLimit(2.0);
   result.returnLossDb.assign(static_cast<std::size_t>(builds), 0.0);
-  std::vector<double> shares(static_cast<std::size_t>(builds), 0.0);
+  // Each block's shares summed on their own, then the sums in block order: the same total
+  // whichever thread ran a block.
+  std::vector<double> blockSums(static_cast<std::size_t>((builds + kBlock - 1) / kBlock), 0.0);
   const int blocks = (builds + kBlock - 1) / kBlock;
   unsigned hardware = std::thread::hardware_concurrency();
   int threads = options.threads > 0 ? options.threads : static_cast<int>(std::max(hardware, 1u));
@@ -453,13 +455,15 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   std::vector<Tally> tallies(static_cast<std::size_t>(threads));
   std::atomic<bool> stopped{false};
 
+  std::atomic<int> nextBlock{0};
   auto work = [&](int thread) {
     // Local copies: the stores of the loop below cannot alias them, so they stay in registers.
     const FrequencyPoint at = design;
     const Scaling scale = scaling;
     const std::array<double, 3> tolerance = options.tolerance;
     const ToleranceDistribution distribution = options.distribution;
-    double* const shareOf = shares.data();
+    // The shares are kept where their return losses go, and turned into them block by block.
+    double* const shareOf = result.returnLossDb.data();
     double* const returnLossOf = result.returnLossDb.data();
     Tally& tally = tallies[static_cast<std::size_t>(thread)];
     tally.envelopeMin.assign(envelope.size, std::numeric_limits<double>::infinity());
@@ -467,7 +471,9 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
     int within15 = 0, within2 = 0, band15 = 0, band2 = 0;
     std::array<std::vector<double>, 3> factors;
     for (std::vector<double>& f : factors) f.resize(kBlock);
-    for (int block = thread; block < blocks; block += threads) {
+    // Blocks go to whichever thread asks next: on a busy machine a thread that gets no time
+    // leaves its share to the others. Which thread ran a build changes none of the figures.
+    for (int block = nextBlock.fetch_add(1); block < blocks; block = nextBlock.fetch_add(1)) {
       if (options.cancel != nullptr && options.cancel->load(std::memory_order_relaxed)) {
         stopped = true;
         return;
@@ -508,7 +514,12 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
           }
         }
       }
-      for (int b = first; b < end; ++b) returnLossOf[b] = ReturnLossOfShare(shareOf[b]);
+      double blockSum = 0.0;
+      for (int b = first; b < end; ++b) {
+        blockSum += shareOf[b];
+        returnLossOf[b] = ReturnLossOfShare(shareOf[b]);
+      }
+      blockSums[static_cast<std::size_t>(block)] = blockSum;
       if (options.progress != nullptr) options.progress->fetch_add(count);
     }
     tally.within15 = within15;
@@ -516,13 +527,11 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
     tally.band15 = band15;
     tally.band2 = band2;
   };
-  if (threads == 1) {
-    work(0);
-  } else {
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(work, t);
-    for (std::thread& t : pool) t.join();
-  }
+  // The calling thread works too, beside threads - 1 others.
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(work, t);
+  work(0);
+  for (std::thread& t : pool) t.join();
   if (stopped) {
     result.cancelled = true;
     return result;
@@ -552,7 +561,7 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
     result.envelopeMaxDb.push_back(ReturnLossOfShare(total.envelopeMin[i]));
   }
   double sum = 0.0;
-  for (double s : shares) sum += s;
+  for (double s : blockSums) sum += s;
   result.meanReflectedShare = sum / n;
 
   const OrderFigures order = Percentiles(result.returnLossDb);
