@@ -41,6 +41,52 @@ double Uniform(std::uint64_t start, std::uint64_t build, std::uint64_t stream) {
   return static_cast<double>(bits >> 11) * 0x1p-53;
 }
 
+// A 32-bit integer hash whose output bits all depend on every input bit (Wellons' "lowbias32").
+constexpr std::uint32_t Hash32(std::uint32_t x) {
+  x ^= x >> 16;
+  x *= 0x7FEB352DU;
+  x ^= x >> 15;
+  x *= 0x846CA68BU;
+  x ^= x >> 16;
+  return x;
+}
+
+// A uniform build's three draws, 21 bits each, from two hashed words of a Weyl sequence keyed by
+// the run: word 2 b and 2 b + 1 for build b. 32-bit arithmetic throughout, so that a block of
+// builds is drawn several at a time.
+struct UniformFields {
+  std::uint32_t a, b, c;
+};
+[[gnu::always_inline]] inline UniformFields UniformFieldsOf(std::uint32_t key,
+                                                            std::uint32_t build) {
+  constexpr std::uint32_t kWeyl = 0x9E3779B9U;
+  const std::uint32_t w0 = Hash32(key + (2 * build) * kWeyl);
+  const std::uint32_t w1 = Hash32(key + (2 * build + 1) * kWeyl);
+  constexpr std::uint32_t kMask = (1U << 21) - 1;
+  return {w0 & kMask, w1 & kMask, ((w0 >> 21) | ((w1 >> 21) << 11)) & kMask};
+}
+
+// A field as a deviation within +-t, at the middle of its 2^-21 step: symmetric, never at the
+// limits.
+[[gnu::always_inline]] inline double UniformDeviation(std::uint32_t field, double t) {
+  const double u = (static_cast<double>(static_cast<std::int32_t>(field)) + 0.5) * 0x1p-21;
+  return t * (2.0 * u - 1.0);
+}
+
+// The scale factors 1 + d of a block of uniform builds from `first` on.
+CORVANTILE_WIDE_LOOP void UniformFactors(std::uint32_t key, std::uint32_t first, int count,
+                                         const std::array<double, 3>& tolerance,
+                                         double* __restrict f0, double* __restrict f1,
+                                         double* __restrict f2) {
+  const double t0 = tolerance[0], t1 = tolerance[1], t2 = tolerance[2];
+  for (int i = 0; i < count; ++i) {
+    const UniformFields u = UniformFieldsOf(key, first + static_cast<std::uint32_t>(i));
+    f0[i] = std::max(1.0 + UniformDeviation(u.a, t0), 1e-6);
+    f1[i] = std::max(1.0 + UniformDeviation(u.b, t1), 1e-6);
+    f2[i] = std::max(1.0 + UniformDeviation(u.c, t2), 1e-6);
+  }
+}
+
 // Where a seed starts its run's numbers: seeds next to each other start far apart.
 std::uint64_t StartOf(std::uint64_t seed) { return Mix(seed); }
 
@@ -51,14 +97,10 @@ std::uint64_t StartOf(std::uint64_t seed) { return Mix(seed); }
   if (distribution == ToleranceDistribution::Uniform) {
     // One number for all three parts: 21 bits each, taken at the middles of their 2^21 steps so
     // that the draws are symmetric and never reach the limits.
-    const std::uint64_t bits = Mix(start + build * 8 * 0x9E3779B97F4A7C15ULL);
-    // Written out part by part: kept in registers, not stored and read back as an array.
-    auto draw = [bits](int shift, double t) {
-      const std::uint64_t field = (bits >> shift) & ((1u << 21) - 1);
-      const double u = (static_cast<double>(field) + 0.5) * 0x1p-21;
-      return t * (2.0 * u - 1.0);
-    };
-    return {draw(0, tolerance[0]), draw(21, tolerance[1]), draw(42, tolerance[2])};
+    const UniformFields u =
+        UniformFieldsOf(static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(build));
+    return {UniformDeviation(u.a, tolerance[0]), UniformDeviation(u.b, tolerance[1]),
+            UniformDeviation(u.c, tolerance[2])};
   }
   for (std::size_t k = 0; k < 3; ++k) {
     const double t = tolerance[k];
@@ -492,13 +534,18 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
       const int end = std::min(builds, first + kBlock);
       const int count = end - first;
       // The block's part values first, then its shares at f0 several builds at a time.
-      for (int i = 0; i < count; ++i) {
-        const std::array<double, 3> factor = FactorsOf(
-            scale,
-            DeviationsOf(start, tolerance, distribution, static_cast<std::uint64_t>(first + i)));
-        factors[0][static_cast<std::size_t>(i)] = factor[0];
-        factors[1][static_cast<std::size_t>(i)] = factor[1];
-        factors[2][static_cast<std::size_t>(i)] = factor[2];
+      if (distribution == ToleranceDistribution::Uniform && !scale.anyInverse) {
+        UniformFactors(static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(first), count,
+                       tolerance, factors[0].data(), factors[1].data(), factors[2].data());
+      } else {
+        for (int i = 0; i < count; ++i) {
+          const std::array<double, 3> factor = FactorsOf(
+              scale,
+              DeviationsOf(start, tolerance, distribution, static_cast<std::uint64_t>(first + i)));
+          factors[0][static_cast<std::size_t>(i)] = factor[0];
+          factors[1][static_cast<std::size_t>(i)] = factor[1];
+          factors[2][static_cast<std::size_t>(i)] = factor[2];
+        }
       }
       SharesOfBuilds(pi, at, factors[0].data(), factors[1].data(), factors[2].data(),
                      shareOf + first, count);

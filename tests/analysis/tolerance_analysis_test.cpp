@@ -410,5 +410,44 @@ TEST(ToleranceAnalysisTest, LossyWorstCornerAndRankingMatchIndependentRuns) {
   }
 }
 
+// The uniform draws are uniform within the tolerance and independent between the parts: their
+// means, spreads, cross-correlations and the share below every tenth of the range agree with
+// the distribution within four standard errors.
+TEST(ToleranceAnalysisTest, UniformDrawsAreUniformAndIndependent) {
+  ToleranceOptions options;
+  options.tolerance = {0.05, 0.1, 0.2};
+  options.seed = 2024;
+  constexpr int kDraws = 200000;
+  const double n = kDraws;
+  std::array<double, 3> sum{}, sum2{};
+  std::array<double, 3> cross{};  // 0-1, 1-2, 0-2
+  std::array<std::array<int, 10>, 3> below{};
+  for (int b = 0; b < kDraws; ++b) {
+    const std::array<double, 3> d = BuildDeviations(options, static_cast<std::uint64_t>(b));
+    std::array<double, 3> x{};
+    for (std::size_t k = 0; k < 3; ++k) {
+      ASSERT_LT(std::fabs(d[k]), options.tolerance[k]);
+      x[k] = d[k] / options.tolerance[k];  // uniform on (-1, 1)
+      sum[k] += x[k];
+      sum2[k] += x[k] * x[k];
+      for (int q = 0; q < 10; ++q) below[k][static_cast<std::size_t>(q)] += x[k] < -0.8 + 0.2 * q;
+    }
+    cross[0] += x[0] * x[1];
+    cross[1] += x[1] * x[2];
+    cross[2] += x[0] * x[2];
+  }
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_NEAR(sum[k] / n, 0.0, 4.0 * std::sqrt(1.0 / 3.0 / n)) << k;
+    // x^2 has mean 1/3 and variance 4/45.
+    EXPECT_NEAR(sum2[k] / n, 1.0 / 3.0, 4.0 * std::sqrt(4.0 / 45.0 / n)) << k;
+    for (int q = 0; q < 10; ++q) {
+      const double p = 0.1 * (q + 1);
+      EXPECT_NEAR(below[k][static_cast<std::size_t>(q)] / n, p, 4.0 * std::sqrt(p * (1 - p) / n))
+          << k << " " << q;
+    }
+  }
+  for (double c : cross) EXPECT_NEAR(c / n, 0.0, 4.0 * (1.0 / 3.0) / std::sqrt(n));
+}
+
 }  // namespace
 }  // namespace corvantile
