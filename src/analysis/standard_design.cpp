@@ -6,6 +6,7 @@
 
 #include "analysis/element_network.h"
 #include "analysis/frequency_response.h"
+#include "analysis/lossy_network.h"
 #include "math/design_network.h"
 
 namespace corvantile {
@@ -51,8 +52,20 @@ MatchingCircuit NearestStandardCircuit(const MatchingCircuit& circuit,
   return out;
 }
 
-MatchScore ScoreAtDesign(const MatchingCircuit& circuit) {
-  const NetworkSolution s = SolveCircuit(circuit, circuit.designFrequency);
+MatchScore ScoreAtDesign(const MatchingCircuit& circuit, const LossModel& losses) {
+  // Each part's series resistance at f0; all 0 for ideal parts, which is SolveCircuit exactly.
+  const double f0 = circuit.designFrequency;
+  const double omega = 2.0 * std::numbers::pi * f0;
+  const std::array<PartQ, 3> q = CircuitQ(circuit, losses);
+  std::array<double, 3> resistance{};
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (circuit.elements[k].kind == PartKind::Open) continue;
+    resistance[k] = SeriesResistance(PartReactance(circuit.elements[k], omega), q[k], f0, f0);
+  }
+  const NetworkSolution s =
+      SolveNetwork(circuit.topology, TerminationImpedance(circuit.source, omega),
+                   TerminationImpedance(circuit.load, omega),
+                   CircuitElementImpedances(circuit, omega, resistance), circuit.sourceEmf);
   return {s.returnLossDb, *std::max_element(s.partVolts.begin(), s.partVolts.end())};
 }
 
@@ -63,19 +76,20 @@ bool BetterMatch(const MatchScore& a, const MatchScore& b) {
   return a.returnLossDb > b.returnLossDb;
 }
 
-MatchingCircuit BestStandardCircuit(const MatchingCircuit& circuit, const StandardChoice& choice) {
+MatchingCircuit BestStandardCircuit(const MatchingCircuit& circuit, const StandardChoice& choice,
+                                    const LossModel& losses) {
   const std::vector<CircuitPart> c1 = Candidates(circuit.elements[0], choice);
   const std::vector<CircuitPart> c2 = Candidates(circuit.elements[1], choice);
   const std::vector<CircuitPart> c3 = Candidates(circuit.elements[2], choice);
   // The nearest combination is the starting point, so that a tie keeps it.
   MatchingCircuit best = NearestStandardCircuit(circuit, choice);
-  MatchScore bestScore = ScoreAtDesign(best);
+  MatchScore bestScore = ScoreAtDesign(best, losses);
   MatchingCircuit candidate = circuit;
   for (const CircuitPart& p1 : c1) {
     for (const CircuitPart& p2 : c2) {
       for (const CircuitPart& p3 : c3) {
         candidate.elements = {p1, p2, p3};
-        const MatchScore score = ScoreAtDesign(candidate);
+        const MatchScore score = ScoreAtDesign(candidate, losses);
         if (BetterMatch(score, bestScore)) {
           bestScore = score;
           best = candidate;
@@ -86,25 +100,28 @@ MatchingCircuit BestStandardCircuit(const MatchingCircuit& circuit, const Standa
   return best;
 }
 
-StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit) {
+StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit, const LossModel& losses) {
   StandardDesign d;
   d.circuit = circuit;
   SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
   span.points = kStandardSummaryPoints;
-  d.summary = SummarizeSweep(circuit, SweepResponse(circuit, span));
-  d.maxPartVolts = ScoreAtDesign(circuit).maxPartVolts;
+  d.summary = SummarizeSweep(circuit, SweepResponse(circuit, span, losses), losses);
+  d.maxPartVolts = ScoreAtDesign(circuit, losses).maxPartVolts;
   return d;
 }
 
-StandardSolutions SolveStandardValues(const RunState& state, const StandardChoice& choice) {
+StandardSolutions SolveStandardValues(const RunState& state, const StandardChoice& choice,
+                                      const LossModel& losses, bool compensate) {
   StandardSolutions out;
   const CircuitBuild ideal = DesignCircuit(state);
   out.problem = ideal.problem;
   if (ideal.problem != CircuitProblem::None) return out;
-  const MatchingCircuit& circuit = ideal.circuit;
-  out.ideal = DescribeStandardDesign(circuit);
-  out.nearest = DescribeStandardDesign(NearestStandardCircuit(circuit, choice));
-  out.best = DescribeStandardDesign(BestStandardCircuit(circuit, choice));
+  const MatchingCircuit circuit =
+      compensate ? CompensateLosses(ideal.circuit, losses, state.NetValues[DesignDriver]).circuit
+                 : ideal.circuit;
+  out.ideal = DescribeStandardDesign(circuit, losses);
+  out.nearest = DescribeStandardDesign(NearestStandardCircuit(circuit, choice), losses);
+  out.best = DescribeStandardDesign(BestStandardCircuit(circuit, choice, losses), losses);
 
   // The L families always design from their own phase: nothing is left to re-solve.
   const float family = state.NetValues[NetworkFamily];
@@ -129,7 +146,7 @@ StandardSolutions SolveStandardValues(const RunState& state, const StandardChoic
         MatchingCircuit rounded = NearestStandardCircuit(build.circuit, choice);
         // The fixed part exactly at its standard value, not at its single-precision copy.
         rounded.elements[static_cast<std::size_t>(k - 1)].value = standard;
-        const MatchScore score = ScoreAtDesign(rounded);
+        const MatchScore score = ScoreAtDesign(rounded, losses);
         // The branch that keeps the ideal network's kind of part in every place (its low-pass
         // or high-pass character) wins over a better match that swaps an inductor for a
         // capacitor.
@@ -146,7 +163,7 @@ StandardSolutions SolveStandardValues(const RunState& state, const StandardChoic
         }
       }
       if (fixed.possible) {
-        fixed.design = DescribeStandardDesign(fixed.design.circuit);
+        fixed.design = DescribeStandardDesign(fixed.design.circuit, losses);
         if (out.closestFixedFirst == 0 || BetterMatch(bestScore, closest)) {
           out.closestFixedFirst = k;
           closest = bestScore;

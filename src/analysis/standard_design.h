@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 #include "analysis/standard_series.h"
 #include "analysis/sweep_summary.h"
 #include "state/circuit_state.h"
@@ -26,12 +27,15 @@ StandardSeries SeriesFor(const CircuitPart& part, const StandardChoice& choice);
 MatchingCircuit NearestStandardCircuit(const MatchingCircuit& circuit,
                                        const StandardChoice& choice);
 
-// How well a network matches at its design frequency, and the largest voltage on any part there.
+// How well a network matches at its design frequency, and the largest voltage on any part there,
+// with the series resistances |X| / Q of `losses` in its parts (ideal parts: the lossless
+// figures exactly). Every function below takes the same model and gives every figure with it.
 struct MatchScore {
   double returnLossDb = 0.0;
   double maxPartVolts = 0.0;
 };
-MatchScore ScoreAtDesign(const MatchingCircuit& circuit);
+MatchScore ScoreAtDesign(const MatchingCircuit& circuit,
+                         const LossModel& losses = IdealLossModel());
 
 // True when `a` is the better match: the higher return loss, or within kReturnLossTieDb of it
 // the smaller largest part voltage.
@@ -40,7 +44,8 @@ bool BetterMatch(const MatchScore& a, const MatchScore& b);
 
 // The best combination among each part's nearest standard value and `choice.neighbours` values
 // on each side of it: (2 n + 1)^3 networks for a Pi or Tee, (2 n + 1)^2 for an L.
-MatchingCircuit BestStandardCircuit(const MatchingCircuit& circuit, const StandardChoice& choice);
+MatchingCircuit BestStandardCircuit(const MatchingCircuit& circuit, const StandardChoice& choice,
+                                    const LossModel& losses = IdealLossModel());
 
 // A network with the figures shown beside it.
 struct StandardDesign {
@@ -49,7 +54,8 @@ struct StandardDesign {
   double maxPartVolts = 0.0;
 };
 inline constexpr int kStandardSummaryPoints = 201;
-StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit);
+StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit,
+                                      const LossModel& losses = IdealLossModel());
 
 // Element `element` (1 to 3) fixed at its nearest standard value (design drivers 4 to 6), the
 // others re-designed around it and then rounded to their nearest standard values. With element 2
@@ -71,6 +77,12 @@ struct StandardSolutions {
   int closestFixedFirst = 0;  // the element whose fixed-first design matches best, 0 for none
 };
 
-StandardSolutions SolveStandardValues(const RunState& state, const StandardChoice& choice = {});
+// With `compensate` the ideal design is the one re-solved so that its lossy parts match
+// (CompensateLosses with the state's design driver), and the nearest and best designs round
+// it; a fixed-first design re-solves the lossless design around its fixed part, as the design
+// window does, and is then scored with the losses.
+StandardSolutions SolveStandardValues(const RunState& state, const StandardChoice& choice = {},
+                                      const LossModel& losses = IdealLossModel(),
+                                      bool compensate = false);
 
 }  // namespace corvantile

@@ -11,6 +11,7 @@
 
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 
 namespace corvantile {
 
@@ -38,6 +39,10 @@ struct ToleranceOptions {
   int bandPoints = kDefaultBandPoints;
   // The span over which the envelope (least and most return loss over the builds) is drawn.
   std::optional<SweepSpan> envelope;
+  // The parts' Q: with lossy parts every build carries the series resistances |X| / Q(f) of its
+  // own part values, and every figure below includes them. Ideal parts (the default) give the
+  // lossless figures exactly.
+  LossModel losses = IdealLossModel();
   // Builds finished so far, updated as the run goes (from several threads), and a flag that
   // stops it early; both may be null.
   std::atomic<int>* progress = nullptr;

@@ -68,7 +68,8 @@ std::string ExportHelp() {
          "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
          "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k): the netlist gets\n"
          "each part's series resistance at the design frequency, the touchstone and csv files\n"
-         "the lossy response, the bom each part's watts; with --compensate the exported\n"
+         "the lossy response, the bom each part's watts (and --standard best picks the\n"
+         "combination with the best lossy return loss); with --compensate the exported\n"
          "network is the compensated one.\n" +
          LossOptionsHelp() +
          "\n"

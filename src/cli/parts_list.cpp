@@ -39,7 +39,9 @@ std::string PartsListCsv(const MatchingCircuit& designed, const LossModel& losse
   MatchingCircuit built = designed;
   if (options.pick == StandardPick::Nearest)
     built = NearestStandardCircuit(designed, options.choice);
-  if (options.pick == StandardPick::Best) built = BestStandardCircuit(designed, options.choice);
+  if (options.pick == StandardPick::Best) {
+    built = BestStandardCircuit(designed, options.choice, losses);
+  }
   const LossAnalysis analysis = AnalyzeLosses(built, losses);
   const double safety = options.safetyFactor;
 

@@ -8,6 +8,7 @@
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
+#include "cli/loss_options.h"
 #include "units/precision.h"
 
 namespace corvantile::cli {
@@ -106,6 +107,12 @@ std::string StandardHelp() {
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
          "\n"
+         "Loss options (without any of them every part is ideal): every figure, and the\n"
+         "choice of the best combination, then includes each part's series resistance\n"
+         "|X|/Q(f); with --compensate the ideal design is the one compensated for the losses\n"
+         "and the nearest and best designs round it:\n" +
+         LossOptionsHelp() +
+         "\n"
          "Standard-value options:\n"
          "  --series-inductor S   E3, E6, E12 (default), E24, E48, E96 or E192\n"
          "  --series-capacitor S  the same, E24 by default\n"
@@ -126,9 +133,11 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   DesignRequest design;
   StandardChoice choice;
   std::string format = "table";
+  LossOptions losses;
   std::string error;
   while (!args.AtEnd()) {
-    const OptionTake shared = TakeDesignOption(args, design, error);
+    OptionTake shared = TakeDesignOption(args, design, error);
+    if (shared == OptionTake::NotMine) shared = TakeLossOption(args, losses, error);
     if (shared == OptionTake::Failed) return Fail(err, error);
     if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
@@ -174,7 +183,8 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return Fail(err, error);
 
-  const StandardSolutions s = SolveStandardValues(state, choice);
+  const LossModel model = EffectiveLossModel(losses);
+  const StandardSolutions s = SolveStandardValues(state, choice, model, losses.compensate);
   if (s.problem != CircuitProblem::None) {
     err << "corvantile-cli: standard: " << CircuitProblemText(s.problem) << '\n';
     return kExitImpossibleDesign;
@@ -183,6 +193,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     JsonObject o;
     o.AddString("inductor_series", SeriesName(choice.inductors));
     o.AddString("capacitor_series", SeriesName(choice.capacitors));
+    if (losses.given) o.AddString("part_q", CircuitQText(s.ideal.circuit, model));
     o.AddObject("ideal", DesignJson(s.ideal));
     o.AddObject("nearest", DesignJson(s.nearest));
     o.AddObject("best", DesignJson(s.best));
@@ -201,7 +212,9 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     return kExitOk;
   }
   out << "Standard values: inductors " << SeriesName(choice.inductors) << ", capacitors "
-      << SeriesName(choice.capacitors) << "\n\n";
+      << SeriesName(choice.capacitors) << "\n";
+  if (losses.given) out << "Lossy parts: " << CircuitQText(s.ideal.circuit, model) << "\n";
+  out << "\n";
   TableRow(out, "Ideal design", s.ideal);
   TableRow(out, "Nearest standard values", s.nearest);
   TableRow(out, "Best combination of neighbouring values", s.best);

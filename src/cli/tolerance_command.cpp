@@ -16,8 +16,9 @@
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
-#include "units/precision.h"
+#include "cli/loss_options.h"
 #include "units/parse.h"
+#include "units/precision.h"
 
 namespace corvantile::cli {
 namespace {
@@ -72,6 +73,13 @@ std::string ToleranceHelp() {
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
          "\n"
+         "Loss options (without any of them every part is ideal): each build's parts carry\n"
+         "the series resistance |X|/Q(f) of their own values, so the yields, percentiles,\n"
+         "worst case and sensitivities include the losses, and the best combination is\n"
+         "chosen with them; with --compensate the ideal design is the one compensated for\n"
+         "the losses:\n" +
+         LossOptionsHelp() +
+         "\n"
          "Tolerance options:\n"
          "  --standard WHICH      none (default: the ideal design), nearest or best; E12\n"
          "                        inductors and E24 capacitors\n"
@@ -104,9 +112,11 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   std::array<std::optional<double>, 3> elementTolerance;
   std::string standard = "none";
   std::string format = "table";
+  LossOptions losses;
   std::string error;
   while (!args.AtEnd()) {
-    const OptionTake shared = TakeDesignOption(args, design, error);
+    OptionTake shared = TakeDesignOption(args, design, error);
+    if (shared == OptionTake::NotMine) shared = TakeLossOption(args, losses, error);
     if (shared == OptionTake::Failed) return Fail(err, error);
     if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
@@ -192,9 +202,10 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     err << "corvantile-cli: tolerance: " << CircuitProblemText(build.problem) << '\n';
     return kExitImpossibleDesign;
   }
-  MatchingCircuit circuit = build.circuit;
+  options.losses = EffectiveLossModel(losses);
+  MatchingCircuit circuit = CircuitForLosses(build.circuit, losses, state.NetValues[DesignDriver]);
   if (standard == "nearest") circuit = NearestStandardCircuit(circuit, {});
-  if (standard == "best") circuit = BestStandardCircuit(circuit, {});
+  if (standard == "best") circuit = BestStandardCircuit(circuit, {}, options.losses);
   options.tolerance = DefaultTolerances(circuit, everyTolerance.value_or(kDefaultInductorTolerance),
                                         everyTolerance.value_or(kDefaultCapacitorTolerance));
   for (std::size_t k = 0; k < 3; ++k) {
@@ -229,6 +240,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
                                         F(options.tolerance[2])});
     o.AddString("distribution",
                 options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform");
+    if (losses.given) o.AddString("part_q", CircuitQText(circuit, options.losses));
     o.AddNumber("nominal_return_loss_db", F(r.nominalReturnLossDb));
     o.AddNumber("yield_vswr_1_5", F(r.atDesign.vswr15));
     o.AddNumber("yield_vswr_2", F(r.atDesign.vswr2));
@@ -269,7 +281,9 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       << (options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform")
       << ", tolerances " << Fixed(options.tolerance[0] * 100, 1) << " / "
       << Fixed(options.tolerance[1] * 100, 1) << " / " << Fixed(options.tolerance[2] * 100, 1)
-      << " %, seed " << options.seed << "\n\n";
+      << " %, seed " << options.seed << "\n";
+  if (losses.given) out << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
+  out << "\n";
   out << "Nominal return loss: " << Fixed(r.nominalReturnLossDb, 2) << " dB\n";
   out << "Yield at f0: " << Fixed(r.atDesign.vswr15 * 100, 1) << " % within VSWR 1.5, "
       << Fixed(r.atDesign.vswr2 * 100, 1) << " % within 2\n";

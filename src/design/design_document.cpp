@@ -41,8 +41,11 @@ DesignDocument::DesignDocument(RunState& state, DesignWindow& logic, toolkit::Wi
       window_(window),
       platform_(platform),
       recentListFile_(std::move(recentListFile)) {
-  // The parts' Q the program was left with; a damaged file still gives what could be read.
-  settings_.losses = ReadSettings(recentListFile_.string()).settings.losses;
+  // The parts' Q and the tolerance view's settings the program was left with; a damaged file
+  // still gives what could be read.
+  const Settings left = ReadSettings(recentListFile_.string()).settings;
+  settings_.losses = left.losses;
+  settings_.tolerance = left.tolerance;
 }
 
 bool DesignDocument::WriteProgramSettings(std::string& error) const {
@@ -53,6 +56,7 @@ bool DesignDocument::WriteProgramSettings(std::string& error) const {
   }
   Settings updated = current.settings;
   updated.losses = settings_.losses;
+  updated.tolerance = settings_.tolerance;
   updated.measuredSource = settings_.measuredSource;
   updated.measuredLoad = settings_.measuredLoad;
   return WriteSettings(updated, recentListFile_.string(), error);

@@ -63,9 +63,9 @@ class DesignDocument {
 
   // The program's own settings file (the one beside the session file): at start the measured
   // sides are taken from it (a missing or damaged file leaves every side typed); on Exit, when
-  // the session is written, the measured sides and the parts' Q settings (its "losses" member)
-  // are written back, every other member kept. Neither adds an undo step. Writing gives false
-  // with a one-line `error`.
+  // the session is written, the measured sides, the parts' Q settings (its "losses" member) and
+  // the tolerance view's settings ("tolerance") are written back, every other member kept. Neither
+  // adds an undo step. Writing gives false with a one-line `error`.
   void ReadProgramSettings();
   bool WriteProgramSettings(std::string& error) const;
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/lossy_network.h"
 #include "analysis/standard_design.h"
 
 namespace corvantile {
@@ -19,7 +20,8 @@ StandardSeries SeriesOfCount(int count) {
 
 ToleranceRequest MakeToleranceRequest(const RunState& state, DesignOutcome outcome,
                                       const ToleranceSettings& settings,
-                                      std::optional<SweepSpan> envelope) {
+                                      std::optional<SweepSpan> envelope, const LossModel& losses,
+                                      bool compensate) {
   ToleranceRequest request;
   const CircuitBuild build = BuildCircuit(state, outcome);
   if (build.problem != CircuitProblem::None) {
@@ -27,14 +29,16 @@ ToleranceRequest MakeToleranceRequest(const RunState& state, DesignOutcome outco
     return request;
   }
   request.hasNetwork = true;
-  request.circuit = build.circuit;
+  request.circuit =
+      compensate ? CompensateLosses(build.circuit, losses, state.NetValues[DesignDriver]).circuit
+                 : build.circuit;
   StandardChoice choice;
   choice.inductors = SeriesOfCount(settings.inductorSeries);
   choice.capacitors = SeriesOfCount(settings.capacitorSeries);
   if (settings.standard == ToleranceStandard::Nearest) {
     request.circuit = NearestStandardCircuit(request.circuit, choice);
   } else if (settings.standard == ToleranceStandard::Best) {
-    request.circuit = BestStandardCircuit(request.circuit, choice);
+    request.circuit = BestStandardCircuit(request.circuit, choice, losses);
   }
   ToleranceOptions& options = request.options;
   options.tolerance =
@@ -44,6 +48,7 @@ ToleranceRequest MakeToleranceRequest(const RunState& state, DesignOutcome outco
   options.builds = settings.builds;
   options.seed = settings.seed;
   options.band = settings.band;
+  options.losses = losses;
   const SweepSpan span = envelope ? *envelope : DefaultSweepSpan(request.circuit.designFrequency);
   // An envelope over a span that cannot be swept is left out rather than failing the run.
   if (SweepSpanProblem(span).empty()) options.envelope = span;

@@ -30,10 +30,14 @@ struct ToleranceRequest {
 StandardSeries SeriesOfCount(int count);
 
 // The run for the design `state` holds after a pass that returned `outcome`, under `settings`,
-// with the envelope drawn over `envelope` (none: DefaultSweepSpan of the design frequency).
+// with the envelope drawn over `envelope` (none: DefaultSweepSpan of the design frequency). With
+// lossy parts under `losses` every build carries them and the best combination is chosen with
+// them; with `compensate` the design is first compensated for them, as the Response page shows.
 ToleranceRequest MakeToleranceRequest(const RunState& state, DesignOutcome outcome,
                                       const ToleranceSettings& settings,
-                                      std::optional<SweepSpan> envelope = std::nullopt);
+                                      std::optional<SweepSpan> envelope = std::nullopt,
+                                      const LossModel& losses = IdealLossModel(),
+                                      bool compensate = false);
 
 // The figures as the view lists them: "Yield at f0: 97.3 % within 1.5:1, 100.0 % within 2:1",
 // the band's yield when there is one, the percentiles, the worst corner and the sensitivity

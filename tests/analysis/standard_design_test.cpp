@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,105 @@ TEST(StandardDesignTest, DefaultCircuitRoundsAsAnEngineerWould) {
   ASSERT_TRUE(s.fixedFirst[1].possible);
   for (std::size_t k = 0; k < 3; ++k) {
     EXPECT_EQ(s.fixedFirst[1].design.circuit.elements[k].kind, s.ideal.circuit.elements[k].kind);
+  }
+}
+
+// With lossy parts the best combination is the best of its neighbours by the lossy return loss
+// the tests' own solver gives, and never worse than the nearest one.
+TEST(StandardDesignTest, WithLossesBestIsOptimalByTheLossyReturnLoss) {
+  const StandardChoice choice;
+  LossModel losses;
+  losses.inductor = {40.0, 0.5};
+  losses.capacitor = {300.0, 0.0};
+  int checked = 0;
+  const std::vector<testing::DesignCase> sample = Sample();
+  for (std::size_t i = 0; i < sample.size(); i += 4) {
+    const testing::DesignCase& c = sample[i];
+    const CircuitBuild build = DesignCircuit(testing::StateFor(c));
+    if (build.problem != CircuitProblem::None) continue;
+    SCOPED_TRACE(testing::Describe(c));
+    const double f0 = build.circuit.designFrequency;
+    auto lossyRl = [&](const MatchingCircuit& m) {
+      return testing::ReturnLossDb(testing::Solve(m, f0, losses));
+    };
+    const MatchingCircuit best = BestStandardCircuit(build.circuit, choice, losses);
+    const double bestRl = lossyRl(best);
+    EXPECT_GE(bestRl, lossyRl(NearestStandardCircuit(build.circuit, choice)) - 1e-6);
+    EXPECT_NEAR(ScoreAtDesign(best, losses).returnLossDb, bestRl, 1e-6);
+    std::array<std::vector<CircuitPart>, 3> options;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const CircuitPart& part = build.circuit.elements[k];
+      if (part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor) {
+        for (double v : StandardNeighbours(part.value, SeriesFor(part, choice), 2)) {
+          options[k].push_back({part.kind, v});
+        }
+      } else {
+        options[k].push_back(part);
+      }
+    }
+    MatchingCircuit candidate = build.circuit;
+    for (const CircuitPart& a : options[0]) {
+      for (const CircuitPart& b : options[1]) {
+        for (const CircuitPart& d : options[2]) {
+          candidate.elements = {a, b, d};
+          EXPECT_LE(lossyRl(candidate), bestRl + 1e-6);
+        }
+      }
+    }
+    ++checked;
+  }
+  EXPECT_GT(checked, 10);
+}
+
+// The figures shown beside each design include the losses: the summary is the lossy sweep's.
+// A model that leaves every part ideal gives the lossless solutions bit for bit.
+TEST(StandardDesignTest, LossyFiguresAreTheLossySweepsAndIdealPartsChangeNothing) {
+  for (const testing::DesignCase& c : Sample()) {
+    const RunState state = testing::StateFor(c);
+    if (DesignCircuit(state).problem != CircuitProblem::None) continue;
+    SCOPED_TRACE(testing::Describe(c));
+    LossModel ideal;
+    ideal.inductor.q0 = 0.0;
+    ideal.capacitor = {0.0, 1.0};
+    const StandardSolutions plain = SolveStandardValues(state);
+    const StandardSolutions same = SolveStandardValues(state, {}, ideal);
+    for (auto pick :
+         {&StandardSolutions::ideal, &StandardSolutions::nearest, &StandardSolutions::best}) {
+      const StandardDesign& a = plain.*pick;
+      const StandardDesign& b = same.*pick;
+      EXPECT_EQ(std::memcmp(&a.summary.atDesign.returnLossDb, &b.summary.atDesign.returnLossDb,
+                            sizeof(double)),
+                0);
+      EXPECT_EQ(a.summary.atDesign.vswr, b.summary.atDesign.vswr);
+      EXPECT_EQ(a.summary.bands[0].fractional, b.summary.bands[0].fractional);
+      EXPECT_EQ(a.summary.attenuation2f0Db, b.summary.attenuation2f0Db);
+      EXPECT_EQ(a.summary.attenuation3f0Db, b.summary.attenuation3f0Db);
+      EXPECT_EQ(a.maxPartVolts, b.maxPartVolts);
+      for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(a.circuit.elements[k].value, b.circuit.elements[k].value);
+      }
+    }
+    ASSERT_EQ(plain.fixedFirst.size(), same.fixedFirst.size());
+    EXPECT_EQ(plain.closestFixedFirst, same.closestFixedFirst);
+    for (std::size_t i = 0; i < plain.fixedFirst.size(); ++i) {
+      EXPECT_EQ(plain.fixedFirst[i].design.summary.atDesign.returnLossDb,
+                same.fixedFirst[i].design.summary.atDesign.returnLossDb);
+    }
+
+    LossModel lossy;
+    lossy.inductor = {50.0, 0.5};
+    lossy.capacitor = {500.0, 0.0};
+    const StandardSolutions s = SolveStandardValues(state, {}, lossy);
+    for (const StandardDesign* d : {&s.ideal, &s.nearest, &s.best}) {
+      const double f0 = d->circuit.designFrequency;
+      EXPECT_NEAR(d->summary.atDesign.returnLossDb,
+                  testing::ReturnLossDb(testing::Solve(d->circuit, f0, lossy)), 1e-6);
+      const ResponsePoint at2 = EvaluateResponse(d->circuit, 2.0 * f0, lossy);
+      EXPECT_NEAR(d->summary.attenuation2f0Db,
+                  d->summary.atDesign.transducerGainDb - at2.transducerGainDb, 1e-9);
+    }
+    // The lossy parts take power: the ideal design no longer matches perfectly.
+    EXPECT_LT(s.ideal.summary.atDesign.returnLossDb, 200.0);
   }
 }
 

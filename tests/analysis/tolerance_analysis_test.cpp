@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
+#include <numbers>
 #include <numeric>
 
 #include <gtest/gtest.h>
 
 #include "analysis/element_network.h"
+#include "analysis/lossy_network.h"
 #include "analysis/standard_design.h"
 #include "support/circuit_solver.h"
 #include "support/design_cases.h"
@@ -37,6 +40,24 @@ double ReturnLossBySolving(const MatchingCircuit& c) {
   const auto gamma =
       (s.inputImpedance - std::conj(s.sourceImpedance)) / (s.inputImpedance + s.sourceImpedance);
   return -20.0 * std::log10(std::max(std::abs(gamma), 1e-15));
+}
+
+// The return loss with every part lossy, from the tests' own ladder solver.
+double LossyReturnLossBySolving(const MatchingCircuit& c, const LossModel& model, double f) {
+  return testing::ReturnLossDb(testing::Solve(c, f, model));
+}
+
+// Inductors of Q 60 with the skin effect, capacitors of Q 400 and constant Q.
+LossModel SomeLosses() {
+  LossModel m;
+  m.inductor = {60.0, 0.5};
+  m.capacitor = {400.0, 0.0};
+  return m;
+}
+
+template <typename T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
 }
 
 std::vector<testing::DesignCase> SomeDesigns() {
@@ -267,6 +288,165 @@ TEST(ToleranceAnalysisTest, ProgressCountsEveryBuildAndCancelStops) {
   progress = 0;
   EXPECT_TRUE(RunTolerance(circuit, options).cancelled);
   EXPECT_LT(progress.load(), 10000);
+}
+
+// A model that leaves every part ideal (Q 0 for both kinds, whatever the laws) gives the run
+// without losses bit for bit.
+TEST(ToleranceAnalysisTest, IdealPartsGiveTheLosslessRunBitForBit) {
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    const MatchingCircuit circuit = NearestStandardCircuit(Designed(c), {});
+    ToleranceOptions lossless;
+    lossless.builds = 3000;
+    lossless.band =
+        std::array<double, 2>{0.95 * circuit.designFrequency, 1.05 * circuit.designFrequency};
+    SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
+    span.points = 51;
+    lossless.envelope = span;
+    ToleranceOptions ideal = lossless;
+    ideal.losses.inductor = {0.0, 0.5};
+    ideal.losses.capacitor = {0.0, 1.0};
+    ideal.losses.elementQ = {0.0, std::nullopt, std::nullopt};
+    const ToleranceResult a = RunTolerance(circuit, lossless);
+    const ToleranceResult b = RunTolerance(circuit, ideal);
+    EXPECT_TRUE(SameBits(a.returnLossDb, b.returnLossDb));
+    EXPECT_TRUE(SameBits(a.envelopeMinDb, b.envelopeMinDb));
+    EXPECT_TRUE(SameBits(a.envelopeMaxDb, b.envelopeMaxDb));
+    EXPECT_EQ(std::memcmp(&a.percentilesDb, &b.percentilesDb, sizeof a.percentilesDb), 0);
+    EXPECT_EQ(a.nominalReturnLossDb, b.nominalReturnLossDb);
+    EXPECT_EQ(a.meanReflectedShare, b.meanReflectedShare);
+    EXPECT_EQ(a.overBand->vswr15, b.overBand->vswr15);
+    EXPECT_EQ(a.worst.returnLossDb, b.worst.returnLossDb);
+    for (std::size_t k = 0; k < 3; ++k) {
+      EXPECT_EQ(a.sensitivities[k].element, b.sensitivities[k].element);
+      EXPECT_EQ(a.sensitivities[k].share, b.sensitivities[k].share);
+    }
+  }
+}
+
+// With lossy parts each build is its drawn circuit with the losses of its own part values, as
+// the tests' own solver finds it, at f0 and over the envelope.
+TEST(ToleranceAnalysisTest, LossyBuildsAreTheLossyCircuitsOfTheirDraws) {
+  const LossModel losses = SomeLosses();
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    SCOPED_TRACE(testing::Describe(c));
+    const MatchingCircuit circuit = Designed(c);
+    ToleranceOptions options;
+    options.tolerance = {0.05, 0.1, 0.02};
+    options.builds = 400;
+    options.seed = 3;
+    options.losses = losses;
+    const ToleranceResult r = RunTolerance(circuit, options);
+    const double f0 = circuit.designFrequency;
+    EXPECT_NEAR(r.nominalReturnLossDb, LossyReturnLossBySolving(circuit, losses, f0), 1e-6);
+    EXPECT_NEAR(r.nominalReturnLossDb, AnalyzeLosses(circuit, losses).returnLossDb, 1e-9);
+    // Losses spoil the lossless design's perfect match.
+    EXPECT_LT(r.nominalReturnLossDb, 100.0);
+    for (int b = 0; b < options.builds; b += 7) {
+      const std::array<double, 3> d = BuildDeviations(options, static_cast<std::uint64_t>(b));
+      const double rl = LossyReturnLossBySolving(Built(circuit, d), losses, f0);
+      EXPECT_NEAR(r.returnLossDb[static_cast<std::size_t>(b)], rl, 1e-6 * rl);
+    }
+    // No tolerance: the envelope is the lossy response itself, its law followed over the span.
+    options.tolerance = {0.0, 0.0, 0.0};
+    SweepSpan span = DefaultSweepSpan(f0);
+    span.points = 25;
+    options.envelope = span;
+    const ToleranceResult still = RunTolerance(circuit, options);
+    ASSERT_EQ(still.envelopeFrequencies.size(), 25u);
+    for (std::size_t i = 0; i < still.envelopeFrequencies.size(); ++i) {
+      const double f = still.envelopeFrequencies[i];
+      const double rl = LossyReturnLossBySolving(circuit, losses, f);
+      EXPECT_NEAR(still.envelopeMinDb[i], rl, 1e-6 * rl + 1e-9);
+      EXPECT_NEAR(still.envelopeMaxDb[i], rl, 1e-6 * rl + 1e-9);
+      EXPECT_NEAR(still.envelopeMinDb[i], EvaluateResponse(circuit, f, losses).returnLossDb,
+                  1e-6 * rl + 1e-9);
+    }
+  }
+}
+
+// The worst corner and the sensitivities carry the losses too: the corners solved
+// independently with their losses, and the ranking against one lossy part toleranced at a time.
+TEST(ToleranceAnalysisTest, LossyWorstCornerAndRankingMatchIndependentRuns) {
+  const LossModel losses = SomeLosses();
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    SCOPED_TRACE(testing::Describe(c));
+    const MatchingCircuit circuit = BestStandardCircuit(Designed(c), {}, losses);
+    const double f0 = circuit.designFrequency;
+    ToleranceOptions options;
+    options.tolerance = {0.05, 0.03, 0.08};
+    options.builds = 20000;
+    options.losses = losses;
+    const ToleranceResult all = RunTolerance(circuit, options);
+    double worst = LossyReturnLossBySolving(circuit, losses, f0);
+    for (int corner = 0; corner < 8; ++corner) {
+      std::array<double, 3> d{};
+      for (std::size_t k = 0; k < 3; ++k) {
+        const double t = circuit.elements[k].kind == PartKind::Inductor ||
+                                 circuit.elements[k].kind == PartKind::Capacitor
+                             ? options.tolerance[k]
+                             : 0.0;
+        d[k] = ((corner >> k) & 1) != 0 ? t : -t;
+      }
+      worst = std::min(worst, LossyReturnLossBySolving(Built(circuit, d), losses, f0));
+    }
+    EXPECT_NEAR(all.worst.returnLossDb, worst, 1e-6 * worst);
+
+    const double nominalShare = std::pow(10.0, -all.nominalReturnLossDb / 10.0);
+    std::array<double, 3> added{};
+    for (std::size_t k = 0; k < 3; ++k) {
+      ToleranceOptions alone = options;
+      alone.tolerance = {0.0, 0.0, 0.0};
+      alone.tolerance[k] = options.tolerance[k];
+      added[k] = RunTolerance(circuit, alone).meanReflectedShare - nominalShare;
+    }
+    const double total = added[0] + added[1] + added[2];
+    double shares = 0.0;
+    for (const Sensitivity& s : all.sensitivities) {
+      shares += s.share;
+      EXPECT_NEAR(s.share, added[static_cast<std::size_t>(s.element - 1)] / total, 0.05)
+          << "element " << s.element;
+    }
+    EXPECT_NEAR(shares, 1.0, 1e-12);
+  }
+}
+
+// The uniform draws are uniform within the tolerance and independent between the parts: their
+// means, spreads, cross-correlations and the share below every tenth of the range agree with
+// the distribution within four standard errors.
+TEST(ToleranceAnalysisTest, UniformDrawsAreUniformAndIndependent) {
+  ToleranceOptions options;
+  options.tolerance = {0.05, 0.1, 0.2};
+  options.seed = 2024;
+  constexpr int kDraws = 200000;
+  const double n = kDraws;
+  std::array<double, 3> sum{}, sum2{};
+  std::array<double, 3> cross{};  // 0-1, 1-2, 0-2
+  std::array<std::array<int, 10>, 3> below{};
+  for (int b = 0; b < kDraws; ++b) {
+    const std::array<double, 3> d = BuildDeviations(options, static_cast<std::uint64_t>(b));
+    std::array<double, 3> x{};
+    for (std::size_t k = 0; k < 3; ++k) {
+      ASSERT_LT(std::fabs(d[k]), options.tolerance[k]);
+      x[k] = d[k] / options.tolerance[k];  // uniform on (-1, 1)
+      sum[k] += x[k];
+      sum2[k] += x[k] * x[k];
+      for (int q = 0; q < 10; ++q) below[k][static_cast<std::size_t>(q)] += x[k] < -0.8 + 0.2 * q;
+    }
+    cross[0] += x[0] * x[1];
+    cross[1] += x[1] * x[2];
+    cross[2] += x[0] * x[2];
+  }
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_NEAR(sum[k] / n, 0.0, 4.0 * std::sqrt(1.0 / 3.0 / n)) << k;
+    // x^2 has mean 1/3 and variance 4/45.
+    EXPECT_NEAR(sum2[k] / n, 1.0 / 3.0, 4.0 * std::sqrt(4.0 / 45.0 / n)) << k;
+    for (int q = 0; q < 10; ++q) {
+      const double p = 0.1 * (q + 1);
+      EXPECT_NEAR(below[k][static_cast<std::size_t>(q)] / n, p, 4.0 * std::sqrt(p * (1 - p) / n))
+          << k << " " << q;
+    }
+  }
+  for (double c : cross) EXPECT_NEAR(c / n, 0.0, 4.0 * (1.0 / 3.0) / std::sqrt(n));
 }
 
 }  // namespace

@@ -10,9 +10,12 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/frequency_response.h"
+#include "analysis/lossy_network.h"
 #include "analysis/spice_netlist.h"
+#include "analysis/standard_design.h"
 #include "analysis/standard_series.h"
 #include "analysis/sweep_csv.h"
+#include "analysis/tolerance_analysis.h"
 #include "analysis/two_port.h"
 #include "cli/command_line.h"
 #include "cli/design_options.h"
@@ -430,6 +433,91 @@ TEST(LossCommands, HelpTextsNameTheModel) {
     EXPECT_NE(run.out.find("--q-law-inductor K"), std::string::npos) << command;
   }
   EXPECT_NE(RunCli({"export", "--help"}).out.find("--safety F"), std::string::npos);
+}
+
+// The standard-value and tolerance commands with the loss options: their figures are the
+// analysis library's with the same model, and ideal parts given as options change nothing.
+LossModel LossyDefaultModel() {
+  LossModel model;
+  model.inductor = {50.0, 0.5};
+  model.capacitor = {400.0, 0.0};
+  return model;
+}
+const Args kLossyDefault = {"--q-inductor", "50", "--q-capacitor", "400"};
+
+TEST(StandardWithLosses, EveryFigureIsTheLossyOne) {
+  const CliRun run = RunCli(Concat({{"standard", "--format", "json"}, kLossyDefault}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Json json = Json::parse(run.out);
+  const StandardSolutions s = SolveStandardValues(MakeDefaultRunState(), {}, LossyDefaultModel());
+  EXPECT_EQ(json["part_q"], CircuitQText(s.ideal.circuit, LossyDefaultModel()));
+  for (const auto& [name, design] : {std::pair{"ideal", &s.ideal}, std::pair{"nearest", &s.nearest},
+                                     std::pair{"best", &s.best}}) {
+    SCOPED_TRACE(name);
+    const Json& j = json[name];
+    EXPECT_FLOAT_EQ(j["return_loss_db"].get<float>(),
+                    static_cast<float>(design->summary.atDesign.returnLossDb));
+    EXPECT_FLOAT_EQ(j["vswr"].get<float>(), static_cast<float>(design->summary.atDesign.vswr));
+    EXPECT_FLOAT_EQ(j["attenuation_2f0_db"].get<float>(),
+                    static_cast<float>(design->summary.attenuation2f0Db));
+    for (std::size_t k = 0; k < 3; ++k) {
+      EXPECT_FLOAT_EQ(j["element_values"][k].get<float>(),
+                      static_cast<float>(design->circuit.elements[k].value));
+    }
+  }
+  // The lossless design's perfect match is gone once its parts are lossy.
+  EXPECT_LT(json["ideal"]["return_loss_db"].get<double>(), 60.0);
+  // Parts given as ideal are the run without loss options, but for the line that says so.
+  const CliRun plain = RunCli({"standard"});
+  const CliRun ideal = RunCli({"standard", "--q-inductor", "0", "--q-capacitor", "ideal"});
+  ASSERT_EQ(ideal.status, 0) << ideal.err;
+  std::string shown = ideal.out;
+  const std::size_t line = shown.find("Lossy parts: element 1 ideal; element 2 ideal");
+  ASSERT_NE(line, std::string::npos) << shown;
+  shown.erase(line, shown.find('\n', line) + 1 - line);
+  EXPECT_EQ(shown, plain.out);
+}
+
+TEST(ToleranceWithLosses, EveryBuildCarriesItsLosses) {
+  const CliRun run =
+      RunCli(Concat({{"tolerance", "--standard", "best", "--trials", "3000", "--format", "json"},
+                     kLossyDefault}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Json json = Json::parse(run.out);
+  const MatchingCircuit best =
+      BestStandardCircuit(DesignCircuit(MakeDefaultRunState()).circuit, {}, LossyDefaultModel());
+  ToleranceOptions options;
+  options.builds = 3000;
+  options.losses = LossyDefaultModel();
+  const ToleranceResult r = RunTolerance(best, options);
+  EXPECT_FLOAT_EQ(json["nominal_return_loss_db"].get<float>(),
+                  static_cast<float>(r.nominalReturnLossDb));
+  EXPECT_FLOAT_EQ(json["yield_vswr_1_5"].get<float>(), static_cast<float>(r.atDesign.vswr15));
+  EXPECT_FLOAT_EQ(json["percentile_return_loss_db"][2].get<float>(),
+                  static_cast<float>(r.percentilesDb[2]));
+  EXPECT_FLOAT_EQ(json["worst_case"]["return_loss_db"].get<float>(),
+                  static_cast<float>(r.worst.returnLossDb));
+  EXPECT_NEAR(r.nominalReturnLossDb, AnalyzeLosses(best, LossyDefaultModel()).returnLossDb, 1e-9);
+
+  Json plain = Json::parse(RunCli({"tolerance", "--trials", "2000", "--format", "json"}).out);
+  Json ideal = Json::parse(RunCli({"tolerance", "--trials", "2000", "--format", "json",
+                                   "--q-inductor", "0", "--q-capacitor", "0"})
+                               .out);
+  ASSERT_TRUE(ideal.contains("part_q"));
+  ideal.erase("part_q");
+  EXPECT_EQ(ideal, plain);
+}
+
+TEST(PartsList, TheBestCombinationIsChosenWithTheLosses) {
+  const CliRun run = RunCli(Concat({{"export", "bom", "--standard", "best"}, kLossyDefault}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const MatchingCircuit best =
+      BestStandardCircuit(DesignCircuit(MakeDefaultRunState()).circuit, {}, LossyDefaultModel());
+  const auto rows = CsvRows(run.out);
+  ASSERT_EQ(rows.size(), 4u);
+  for (std::size_t k = 1; k < rows.size(); ++k) {
+    EXPECT_DOUBLE_EQ(std::stod(rows[k][4]), best.elements[k - 1].value);
+  }
 }
 
 }  // namespace

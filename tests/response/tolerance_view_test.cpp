@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/lossy_network.h"
 #include "analysis/standard_design.h"
 
 namespace corvantile {
@@ -51,6 +52,37 @@ TEST(ToleranceView, TheRequestBuildsTheChosenNetworkWithTheSettings) {
   ASSERT_TRUE(r.options.envelope);
   EXPECT_EQ(r.options.envelope->from, DefaultSweepSpan(r.circuit.designFrequency).from);
   EXPECT_EQ(r.options.progress, nullptr);
+}
+
+// With the Response page's losses the request builds with them, picks the best combination by
+// them and, compensated, starts from the design the Response page shows.
+TEST(ToleranceView, TheRequestCarriesTheLossesAndTheCompensatedDesign) {
+  RunState state = MakeDefaultRunState();
+  const DesignOutcome outcome = RunDesignPass(state);
+  LossModel losses;
+  losses.inductor = {30.0, 0.5};
+  losses.capacitor = {200.0, 0.0};
+  ToleranceSettings s;
+  s.standard = ToleranceStandard::Best;
+  const MatchingCircuit designed = DesignCircuit(state).circuit;
+  const ToleranceRequest lossy = MakeToleranceRequest(state, outcome, s, std::nullopt, losses);
+  EXPECT_EQ(lossy.options.losses.inductor.q0, 30.0);
+  EXPECT_EQ(lossy.options.losses.capacitor.q0, 200.0);
+  const MatchingCircuit best = BestStandardCircuit(designed, {}, losses);
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(lossy.circuit.elements[k].value, best.elements[k].value);
+  }
+  s.standard = ToleranceStandard::None;
+  const ToleranceRequest compensated =
+      MakeToleranceRequest(state, outcome, s, std::nullopt, losses, true);
+  const MatchingCircuit expected =
+      CompensateLosses(designed, losses, state.NetValues[DesignDriver]).circuit;
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(compensated.circuit.elements[k].value, expected.elements[k].value);
+  }
+  EXPECT_NE(compensated.circuit.elements[0].value, designed.elements[0].value);
+  // Without losses the request is the lossless one.
+  EXPECT_FALSE(IsLossy(MakeToleranceRequest(state, outcome, s).options.losses.inductor));
 }
 
 TEST(ToleranceView, AnImpossibleDesignAsksForNoRun) {

@@ -99,4 +99,39 @@ Solution Solve(const MatchingCircuit& circuit, double frequency) {
   return solution;
 }
 
+Solution Solve(const MatchingCircuit& circuit, double frequency, const LossModel& model) {
+  const double omega = 2.0 * 3.14159265358979323846 * frequency;
+  const Complex zl = SideImpedance(circuit.load, omega);
+  const Complex zs = SideImpedance(circuit.source, omega);
+  std::array<LadderElement, 3> elements;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const CircuitPart& part = circuit.elements[k];
+    const Complex z = PartImpedance(part, omega);
+    const bool inductor = part.kind == PartKind::Inductor;
+    const bool real = inductor || part.kind == PartKind::Capacitor;
+    const PartQ& kind = inductor ? model.inductor : model.capacitor;
+    const double q0 = model.elementQ[k].value_or(kind.q0);
+    const double q = q0 * std::pow(frequency / circuit.designFrequency, kind.law);
+    const double r = real && q0 > 0.0 ? std::fabs(z.imag()) / q : 0.0;
+    elements[k] = {z + r, part.kind == PartKind::Open};
+  }
+  const Ladder ladder = circuit.topology == NetworkTopology::Pi ? Ladder::ShuntSeriesShunt
+                                                                : Ladder::SeriesShuntSeries;
+  const LadderSolution ladderSolution = SolveLadder(ladder, elements, zl);
+  Solution solution;
+  solution.inputImpedance = ladderSolution.inputImpedance;
+  solution.sourceImpedance = zs;
+  const Complex emf{circuit.sourceEmf, 0.0};
+  const Complex inputVoltage = emf * solution.inputImpedance / (zs + solution.inputImpedance);
+  const Complex loadVoltage = inputVoltage * ladderSolution.transfer;
+  solution.loadPower = std::norm(loadVoltage) * zl.real() / std::norm(zl);
+  return solution;
+}
+
+double ReturnLossDb(const Solution& s) {
+  const Complex gamma =
+      (s.inputImpedance - std::conj(s.sourceImpedance)) / (s.inputImpedance + s.sourceImpedance);
+  return -20.0 * std::log10(std::max(std::abs(gamma), 1e-15));
+}
+
 }  // namespace corvantile::testing

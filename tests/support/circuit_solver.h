@@ -14,6 +14,7 @@
 #include <complex>
 
 #include "analysis/matching_circuit.h"
+#include "analysis/part_losses.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::testing {
@@ -87,5 +88,12 @@ Complex SideImpedance(const Termination& side, double omega);
 
 // The circuit's parts solved at `frequency` (Hz), driven by its EMF through the source.
 Solution Solve(const MatchingCircuit& circuit, double frequency);
+
+// The same with lossy parts: each part R + jX with R = |X| / Q(f), Q(f) = Q0 (f / f0)^law, Q0
+// the element's own Q when `model` gives one, else its kind's (0 or less: an ideal part).
+Solution Solve(const MatchingCircuit& circuit, double frequency, const LossModel& model);
+
+// The return loss (dB) of a solution against the conjugate of its source impedance.
+double ReturnLossDb(const Solution& solution);
 
 }  // namespace corvantile::testing

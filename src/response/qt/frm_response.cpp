@@ -140,6 +140,12 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
   AddPage(parts_, QStringLiteral("Parts"));
   tolerance_ = new TolerancePage(state_);
   AddPage(tolerance_, QStringLiteral("Tolerance"));
+  // The builds are of the typed sides, so a measured side's sweep gets no envelope.
+  connect(tolerance_, &TolerancePage::envelopeChanged, this,
+          [this](const auto& frequencies, const auto& minDb, const auto& maxDb) {
+            if (settings_.measuredSource || settings_.measuredLoad) return;
+            ShowEnvelope(chart_, envelope_, frequencies, minDb, maxDb, unit_.hertz);
+          });
   explore_ = new ExplorePage(state_, [this](float family, float phase) {
     if (applyCandidate_) applyCandidate_(family, phase);
   });
@@ -196,6 +202,7 @@ void FrmResponse::BuildChart() {
     series->attachAxis(frequencyAxis_);
     series->attachAxis(axis);
   };
+  envelope_ = AddEnvelopeBand(chart_, frequencyAxis_, returnLossAxis_, kReturnLossColour);
   returnLoss_ = new QLineSeries;
   returnLoss_->setName(QStringLiteral("Return loss"));
   returnLoss_->setPen(QPen(kReturnLossColour, 2));
@@ -342,6 +349,8 @@ void FrmResponse::Update(DesignOutcome outcome) {
   UpdateResponseView(state_, outcome, settings_, view_);
   ShowView();
   parts_->Update(outcome);
+  ShowEnvelope(chart_, envelope_, {}, {}, {}, 1.0);
+  tolerance_->FollowResponse(settings_.losses, settings_.compensate, settings_.span);
   tolerance_->Update(outcome);
   explore_->Update(outcome);
 }

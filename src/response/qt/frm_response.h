@@ -18,6 +18,7 @@
 #include "response/response_view.h"
 #include "state/circuit_state.h"
 
+class QAreaSeries;
 class QChart;
 class QChartView;
 class QLabel;
@@ -113,6 +114,9 @@ class FrmResponse : public QWidget {
   QChart* chart() const { return chart_; }
   QLineSeries* returnLossSeries() const { return returnLoss_; }
   QLineSeries* gainSeries() const { return gain_; }
+  // The Tolerance page's envelope over the return loss: empty from a design change until the
+  // page's new run has finished.
+  QAreaSeries* envelopeSeries() const { return envelope_; }
   const std::array<QScatterSeries*, 3>& markerSeries() const { return markers_; }
   SmithChartWidget* smithChart() const { return smith_; }
   QWidget* plots() const { return plots_; }
@@ -152,6 +156,7 @@ class FrmResponse : public QWidget {
   QValueAxis* gainAxis_ = nullptr;
   QLineSeries* returnLoss_ = nullptr;
   QLineSeries* gain_ = nullptr;
+  QAreaSeries* envelope_ = nullptr;
   std::array<QScatterSeries*, 3> markers_{};
   std::array<QLineSeries*, 3> markerLines_{};
   SmithChartWidget* smith_ = nullptr;

@@ -52,11 +52,14 @@ FrmResponse& ResponseLauncher::Window() {
     // Undo, redo and the design files work from here too.
     design_.AddFileShortcuts(window_);
     connect(window_, &FrmResponse::LossesChanged, this, &ResponseLauncher::RecordLosses);
+    connect(window_->tolerancePage(), &TolerancePage::settingsChanged, this,
+            &ResponseLauncher::RecordTolerance);
     window_->SetApplyCandidate([this](float family, float phase) {
       ApplyExploredCandidate(design_.logic().state(), design_.logic(), &design_.document(), family,
                              phase);
     });
     FollowLosses();
+    FollowTolerance();
   }
   return *window_;
 }
@@ -64,6 +67,7 @@ FrmResponse& ResponseLauncher::Window() {
 void ResponseLauncher::Open() {
   FrmResponse& window = Window();
   FollowLosses();
+  FollowTolerance();
   TakeMeasuredSides();
   window.Update(design_.logic().LastOutcome());
   if (window.isVisible()) {
@@ -77,6 +81,7 @@ void ResponseLauncher::Open() {
 QImage ResponseLauncher::Render(QSize screen) {
   FrmResponse& window = Window();
   FollowLosses();
+  FollowTolerance();
   TakeMeasuredSides();
   window.Update(design_.logic().LastOutcome());
   return window.Render(FrmResponse::DefaultSize(screen));
@@ -93,6 +98,7 @@ void ResponseLauncher::Redraw() {
   // The last refresh's outcome: the one the design window shows now.
   if (!IsOpen()) return;
   FollowLosses();
+  FollowTolerance();
   window_->Update(design_.logic().LastOutcome());
 }
 
@@ -112,6 +118,22 @@ void ResponseLauncher::RecordLosses() {
   const LossSettings losses = LossSettingsOf(shown.losses, shown.compensate);
   DesignDocument& document = design_.document();
   document.Change([&] { document.settings().losses = losses; });
+}
+
+void ResponseLauncher::FollowTolerance() {
+  if (!window_) return;
+  const ToleranceSettings chosen =
+      design_.document().settings().tolerance.value_or(ToleranceSettings{});
+  TolerancePage& page = *window_->tolerancePage();
+  if (page.settings() != chosen) page.SetSettings(chosen);
+}
+
+void ResponseLauncher::RecordTolerance() {
+  const ToleranceSettings shown = window_->tolerancePage()->settings();
+  DesignDocument& document = design_.document();
+  // The page's defaults with no member yet are no change.
+  if (document.settings().tolerance.value_or(ToleranceSettings{}) == shown) return;
+  document.Change([&] { document.settings().tolerance = shown; });
 }
 
 void ResponseLauncher::TakeMeasuredSides() {

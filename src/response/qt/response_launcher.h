@@ -53,6 +53,9 @@ class ResponseLauncher : public QObject {
   void FollowLosses();
   // Records the window's loss settings as the design's, one undo step.
   void RecordLosses();
+  // The same for the Tolerance page's settings (no member: the page's defaults).
+  void FollowTolerance();
+  void RecordTolerance();
   // Hands the design's measured sides to the response window before it updates.
   void TakeMeasuredSides();
 

@@ -7,12 +7,15 @@
 #include <utility>
 
 #include <QAbstractAxis>
+#include <QAreaSeries>
 #include <QChart>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
@@ -176,6 +179,7 @@ void TolerancePage::BuildControls() {
     if (showing_) return;
     ReadControls();
     Start();
+    emit settingsChanged();
   };
   for (QComboBox* box : {standard_, inductorSeries_, capacitorSeries_, distribution_}) {
     connect(box, &QComboBox::currentIndexChanged, this, changed);
@@ -232,6 +236,13 @@ void TolerancePage::SetEnvelopeSpan(std::optional<SweepSpan> span) {
   Start();
 }
 
+void TolerancePage::FollowResponse(const LossModel& losses, bool compensate,
+                                   std::optional<SweepSpan> span) {
+  losses_ = losses;
+  compensate_ = compensate;
+  envelopeSpan_ = span;
+}
+
 void TolerancePage::Update(DesignOutcome outcome) {
   outcome_ = outcome;
   Start();
@@ -257,7 +268,7 @@ void TolerancePage::Cancel() {
 void TolerancePage::Start() {
   StopJob();
   const std::uint64_t generation = ++generation_;
-  request_ = MakeToleranceRequest(state_, outcome_, settings_, envelopeSpan_);
+  request_ = MakeToleranceRequest(state_, outcome_, settings_, envelopeSpan_, losses_, compensate_);
   if (!request_.hasNetwork) {
     result_.reset();
     status_->setText(QString::fromStdString(request_.noNetworkReason));
@@ -371,6 +382,41 @@ std::pair<QLineSeries*, QLineSeries*> AddEnvelopeSeries(QChart* chart,
     if (y != nullptr) series->attachAxis(y);
   }
   return {least, most};
+}
+
+QAreaSeries* AddEnvelopeBand(QChart* chart, QAbstractAxis* x, QAbstractAxis* y,
+                             const QColor& colour) {
+  auto* band = new QAreaSeries;
+  band->setUpperSeries(new QLineSeries(band));
+  band->setLowerSeries(new QLineSeries(band));
+  band->setName(QObject::tr("Tolerance envelope"));
+  QColor fill = colour.lighter(170);
+  fill.setAlpha(110);
+  band->setBrush(fill);
+  band->setPen(QPen(colour.lighter(150), 1));
+  chart->addSeries(band);
+  band->attachAxis(x);
+  band->attachAxis(y);
+  for (QLegendMarker* marker : chart->legend()->markers(band)) marker->setVisible(false);
+  return band;
+}
+
+void ShowEnvelope(QChart* chart, QAreaSeries* band, const std::vector<double>& frequencies,
+                  const std::vector<double>& minDb, const std::vector<double>& maxDb,
+                  double frequencyScale) {
+  QList<QPointF> lower, upper;
+  const std::size_t n = std::min({frequencies.size(), minDb.size(), maxDb.size()});
+  for (std::size_t i = 0; i < n; ++i) {
+    const double f = frequencies[i] / frequencyScale;
+    if (!std::isfinite(f) || !std::isfinite(minDb[i]) || !std::isfinite(maxDb[i])) continue;
+    lower.append({f, minDb[i]});
+    upper.append({f, maxDb[i]});
+  }
+  band->lowerSeries()->replace(lower);
+  band->upperSeries()->replace(upper);
+  for (QLegendMarker* marker : chart->legend()->markers(band)) {
+    marker->setVisible(!upper.isEmpty());
+  }
 }
 
 }  // namespace corvantile

@@ -22,8 +22,10 @@
 #include "state/settings_file.h"
 
 class QAbstractAxis;
+class QAreaSeries;
 class QChart;
 class QCheckBox;
+class QColor;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -55,6 +57,10 @@ class TolerancePage : public QWidget {
   void SetSettings(const ToleranceSettings& settings);
   // The span the envelope is drawn over (none: the default span of the design frequency).
   void SetEnvelopeSpan(std::optional<SweepSpan> span);
+  // What the Response page shows, taken at the next Update: the parts' Q (every build then
+  // carries its parts' losses) and whether the design is compensated for them, and the swept
+  // span the envelope is drawn over.
+  void FollowResponse(const LossModel& losses, bool compensate, std::optional<SweepSpan> span);
 
   // Stops the run in progress, if any; the page then shows "Cancelled".
   void Cancel();
@@ -80,6 +86,8 @@ class TolerancePage : public QWidget {
  signals:
   // A run finished (not cancelled) and its figures are shown.
   void finished();
+  // The user changed a setting with the page's controls; settings() holds the new ones.
+  void settingsChanged();
   // The envelope changed: the Response page's plot can redraw it with AddEnvelopeSeries.
   void envelopeChanged(const std::vector<double>& frequencies, const std::vector<double>& minDb,
                        const std::vector<double>& maxDb);
@@ -103,6 +111,8 @@ class TolerancePage : public QWidget {
   DesignOutcome outcome_ = DesignOutcome::NotDesigned;
   ToleranceSettings settings_;
   std::optional<SweepSpan> envelopeSpan_;
+  LossModel losses_ = IdealLossModel();
+  bool compensate_ = false;
   ToleranceRequest request_;
   std::optional<ToleranceResult> result_;
   std::unique_ptr<Job> job_;
@@ -134,5 +144,16 @@ std::pair<QLineSeries*, QLineSeries*> AddEnvelopeSeries(QChart* chart,
                                                         double frequencyScale = 1.0,
                                                         QAbstractAxis* x = nullptr,
                                                         QAbstractAxis* y = nullptr);
+
+// The envelope as one shaded band on a return-loss plot, "Tolerance envelope", in a lighter
+// shade of `colour`, attached to the axes; empty (and out of the legend) until ShowEnvelope
+// gives it points. The band's two edges belong to it.
+QAreaSeries* AddEnvelopeBand(QChart* chart, QAbstractAxis* x, QAbstractAxis* y,
+                             const QColor& colour);
+// Gives the band the least and most return loss at each frequency, divided by
+// `frequencyScale`; empty vectors clear it. Points that are not finite are left out.
+void ShowEnvelope(QChart* chart, QAreaSeries* band, const std::vector<double>& frequencies,
+                  const std::vector<double>& minDb, const std::vector<double>& maxDb,
+                  double frequencyScale);
 
 }  // namespace corvantile

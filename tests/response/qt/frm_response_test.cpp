@@ -7,25 +7,31 @@
 
 #include <gtest/gtest.h>
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 
+#include "analysis/lossy_network.h"
 #include "analysis/spice_netlist.h"
 #include "analysis/sweep_csv.h"
 #include "response/qt/smith_chart_widget.h"
+#include "response/qt/tolerance_page.h"
 
 namespace corvantile {
 namespace {
@@ -284,6 +290,80 @@ TEST_F(FrmResponseTest, RendersWithoutBeingShown) {
   const QImage image = window.Render(QSize(900, 600));
   EXPECT_EQ(image.size(), QSize(900, 600));
   EXPECT_FALSE(window.isVisible());
+}
+
+// Waits for the Tolerance page's run to finish (a bound on a hang only).
+bool WaitForTolerance(FrmResponse& window) {
+  QSignalSpy finished(window.tolerancePage(), &TolerancePage::finished);
+  return finished.wait(60000);
+}
+
+bool EnvelopeInLegend(FrmResponse& window) {
+  bool shown = false;
+  for (QLegendMarker* m : window.chart()->legend()->markers(window.envelopeSeries())) {
+    shown = shown || m->isVisible();
+  }
+  return shown;
+}
+
+TEST_F(FrmResponseTest, TheToleranceEnvelopeShadesTheReturnLossUntilTheDesignChanges) {
+  QAreaSeries* band = window.envelopeSeries();
+  ASSERT_NE(band, nullptr);
+  EXPECT_EQ(band->name(), "Tolerance envelope");
+  ASSERT_TRUE(WaitForTolerance(window));
+  const ToleranceResult& r = *window.tolerancePage()->result();
+  const QList<QPointF> lower = band->lowerSeries()->points();
+  const QList<QPointF> upper = band->upperSeries()->points();
+  ASSERT_EQ(static_cast<std::size_t>(lower.size()), r.envelopeFrequencies.size());
+  ASSERT_EQ(upper.size(), lower.size());
+  const double unit = window.unit().hertz;
+  for (qsizetype i = 0; i < lower.size(); ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    ASSERT_EQ(lower[i].x(), r.envelopeFrequencies[k] / unit);
+    ASSERT_EQ(lower[i].y(), r.envelopeMinDb[k]);
+    ASSERT_EQ(upper[i].y(), r.envelopeMaxDb[k]);
+  }
+  // Over the Response page's own span, on its return-loss axis, lighter than its curve.
+  const QList<QPointF> curve = window.returnLossSeries()->points();
+  EXPECT_DOUBLE_EQ(lower.front().x(), curve.front().x());
+  EXPECT_DOUBLE_EQ(lower.back().x(), curve.back().x());
+  EXPECT_EQ(band->attachedAxes(), window.returnLossSeries()->attachedAxes());
+  EXPECT_GT(band->brush().color().lightness(),
+            window.returnLossSeries()->pen().color().lightness());
+  EXPECT_TRUE(EnvelopeInLegend(window));
+
+  // A new design clears it at once; the new run draws it again.
+  state.NetValues[Frequency] = 7e6f;
+  Design();
+  EXPECT_TRUE(band->upperSeries()->points().isEmpty());
+  EXPECT_FALSE(EnvelopeInLegend(window));
+  ASSERT_TRUE(WaitForTolerance(window));
+  ASSERT_FALSE(band->upperSeries()->points().isEmpty());
+  EXPECT_DOUBLE_EQ(band->upperSeries()->points().front().x(),
+                   window.returnLossSeries()->points().front().x());
+  EXPECT_TRUE(EnvelopeInLegend(window));
+}
+
+// The Parts page's losses reach the Tolerance page: its builds carry them.
+TEST_F(FrmResponseTest, TheTolerancePageUsesTheResponseWindowsLosses) {
+  LossModel losses;
+  losses.inductor = {40.0, 0.5};
+  losses.capacitor = {500.0, 0.0};
+  window.SetLosses(losses, false);
+  ASSERT_TRUE(WaitForTolerance(window));
+  const TolerancePage& page = *window.tolerancePage();
+  EXPECT_EQ(page.request().options.losses.inductor.q0, 40.0);
+  EXPECT_EQ(page.request().options.losses.capacitor.q0, 500.0);
+  const MatchingCircuit circuit = DesignCircuit(state).circuit;
+  EXPECT_NEAR(page.result()->nominalReturnLossDb, AnalyzeLosses(circuit, losses).returnLossDb,
+              1e-9);
+  // Compensated, the page builds the design the Response page shows.
+  window.SetLosses(losses, true);
+  ASSERT_TRUE(WaitForTolerance(window));
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(page.request().circuit.elements[k].value, window.view().circuit.elements[k].value);
+  }
+  EXPECT_GT(page.result()->nominalReturnLossDb, 60.0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontInfo>
@@ -15,9 +16,12 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "design/design_controls.h"
+#include "response/qt/tolerance_page.h"
 #include "support/numbers.h"
 #include "toolkit/qt/qt_platform.h"
 
@@ -161,6 +165,67 @@ TEST_F(ResponseLauncherTest, RendersTheWindowForAScreenWithoutShowingIt) {
   EXPECT_EQ(image.size(), FrmResponse::DefaultSize(QSize(1024, 768)));
   EXPECT_FALSE(launcher.IsOpen());
   EXPECT_TRUE(launcher.Window().view().hasNetwork);
+}
+
+// The Tolerance page's settings belong to the design: each change is one undo step that undo
+// takes back on the page, and Exit's settings file brings them back at the next start.
+TEST(ResponseLauncherSettings, ToleranceSettingsAreUndoStepsAndSurviveARestart) {
+  QTemporaryDir dir;
+  const std::filesystem::path file = dir.filePath("LastSession.json").toStdString();
+  toolkit::QtPlatform platform(toolkit::ScreenTwips::FromPixels(1024, 768));
+  RunState state = MakeDefaultRunState();
+  auto design = std::make_unique<FrmDesign>(state, platform, file);
+  ResponseLauncher* launcher = &ResponseLauncher::Attach(*design, state);
+  design->Load();
+  launcher->Open();
+  TolerancePage* page = launcher->Window().tolerancePage();
+  DesignDocument& document = design->document();
+  const std::size_t steps = document.history().UndoCount();
+
+  page->buildsBox()->setValue(2500);
+  ASSERT_TRUE(document.settings().tolerance);
+  EXPECT_EQ(document.settings().tolerance->builds, 2500);
+  page->standardBox()->setCurrentIndex(2);
+  EXPECT_EQ(document.settings().tolerance->standard, ToleranceStandard::Best);
+  EXPECT_EQ(document.history().UndoCount(), steps + 2);
+
+  design->Undo();
+  QCoreApplication::sendPostedEvents(launcher, QEvent::MetaCall);
+  EXPECT_EQ(document.settings().tolerance->standard, ToleranceStandard::None);
+  EXPECT_EQ(page->standardBox()->currentIndex(), 0);
+  EXPECT_EQ(page->buildsBox()->value(), 2500);
+  EXPECT_EQ(page->settings().standard, ToleranceStandard::None);
+  design->Undo();
+  QCoreApplication::sendPostedEvents(launcher, QEvent::MetaCall);
+  EXPECT_EQ(page->buildsBox()->value(), ToleranceSettings{}.builds);
+  design->Redo();
+  design->Redo();
+  QCoreApplication::sendPostedEvents(launcher, QEvent::MetaCall);
+  EXPECT_EQ(page->standardBox()->currentIndex(), 2);
+  EXPECT_EQ(page->buildsBox()->value(), 2500);
+  // Filling the controls from the design is no change of its own.
+  EXPECT_EQ(document.history().UndoCount(), steps + 2);
+
+  std::string error;
+  ASSERT_TRUE(document.WriteProgramSettings(error)) << error;
+  const std::optional<ToleranceSettings> written = ReadSettings(file.string()).settings.tolerance;
+  ASSERT_TRUE(written);
+  EXPECT_EQ(*written, page->settings());
+  launcher->Window().close();
+  design.reset();
+
+  RunState next = MakeDefaultRunState();
+  FrmDesign again(next, platform, file);
+  ResponseLauncher& nextLauncher = ResponseLauncher::Attach(again, next);
+  again.Load();
+  nextLauncher.Open();
+  TolerancePage* shown = nextLauncher.Window().tolerancePage();
+  EXPECT_EQ(shown->settings(), *written);
+  EXPECT_EQ(shown->buildsBox()->value(), 2500);
+  EXPECT_EQ(shown->standardBox()->currentIndex(), 2);
+  EXPECT_EQ(shown->request().options.builds, 2500);
+  EXPECT_EQ(again.document().history().UndoCount(), 0u);
+  nextLauncher.Window().close();
 }
 
 }  // namespace
