@@ -229,16 +229,33 @@ bool SolveRight(int n, std::vector<Complex>& a, std::vector<Complex>& b) {
   return true;
 }
 
+// The piece of a file read at a time.
+constexpr std::size_t kReadPiece = std::size_t{1} << 20;
+
 class Reader {
  public:
-  Reader(std::string_view text, std::string_view name, int ports) : text_(text) {
+  // `size` is the whole text's length, which the pieces Feed is given add up to.
+  Reader(std::string_view name, int ports, std::size_t size) : size_(size) {
     data_.name = std::string(name);
     data_.ports = ports > 0 ? ports : PortsFromName(name);
   }
 
-  TouchstoneRead Read() {
+  // Reads the next piece of the text, which holds whole lines: it ends just after a line
+  // break, or at the end of the text. False when the text is wrong (Result says why).
+  bool Feed(std::string_view piece) {
+    text_ = piece;
+    const bool ok = ReadLines();
+    offset_ += piece.size();
+    return ok;
+  }
+
+  // Whether the text has said it ends ([End]): the rest is not read.
+  bool Ended() const { return section_ == Section::Ended; }
+
+  // The data, or the error: `fed` is what the last Feed returned.
+  TouchstoneRead Result(bool fed) {
     TouchstoneRead read;
-    if (!ReadLines() || !Finish()) {
+    if (!fed || !Finish()) {
       read.error = std::move(error_);
       return read;
     }
@@ -261,7 +278,7 @@ class Reader {
   bool ReadLines() {
     std::size_t start = 0;
     while (start < text_.size() && section_ != Section::Ended) {
-      lineStart_ = start;
+      lineStart_ = offset_ + start;
       if (InData()) {
         // The records, read straight from the text; a line with anything but plain numbers
         // and a comment goes the careful way below.
@@ -601,7 +618,7 @@ class Reader {
     // Version 1 and 21_12 write a 2-port's record as S11 S21 S12 S22.
     if (n == 2 && matrix_ == Matrix::Full && !order12_21_) std::swap(places_[1], places_[2]);
     // A claimed count reserves no more than the text could hold.
-    const double fit = static_cast<double>(text_.size()) / static_cast<double>(2 * recordSize_);
+    const double fit = static_cast<double>(size_) / static_cast<double>(2 * recordSize_);
     const double reserve = std::min(claimedPoints_, fit);
     data_.frequencies.reserve(static_cast<std::size_t>(reserve));
     data_.s.reserve(static_cast<std::size_t>(reserve) * static_cast<std::size_t>(n * n));
@@ -634,8 +651,8 @@ class Reader {
   void ReserveLikeTheFirstRecord() {
     const std::size_t length = lineStart_ - firstRecordStart_;
     if (length == 0) return;
-    const std::size_t records = (text_.size() - firstRecordStart_) / length + 1;
-    const std::size_t fit = text_.size() / (2 * recordSize_) + 1;
+    const std::size_t records = (size_ - firstRecordStart_) / length + 1;
+    const std::size_t fit = size_ / (2 * recordSize_) + 1;
     const std::size_t reserve = std::min(records, fit);
     const std::size_t nn =
         static_cast<std::size_t>(data_.ports) * static_cast<std::size_t>(data_.ports);
@@ -800,7 +817,9 @@ class Reader {
   enum class Matrix { Full, Lower, Upper };
   static constexpr std::size_t kNoiseRecord = 5;
 
-  std::string_view text_;
+  std::string_view text_;   // the piece being read
+  std::size_t size_ = 0;    // the whole text's length
+  std::size_t offset_ = 0;  // where the piece starts in the whole text
   TouchstoneData data_;
   std::string error_;
   int line_ = 0;
@@ -854,7 +873,9 @@ std::string_view TouchstoneFormatName(TouchstoneFormat format) {
 }
 
 TouchstoneRead ReadTouchstoneText(std::string_view text, std::string_view name, int ports) {
-  return Reader(text, name, ports).Read();
+  Reader reader(name, ports, text.size());
+  const bool fed = reader.Feed(text);
+  return reader.Result(fed);
 }
 
 TouchstoneRead ReadTouchstoneFile(const std::string& path) {
@@ -869,20 +890,42 @@ TouchstoneRead ReadTouchstoneFile(const std::string& path) {
         std::filesystem::exists(path, error) ? "permission denied" : "no such file";
     return {name + ": cannot be read: " + reason, {}};
   }
-  // One read of the whole file into memory that is not cleared first: a character-by-character
-  // copy, or zeroing what the read overwrites, costs more than the parse.
+  // The file is read in pieces of whole lines through one buffer: holding all of a large
+  // file at once costs more in fresh memory pages than the parse itself. The buffer is not
+  // cleared before the reads overwrite it, and grows only for a line longer than it.
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   in.seekg(0, std::ios::beg);
-  std::unique_ptr<char[]> text;
-  std::size_t length = 0;
-  if (size > 0) {
-    text = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size));
-    in.read(text.get(), size);
-    length = static_cast<std::size_t>(in.gcount());
+  Reader reader(name, 0, size > 0 ? static_cast<std::size_t>(size) : 0);
+  std::size_t capacity = kReadPiece;
+  std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t kept = 0;  // the start of a line the last piece did not finish
+  bool fed = true;
+  while (fed && !reader.Ended()) {
+    if (kept == capacity) {
+      std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(2 * capacity);
+      std::memcpy(larger.get(), buffer.get(), kept);
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+    in.read(buffer.get() + kept, static_cast<std::streamsize>(capacity - kept));
+    if (in.bad()) return {name + ": cannot be read: a read error", {}};
+    const std::size_t filled = kept + static_cast<std::size_t>(in.gcount());
+    if (in.eof()) {
+      fed = reader.Feed(std::string_view(buffer.get(), filled));
+      break;
+    }
+    std::size_t whole = filled;
+    while (whole > 0 && buffer[whole - 1] != '\n') --whole;
+    if (whole == 0) {
+      kept = filled;
+      continue;
+    }
+    fed = reader.Feed(std::string_view(buffer.get(), whole));
+    kept = filled - whole;
+    std::memmove(buffer.get(), buffer.get() + whole, kept);
   }
-  if (in.bad()) return {name + ": cannot be read: a read error", {}};
-  return ReadTouchstoneText(std::string_view(text.get(), length), name);
+  return reader.Result(fed);
 }
 
 std::string FrequencyText(double hertz) {

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/files.h"
+
 namespace corvantile {
 namespace {
 
@@ -346,6 +348,43 @@ TEST(TouchstoneReaderTest, MixedLinesKeepTheirLineNumbers) {
             "m.s1p:4: the frequency 1.5 MHz does not rise above the one before it, 2 MHz");
   EXPECT_EQ(ReadTouchstoneText("# MHz S RI\n1 0 0\n2 0\n", "m.s1p").error,
             "m.s1p:3: expected 3 numbers, found 2");
+}
+
+// A file is read in pieces of whole lines: a large one with records and comments across the
+// pieces' edges, and one whose comment line is longer than a piece, read from disk as from
+// their text, with the line numbers of an error far into the file.
+TEST(TouchstoneReaderTest, ALargeFileReadsAsItsText) {
+  std::string text = "! pieces\n# kHz S MA R 75\n";
+  std::string longLine = "! " + std::string(3u << 20, 'x') + "\n";
+  int line = 2;
+  for (int k = 1; text.size() < (5u << 20); ++k) {
+    text += std::to_string(k) + " 0." + std::to_string(k % 997) + (k % 7 ? " " : "\n ") +
+            std::to_string(k % 360 - 180) + (k % 5 ? "\n" : " ! a note\n");
+    line += k % 7 ? 1 : 2;
+    if (k == 20000) {
+      text += longLine;
+      ++line;
+    }
+  }
+  const std::filesystem::path file = testing::TemporaryFile("pieces.s1p");
+  testing::WriteBytes(file, text);
+  const TouchstoneRead fromDisk = ReadTouchstoneFile(file.string());
+  const std::string name = file.filename().string();
+  const TouchstoneRead fromText = ReadTouchstoneText(text, name);
+  ASSERT_TRUE(fromDisk.Ok()) << fromDisk.error;
+  ASSERT_TRUE(fromText.Ok()) << fromText.error;
+  EXPECT_GT(fromDisk.data.Points(), 100000u);
+  EXPECT_EQ(fromDisk.data.frequencies, fromText.data.frequencies);
+  EXPECT_EQ(fromDisk.data.s, fromText.data.s);
+  EXPECT_EQ(fromDisk.data.referenceImpedances, std::vector<double>{75.0});
+
+  // A frequency that falls at the very end: the same message and line number either way.
+  testing::WriteBytes(file, text + "1 0.5 0\n");
+  const TouchstoneRead bad = ReadTouchstoneFile(file.string());
+  EXPECT_EQ(bad.error, ReadTouchstoneText(text + "1 0.5 0\n", name).error);
+  EXPECT_TRUE(bad.error.starts_with(name + ":" + std::to_string(line + 1) + ": the frequency"))
+      << bad.error;
+  std::filesystem::remove(file);
 }
 
 // Lower and Upper give each pair once; a symmetric matrix reads the same as in Full.
