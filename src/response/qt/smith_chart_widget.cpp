@@ -59,9 +59,11 @@ void SmithChartWidget::SetView(const ResponseView* view) {
 }
 
 double SmithChartWidget::FooterPixels() const {
-  // A third line for a measured source's conjugate.
-  const bool source = view_ && view_->hasNetwork && !view_->measuredSourceLocus.empty();
-  return source ? kFooterPixels + kLegendLinePixels : kFooterPixels;
+  // A line more for each measured side's locus.
+  if (!view_ || !view_->hasNetwork) return kFooterPixels;
+  const int measured = static_cast<int>(!view_->measuredLoadLocus.empty()) +
+                       static_cast<int>(!view_->measuredSourceLocus.empty());
+  return kFooterPixels + measured * kLegendLinePixels;
 }
 
 QRectF SmithChartWidget::ChartRect() const {
@@ -259,12 +261,16 @@ void SmithChartWidget::PaintLegend(QPainter& painter) const {
         false);
   entry(static_cast<double>(width()) * 0.62, top + kLegendLinePixels, kTargetColour,
         QStringLiteral("Source conjugate"), true);
+  double line = top + 2 * kLegendLinePixels;
   if (!view_->measuredLoadLocus.empty()) {
-    entry(static_cast<double>(width()) * 0.62, top, kMeasuredLoadColour,
-          QStringLiteral("Measured load (%1)").arg(ToQString(view_->measuredLoadFile)), false);
+    entry(
+        8, line, kMeasuredLoadColour,
+        QStringLiteral("Measured load over its file (%1)").arg(ToQString(view_->measuredLoadFile)),
+        false);
+    line += kLegendLinePixels;
   }
   if (!view_->measuredSourceLocus.empty()) {
-    entry(8, top + 2 * kLegendLinePixels, kMeasuredSourceColour,
+    entry(8, line, kMeasuredSourceColour,
           QStringLiteral("Measured source's conjugate over the sweep (%1)")
               .arg(ToQString(view_->measuredSourceFile)),
           false);
