@@ -163,10 +163,11 @@ inline Cx operator+(Cx a, Cx b) { return {a.re + b.re, a.im + b.im}; }
 inline Cx operator*(Cx a, Cx b) { return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re}; }
 
 // The response of the lossy network, the chain matrix now complex in every entry.
-ResponsePoint EvaluateLossy(const PreparedLossyCircuit& p, double frequency, double omega,
-                            double inverseOmega) {
-  const std::complex<double> zsc = p.source.Impedance(omega, inverseOmega);
-  const std::complex<double> zlc = p.load.Impedance(omega, inverseOmega);
+// The source and load impedances zsc and zlc are given, so that a measured side can stand in
+// for the circuit's own.
+ResponsePoint EvaluateLossyWith(const PreparedLossyCircuit& p, double frequency, double omega,
+                                double inverseOmega, std::complex<double> zsc,
+                                std::complex<double> zlc) {
   const double inverseRatio = p.designOmega * inverseOmega;
   // Series elements as impedances r + jx, shunt elements as admittances; a constant-Q shunt
   // costs no division.
@@ -245,6 +246,13 @@ ResponsePoint EvaluateLossy(const PreparedLossyCircuit& p, double frequency, dou
   point.transferPhaseDeg = kDegreesPerRadian * std::atan2(zl.im * num.re - zl.re * num.im,
                                                           zl.re * num.re + zl.im * num.im);
   return point;
+}
+
+ResponsePoint EvaluateLossy(const PreparedLossyCircuit& p, double frequency, double omega,
+                            double inverseOmega) {
+  return EvaluateLossyWith(p, frequency, omega, inverseOmega,
+                           p.source.Impedance(omega, inverseOmega),
+                           p.load.Impedance(omega, inverseOmega));
 }
 
 // The response at one angular frequency, written with real arithmetic only: the sweep runs
@@ -445,6 +453,54 @@ ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
                                       ? sides.load->Impedance(frequency)
                                       : prepared.load.Impedance(omega, inverseOmega);
   return EvaluateWith(prepared, frequency, omega, inverseOmega, zs, zl);
+}
+
+bool MeasuredSides::Covers(double frequency) const {
+  return (source == nullptr || source->Covers(frequency)) &&
+         (load == nullptr || load->Covers(frequency));
+}
+
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   const MeasuredSides& sides, std::vector<ResponsePoint>& out,
+                   const LossModel& losses) {
+  if (IsIdealFor(circuit, losses)) {
+    SweepResponse(circuit, span, sides, out);
+    return;
+  }
+  if (sides.source == nullptr && sides.load == nullptr) {
+    SweepResponse(circuit, span, out, losses);
+    return;
+  }
+  const std::vector<double> frequencies = SweepFrequencies(span);
+  std::vector<std::complex<double>> sourceZ, loadZ;
+  if (sides.source != nullptr) sides.source->Impedances(frequencies, sourceZ);
+  if (sides.load != nullptr) sides.load->Impedances(frequencies, loadZ);
+  out.resize(frequencies.size());
+  const PreparedLossyCircuit prepared(circuit, CircuitQ(circuit, losses));
+  FrequencyWalk walk(span);
+  for (std::size_t k = 0; k < frequencies.size(); ++k) {
+    walk.Step(static_cast<int>(k));
+    const double omega = walk.Omega(), inverseOmega = walk.InverseOmega();
+    const std::complex<double> zs =
+        sides.source != nullptr ? sourceZ[k] : prepared.source.Impedance(omega, inverseOmega);
+    const std::complex<double> zl =
+        sides.load != nullptr ? loadZ[k] : prepared.load.Impedance(omega, inverseOmega);
+    out[k] = EvaluateLossyWith(prepared, walk.Frequency(), omega, inverseOmega, zs, zl);
+  }
+}
+
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
+                               const MeasuredSides& sides, const LossModel& losses) {
+  if (IsIdealFor(circuit, losses)) return EvaluateResponse(circuit, frequency, sides);
+  const PreparedLossyCircuit prepared(circuit, CircuitQ(circuit, losses));
+  const double omega = kTwoPi * frequency, inverseOmega = 1.0 / omega;
+  const std::complex<double> zs = sides.source != nullptr
+                                      ? sides.source->Impedance(frequency)
+                                      : prepared.source.Impedance(omega, inverseOmega);
+  const std::complex<double> zl = sides.load != nullptr
+                                      ? sides.load->Impedance(frequency)
+                                      : prepared.load.Impedance(omega, inverseOmega);
+  return EvaluateLossyWith(prepared, frequency, omega, inverseOmega, zs, zl);
 }
 
 }  // namespace corvantile

@@ -89,6 +89,9 @@ class TouchstonePort;
 struct MeasuredSides {
   const TouchstonePort* source = nullptr;
   const TouchstonePort* load = nullptr;
+
+  // Whether every measured side's file reaches `frequency` (Hz); true with none measured.
+  bool Covers(double frequency) const;
 };
 
 // Why a span cannot be swept with these measured sides, in one line, or "" when it can:
@@ -106,5 +109,14 @@ void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
 // SweepResponse with these sides gives at that frequency. Every measured side must cover it.
 ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
                                const MeasuredSides& sides);
+
+// The two above with the parts' losses of `losses`: the lossy network between the measured
+// sides. Parts that are all ideal give the lossless functions above to the bit; no measured
+// side gives the lossy sweep and point to the bit.
+void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
+                   const MeasuredSides& sides, std::vector<ResponsePoint>& out,
+                   const LossModel& losses);
+ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
+                               const MeasuredSides& sides, const LossModel& losses);
 
 }  // namespace corvantile

@@ -1,7 +1,10 @@
 #include "analysis/sweep_summary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+
+#include "analysis/number_text.h"
 
 namespace corvantile {
 namespace {
@@ -79,8 +82,32 @@ SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const Resp
                             const LossModel& losses) {
   return SummarizeResponse(
       circuit.designFrequency,
-      [&circuit, &losses](double frequency) { return EvaluateResponse(circuit, frequency, losses); },
+      [&circuit, &losses](double frequency) {
+        return EvaluateResponse(circuit, frequency, losses);
+      },
       sweep);
+}
+
+SweepSummary SummarizeSweep(const MatchingCircuit& circuit, const SweepSpan& span,
+                            const MeasuredSides& sides, const LossModel& losses,
+                            std::span<const ResponsePoint> sweep) {
+  if (sides.source == nullptr && sides.load == nullptr) {
+    return SummarizeSweep(circuit, sweep, losses);
+  }
+  // Band edges are refined between sweep points, inside the span; only a harmonic can fall
+  // beyond it, and that one is held at the span's end and flagged.
+  const double low = span.from, high = span.to;
+  SweepSummary summary = SummarizeResponse(
+      circuit.designFrequency,
+      [&](double f) { return EvaluateResponse(circuit, std::clamp(f, low, high), sides, losses); },
+      sweep);
+  summary.measured2f0 = sides.Covers(2.0 * circuit.designFrequency);
+  summary.measured3f0 = sides.Covers(3.0 * circuit.designFrequency);
+  return summary;
+}
+
+std::string AttenuationText(double db, bool measured) {
+  return measured ? FixedNumber(db, 2) + " dB" : std::string("not measured");
 }
 
 }  // namespace corvantile

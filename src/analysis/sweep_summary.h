@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "analysis/frequency_response.h"
 
@@ -32,6 +33,10 @@ struct SweepSummary {
   // positive when the harmonic is attenuated.
   double attenuation2f0Db = 0.0;
   double attenuation3f0Db = 0.0;
+  // False when a measured side's file does not reach the harmonic, so there is no measured
+  // response there: its attenuation above then means nothing and reads "not measured".
+  bool measured2f0 = true;
+  bool measured3f0 = true;
 };
 
 inline constexpr std::array<double, 2> kVswrBandLimits = {2.0, 1.5};
@@ -48,6 +53,18 @@ using ResponseAt = std::function<ResponsePoint(double)>;
 // refined on `evaluate` between the sweep points that bracket them.
 SweepSummary SummarizeResponse(double designFrequency, const ResponseAt& evaluate,
                                std::span<const ResponsePoint> sweep);
+
+// The summary of `sweep`, which SweepResponse made from `circuit` between the measured `sides`
+// with `losses` over `span`: the band edges are refined on the measured data, inside the span;
+// a harmonic beyond a side's band is held at the span's end and flagged as not measured.
+// Without a measured side it is the lossy summary above, figure for figure.
+SweepSummary SummarizeSweep(const MatchingCircuit& circuit, const SweepSpan& span,
+                            const MeasuredSides& sides, const LossModel& losses,
+                            std::span<const ResponsePoint> sweep);
+
+// An attenuation as the summaries write it: "12.34 dB", or "not measured" when `measured` is
+// false.
+std::string AttenuationText(double db, bool measured);
 
 // The summary of `sweep`, which SweepResponse made from `circuit` (ascending frequencies).
 SweepSummary SummarizeSweep(const MatchingCircuit& circuit, std::span<const ResponsePoint> sweep);

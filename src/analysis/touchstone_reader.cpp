@@ -1,12 +1,17 @@
 #include "analysis/touchstone_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <sstream>
 #include <system_error>
@@ -70,6 +75,99 @@ inline bool QuickNumber(std::string_view word, double& value) {
   return ec == std::errc() && ptr == end && std::isfinite(value);
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Eight characters as one little-endian word, and whether they are all digits.
+inline std::uint64_t EightChars(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+inline bool EightDigits(std::uint64_t word) {
+  return ((word & 0xF0F0F0F0F0F0F0F0) |
+          (((word + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) == 0x3333333333333333;
+}
+// The value of eight digits, the first the most significant, in three multiplications.
+inline std::uint64_t EightDigitValue(std::uint64_t word) {
+  constexpr std::uint64_t kMask = 0x000000FF000000FF;
+  constexpr std::uint64_t kMul1 = 0x000F424000000064;  // 100 + (1000000 << 32)
+  constexpr std::uint64_t kMul2 = 0x0000271000000001;  // 1 + (10000 << 32)
+  word -= 0x3030303030303030;
+  word = (word * 10) + (word >> 8);
+  return (((word & kMask) * kMul1) + (((word >> 16) & kMask) * kMul2)) >> 32;
+}
+
+// Reads the plain number ("-0.25", "1.5e+9", no plus sign) that starts at `p` and ends at a
+// blank, a comment, the end of the line or `end`, into `value`, and returns where it ends; or
+// nullptr for anything else, which the careful path then reads (or reports). The value is
+// std::from_chars', to the bit: a mantissa of at most 2^53 times an exact power of ten up to
+// 1e22 is rounded once by the one multiplication or division, and every other number goes to
+// std::from_chars itself.
+const char* PlainNumber(const char* p, const char* end, double& value) {
+  const char* const start = p;
+  const bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  // Every digit goes into the mantissa, leading zeros too; more than 19 of them would not fit
+  // in 64 bits, and such a number goes to std::from_chars.
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int exponent = 0;  // of ten, for the mantissa
+  for (; p != end && IsDigit(*p); ++p) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    ++digits;
+  }
+  if (p != end && *p == '.') {
+    const char* const first = ++p;
+    while (end - p >= 8) {
+      const std::uint64_t word = EightChars(p);
+      if (!EightDigits(word)) break;
+      mantissa = mantissa * 100000000 + EightDigitValue(word);
+      p += 8;
+    }
+    for (; p != end && IsDigit(*p); ++p) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    digits += static_cast<int>(p - first);
+    exponent = -static_cast<int>(p - first);
+  }
+  if (digits == 0) return nullptr;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool negativeExponent = false;
+    if (p != end && (*p == '+' || *p == '-')) negativeExponent = *p++ == '-';
+    if (p == end || !IsDigit(*p)) return nullptr;
+    int written = 0;
+    for (; p != end && IsDigit(*p); ++p) {
+      if (written < 100000) written = written * 10 + (*p - '0');
+    }
+    exponent += negativeExponent ? -written : written;
+  }
+  if (p != end && !IsBlank(*p) && *p != '!' && *p != '\n') return nullptr;
+  if (digits <= 19) {
+    if (mantissa == 0) {
+      value = negative ? -0.0 : 0.0;
+      return p;
+    }
+    if (mantissa <= kLargestExactInteger && exponent >= -22 && exponent <= 22) {
+      // Below 2^53 the signed conversion is exact and one instruction.
+      const double m = static_cast<double>(static_cast<std::int64_t>(mantissa));
+      value = exponent < 0 ? m / kExactPowersOfTen[-exponent] : m * kExactPowersOfTen[exponent];
+      if (negative) value = -value;
+      return p;
+    }
+  }
+  const auto [ptr, ec] = std::from_chars(start, p, value, std::chars_format::general);
+  if (ec != std::errc() || ptr != p || !std::isfinite(value)) return nullptr;
+  return p;
+}
+
 // The number of ports a version 1 file's name gives: "amp.S2P" -> 2; 0 when it gives none.
 int PortsFromName(std::string_view name) {
   const std::size_t dot = name.rfind('.');
@@ -131,16 +229,33 @@ bool SolveRight(int n, std::vector<Complex>& a, std::vector<Complex>& b) {
   return true;
 }
 
+// The piece of a file read at a time.
+constexpr std::size_t kReadPiece = std::size_t{1} << 20;
+
 class Reader {
  public:
-  Reader(std::string_view text, std::string_view name, int ports) : text_(text) {
+  // `size` is the whole text's length, which the pieces Feed is given add up to.
+  Reader(std::string_view name, int ports, std::size_t size) : size_(size) {
     data_.name = std::string(name);
     data_.ports = ports > 0 ? ports : PortsFromName(name);
   }
 
-  TouchstoneRead Read() {
+  // Reads the next piece of the text, which holds whole lines: it ends just after a line
+  // break, or at the end of the text. False when the text is wrong (Result says why).
+  bool Feed(std::string_view piece) {
+    text_ = piece;
+    const bool ok = ReadLines();
+    offset_ += piece.size();
+    return ok;
+  }
+
+  // Whether the text has said it ends ([End]): the rest is not read.
+  bool Ended() const { return section_ == Section::Ended; }
+
+  // The data, or the error: `fed` is what the last Feed returned.
+  TouchstoneRead Result(bool fed) {
     TouchstoneRead read;
-    if (!ReadLines() || !Finish()) {
+    if (!fed || !Finish()) {
       read.error = std::move(error_);
       return read;
     }
@@ -163,6 +278,16 @@ class Reader {
   bool ReadLines() {
     std::size_t start = 0;
     while (start < text_.size() && section_ != Section::Ended) {
+      lineStart_ = offset_ + start;
+      if (InData()) {
+        // The records, read straight from the text; a line with anything but plain numbers
+        // and a comment goes the careful way below.
+        const std::size_t next = PlainDataLine(start);
+        if (next != kNotPlain) {
+          start = next;
+          continue;
+        }
+      }
       std::size_t end = text_.find('\n', start);
       if (end == std::string_view::npos) end = text_.size();
       ++line_;
@@ -174,7 +299,65 @@ class Reader {
       if (line.empty()) continue;
       if (!ReadLine(line)) return false;
     }
-    return true;
+    return !failed_;
+  }
+
+  static constexpr std::size_t kNotPlain = std::numeric_limits<std::size_t>::max();
+
+  // Whether a line of numbers now is network data: once the data has started, outside
+  // keywords' blocks and the noise data of version 2.
+  bool InData() const {
+    return sawData_ &&
+           (section_ == Section::Network || (version_ != 2 && section_ == Section::Header));
+  }
+
+  // Reads the line at `start` as ReadLine would, straight from the text while its words are
+  // plain numbers, and returns where the next line starts; kNotPlain, with nothing read, when
+  // its first word is not a plain number. A later word that is not goes the careful way with
+  // the rest of the line; a number that fails its record stops the reading with the error.
+  std::size_t PlainDataLine(std::size_t start) {
+    const char* p = text_.data() + start;
+    const char* const end = text_.data() + text_.size();
+    const auto lineEnd = [&] {
+      const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+      return newline != nullptr ? static_cast<const char*>(newline) : end;
+    };
+    bool counted = false;
+    while (p != end && *p != '\n') {
+      if (IsBlank(*p)) {
+        ++p;
+        continue;
+      }
+      if (*p == '!') {
+        p = lineEnd();
+        break;
+      }
+      double value = 0.0;
+      const char* const after = PlainNumber(p, end, value);
+      if (after == nullptr) {
+        if (!counted) return kNotPlain;
+        const char* const last = lineEnd();
+        std::string_view rest(p, static_cast<std::size_t>(last - p));
+        rest = rest.substr(0, rest.find('!'));
+        if (!ReadNumbers(Trim(rest))) {
+          failed_ = true;
+          return text_.size();
+        }
+        p = last;
+        break;
+      }
+      if (!counted) {
+        ++line_;
+        counted = true;
+      }
+      if (!TakeNumber(value)) {
+        failed_ = true;
+        return text_.size();
+      }
+      p = after;
+    }
+    if (!counted) ++line_;
+    return p == end ? text_.size() : static_cast<std::size_t>(p - text_.data()) + 1;
   }
 
   bool ReadLine(std::string_view line) {
@@ -435,7 +618,7 @@ class Reader {
     // Version 1 and 21_12 write a 2-port's record as S11 S21 S12 S22.
     if (n == 2 && matrix_ == Matrix::Full && !order12_21_) std::swap(places_[1], places_[2]);
     // A claimed count reserves no more than the text could hold.
-    const double fit = static_cast<double>(text_.size()) / static_cast<double>(2 * recordSize_);
+    const double fit = static_cast<double>(size_) / static_cast<double>(2 * recordSize_);
     const double reserve = std::min(claimedPoints_, fit);
     data_.frequencies.reserve(static_cast<std::size_t>(reserve));
     data_.s.reserve(static_cast<std::size_t>(reserve) * static_cast<std::size_t>(n * n));
@@ -456,32 +639,53 @@ class Reader {
           return false;
         }
       }
-      if (inNoise_) {
-        if (noiseFilled_ == 0) noiseLine_ = line_;
-        noiseFilled_ = (noiseFilled_ + 1) % kNoiseRecord;
-        return true;
-      }
-      if (filled_ == 0) {
-        recordLine_ = line_;
-        // Version 1 noise data follows a 2-port's network data where the frequency first
-        // falls back.
-        if (version_ != 2 && data_.ports == 2 && !data_.frequencies.empty() &&
-            value * unit_ <= data_.frequencies.back()) {
-          inNoise_ = true;
-          noiseLine_ = line_;
-          noiseFilled_ = 1;
-          return true;
-        }
-      }
-      record_[filled_++] = value;
-      if (filled_ == recordSize_) {
-        filled_ = 0;
-        ok = AddRecord();
-        return ok;
-      }
-      return true;
+      ok = TakeNumber(value);
+      return ok;
     });
     return ok;
+  }
+
+  // One number of the data on line line_, into the record it belongs to (or the noise data).
+  // A version 1 file does not say how many records it holds: the first one's length in the
+  // text tells, within what the text could hold at all.
+  void ReserveLikeTheFirstRecord() {
+    const std::size_t length = lineStart_ - firstRecordStart_;
+    if (length == 0) return;
+    const std::size_t records = (size_ - firstRecordStart_) / length + 1;
+    const std::size_t fit = size_ / (2 * recordSize_) + 1;
+    const std::size_t reserve = std::min(records, fit);
+    const std::size_t nn =
+        static_cast<std::size_t>(data_.ports) * static_cast<std::size_t>(data_.ports);
+    data_.frequencies.reserve(reserve);
+    data_.s.reserve(reserve * nn);
+  }
+
+  bool TakeNumber(double value) {
+    if (inNoise_) {
+      if (noiseFilled_ == 0) noiseLine_ = line_;
+      noiseFilled_ = (noiseFilled_ + 1) % kNoiseRecord;
+      return true;
+    }
+    if (filled_ == 0) {
+      recordLine_ = line_;
+      if (data_.frequencies.empty()) firstRecordStart_ = lineStart_;
+      if (data_.frequencies.size() == 1 && claimedPoints_ == 0.0) ReserveLikeTheFirstRecord();
+      // Version 1 noise data follows a 2-port's network data where the frequency first
+      // falls back.
+      if (version_ != 2 && data_.ports == 2 && !data_.frequencies.empty() &&
+          value * unit_ <= data_.frequencies.back()) {
+        inNoise_ = true;
+        noiseLine_ = line_;
+        noiseFilled_ = 1;
+        return true;
+      }
+    }
+    record_[filled_++] = value;
+    if (filled_ == recordSize_) {
+      filled_ = 0;
+      return AddRecord();
+    }
+    return true;
   }
 
   Complex Pair(std::size_t k) const {
@@ -613,7 +817,9 @@ class Reader {
   enum class Matrix { Full, Lower, Upper };
   static constexpr std::size_t kNoiseRecord = 5;
 
-  std::string_view text_;
+  std::string_view text_;   // the piece being read
+  std::size_t size_ = 0;    // the whole text's length
+  std::size_t offset_ = 0;  // where the piece starts in the whole text
   TouchstoneData data_;
   std::string error_;
   int line_ = 0;
@@ -635,6 +841,9 @@ class Reader {
   std::size_t noiseFilled_ = 0;
   int noiseLine_ = 0;
   std::vector<Complex> matrixA_, matrixB_;
+  bool failed_ = false;               // a plain line's number failed its record
+  std::size_t lineStart_ = 0;         // where the line being read starts in the text
+  std::size_t firstRecordStart_ = 0;  // where the first record's first line starts
 };
 
 }  // namespace
@@ -664,7 +873,9 @@ std::string_view TouchstoneFormatName(TouchstoneFormat format) {
 }
 
 TouchstoneRead ReadTouchstoneText(std::string_view text, std::string_view name, int ports) {
-  return Reader(text, name, ports).Read();
+  Reader reader(name, ports, text.size());
+  const bool fed = reader.Feed(text);
+  return reader.Result(fed);
 }
 
 TouchstoneRead ReadTouchstoneFile(const std::string& path) {
@@ -679,18 +890,42 @@ TouchstoneRead ReadTouchstoneFile(const std::string& path) {
         std::filesystem::exists(path, error) ? "permission denied" : "no such file";
     return {name + ": cannot be read: " + reason, {}};
   }
-  // One read of the whole file: a character-by-character copy costs more than the parse.
-  std::string text;
+  // The file is read in pieces of whole lines through one buffer: holding all of a large
+  // file at once costs more in fresh memory pages than the parse itself. The buffer is not
+  // cleared before the reads overwrite it, and grows only for a line longer than it.
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   in.seekg(0, std::ios::beg);
-  if (size > 0) {
-    text.resize(static_cast<std::size_t>(size));
-    in.read(text.data(), size);
-    text.resize(static_cast<std::size_t>(in.gcount()));
+  Reader reader(name, 0, size > 0 ? static_cast<std::size_t>(size) : 0);
+  std::size_t capacity = kReadPiece;
+  std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t kept = 0;  // the start of a line the last piece did not finish
+  bool fed = true;
+  while (fed && !reader.Ended()) {
+    if (kept == capacity) {
+      std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(2 * capacity);
+      std::memcpy(larger.get(), buffer.get(), kept);
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+    in.read(buffer.get() + kept, static_cast<std::streamsize>(capacity - kept));
+    if (in.bad()) return {name + ": cannot be read: a read error", {}};
+    const std::size_t filled = kept + static_cast<std::size_t>(in.gcount());
+    if (in.eof()) {
+      fed = reader.Feed(std::string_view(buffer.get(), filled));
+      break;
+    }
+    std::size_t whole = filled;
+    while (whole > 0 && buffer[whole - 1] != '\n') --whole;
+    if (whole == 0) {
+      kept = filled;
+      continue;
+    }
+    fed = reader.Feed(std::string_view(buffer.get(), whole));
+    kept = filled - whole;
+    std::memmove(buffer.get(), buffer.get() + whole, kept);
   }
-  if (in.bad()) return {name + ": cannot be read: a read error", {}};
-  return ReadTouchstoneText(text, name);
+  return reader.Result(fed);
 }
 
 std::string FrequencyText(double hertz) {

@@ -76,8 +76,9 @@ class TouchstonePort {
   const std::string& FileName() const { return name_; }
   int Port() const { return port_; }
   double ReferenceImpedance() const { return reference_; }
-  double From() const { return frequencies_.front(); }  // Hz
-  double To() const { return frequencies_.back(); }     // Hz
+  double From() const { return frequencies_.front(); }                     // Hz
+  double To() const { return frequencies_.back(); }                        // Hz
+  const std::vector<double>& Frequencies() const { return frequencies_; }  // the file's, Hz
 
   bool Covers(double hertz) const { return hertz >= From() && hertz <= To(); }
   // "3.75 MHz is outside antenna.s1p's band (1 MHz to 3 MHz)".

@@ -210,32 +210,23 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   }
 
   const double reference = z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance;
-  std::string text;
-  if (losses.given && setup.measured.Any()) {
-    return Fail(err, "export: lossy parts and a measured side cannot be combined yet");
-  }
+  std::string lossLine;
   if (losses.given) {
-    const LossModel model = EffectiveLossModel(losses);
-    const MatchingCircuit circuit =
-        CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
-    if (format == "spice") {
-      text = SpiceNetlist(circuit, setup.span, model);
-    } else if (format == "touchstone") {
-      text = TouchstoneS2p(circuit, setup.span,
-                           z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance, model);
-    } else if (format == "bom") {
-      text = PartsListCsv(circuit, model, parts);
-    } else {
-      text = SweepCsv(SweepResponse(circuit, setup.span, model));
-    }
-  } else if (format == "bom") {
-    text = PartsListCsv(setup.circuit, IdealLossModel(), parts);
+    setup.losses = EffectiveLossModel(losses);
+    setup.circuit = CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
+    lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +
+               CircuitQText(setup.circuit, setup.losses);
+  }
+  std::string text;
+  if (format == "bom") {
+    text = PartsListCsv(setup.circuit, setup.losses, parts);
   } else if (format == "spice") {
     if (setup.measured.Any()) {
       err << "corvantile-cli: note: the netlist holds each measured side as the series R + jX "
              "it presents at the design frequency\n";
     }
-    text = SpiceNetlist(setup.circuit, setup.span);
+    text = losses.given ? SpiceNetlist(setup.circuit, setup.span, setup.losses)
+                        : SpiceNetlist(setup.circuit, setup.span);
   } else if (format == "touchstone" && matched) {
     std::vector<std::string> comments = {
         "Corvantile matching network with its load: what the source sees, as a one-port"};
@@ -246,9 +237,12 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
       comments.push_back(lines.substr(start, end - start));
       start = end + 1;
     }
+    if (!lossLine.empty()) comments.push_back(lossLine);
     text = TouchstoneS1p(SweepSetupResponse(setup), reference, comments);
   } else if (format == "touchstone") {
-    text = TouchstoneS2p(setup.circuit, setup.span, reference);
+    // The network alone: a measured side does not enter it.
+    text = losses.given ? TouchstoneS2p(setup.circuit, setup.span, reference, setup.losses)
+                        : TouchstoneS2p(setup.circuit, setup.span, reference);
   } else {
     text = SweepCsv(SweepSetupResponse(setup));
   }

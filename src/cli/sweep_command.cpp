@@ -18,16 +18,13 @@ constexpr std::array<std::string_view, 3> kSweepFormats{"table", "csv", "json"};
 
 // The sweep in the chosen format, of whichever circuit and response the caller made.
 std::string SweepText(std::string_view format, const SweepSetup& setup,
-                      const std::vector<ResponsePoint>& points, const SweepSummary& summary) {
-  std::string text;
+                      const std::vector<ResponsePoint>& points, const SweepSummary& summary,
+                      const SweepMeasurement& measurement) {
   if (format == "csv") {
-    text = SweepCsvWithSummary(setup.circuit, setup.span, points, summary);
-  } else if (format == "json") {
-    text = SweepJson(setup.circuit, setup.span, points, summary);
-  } else {
-    text = SweepTable(setup.circuit, setup.span, points, summary);
+    return SweepCsvWithSummary(setup.circuit, setup.span, points, summary, measurement);
   }
-  return text;
+  if (format == "json") return SweepJson(setup.circuit, setup.span, points, summary, measurement);
+  return SweepTable(setup.circuit, setup.span, points, summary, measurement);
 }
 
 }  // namespace
@@ -47,10 +44,10 @@ std::string SweepHelp() {
          "\n"
          "With --source-file or --load-file that side is the measured impedance at every\n"
          "sweep point, interpolated from the file, and the bandwidths come from the measured\n"
-         "data. The span stays inside the file's band: the default (a quarter to four times\n"
-         "the design frequency) is cut to it, and a --from or --to beyond it is moved to the\n"
-         "band's edge with a note on stderr. A harmonic beyond the band is \"not measured\"\n"
-         "(null in JSON).\n"
+         "data (with the loss options, of the lossy network between the measured sides). The\n"
+         "span stays inside the file's band: the default (a quarter to four times the design\n"
+         "frequency) is cut to it, and a --from or --to beyond it is moved to the band's edge\n"
+         "with a note on stderr. A harmonic beyond the band is \"not measured\" (null in JSON).\n"
          "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
@@ -116,28 +113,15 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
   }
 
-  if (losses.given && setup.measured.Any()) {
-    return Fail(err, "sweep: lossy parts and a measured side cannot be combined yet");
-  }
+  std::string lossLine;
   if (losses.given) {
-    const LossModel model = EffectiveLossModel(losses);
+    setup.losses = EffectiveLossModel(losses);
     setup.circuit = CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
-    const std::vector<ResponsePoint> points = SweepResponse(setup.circuit, setup.span, model);
-    const SweepSummary summary = SummarizeSweep(setup.circuit, points, model);
-    // Which parts were lossy, as the first line of the table and the csv, and in the JSON.
-    const std::string lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +
-                                 CircuitQText(setup.circuit, model);
-    std::string text = SweepText(format, setup, points, summary);
-    if (format == "json") {
-      text.insert(1, "\"losses\":" + JsonString(lossLine) + ",");
-    } else {
-      text.insert(0, (format == "csv" ? "# " : "") + lossLine + "\n");
-    }
-    return Deliver(text, output, out, err);
+    lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +
+               CircuitQText(setup.circuit, setup.losses);
   }
   const std::vector<ResponsePoint> points = SweepSetupResponse(setup);
-  const MeasuredSummary summarized = SummarizeSetup(setup, points);
-  const SweepSummary& summary = summarized.summary;
+  const SweepSummary summary = SummarizeSetup(setup, points);
   SweepMeasurement measurement;
   if (setup.measured.Any()) {
     const std::string lines = MeasuredLines(setup.measured, setup.circuit.designFrequency);
@@ -148,16 +132,15 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
       start = end + 1;
     }
     measurement.json = MeasuredJson(setup.measured);
-    measurement.measured2f0 = summarized.measured2f0;
-    measurement.measured3f0 = summarized.measured3f0;
   }
-  std::string text;
-  if (format == "csv") {
-    text = SweepCsvWithSummary(setup.circuit, setup.span, points, summary, measurement);
-  } else if (format == "json") {
-    text = SweepJson(setup.circuit, setup.span, points, summary, measurement);
-  } else {
-    text = SweepTable(setup.circuit, setup.span, points, summary, measurement);
+  std::string text = SweepText(format, setup, points, summary, measurement);
+  // Which parts were lossy, as the first line of the table and the csv, and in the JSON.
+  if (!lossLine.empty()) {
+    if (format == "json") {
+      text.insert(1, "\"losses\":" + JsonString(lossLine) + ",");
+    } else {
+      text.insert(0, (format == "csv" ? "# " : "") + lossLine + "\n");
+    }
   }
   return Deliver(text, output, out, err);
 }

@@ -128,37 +128,16 @@ void CutToBands(const SweepRequest& request, const MeasuredDesign& measured, Swe
   }
 }
 
-bool CoversAll(const MeasuredDesign& measured, double frequency) {
-  return (!measured.source || measured.source->port.Covers(frequency)) &&
-         (!measured.load || measured.load->port.Covers(frequency));
-}
-
 }  // namespace
 
 std::vector<ResponsePoint> SweepSetupResponse(const SweepSetup& setup) {
   std::vector<ResponsePoint> points;
-  SweepResponse(setup.circuit, setup.span, setup.measured.Sides(), points);
+  SweepResponse(setup.circuit, setup.span, setup.measured.Sides(), points, setup.losses);
   return points;
 }
 
-MeasuredSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoint> sweep) {
-  MeasuredSummary result;
-  if (!setup.measured.Any()) {
-    result.summary = SummarizeSweep(setup.circuit, sweep);
-    return result;
-  }
-  const MeasuredSides sides = setup.measured.Sides();
-  // Band edges are refined between sweep points, inside the span; only a harmonic can fall
-  // beyond it, and that one is held at the span's end and reported as not measured.
-  const double low = setup.span.from, high = setup.span.to;
-  const ResponseAt evaluate = [&](double f) {
-    return EvaluateResponse(setup.circuit, std::clamp(f, low, high), sides);
-  };
-  result.summary = SummarizeResponse(setup.circuit.designFrequency, evaluate, sweep);
-  const double f0 = setup.circuit.designFrequency;
-  result.measured2f0 = CoversAll(setup.measured, 2.0 * f0);
-  result.measured3f0 = CoversAll(setup.measured, 3.0 * f0);
-  return result;
+SweepSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoint> sweep) {
+  return SummarizeSweep(setup.circuit, setup.span, setup.measured.Sides(), setup.losses, sweep);
 }
 
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,

@@ -44,20 +44,19 @@ struct SweepSetup {
   MatchingCircuit circuit;
   SweepSpan span;           // within every measured side's band
   MeasuredDesign measured;  // the sides --source-file and --load-file gave
+  // The parts' losses the sweep carries; ideal unless the caller sets a loss model (and puts
+  // the compensated circuit in `circuit` when it asks for one).
+  LossModel losses = IdealLossModel();
 };
 
-// The sweep of a prepared setup, each measured side interpolated from its file at every point.
+// The sweep of a prepared setup: the network with its losses, each measured side interpolated
+// from its file at every point.
 std::vector<ResponsePoint> SweepSetupResponse(const SweepSetup& setup);
 
 // The summary of that sweep, with the band edges refined on the measured data. A harmonic
-// (2 f0, 3 f0) beyond a measured side's band has no measured response: its flag is false and
-// its attenuation in the summary means nothing.
-struct MeasuredSummary {
-  SweepSummary summary;
-  bool measured2f0 = true;
-  bool measured3f0 = true;
-};
-MeasuredSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoint> sweep);
+// (2 f0, 3 f0) beyond a measured side's band has no measured response: its flag in the summary
+// is false and its attenuation means nothing.
+SweepSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoint> sweep);
 
 enum class SweepPreparation {
   Ready,

@@ -53,10 +53,6 @@ std::vector<std::string> DescribedCircuit(const MatchingCircuit& circuit,
   return lines;
 }
 
-std::string Attenuation(double db, bool measured) {
-  return measured ? FixedNumber(db, 2) + " dB" : std::string("not measured");
-}
-
 std::vector<std::string> SummaryLines(const MatchingCircuit& circuit, const SweepSpan& span,
                                       const SweepSummary& s, const SweepMeasurement& m) {
   std::vector<std::string> lines = DescribedCircuit(circuit, m);
@@ -68,9 +64,9 @@ std::vector<std::string> SummaryLines(const MatchingCircuit& circuit, const Swee
                   ShortNumber(p.loadPower, 6) + " W");
   for (const VswrBand& band : s.bands) lines.push_back(BandLine(band, span));
   lines.push_back("Attenuation relative to " + Hz(s.designFrequency) + ": " +
-                  Attenuation(s.attenuation2f0Db, m.measured2f0) + " at 2 f0 (" +
+                  AttenuationText(s.attenuation2f0Db, s.measured2f0) + " at 2 f0 (" +
                   Hz(2.0 * s.designFrequency) + "), " +
-                  Attenuation(s.attenuation3f0Db, m.measured3f0) + " at 3 f0 (" +
+                  AttenuationText(s.attenuation3f0Db, s.measured3f0) + " at 3 f0 (" +
                   Hz(3.0 * s.designFrequency) + ")");
   return lines;
 }
@@ -168,10 +164,10 @@ std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
       .AddDouble("transducer_gain_db", p.transducerGainDb)
       .AddDouble("load_power_w", p.loadPower)
       .AddArray("vswr_bands", bands)
-      .AddOptionalDouble("attenuation_2f0_db", measurement.measured2f0
+      .AddOptionalDouble("attenuation_2f0_db", summary.measured2f0
                                                    ? std::optional(summary.attenuation2f0Db)
                                                    : std::nullopt)
-      .AddOptionalDouble("attenuation_3f0_db", measurement.measured3f0
+      .AddOptionalDouble("attenuation_3f0_db", summary.measured3f0
                                                    ? std::optional(summary.attenuation3f0Db)
                                                    : std::nullopt);
 

@@ -14,13 +14,11 @@
 namespace corvantile::cli {
 
 // Where a sweep's measured sides came from, for the three outputs: lines after the circuit's
-// description, a "measured" member in JSON, and which harmonics the measured data reach (one
-// that is not is "not measured" in the table, null in JSON).
+// description and a "measured" member in JSON. A harmonic the summary flags as not measured is
+// "not measured" in the table, null in JSON.
 struct SweepMeasurement {
   std::vector<std::string> lines;
   std::optional<JsonObject> json;
-  bool measured2f0 = true;
-  bool measured3f0 = true;
 };
 
 // A heading, the summary (return loss, VSWR and gain at the design frequency, the 2:1 and

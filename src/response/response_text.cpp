@@ -37,9 +37,9 @@ std::vector<std::string> ResponseSummaryLines(const SweepSummary& summary, const
   std::vector<std::string> lines;
   for (const VswrBand& band : summary.bands) lines.push_back(BandLine(band, summary, span));
   lines.push_back("Attenuation at 2f (" + Hz(2.0 * summary.designFrequency) +
-                  "): " + FixedNumber(summary.attenuation2f0Db, 2) + " dB");
+                  "): " + AttenuationText(summary.attenuation2f0Db, summary.measured2f0));
   lines.push_back("Attenuation at 3f (" + Hz(3.0 * summary.designFrequency) +
-                  "): " + FixedNumber(summary.attenuation3f0Db, 2) + " dB");
+                  "): " + AttenuationText(summary.attenuation3f0Db, summary.measured3f0));
   return lines;
 }
 

@@ -15,7 +15,8 @@
 namespace corvantile {
 
 // "2:1 VSWR bandwidth: 3.462 MHz to 3.987 MHz (14.02 %)", the same for 1.5:1, then
-// "Attenuation at 2f (7.5 MHz): 12.34 dB" and "Attenuation at 3f (11.25 MHz): 20.5 dB".
+// "Attenuation at 2f (7.5 MHz): 12.34 dB" and "Attenuation at 3f (11.25 MHz): 20.5 dB", or
+// "...: not measured" for a harmonic a measured side's file does not reach.
 // A band edge beyond the span reads "below 937.5 kHz" or "above 15 MHz"; a band the design
 // frequency itself misses reads "none: VSWR 2.5 at 3.75 MHz".
 std::vector<std::string> ResponseSummaryLines(const SweepSummary& summary, const SweepSpan& span);

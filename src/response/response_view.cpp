@@ -43,6 +43,9 @@ std::string MeasuredLine(std::string_view side, const TouchstonePort& port) {
 void NoNetwork(ResponseView& view, std::string_view reason) {
   view.hasNetwork = false;
   view.measuredLoadLocus.clear();
+  view.measuredSourceLocus.clear();
+  view.measuredSourceFile.clear();
+  view.measuredLoadFile.clear();
   view.noNetworkReason = std::string(reason);
   view.sweep.clear();
   view.locus.clear();
@@ -110,20 +113,19 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
   view.noNetworkReason.clear();
   view.span = span;
   view.referenceImpedance = z0;
-  // A measured side's sweep is of the network as designed; lossy parts are swept without one.
-  if (sides.source != nullptr || sides.load != nullptr) {
-    SweepResponse(circuit, span, sides, view.sweep);
-    view.summary = SummarizeSweep(circuit, view.sweep);
-  } else {
-    SweepResponse(circuit, span, view.sweep, settings.losses);
-    view.summary = SummarizeSweep(circuit, view.sweep, settings.losses);
-  }
+  // The network with the Parts page's losses between the measured sides, as the command line's
+  // sweep makes it.
+  SweepResponse(circuit, span, sides, view.sweep, settings.losses);
+  view.summary = SummarizeSweep(circuit, span, sides, settings.losses, view.sweep);
   for (int h = 1; h <= 3; ++h) {
     HarmonicMarker& marker = view.markers[static_cast<std::size_t>(h - 1)];
     marker.harmonic = h;
     marker.frequency = static_cast<double>(h) * circuit.designFrequency;
-    marker.response = EvaluateResponse(circuit, marker.frequency, settings.losses);
-    marker.inSpan = InSpan(marker.frequency, span);
+    marker.measured = sides.Covers(marker.frequency);
+    marker.response = marker.measured
+                          ? EvaluateResponse(circuit, marker.frequency, sides, settings.losses)
+                          : ResponsePoint{};
+    marker.inSpan = marker.measured && InSpan(marker.frequency, span);
   }
   view.summaryLines = ResponseSummaryLines(view.summary, span);
   if (sides.source) view.summaryLines.push_back(MeasuredLine("Source", *sides.source));
@@ -143,10 +145,21 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
     view.locus[i] = ReflectionOf(view.sweep[i].inputImpedance / z0);
   }
   view.measuredLoadLocus.clear();
+  view.measuredLoadFile.clear();
   if (sides.load) {
-    const TouchstoneRead read = ReadTouchstoneFile(settings.measuredLoad->file);
-    for (const double hertz : read.data.frequencies) {
+    view.measuredLoadFile = sides.load->FileName();
+    for (const double hertz : sides.load->Frequencies()) {
       view.measuredLoadLocus.push_back(ReflectionOf(sides.load->Impedance(hertz) / z0));
+    }
+  }
+  view.measuredSourceLocus.clear();
+  view.measuredSourceFile.clear();
+  if (sides.source) {
+    view.measuredSourceFile = sides.source->FileName();
+    view.measuredSourceLocus.reserve(view.sweep.size());
+    for (const ResponsePoint& point : view.sweep) {
+      view.measuredSourceLocus.push_back(
+          ReflectionOf(std::conj(sides.source->Impedance(point.frequency)) / z0));
     }
   }
 }

@@ -43,8 +43,11 @@ struct ResponseSettings {
 struct HarmonicMarker {
   int harmonic = 1;
   double frequency = 0.0;  // Hz
-  ResponsePoint response;  // the exact response there
-  bool inSpan = false;     // inside the swept span, so on the plot
+  ResponsePoint response;  // the exact response there (none when not measured)
+  // False when a measured side's file does not reach the harmonic: there is no response to
+  // show, and the marker is not on the plot.
+  bool measured = true;
+  bool inSpan = false;  // measured and inside the swept span, so on the plot
 };
 
 struct ResponseView {
@@ -68,6 +71,11 @@ struct ResponseView {
   std::vector<std::complex<double>> locus;  // the input impedance's reflection per sweep point
   // A measured load's own reflection (against referenceImpedance) at every point of its file.
   std::vector<std::complex<double>> measuredLoadLocus;
+  // The reflection of a measured source's conjugate at every sweep point: where the input
+  // impedance must be for a match at that frequency.
+  std::vector<std::complex<double>> measuredSourceLocus;
+  // The file names of the measured sides ("antenna.s1p"), empty for a typed side.
+  std::string measuredSourceFile, measuredLoadFile;
 };
 
 // The window's heading when there is no network.

@@ -1,6 +1,7 @@
 // The sweep with a measured side: without one it is today's sweep to the bit; with a file that
 // holds exactly the typed load's impedance at every sweep point it gives the typed sweep's
-// figures; a span beyond the file's band is refused with the band in the message.
+// figures, with ideal or lossy parts; a span beyond the file's band is refused with the band
+// in the message.
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -12,6 +13,8 @@
 #include "analysis/frequency_response.h"
 #include "analysis/matching_circuit.h"
 #include "analysis/number_text.h"
+#include "analysis/part_losses.h"
+#include "analysis/sweep_summary.h"
 #include "analysis/touchstone.h"
 #include "analysis/touchstone_reader.h"
 #include "state/startup_values.h"
@@ -129,6 +132,167 @@ TEST(MeasuredSweepTest, TheMatchedOnePortReadsBackAsTheInputImpedance) {
           << p.frequency << " at " << z0;
     }
   }
+}
+
+LossModel Losses(double inductorQ, double inductorLaw, double capacitorQ, double capacitorLaw) {
+  LossModel model;
+  model.inductor = {inductorQ, inductorLaw};
+  model.capacitor = {capacitorQ, capacitorLaw};
+  return model;
+}
+
+// The default Pi, and a Tee with a reactive load, so that both chain matrices and a load whose
+// impedance moves with frequency are covered.
+std::vector<MatchingCircuit> Circuits() {
+  MatchingCircuit tee = DefaultCircuit();
+  tee.topology = NetworkTopology::Tee;
+  tee.elements = {CircuitPart{PartKind::Capacitor, 150e-12},
+                  {PartKind::Inductor, 12e-6},
+                  {PartKind::Inductor, 4e-6}};
+  tee.load = {Connection::Series, 40.0, {PartKind::Capacitor, 300e-12}};
+  return {DefaultCircuit(), tee};
+}
+
+bool SameBits(const std::vector<ResponsePoint>& a, const std::vector<ResponsePoint>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (std::memcmp(&a[k], &b[k], sizeof(ResponsePoint)) != 0) return false;
+  }
+  return true;
+}
+
+// Ideal parts take the lossless measured sweep, and no measured side takes the lossy sweep,
+// each to the bit; the summary likewise.
+TEST(MeasuredLossySweepTest, IdealPartsOrNoFileGiveTheExistingSweepsToTheBit) {
+  for (const MatchingCircuit& circuit : Circuits()) {
+    const SweepSpan span{1e6, 8e6, 57, true};
+    const TouchstoneData load = FileOf(circuit.load, {1e6, 2e6, 3e6, 5e6, 8e6});
+    const TouchstonePort port(load, 1);
+    const MeasuredSides sides{&port, &port};
+    std::vector<ResponsePoint> measured, combined;
+    SweepResponse(circuit, span, sides, measured);
+    SweepResponse(circuit, span, sides, combined, IdealLossModel());
+    EXPECT_TRUE(SameBits(combined, measured));
+
+    const LossModel lossy = Losses(80.0, 0.5, 400.0, 0.0);
+    std::vector<ResponsePoint> withoutFile;
+    SweepResponse(circuit, span, MeasuredSides{}, combined, lossy);
+    SweepResponse(circuit, span, withoutFile, lossy);
+    EXPECT_TRUE(SameBits(combined, withoutFile));
+
+    const SweepSummary a = SummarizeSweep(circuit, span, MeasuredSides{}, lossy, withoutFile);
+    const SweepSummary b = SummarizeSweep(circuit, withoutFile, lossy);
+    EXPECT_EQ(std::memcmp(&a.atDesign, &b.atDesign, sizeof(ResponsePoint)), 0);
+    EXPECT_EQ(a.attenuation2f0Db, b.attenuation2f0Db);
+    EXPECT_EQ(a.bands[0].upper, b.bands[0].upper);
+    EXPECT_TRUE(a.measured2f0 && a.measured3f0);
+  }
+}
+
+struct LossCase {
+  const char* name;
+  LossModel model;
+};
+
+// A file that holds the typed side's impedance at every sweep point is the typed side, also
+// with lossy parts: constant Q, skin effect, constant resistance, one element's own Q.
+TEST(MeasuredLossySweepTest, AFileOfTheTypedSideGivesTheTypedLossySweep) {
+  LossModel ownQ = Losses(100.0, 0.5, 1000.0, 0.0);
+  ownQ.elementQ[1] = 25.0;
+  const std::vector<LossCase> cases = {{"constant Q", Losses(60.0, 0.0, 200.0, 0.0)},
+                                       {"skin effect", Losses(100.0, 0.5, 1000.0, 0.0)},
+                                       {"constant R", Losses(30.0, 1.0, 150.0, 1.0)},
+                                       {"element 2 Q 25", ownQ}};
+  for (const MatchingCircuit& circuit : Circuits()) {
+    SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
+    span.points = 151;
+    const TouchstoneData load = FileOf(circuit.load, SweepFrequencies(span));
+    const TouchstoneData source = FileOf(circuit.source, SweepFrequencies(span));
+    const TouchstonePort loadPort(load, 1), sourcePort(source, 1);
+    for (const LossCase& c : cases) {
+      SCOPED_TRACE(std::string(circuit.familyName) + ", " + c.name);
+      const std::vector<ResponsePoint> typed = SweepResponse(circuit, span, c.model);
+      for (const MeasuredSides sides :
+           {MeasuredSides{nullptr, &loadPort}, MeasuredSides{&sourcePort, nullptr},
+            MeasuredSides{&sourcePort, &loadPort}}) {
+        std::vector<ResponsePoint> measured;
+        SweepResponse(circuit, span, sides, measured, c.model);
+        ASSERT_EQ(measured.size(), typed.size());
+        for (std::size_t k = 0; k < typed.size(); ++k) {
+          EXPECT_EQ(measured[k].frequency, typed[k].frequency);
+          EXPECT_LE(std::abs(measured[k].inputImpedance - typed[k].inputImpedance),
+                    1e-9 * std::abs(typed[k].inputImpedance))
+              << k;
+          EXPECT_NEAR(measured[k].transducerGainDb, typed[k].transducerGainDb, 1e-7) << k;
+          EXPECT_NEAR(measured[k].returnLossDb, typed[k].returnLossDb,
+                      1e-6 * std::max(1.0, typed[k].returnLossDb))
+              << k;
+          // The point on its own is the sweep's point.
+          const ResponsePoint one = EvaluateResponse(circuit, typed[k].frequency, sides, c.model);
+          EXPECT_LE(std::abs(one.inputImpedance - measured[k].inputImpedance),
+                    1e-12 * std::abs(measured[k].inputImpedance))
+              << k;
+        }
+      }
+    }
+  }
+}
+
+// A side measured as a constant resistance (two file points, so every sweep point lies between
+// them) is that resistance typed: the lossy network's figures agree whether or not it is the
+// resistance the network was designed for, and the lossy parts take power, so the gain lies
+// below the ideal network's at every point.
+TEST(MeasuredLossySweepTest, AConstantImpedanceFileIsTheTypedImpedance) {
+  const MatchingCircuit designed = DefaultCircuit();
+  ASSERT_EQ(designed.load.part.kind, PartKind::Short);
+  ASSERT_EQ(designed.source.part.kind, PartKind::Short);
+  const SweepSpan span = DefaultSweepSpan(designed.designFrequency);
+  const LossModel model = Losses(50.0, 0.5, 500.0, 0.0);
+  for (const bool onLoad : {true, false}) {
+    for (const double resistance : {300.0, 600.0, 1500.0}) {
+      SCOPED_TRACE(std::string(onLoad ? "load " : "source ") + std::to_string(resistance));
+      MatchingCircuit typedCircuit = designed;
+      Termination& side = onLoad ? typedCircuit.load : typedCircuit.source;
+      side.resistance = resistance;
+      const TouchstoneData file = FileOf(side, {span.from, span.to});
+      const TouchstonePort port(file, 1);
+      const MeasuredSides sides =
+          onLoad ? MeasuredSides{nullptr, &port} : MeasuredSides{&port, nullptr};
+      const std::vector<ResponsePoint> typed = SweepResponse(typedCircuit, span, model);
+      std::vector<ResponsePoint> measured, ideal;
+      SweepResponse(designed, span, sides, measured, model);
+      SweepResponse(designed, span, sides, ideal);
+      ASSERT_EQ(measured.size(), typed.size());
+      for (std::size_t k = 0; k < typed.size(); ++k) {
+        EXPECT_LE(std::abs(measured[k].inputImpedance - typed[k].inputImpedance),
+                  1e-9 * std::abs(typed[k].inputImpedance))
+            << k;
+        EXPECT_LE(std::abs(measured[k].reflection - typed[k].reflection), 1e-9) << k;
+        EXPECT_NEAR(measured[k].transducerGainDb, typed[k].transducerGainDb, 1e-7) << k;
+        EXPECT_LT(measured[k].transducerGainDb, ideal[k].transducerGainDb) << k;
+      }
+    }
+  }
+}
+
+// With a measured side, a harmonic beyond its file is flagged and reads "not measured"; one
+// inside it has its figure from the lossy measured response.
+TEST(MeasuredLossySweepTest, AHarmonicBeyondTheFileIsNotMeasured) {
+  const MatchingCircuit circuit = DefaultCircuit();  // 3.75 MHz
+  const TouchstoneData load = FileOf(circuit.load, {1e6, 3e6, 8e6});
+  const TouchstonePort port(load, 1);
+  const SweepSpan span{1e6, 8e6, 101, true};
+  const LossModel model = Losses(100.0, 0.5, 1000.0, 0.0);
+  std::vector<ResponsePoint> sweep;
+  SweepResponse(circuit, span, {nullptr, &port}, sweep, model);
+  const SweepSummary summary = SummarizeSweep(circuit, span, {nullptr, &port}, model, sweep);
+  EXPECT_TRUE(summary.measured2f0);   // 7.5 MHz
+  EXPECT_FALSE(summary.measured3f0);  // 11.25 MHz
+  const double gain0 = EvaluateResponse(circuit, 3.75e6, {nullptr, &port}, model).transducerGainDb;
+  const double gain2 = EvaluateResponse(circuit, 7.5e6, {nullptr, &port}, model).transducerGainDb;
+  EXPECT_DOUBLE_EQ(summary.attenuation2f0Db, gain0 - gain2);
+  EXPECT_EQ(AttenuationText(summary.attenuation3f0Db, summary.measured3f0), "not measured");
+  EXPECT_EQ(AttenuationText(12.345, true), "12.35 dB");
 }
 
 }  // namespace

@@ -3,13 +3,20 @@
 // their textbook impedances, and the interpolation is exact at file points and linear between.
 #include "analysis/touchstone_reader.h"
 
+#include <charconv>
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "support/files.h"
 
 namespace corvantile {
 namespace {
@@ -250,6 +257,135 @@ INSTANTIATE_TEST_SUITE_P(
                "[two-port data order] 12_21\n[number of frequencies] 2\n[network data]\n"
                "1 0.1 0.2 0.5 0.6 0.3 0.4 0.7 0.8\n"
                "2 -0.1 0.25 0.55 0.65 0.35 -0.45 -0.75 0.125\n[end]\n"}));
+
+// Every spelling of a number reads as std::from_chars reads it, to the bit: the short and the
+// long digit strings, leading and trailing zeros, exponents at and beyond the exact powers of
+// ten, the smallest and largest doubles, and random doubles in shortest, %.17g and %.15e form.
+TEST(TouchstoneReaderTest, EveryNumberSpellingReadsAsFromChars) {
+  std::vector<std::string> words = {"0",
+                                    "-0",
+                                    "0.0",
+                                    "-0.000",
+                                    "1",
+                                    "-1",
+                                    "1.",
+                                    "-5.",
+                                    ".5",
+                                    "-.5",
+                                    "0.1",
+                                    "0.7",
+                                    "0.69999999999999996",
+                                    "-0.0011999992000001599",
+                                    "9007199254740992",
+                                    "9007199254740993",
+                                    "9007199254740993.0",
+                                    "18446744073709551615",
+                                    "18446744073709551616",
+                                    "123456789012345678901234567890",
+                                    "0.000000000000000000000000000001",
+                                    "1e22",
+                                    "1e23",
+                                    "1e-22",
+                                    "1e-23",
+                                    "123.456e-20",
+                                    "4.9406564584124654e-324",
+                                    "2.2250738585072014e-308",
+                                    "1.7976931348623157e308",
+                                    "1E5",
+                                    "1e+05",
+                                    "1e-05",
+                                    "00001.5000",
+                                    "3.14159265358979323846",
+                                    "0.30000000000000004",
+                                    "1000000000",
+                                    "-999999999999999999"};
+  std::mt19937_64 random(12);
+  char buffer[64];
+  for (int k = 0; k < 3000; ++k) {
+    double value;
+    do {
+      const std::uint64_t bits = random();
+      std::memcpy(&value, &bits, sizeof value);
+    } while (!std::isfinite(value));
+    if (k % 2 == 0) value = std::ldexp(static_cast<double>(random() >> 11), -53 - k % 20);
+    const auto shortest = std::to_chars(buffer, buffer + sizeof buffer, value);
+    words.emplace_back(buffer, shortest.ptr);
+    std::snprintf(buffer, sizeof buffer, k % 3 == 0 ? "%.15e" : "%.17g", value);
+    words.emplace_back(buffer);
+  }
+  // One record a line, frequency first; the number under test is S11's real part.
+  std::string text = "# Hz S RI R 50\n";
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    text +=
+        std::to_string(k + 1) + (k % 2 ? "\t" : " ") + words[k] + " 0" + (k % 3 ? "\n" : "!c\n");
+  }
+  const TouchstoneData data = ReadOk(text, "numbers.s1p");
+  ASSERT_EQ(data.Points(), words.size());
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    double expected = 0.0;
+    const std::string& word = words[k];
+    const auto result = std::from_chars(word.data(), word.data() + word.size(), expected);
+    ASSERT_EQ(result.ec, std::errc()) << word;
+    const double read = data.s[k].real();
+    EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0)
+        << word << " read as " << read << ", not " << expected;
+    EXPECT_EQ(data.frequencies[k], static_cast<double>(k + 1));
+  }
+}
+
+// A line whose words are plain numbers and then not, and errors on such lines, keep their
+// line numbers and messages.
+TEST(TouchstoneReaderTest, MixedLinesKeepTheirLineNumbers) {
+  const TouchstoneData data =
+      ReadOk("# MHz S RI R 50\n1 0.5 +0.25\n2 +0.5\n 0.25 ! c\n3 0.125 0\n", "m.s1p");
+  ASSERT_EQ(data.Points(), 3u);
+  EXPECT_EQ(data.s[0], Complex(0.5, 0.25));
+  EXPECT_EQ(data.s[1], Complex(0.5, 0.25));
+  EXPECT_EQ(data.s[2], Complex(0.125, 0.0));
+  EXPECT_EQ(ReadTouchstoneText("# MHz S RI\n1 0 0\n\n2 0 0 3 +1 x\n", "m.s1p").error,
+            "m.s1p:4: 'x' is not a number");
+  EXPECT_EQ(ReadTouchstoneText("# MHz S RI\n1 0 0\n! c\n2 0 0 1.5 0 0\n", "m.s1p").error,
+            "m.s1p:4: the frequency 1.5 MHz does not rise above the one before it, 2 MHz");
+  EXPECT_EQ(ReadTouchstoneText("# MHz S RI\n1 0 0\n2 0\n", "m.s1p").error,
+            "m.s1p:3: expected 3 numbers, found 2");
+}
+
+// A file is read in pieces of whole lines: a large one with records and comments across the
+// pieces' edges, and one whose comment line is longer than a piece, read from disk as from
+// their text, with the line numbers of an error far into the file.
+TEST(TouchstoneReaderTest, ALargeFileReadsAsItsText) {
+  std::string text = "! pieces\n# kHz S MA R 75\n";
+  std::string longLine = "! " + std::string(3u << 20, 'x') + "\n";
+  int line = 2;
+  for (int k = 1; text.size() < (5u << 20); ++k) {
+    text += std::to_string(k) + " 0." + std::to_string(k % 997) + (k % 7 ? " " : "\n ") +
+            std::to_string(k % 360 - 180) + (k % 5 ? "\n" : " ! a note\n");
+    line += k % 7 ? 1 : 2;
+    if (k == 20000) {
+      text += longLine;
+      ++line;
+    }
+  }
+  const std::filesystem::path file = testing::TemporaryFile("pieces.s1p");
+  testing::WriteBytes(file, text);
+  const TouchstoneRead fromDisk = ReadTouchstoneFile(file.string());
+  const std::string name = file.filename().string();
+  const TouchstoneRead fromText = ReadTouchstoneText(text, name);
+  ASSERT_TRUE(fromDisk.Ok()) << fromDisk.error;
+  ASSERT_TRUE(fromText.Ok()) << fromText.error;
+  EXPECT_GT(fromDisk.data.Points(), 100000u);
+  EXPECT_EQ(fromDisk.data.frequencies, fromText.data.frequencies);
+  EXPECT_EQ(fromDisk.data.s, fromText.data.s);
+  EXPECT_EQ(fromDisk.data.referenceImpedances, std::vector<double>{75.0});
+
+  // A frequency that falls at the very end: the same message and line number either way.
+  testing::WriteBytes(file, text + "1 0.5 0\n");
+  const TouchstoneRead bad = ReadTouchstoneFile(file.string());
+  EXPECT_EQ(bad.error, ReadTouchstoneText(text + "1 0.5 0\n", name).error);
+  EXPECT_TRUE(bad.error.starts_with(name + ":" + std::to_string(line + 1) + ": the frequency"))
+      << bad.error;
+  std::filesystem::remove(file);
+}
 
 // Lower and Upper give each pair once; a symmetric matrix reads the same as in Full.
 TEST(TouchstoneReaderTest, LowerAndUpperMatricesMirror) {

@@ -10,6 +10,8 @@ written by scikit-rf as a .s1p from 1 MHz to 6 MHz in 100 kHz steps. Then:
 - the default span is cut to the band, a span beyond it is cut with a note;
 - a harmonic beyond the band is null in JSON, "not measured" in the table;
 - export touchstone --matched, read back by scikit-rf, equals the sweep's reflection;
+- with lossy parts, the matched one-port equals scikit-rf's cascade of the exported lossy
+  two-port with the measured file, and the lossy sweep's gain lies below the ideal one's;
 - a design frequency outside the band, an unreadable file and a missing port are exit 2
   with one line on stderr;
 - the real instrument file tests/data/ring_slot_measured.s1p is read and refused outside
@@ -139,6 +141,42 @@ def check_matched(cli, model, directory):
               f"at {p[0]} Hz scikit-rf reads {s11}, the sweep {p[re]} + j{p[im]}")
 
 
+def check_lossy(cli, model, directory):
+    """Lossy parts between the measured load: the one-port of what the source sees is the
+    exported lossy two-port terminated by the measured file, cascaded by scikit-rf."""
+    design = ["--frequency", "3.5M", "--family", "tee", "--phase", "-100"]
+    losses = ["--q-inductor", "40", "--q-capacitor", "300", "--q-law-capacitor", "0.5"]
+    span = ["--from", "1M", "--to", "6M", "--points", "41", "--linear"]
+    two_port = os.path.join(directory, "lossy.s2p")
+    seen = os.path.join(directory, "lossy_seen.s1p")
+    run(cli, ["export", "touchstone", "--load-file", model, *design, *losses, *span,
+              "-o", two_port])
+    run(cli, ["export", "touchstone", "--matched", "--load-file", model, *design, *losses,
+              *span, "-o", seen])
+    network = skrf.Network(two_port)
+    matched = skrf.Network(seen)
+    load = skrf.Network(model).interpolate(network.frequency, kind="linear")
+    cascaded = network ** load
+    check(len(matched.f) == 41, f"the lossy matched export has {len(matched.f)} points")
+    worst = max(abs(a - b) for a, b in zip(cascaded.s[:, 0, 0], matched.s[:, 0, 0]))
+    check(worst < 1e-9, f"the lossy matched export differs from scikit-rf's cascade by {worst}")
+
+    lossy = json.loads(run(cli, ["sweep", "--format", "json", "--load-file", model, *design,
+                                 *losses, *span]).stdout)
+    ideal = json.loads(run(cli, ["sweep", "--format", "json", "--load-file", model, *design,
+                                 *span]).stdout)
+    check("losses" in lossy and "measured" in lossy,
+          f"the lossy measured sweep lacks a member: {sorted(lossy)}")
+    check(lossy["summary"]["attenuation_3f0_db"] is None, "3 f0 beyond the band is not null")
+    gain = lossy["columns"].index("transducer_gain_dB")
+    for p, q in zip(lossy["points"], ideal["points"]):
+        check(p[gain] < q[gain], f"at {p[0]} Hz the lossy gain {p[gain]} is not below the "
+              f"ideal {q[gain]}")
+    table = run(cli, ["sweep", "--load-file", model, *design, *losses, *span]).stdout
+    check(table.startswith("Lossy parts") and "Load: measured, model.s1p port 1" in table,
+          "the lossy measured table does not say both")
+
+
 def check_errors(cli, model, directory):
     result = run(cli, ["design", "--load-file", model, "--frequency", "7.5M"], 2)
     check(result.stderr.strip().endswith(
@@ -180,6 +218,7 @@ def main():
         check_design(cli, model)
         check_sweep(cli, model)
         check_matched(cli, model, directory)
+        check_lossy(cli, model, directory)
         check_errors(cli, model, directory)
         check_instrument_file(cli, data)
     for failure in FAILURES:

@@ -24,10 +24,12 @@ const QColor kRimColour(90, 90, 90);
 const QColor kPathColour(200, 40, 40);
 const QColor kLocusColour(20, 90, 200);
 const QColor kMeasuredLoadColour(150, 60, 170);  // a measured load over its file's band
+const QColor kMeasuredSourceColour(0, 150, 60);  // a measured source's conjugate, the target's
 const QColor kTargetColour(0, 150, 60);
 const QColor kMarkerColour(0, 0, 0);
 
 constexpr double kHeaderPixels = 22;  // the title line
+constexpr double kLegendLinePixels = 19;
 constexpr double kFooterPixels = 40;  // the legend's two lines
 constexpr double kSidePixels = 30;    // room for the reactance labels
 
@@ -57,10 +59,18 @@ void SmithChartWidget::SetView(const ResponseView* view) {
   update();
 }
 
+double SmithChartWidget::FooterPixels() const {
+  // A line more for each measured side's locus.
+  if (!view_ || !view_->hasNetwork) return kFooterPixels;
+  const int measured = static_cast<int>(!view_->measuredLoadLocus.empty()) +
+                       static_cast<int>(!view_->measuredSourceLocus.empty());
+  return kFooterPixels + measured * kLegendLinePixels;
+}
+
 QRectF SmithChartWidget::ChartRect() const {
   const double width = std::max(1.0, static_cast<double>(this->width()) - 2 * kSidePixels);
   const double height =
-      std::max(1.0, static_cast<double>(this->height()) - kHeaderPixels - kFooterPixels - 16);
+      std::max(1.0, static_cast<double>(this->height()) - kHeaderPixels - FooterPixels() - 16);
   const double side = std::min(width, height);
   const double left = (static_cast<double>(this->width()) - side) / 2;
   const double top = kHeaderPixels + 8 + (height - side) / 2;
@@ -193,6 +203,10 @@ void SmithChartWidget::PaintView(QPainter& painter) const {
     painter.setPen(QPen(kMeasuredLoadColour, 1.5, Qt::DashLine));
     polyline(view_->measuredLoadLocus);
   }
+  if (!view_->measuredSourceLocus.empty()) {
+    painter.setPen(QPen(kMeasuredSourceColour, 1.5, Qt::DashLine));
+    polyline(view_->measuredSourceLocus);
+  }
   painter.setPen(QPen(kPathColour, 2.2));
   polyline(view_->path.trace);
 
@@ -229,7 +243,7 @@ void SmithChartWidget::PaintLegend(QPainter& painter) const {
   QFont font = painter.font();
   font.setBold(false);
   painter.setFont(font);
-  const double top = height() - kFooterPixels;
+  const double top = height() - FooterPixels();
   auto entry = [&](double x, double y, const QColor& colour, const QString& text, bool circle) {
     painter.setPen(QPen(colour, 2));
     painter.setBrush(Qt::NoBrush);
@@ -244,12 +258,23 @@ void SmithChartWidget::PaintLegend(QPainter& painter) const {
   };
   entry(8, top, kPathColour, QStringLiteral("Path at f from the load (L) through each element"),
         false);
-  entry(8, top + 19, kLocusColour, QStringLiteral("Input impedance over the sweep"), false);
-  entry(static_cast<double>(width()) * 0.62, top + 19, kTargetColour,
+  entry(8, top + kLegendLinePixels, kLocusColour, QStringLiteral("Input impedance over the sweep"),
+        false);
+  entry(static_cast<double>(width()) * 0.62, top + kLegendLinePixels, kTargetColour,
         QStringLiteral("Source conjugate"), true);
+  double line = top + 2 * kLegendLinePixels;
   if (!view_->measuredLoadLocus.empty()) {
-    entry(static_cast<double>(width()) * 0.62, top, kMeasuredLoadColour,
-          QStringLiteral("Measured load"), false);
+    entry(
+        8, line, kMeasuredLoadColour,
+        QStringLiteral("Measured load over its file (%1)").arg(ToQString(view_->measuredLoadFile)),
+        false);
+    line += kLegendLinePixels;
+  }
+  if (!view_->measuredSourceLocus.empty()) {
+    entry(8, line, kMeasuredSourceColour,
+          QStringLiteral("Measured source's conjugate over the sweep (%1)")
+              .arg(ToQString(view_->measuredSourceFile)),
+          false);
   }
 }
 

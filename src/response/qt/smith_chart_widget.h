@@ -48,6 +48,8 @@ class SmithChartWidget : public QWidget {
  private:
   // The unit circle's bounding square in widget pixels.
   QRectF ChartRect() const;
+  // The legend's height: two lines, and one more for each measured side.
+  double FooterPixels() const;
   void PaintGrid(QPainter& painter, const QRectF& chart) const;
   void PaintView(QPainter& painter) const;
   void PaintLegend(QPainter& painter) const;

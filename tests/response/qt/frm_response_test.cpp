@@ -1,8 +1,11 @@
 // The response window on Qt: what it plots is the sweep engine's data for the design, markers
 // sit at f, 2f and 3f, an impossible design shows "No network", the span and the reference
-// impedance are edited in place, and the save buttons write files other programs read.
+// impedance are edited in place, and the save buttons write files other programs read. With
+// measured sides, a harmonic beyond the files has no marker and reads "not measured", and a
+// measured source's conjugate is drawn on the Smith chart.
 #include "response/qt/frm_response.h"
 
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -30,8 +33,10 @@
 #include "analysis/lossy_network.h"
 #include "analysis/spice_netlist.h"
 #include "analysis/sweep_csv.h"
+#include "design/measured_sides.h"
 #include "response/qt/smith_chart_widget.h"
 #include "response/qt/tolerance_page.h"
+#include "support/files.h"
 
 namespace corvantile {
 namespace {
@@ -364,6 +369,54 @@ TEST_F(FrmResponseTest, TheTolerancePageUsesTheResponseWindowsLosses) {
     EXPECT_EQ(page.request().circuit.elements[k].value, window.view().circuit.elements[k].value);
   }
   EXPECT_GT(page.result()->nominalReturnLossDb, 60.0);
+}
+
+// Pixels of a picture of the widget that are clearly green, antialiased edges included: the
+// Smith chart draws only the source's conjugate (its target and a measured source's locus) so.
+int CountGreen(QWidget* widget) {
+  const QImage image = widget->grab().toImage();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      count += c.green() - std::max(c.red(), c.blue()) > 40;
+    }
+  }
+  return count;
+}
+
+TEST_F(FrmResponseTest, MeasuredSidesLeaveOutTheUnmeasuredHarmonicAndDrawTheSourcesConjugate) {
+  // Both files end at 10 MHz: 2f (7.5 MHz) is measured, 3f (11.25 MHz) is not.
+  const std::filesystem::path load = testing::TemporaryFile("window_load.s1p");
+  const std::filesystem::path source = testing::TemporaryFile("window_source.s1p");
+  testing::WriteBytes(load, "# MHz S RI R 50\n1 0.6 0.3\n3.75 0.7142857142857143 0\n10 0.6 -0.3\n");
+  testing::WriteBytes(source,
+                      "# MHz S RI R 50\n1 0.9 0.3\n3.75 0.9354838709677419 0\n10 0.9 -0.3\n");
+  window.smithChart()->resize(420, 460);
+  const int typedGreen = CountGreen(window.smithChart());
+
+  const MeasuredSide loadSide{load.string(), 1}, sourceSide{source.string(), 1};
+  ASSERT_EQ(EnterMeasuredFile(state, MeasuredSideKind::Load, loadSide), "");
+  ASSERT_EQ(EnterMeasuredFile(state, MeasuredSideKind::Source, sourceSide), "");
+  window.SetMeasuredSides(sourceSide, loadSide);
+  Design();
+  ASSERT_TRUE(window.view().hasNetwork) << window.view().noNetworkReason;
+  EXPECT_EQ(window.markerSeries()[0]->points().size(), 1);
+  EXPECT_EQ(window.markerSeries()[1]->points().size(), 1);
+  EXPECT_TRUE(window.markerSeries()[2]->points().isEmpty());
+  const QString summary = Child<QLabel>("lblSummary")->text();
+  EXPECT_TRUE(summary.contains("Attenuation at 3f (11.25 MHz): not measured"))
+      << summary.toStdString();
+  EXPECT_FALSE(summary.contains("Attenuation at 2f (7.5 MHz): not measured"));
+  EXPECT_TRUE(summary.contains(
+      QString::fromStdString("Source measured: " + source.filename().string() + " port 1")))
+      << summary.toStdString();
+  EXPECT_TRUE(summary.contains(
+      QString::fromStdString("Load measured: " + load.filename().string() + " port 1")))
+      << summary.toStdString();
+  // The conjugate's dashed locus (and its legend line) in the target's green.
+  const int measuredGreen = CountGreen(window.smithChart());
+  EXPECT_GT(measuredGreen, typedGreen + 100) << typedGreen << " " << measuredGreen;
 }
 
 }  // namespace
