@@ -87,8 +87,8 @@ inline constexpr std::string_view kNoNetworkText = "No network";
 void UpdateResponseView(const RunState& state, DesignOutcome outcome,
                         const ResponseSettings& settings, ResponseView& view);
 
-// The span a view sweeps: the chosen one, else DefaultSweepSpan(designFrequency); either cut to
-// the band every measured side's file covers.
+// The span the user chose, else DefaultSweepSpan(designFrequency), before any cut to a measured
+// band: the view's `span` is what is swept.
 SweepSpan ChosenSpan(const ResponseSettings& settings, double designFrequency);
 
 }  // namespace corvantile

@@ -427,18 +427,19 @@ void FrmResponse::ShowView() {
 }
 
 void FrmResponse::ShowSpanTexts() {
-  const double f0 = view_.hasNetwork ? view_.circuit.designFrequency
-                                     : static_cast<double>(state_.NetValues[Frequency]);
-  const SweepSpan span = ChosenSpan(settings_, f0);
+  // What is swept: a span cut to a measured file's band shows as cut.
+  const SweepSpan span =
+      view_.hasNetwork ? view_.span
+                       : ChosenSpan(settings_, static_cast<double>(state_.NetValues[Frequency]));
   sweepFrom_->setText(ToQString(EngineeringText(span.from, "Hz")));
   sweepTo_->setText(ToQString(EngineeringText(span.to, "Hz")));
 }
 
 void FrmResponse::ReadSpanTexts() {
   if (!sweepFrom_->isModified() && !sweepTo_->isModified()) return;
-  const double f0 = view_.hasNetwork ? view_.circuit.designFrequency
-                                     : static_cast<double>(state_.NetValues[Frequency]);
-  SweepSpan span = ChosenSpan(settings_, f0);
+  SweepSpan span = view_.hasNetwork
+                       ? view_.span
+                       : ChosenSpan(settings_, static_cast<double>(state_.NetValues[Frequency]));
   // The box not edited keeps the exact end, not the rounded text it shows.
   if (sweepFrom_->isModified()) span.from = Typed(sweepFrom_);
   if (sweepTo_->isModified()) span.to = Typed(sweepTo_);

@@ -404,6 +404,9 @@ TEST_F(FrmResponseTest, MeasuredSidesLeaveOutTheUnmeasuredHarmonicAndDrawTheSour
   EXPECT_EQ(window.markerSeries()[0]->points().size(), 1);
   EXPECT_EQ(window.markerSeries()[1]->points().size(), 1);
   EXPECT_TRUE(window.markerSeries()[2]->points().isEmpty());
+  // The span boxes show the default span as the files' band cuts it, as it is swept.
+  EXPECT_EQ(Child<QLineEdit>("txtSweepFrom")->text(), "1 MHz");
+  EXPECT_EQ(Child<QLineEdit>("txtSweepTo")->text(), "10 MHz");
   const QString summary = Child<QLabel>("lblSummary")->text();
   EXPECT_TRUE(summary.contains("Attenuation at 3f (11.25 MHz): not measured"))
       << summary.toStdString();
