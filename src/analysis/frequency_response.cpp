@@ -321,6 +321,42 @@ class FrequencyWalk {
   double frequency_ = 0.0, omega_ = 0.0, inverseOmega_ = 0.0;
 };
 
+// The sweep of a prepared circuit with a measured side's impedance, interpolated at every point,
+// in place of that side's modelled one; `evaluate` is EvaluateWith or EvaluateLossyWith.
+template <typename Prepared, typename Evaluate>
+void SweepMeasured(const Prepared& prepared, const SweepSpan& span, const MeasuredSides& sides,
+                   std::vector<ResponsePoint>& out, Evaluate evaluate) {
+  const std::vector<double> frequencies = SweepFrequencies(span);
+  std::vector<std::complex<double>> sourceZ, loadZ;
+  if (sides.source != nullptr) sides.source->Impedances(frequencies, sourceZ);
+  if (sides.load != nullptr) sides.load->Impedances(frequencies, loadZ);
+  out.resize(frequencies.size());
+  FrequencyWalk walk(span);
+  for (std::size_t k = 0; k < frequencies.size(); ++k) {
+    walk.Step(static_cast<int>(k));
+    const double omega = walk.Omega(), inverseOmega = walk.InverseOmega();
+    const std::complex<double> zs =
+        sides.source != nullptr ? sourceZ[k] : prepared.source.Impedance(omega, inverseOmega);
+    const std::complex<double> zl =
+        sides.load != nullptr ? loadZ[k] : prepared.load.Impedance(omega, inverseOmega);
+    out[k] = evaluate(prepared, walk.Frequency(), omega, inverseOmega, zs, zl);
+  }
+}
+
+// One point of a prepared circuit with the measured sides' impedances at that frequency.
+template <typename Prepared, typename Evaluate>
+ResponsePoint EvaluateMeasured(const Prepared& prepared, double frequency,
+                               const MeasuredSides& sides, Evaluate evaluate) {
+  const double omega = kTwoPi * frequency, inverseOmega = 1.0 / omega;
+  const std::complex<double> zs = sides.source != nullptr
+                                      ? sides.source->Impedance(frequency)
+                                      : prepared.source.Impedance(omega, inverseOmega);
+  const std::complex<double> zl = sides.load != nullptr
+                                      ? sides.load->Impedance(frequency)
+                                      : prepared.load.Impedance(omega, inverseOmega);
+  return evaluate(prepared, frequency, omega, inverseOmega, zs, zl);
+}
+
 }  // namespace
 
 ResponsePoint EvaluateChainResponse(std::complex<double> zs, std::complex<double> zl,
@@ -424,35 +460,12 @@ void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
     SweepResponse(circuit, span, out);
     return;
   }
-  const std::vector<double> frequencies = SweepFrequencies(span);
-  std::vector<std::complex<double>> sourceZ, loadZ;
-  if (sides.source != nullptr) sides.source->Impedances(frequencies, sourceZ);
-  if (sides.load != nullptr) sides.load->Impedances(frequencies, loadZ);
-  out.resize(frequencies.size());
-  const PreparedCircuit prepared(circuit);
-  FrequencyWalk walk(span);
-  for (std::size_t k = 0; k < frequencies.size(); ++k) {
-    walk.Step(static_cast<int>(k));
-    const double omega = walk.Omega(), inverseOmega = walk.InverseOmega();
-    const std::complex<double> zs =
-        sides.source != nullptr ? sourceZ[k] : prepared.source.Impedance(omega, inverseOmega);
-    const std::complex<double> zl =
-        sides.load != nullptr ? loadZ[k] : prepared.load.Impedance(omega, inverseOmega);
-    out[k] = EvaluateWith(prepared, walk.Frequency(), omega, inverseOmega, zs, zl);
-  }
+  SweepMeasured(PreparedCircuit(circuit), span, sides, out, EvaluateWith);
 }
 
 ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
                                const MeasuredSides& sides) {
-  const PreparedCircuit prepared(circuit);
-  const double omega = kTwoPi * frequency, inverseOmega = 1.0 / omega;
-  const std::complex<double> zs = sides.source != nullptr
-                                      ? sides.source->Impedance(frequency)
-                                      : prepared.source.Impedance(omega, inverseOmega);
-  const std::complex<double> zl = sides.load != nullptr
-                                      ? sides.load->Impedance(frequency)
-                                      : prepared.load.Impedance(omega, inverseOmega);
-  return EvaluateWith(prepared, frequency, omega, inverseOmega, zs, zl);
+  return EvaluateMeasured(PreparedCircuit(circuit), frequency, sides, EvaluateWith);
 }
 
 bool MeasuredSides::Covers(double frequency) const {
@@ -471,36 +484,15 @@ void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
     SweepResponse(circuit, span, out, losses);
     return;
   }
-  const std::vector<double> frequencies = SweepFrequencies(span);
-  std::vector<std::complex<double>> sourceZ, loadZ;
-  if (sides.source != nullptr) sides.source->Impedances(frequencies, sourceZ);
-  if (sides.load != nullptr) sides.load->Impedances(frequencies, loadZ);
-  out.resize(frequencies.size());
-  const PreparedLossyCircuit prepared(circuit, CircuitQ(circuit, losses));
-  FrequencyWalk walk(span);
-  for (std::size_t k = 0; k < frequencies.size(); ++k) {
-    walk.Step(static_cast<int>(k));
-    const double omega = walk.Omega(), inverseOmega = walk.InverseOmega();
-    const std::complex<double> zs =
-        sides.source != nullptr ? sourceZ[k] : prepared.source.Impedance(omega, inverseOmega);
-    const std::complex<double> zl =
-        sides.load != nullptr ? loadZ[k] : prepared.load.Impedance(omega, inverseOmega);
-    out[k] = EvaluateLossyWith(prepared, walk.Frequency(), omega, inverseOmega, zs, zl);
-  }
+  SweepMeasured(PreparedLossyCircuit(circuit, CircuitQ(circuit, losses)), span, sides, out,
+                EvaluateLossyWith);
 }
 
 ResponsePoint EvaluateResponse(const MatchingCircuit& circuit, double frequency,
                                const MeasuredSides& sides, const LossModel& losses) {
   if (IsIdealFor(circuit, losses)) return EvaluateResponse(circuit, frequency, sides);
-  const PreparedLossyCircuit prepared(circuit, CircuitQ(circuit, losses));
-  const double omega = kTwoPi * frequency, inverseOmega = 1.0 / omega;
-  const std::complex<double> zs = sides.source != nullptr
-                                      ? sides.source->Impedance(frequency)
-                                      : prepared.source.Impedance(omega, inverseOmega);
-  const std::complex<double> zl = sides.load != nullptr
-                                      ? sides.load->Impedance(frequency)
-                                      : prepared.load.Impedance(omega, inverseOmega);
-  return EvaluateLossyWith(prepared, frequency, omega, inverseOmega, zs, zl);
+  return EvaluateMeasured(PreparedLossyCircuit(circuit, CircuitQ(circuit, losses)), frequency,
+                          sides, EvaluateLossyWith);
 }
 
 }  // namespace corvantile
