@@ -78,25 +78,7 @@ Complex SideImpedance(const Termination& side, double omega) {
 }
 
 Solution Solve(const MatchingCircuit& circuit, double frequency) {
-  const double omega = 2.0 * 3.14159265358979323846 * frequency;
-  const Complex zl = SideImpedance(circuit.load, omega);
-  const Complex zs = SideImpedance(circuit.source, omega);
-  std::array<LadderElement, 3> elements;
-  for (std::size_t k = 0; k < 3; ++k) {
-    elements[k] = {PartImpedance(circuit.elements[k], omega),
-                   circuit.elements[k].kind == PartKind::Open};
-  }
-  const Ladder ladder = circuit.topology == NetworkTopology::Pi ? Ladder::ShuntSeriesShunt
-                                                                : Ladder::SeriesShuntSeries;
-  const LadderSolution ladderSolution = SolveLadder(ladder, elements, zl);
-  Solution solution;
-  solution.inputImpedance = ladderSolution.inputImpedance;
-  solution.sourceImpedance = zs;
-  const Complex emf{circuit.sourceEmf, 0.0};
-  const Complex inputVoltage = emf * solution.inputImpedance / (zs + solution.inputImpedance);
-  const Complex loadVoltage = inputVoltage * ladderSolution.transfer;
-  solution.loadPower = std::norm(loadVoltage) * zl.real() / std::norm(zl);
-  return solution;
+  return Solve(circuit, frequency, IdealLossModel());
 }
 
 Solution Solve(const MatchingCircuit& circuit, double frequency, const LossModel& model) {
