@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "analysis/element_network.h"
+#include "analysis/touchstone_reader.h"
 #include "analysis/lossy_network.h"
+#include "analysis/touchstone_reader.h"
 
 // The loops over a block of builds or over the envelope's frequencies are built twice on x86-64
 // with GCC, once for AVX2 (picked when the program starts on a processor that has it) and
@@ -128,10 +130,12 @@ struct FrequencyPoint {
 };
 
 FrequencyPoint PointAt(const MatchingCircuit& circuit, const std::array<PartQ, 3>& q,
-                       double frequency) {
+                       const MeasuredSides& sides, double frequency) {
   const double omega = 2.0 * std::numbers::pi * frequency;
-  const Complex zs = TerminationImpedance(circuit.source, omega);
-  const Complex zl = TerminationImpedance(circuit.load, omega);
+  const Complex zs = sides.source != nullptr ? sides.source->Impedance(frequency)
+                                             : TerminationImpedance(circuit.source, omega);
+  const Complex zl = sides.load != nullptr ? sides.load->Impedance(frequency)
+                                           : TerminationImpedance(circuit.load, omega);
   FrequencyPoint p;
   p.rs = zs.real();
   p.xs = zs.imag();
@@ -476,7 +480,7 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
   const bool pi = circuit.topology == NetworkTopology::Pi;
   const Scaling scaling = ScalingOf(circuit);
   const std::uint64_t start = StartOf(options.seed);
-  const FrequencyPoint design = PointAt(circuit, q, circuit.designFrequency);
+  const FrequencyPoint design = PointAt(circuit, q, options.sides, circuit.designFrequency);
   const double nominalShare = ShareAt(pi, design, {1.0, 1.0, 1.0});
   result.nominalReturnLossDb = ReturnLossOfShare(nominalShare);
 
@@ -485,14 +489,16 @@ ToleranceResult RunTolerance(const MatchingCircuit& circuit, const ToleranceOpti
     const int n = std::max(options.bandPoints, 2);
     const double f1 = (*options.band)[0], f2 = (*options.band)[1];
     for (int i = 0; i < n; ++i) {
-      bandPoints.push_back(PointAt(
-          circuit, q, f1 + (f2 - f1) * static_cast<double>(i) / static_cast<double>(n - 1)));
+      bandPoints.push_back(
+          PointAt(circuit, q, options.sides,
+                  f1 + (f2 - f1) * static_cast<double>(i) / static_cast<double>(n - 1)));
     }
   }
   FrequencyColumns envelope;
   if (options.envelope && SweepSpanProblem(*options.envelope).empty()) {
     result.envelopeFrequencies = SweepFrequencies(*options.envelope);
-    for (double f : result.envelopeFrequencies) envelope.Append(PointAt(circuit, q, f));
+    for (double f : result.envelopeFrequencies)
+      envelope.Append(PointAt(circuit, q, options.sides, f));
   }
 
   const double limit15 = ShareLimit(1.5), limit2 = ShareLimit(2.0);

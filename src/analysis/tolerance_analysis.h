@@ -43,6 +43,10 @@ struct ToleranceOptions {
   // own part values, and every figure below includes them. Ideal parts (the default) give the
   // lossless figures exactly.
   LossModel losses = IdealLossModel();
+  // Measured sides: each one's impedance interpolated from its file at every frequency of the run
+  // (f0, the band, the envelope) in place of the circuit's typed side. Every such frequency must
+  // lie within the files' bands (MeasuredSides::Covers); the caller refuses one that does not.
+  MeasuredSides sides;
   // Builds finished so far, updated as the run goes (from several threads), and a flag that
   // stops it early; both may be null.
   std::atomic<int>* progress = nullptr;

@@ -68,7 +68,9 @@ std::string ToleranceHelp() {
          "(builds with VSWR at most 1.5:1 and 2:1 at the design frequency, and over --band),\n"
          "the return-loss percentiles 1/5/50/95/99, the worst corner of the tolerance box and\n"
          "each part's share of the spread, most sensitive first. The same seed gives the same\n"
-         "numbers on any machine, whatever its number of cores.\n"
+         "numbers on any machine, whatever its number of cores. A measured side\n"
+         "(--load-file, --source-file) is read from its file at f0 and at every --band\n"
+         "frequency, so the band must lie within the file's band.\n"
          "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
@@ -194,13 +196,24 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
 
   RunState state;
   std::vector<std::string> notes;
-  const bool built = BuildDesignState(design, state, error, notes);
+  MeasuredDesign measured;
+  const bool built = BuildDesignState(design, state, error, notes, measured);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return Fail(err, error);
   const CircuitBuild build = DesignCircuit(state);
   if (build.problem != CircuitProblem::None) {
     err << "corvantile-cli: tolerance: " << CircuitProblemText(build.problem) << '\n';
     return kExitImpossibleDesign;
+  }
+  // A measured side is interpolated at every frequency the builds are judged at.
+  options.sides = measured.Sides();
+  if (options.band) {
+    for (const double f : *options.band) {
+      for (const TouchstonePort* port : {options.sides.source, options.sides.load}) {
+        if (port != nullptr && !port->Covers(f))
+          return Fail(err, "--band: " + port->OutsideBandText(f));
+      }
+    }
   }
   options.losses = EffectiveLossModel(losses);
   MatchingCircuit circuit = CircuitForLosses(build.circuit, losses, state.NetValues[DesignDriver]);
@@ -241,6 +254,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     o.AddString("distribution",
                 options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform");
     if (losses.given) o.AddString("part_q", CircuitQText(circuit, options.losses));
+    if (measured.Any()) o.AddObject("measured", MeasuredJson(measured));
     o.AddNumber("nominal_return_loss_db", F(r.nominalReturnLossDb));
     o.AddNumber("yield_vswr_1_5", F(r.atDesign.vswr15));
     o.AddNumber("yield_vswr_2", F(r.atDesign.vswr2));
@@ -283,6 +297,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       << Fixed(options.tolerance[1] * 100, 1) << " / " << Fixed(options.tolerance[2] * 100, 1)
       << " %, seed " << options.seed << "\n";
   if (losses.given) out << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
+  out << MeasuredLines(measured, circuit.designFrequency);
   out << "\n";
   out << "Nominal return loss: " << Fixed(r.nominalReturnLossDb, 2) << " dB\n";
   out << "Yield at f0: " << Fixed(r.atDesign.vswr15 * 100, 1) << " % within VSWR 1.5, "

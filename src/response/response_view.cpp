@@ -1,6 +1,7 @@
 #include "response/response_view.h"
 
 #include <cmath>
+#include <memory>
 #include <optional>
 
 #include "analysis/touchstone_reader.h"
@@ -19,18 +20,18 @@ bool InSpan(double frequency, const SweepSpan& span) {
 
 // A measured side's port, or why it cannot be used.
 struct MeasuredPort {
-  std::optional<TouchstonePort> port;
+  std::shared_ptr<const TouchstonePort> port;
   std::string problem;
 };
 
 MeasuredPort ReadMeasuredPort(const std::optional<MeasuredSide>& side) {
   if (!side) return {};
   const TouchstoneRead read = ReadTouchstoneFile(side->file);
-  if (!read.Ok()) return {std::nullopt, read.error};
+  if (!read.Ok()) return {nullptr, read.error};
   if (std::string problem = TouchstonePortProblem(read.data, side->port); !problem.empty()) {
-    return {std::nullopt, problem};
+    return {nullptr, problem};
   }
-  return {TouchstonePort(read.data, side->port), {}};
+  return {std::make_shared<const TouchstonePort>(read.data, side->port), {}};
 }
 
 // "Load measured: antenna.s1p port 1, 75 GHz to 110 GHz".
@@ -46,6 +47,8 @@ void NoNetwork(ResponseView& view, std::string_view reason) {
   view.measuredSourceLocus.clear();
   view.measuredSourceFile.clear();
   view.measuredLoadFile.clear();
+  view.measuredSourcePort.reset();
+  view.measuredLoadPort.reset();
   view.noNetworkReason = std::string(reason);
   view.sweep.clear();
   view.locus.clear();
@@ -89,8 +92,7 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
       return;
     }
   }
-  const MeasuredSides sides{source.port ? &*source.port : nullptr,
-                            load.port ? &*load.port : nullptr};
+  const MeasuredSides sides{source.port.get(), load.port.get()};
   SweepSpan span = ChosenSpan(settings, circuit.designFrequency);
   bool cut = false;
   for (const TouchstonePort* port : {sides.source, sides.load}) {
@@ -111,6 +113,8 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
 
   view.hasNetwork = true;
   view.noNetworkReason.clear();
+  view.measuredSourcePort = source.port;
+  view.measuredLoadPort = load.port;
   view.span = span;
   view.referenceImpedance = z0;
   // The network with the Parts page's losses between the measured sides, as the command line's

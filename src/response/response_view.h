@@ -6,6 +6,7 @@
 // there is no network, why not.
 #include <array>
 #include <complex>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +77,9 @@ struct ResponseView {
   std::vector<std::complex<double>> measuredSourceLocus;
   // The file names of the measured sides ("antenna.s1p"), empty for a typed side.
   std::string measuredSourceFile, measuredLoadFile;
+  // The measured sides' ports as read for this view (null for a typed side), shared with work
+  // that follows the view, such as the tolerance run.
+  std::shared_ptr<const TouchstonePort> measuredSourcePort, measuredLoadPort;
 };
 
 // The window's heading when there is no network.

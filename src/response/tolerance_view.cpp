@@ -1,5 +1,6 @@
 #include "response/tolerance_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -21,7 +22,9 @@ StandardSeries SeriesOfCount(int count) {
 ToleranceRequest MakeToleranceRequest(const RunState& state, DesignOutcome outcome,
                                       const ToleranceSettings& settings,
                                       std::optional<SweepSpan> envelope, const LossModel& losses,
-                                      bool compensate) {
+                                      bool compensate,
+                                      std::shared_ptr<const TouchstonePort> measuredSource,
+                                      std::shared_ptr<const TouchstonePort> measuredLoad) {
   ToleranceRequest request;
   const CircuitBuild build = BuildCircuit(state, outcome);
   if (build.problem != CircuitProblem::None) {
@@ -49,7 +52,24 @@ ToleranceRequest MakeToleranceRequest(const RunState& state, DesignOutcome outco
   options.seed = settings.seed;
   options.band = settings.band;
   options.losses = losses;
-  const SweepSpan span = envelope ? *envelope : DefaultSweepSpan(request.circuit.designFrequency);
+  SweepSpan span = envelope ? *envelope : DefaultSweepSpan(request.circuit.designFrequency);
+  request.measuredSource = std::move(measuredSource);
+  request.measuredLoad = std::move(measuredLoad);
+  options.sides = {request.measuredSource.get(), request.measuredLoad.get()};
+  for (const TouchstonePort* port : {options.sides.source, options.sides.load}) {
+    if (port == nullptr) continue;
+    for (const double f :
+         {request.circuit.designFrequency, settings.band ? (*settings.band)[0] : 0.0,
+          settings.band ? (*settings.band)[1] : 0.0}) {
+      if (f > 0.0 && !port->Covers(f)) {
+        request.hasNetwork = false;
+        request.noNetworkReason = port->OutsideBandText(f);
+        return request;
+      }
+    }
+    span.from = std::max(span.from, port->From());
+    span.to = std::min(span.to, port->To());
+  }
   // An envelope over a span that cannot be swept is left out rather than failing the run.
   if (SweepSpanProblem(span).empty()) options.envelope = span;
   return request;

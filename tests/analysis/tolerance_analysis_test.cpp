@@ -14,7 +14,9 @@
 
 #include "analysis/element_network.h"
 #include "analysis/lossy_network.h"
+#include "analysis/number_text.h"
 #include "analysis/standard_design.h"
+#include "analysis/touchstone_reader.h"
 #include "support/circuit_solver.h"
 #include "support/design_cases.h"
 
@@ -447,6 +449,61 @@ TEST(ToleranceAnalysisTest, UniformDrawsAreUniformAndIndependent) {
     }
   }
   for (double c : cross) EXPECT_NEAR(c / n, 0.0, 4.0 * (1.0 / 3.0) / std::sqrt(n));
+}
+
+// A measured side whose file holds the typed side's own impedance at every frequency the run
+// judges (f0, the band, the envelope) gives the typed run's figures: the file is read at those
+// frequencies and nowhere else.
+TEST(ToleranceAnalysisTest, AFileOfTheTypedSidesGivesTheTypedRun) {
+  for (const testing::DesignCase& c : SomeDesigns()) {
+    const MatchingCircuit circuit = Designed(c);
+    ToleranceOptions options;
+    options.builds = 2000;
+    options.band =
+        std::array<double, 2>{0.97 * circuit.designFrequency, 1.03 * circuit.designFrequency};
+    SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
+    span.points = 41;
+    options.envelope = span;
+    std::vector<double> at = SweepFrequencies(span);
+    at.push_back(circuit.designFrequency);
+    const int n = options.bandPoints;
+    for (int i = 0; i < n; ++i) {
+      const double f1 = (*options.band)[0], f2 = (*options.band)[1];
+      at.push_back(f1 + (f2 - f1) * static_cast<double>(i) / static_cast<double>(n - 1));
+    }
+    std::sort(at.begin(), at.end());
+    at.erase(std::unique(at.begin(), at.end()), at.end());
+    const auto fileOf = [&](const Termination& side, const char* name) {
+      std::string text = "# Hz Z RI R 1\n";
+      for (const double f : at) {
+        const std::complex<double> z = TerminationImpedance(side, 2.0 * std::numbers::pi * f);
+        text += ExactNumber(f) + " " + ExactNumber(z.real()) + " " + ExactNumber(z.imag()) + "\n";
+      }
+      const TouchstoneRead read = ReadTouchstoneText(text, name);
+      EXPECT_TRUE(read.Ok()) << read.error;
+      return TouchstonePort(read.data, 1);
+    };
+    const TouchstonePort source = fileOf(circuit.source, "source.s1p");
+    const TouchstonePort load = fileOf(circuit.load, "load.s1p");
+    const ToleranceResult typed = RunTolerance(circuit, options);
+    options.sides = {&source, &load};
+    const ToleranceResult measured = RunTolerance(circuit, options);
+    const double oneBuild = 1.0 / options.builds;
+    EXPECT_NEAR(measured.atDesign.vswr15, typed.atDesign.vswr15, 2 * oneBuild);
+    EXPECT_NEAR(measured.atDesign.vswr2, typed.atDesign.vswr2, 2 * oneBuild);
+    ASSERT_TRUE(measured.overBand && typed.overBand);
+    EXPECT_NEAR(measured.overBand->vswr15, typed.overBand->vswr15, 2 * oneBuild);
+    EXPECT_NEAR(measured.overBand->vswr2, typed.overBand->vswr2, 2 * oneBuild);
+    for (std::size_t i = 0; i < typed.percentilesDb.size(); ++i) {
+      EXPECT_NEAR(measured.percentilesDb[i], typed.percentilesDb[i], 1e-6 * typed.percentilesDb[i]);
+    }
+    ASSERT_EQ(measured.envelopeFrequencies, typed.envelopeFrequencies);
+    for (std::size_t i = 0; i < typed.envelopeMinDb.size(); ++i) {
+      EXPECT_NEAR(measured.envelopeMinDb[i], typed.envelopeMinDb[i], 1e-6 * typed.envelopeMinDb[i]);
+      EXPECT_NEAR(measured.envelopeMaxDb[i], typed.envelopeMaxDb[i], 1e-6 * typed.envelopeMaxDb[i]);
+    }
+    EXPECT_EQ(measured.worst.signs, typed.worst.signs);
+  }
 }
 
 }  // namespace

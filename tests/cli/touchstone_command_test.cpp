@@ -66,6 +66,23 @@ INSTANTIATE_TEST_SUITE_P(
                 "unexpected argument 'other.s1p' (see corvantile-cli touchstone --help)"},
         Refusal{{"/nonexistent/gone.s2p"}, "gone.s2p: cannot be read: no such file"}));
 
+// The tolerance run judges a measured load's builds from the file at every band frequency, so a
+// band beyond the file is refused rather than judged against the typed impedance.
+TEST(TouchstoneCommandTest, ToleranceBandOfAMeasuredLoadStaysInTheFile) {
+  const std::string antenna = Antenna();
+  const auto beyond = RunInProcess({"tolerance", "--load-file", antenna, "--frequency", "2M",
+                                    "--band", "1.5M:3.5M", "--trials", "100"});
+  EXPECT_EQ(beyond.status, 2);
+  EXPECT_EQ(beyond.err,
+            "corvantile-cli: tolerance: --band: 3.5 MHz is outside antenna.s1p's band (1 MHz to "
+            "3 MHz)\n");
+  const auto within = RunInProcess({"tolerance", "--load-file", antenna, "--frequency", "2M",
+                                    "--band", "1.5M:2.5M", "--trials", "100", "--format", "json"});
+  ASSERT_EQ(within.status, 0) << within.err;
+  EXPECT_NE(within.out.find("\"measured\""), std::string::npos);
+  EXPECT_NE(within.out.find("\"band_yield_vswr_2\""), std::string::npos);
+}
+
 TEST(TouchstoneCommandTest, HelpOnBothSpellings) {
   for (const std::string_view help : {"--help", "-h"}) {
     const auto run = RunInProcess({"touchstone", help});

@@ -140,10 +140,8 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
   AddPage(parts_, QStringLiteral("Parts"));
   tolerance_ = new TolerancePage(state_);
   AddPage(tolerance_, QStringLiteral("Tolerance"));
-  // The builds are of the typed sides, so a measured side's sweep gets no envelope.
   connect(tolerance_, &TolerancePage::envelopeChanged, this,
           [this](const auto& frequencies, const auto& minDb, const auto& maxDb) {
-            if (settings_.measuredSource || settings_.measuredLoad) return;
             ShowEnvelope(chart_, envelope_, frequencies, minDb, maxDb, unit_.hertz);
           });
   explore_ = new ExplorePage(state_, [this](float family, float phase) {
@@ -350,7 +348,8 @@ void FrmResponse::Update(DesignOutcome outcome) {
   ShowView();
   parts_->Update(outcome);
   ShowEnvelope(chart_, envelope_, {}, {}, {}, 1.0);
-  tolerance_->FollowResponse(settings_.losses, settings_.compensate, settings_.span);
+  tolerance_->FollowResponse(settings_.losses, settings_.compensate, settings_.span,
+                             view_.measuredSourcePort, view_.measuredLoadPort);
   tolerance_->Update(outcome);
   explore_->Update(outcome);
 }

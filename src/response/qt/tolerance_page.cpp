@@ -237,10 +237,14 @@ void TolerancePage::SetEnvelopeSpan(std::optional<SweepSpan> span) {
 }
 
 void TolerancePage::FollowResponse(const LossModel& losses, bool compensate,
-                                   std::optional<SweepSpan> span) {
+                                   std::optional<SweepSpan> span,
+                                   std::shared_ptr<const TouchstonePort> measuredSource,
+                                   std::shared_ptr<const TouchstonePort> measuredLoad) {
   losses_ = losses;
   compensate_ = compensate;
   envelopeSpan_ = span;
+  measuredSource_ = std::move(measuredSource);
+  measuredLoad_ = std::move(measuredLoad);
 }
 
 void TolerancePage::Update(DesignOutcome outcome) {
@@ -268,7 +272,8 @@ void TolerancePage::Cancel() {
 void TolerancePage::Start() {
   StopJob();
   const std::uint64_t generation = ++generation_;
-  request_ = MakeToleranceRequest(state_, outcome_, settings_, envelopeSpan_, losses_, compensate_);
+  request_ = MakeToleranceRequest(state_, outcome_, settings_, envelopeSpan_, losses_, compensate_,
+                                  measuredSource_, measuredLoad_);
   if (!request_.hasNetwork) {
     result_.reset();
     status_->setText(QString::fromStdString(request_.noNetworkReason));
@@ -286,7 +291,10 @@ void TolerancePage::Start() {
   progress_->setValue(0);
   cancel_->setEnabled(true);
   status_->setText(tr("Building %L1 networks...").arg(options.builds));
-  job->thread = std::thread([this, job, generation, options, circuit = request_.circuit] {
+  // The run reads the measured ports through options.sides: it holds them while it runs.
+  job->thread = std::thread([this, job, generation, options, circuit = request_.circuit,
+                             ports = std::pair(request_.measuredSource, request_.measuredLoad)] {
+    static_cast<void>(ports);
     ToleranceResult result = RunTolerance(circuit, options);
     if (result.cancelled || job->cancel) return;
     // Queued to the page's own thread; it is dropped with the page if the page goes first.

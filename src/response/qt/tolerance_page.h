@@ -60,7 +60,11 @@ class TolerancePage : public QWidget {
   // What the Response page shows, taken at the next Update: the parts' Q (every build then
   // carries its parts' losses) and whether the design is compensated for them, and the swept
   // span the envelope is drawn over.
-  void FollowResponse(const LossModel& losses, bool compensate, std::optional<SweepSpan> span);
+  // The measured sides' ports (null for typed sides) are the Response page's own, as read for
+  // its sweep: the builds are judged against them.
+  void FollowResponse(const LossModel& losses, bool compensate, std::optional<SweepSpan> span,
+                      std::shared_ptr<const TouchstonePort> measuredSource = nullptr,
+                      std::shared_ptr<const TouchstonePort> measuredLoad = nullptr);
 
   // Stops the run in progress, if any; the page then shows "Cancelled".
   void Cancel();
@@ -113,6 +117,7 @@ class TolerancePage : public QWidget {
   std::optional<SweepSpan> envelopeSpan_;
   LossModel losses_ = IdealLossModel();
   bool compensate_ = false;
+  std::shared_ptr<const TouchstonePort> measuredSource_, measuredLoad_;
   ToleranceRequest request_;
   std::optional<ToleranceResult> result_;
   std::unique_ptr<Job> job_;

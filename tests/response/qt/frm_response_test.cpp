@@ -420,6 +420,18 @@ TEST_F(FrmResponseTest, MeasuredSidesLeaveOutTheUnmeasuredHarmonicAndDrawTheSour
   // The conjugate's dashed locus (and its legend line) in the target's green.
   const int measuredGreen = CountGreen(window.smithChart());
   EXPECT_GT(measuredGreen, typedGreen + 100) << typedGreen << " " << measuredGreen;
+  // The builds are judged against the files too: their envelope covers the swept band, and
+  // their nominal return loss is the measured sweep's at f0.
+  ASSERT_TRUE(WaitForTolerance(window));
+  const ToleranceRequest& request = window.tolerancePage()->request();
+  EXPECT_NE(request.options.sides.load, nullptr);
+  EXPECT_NE(request.options.sides.source, nullptr);
+  const QList<QPointF> upper = window.envelopeSeries()->upperSeries()->points();
+  ASSERT_FALSE(upper.isEmpty());
+  EXPECT_DOUBLE_EQ(upper.front().x(), window.returnLossSeries()->points().front().x());
+  EXPECT_DOUBLE_EQ(upper.back().x(), window.returnLossSeries()->points().back().x());
+  const double atDesign = window.view().markers[0].response.returnLossDb;
+  EXPECT_NEAR(window.tolerancePage()->result()->nominalReturnLossDb, atDesign, 1e-6 * atDesign);
 }
 
 }  // namespace
