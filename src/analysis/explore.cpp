@@ -7,6 +7,7 @@
 
 #include "analysis/l_solutions.h"
 #include "analysis/lossy_network.h"
+#include "analysis/touchstone_reader.h"
 #include "math/design_network.h"
 
 namespace corvantile {
@@ -14,11 +15,59 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-// Work shared by every candidate: one set of sweep frequencies and one sweep buffer.
+// Work shared by every candidate: one set of sweep frequencies and one sweep buffer, and with
+// measured sides their impedances at those frequencies, read from the files once.
 struct Workspace {
   std::vector<double> frequencies;
   std::vector<ResponsePoint> sweep;
+  MeasuredSides sides;
+  SweepSpan span;
+  std::vector<std::complex<double>> sourceZ, loadZ;
 };
+
+// A side's impedance at `frequency`: the file's when it is measured, else the typed model's.
+std::complex<double> SideImpedance(const TouchstonePort* port, const Termination& typed,
+                                   double frequency) {
+  return port != nullptr ? port->Impedance(frequency)
+                         : TerminationImpedance(typed, kTwoPi * frequency);
+}
+
+// The ladder between the measured sides at one frequency, the formulas of EvaluateLadder.
+ResponsePoint EvaluateMeasuredLadder(const LadderCircuit& ladder, const MeasuredSides& sides,
+                                     double frequency) {
+  return EvaluateChainResponse(SideImpedance(sides.source, ladder.source, frequency),
+                               SideImpedance(sides.load, ladder.load, frequency),
+                               LadderChain(ladder, kTwoPi * frequency), frequency,
+                               ladder.sourceEmf * ladder.sourceEmf);
+}
+
+// The summary of a ladder between the measured sides: the sweep at the workspace's
+// frequencies, the band edges refined on the measured data inside the span, a harmonic beyond
+// a file's band held at the span's end and flagged as not measured.
+SweepSummary SummarizeMeasuredLadder(const LadderCircuit& ladder, Workspace& work) {
+  const std::size_t n = work.frequencies.size();
+  work.sweep.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const double f = work.frequencies[k];
+    const std::complex<double> zs = work.sides.source != nullptr
+                                        ? work.sourceZ[k]
+                                        : TerminationImpedance(ladder.source, kTwoPi * f);
+    const std::complex<double> zl =
+        work.sides.load != nullptr ? work.loadZ[k] : TerminationImpedance(ladder.load, kTwoPi * f);
+    work.sweep[k] = EvaluateChainResponse(zs, zl, LadderChain(ladder, kTwoPi * f), f,
+                                          ladder.sourceEmf * ladder.sourceEmf);
+  }
+  const double low = work.span.from, high = work.span.to;
+  SweepSummary summary = SummarizeResponse(
+      ladder.designFrequency,
+      [&](double f) {
+        return EvaluateMeasuredLadder(ladder, work.sides, std::clamp(f, low, high));
+      },
+      work.sweep);
+  summary.measured2f0 = work.sides.Covers(2.0 * ladder.designFrequency);
+  summary.measured3f0 = work.sides.Covers(3.0 * ladder.designFrequency);
+  return summary;
+}
 
 bool PassesDc(const LadderCircuit& circuit) {
   for (const LadderElement& e : circuit.elements) {
@@ -31,8 +80,12 @@ bool PassesDc(const LadderCircuit& circuit) {
 
 // The figures every candidate gets from its circuit.
 void Measure(Candidate& c, const BodeFanoBound& bound, Workspace& work) {
-  SweepLadder(c.circuit, work.frequencies, work.sweep);
-  c.summary = SummarizeLadder(c.circuit, work.sweep);
+  if (work.sides.Any()) {
+    c.summary = SummarizeMeasuredLadder(c.circuit, work);
+  } else {
+    SweepLadder(c.circuit, work.frequencies, work.sweep);
+    c.summary = SummarizeLadder(c.circuit, work.sweep);
+  }
   c.stress = LadderPartStress(c.circuit, c.circuit.designFrequency);
   for (const ElementStress& s : c.stress) {
     c.largestVolts = std::max(c.largestVolts, s.volts);
@@ -201,7 +254,18 @@ Exploration Explore(const RunState& state, const ExploreOptions& options) {
   Workspace work;
   SweepSpan span = DefaultSweepSpan(f0);
   span.points = std::max(options.sweepPoints, 2);
-  work.frequencies = SweepFrequencies(span);
+  if (options.sides.Any()) {
+    result.measuredSides = true;
+    work.sides = options.sides;
+    span = CutToSides(span, options.sides);
+    // A file of a single frequency leaves nothing to sweep: no band edge is then known.
+    if (SweepSpanProblem(span).empty()) work.frequencies = SweepFrequencies(span);
+    if (work.sides.source != nullptr) work.sides.source->Impedances(work.frequencies, work.sourceZ);
+    if (work.sides.load != nullptr) work.sides.load->Impedances(work.frequencies, work.loadZ);
+    work.span = span;
+  } else {
+    work.frequencies = SweepFrequencies(span);
+  }
 
   std::vector<Candidate>& out = result.candidates;
   for (CandidateKind kind : {CandidateKind::LowpassL, CandidateKind::HighpassL}) {
@@ -308,8 +372,10 @@ std::optional<double> FigureValue(const Candidate& c, Figure figure) {
     case Figure::Bandwidth15:
       return c.summary.bands[1].fractional;
     case Figure::Attenuation2f:
+      if (!c.summary.measured2f0) return std::nullopt;
       return c.summary.attenuation2f0Db;
     case Figure::Attenuation3f:
+      if (!c.summary.measured3f0) return std::nullopt;
       return c.summary.attenuation3f0Db;
     case Figure::Voltage:
       return c.largestVolts;

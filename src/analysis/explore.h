@@ -67,6 +67,11 @@ struct ExploreOptions {
   // With a choice: the return loss at f0 of each candidate's best standard-value combination
   // (BestStandardCircuit), lossless as the standard-value search is.
   std::optional<StandardChoice> standard;
+  // Measured sides: every candidate's summary comes from the sweep with each side's impedance
+  // interpolated from its file, over the span cut to the files' bands (CutToSides), a harmonic
+  // beyond a band flagged as not measured. The Bode-Fano bound, the parts' stress and the
+  // figures of real parts stay at f0, where the typed side is the measured impedance.
+  MeasuredSides sides;
 };
 
 struct Exploration {
@@ -75,6 +80,9 @@ struct Exploration {
   double designFrequency = 0.0;  // Hz
   double designPower = 0.0;      // W
   BodeFanoBound bound;           // at VSWR 2:1
+  // True when the summaries follow measured sides: the bound above then still comes from each
+  // side's entry-form model at f0, not from its file.
+  bool measuredSides = false;
   // The design window's L networks, every other L, the two-section L, then the Pi phases in
   // ascending order, then the Tee phases.
   std::vector<Candidate> candidates;
@@ -112,7 +120,7 @@ std::optional<Figure> FigureFromName(std::string_view name);
 bool LargerIsBetter(Figure figure);
 
 // The candidate's value of `figure`, or nothing when it has none (a band edge beyond the sweep,
-// no Bode-Fano bound, a figure not yet computed).
+// no Bode-Fano bound, a figure not yet computed, a harmonic no measured file reaches).
 std::optional<double> FigureValue(const Candidate& candidate, Figure figure);
 
 // Sorts best first by `figure`; candidates without the figure go last, ties keep their order.

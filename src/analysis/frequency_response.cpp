@@ -454,6 +454,15 @@ std::string MeasuredSpanProblem(const SweepSpan& span, const MeasuredSides& side
   return "";
 }
 
+SweepSpan CutToSides(SweepSpan span, const MeasuredSides& sides) {
+  for (const TouchstonePort* side : {sides.source, sides.load}) {
+    if (side == nullptr) continue;
+    span.from = std::max(span.from, side->From());
+    span.to = std::min(span.to, side->To());
+  }
+  return span;
+}
+
 void SweepResponse(const MatchingCircuit& circuit, const SweepSpan& span,
                    const MeasuredSides& sides, std::vector<ResponsePoint>& out) {
   if (sides.source == nullptr && sides.load == nullptr) {

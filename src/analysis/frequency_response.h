@@ -92,7 +92,12 @@ struct MeasuredSides {
 
   // Whether every measured side's file reaches `frequency` (Hz); true with none measured.
   bool Covers(double frequency) const;
+  bool Any() const { return source != nullptr || load != nullptr; }
 };
+
+// `span` with its ends moved into every measured side's band; unchanged with none measured.
+// The result may be one SweepSpanProblem refuses (a file of a single frequency).
+SweepSpan CutToSides(SweepSpan span, const MeasuredSides& sides);
 
 // Why a span cannot be swept with these measured sides, in one line, or "" when it can:
 // SweepSpanProblem's reasons, then "4 MHz is outside antenna.s1p's band (1 MHz to 3 MHz)"

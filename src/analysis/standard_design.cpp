@@ -100,18 +100,28 @@ MatchingCircuit BestStandardCircuit(const MatchingCircuit& circuit, const Standa
   return best;
 }
 
-StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit, const LossModel& losses) {
+StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit, const LossModel& losses,
+                                      const MeasuredSides& sides) {
   StandardDesign d;
   d.circuit = circuit;
   SweepSpan span = DefaultSweepSpan(circuit.designFrequency);
   span.points = kStandardSummaryPoints;
-  d.summary = SummarizeSweep(circuit, SweepResponse(circuit, span, losses), losses);
+  if (!sides.Any()) {
+    d.summary = SummarizeSweep(circuit, SweepResponse(circuit, span, losses), losses);
+  } else {
+    span = CutToSides(span, sides);
+    // A file of a single frequency leaves nothing to sweep: no band edge is then known.
+    std::vector<ResponsePoint> sweep;
+    if (SweepSpanProblem(span).empty()) SweepResponse(circuit, span, sides, sweep, losses);
+    d.summary = SummarizeSweep(circuit, span, sides, losses, sweep);
+  }
   d.maxPartVolts = ScoreAtDesign(circuit, losses).maxPartVolts;
   return d;
 }
 
 StandardSolutions SolveStandardValues(const RunState& state, const StandardChoice& choice,
-                                      const LossModel& losses, bool compensate) {
+                                      const LossModel& losses, bool compensate,
+                                      const MeasuredSides& sides) {
   StandardSolutions out;
   const CircuitBuild ideal = DesignCircuit(state);
   out.problem = ideal.problem;
@@ -119,9 +129,9 @@ StandardSolutions SolveStandardValues(const RunState& state, const StandardChoic
   const MatchingCircuit circuit =
       compensate ? CompensateLosses(ideal.circuit, losses, state.NetValues[DesignDriver]).circuit
                  : ideal.circuit;
-  out.ideal = DescribeStandardDesign(circuit, losses);
-  out.nearest = DescribeStandardDesign(NearestStandardCircuit(circuit, choice), losses);
-  out.best = DescribeStandardDesign(BestStandardCircuit(circuit, choice, losses), losses);
+  out.ideal = DescribeStandardDesign(circuit, losses, sides);
+  out.nearest = DescribeStandardDesign(NearestStandardCircuit(circuit, choice), losses, sides);
+  out.best = DescribeStandardDesign(BestStandardCircuit(circuit, choice, losses), losses, sides);
 
   // The L families always design from their own phase: nothing is left to re-solve.
   const float family = state.NetValues[NetworkFamily];
@@ -163,7 +173,7 @@ StandardSolutions SolveStandardValues(const RunState& state, const StandardChoic
         }
       }
       if (fixed.possible) {
-        fixed.design = DescribeStandardDesign(fixed.design.circuit, losses);
+        fixed.design = DescribeStandardDesign(fixed.design.circuit, losses, sides);
         if (out.closestFixedFirst == 0 || BetterMatch(bestScore, closest)) {
           out.closestFixedFirst = k;
           closest = bestScore;

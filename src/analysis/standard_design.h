@@ -54,8 +54,12 @@ struct StandardDesign {
   double maxPartVolts = 0.0;
 };
 inline constexpr int kStandardSummaryPoints = 201;
+// The summary comes from kStandardSummaryPoints over DefaultSweepSpan; with measured `sides`
+// from the measured sweep over that span cut to the files' bands (CutToSides), a harmonic
+// beyond a band flagged as not measured. No measured side gives the typed figures exactly.
 StandardDesign DescribeStandardDesign(const MatchingCircuit& circuit,
-                                      const LossModel& losses = IdealLossModel());
+                                      const LossModel& losses = IdealLossModel(),
+                                      const MeasuredSides& sides = {});
 
 // Element `element` (1 to 3) fixed at its nearest standard value (design drivers 4 to 6), the
 // others re-designed around it and then rounded to their nearest standard values. With element 2
@@ -80,9 +84,11 @@ struct StandardSolutions {
 // With `compensate` the ideal design is the one re-solved so that its lossy parts match
 // (CompensateLosses with the state's design driver), and the nearest and best designs round
 // it; a fixed-first design re-solves the lossless design around its fixed part, as the design
-// window does, and is then scored with the losses.
+// window does, and is then scored with the losses. Every design's summary is described with
+// `sides` (DescribeStandardDesign); the choices themselves are made at f0, where a measured
+// side is the typed impedance the design was made for.
 StandardSolutions SolveStandardValues(const RunState& state, const StandardChoice& choice = {},
                                       const LossModel& losses = IdealLossModel(),
-                                      bool compensate = false);
+                                      bool compensate = false, const MeasuredSides& sides = {});
 
 }  // namespace corvantile

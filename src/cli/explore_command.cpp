@@ -67,8 +67,8 @@ JsonObject CandidateJson(const Candidate& c) {
       .AddDouble("output_q", c.outputQ)
       .AddOptionalDouble("bandwidth_2to1", c.summary.bands[0].fractional)
       .AddOptionalDouble("bandwidth_1_5to1", c.summary.bands[1].fractional)
-      .AddDouble("attenuation_2f_db", c.summary.attenuation2f0Db)
-      .AddDouble("attenuation_3f_db", c.summary.attenuation3f0Db)
+      .AddOptionalDouble("attenuation_2f_db", FigureValue(c, Figure::Attenuation2f))
+      .AddOptionalDouble("attenuation_3f_db", FigureValue(c, Figure::Attenuation3f))
       .AddDouble("return_loss_db", c.summary.atDesign.returnLossDb)
       .AddDouble("largest_volts", c.largestVolts)
       .AddDouble("largest_amps", c.largestAmps)
@@ -80,7 +80,17 @@ JsonObject CandidateJson(const Candidate& c) {
   return o;
 }
 
-std::string ExploreJson(const Exploration& e) {
+// Why the bound does not follow a measured side's file over frequency.
+constexpr std::string_view kMeasuredBoundNote =
+    "the Bode-Fano bound uses each measured side's impedance at the design frequency as "
+    "series R + jX, not its file over frequency";
+
+// An attenuation cell of the table: "12.34", or "not measured" beyond a measured side's band.
+std::string AttenuationCell(double db, bool measured) {
+  return measured ? FixedNumber(db, 2) : std::string("not measured");
+}
+
+std::string ExploreJson(const Exploration& e, const MeasuredDesign& measured) {
   JsonObject bound;
   bound.AddInteger("vswr", 2)
       .AddDouble("source_q", e.bound.sourceQ)
@@ -94,13 +104,15 @@ std::string ExploreJson(const Exploration& e) {
   }
   bound.AddOptionalDouble("bandwidth_2to1", e.bound.fractional)
       .AddString("note", BodeFanoNote(e.bound));
+  if (e.measuredSides) bound.AddString("measured_note", kMeasuredBoundNote);
   JsonArray candidates;
   for (const Candidate& c : e.candidates) candidates.AddObject(CandidateJson(c));
   JsonObject json;
   json.AddDouble("design_frequency_hz", e.designFrequency)
       .AddDouble("design_power_w", e.designPower)
-      .AddObject("bode_fano", bound)
-      .AddArray("candidates", candidates);
+      .AddObject("bode_fano", bound);
+  if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
+  json.AddArray("candidates", candidates);
   return json.Text() + '\n';
 }
 
@@ -120,9 +132,10 @@ std::string Csv(const Exploration& e, const ExploreOptions& realParts) {
       << PartsText(c) << "\"," << ExactNumber(c.inputQ) << ',' << ExactNumber(c.outputQ) << ','
       << (c.summary.bands[0].fractional ? ExactNumber(*c.summary.bands[0].fractional) : "") << ','
       << (c.summary.bands[1].fractional ? ExactNumber(*c.summary.bands[1].fractional) : "") << ','
-      << ExactNumber(c.summary.attenuation2f0Db) << ',' << ExactNumber(c.summary.attenuation3f0Db)
-      << ',' << ExactNumber(c.largestVolts) << ',' << ExactNumber(c.largestAmps) << ','
-      << (c.passesDc ? 1 : 0) << ',' << (c.boundShare ? ExactNumber(*c.boundShare) : "");
+      << cell(FigureValue(c, Figure::Attenuation2f)) << ','
+      << cell(FigureValue(c, Figure::Attenuation3f)) << ',' << ExactNumber(c.largestVolts) << ','
+      << ExactNumber(c.largestAmps) << ',' << (c.passesDc ? 1 : 0) << ','
+      << (c.boundShare ? ExactNumber(*c.boundShare) : "");
     if (realParts.losses) o << ',' << cell(c.efficiency) << ',' << cell(c.hottestPartWatts);
     if (realParts.standard) o << ',' << cell(c.standardReturnLossDb);
     o << '\n';
@@ -130,21 +143,28 @@ std::string Csv(const Exploration& e, const ExploreOptions& realParts) {
   return o.str();
 }
 
-std::string Table(const Exploration& e, const ExploreOptions& realParts) {
+std::string Table(const Exploration& e, const ExploreOptions& realParts,
+                  const MeasuredDesign& measured) {
   std::ostringstream o;
+  o << MeasuredLines(measured, e.designFrequency);
   if (e.bound.fractional) {
     o << "Bode-Fano bound (VSWR 2:1): " << Percent(e.bound.fractional) << " % (limited by the "
       << (e.bound.limitedBy == BoundSide::Load ? "load" : "source") << ")\n";
   } else {
     o << BodeFanoNote(e.bound) << '\n';
   }
+  if (e.measuredSides) o << "Note: " << kMeasuredBoundNote << ".\n";
   o << "Candidates: " << e.candidates.size()
     << " (* the design window's phase; + beyond the "
        "design window)\n\n";
-  o << "name                               Qin     Qout    BW2:1%  BW1.5%  att2f dB  att3f dB"
-       "  Vmax      Imax     DC     "
-    << (realParts.losses ? "eff %   hot W     " : "") << (realParts.standard ? "stdRL dB  " : "")
-    << "parts\n";
+  // "not measured" needs wider attenuation columns than a number does.
+  const std::size_t attWidth = e.measuredSides ? 14 : 10;
+  std::string att2 = "att2f dB", att3 = "att3f dB";
+  att2.resize(attWidth, ' ');
+  att3.resize(attWidth, ' ');
+  o << "name                               Qin     Qout    BW2:1%  BW1.5%  " << att2 << att3
+    << "Vmax      Imax     DC     " << (realParts.losses ? "eff %   hot W     " : "")
+    << (realParts.standard ? "stdRL dB  " : "") << "parts\n";
   for (const Candidate& c : e.candidates) {
     std::string name = (c.atUserPhase ? "*" : c.inDesignWindow ? " " : "+") + c.name;
     name.resize(std::max<std::size_t>(name.size(), 34), ' ');
@@ -155,8 +175,8 @@ std::string Table(const Exploration& e, const ExploreOptions& realParts) {
     o << name << ' ' << column(ShortNumber(c.inputQ, 4), 8) << column(ShortNumber(c.outputQ, 4), 8)
       << column(Percent(c.summary.bands[0].fractional), 8)
       << column(Percent(c.summary.bands[1].fractional), 8)
-      << column(FixedNumber(c.summary.attenuation2f0Db, 2), 10)
-      << column(FixedNumber(c.summary.attenuation3f0Db, 2), 10)
+      << column(AttenuationCell(c.summary.attenuation2f0Db, c.summary.measured2f0), attWidth)
+      << column(AttenuationCell(c.summary.attenuation3f0Db, c.summary.measured3f0), attWidth)
       << column(EngineeringText(c.largestVolts, "V"), 10)
       << column(EngineeringText(c.largestAmps, "A"), 9) << column(c.passesDc ? "pass" : "block", 7);
     if (realParts.losses) {
@@ -183,7 +203,10 @@ std::string ExploreHelp() {
          "they exist. Each comes with its parts, input and output Q, the 2:1 and 1.5:1 VSWR\n"
          "bandwidths, the attenuation at 2f and 3f, the largest part voltage and current, and\n"
          "whether it passes DC; where the source or load is reactive, the Bode-Fano bound of\n"
-         "the 2:1 bandwidth and each candidate's share of it.\n"
+         "the 2:1 bandwidth and each candidate's share of it. With --load-file or\n"
+         "--source-file the bandwidths and attenuations come from the measured data over the\n"
+         "sweep cut to the file's band (a harmonic beyond it is \"not measured\", null in JSON),\n"
+         "while the bound keeps the side's impedance at the design frequency.\n"
          "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
@@ -303,8 +326,11 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   if (standardBest) options.standard = standard;
   RunState state;
   std::vector<std::string> notes;
-  if (!BuildDesignState(design, state, error, notes)) return Fail(err, error);
+  MeasuredDesign measured;
+  const bool built = BuildDesignState(design, state, error, notes, measured);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  if (!built) return Fail(err, error);
+  options.sides = measured.Sides();
 
   Exploration exploration = Explore(state, options);
   if (exploration.problem != CircuitProblem::None) {
@@ -315,9 +341,9 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
     return kExitImpossibleDesign;
   }
   if (sort) SortCandidates(exploration.candidates, *sort);
-  const std::string text = format == "json"  ? ExploreJson(exploration)
+  const std::string text = format == "json"  ? ExploreJson(exploration, measured)
                            : format == "csv" ? Csv(exploration, options)
-                                             : Table(exploration, options);
+                                             : Table(exploration, options, measured);
   if (output.empty()) {
     out << text;
     return kExitOk;

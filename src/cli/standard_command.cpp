@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/standard_design.h"
+#include "analysis/sweep_summary.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
@@ -59,9 +60,9 @@ void TableRow(std::ostream& out, const std::string& name, const StandardDesign& 
   }
   out << "  return loss " << Fixed(s.atDesign.returnLossDb, 2) << " dB, VSWR "
       << Fixed(s.atDesign.vswr, 3) << ", 2:1 bandwidth " << BandText(s.bands[0])
-      << ", attenuation at 2f0 " << Fixed(s.attenuation2f0Db, 2) << " dB, at 3f0 "
-      << Fixed(s.attenuation3f0Db, 2) << " dB, largest part voltage " << Fixed(d.maxPartVolts, 1)
-      << " V\n";
+      << ", attenuation at 2f0 " << AttenuationText(s.attenuation2f0Db, s.measured2f0)
+      << ", at 3f0 " << AttenuationText(s.attenuation3f0Db, s.measured3f0)
+      << ", largest part voltage " << Fixed(d.maxPartVolts, 1) << " V\n";
 }
 
 float F(double value) { return precision::F(value); }
@@ -84,8 +85,16 @@ JsonObject DesignJson(const StandardDesign& d) {
   o.AddNumber("vswr", F(s.atDesign.vswr));
   o.AddBool("matched_2_to_1", s.bands[0].matchedAtDesign);
   if (s.bands[0].fractional) o.AddNumber("bandwidth_2_to_1", F(*s.bands[0].fractional));
-  o.AddNumber("attenuation_2f0_db", F(s.attenuation2f0Db));
-  o.AddNumber("attenuation_3f0_db", F(s.attenuation3f0Db));
+  if (s.measured2f0) {
+    o.AddNumber("attenuation_2f0_db", F(s.attenuation2f0Db));
+  } else {
+    o.AddNull("attenuation_2f0_db");
+  }
+  if (s.measured3f0) {
+    o.AddNumber("attenuation_3f0_db", F(s.attenuation3f0Db));
+  } else {
+    o.AddNull("attenuation_3f0_db");
+  }
   o.AddNumber("max_part_volts", F(d.maxPartVolts));
   return o;
 }
@@ -102,7 +111,9 @@ std::string StandardHelp() {
          "frequency, ties to the smaller largest part voltage; and, for a Pi or Tee, each\n"
          "element fixed first at its nearest value with the design re-solving the others,\n"
          "which are then rounded too. Each is shown with its return loss, VSWR, 2:1 bandwidth\n"
-         "and attenuation at 2f0 and 3f0.\n"
+         "and attenuation at 2f0 and 3f0. With --load-file or --source-file these come from\n"
+         "the measured data over the sweep cut to the file's band, a harmonic beyond it\n"
+         "\"not measured\" (null in JSON).\n"
          "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
          DesignOptionsHelp() +
@@ -179,12 +190,14 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
 
   RunState state;
   std::vector<std::string> notes;
-  const bool built = BuildDesignState(design, state, error, notes);
+  MeasuredDesign measured;
+  const bool built = BuildDesignState(design, state, error, notes, measured);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return Fail(err, error);
 
   const LossModel model = EffectiveLossModel(losses);
-  const StandardSolutions s = SolveStandardValues(state, choice, model, losses.compensate);
+  const StandardSolutions s =
+      SolveStandardValues(state, choice, model, losses.compensate, measured.Sides());
   if (s.problem != CircuitProblem::None) {
     err << "corvantile-cli: standard: " << CircuitProblemText(s.problem) << '\n';
     return kExitImpossibleDesign;
@@ -194,6 +207,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     o.AddString("inductor_series", SeriesName(choice.inductors));
     o.AddString("capacitor_series", SeriesName(choice.capacitors));
     if (losses.given) o.AddString("part_q", CircuitQText(s.ideal.circuit, model));
+    if (measured.Any()) o.AddObject("measured", MeasuredJson(measured));
     o.AddObject("ideal", DesignJson(s.ideal));
     o.AddObject("nearest", DesignJson(s.nearest));
     o.AddObject("best", DesignJson(s.best));
@@ -214,6 +228,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   out << "Standard values: inductors " << SeriesName(choice.inductors) << ", capacitors "
       << SeriesName(choice.capacitors) << "\n";
   if (losses.given) out << "Lossy parts: " << CircuitQText(s.ideal.circuit, model) << "\n";
+  out << MeasuredLines(measured, s.ideal.circuit.designFrequency);
   out << "\n";
   TableRow(out, "Ideal design", s.ideal);
   TableRow(out, "Nearest standard values", s.nearest);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "analysis/explore.h"
 #include "cli/argument_cursor.h"
@@ -89,6 +90,56 @@ TEST(ExploreCommandTest, BadArgumentsGiveOneLineAndStatusTwo) {
     EXPECT_EQ(run.status, kExitOk);
     EXPECT_EQ(run.out.rfind("Usage: corvantile-cli explore", 0), 0u);
   }
+}
+
+// The measured dipole reaches 10 MHz: at 3.75 MHz its third harmonic lies beyond the file, its
+// second inside. The standard command's ideal design and the explore command's Pi at the design
+// window's phase are the sweep command's network, so their 2:1 bands are the sweep's.
+TEST(ExploreCommandTest, AMeasuredLoadGivesTheSweepsBandAndNoThirdHarmonic) {
+  const std::string dipole = std::string(CORVANTILE_TEST_DATA_DIR) + "/../../docs/dipole80m.s1p";
+  const CliRun sweep = RunInProcess({"sweep", "--load-file", dipole, "--format", "json"});
+  ASSERT_EQ(sweep.status, kExitOk) << sweep.err;
+  const nlohmann::json swept = nlohmann::json::parse(sweep.out)["summary"];
+  const double band = swept["vswr_bands"][0]["fractional_bandwidth"].get<double>();
+  ASSERT_TRUE(swept["attenuation_3f0_db"].is_null());
+
+  const CliRun standard = RunInProcess({"standard", "--load-file", dipole, "--format", "json"});
+  ASSERT_EQ(standard.status, kExitOk) << standard.err;
+  const nlohmann::json ideal = nlohmann::json::parse(standard.out)["ideal"];
+  EXPECT_NEAR(ideal["bandwidth_2_to_1"].get<double>(), band, 1e-6 * band);
+  EXPECT_TRUE(ideal["attenuation_3f0_db"].is_null());
+  EXPECT_NEAR(ideal["attenuation_2f0_db"].get<double>(), swept["attenuation_2f0_db"].get<double>(),
+              1e-4);
+  EXPECT_TRUE(nlohmann::json::parse(standard.out).contains("measured"));
+
+  const CliRun table = RunInProcess({"standard", "--load-file", dipole});
+  ASSERT_EQ(table.status, kExitOk) << table.err;
+  EXPECT_NE(table.out.find("at 3f0 not measured"), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("Load: measured, dipole80m.s1p port 1"), std::string::npos);
+
+  const CliRun explore =
+      RunInProcess({"explore", "--load-file", dipole, "--step", "45", "--format", "json"});
+  ASSERT_EQ(explore.status, kExitOk) << explore.err;
+  const nlohmann::json explored = nlohmann::json::parse(explore.out);
+  EXPECT_TRUE(explored["bode_fano"].contains("measured_note"));
+  bool found = false;
+  for (const nlohmann::json& c : explored["candidates"]) {
+    EXPECT_TRUE(c["attenuation_3f_db"].is_null()) << c["name"];
+    EXPECT_TRUE(c["attenuation_2f_db"].is_number()) << c["name"];
+    if (c["kind"] == "Pi" && c["at_user_phase"].get<bool>()) {
+      found = true;
+      EXPECT_NEAR(c["bandwidth_2to1"].get<double>(), band, 1e-9 * band);
+    }
+  }
+  EXPECT_TRUE(found);
+
+  const CliRun listed = RunInProcess({"explore", "--load-file", dipole, "--step", "45"});
+  ASSERT_EQ(listed.status, kExitOk) << listed.err;
+  EXPECT_NE(listed.out.find("Note: the Bode-Fano bound uses each measured side's impedance"),
+            std::string::npos)
+      << listed.out;
+  EXPECT_NE(listed.out.find("not measured"), std::string::npos);
+  EXPECT_EQ(listed.out.find("nan"), std::string::npos);
 }
 
 }  // namespace
