@@ -62,6 +62,14 @@ std::string FigureText(Figure figure, std::optional<double> value) {
   return FixedNumber(*value, 2);
 }
 
+std::string CandidateFigureText(const Candidate& candidate, Figure figure) {
+  if ((figure == Figure::Attenuation2f && !candidate.summary.measured2f0) ||
+      (figure == Figure::Attenuation3f && !candidate.summary.measured3f0)) {
+    return "not measured";
+  }
+  return FigureText(figure, FigureValue(candidate, figure));
+}
+
 std::optional<double> PlotValue(const Candidate& candidate, Figure figure) {
   const std::optional<double> value = Finite(FigureValue(candidate, figure));
   if (value && IsFraction(figure)) return 100.0 * *value;
@@ -103,9 +111,9 @@ std::string CandidateTooltip(const Candidate& candidate) {
   std::string text = candidate.name;
   if (!ApplicableFamily(candidate)) text += " (the design window cannot show it)";
   for (Figure figure : kExploreColumns) {
-    const std::optional<double> value = FigureValue(candidate, figure);
-    if (!Finite(value)) continue;
-    text += "\n" + FigureHeading(figure) + ": " + FigureText(figure, value);
+    const std::string value = CandidateFigureText(candidate, figure);
+    if (value == "-") continue;
+    text += "\n" + FigureHeading(figure) + ": " + value;
   }
   text += candidate.passesDc ? "\nPasses DC" : "\nBlocks DC";
   return text;
@@ -139,10 +147,13 @@ void UpdateParetoFront(ExploreView& view) {
   view.front = ParetoFront(view.exploration.candidates, view.x, view.y);
 }
 
-void UpdateExploreView(const RunState& state, DesignOutcome /*outcome*/, ExploreView& view) {
+void UpdateExploreView(const RunState& state, DesignOutcome /*outcome*/, ExploreView& view,
+                       const MeasuredSides& sides) {
   // Every candidate is designed afresh on a copy of the state, so a family the window cannot
   // design at the moment leaves the others to explore.
-  view.exploration = Explore(state);
+  ExploreOptions options;
+  options.sides = sides;
+  view.exploration = Explore(state, options);
   view.hasCandidates =
       view.exploration.problem == CircuitProblem::None && !view.exploration.candidates.empty();
   view.noCandidatesReason.clear();

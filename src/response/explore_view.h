@@ -29,6 +29,10 @@ std::string FigureHeading(Figure figure);
 // decimals, volts and amps with four significant digits; "-" for none, NaN or infinity.
 std::string FigureText(Figure figure, std::optional<double> value);
 
+// A candidate's figure as the table and its hover show it: FigureText of its value, or
+// "not measured" for a harmonic's attenuation beyond a measured side's file.
+std::string CandidateFigureText(const Candidate& candidate, Figure figure);
+
 // The figure as it is plotted: percent for fractions, else as FigureValue; nothing for none,
 // NaN or infinity.
 std::optional<double> PlotValue(const Candidate& candidate, Figure figure);
@@ -67,7 +71,9 @@ struct ExploreView {
 };
 
 // Fills `view` for `state` after a design pass that returned `outcome`, keeping its x and y.
-void UpdateExploreView(const RunState& state, DesignOutcome outcome, ExploreView& view);
+// With measured `sides` every candidate's summary follows their files (ExploreOptions::sides).
+void UpdateExploreView(const RunState& state, DesignOutcome outcome, ExploreView& view,
+                       const MeasuredSides& sides = {});
 
 // Recomputes only the Pareto front for the view's x and y (after the user chose other figures).
 void UpdateParetoFront(ExploreView& view);

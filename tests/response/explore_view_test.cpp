@@ -39,6 +39,23 @@ TEST(ExploreViewTest, FiguresAsText) {
   }
 }
 
+// A harmonic no measured file reaches reads "not measured" in the table and the hover, whatever
+// number its summary holds (NaN included); a measured one reads as its figure.
+TEST(ExploreViewTest, AnUnmeasuredHarmonicReadsNotMeasured) {
+  Candidate c;
+  c.name = "Pi at -135 degrees";
+  c.summary.attenuation2f0Db = 21.5;
+  c.summary.attenuation3f0Db = std::numeric_limits<double>::quiet_NaN();
+  c.summary.measured3f0 = false;
+  EXPECT_EQ(CandidateFigureText(c, Figure::Attenuation2f), "21.50");
+  EXPECT_EQ(CandidateFigureText(c, Figure::Attenuation3f), "not measured");
+  EXPECT_EQ(CandidateFigureText(c, Figure::Bandwidth), "-");
+  const std::string tip = CandidateTooltip(c);
+  EXPECT_NE(tip.find(FigureHeading(Figure::Attenuation3f) + ": not measured"), std::string::npos)
+      << tip;
+  EXPECT_EQ(tip.find("nan"), std::string::npos) << tip;
+}
+
 Candidate OfKind(CandidateKind kind, bool inWindow, std::optional<double> phase) {
   Candidate c;
   c.kind = kind;

@@ -63,7 +63,7 @@ std::string ColumnText(const Candidate& c, int column) {
       break;
   }
   const auto figure = static_cast<std::size_t>(column - ExploreTableModel::kFirstFigureColumn);
-  return FigureText(kExploreColumns[figure], FigureValue(c, kExploreColumns[figure]));
+  return CandidateFigureText(c, kExploreColumns[figure]);
 }
 
 }  // namespace
@@ -292,6 +292,8 @@ ExplorePage::ExplorePage(const RunState& state, ApplyCandidate apply, QWidget* p
 struct ExplorePage::Job {
   RunState state;
   DesignOutcome outcome = DesignOutcome::NotDesigned;
+  // The measured sides the exploration reads, held while it runs.
+  std::shared_ptr<const TouchstonePort> measuredSource, measuredLoad;
   ExploreView view;
 };
 
@@ -316,9 +318,14 @@ void ExplorePage::StartWorker() {
   job_ = std::make_shared<Job>();
   job_->state = state_;
   job_->outcome = pendingOutcome_;
+  job_->measuredSource = measuredSource_;
+  job_->measuredLoad = measuredLoad_;
   stale_ = false;
   std::shared_ptr<Job> job = job_;
-  worker_ = QThread::create([job] { UpdateExploreView(job->state, job->outcome, job->view); });
+  worker_ = QThread::create([job] {
+    UpdateExploreView(job->state, job->outcome, job->view,
+                      {job->measuredSource.get(), job->measuredLoad.get()});
+  });
   connect(worker_, &QThread::finished, this, &ExplorePage::WorkerFinished);
   worker_->start();
 }

@@ -12,6 +12,7 @@
 #include <QAbstractTableModel>
 #include <QWidget>
 
+#include "analysis/touchstone_reader.h"
 #include "response/explore_view.h"
 #include "state/circuit_state.h"
 
@@ -82,6 +83,13 @@ class ExplorePage : public QWidget {
   // exploration takes tens of milliseconds), and redraws when it is done. A design changed
   // again meanwhile drops the older result: only the newest design is shown.
   void Update(DesignOutcome outcome);
+  // The measured sides' ports (null for a typed side), as the Response page read them for its
+  // sweep, taken at the next Update: every candidate's summary then follows their files.
+  void FollowMeasuredSides(std::shared_ptr<const TouchstonePort> source,
+                           std::shared_ptr<const TouchstonePort> load) {
+    measuredSource_ = std::move(source);
+    measuredLoad_ = std::move(load);
+  }
   // An exploration is running or waiting to run.
   bool IsExploring() const { return worker_ != nullptr; }
 
@@ -130,6 +138,7 @@ class ExplorePage : public QWidget {
   std::shared_ptr<Job> job_;
   bool stale_ = false;  // the design changed while the worker ran
   DesignOutcome pendingOutcome_ = DesignOutcome::NotDesigned;
+  std::shared_ptr<const TouchstonePort> measuredSource_, measuredLoad_;
 
   QComboBox* xChooser_ = nullptr;
   QComboBox* yChooser_ = nullptr;

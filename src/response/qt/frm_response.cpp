@@ -351,6 +351,7 @@ void FrmResponse::Update(DesignOutcome outcome) {
   tolerance_->FollowResponse(settings_.losses, settings_.compensate, settings_.span,
                              view_.measuredSourcePort, view_.measuredLoadPort);
   tolerance_->Update(outcome);
+  explore_->FollowMeasuredSides(view_.measuredSourcePort, view_.measuredLoadPort);
   explore_->Update(outcome);
 }
 

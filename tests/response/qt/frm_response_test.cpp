@@ -34,6 +34,7 @@
 #include "analysis/spice_netlist.h"
 #include "analysis/sweep_csv.h"
 #include "design/measured_sides.h"
+#include "response/qt/explore_page.h"
 #include "response/qt/smith_chart_widget.h"
 #include "response/qt/tolerance_page.h"
 #include "support/files.h"
@@ -432,6 +433,26 @@ TEST_F(FrmResponseTest, MeasuredSidesLeaveOutTheUnmeasuredHarmonicAndDrawTheSour
   EXPECT_DOUBLE_EQ(upper.back().x(), window.returnLossSeries()->points().back().x());
   const double atDesign = window.view().markers[0].response.returnLossDb;
   EXPECT_NEAR(window.tolerancePage()->result()->nominalReturnLossDb, atDesign, 1e-6 * atDesign);
+  // So are the Explore page's candidates: the third harmonic reads "not measured" in the table
+  // and its hover, never a number or NaN, and the design's Pi has the sweep's 2:1 band.
+  ExplorePage* explore = window.explorePage();
+  ASSERT_TRUE(QTest::qWaitFor([explore] { return !explore->IsExploring(); }, 60000));
+  const Exploration& exploration = explore->view().exploration;
+  EXPECT_TRUE(exploration.measuredSides);
+  ASSERT_FALSE(exploration.candidates.empty());
+  bool found = false;
+  for (const Candidate& c : exploration.candidates) {
+    EXPECT_EQ(CandidateFigureText(c, Figure::Attenuation3f), "not measured") << c.name;
+    EXPECT_NE(CandidateFigureText(c, Figure::Attenuation2f), "not measured") << c.name;
+    EXPECT_EQ(CandidateTooltip(c).find("nan"), std::string::npos) << c.name;
+    if (c.atUserPhase && c.kind == CandidateKind::Pi) {
+      found = true;
+      ASSERT_TRUE(c.summary.bands[0].fractional.has_value());
+      ASSERT_TRUE(window.view().summary.bands[0].fractional.has_value());
+      EXPECT_NEAR(*c.summary.bands[0].fractional, *window.view().summary.bands[0].fractional, 1e-9);
+    }
+  }
+  EXPECT_TRUE(found);
 }
 
 }  // namespace
