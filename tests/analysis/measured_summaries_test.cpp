@@ -15,6 +15,7 @@
 #include "analysis/touchstone_reader.h"
 #include "math/design_network.h"
 #include "support/design_cases.h"
+#include "support/measured_files.h"
 
 namespace corvantile {
 namespace {
@@ -40,20 +41,6 @@ std::vector<testing::DesignCase> Cases() {
     }
   }
   return out;
-}
-
-// A file of `side`'s typed impedance at `at` (Hz, any order), read back as port 1.
-TouchstonePort FileOf(const Termination& side, std::vector<double> at, const char* name) {
-  std::sort(at.begin(), at.end());
-  at.erase(std::unique(at.begin(), at.end()), at.end());
-  std::string text = "# Hz Z RI R 1\n";
-  for (const double f : at) {
-    const std::complex<double> z = TerminationImpedance(side, 2.0 * std::numbers::pi * f);
-    text += ExactNumber(f) + " " + ExactNumber(z.real()) + " " + ExactNumber(z.imag()) + "\n";
-  }
-  const TouchstoneRead read = ReadTouchstoneText(text, name);
-  EXPECT_TRUE(read.Ok()) << read.error;
-  return TouchstonePort(read.data, 1);
 }
 
 // The sweep points, f0 and its harmonics, and every band edge the typed summaries found: at
@@ -127,8 +114,8 @@ TEST(MeasuredSummariesTest, AFileOfTheTypedSidesGivesTheTypedStandardDesigns) {
     const MatchingCircuit& circuit = typed.ideal.circuit;
     const std::vector<double> at =
         FilePoints(circuit.designFrequency, kStandardSummaryPoints, Summaries(typed));
-    const TouchstonePort source = FileOf(circuit.source, at, "source.s1p");
-    const TouchstonePort load = FileOf(circuit.load, at, "load.s1p");
+    const TouchstonePort source = testing::TypedSideFile(circuit.source, at, "source.s1p");
+    const TouchstonePort load = testing::TypedSideFile(circuit.load, at, "load.s1p");
     for (const MeasuredSides sides :
          {MeasuredSides{nullptr, &load}, MeasuredSides{&source, &load}}) {
       const StandardSolutions measured =
@@ -177,8 +164,8 @@ TEST(MeasuredSummariesTest, AFileOfTheTypedSidesGivesTheTypedExploration) {
         FilePoints(typed.designFrequency, options.sweepPoints, summaries);
     const CircuitBuild build = DesignCircuit(state);
     ASSERT_EQ(build.problem, CircuitProblem::None);
-    const TouchstonePort source = FileOf(build.circuit.source, at, "source.s1p");
-    const TouchstonePort load = FileOf(build.circuit.load, at, "load.s1p");
+    const TouchstonePort source = testing::TypedSideFile(build.circuit.source, at, "source.s1p");
+    const TouchstonePort load = testing::TypedSideFile(build.circuit.load, at, "load.s1p");
     options.sides = {&source, &load};
     const Exploration measured = Explore(state, options);
     EXPECT_TRUE(measured.measuredSides);
@@ -202,7 +189,8 @@ TEST(MeasuredSummariesTest, AHarmonicBeyondTheFileIsNotMeasured) {
   ASSERT_EQ(build.problem, CircuitProblem::None);
   const double f0 = build.circuit.designFrequency;
   SweepSpan span{f0 / 4.0, 2.5 * f0, 101, true};
-  const TouchstonePort load = FileOf(build.circuit.load, SweepFrequencies(span), "load.s1p");
+  const TouchstonePort load =
+      testing::TypedSideFile(build.circuit.load, SweepFrequencies(span), "load.s1p");
   const MeasuredSides sides{nullptr, &load};
 
   const StandardSolutions s = SolveStandardValues(state, {}, IdealLossModel(), false, sides);

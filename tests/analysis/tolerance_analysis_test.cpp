@@ -19,6 +19,7 @@
 #include "analysis/touchstone_reader.h"
 #include "support/circuit_solver.h"
 #include "support/design_cases.h"
+#include "support/measured_files.h"
 
 namespace corvantile {
 namespace {
@@ -471,20 +472,8 @@ TEST(ToleranceAnalysisTest, AFileOfTheTypedSidesGivesTheTypedRun) {
       const double f1 = (*options.band)[0], f2 = (*options.band)[1];
       at.push_back(f1 + (f2 - f1) * static_cast<double>(i) / static_cast<double>(n - 1));
     }
-    std::sort(at.begin(), at.end());
-    at.erase(std::unique(at.begin(), at.end()), at.end());
-    const auto fileOf = [&](const Termination& side, const char* name) {
-      std::string text = "# Hz Z RI R 1\n";
-      for (const double f : at) {
-        const std::complex<double> z = TerminationImpedance(side, 2.0 * std::numbers::pi * f);
-        text += ExactNumber(f) + " " + ExactNumber(z.real()) + " " + ExactNumber(z.imag()) + "\n";
-      }
-      const TouchstoneRead read = ReadTouchstoneText(text, name);
-      EXPECT_TRUE(read.Ok()) << read.error;
-      return TouchstonePort(read.data, 1);
-    };
-    const TouchstonePort source = fileOf(circuit.source, "source.s1p");
-    const TouchstonePort load = fileOf(circuit.load, "load.s1p");
+    const TouchstonePort source = testing::TypedSideFile(circuit.source, at, "source.s1p");
+    const TouchstonePort load = testing::TypedSideFile(circuit.load, at, "load.s1p");
     const ToleranceResult typed = RunTolerance(circuit, options);
     options.sides = {&source, &load};
     const ToleranceResult measured = RunTolerance(circuit, options);
