@@ -94,8 +94,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   LossOptions losses;
   std::string error;
   while (!args.AtEnd()) {
-    OptionTake taken = TakeDesignOption(args, request, error);
-    if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
+    OptionTake taken = TakeDesignOrLossOption(args, request, losses, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
     if (taken == OptionTake::Failed) return Fail(err, error);
     if (taken == OptionTake::Taken) continue;

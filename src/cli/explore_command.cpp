@@ -250,8 +250,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   StandardChoice standard;
   bool standardBest = false;
   while (!args.AtEnd()) {
-    OptionTake shared = TakeDesignOption(args, design, error);
-    if (shared == OptionTake::NotMine) shared = TakeLossOption(args, losses, error);
+    OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
     if (shared == OptionTake::Failed) return Fail(err, error);
     if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();

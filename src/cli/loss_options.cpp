@@ -136,4 +136,10 @@ MatchingCircuit CircuitForLosses(const MatchingCircuit& circuit, const LossOptio
   return CompensateLosses(circuit, EffectiveLossModel(options), designDriver).circuit;
 }
 
+OptionTake TakeDesignOrLossOption(ArgumentCursor& args, DesignRequest& design, LossOptions& losses,
+                                  std::string& error) {
+  const OptionTake taken = TakeDesignOption(args, design, error);
+  return taken == OptionTake::NotMine ? TakeLossOption(args, losses, error) : taken;
+}
+
 }  // namespace corvantile::cli

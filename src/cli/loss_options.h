@@ -15,6 +15,7 @@
 #include "analysis/lossy_network.h"
 #include "analysis/part_losses.h"
 #include "cli/argument_cursor.h"
+#include "cli/design_options.h"
 
 namespace corvantile::cli {
 
@@ -48,6 +49,11 @@ bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions&
 // Takes one loss option at the cursor ("--q2 300", "--q2=300", "--compensate"), like
 // TakeDesignOption: NotMine leaves the cursor where it was.
 OptionTake TakeLossOption(ArgumentCursor& args, LossOptions& options, std::string& error);
+
+// The design option at the cursor, else the loss option: the options every designing command
+// shares.
+OptionTake TakeDesignOrLossOption(ArgumentCursor& args, DesignRequest& design, LossOptions& losses,
+                                  std::string& error);
 
 // The model the figures use: the options' model when any loss option was given, else every
 // part ideal, so that a command line without loss options gives the lossless figures.
