@@ -4,7 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "analysis/explore.h"
+#include "analysis/studies/explore.h"
 
 namespace corvantile {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "analysis/frequency_response.h"
-#include "analysis/lossy_network.h"
-#include "analysis/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/part_losses.h"
 
 namespace corvantile {
 namespace {

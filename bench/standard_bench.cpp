@@ -4,8 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "analysis/standard_design.h"
-#include "analysis/tolerance_analysis.h"
+#include "analysis/studies/standard_design.h"
+#include "analysis/studies/tolerance_analysis.h"
 
 namespace corvantile {
 namespace {

@@ -7,11 +7,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "analysis/frequency_response.h"
-#include "analysis/spice_netlist.h"
-#include "analysis/sweep_csv.h"
-#include "analysis/sweep_summary.h"
-#include "analysis/touchstone.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/formats/spice_netlist.h"
+#include "analysis/formats/sweep_csv.h"
+#include "analysis/solvers/sweep_summary.h"
+#include "analysis/formats/touchstone.h"
 
 namespace corvantile {
 namespace {

@@ -14,9 +14,9 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include "analysis/frequency_response.h"
-#include "analysis/number_text.h"
-#include "analysis/touchstone_reader.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/formats/number_text.h"
+#include "analysis/formats/touchstone_reader.h"
 
 namespace corvantile {
 namespace {

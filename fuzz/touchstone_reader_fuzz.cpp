@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/matching_circuit.h"
+#include "analysis/circuits/matching_circuit.h"
 #include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"

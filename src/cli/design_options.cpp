@@ -10,7 +10,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 #include "report/report_text.h"
 #include "state/names.h"
 #include "state/session_file.h"

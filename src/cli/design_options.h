@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/frequency_response.h"
-#include "analysis/touchstone_reader.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "cli/argument_cursor.h"
 #include "cli/json_writer.h"
 #include "state/circuit_state.h"

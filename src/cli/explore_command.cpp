@@ -8,9 +8,9 @@
 #include <sstream>
 #include <vector>
 
-#include "analysis/circuit_text.h"
-#include "analysis/explore.h"
-#include "analysis/number_text.h"
+#include "analysis/circuits/circuit_text.h"
+#include "analysis/studies/explore.h"
+#include "analysis/formats/number_text.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"

@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "analysis/circuit_text.h"
-#include "analysis/spice_netlist.h"
-#include "analysis/sweep_csv.h"
-#include "analysis/touchstone.h"
+#include "analysis/circuits/circuit_text.h"
+#include "analysis/formats/spice_netlist.h"
+#include "analysis/formats/sweep_csv.h"
+#include "analysis/formats/touchstone.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/loss_options.h"

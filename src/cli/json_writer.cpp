@@ -5,7 +5,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 
 namespace corvantile::cli {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/lossy_network.h"
-#include "analysis/part_losses.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/part_losses.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 

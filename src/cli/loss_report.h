@@ -4,8 +4,8 @@
 // real parts, what every part must survive and, with --compensate, the re-solved design.
 #include <string>
 
-#include "analysis/lossy_network.h"
-#include "analysis/matching_circuit.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/matching_circuit.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
 #include "report/report_text.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "analysis/lossy_network.h"
-#include "analysis/number_text.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/formats/number_text.h"
 #include "cli/loss_report.h"
 
 namespace corvantile::cli {

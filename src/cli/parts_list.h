@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "analysis/matching_circuit.h"
-#include "analysis/part_losses.h"
-#include "analysis/standard_design.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/part_losses.h"
+#include "analysis/studies/standard_design.h"
 
 namespace corvantile::cli {
 

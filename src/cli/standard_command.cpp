@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/standard_design.h"
-#include "analysis/sweep_summary.h"
+#include "analysis/studies/standard_design.h"
+#include "analysis/solvers/sweep_summary.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"

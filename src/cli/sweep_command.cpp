@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "analysis/sweep_summary.h"
+#include "analysis/solvers/sweep_summary.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"

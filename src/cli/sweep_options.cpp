@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 #include "math/design_network.h"
 #include "units/parse.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/frequency_response.h"
-#include "analysis/matching_circuit.h"
-#include "analysis/sweep_summary.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/solvers/sweep_summary.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 

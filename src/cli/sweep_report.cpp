@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "analysis/circuit_text.h"
-#include "analysis/number_text.h"
-#include "analysis/sweep_csv.h"
+#include "analysis/circuits/circuit_text.h"
+#include "analysis/formats/number_text.h"
+#include "analysis/formats/sweep_csv.h"
 #include "cli/json_writer.h"
 
 namespace corvantile::cli {

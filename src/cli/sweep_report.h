@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/frequency_response.h"
-#include "analysis/sweep_summary.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/sweep_summary.h"
 #include "cli/json_writer.h"
 
 namespace corvantile::cli {

@@ -11,8 +11,8 @@
 
 #include <unistd.h>
 
-#include "analysis/standard_design.h"
-#include "analysis/tolerance_analysis.h"
+#include "analysis/studies/standard_design.h"
+#include "analysis/studies/tolerance_analysis.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <vector>
 
-#include "analysis/number_text.h"
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/number_text.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "cli/argument_cursor.h"
 #include "cli/json_writer.h"
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <utility>
 
-#include "analysis/part_losses.h"
-#include "analysis/touchstone_reader.h"
+#include "analysis/circuits/part_losses.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "report/report_text.h"
 #include "state/file_writer.h"
 #include "state/names.h"

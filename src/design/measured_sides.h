@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "design/design_controls.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"

@@ -7,11 +7,11 @@
 #include <map>
 #include <numbers>
 
-#include "analysis/frequency_response.h"
-#include "analysis/lossy_network.h"
-#include "analysis/matching_circuit.h"
-#include "analysis/number_text.h"
-#include "analysis/standard_design.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/formats/number_text.h"
+#include "analysis/studies/standard_design.h"
 #include "design/design_captions.h"
 #include "report/pdf_writer.h"
 #include "report/report_text.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/part_losses.h"
+#include "analysis/circuits/part_losses.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 #include "state/names.h"
 #include "units/format.h"
 

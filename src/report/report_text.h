@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/lossy_network.h"
-#include "analysis/matching_circuit.h"
-#include "analysis/part_losses.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/part_losses.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 #include "state/codes.h"
 
 namespace corvantile {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/explore.h"
+#include "analysis/studies/explore.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
 

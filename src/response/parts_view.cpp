@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "analysis/circuit_text.h"
-#include "analysis/number_text.h"
+#include "analysis/circuits/circuit_text.h"
+#include "analysis/formats/number_text.h"
 #include "response/response_text.h"
 #include "units/constants.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/lossy_network.h"
-#include "analysis/part_losses.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/part_losses.h"
 #include "response/response_view.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"

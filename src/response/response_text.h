@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/frequency_response.h"
-#include "analysis/sweep_summary.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/sweep_summary.h"
 #include "response/smith_chart.h"
 
 namespace corvantile {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "response/response_text.h"
 #include "units/constants.h"
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/frequency_response.h"
-#include "analysis/lossy_network.h"
-#include "analysis/matching_circuit.h"
-#include "analysis/part_losses.h"
-#include "analysis/sweep_summary.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/sweep_summary.h"
 #include "math/design_network.h"
 #include "response/smith_chart.h"
 #include "state/circuit_state.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "analysis/circuit_text.h"
+#include "analysis/circuits/circuit_text.h"
 #include "units/constants.h"
 
 namespace corvantile {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/matching_circuit.h"
+#include "analysis/circuits/matching_circuit.h"
 
 namespace corvantile {
 

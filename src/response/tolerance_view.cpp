@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "analysis/lossy_network.h"
-#include "analysis/standard_design.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/studies/standard_design.h"
 
 namespace corvantile {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/frequency_response.h"
-#include "analysis/matching_circuit.h"
-#include "analysis/standard_series.h"
-#include "analysis/tolerance_analysis.h"
-#include "analysis/touchstone_reader.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/studies/standard_series.h"
+#include "analysis/studies/tolerance_analysis.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "analysis/explore.h"
+#include "analysis/studies/explore.h"
 #include "cli/argument_cursor.h"
 #include "cli_test_support.h"
 

@@ -9,14 +9,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "analysis/frequency_response.h"
-#include "analysis/lossy_network.h"
-#include "analysis/spice_netlist.h"
-#include "analysis/standard_design.h"
-#include "analysis/standard_series.h"
-#include "analysis/sweep_csv.h"
-#include "analysis/tolerance_analysis.h"
-#include "analysis/two_port.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/formats/spice_netlist.h"
+#include "analysis/studies/standard_design.h"
+#include "analysis/studies/standard_series.h"
+#include "analysis/formats/sweep_csv.h"
+#include "analysis/studies/tolerance_analysis.h"
+#include "analysis/circuits/two_port.h"
 #include "cli/command_line.h"
 #include "cli/design_options.h"
 #include "cli_test_support.h"

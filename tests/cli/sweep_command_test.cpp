@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/spice_netlist.h"
-#include "analysis/sweep_csv.h"
-#include "analysis/touchstone.h"
+#include "analysis/formats/spice_netlist.h"
+#include "analysis/formats/sweep_csv.h"
+#include "analysis/formats/touchstone.h"
 #include "cli/argument_cursor.h"
 #include "cli_test_support.h"
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/number_text.h"
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/number_text.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "cli_test_support.h"
 
 namespace corvantile::cli {

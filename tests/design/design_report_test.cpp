@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/part_losses.h"
+#include "analysis/circuits/part_losses.h"
 #include "report/report_text.h"
 #include "state/names.h"
 #include "support/files.h"

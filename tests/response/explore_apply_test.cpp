@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/explore.h"
+#include "analysis/studies/explore.h"
 #include "design_fixture.h"
 
 namespace corvantile {

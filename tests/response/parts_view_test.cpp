@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 #include "response/response_text.h"
 #include "response/response_view.h"
 #include "state/codes.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "design/measured_sides.h"
 #include "response/response_view.h"
 #include "support/files.h"

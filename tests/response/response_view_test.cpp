@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/sweep_summary.h"
+#include "analysis/solvers/sweep_summary.h"
 #include "response/response_text.h"
 
 namespace corvantile {

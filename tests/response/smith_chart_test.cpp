@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/frequency_response.h"
+#include "analysis/solvers/frequency_response.h"
 #include "support/circuit_solver.h"
 #include "support/design_cases.h"
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/lossy_network.h"
-#include "analysis/standard_design.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/studies/standard_design.h"
 
 namespace corvantile {
 namespace {

@@ -13,8 +13,8 @@
 #include <cmath>
 #include <complex>
 
-#include "analysis/matching_circuit.h"
-#include "analysis/part_losses.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/part_losses.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::testing {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 
 namespace corvantile::testing {
 

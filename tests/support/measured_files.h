@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/matching_circuit.h"
-#include "analysis/touchstone_reader.h"
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/formats/touchstone_reader.h"
 
 namespace corvantile::testing {
 

@@ -12,7 +12,7 @@
 #include <QAbstractTableModel>
 #include <QWidget>
 
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "response/explore_view.h"
 #include "state/circuit_state.h"
 

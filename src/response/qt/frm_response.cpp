@@ -32,11 +32,11 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
-#include "analysis/circuit_text.h"
-#include "analysis/number_text.h"
-#include "analysis/spice_netlist.h"
-#include "analysis/sweep_csv.h"
-#include "analysis/touchstone.h"
+#include "analysis/circuits/circuit_text.h"
+#include "analysis/formats/number_text.h"
+#include "analysis/formats/spice_netlist.h"
+#include "analysis/formats/sweep_csv.h"
+#include "analysis/formats/touchstone.h"
 #include "response/qt/explore_page.h"
 #include "response/qt/parts_page.h"
 #include "response/qt/smith_chart_widget.h"

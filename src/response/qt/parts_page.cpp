@@ -11,7 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 #include "units/parse.h"
 
 namespace corvantile {

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "analysis/part_losses.h"
+#include "analysis/circuits/part_losses.h"
 #include "response/parts_view.h"
 #include "state/circuit_state.h"
 

@@ -11,7 +11,7 @@
 #include <QPolygonF>
 #include <QToolTip>
 
-#include "analysis/number_text.h"
+#include "analysis/formats/number_text.h"
 #include "response/response_text.h"
 
 namespace corvantile {

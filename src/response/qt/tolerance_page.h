@@ -16,7 +16,7 @@
 
 #include <QWidget>
 
-#include "analysis/tolerance_analysis.h"
+#include "analysis/studies/tolerance_analysis.h"
 #include "response/tolerance_view.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"

@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "analysis/touchstone_reader.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "design/design_controls.h"
 #include "design/qt/frm_design.h"
 #include "state/circuit_state.h"

@@ -30,9 +30,9 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "analysis/lossy_network.h"
-#include "analysis/spice_netlist.h"
-#include "analysis/sweep_csv.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/formats/spice_netlist.h"
+#include "analysis/formats/sweep_csv.h"
 #include "design/measured_sides.h"
 #include "response/qt/explore_page.h"
 #include "response/qt/smith_chart_widget.h"

@@ -21,7 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "analysis/standard_design.h"
+#include "analysis/studies/standard_design.h"
 
 namespace corvantile {
 namespace {

@@ -1,0 +1,23 @@
+#pragma once
+
+// Plain-language lines that say what a matching circuit is, for the heads of exported files.
+#include <string>
+#include <vector>
+
+#include "analysis/circuits/matching_circuit.h"
+
+namespace corvantile {
+
+// One line per piece, source first: the default design gives
+//   "Pi network (shunt, series, shunt) designed at 3.75 MHz for 1000 W"
+//   "Source: 1500 ohm, series form, no reactive part"
+//   "Element 1: shunt capacitor 117.8 pF across the source side"
+//   "Element 2: series inductor 20.13 uH"
+//   "Element 3: shunt capacitor 230.9 pF across the load side"
+//   "Load: 300 ohm, series form, no reactive part"
+std::vector<std::string> DescribeCircuit(const MatchingCircuit& circuit);
+
+// "capacitor 117.8 pF", "inductor 20.13 uH", "short", "open".
+std::string DescribePart(const CircuitPart& part);
+
+}  // namespace corvantile

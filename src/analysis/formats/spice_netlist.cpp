@@ -1,0 +1,157 @@
+#include "analysis/formats/spice_netlist.h"
+
+#include <algorithm>
+#include <cmath>
+#include <locale>
+#include <numbers>
+#include <sstream>
+
+#include "analysis/circuits/circuit_text.h"
+#include "analysis/formats/number_text.h"
+
+namespace corvantile {
+namespace {
+
+// One part between two nodes, named by its kind: "C1 in 0 1.178e-10". Shorts and open parts
+// are never written.
+void WritePart(std::ostringstream& out, std::string_view name, const CircuitPart& part,
+               std::string_view a, std::string_view b) {
+  const char letter = part.kind == PartKind::Inductor ? 'L' : 'C';
+  out << letter << name << ' ' << a << ' ' << b << ' ' << ExactNumber(part.value) << '\n';
+}
+
+bool Present(const CircuitPart& part) {
+  return part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor;
+}
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+}  // namespace
+
+int SpicePointsPerDecade(const SweepSpan& span) {
+  const double decades = std::log10(span.to / span.from);
+  const double perDecade = static_cast<double>(span.points - 1) / decades;
+  // Rounded up, so that the card never sweeps more coarsely than the span asks.
+  return static_cast<int>(std::clamp(std::ceil(perDecade - 1e-9), 1.0, 1e9));
+}
+
+std::string SpiceNetlist(const MatchingCircuit& circuit, const SweepSpan& span) {
+  return SpiceNetlist(circuit, span, IdealLossModel());
+}
+
+std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const LossModel& losses) {
+  const std::array<PartQ, 3> q = CircuitQ(c, losses);
+  const double omega0 = kTwoPi * c.designFrequency;
+  std::array<double, 3> esr{};
+  for (std::size_t k = 0; k < 3; ++k) {
+    esr[k] = SeriesResistance(PartReactance(c.elements[k], omega0), q[k], c.designFrequency,
+                              c.designFrequency);
+  }
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << "Corvantile " << c.familyName << " matching network, "
+      << ShortNumber(c.source.resistance, 7) << " ohm source to "
+      << ShortNumber(c.load.resistance, 7) << " ohm load at "
+      << EngineeringText(c.designFrequency, "Hz") << '\n';
+  for (const std::string& line : DescribeCircuit(c)) out << "* " << line << '\n';
+  out << "* VEMF: " << ShortNumber(c.sourceEmf, 7) << " V RMS behind the source impedance makes "
+      << ShortNumber(c.designPower, 7) << " W available at "
+      << EngineeringText(c.designFrequency, "Hz") << ".\n"
+      << "* Nodes: emf (the EMF), in (network input, after the 0-V sense source VSENSE),\n"
+      << "* out (network output, where the load connects), 0 (ground). Phasors are RMS.\n"
+      << "* Printed per frequency: zin_re, zin_im = impedance the source sees at node in (ohm);\n"
+      << "* pload = power in the load resistance (W).\n";
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!(esr[k] > 0.0)) continue;
+    const PartQ& pq = q[k];
+    out << "* R" << k + 1 << ": series resistance of element " << k + 1 << ", |X| / Q at "
+        << EngineeringText(c.designFrequency, "Hz") << " (Q " << ShortNumber(pq.q0, 7) << ", "
+        << QLawText(pq.law)
+        << (pq.law == 1.0 ? ").\n" : "); a plain resistor, exact there only.\n");
+  }
+
+  // The source: its resistance with the part in series or across it, then the sense source.
+  out << "VEMF emf 0 DC 0 AC " << ExactNumber(c.sourceEmf) << '\n';
+  std::string sourceEnd = "s1";
+  out << "RSRC emf s1 " << ExactNumber(c.source.resistance) << '\n';
+  if (Present(c.source.part)) {
+    if (c.source.connection == Connection::Series) {
+      WritePart(out, "SRC", c.source.part, "s1", "s2");
+      sourceEnd = "s2";
+    } else {
+      WritePart(out, "SRC", c.source.part, "emf", "s1");
+    }
+  }
+  out << "VSENSE " << sourceEnd << " in DC 0\n";
+
+  // The network. A series short joins its two nodes into one; an open shunt is left out. A
+  // lossy element is its part and its series resistance through a node of its own.
+  auto WriteLossyPart = [&](int k, const std::string& a, const std::string& b) {
+    const std::string name = std::to_string(k);
+    const double r = esr[static_cast<std::size_t>(k - 1)];
+    if (!(r > 0.0)) {
+      WritePart(out, name, c.elements[k - 1], a, b);
+      return;
+    }
+    const std::string inner = "e" + name;
+    WritePart(out, name, c.elements[k - 1], a, inner);
+    out << 'R' << name << ' ' << inner << ' ' << b << ' ' << ExactNumber(r) << '\n';
+  };
+  std::string node = "in";
+  auto series = [&](int k, const std::string& next) {
+    const CircuitPart& part = c.elements[k - 1];
+    if (!Present(part)) return node;  // a plain wire: no new node
+    WriteLossyPart(k, node, next);
+    return next;
+  };
+  auto shunt = [&](int k) {
+    const CircuitPart& part = c.elements[k - 1];
+    if (Present(part)) WriteLossyPart(k, node, "0");
+  };
+  if (c.topology == NetworkTopology::Pi) {
+    shunt(1);
+    node = series(2, "out");
+    shunt(3);
+  } else {
+    node = series(1, "mid");
+    shunt(2);
+    node = series(3, "out");
+  }
+  const std::string outNode = node;
+
+  // The load, and the voltage across its resistance.
+  const std::string r = ExactNumber(c.load.resistance);
+  std::string loadVoltage = "v(" + outNode + ")";
+  if (Present(c.load.part) && c.load.connection == Connection::Series) {
+    out << "RLOAD " << outNode << " l1 " << r << '\n';
+    WritePart(out, "LOAD", c.load.part, "l1", "0");
+    loadVoltage = "v(" + outNode + ")-v(l1)";
+  } else {
+    out << "RLOAD " << outNode << " 0 " << r << '\n';
+    if (Present(c.load.part)) WritePart(out, "LOAD", c.load.part, outNode, "0");
+  }
+
+  if (span.logarithmic) {
+    out << ".ac dec " << SpicePointsPerDecade(span);
+  } else {
+    out << ".ac lin " << span.points;
+  }
+  out << ' ' << ExactNumber(span.from) << ' ' << ExactNumber(span.to) << '\n';
+  out << ".control\n"
+      << "set numdgt=12\n"
+      << "set width=160\n"
+      << "set nobreak\n"
+      << "run\n"
+      << "let zin = v(in)/i(vsense)\n"
+      << "let zin_re = real(zin)\n"
+      << "let zin_im = imag(zin)\n"
+      << "let vload = " << loadVoltage << '\n'
+      << "let pload = mag(vload)*mag(vload)/" << r << '\n'
+      << "print zin_re zin_im pload\n"
+      << "quit 0\n"
+      << ".endc\n"
+      << ".end\n";
+  return out.str();
+}
+
+}  // namespace corvantile

@@ -1,0 +1,996 @@
+#include "analysis/formats/touchstone_reader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <numbers>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include "units/format.h"
+
+namespace corvantile {
+namespace {
+
+using Complex = std::complex<double>;
+
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Splits a line into its blank-separated words.
+template <typename Each>
+void ForEachWord(std::string_view line, Each each) {
+  std::size_t k = 0;
+  while (k < line.size()) {
+    while (k < line.size() && IsBlank(line[k])) ++k;
+    const std::size_t start = k;
+    while (k < line.size() && !IsBlank(line[k])) ++k;
+    if (k > start && !each(line.substr(start, k - start))) return;
+  }
+}
+
+// A word as a finite double in the C locale's form ("1e-3", "+.5", "-2"), or the reason not.
+std::string ReadNumber(std::string_view word, double& value) {
+  std::string_view digits = word;
+  // std::from_chars takes no plus sign.
+  if (digits.size() > 1 && digits.front() == '+' && digits[1] != '-' && digits[1] != '+') {
+    digits.remove_prefix(1);
+  }
+  const char* const end = digits.data() + digits.size();
+  const auto [ptr, ec] = std::from_chars(digits.data(), end, value, std::chars_format::general);
+  if (ec == std::errc::result_out_of_range) return "'" + std::string(word) + "' is out of range";
+  if (ec != std::errc() || ptr != end) return "'" + std::string(word) + "' is not a number";
+  if (!std::isfinite(value)) return "'" + std::string(word) + "' is not a finite number";
+  return "";
+}
+
+// The common case of ReadNumber, a number without a plus sign, without building a message:
+// false sends the word on to ReadNumber.
+inline bool QuickNumber(std::string_view word, double& value) {
+  const char* const end = word.data() + word.size();
+  const auto [ptr, ec] = std::from_chars(word.data(), end, value, std::chars_format::general);
+  return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Eight characters as one little-endian word, and whether they are all digits.
+inline std::uint64_t EightChars(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+inline bool EightDigits(std::uint64_t word) {
+  return ((word & 0xF0F0F0F0F0F0F0F0) |
+          (((word + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) == 0x3333333333333333;
+}
+// The value of eight digits, the first the most significant, in three multiplications.
+inline std::uint64_t EightDigitValue(std::uint64_t word) {
+  constexpr std::uint64_t kMask = 0x000000FF000000FF;
+  constexpr std::uint64_t kMul1 = 0x000F424000000064;  // 100 + (1000000 << 32)
+  constexpr std::uint64_t kMul2 = 0x0000271000000001;  // 1 + (10000 << 32)
+  word -= 0x3030303030303030;
+  word = (word * 10) + (word >> 8);
+  return (((word & kMask) * kMul1) + (((word >> 16) & kMask) * kMul2)) >> 32;
+}
+
+// Reads the plain number ("-0.25", "1.5e+9", no plus sign) that starts at `p` and ends at a
+// blank, a comment, the end of the line or `end`, into `value`, and returns where it ends; or
+// nullptr for anything else, which the careful path then reads (or reports). The value is
+// std::from_chars', to the bit: a mantissa of at most 2^53 times an exact power of ten up to
+// 1e22 is rounded once by the one multiplication or division, and every other number goes to
+// std::from_chars itself.
+const char* PlainNumber(const char* p, const char* end, double& value) {
+  const char* const start = p;
+  const bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  // Every digit goes into the mantissa, leading zeros too; more than 19 of them would not fit
+  // in 64 bits, and such a number goes to std::from_chars.
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int exponent = 0;  // of ten, for the mantissa
+  for (; p != end && IsDigit(*p); ++p) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    ++digits;
+  }
+  if (p != end && *p == '.') {
+    const char* const first = ++p;
+    while (end - p >= 8) {
+      const std::uint64_t word = EightChars(p);
+      if (!EightDigits(word)) break;
+      mantissa = mantissa * 100000000 + EightDigitValue(word);
+      p += 8;
+    }
+    for (; p != end && IsDigit(*p); ++p) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    digits += static_cast<int>(p - first);
+    exponent = -static_cast<int>(p - first);
+  }
+  if (digits == 0) return nullptr;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool negativeExponent = false;
+    if (p != end && (*p == '+' || *p == '-')) negativeExponent = *p++ == '-';
+    if (p == end || !IsDigit(*p)) return nullptr;
+    int written = 0;
+    for (; p != end && IsDigit(*p); ++p) {
+      if (written < 100000) written = written * 10 + (*p - '0');
+    }
+    exponent += negativeExponent ? -written : written;
+  }
+  if (p != end && !IsBlank(*p) && *p != '!' && *p != '\n') return nullptr;
+  if (digits <= 19) {
+    if (mantissa == 0) {
+      value = negative ? -0.0 : 0.0;
+      return p;
+    }
+    if (mantissa <= kLargestExactInteger && exponent >= -22 && exponent <= 22) {
+      // Below 2^53 the signed conversion is exact and one instruction.
+      const double m = static_cast<double>(static_cast<std::int64_t>(mantissa));
+      value = exponent < 0 ? m / kExactPowersOfTen[-exponent] : m * kExactPowersOfTen[exponent];
+      if (negative) value = -value;
+      return p;
+    }
+  }
+  const auto [ptr, ec] = std::from_chars(start, p, value, std::chars_format::general);
+  if (ec != std::errc() || ptr != p || !std::isfinite(value)) return nullptr;
+  return p;
+}
+
+// The number of ports a version 1 file's name gives: "amp.S2P" -> 2; 0 when it gives none.
+int PortsFromName(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return 0;
+  const std::string extension = Lower(name.substr(dot + 1));
+  if (extension.size() < 3 || extension.size() > 4 || extension.front() != 's' ||
+      extension.back() != 'p') {
+    return 0;
+  }
+  int ports = 0;
+  const char* const first = extension.data() + 1;
+  const char* const last = extension.data() + extension.size() - 1;
+  const auto [ptr, ec] = std::from_chars(first, last, ports);
+  if (ec != std::errc() || ptr != last || ports < 1 || ports > kMaxTouchstonePorts) return 0;
+  return ports;
+}
+
+// Solves X B = A for X (n by n, row-major) by Gaussian elimination with partial pivoting on
+// the transposed system B^T X^T = A^T. False when B is singular.
+bool SolveRight(int n, std::vector<Complex>& a, std::vector<Complex>& b) {
+  const auto at = [n](std::vector<Complex>& m, int row, int column) -> Complex& {
+    return m[static_cast<std::size_t>(row * n + column)];
+  };
+  // Work on the transposes: bt[i][j] = b[j][i], at_[i][j] = a[j][i].
+  std::vector<Complex> bt(b.size()), xt(a.size());
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      at(bt, i, j) = at(b, j, i);
+      at(xt, i, j) = at(a, j, i);
+    }
+  }
+  for (int column = 0; column < n; ++column) {
+    int pivot = column;
+    for (int row = column + 1; row < n; ++row) {
+      if (std::abs(at(bt, row, column)) > std::abs(at(bt, pivot, column))) pivot = row;
+    }
+    if (at(bt, pivot, column) == Complex(0.0, 0.0)) return false;
+    if (pivot != column) {
+      for (int j = 0; j < n; ++j) {
+        std::swap(at(bt, pivot, j), at(bt, column, j));
+        std::swap(at(xt, pivot, j), at(xt, column, j));
+      }
+    }
+    const Complex inverse = 1.0 / at(bt, column, column);
+    for (int row = 0; row < n; ++row) {
+      if (row == column) continue;
+      const Complex factor = at(bt, row, column) * inverse;
+      if (factor == Complex(0.0, 0.0)) continue;
+      for (int j = 0; j < n; ++j) {
+        at(bt, row, j) -= factor * at(bt, column, j);
+        at(xt, row, j) -= factor * at(xt, column, j);
+      }
+    }
+  }
+  for (int i = 0; i < n; ++i) {
+    const Complex inverse = 1.0 / at(bt, i, i);
+    for (int j = 0; j < n; ++j) at(a, j, i) = at(xt, i, j) * inverse;
+  }
+  return true;
+}
+
+// The piece of a file read at a time.
+constexpr std::size_t kReadPiece = std::size_t{1} << 20;
+
+class Reader {
+ public:
+  // `size` is the whole text's length, which the pieces Feed is given add up to.
+  Reader(std::string_view name, int ports, std::size_t size) : size_(size) {
+    data_.name = std::string(name);
+    data_.ports = ports > 0 ? ports : PortsFromName(name);
+  }
+
+  // Reads the next piece of the text, which holds whole lines: it ends just after a line
+  // break, or at the end of the text. False when the text is wrong (Result says why).
+  bool Feed(std::string_view piece) {
+    text_ = piece;
+    const bool ok = ReadLines();
+    offset_ += piece.size();
+    return ok;
+  }
+
+  // Whether the text has said it ends ([End]): the rest is not read.
+  bool Ended() const { return section_ == Section::Ended; }
+
+  // The data, or the error: `fed` is what the last Feed returned.
+  TouchstoneRead Result(bool fed) {
+    TouchstoneRead read;
+    if (!fed || !Finish()) {
+      read.error = std::move(error_);
+      return read;
+    }
+    read.data = std::move(data_);
+    return read;
+  }
+
+ private:
+  enum class Section { Header, Reference, Information, Network, Noise, Ended };
+
+  bool Fail(int line, const std::string& message) {
+    error_ = data_.name + ":" + std::to_string(line) + ": " + message;
+    return false;
+  }
+  bool FailFile(const std::string& message) {
+    error_ = data_.name + ": " + message;
+    return false;
+  }
+
+  bool ReadLines() {
+    std::size_t start = 0;
+    while (start < text_.size() && section_ != Section::Ended) {
+      lineStart_ = offset_ + start;
+      if (InData()) {
+        // The records, read straight from the text; a line with anything but plain numbers
+        // and a comment goes the careful way below.
+        const std::size_t next = PlainDataLine(start);
+        if (next != kNotPlain) {
+          start = next;
+          continue;
+        }
+      }
+      std::size_t end = text_.find('\n', start);
+      if (end == std::string_view::npos) end = text_.size();
+      ++line_;
+      std::string_view line = text_.substr(start, end - start);
+      start = end + 1;
+      const std::size_t bang = line.find('!');
+      if (bang != std::string_view::npos) line = line.substr(0, bang);
+      line = Trim(line);
+      if (line.empty()) continue;
+      if (!ReadLine(line)) return false;
+    }
+    return !failed_;
+  }
+
+  static constexpr std::size_t kNotPlain = std::numeric_limits<std::size_t>::max();
+
+  // Whether a line of numbers now is network data: once the data has started, outside
+  // keywords' blocks and the noise data of version 2.
+  bool InData() const {
+    return sawData_ &&
+           (section_ == Section::Network || (version_ != 2 && section_ == Section::Header));
+  }
+
+  // Reads the line at `start` as ReadLine would, straight from the text while its words are
+  // plain numbers, and returns where the next line starts; kNotPlain, with nothing read, when
+  // its first word is not a plain number. A later word that is not goes the careful way with
+  // the rest of the line; a number that fails its record stops the reading with the error.
+  std::size_t PlainDataLine(std::size_t start) {
+    const char* p = text_.data() + start;
+    const char* const end = text_.data() + text_.size();
+    const auto lineEnd = [&] {
+      const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+      return newline != nullptr ? static_cast<const char*>(newline) : end;
+    };
+    bool counted = false;
+    while (p != end && *p != '\n') {
+      if (IsBlank(*p)) {
+        ++p;
+        continue;
+      }
+      if (*p == '!') {
+        p = lineEnd();
+        break;
+      }
+      double value = 0.0;
+      const char* const after = PlainNumber(p, end, value);
+      if (after == nullptr) {
+        if (!counted) return kNotPlain;
+        const char* const last = lineEnd();
+        std::string_view rest(p, static_cast<std::size_t>(last - p));
+        rest = rest.substr(0, rest.find('!'));
+        if (!ReadNumbers(Trim(rest))) {
+          failed_ = true;
+          return text_.size();
+        }
+        p = last;
+        break;
+      }
+      if (!counted) {
+        ++line_;
+        counted = true;
+      }
+      if (!TakeNumber(value)) {
+        failed_ = true;
+        return text_.size();
+      }
+      p = after;
+    }
+    if (!counted) ++line_;
+    return p == end ? text_.size() : static_cast<std::size_t>(p - text_.data()) + 1;
+  }
+
+  bool ReadLine(std::string_view line) {
+    if (section_ == Section::Information) {
+      if (line.front() == '[' && KeywordOf(line) == "end information") section_ = Section::Header;
+      return true;
+    }
+    if (line.front() == '[') return ReadKeyword(line);
+    if (section_ == Section::Noise) return true;  // read and set aside
+    if (line.front() == '#') return ReadOptionLine(line);
+    if (section_ == Section::Reference) return ReadReferences(line);
+    if (version_ == 2 && section_ != Section::Network) {
+      return Fail(line_, "numbers before [Network Data]");
+    }
+    if (version_ != 2 && !StartData()) return false;
+    return ReadNumbers(line);
+  }
+
+  static std::string KeywordOf(std::string_view line) {
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos) return "";
+    return Lower(Trim(line.substr(1, close - 1)));
+  }
+
+  // The single number after a keyword such as [Number of Ports].
+  bool KeywordCount(std::string_view value, std::string_view keyword, double& count) {
+    value = Trim(value);
+    const std::string problem = ReadNumber(value, count);
+    if (value.empty()) return Fail(line_, "[" + std::string(keyword) + "] needs a number");
+    if (!problem.empty()) return Fail(line_, "[" + std::string(keyword) + "]: " + problem);
+    if (count < 0.0 || count != std::floor(count)) {
+      return Fail(line_, "[" + std::string(keyword) + "] must be a whole number, not " +
+                             std::string(value));
+    }
+    return true;
+  }
+
+  bool ReadKeyword(std::string_view line) {
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos) {
+      return Fail(line_, "keyword '" + std::string(line) + "' has no closing ]");
+    }
+    const std::string keyword = Lower(Trim(line.substr(1, close - 1)));
+    const std::string_view value = Trim(line.substr(close + 1));
+    if (section_ == Section::Reference) {
+      if (!ReferencesComplete()) return false;
+    }
+    if (keyword == "version") {
+      if (version_ != 0 || sawData_) return Fail(line_, "[Version] must come first");
+      if (value != "2.0" && value != "2.1") {
+        return Fail(line_, "version '" + std::string(value) + "' is not 2.0 or 2.1");
+      }
+      version_ = 2;
+      return true;
+    }
+    if (version_ != 2) {
+      return Fail(line_, "[" + std::string(line.substr(1, close - 1)) +
+                             "] in a file without [Version] 2.0 first");
+    }
+    if (section_ == Section::Network) {
+      if (!EndNetworkData()) return false;
+      section_ = Section::Header;
+    }
+    // Once the records are read, what they mean can no longer change.
+    if (sawNetwork_ && keyword != "noise data" && keyword != "end" && keyword != "network data" &&
+        keyword != "begin information" && keyword != "end information") {
+      return Fail(line_, "[" + std::string(line.substr(1, close - 1)) + "] after [Network Data]");
+    }
+    if (keyword == "number of ports") {
+      // [Reference] has been counted against the first one.
+      if (sawPorts_) return Fail(line_, "a second [Number of Ports]");
+      double count = 0.0;
+      if (!KeywordCount(value, "Number of Ports", count)) return false;
+      if (count < 1.0 || count > kMaxTouchstonePorts) {
+        return Fail(line_, "[Number of Ports] must be 1 to " + std::to_string(kMaxTouchstonePorts) +
+                               ", not " + std::string(value));
+      }
+      data_.ports = static_cast<int>(count);
+      sawPorts_ = true;
+    } else if (keyword == "two-port data order") {
+      const std::string order = Lower(value);
+      if (order == "12_21") {
+        order12_21_ = true;
+      } else if (order != "21_12") {
+        return Fail(line_, "[Two-Port Data Order] must be 12_21 or 21_12, not '" +
+                               std::string(value) + "'");
+      }
+      sawOrder_ = true;
+    } else if (keyword == "number of frequencies") {
+      double count = 0.0;
+      if (!KeywordCount(value, "Number of Frequencies", count)) return false;
+      if (count < 1.0) return Fail(line_, "[Number of Frequencies] must be at least 1");
+      claimedPoints_ = count;
+    } else if (keyword == "number of noise frequencies") {
+      double count = 0.0;
+      if (!KeywordCount(value, "Number of Noise Frequencies", count)) return false;
+    } else if (keyword == "reference") {
+      if (!sawPorts_) return Fail(line_, "[Reference] before [Number of Ports]");
+      references_.clear();
+      section_ = Section::Reference;
+      referenceLine_ = line_;
+      if (!value.empty()) return ReadReferences(value);
+    } else if (keyword == "matrix format") {
+      const std::string format = Lower(value);
+      if (format == "full") {
+        matrix_ = Matrix::Full;
+      } else if (format == "lower") {
+        matrix_ = Matrix::Lower;
+      } else if (format == "upper") {
+        matrix_ = Matrix::Upper;
+      } else {
+        return Fail(line_, "[Matrix Format] must be Full, Lower or Upper, not '" +
+                               std::string(value) + "'");
+      }
+    } else if (keyword == "mixed-mode order") {
+      return Fail(line_, "mixed-mode data ([Mixed-Mode Order]) is not supported");
+    } else if (keyword == "begin information") {
+      section_ = Section::Information;
+    } else if (keyword == "network data") {
+      if (sawNetwork_) return Fail(line_, "a second [Network Data]");
+      if (!sawOptions_)
+        return Fail(line_, "no option line (such as '# GHz S MA R 50') before the data");
+      if (!sawPorts_) return Fail(line_, "[Network Data] before [Number of Ports]");
+      if (data_.ports == 2 && !sawOrder_) {
+        return Fail(line_, "a 2-port file needs [Two-Port Data Order] before [Network Data]");
+      }
+      if (claimedPoints_ == 0.0) {
+        return Fail(line_, "[Network Data] before [Number of Frequencies]");
+      }
+      sawNetwork_ = true;
+      section_ = Section::Network;
+      if (!StartData()) return false;
+    } else if (keyword == "noise data") {
+      if (!sawNetwork_) return Fail(line_, "[Noise Data] before [Network Data]");
+      if (data_.ports != 2) return Fail(line_, "noise data in a file of other than 2 ports");
+      section_ = Section::Noise;
+    } else if (keyword == "end") {
+      section_ = Section::Ended;
+    }
+    // Any other keyword ([End Information] outside a block, later versions' additions) is read
+    // and passed over.
+    return true;
+  }
+
+  bool ReadOptionLine(std::string_view line) {
+    // Only the first option line counts; version 1 readers pass over any later ones.
+    if (sawOptions_) return true;
+    if (sawData_) return Fail(line_, "the option line comes after the data");
+    sawOptions_ = true;
+    bool expectReference = false;
+    std::string problem;
+    ForEachWord(line.substr(1), [&](std::string_view word) {
+      if (expectReference) {
+        double r = 0.0;
+        problem = ReadNumber(word, r);
+        if (problem.empty() && !(r > 0.0)) {
+          problem = "the reference impedance must be positive, not " + std::string(word);
+        }
+        optionReference_ = r;
+        expectReference = false;
+        return problem.empty();
+      }
+      const std::string option = Lower(word);
+      if (option == "hz") {
+        unit_ = 1.0;
+      } else if (option == "khz") {
+        unit_ = 1e3;
+      } else if (option == "mhz") {
+        unit_ = 1e6;
+      } else if (option == "ghz") {
+        unit_ = 1e9;
+      } else if (option == "s") {
+        data_.parameter = TouchstoneParameter::S;
+      } else if (option == "y") {
+        data_.parameter = TouchstoneParameter::Y;
+      } else if (option == "z") {
+        data_.parameter = TouchstoneParameter::Z;
+      } else if (option == "h" || option == "g") {
+        problem = std::string(word) + " parameters are not supported, only S, Y and Z";
+      } else if (option == "ri") {
+        data_.format = TouchstoneFormat::RI;
+      } else if (option == "ma") {
+        data_.format = TouchstoneFormat::MA;
+      } else if (option == "db") {
+        data_.format = TouchstoneFormat::DB;
+      } else if (option == "r") {
+        expectReference = true;
+      } else {
+        problem = "unknown option '" + std::string(word) +
+                  "' (not Hz, kHz, MHz, GHz, S, Y, Z, RI, MA, DB or R)";
+      }
+      return problem.empty();
+    });
+    if (problem.empty() && expectReference) problem = "R in the option line needs a number";
+    if (!problem.empty()) return Fail(line_, problem);
+    return true;
+  }
+
+  bool ReadReferences(std::string_view line) {
+    std::string problem;
+    ForEachWord(line, [&](std::string_view word) {
+      if (static_cast<int>(references_.size()) == data_.ports) {
+        problem = "[Reference] has more than " + std::to_string(data_.ports) + " impedances";
+        return false;
+      }
+      double r = 0.0;
+      problem = ReadNumber(word, r);
+      if (problem.empty() && !(r > 0.0)) {
+        problem = "a reference impedance must be positive, not " + std::string(word);
+      }
+      references_.push_back(r);
+      return problem.empty();
+    });
+    if (!problem.empty()) return Fail(line_, problem);
+    if (static_cast<int>(references_.size()) == data_.ports) section_ = Section::Header;
+    return true;
+  }
+
+  bool ReferencesComplete() {
+    if (static_cast<int>(references_.size()) == data_.ports) {
+      section_ = Section::Header;
+      return true;
+    }
+    return Fail(referenceLine_, "[Reference] needs " + std::to_string(data_.ports) +
+                                    " impedances, found " + std::to_string(references_.size()));
+  }
+
+  // Everything the records need, once: the first data line of a version 1 file, or
+  // [Network Data].
+  bool StartData() {
+    if (sawData_) return true;
+    sawData_ = true;
+    if (!sawOptions_)
+      return Fail(line_, "no option line (such as '# GHz S MA R 50') before the data");
+    if (data_.ports < 1) {
+      return FailFile(
+          "the number of ports is unknown: name the file .s1p, .s2p, ... or use version 2.0");
+    }
+    data_.version = version_ == 2 ? 2 : 1;
+    const int n = data_.ports;
+    if (version_ == 2 && !references_.empty()) {
+      data_.referenceImpedances = references_;
+    } else {
+      data_.referenceImpedances.assign(static_cast<std::size_t>(n), optionReference_);
+    }
+    const int entries = matrix_ == Matrix::Full ? n * n : n * (n + 1) / 2;
+    recordSize_ = 1 + 2 * static_cast<std::size_t>(entries);
+    record_.assign(recordSize_, 0.0);
+    // Where each pair of a record goes in the matrix.
+    places_.clear();
+    for (int row = 0; row < n; ++row) {
+      for (int column = 0; column < n; ++column) {
+        if (matrix_ == Matrix::Lower && column > row) continue;
+        if (matrix_ == Matrix::Upper && column < row) continue;
+        places_.push_back({row, column});
+      }
+    }
+    // Version 1 and 21_12 write a 2-port's record as S11 S21 S12 S22.
+    if (n == 2 && matrix_ == Matrix::Full && !order12_21_) std::swap(places_[1], places_[2]);
+    // A claimed count reserves no more than the text could hold.
+    const double fit = static_cast<double>(size_) / static_cast<double>(2 * recordSize_);
+    const double reserve = std::min(claimedPoints_, fit);
+    data_.frequencies.reserve(static_cast<std::size_t>(reserve));
+    data_.s.reserve(static_cast<std::size_t>(reserve) * static_cast<std::size_t>(n * n));
+    matrixA_.assign(static_cast<std::size_t>(n * n), Complex());
+    matrixB_.assign(static_cast<std::size_t>(n * n), Complex());
+    return true;
+  }
+
+  bool ReadNumbers(std::string_view line) {
+    std::string problem;
+    bool ok = true;
+    ForEachWord(line, [&](std::string_view word) {
+      double value = 0.0;
+      if (!QuickNumber(word, value)) {
+        problem = ReadNumber(word, value);
+        if (!problem.empty()) {
+          ok = Fail(line_, problem);
+          return false;
+        }
+      }
+      ok = TakeNumber(value);
+      return ok;
+    });
+    return ok;
+  }
+
+  // One number of the data on line line_, into the record it belongs to (or the noise data).
+  // A version 1 file does not say how many records it holds: the first one's length in the
+  // text tells, within what the text could hold at all.
+  void ReserveLikeTheFirstRecord() {
+    const std::size_t length = lineStart_ - firstRecordStart_;
+    if (length == 0) return;
+    const std::size_t records = (size_ - firstRecordStart_) / length + 1;
+    const std::size_t fit = size_ / (2 * recordSize_) + 1;
+    const std::size_t reserve = std::min(records, fit);
+    const std::size_t nn =
+        static_cast<std::size_t>(data_.ports) * static_cast<std::size_t>(data_.ports);
+    data_.frequencies.reserve(reserve);
+    data_.s.reserve(reserve * nn);
+  }
+
+  bool TakeNumber(double value) {
+    if (inNoise_) {
+      if (noiseFilled_ == 0) noiseLine_ = line_;
+      noiseFilled_ = (noiseFilled_ + 1) % kNoiseRecord;
+      return true;
+    }
+    if (filled_ == 0) {
+      recordLine_ = line_;
+      if (data_.frequencies.empty()) firstRecordStart_ = lineStart_;
+      if (data_.frequencies.size() == 1 && claimedPoints_ == 0.0) ReserveLikeTheFirstRecord();
+      // Version 1 noise data follows a 2-port's network data where the frequency first
+      // falls back.
+      if (version_ != 2 && data_.ports == 2 && !data_.frequencies.empty() &&
+          value * unit_ <= data_.frequencies.back()) {
+        inNoise_ = true;
+        noiseLine_ = line_;
+        noiseFilled_ = 1;
+        return true;
+      }
+    }
+    record_[filled_++] = value;
+    if (filled_ == recordSize_) {
+      filled_ = 0;
+      return AddRecord();
+    }
+    return true;
+  }
+
+  Complex Pair(std::size_t k) const {
+    const double a = record_[1 + 2 * k], b = record_[2 + 2 * k];
+    switch (data_.format) {
+      case TouchstoneFormat::RI:
+        return {a, b};
+      case TouchstoneFormat::MA:
+        return std::polar(a, b * kRadiansPerDegree);
+      case TouchstoneFormat::DB:
+        return std::polar(std::pow(10.0, a / 20.0), b * kRadiansPerDegree);
+    }
+    return {a, b};
+  }
+
+  bool AddRecord() {
+    const double frequency = record_[0] * unit_;
+    if (!std::isfinite(frequency)) {
+      return Fail(recordLine_, "the frequency is too large");
+    }
+    if (frequency < 0.0) {
+      return Fail(recordLine_, "negative frequency -" + FrequencyText(-frequency));
+    }
+    if (!data_.frequencies.empty() && !(frequency > data_.frequencies.back())) {
+      return Fail(recordLine_, "the frequency " + FrequencyText(frequency) +
+                                   " does not rise above the one before it, " +
+                                   FrequencyText(data_.frequencies.back()));
+    }
+    if (version_ == 2 && static_cast<double>(data_.frequencies.size()) >= claimedPoints_) {
+      return Fail(recordLine_, "more frequencies than [Number of Frequencies] says");
+    }
+    const int n = data_.ports;
+    const std::size_t nn = static_cast<std::size_t>(n * n);
+    std::vector<Complex>& m = matrixA_;
+    for (std::size_t k = 0; k < places_.size(); ++k) {
+      const Complex value = Pair(k);
+      const auto [row, column] = places_[k];
+      m[static_cast<std::size_t>(row * n + column)] = value;
+      // Lower and Upper give each pair once for both of its places.
+      if (matrix_ != Matrix::Full) m[static_cast<std::size_t>(column * n + row)] = value;
+    }
+    if (data_.parameter != TouchstoneParameter::S && !ToS()) {
+      return Fail(recordLine_, "the " + std::string(TouchstoneParameterName(data_.parameter)) +
+                                   " matrix at " + FrequencyText(frequency) +
+                                   " has no S-parameters");
+    }
+    for (std::size_t k = 0; k < nn; ++k) {
+      if (!std::isfinite(m[k].real()) || !std::isfinite(m[k].imag())) {
+        return Fail(recordLine_,
+                    "the S-parameters at " + FrequencyText(frequency) + " are not finite");
+      }
+    }
+    data_.frequencies.push_back(frequency);
+    data_.s.insert(data_.s.end(), m.begin(), m.end());
+    return true;
+  }
+
+  // Y or Z in matrixA_ to S against the ports' reference impedances R_i:
+  // S = F (Z - R)(Z + R)^-1 F^-1 = F (1 - R Y)(1 + R Y)^-1 F^-1, F = diag(1 / (2 sqrt R_i)).
+  // Version 1 writes them normalised to R: Z / R and Y R.
+  bool ToS() {
+    const int n = data_.ports;
+    const std::vector<double>& r = data_.referenceImpedances;
+    std::vector<Complex>& a = matrixA_;
+    std::vector<Complex>& b = matrixB_;
+    const bool normalised = version_ != 2;
+    for (int i = 0; i < n; ++i) {
+      for (int j = 0; j < n; ++j) {
+        const std::size_t k = static_cast<std::size_t>(i * n + j);
+        const double ri = r[static_cast<std::size_t>(i)];
+        const double diagonal = i == j ? 1.0 : 0.0;
+        if (data_.parameter == TouchstoneParameter::Z) {
+          const Complex z = normalised ? a[k] * optionReference_ : a[k];
+          a[k] = z - diagonal * ri;
+          b[k] = z + diagonal * ri;
+        } else {
+          const Complex y = normalised ? a[k] / optionReference_ : a[k];
+          a[k] = diagonal - ri * y;
+          b[k] = diagonal + ri * y;
+        }
+      }
+    }
+    if (!SolveRight(n, a, b)) return false;
+    for (int i = 0; i < n; ++i) {
+      for (int j = 0; j < n; ++j) {
+        if (i == j) continue;
+        a[static_cast<std::size_t>(i * n + j)] *=
+            std::sqrt(r[static_cast<std::size_t>(j)] / r[static_cast<std::size_t>(i)]);
+      }
+    }
+    return true;
+  }
+
+  bool EndNetworkData() {
+    if (filled_ != 0) {
+      return Fail(recordLine_, "expected " + std::to_string(recordSize_) + " numbers, found " +
+                                   std::to_string(filled_));
+    }
+    if (inNoise_ && noiseFilled_ != 0) {
+      return Fail(noiseLine_, "noise data: expected " + std::to_string(kNoiseRecord) +
+                                  " numbers, found " + std::to_string(noiseFilled_));
+    }
+    return true;
+  }
+
+  bool Finish() {
+    if (section_ == Section::Reference && !ReferencesComplete()) return false;
+    if (section_ == Section::Information) {
+      return FailFile("[Begin Information] without [End Information]");
+    }
+    if (!EndNetworkData()) return false;
+    if (version_ == 2 && !sawNetwork_) return FailFile("no [Network Data]");
+    if (data_.frequencies.empty()) return FailFile("no network data");
+    if (version_ == 2 && static_cast<double>(data_.frequencies.size()) != claimedPoints_) {
+      return FailFile("[Number of Frequencies] says " + ExactCount(claimedPoints_) +
+                      ", the data has " + std::to_string(data_.frequencies.size()));
+    }
+    return true;
+  }
+
+  static std::string ExactCount(double count) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out.precision(17);
+    out << count;
+    return out.str();
+  }
+
+  enum class Matrix { Full, Lower, Upper };
+  static constexpr std::size_t kNoiseRecord = 5;
+
+  std::string_view text_;   // the piece being read
+  std::size_t size_ = 0;    // the whole text's length
+  std::size_t offset_ = 0;  // where the piece starts in the whole text
+  TouchstoneData data_;
+  std::string error_;
+  int line_ = 0;
+  int version_ = 0;  // 0 until [Version] or data shows which
+  Section section_ = Section::Header;
+  bool sawOptions_ = false, sawData_ = false, sawPorts_ = false, sawOrder_ = false;
+  bool sawNetwork_ = false, order12_21_ = false;
+  double unit_ = 1e9;
+  double optionReference_ = 50.0;
+  double claimedPoints_ = 0.0;
+  std::vector<double> references_;
+  int referenceLine_ = 0;
+  Matrix matrix_ = Matrix::Full;
+  std::vector<std::pair<int, int>> places_;
+  std::vector<double> record_;
+  std::size_t recordSize_ = 0, filled_ = 0;
+  int recordLine_ = 0;
+  bool inNoise_ = false;
+  std::size_t noiseFilled_ = 0;
+  int noiseLine_ = 0;
+  std::vector<Complex> matrixA_, matrixB_;
+  bool failed_ = false;               // a plain line's number failed its record
+  std::size_t lineStart_ = 0;         // where the line being read starts in the text
+  std::size_t firstRecordStart_ = 0;  // where the first record's first line starts
+};
+
+}  // namespace
+
+std::string_view TouchstoneParameterName(TouchstoneParameter parameter) {
+  switch (parameter) {
+    case TouchstoneParameter::S:
+      return "S";
+    case TouchstoneParameter::Y:
+      return "Y";
+    case TouchstoneParameter::Z:
+      return "Z";
+  }
+  return "S";
+}
+
+std::string_view TouchstoneFormatName(TouchstoneFormat format) {
+  switch (format) {
+    case TouchstoneFormat::RI:
+      return "RI";
+    case TouchstoneFormat::MA:
+      return "MA";
+    case TouchstoneFormat::DB:
+      return "DB";
+  }
+  return "MA";
+}
+
+TouchstoneRead ReadTouchstoneText(std::string_view text, std::string_view name, int ports) {
+  Reader reader(name, ports, text.size());
+  const bool fed = reader.Feed(text);
+  return reader.Result(fed);
+}
+
+TouchstoneRead ReadTouchstoneFile(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return {name + ": cannot be read: it is a folder", {}};
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const std::string reason =
+        std::filesystem::exists(path, error) ? "permission denied" : "no such file";
+    return {name + ": cannot be read: " + reason, {}};
+  }
+  // The file is read in pieces of whole lines through one buffer: holding all of a large
+  // file at once costs more in fresh memory pages than the parse itself. The buffer is not
+  // cleared before the reads overwrite it, and grows only for a line longer than it.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  Reader reader(name, 0, size > 0 ? static_cast<std::size_t>(size) : 0);
+  std::size_t capacity = kReadPiece;
+  std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t kept = 0;  // the start of a line the last piece did not finish
+  bool fed = true;
+  while (fed && !reader.Ended()) {
+    if (kept == capacity) {
+      std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(2 * capacity);
+      std::memcpy(larger.get(), buffer.get(), kept);
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+    in.read(buffer.get() + kept, static_cast<std::streamsize>(capacity - kept));
+    if (in.bad()) return {name + ": cannot be read: a read error", {}};
+    const std::size_t filled = kept + static_cast<std::size_t>(in.gcount());
+    if (in.eof()) {
+      fed = reader.Feed(std::string_view(buffer.get(), filled));
+      break;
+    }
+    std::size_t whole = filled;
+    while (whole > 0 && buffer[whole - 1] != '\n') --whole;
+    if (whole == 0) {
+      kept = filled;
+      continue;
+    }
+    fed = reader.Feed(std::string_view(buffer.get(), whole));
+    kept = filled - whole;
+    std::memmove(buffer.get(), buffer.get() + whole, kept);
+  }
+  return reader.Result(fed);
+}
+
+std::string FrequencyText(double hertz) {
+  return std::string(Trim(FormatFrequency(static_cast<float>(hertz)))) + "Hz";
+}
+
+std::string TouchstonePortProblem(const TouchstoneData& data, int port) {
+  if (port < 1 || port > data.ports) return data.name + " has no port " + std::to_string(port);
+  return "";
+}
+
+TouchstonePort::TouchstonePort(const TouchstoneData& data, int port)
+    : name_(data.name),
+      port_(port),
+      reference_(data.referenceImpedances[static_cast<std::size_t>(port - 1)]),
+      frequencies_(data.frequencies) {
+  reflections_.reserve(data.Points());
+  for (std::size_t k = 0; k < data.Points(); ++k) {
+    reflections_.push_back(data.S(k, port - 1, port - 1));
+  }
+}
+
+std::string TouchstonePort::OutsideBandText(double hertz) const {
+  return FrequencyText(hertz) + " is outside " + name_ + "'s band (" + FrequencyText(From()) +
+         " to " + FrequencyText(To()) + ")";
+}
+
+std::complex<double> TouchstonePort::Between(std::size_t below, double hertz) const {
+  if (below + 1 >= frequencies_.size() || hertz == frequencies_[below]) {
+    return reflections_[below];
+  }
+  const double f0 = frequencies_[below], f1 = frequencies_[below + 1];
+  const double t = (hertz - f0) / (f1 - f0);
+  const Complex g0 = reflections_[below], g1 = reflections_[below + 1];
+  return {g0.real() + (g1.real() - g0.real()) * t, g0.imag() + (g1.imag() - g0.imag()) * t};
+}
+
+std::complex<double> TouchstonePort::Reflection(double hertz) const {
+  const auto above = std::upper_bound(frequencies_.begin(), frequencies_.end(), hertz);
+  const std::size_t below = above == frequencies_.begin()
+                                ? 0
+                                : static_cast<std::size_t>(above - frequencies_.begin()) - 1;
+  return Between(below, hertz);
+}
+
+std::complex<double> TouchstonePort::ImpedanceOf(std::complex<double> reflection) const {
+  const Complex denominator = 1.0 - reflection;
+  if (denominator == Complex(0.0, 0.0)) return {std::numeric_limits<double>::infinity(), 0.0};
+  return reference_ * (1.0 + reflection) / denominator;
+}
+
+std::complex<double> TouchstonePort::Impedance(double hertz) const {
+  return ImpedanceOf(Reflection(hertz));
+}
+
+void TouchstonePort::Impedances(const std::vector<double>& hertz,
+                                std::vector<std::complex<double>>& out) const {
+  out.resize(hertz.size());
+  std::size_t below = 0;
+  const std::size_t last = frequencies_.size() - 1;
+  for (std::size_t k = 0; k < hertz.size(); ++k) {
+    const double f = hertz[k];
+    while (below < last && frequencies_[below + 1] <= f) ++below;
+    out[k] = ImpedanceOf(Between(below, f));
+  }
+}
+
+}  // namespace corvantile

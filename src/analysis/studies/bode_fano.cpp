@@ -1,0 +1,101 @@
+#include "analysis/studies/bode_fano.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "analysis/studies/l_solutions.h"
+
+namespace corvantile {
+namespace {
+
+constexpr double kBoundVswr = 2.0;
+
+bool HasPart(const Termination& side) {
+  return side.part.kind == PartKind::Inductor || side.part.kind == PartKind::Capacitor;
+}
+
+// A low-pass L: series inductor (or a wire) and a shunt capacitor (or none).
+bool IsLowpass(const LSolution& s) {
+  for (const LadderElement& e : s.circuit.elements) {
+    if (e.shunt ? e.part.kind == PartKind::Inductor : e.part.kind == PartKind::Capacitor) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The low-pass L among `solutions` if there is one, else the first.
+const LSolution* Preferred(const std::vector<LSolution>& solutions) {
+  for (const LSolution& s : solutions) {
+    if (IsLowpass(s)) return &s;
+  }
+  return solutions.empty() ? nullptr : &solutions.front();
+}
+
+}  // namespace
+
+double ReflectionForVswr(double vswr) { return (vswr - 1.0) / (vswr + 1.0); }
+
+double TerminationQ(const Termination& side, double omega) {
+  if (!HasPart(side)) return 0.0;
+  const double x = std::fabs(PartReactance(side.part, omega));
+  if (side.connection == Connection::Series) return x / side.resistance;
+  return side.resistance / x;
+}
+
+std::optional<double> BodeFanoBandwidth(double q, double vswr) {
+  if (!(q > 0.0) || !(vswr > 1.0)) return std::nullopt;
+  return std::numbers::pi / (q * std::log(1.0 / ReflectionForVswr(vswr)));
+}
+
+BodeFanoBound BodeFanoFor(const Termination& source, const Termination& load, double frequency) {
+  const double omega = 2.0 * std::numbers::pi * frequency;
+  BodeFanoBound bound;
+  bound.sourceQ = TerminationQ(source, omega);
+  bound.loadQ = TerminationQ(load, omega);
+  const std::optional<double> fromSource = BodeFanoBandwidth(bound.sourceQ, kBoundVswr);
+  const std::optional<double> fromLoad = BodeFanoBandwidth(bound.loadQ, kBoundVswr);
+  if (fromLoad && (!fromSource || *fromLoad <= *fromSource)) {
+    bound.limitedBy = BoundSide::Load;
+    bound.fractional = fromLoad;
+  } else if (fromSource) {
+    bound.limitedBy = BoundSide::Source;
+    bound.fractional = fromSource;
+  }
+  return bound;
+}
+
+std::string_view BodeFanoNote(const BodeFanoBound& bound) {
+  return bound.fractional ? "" : "no Bode-Fano bound: source and load are resistive";
+}
+
+std::optional<TwoSectionL> TwoSectionLThroughMean(const Termination& source,
+                                                  const Termination& load, double frequency,
+                                                  double power) {
+  const double omega = 2.0 * std::numbers::pi * frequency;
+  const double rs = TerminationImpedance(source, omega).real();
+  const double rl = TerminationImpedance(load, omega).real();
+  if (!(rs > 0.0) || !(rl > 0.0) || rs == rl) return std::nullopt;
+  const double rm = std::sqrt(rs * rl);
+  const Termination middle{Connection::Series, rm, CircuitPart{}};
+  const std::vector<LSolution> first = AllLSolutions(source, middle, frequency, power);
+  const std::vector<LSolution> second = AllLSolutions(middle, load, frequency, power);
+  const LSolution* a = Preferred(first);
+  const LSolution* b = Preferred(second);
+  if (a == nullptr || b == nullptr) return std::nullopt;
+  TwoSectionL result;
+  result.middleResistance = rm;
+  result.firstQ = a->q;
+  result.secondQ = b->q;
+  LadderCircuit& c = result.circuit;
+  c.source = source;
+  c.load = load;
+  c.designFrequency = frequency;
+  c.designPower = power;
+  c.sourceEmf = EmfForPower(source, omega, power);
+  c.elements = a->circuit.elements;
+  c.elements.insert(c.elements.end(), b->circuit.elements.begin(), b->circuit.elements.end());
+  return result;
+}
+
+}  // namespace corvantile

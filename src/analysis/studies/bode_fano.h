@@ -1,0 +1,55 @@
+#pragma once
+
+// How wide a band physics allows: the Bode-Fano bound of a reactive source or load, and the
+// two-section L network through the geometric-mean resistance.
+#include <optional>
+#include <string_view>
+
+#include "analysis/circuits/ladder_circuit.h"
+
+namespace corvantile {
+
+// |Gamma| of a VSWR: 2 -> 1/3.
+double ReflectionForVswr(double vswr);
+
+// The own Q at omega of a side modelled as its connection says: a series R + jX has
+// Q = |X| / R, a parallel R || jX has Q = R / |X|; a side without a part has Q = 0.
+double TerminationQ(const Termination& side, double omega);
+
+// The largest fractional bandwidth any lossless network can reach with a reflection no larger
+// than that of `vswr` over the band, for a side of own Q `q`: pi / (q ln(1 / |Gamma|)); nothing
+// when q is 0 (a resistance alone sets no bound).
+std::optional<double> BodeFanoBandwidth(double q, double vswr);
+
+enum class BoundSide { None, Source, Load };
+
+struct BodeFanoBound {
+  double sourceQ = 0.0;
+  double loadQ = 0.0;
+  BoundSide limitedBy = BoundSide::None;  // the side whose bound is the tighter one
+  std::optional<double> fractional;       // at VSWR 2:1; empty for a resistive pair
+};
+
+// The bound for this source and load at `frequency` (Hz) and VSWR 2:1: the tighter of the two
+// sides' bounds, each side modelled as its entry form holds it (series or parallel).
+BodeFanoBound BodeFanoFor(const Termination& source, const Termination& load, double frequency);
+
+// "no Bode-Fano bound: source and load are resistive" for a resistive pair, else "".
+std::string_view BodeFanoNote(const BodeFanoBound& bound);
+
+// The two L sections through the geometric mean Rm of the source's and the load's resistance
+// (the real parts of their impedances at `frequency`): the first matches the source to Rm, the
+// second Rm to the load, each the low-pass L of its step where it has one, so that for a
+// resistive pair both sections have the same Q, sqrt(sqrt(Rhigh / Rlow) - 1). Nothing when the
+// two resistances are equal (there is nothing to step).
+struct TwoSectionL {
+  double middleResistance = 0.0;  // ohms
+  double firstQ = 0.0;            // loaded Q of the section at the source
+  double secondQ = 0.0;           // loaded Q of the section at the load
+  LadderCircuit circuit;          // four elements
+};
+std::optional<TwoSectionL> TwoSectionLThroughMean(const Termination& source,
+                                                  const Termination& load, double frequency,
+                                                  double power);
+
+}  // namespace corvantile
