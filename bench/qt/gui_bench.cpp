@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 #include "design/qt/frm_design.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 #include "toolkit/geometry.h"
 #include "toolkit/qt/qt_messages.h"
@@ -20,13 +21,14 @@ constexpr QSize kScreen(1920, 1080);
 // The design window loaded for a 1920 x 1080 screen, its surface a 1920 x 1080 image.
 struct LoadedDesign {
   LoadedDesign()
-      : state(MakeDefaultRunState()),
+      : state(model.state()),
         platform(toolkit::ScreenTwips::FromPixels(kScreen.width(), kScreen.height())),
-        design(state, platform) {
+        design(model, platform) {
     design.Load();
     design.window().surface().Resize(kScreen);
   }
-  RunState state;
+  DesignModel model;
+  RunState& state;
   toolkit::QtPlatform platform;
   FrmDesign design;
 };

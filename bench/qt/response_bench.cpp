@@ -10,6 +10,7 @@
 #include <QSize>
 
 #include "design/qt/frm_design.h"
+#include "model/design_model.h"
 #include "response/qt/frm_response.h"
 #include "response/qt/response_launcher.h"
 #include "response/response_view.h"
@@ -25,14 +26,15 @@ constexpr QSize kScreen(1920, 1080);
 // The design window loaded for a 1920 x 1080 screen with its response launcher.
 struct DesignWithResponse {
   DesignWithResponse()
-      : state(MakeDefaultRunState()),
+      : state(model.state()),
         platform(toolkit::ScreenTwips::FromPixels(kScreen.width(), kScreen.height())),
-        design(state, platform),
-        launcher(ResponseLauncher::Attach(design, state)) {
+        design(model, platform),
+        launcher(ResponseLauncher::Attach(design, model)) {
     design.Load();
     design.window().surface().Resize(kScreen);
   }
-  RunState state;
+  DesignModel model;
+  RunState& state;
   toolkit::QtPlatform platform;
   FrmDesign design;
   ResponseLauncher& launcher;
@@ -116,7 +118,8 @@ BENCHMARK(BM_RefreshDesignAndResponseRedraw)->Unit(benchmark::kMicrosecond);
 
 // What the window shows, without Qt: the 1001-point sweep, summary, Smith path and locus.
 void BM_ResponseView1001(benchmark::State& bench) {
-  RunState state = MakeDefaultRunState();
+  DesignModel model;
+  RunState& state = model.state();
   const DesignOutcome outcome = RunDesignPass(state);
   ResponseView view;
   for (auto _ : bench) {

@@ -14,6 +14,7 @@
 #include "cli/loss_report.h"
 #include "design/design_captions.h"
 #include "math/design_network.h"
+#include "model/design_answers.h"
 #include "state/session_file.h"
 
 namespace corvantile::cli {
@@ -130,43 +131,35 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   std::string format;
   if (!ChooseFormat(output, kDesignFormats, format, error)) return Fail(err, "design: " + error);
 
-  RunState state;
+  DesignModel model;
   std::vector<std::string> notes;
-  MeasuredDesign measured;
-  if (!BuildDesignState(request, state, error, notes, measured)) return Fail(err, error);
+  const bool built = BuildDesignModel(request, model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  if (!built) return Fail(err, error);
 
-  const DesignOutcome outcome = RunDesignPass(state);
-  if (saveFile && !WriteSession(state, *saveFile)) {
+  const Network network = NetworkOf(model);
+  const RunState& state = network.designed.state;
+  const DesignOutcome outcome = network.designed.outcome;
+  if (saveFile && !SaveDesign(model, *saveFile, error)) {
     return Fail(err, "cannot write the session file '" + *saveFile + "'");
   }
   std::string text;
-  if (!losses.given) {
-    if (format == "json") {
-      JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
-      if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
-      text = json.Text() + '\n';
-    } else {
-      text = DesignReport(state, outcome) +
-             MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency]));
-    }
-  } else if (format == "json") {
-    // The losses need the physical circuit; a design without one reports none.
-    const CircuitBuild build = BuildCircuit(state, outcome);
+  if (format == "json") {
     JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+    const MeasuredDesign measured = MeasuredDesignOf(model);
     if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
-    if (build.problem == CircuitProblem::None) {
-      json.AddObject("losses",
-                     LossesJson(build.circuit, ComputeLossFigures(build.circuit, losses,
-                                                                  state.NetValues[DesignDriver])));
-    } else {
-      json.AddOptionalDouble("losses", std::nullopt);
+    if (LossesSwitchedOn(model.settings().losses)) {
+      // The losses need the physical circuit; a design without one reports none.
+      if (network.problem == CircuitProblem::None) {
+        json.AddObject("losses",
+                       LossesJson(network.ideal, LossFiguresOf(network, Compensating(model))));
+      } else {
+        json.AddOptionalDouble("losses", std::nullopt);
+      }
     }
     text = json.Text() + '\n';
   } else {
-    text = DesignReport(state, outcome) +
-           MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency])) +
-           report::LossesBlock(state, outcome, EffectiveLossModel(losses), losses.compensate);
+    text = ReportTextOf(model);
   }
   return Deliver(text, output, out, err,
                  outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk);

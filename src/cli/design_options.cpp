@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "analysis/formats/number_text.h"
+#include "cli/loss_options.h"
 #include "report/report_text.h"
 #include "state/names.h"
 #include "state/session_file.h"
@@ -39,7 +40,10 @@ constexpr std::array<DesignOptionInfo, 13> kDesignOptions{{
      "network phase \"R to R\" in degrees, fixed for the design\n"
      "(not 0; Tee and Pi only: an L network finds its own phase)"},
     {"--frequency", "F", "working frequency in hertz, above 0 (3.75M, 14.2M)"},
-    {"--power", "W", "power through the network in watts, above 0 (1k)"},
+    {"--power", "W",
+     "the source's available power in watts (what it delivers\n"
+     "into a matched load; a matched network takes all of it),\n"
+     "above 0 (1k)"},
     {"--fix", "Q=VALUE",
      "fix one network quantity instead of the phase: x1, x2,\n"
      "x3 (reactance in ohms) or part1, part2, part3 (part\n"
@@ -186,42 +190,6 @@ bool ReadPort(std::string_view option, std::string_view text, std::optional<int>
   return true;
 }
 
-// Reads the file, checks the port and the design frequency, and enters the impedance there
-// as series R + jX, as the entry dialog stores a typed one.
-bool ApplyMeasured(std::string_view side, const MeasuredAsk& ask, ImpedanceValues& values,
-                   double designFrequency, std::optional<MeasuredSide>& measured,
-                   std::string& error) {
-  const std::string fileOption = "--" + std::string(side) + "-file";
-  if (!ask.file) {
-    if (!ask.port) return true;
-    return Refuse(error, "--" + std::string(side) + "-port needs " + fileOption);
-  }
-  const TouchstoneRead read = ReadTouchstoneFile(*ask.file);
-  if (!read.Ok()) return Refuse(error, read.error);
-  const int port = ask.port.value_or(1);
-  const std::string portProblem = TouchstonePortProblem(read.data, port);
-  if (!portProblem.empty()) return Refuse(error, portProblem);
-  TouchstonePort touchstone(read.data, port);
-  if (!touchstone.Covers(designFrequency)) {
-    return Refuse(error, touchstone.OutsideBandText(designFrequency));
-  }
-  const std::complex<double> z = touchstone.Impedance(designFrequency);
-  const float resistance = static_cast<float>(z.real());
-  const float reactance = static_cast<float>(z.imag());
-  if (!(resistance > 0.0f) || !std::isfinite(reactance)) {
-    return Refuse(error, touchstone.FileName() + " port " + std::to_string(port) +
-                             " presents no positive finite resistance at " +
-                             EngineeringText(designFrequency, "Hz") + " (" + ExactNumber(z.real()) +
-                             " ohms), so it cannot be matched");
-  }
-  values[EntryForm] = FormSeriesReactance;
-  values[EntryFormCopy] = FormSeriesReactance;
-  values[SeriesR] = resistance;
-  values[SeriesX] = reactance;
-  measured = MeasuredSide{std::move(touchstone), *ask.file, z};
-  return true;
-}
-
 }  // namespace
 
 std::span<const DesignOptionInfo> DesignOptionTable() { return kDesignOptions; }
@@ -301,33 +269,6 @@ bool ApplyDesignOption(std::string_view option, std::string_view value, RunState
   return Refuse(error, "unknown design option " + Quoted(option));
 }
 
-bool ReadSessionForDesign(const std::filesystem::path& file, RunState& state, std::string& error,
-                          std::vector<std::string>& notes) {
-  const std::string name = Quoted(file.string());
-  std::error_code ignored;
-  if (std::filesystem::is_directory(file, ignored)) {
-    return Refuse(error, "cannot read session file " + name + ": it is a directory");
-  }
-  errno = 0;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    const int cause = errno;
-    return Refuse(error, "cannot open session file " + name +
-                             (cause != 0 ? ": " + std::string(std::strerror(cause)) : ""));
-  }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Refuse(error, "cannot read session file " + name);
-  // The program's own start: start-up values, every value 0, then the tolerant reader.
-  state = RunState{};
-  SetStartupValues(state.startup);
-  if (!ReadSessionText(text, state)) {
-    notes.push_back("session file " + name +
-                    " is incomplete or holds a field that is not a number: the defaults were "
-                    "stored over the values read before it");
-  }
-  return true;
-}
-
 bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
                       std::vector<std::string>& notes) {
   // A command that does not report the measured sides still designs for them at f0.
@@ -337,13 +278,9 @@ bool BuildDesignState(const DesignRequest& request, RunState& state, std::string
 
 namespace {
 
-bool BuildTypedState(const DesignRequest& request, RunState& state, std::string& error,
-                     std::vector<std::string>& notes) {
-  if (request.session) {
-    if (!ReadSessionForDesign(*request.session, state, error, notes)) return false;
-  } else {
-    state = MakeDefaultRunState();
-  }
+// The typed options over `state` (the session's design or the defaults), then the checks that
+// need all of them.
+bool ApplyTypedOptions(const DesignRequest& request, RunState& state, std::string& error) {
   bool phaseGiven = false;
   bool fixGiven = false;
   bool branchGiven = false;
@@ -370,9 +307,8 @@ bool BuildTypedState(const DesignRequest& request, RunState& state, std::string&
 
 }  // namespace
 
-bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
-                      std::vector<std::string>& notes, MeasuredDesign& measured) {
-  measured = MeasuredDesign{};
+bool BuildDesignModel(const DesignRequest& request, DesignModel& model, std::string& error,
+                      std::vector<std::string>& notes, const LossOptions* losses) {
   MeasuredAsk source, load;
   bool typedSource = false, typedLoad = false;
   for (const DesignSetting& setting : request.settings) {
@@ -394,11 +330,61 @@ bool BuildDesignState(const DesignRequest& request, RunState& state, std::string
   if (typedLoad && load.file) {
     return Refuse(error, "give the load either typed (--load) or measured (--load-file)");
   }
-  if (!BuildTypedState(request, state, error, notes)) return false;
-  // The frequency is final now, whatever order the options came in.
-  const double frequency = static_cast<double>(state.NetValues[Frequency]);
-  return ApplyMeasured("source", source, state.SourceValues, frequency, measured.source, error) &&
-         ApplyMeasured("load", load, state.LoadValues, frequency, measured.load, error);
+  for (const auto& [ask, side] : {std::pair(&source, "source"), std::pair(&load, "load")}) {
+    if (!ask->file && ask->port) {
+      return Refuse(error,
+                    "--" + std::string(side) + "-port needs --" + std::string(side) + "-file");
+    }
+  }
+  DesignModel built;
+  if (request.session) {
+    const DesignLoad read = LoadDesign(*request.session, LoadPolicy::Tolerant, built);
+    if (!read.Ok()) return Refuse(error, read.error);
+    notes.insert(notes.end(), read.notes.begin(), read.notes.end());
+  }
+  // A side typed on the command line no longer follows the session's file.
+  if (typedSource) built.Unfollow(MeasuredSideKind::Source);
+  if (typedLoad) built.Unfollow(MeasuredSideKind::Load);
+  if (!ApplyTypedOptions(request, built.state(), error)) return false;
+  // The frequency is final now, whatever order the options came in: every measured side is
+  // read there, the session's as well as the command line's.
+  if (std::string problem = built.FollowFrequency(); !problem.empty()) {
+    return Refuse(error, problem);
+  }
+  for (const auto& [ask, side] :
+       {std::pair(&source, MeasuredSideKind::Source), std::pair(&load, MeasuredSideKind::Load)}) {
+    if (!ask->file) continue;
+    if (std::string problem = built.Follow(side, {*ask->file, ask->port.value_or(1)});
+        !problem.empty()) {
+      return Refuse(error, problem);
+    }
+  }
+  if (losses != nullptr && losses->given) {
+    built.settings().losses = LossSettingsFor(*losses, built.settings().losses);
+  }
+  model = std::move(built);
+  return true;
+}
+
+MeasuredDesign MeasuredDesignOf(const DesignModel& model) {
+  MeasuredDesign measured;
+  const double frequency = static_cast<double>(model.state().NetValues[Frequency]);
+  for (const auto& [slot, side] : {std::pair(&measured.source, MeasuredSideKind::Source),
+                                   std::pair(&measured.load, MeasuredSideKind::Load)}) {
+    const std::shared_ptr<const TouchstonePort> port = model.Port(side);
+    if (!port) continue;
+    *slot = MeasuredSide{*port, model.Measured(side)->file, port->Impedance(frequency)};
+  }
+  return measured;
+}
+
+bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
+                      std::vector<std::string>& notes, MeasuredDesign& measured) {
+  DesignModel model;
+  if (!BuildDesignModel(request, model, error, notes)) return false;
+  state = model.state();
+  measured = MeasuredDesignOf(model);
+  return true;
 }
 
 std::string MeasuredSideLine(std::string_view side, const MeasuredSide& measured,

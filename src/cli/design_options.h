@@ -8,10 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/solvers/frequency_response.h"
 #include "analysis/formats/touchstone_reader.h"
+#include "analysis/solvers/frequency_response.h"
 #include "cli/argument_cursor.h"
 #include "cli/json_writer.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
@@ -66,12 +67,11 @@ OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::s
 bool ApplyDesignOption(std::string_view option, std::string_view value, RunState& state,
                        std::string& error);
 
-// The starting state (the built-in defaults, or the --session file), then every setting in
-// order, then the checks that need all of them: no --phase or --fix in an L network, no
-// --branch unless the middle element is fixed. A session file that cannot be opened is an
-// error; one that opens but holds fewer than 63 numbers is read the program's tolerant way
-// (defaults over what was read) and adds a line to `notes`. Measured sides are entered as the
-// overload below enters them, without reporting where they came from.
+// The state of BuildDesignModel below: the starting state (the built-in defaults, or the
+// --session file), then every setting in order, then the checks that need all of them: no
+// --phase or --fix in an L network, no --branch unless the middle element is fixed. A session
+// file that cannot be opened is an error; one that opens but holds fewer than 63 numbers is read
+// the program's tolerant way (defaults over what was read) and adds a line to `notes`.
 bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
                       std::vector<std::string>& notes);
 
@@ -93,12 +93,26 @@ struct MeasuredDesign {
   }
 };
 
-// BuildDesignState, then each measured side: its file read, its port checked, and its
-// impedance at the design frequency entered as series R + jX (entry form 1). A file that
-// cannot be read, a port it lacks, a design frequency outside its band ("3.75 MHz is outside
-// antenna.s1p's band (1 MHz to 3 MHz)") or a measured resistance not above 0 is an error.
+// BuildDesignModel's state and measured sides.
 bool BuildDesignState(const DesignRequest& request, RunState& state, std::string& error,
                       std::vector<std::string>& notes, MeasuredDesign& measured);
+
+struct LossOptions;
+
+// The design the options describe, as the design model holds it, the same design the window
+// would show: the --session file with the settings file beside it (its measured sides, losses
+// and tolerance settings; a missing or damaged one said in `notes`) or the built-in defaults,
+// then every typed option in order, then every measured side (the session's and the command
+// line's) read at the final design frequency, then `losses` over the session's losses when any
+// loss option was given. A session file that cannot be opened, a measured file that cannot be
+// read, a port it lacks, a design frequency outside its band ("3.75 MHz is outside antenna.s1p's
+// band (1 MHz to 3 MHz)") or a measured resistance not above 0 is an error; `model` is then
+// unchanged.
+bool BuildDesignModel(const DesignRequest& request, DesignModel& model, std::string& error,
+                      std::vector<std::string>& notes, const LossOptions* losses = nullptr);
+
+// The measured sides of a model as this tool reports them.
+MeasuredDesign MeasuredDesignOf(const DesignModel& model);
 
 // "load: measured, antenna.s1p port 1: 42.5 + j13.1 ohms at 3.75 MHz".
 std::string MeasuredSideLine(std::string_view side, const MeasuredSide& measured,
@@ -111,10 +125,5 @@ std::string MeasuredLines(const MeasuredDesign& measured, double designFrequency
 // given), "port", "from_hz", "to_hz" (the file's band) and "resistance_ohm", "reactance_ohm"
 // at the design frequency.
 JsonObject MeasuredJson(const MeasuredDesign& measured);
-
-// Reads a session file into `state` as the program does at start-up, except that a file that
-// cannot be opened is an error. The readable-but-short case adds a note.
-bool ReadSessionForDesign(const std::filesystem::path& file, RunState& state, std::string& error,
-                          std::vector<std::string>& notes);
 
 }  // namespace corvantile::cli

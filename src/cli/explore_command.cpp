@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "analysis/circuits/circuit_text.h"
-#include "analysis/studies/explore.h"
 #include "analysis/formats/number_text.h"
+#include "analysis/studies/explore.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
+#include "model/design_answers.h"
 
 namespace corvantile::cli {
 namespace {
@@ -321,17 +322,16 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   }
 
   if (losses.compensate) return Fail(err, "--compensate does not apply to explore");
-  if (losses.given) options.losses = losses.model;
   if (standardBest) options.standard = standard;
-  RunState state;
+  DesignModel model;
   std::vector<std::string> notes;
-  MeasuredDesign measured;
-  const bool built = BuildDesignState(design, state, error, notes, measured);
+  const bool built = BuildDesignModel(design, model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return Fail(err, error);
-  options.sides = measured.Sides();
+  if (LossesSwitchedOn(model.settings().losses)) options.losses = PartLosses(model);
+  const MeasuredDesign measured = MeasuredDesignOf(model);
 
-  Exploration exploration = Explore(state, options);
+  Exploration exploration = ExplorationOf(model, options);
   if (exploration.problem != CircuitProblem::None) {
     return Fail(err, CircuitProblemText(exploration.problem));
   }

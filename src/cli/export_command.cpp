@@ -203,7 +203,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
 
   SweepSetup setup;
   std::vector<std::string> notes;
-  const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes);
+  const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (prepared != SweepPreparation::Ready) {
     return Fail(err, "export: " + error, PreparationExitStatus(prepared));
@@ -211,9 +211,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
 
   const double reference = z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance;
   std::string lossLine;
-  if (losses.given) {
-    setup.losses = EffectiveLossModel(losses);
-    setup.circuit = CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
+  if (setup.lossy) {
     lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +
                CircuitQText(setup.circuit, setup.losses);
   }
@@ -225,8 +223,8 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
       err << "corvantile-cli: note: the netlist holds each measured side as the series R + jX "
              "it presents at the design frequency\n";
     }
-    text = losses.given ? SpiceNetlist(setup.circuit, setup.span, setup.losses)
-                        : SpiceNetlist(setup.circuit, setup.span);
+    text = setup.lossy ? SpiceNetlist(setup.circuit, setup.span, setup.losses)
+                       : SpiceNetlist(setup.circuit, setup.span);
   } else if (format == "touchstone" && matched) {
     std::vector<std::string> comments = {
         "Corvantile matching network with its load: what the source sees, as a one-port"};
@@ -241,8 +239,8 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     text = TouchstoneS1p(SweepSetupResponse(setup), reference, comments);
   } else if (format == "touchstone") {
     // The network alone: a measured side does not enter it.
-    text = losses.given ? TouchstoneS2p(setup.circuit, setup.span, reference, setup.losses)
-                        : TouchstoneS2p(setup.circuit, setup.span, reference);
+    text = setup.lossy ? TouchstoneS2p(setup.circuit, setup.span, reference, setup.losses)
+                       : TouchstoneS2p(setup.circuit, setup.span, reference);
   } else {
     text = SweepCsv(SweepSetupResponse(setup));
   }

@@ -72,6 +72,7 @@ bool IsLossOption(std::string_view name, bool& takesValue) {
 
 bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
                      std::string& error) {
+  options.applied.emplace_back(name, value);
   if (name == "--compensate") {
     options.given = true;
     options.compensate = true;
@@ -124,6 +125,19 @@ OptionTake TakeLossOption(ArgumentCursor& args, LossOptions& options, std::strin
   }
   return ApplyLossOption(option.name, value, options, error) ? OptionTake::Taken
                                                              : OptionTake::Failed;
+}
+
+LossSettings LossSettingsFor(const LossOptions& options, const std::optional<LossSettings>& base) {
+  LossOptions over;
+  if (base && (base->inductorQ > 0.0 || base->capacitorQ > 0.0 ||
+               std::any_of(base->elementQ.begin(), base->elementQ.end(),
+                           [](const std::optional<double>& q) { return q && *q > 0.0; }))) {
+    over.model = LossModelOf(base);
+  }
+  over.compensate = base && base->compensate;
+  std::string ignored;
+  for (const auto& [name, value] : options.applied) ApplyLossOption(name, value, over, ignored);
+  return LossSettingsOf(over.model, over.compensate);
 }
 
 LossModel EffectiveLossModel(const LossOptions& options) {

@@ -8,12 +8,15 @@
 //                                      effect, 1 constant series resistance
 //   --compensate                       re-solve the design so the lossy network matches
 // The loss is the usual ESR model, a series resistance |X| / Q(f) in every part.
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-#include "analysis/solvers/lossy_network.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/lossy_network.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 
@@ -23,6 +26,8 @@ struct LossOptions {
   bool given = false;  // any loss option was on the command line
   bool compensate = false;
   LossModel model;  // the defaults (Q 100 skin effect, Q 1000 constant) until options change it
+  // Every loss option as given, in order, so that they can be applied over a session's losses.
+  std::vector<std::pair<std::string, std::string>> applied;
 };
 
 struct LossOptionInfo {
@@ -58,6 +63,10 @@ OptionTake TakeDesignOrLossOption(ArgumentCursor& args, DesignRequest& design, L
 // The model the figures use: the options' model when any loss option was given, else every
 // part ideal, so that a command line without loss options gives the lossless figures.
 LossModel EffectiveLossModel(const LossOptions& options);
+
+// The design's losses once the options are applied over `base` (a session's losses; when it
+// switches no part's losses on, over the defaults, Q 100 skin effect and Q 1000 constant).
+LossSettings LossSettingsFor(const LossOptions& options, const std::optional<LossSettings>& base);
 
 // The circuit the response and exports are made of: the compensated one with --compensate,
 // else `circuit` itself. `designDriver` is NetValues[DesignDriver], which says which outer

@@ -11,6 +11,7 @@
 #include "cli/design_options.h"
 #include "cli/loss_options.h"
 #include "math/design_network.h"
+#include "model/design_answers.h"
 #include "report/design_report_pdf.h"
 
 namespace corvantile::cli {
@@ -100,15 +101,15 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
     return Fail(err, "report: will not write a PDF to a terminal (use -o FILE)");
   }
 
-  report::ReportInputs inputs;
+  DesignModel model;
   std::vector<std::string> notes;
-  if (!BuildDesignState(request, inputs.state, error, notes)) return Fail(err, error);
+  const bool built = BuildDesignModel(request, model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
-  inputs.outcome = RunDesignPass(inputs.state);
+  if (!built) return Fail(err, error);
+  const report::ReportInputs inputs = ReportOf(model);
   if (inputs.outcome == DesignOutcome::Impossible) {
     return Fail(err, "report: no network can be designed for these values", kExitImpossibleDesign);
   }
-  if (losses.given) inputs.losses = losses.model;
   const std::string pdf = report::DesignReportPdf(inputs);
   if (toStandardOutput) {
     out << pdf;

@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "analysis/studies/standard_design.h"
 #include "analysis/solvers/sweep_summary.h"
+#include "analysis/studies/standard_design.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
+#include "model/design_answers.h"
 #include "units/precision.h"
 
 namespace corvantile::cli {
@@ -187,16 +188,15 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     (option.name == "--series-inductor" ? choice.inductors : choice.capacitors) = *series;
   }
 
-  RunState state;
+  DesignModel design_model;
   std::vector<std::string> notes;
-  MeasuredDesign measured;
-  const bool built = BuildDesignState(design, state, error, notes, measured);
+  const bool built = BuildDesignModel(design, design_model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return Fail(err, error);
 
-  const LossModel model = EffectiveLossModel(losses);
-  const StandardSolutions s =
-      SolveStandardValues(state, choice, model, losses.compensate, measured.Sides());
+  const LossModel model = PartLosses(design_model);
+  const MeasuredDesign measured = MeasuredDesignOf(design_model);
+  const StandardSolutions s = StandardValuesOf(design_model, choice);
   if (s.problem != CircuitProblem::None) {
     err << "corvantile-cli: standard: " << CircuitProblemText(s.problem) << '\n';
     return kExitImpossibleDesign;
@@ -205,7 +205,8 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     JsonObject o;
     o.AddString("inductor_series", SeriesName(choice.inductors));
     o.AddString("capacitor_series", SeriesName(choice.capacitors));
-    if (losses.given) o.AddString("part_q", CircuitQText(s.ideal.circuit, model));
+    if (losses.given || LossesSwitchedOn(design_model.settings().losses))
+      o.AddString("part_q", CircuitQText(s.ideal.circuit, model));
     if (measured.Any()) o.AddObject("measured", MeasuredJson(measured));
     o.AddObject("ideal", DesignJson(s.ideal));
     o.AddObject("nearest", DesignJson(s.nearest));

@@ -107,16 +107,14 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
 
   SweepSetup setup;
   std::vector<std::string> notes;
-  const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes);
+  const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (prepared != SweepPreparation::Ready) {
     return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
   }
 
   std::string lossLine;
-  if (losses.given) {
-    setup.losses = EffectiveLossModel(losses);
-    setup.circuit = CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
+  if (setup.lossy) {
     lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +
                CircuitQText(setup.circuit, setup.losses);
   }

@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "analysis/formats/number_text.h"
+#include "cli/loss_options.h"
 #include "math/design_network.h"
+#include "model/design_answers.h"
 #include "units/parse.h"
 
 namespace corvantile::cli {
@@ -100,36 +102,6 @@ bool ResolveSweepSpan(const SweepRequest& request, double designFrequency, Sweep
   return Refuse(error, std::string(problem));
 }
 
-namespace {
-
-// Moves the ends of `span` into every measured side's band; an end the user gave is noted.
-void CutToBands(const SweepRequest& request, const MeasuredDesign& measured, SweepSpan& span,
-                std::vector<std::string>& notes) {
-  for (const std::optional<MeasuredSide>* side : {&measured.source, &measured.load}) {
-    if (!*side) continue;
-    const TouchstonePort& port = (*side)->port;
-    const std::string band = " (" + port.FileName() + " covers " +
-                             EngineeringText(port.From(), "Hz") + " to " +
-                             EngineeringText(port.To(), "Hz") + ")";
-    if (span.from < port.From()) {
-      if (request.from) {
-        notes.push_back("the sweep starts at " + EngineeringText(port.From(), "Hz") + ", not " +
-                        EngineeringText(span.from, "Hz") + band);
-      }
-      span.from = port.From();
-    }
-    if (span.to > port.To()) {
-      if (request.to) {
-        notes.push_back("the sweep ends at " + EngineeringText(port.To(), "Hz") + ", not " +
-                        EngineeringText(span.to, "Hz") + band);
-      }
-      span.to = port.To();
-    }
-  }
-}
-
-}  // namespace
-
 std::vector<ResponsePoint> SweepSetupResponse(const SweepSetup& setup) {
   std::vector<ResponsePoint> points;
   SweepResponse(setup.circuit, setup.span, setup.measured.Sides(), points, setup.losses);
@@ -142,23 +114,32 @@ SweepSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoi
 
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
                               SweepSetup& setup, std::string& error,
-                              std::vector<std::string>& notes) {
-  if (!BuildDesignState(design, setup.state, error, notes, setup.measured)) {
+                              std::vector<std::string>& notes, const LossOptions* losses) {
+  DesignModel model;
+  if (!BuildDesignModel(design, model, error, notes, losses)) return SweepPreparation::Failed;
+  const Network network = NetworkOf(model);
+  setup.state = network.designed.state;
+  if (network.problem != CircuitProblem::None) {
+    error = std::string(CircuitProblemText(network.problem)) + ", so there is no response";
+    return network.problem == CircuitProblem::Impossible ? SweepPreparation::Impossible
+                                                         : SweepPreparation::Failed;
+  }
+  setup.circuit = network.built;
+  setup.losses = network.losses;
+  setup.lossy = (losses != nullptr && losses->given) || LossesSwitchedOn(model.settings().losses);
+  setup.measured = MeasuredDesignOf(model);
+  SweepSpan chosen;
+  if (!ResolveSweepSpan(sweep, setup.circuit.designFrequency, chosen, error)) {
     return SweepPreparation::Failed;
   }
-  const DesignOutcome outcome = RunDesignPass(setup.state);
-  const CircuitBuild build = BuildCircuit(setup.state, outcome);
-  if (build.problem != CircuitProblem::None) {
-    error = std::string(CircuitProblemText(build.problem)) + ", so there is no response";
-    return build.problem == CircuitProblem::Impossible ? SweepPreparation::Impossible
-                                                       : SweepPreparation::Failed;
-  }
-  setup.circuit = build.circuit;
-  if (!ResolveSweepSpan(sweep, setup.circuit.designFrequency, setup.span, error)) {
-    return SweepPreparation::Failed;
+  // Only the ends the user gave are noted when they move into a measured band.
+  std::vector<std::string> moved;
+  setup.span = SpanOf(model, chosen, &moved);
+  for (const std::string& note : moved) {
+    const bool start = note.starts_with("the sweep starts");
+    if ((start && sweep.from) || (!start && sweep.to)) notes.push_back(note);
   }
   if (setup.measured.Any()) {
-    CutToBands(sweep, setup.measured, setup.span, notes);
     error = MeasuredSpanProblem(setup.span, setup.measured.Sides());
     if (!error.empty()) return SweepPreparation::Failed;
   }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/solvers/frequency_response.h"
 #include "analysis/circuits/matching_circuit.h"
+#include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/sweep_summary.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
@@ -44,9 +44,10 @@ struct SweepSetup {
   MatchingCircuit circuit;
   SweepSpan span;           // within every measured side's band
   MeasuredDesign measured;  // the sides --source-file and --load-file gave
-  // The parts' losses the sweep carries; ideal unless the caller sets a loss model (and puts
-  // the compensated circuit in `circuit` when it asks for one).
+  // The parts' losses the sweep carries (the design's, ideal when it has none); `circuit` is
+  // then the compensated network when the design asks for one.
   LossModel losses = IdealLossModel();
+  bool lossy = false;  // the design switches some part's losses on
 };
 
 // The sweep of a prepared setup: the network with its losses, each measured side interpolated
@@ -64,13 +65,14 @@ enum class SweepPreparation {
   Failed,      // a bad option or span, an unreadable session, or a circuit that cannot be built
 };
 
-// Builds the state from the design options, designs it, builds its circuit and resolves the
-// span. With a measured side the default span is cut to the side's band, and an end given
-// beyond it is moved to the band's edge with a line in `notes`. Anything but Ready comes with a
-// one-line `error` ("no network can be designed for these values").
+// Builds the design model from the design and loss options, designs it, builds its circuit
+// (with the design's losses, compensated when it asks) and resolves the span. With a measured side
+// the default span is cut to the side's band, and an end given beyond it is moved to the band's
+// edge with a line in `notes`. Anything but Ready comes with a one-line `error` ("no network can be
+// designed for these values").
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
                               SweepSetup& setup, std::string& error,
-                              std::vector<std::string>& notes);
+                              std::vector<std::string>& notes, const LossOptions* losses = nullptr);
 
 // The exit status of a preparation that was not Ready: kExitImpossibleDesign or kExitUsage.
 int PreparationExitStatus(SweepPreparation preparation);

@@ -17,6 +17,7 @@
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
+#include "model/design_answers.h"
 #include "units/parse.h"
 #include "units/precision.h"
 
@@ -112,7 +113,11 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   ToleranceOptions options;
   std::optional<double> everyTolerance;
   std::array<std::optional<double>, 3> elementTolerance;
-  std::string standard = "none";
+  std::string standard;  // none given: the design's own choice
+  std::optional<ToleranceDistribution> distribution;
+  std::optional<int> builds;
+  std::optional<std::uint64_t> seed;
+  std::optional<std::array<double, 2>> band;
   std::string format = "table";
   LossOptions losses;
   std::string error;
@@ -165,16 +170,20 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
         return Fail(err,
                     "--distribution: unknown distribution '" + text + "' (use uniform or normal)");
       }
-      options.distribution =
+      distribution =
           value == "normal" ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
     } else if (name == "--trials") {
-      if (!ReadInteger(value, options.builds) || options.builds < 1 || options.builds > 10000000) {
+      int count = 0;
+      if (!ReadInteger(value, count) || count < 1 || count > 10000000) {
         return Fail(err, "--trials: '" + text + "' is not a whole number from 1 to 10000000");
       }
+      builds = count;
     } else if (name == "--seed") {
-      if (!ReadInteger(value, options.seed)) {
+      std::uint64_t number = 0;
+      if (!ReadInteger(value, number)) {
         return Fail(err, "--seed: '" + text + "' is not a whole number of at least 0");
       }
+      seed = number;
     } else if (name == "--band") {
       const std::size_t colon = value.find(':');
       const std::string_view a = value.substr(0, colon);
@@ -184,7 +193,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       }
       const double f1 = precision::D(ParseValue(a)), f2 = precision::D(ParseValue(b));
       if (!(f1 > 0.0 && f2 > f1)) return Fail(err, "--band: F2 must be above F1, both above 0");
-      options.band = std::array<double, 2>{f1, f2};
+      band = std::array<double, 2>{f1, f2};
     } else {
       if (value != "table" && value != "json") {
         return Fail(err, "unknown format '" + text + "' (use table or json)");
@@ -193,36 +202,38 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     }
   }
 
-  RunState state;
+  DesignModel model;
   std::vector<std::string> notes;
-  MeasuredDesign measured;
-  const bool built = BuildDesignState(design, state, error, notes, measured);
+  const bool built = BuildDesignModel(design, model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return Fail(err, error);
-  const CircuitBuild build = DesignCircuit(state);
-  if (build.problem != CircuitProblem::None) {
-    err << "corvantile-cli: tolerance: " << CircuitProblemText(build.problem) << '\n';
+  if (const Network network = NetworkOf(model); network.problem != CircuitProblem::None) {
+    err << "corvantile-cli: tolerance: " << CircuitProblemText(network.problem) << '\n';
     return kExitImpossibleDesign;
   }
-  // A measured side is interpolated at every frequency the builds are judged at.
-  options.sides = measured.Sides();
-  if (options.band) {
-    for (const double f : *options.band) {
-      for (const TouchstonePort* port : {options.sides.source, options.sides.load}) {
-        if (port != nullptr && !port->Covers(f))
-          return Fail(err, "--band: " + port->OutsideBandText(f));
-      }
-    }
-  }
-  options.losses = EffectiveLossModel(losses);
-  MatchingCircuit circuit = CircuitForLosses(build.circuit, losses, state.NetValues[DesignDriver]);
-  if (standard == "nearest") circuit = NearestStandardCircuit(circuit, {});
-  if (standard == "best") circuit = BestStandardCircuit(circuit, {}, options.losses);
-  options.tolerance = DefaultTolerances(circuit, everyTolerance.value_or(kDefaultInductorTolerance),
-                                        everyTolerance.value_or(kDefaultCapacitorTolerance));
+  // The design's own tolerance settings (a session's, as its window ran them), with what the
+  // command line gives over them.
+  ToleranceSettings settings = ToleranceSettingsOf(model);
+  if (standard == "none") settings.standard = ToleranceStandard::None;
+  if (standard == "nearest") settings.standard = ToleranceStandard::Nearest;
+  if (standard == "best") settings.standard = ToleranceStandard::Best;
+  if (everyTolerance) settings.inductorTolerance = settings.capacitorTolerance = *everyTolerance;
+  if (distribution) settings.normal = *distribution == ToleranceDistribution::Normal;
+  if (builds) settings.builds = *builds;
+  if (seed) settings.seed = *seed;
+  if (band) settings.band = band;
+  const ToleranceRequest request = ToleranceOf(model, settings);
+  if (!request.hasNetwork) return Fail(err, "--band: " + request.noNetworkReason);
+  options = request.options;
+  const MatchingCircuit& circuit = request.circuit;
   for (std::size_t k = 0; k < 3; ++k) {
     if (elementTolerance[k]) options.tolerance[k] = *elementTolerance[k];
   }
+  const MeasuredDesign measured = MeasuredDesignOf(model);
+  const bool lossy = losses.given || LossesSwitchedOn(model.settings().losses);
+  standard = settings.standard == ToleranceStandard::Nearest ? "nearest"
+             : settings.standard == ToleranceStandard::Best  ? "best"
+                                                             : "none";
 
   // A long run reports how far it has got, once a second-ish, on a terminal's stderr.
   std::atomic<int> progress{0};
@@ -252,7 +263,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
                                         F(options.tolerance[2])});
     o.AddString("distribution",
                 options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform");
-    if (losses.given) o.AddString("part_q", CircuitQText(circuit, options.losses));
+    if (lossy) o.AddString("part_q", CircuitQText(circuit, options.losses));
     if (measured.Any()) o.AddObject("measured", MeasuredJson(measured));
     o.AddNumber("nominal_return_loss_db", F(r.nominalReturnLossDb));
     o.AddNumber("yield_vswr_1_5", F(r.atDesign.vswr15));
@@ -295,7 +306,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       << ", tolerances " << Fixed(options.tolerance[0] * 100, 1) << " / "
       << Fixed(options.tolerance[1] * 100, 1) << " / " << Fixed(options.tolerance[2] * 100, 1)
       << " %, seed " << options.seed << "\n";
-  if (losses.given) out << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
+  if (lossy) out << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
   out << MeasuredLines(measured, circuit.designFrequency);
   out << "\n";
   out << "Nominal return loss: " << Fixed(r.nominalReturnLossDb, 2) << " dB\n";

@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "model/design_model.h"
 #include "toolkit/control_look.h"
 #include "toolkit/geometry.h"
 #include "toolkit/placement.h"
@@ -58,7 +59,6 @@ inline constexpr std::string_view kCopyReportShortcut = "Ctrl+C";
 // with the measured-file commands; grey like the entry buttons, as wide as them, in the free row
 // under the fourth entry command. Under each, a small transparent label that names the file the
 // side follows ("" while the side is typed).
-enum class MeasuredSideKind { Source, Load };
 inline constexpr std::string_view kMeasuredSourceButtonName = "cmdMeasuredSource";
 inline constexpr std::string_view kMeasuredLoadButtonName = "cmdMeasuredLoad";
 inline constexpr std::string_view kMeasuredSourceLabelName = "lblMeasuredSource";

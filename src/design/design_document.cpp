@@ -11,18 +11,6 @@
 namespace corvantile {
 namespace {
 
-// The whole file, or nothing when it is not a regular file that can be read.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  // Read by iterators: an empty file is read (and found damaged), not refused as unreadable.
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
-  return text;
-}
-
 std::string Quoted(const std::filesystem::path& file) { return "\"" + file.string() + "\""; }
 
 }  // namespace
@@ -34,9 +22,9 @@ std::string DesignFileCaption(const StartupValues& startup, const std::string& f
   return DesignCaption(named);
 }
 
-DesignDocument::DesignDocument(RunState& state, DesignWindow& logic, toolkit::Window& window,
+DesignDocument::DesignDocument(DesignModel& model, DesignWindow& logic, toolkit::Window& window,
                                toolkit::Platform& platform, std::filesystem::path recentListFile)
-    : state_(state),
+    : model_(model),
       logic_(logic),
       window_(window),
       platform_(platform),
@@ -44,8 +32,8 @@ DesignDocument::DesignDocument(RunState& state, DesignWindow& logic, toolkit::Wi
   // The parts' Q and the tolerance view's settings the program was left with; a damaged file
   // still gives what could be read.
   const Settings left = ReadSettings(recentListFile_.string()).settings;
-  settings_.losses = left.losses;
-  settings_.tolerance = left.tolerance;
+  model_.settings().losses = left.losses;
+  model_.settings().tolerance = left.tolerance;
 }
 
 bool DesignDocument::WriteProgramSettings(std::string& error) const {
@@ -55,18 +43,27 @@ bool DesignDocument::WriteProgramSettings(std::string& error) const {
     return false;
   }
   Settings updated = current.settings;
-  updated.losses = settings_.losses;
-  updated.tolerance = settings_.tolerance;
-  updated.measuredSource = settings_.measuredSource;
-  updated.measuredLoad = settings_.measuredLoad;
+  const Settings& settings = model_.settings();
+  updated.losses = settings.losses;
+  updated.tolerance = settings.tolerance;
+  updated.measuredSource = settings.measuredSource;
+  updated.measuredLoad = settings.measuredLoad;
   return WriteSettings(updated, recentListFile_.string(), error);
 }
 
-void DesignDocument::Change(const std::function<void()>& change) {
+bool DesignDocument::Change(const std::function<void()>& change) {
   const DesignSnapshot before = Current();
-  change();
+  const std::string refused = model_.Change(change);
+  if (!refused.empty()) {
+    // The window may have shown the refused design already: show the one that stands.
+    logic_.ShowRestoredDesign();
+    platform_.ShowMessage(refused);
+    if (file_) ShowTitle();
+    return false;
+  }
   history_.Record(before, Current());
   if (file_) ShowTitle();
+  return true;
 }
 
 bool DesignDocument::Undo() {
@@ -84,7 +81,7 @@ bool DesignDocument::Redo() {
 }
 
 void DesignDocument::Show(const DesignSnapshot& snapshot) {
-  Restore(snapshot, state_, settings_);
+  model_.Restore(snapshot);
   logic_.ShowRestoredDesign();
   if (file_) ShowTitle();
 }
@@ -95,16 +92,9 @@ void DesignDocument::Fail(const std::string& message) {
 }
 
 bool DesignDocument::SaveAs(const std::filesystem::path& file) {
-  // The design's own settings only: the recent list belongs to the program.
-  const Settings settings = WithRecentFiles(settings_, {});
-  if (!WriteFileAtomically(file, SessionFileText(state_))) {
-    Fail("The design could not be saved: " + Quoted(file) + " cannot be written.");
-    return false;
-  }
-  const std::filesystem::path beside = SettingsFileFor(file.string());
-  if (!WriteFileAtomically(beside, SettingsFileText(settings))) {
-    Fail("The design was saved, but its settings could not be: " + Quoted(beside) +
-         " cannot be written.");
+  std::string error;
+  if (!SaveDesign(model_, file, error)) {
+    Fail("The design could not be saved: " + error + ".");
     return false;
   }
   file_ = file;
@@ -117,58 +107,61 @@ bool DesignDocument::SaveAs(const std::filesystem::path& file) {
 bool DesignDocument::Save() { return file_ && SaveAs(*file_); }
 
 bool DesignDocument::Open(const std::filesystem::path& file) {
-  const std::optional<std::string> text = ReadWholeFile(file);
-  if (!text) {
-    Fail("The design file " + Quoted(file) + " cannot be read.");
+  DesignModel opened;
+  const DesignLoad load = LoadDesign(file, LoadPolicy::Strict, opened);
+  if (!load.Ok()) {
+    Fail("The design file " + Quoted(file) + " cannot be read: " + load.error +
+         ". Nothing was changed.");
     return false;
   }
-  // Read into a copy: the reader stores the defaults over a damaged file.
-  RunState read = state_;
-  if (!ReadSessionText(*text, read)) {
-    Fail("The design file " + Quoted(file) +
-         " is damaged: it does not hold the circuit's 63 numbers. Nothing was changed.");
-    return false;
-  }
-  const std::filesystem::path beside = SettingsFileFor(file.string());
-  const SettingsRead settings = ReadSettings(beside.string());
-  if (settings.damaged) {
-    Fail("The design's settings file " + Quoted(beside) + " is damaged. Nothing was changed.");
-    return false;
-  }
-  const DesignSnapshot opened = SnapshotOf(read, WithRecentFiles(settings.settings, {}));
+  opened.state().startup = model_.state().startup;
+  opened.state().EntryKind = model_.state().EntryKind;
   history_.Clear();
   file_ = file;
-  Restore(opened, state_, settings_);
+  model_ = std::move(opened);
   logic_.ShowRestoredDesign();
   MarkSaved();  // as refreshed from the file's values
   ShowTitle();
   RememberRecent(file);
+  for (const std::string& note : load.notes) platform_.ShowMessage(note);
   return true;
 }
 
 void DesignDocument::MarkSaved() {
-  savedText_ = SessionFileText(state_);
-  savedSettings_ = settings_;
+  savedText_ = SessionFileText(model_.state());
+  savedSettings_ = model_.settings();
 }
 
 bool DesignDocument::IsModified() const {
-  return file_ && (SessionFileText(state_) != savedText_ || settings_ != savedSettings_);
+  return file_ &&
+         (SessionFileText(model_.state()) != savedText_ || model_.settings() != savedSettings_);
 }
 
 void DesignDocument::ShowTitle() {
   if (!file_) {
-    window_.SetCaption(DesignCaption(state_.startup));
+    window_.SetCaption(DesignCaption(model_.state().startup));
     return;
   }
-  window_.SetCaption(DesignFileCaption(state_.startup, file_->filename().string(), IsModified()));
+  window_.SetCaption(
+      DesignFileCaption(model_.state().startup, file_->filename().string(), IsModified()));
 }
 
-void DesignDocument::ReadProgramSettings() {
+std::vector<std::string> DesignDocument::ReadProgramSettings() {
   const SettingsRead read = ReadSettings(recentListFile_.string());
+  std::vector<std::string> notes;
   // A damaged file leaves both sides typed, as a missing one does.
-  if (read.damaged) return;
-  settings_.measuredSource = read.settings.measuredSource;
-  settings_.measuredLoad = read.settings.measuredLoad;
+  if (read.damaged) return notes;
+  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
+    const std::optional<MeasuredSide>& where = side == MeasuredSideKind::Source
+                                                   ? read.settings.measuredSource
+                                                   : read.settings.measuredLoad;
+    if (!where) continue;
+    const std::string problem = model_.Follow(side, *where);
+    if (problem.empty()) continue;
+    notes.push_back("The " + SideName(side) + " no longer follows its measured file: " + problem +
+                    ". It keeps its last values.");
+  }
+  return notes;
 }
 
 std::vector<std::string> DesignDocument::RecentFiles() const {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "design/design_window.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"
 #include "state/undo_history.h"
@@ -31,11 +32,14 @@ class DesignDocument {
  public:
   // `recentListFile` is the program's own settings file, whose "recent_files" member keeps
   // the recent design files (rewritten on every save and open; nothing else in it changes).
-  DesignDocument(RunState& state, DesignWindow& logic, toolkit::Window& window,
+  // `model` is the design the window shows (the window's run state is the model's).
+  DesignDocument(DesignModel& model, DesignWindow& logic, toolkit::Window& window,
                  toolkit::Platform& platform, std::filesystem::path recentListFile);
 
-  // Runs `change` (a command, a dialog, anything that may change the design) as one undo step.
-  void Change(const std::function<void()>& change);
+  // Runs `change` (a command, a dialog, anything that may change the design) as one undo step,
+  // under the model's one rule: a change the model refuses (a measured side that cannot follow
+  // the new frequency) is undone at once, its reason shown, and adds no step. False then.
+  bool Change(const std::function<void()>& change);
 
   // Go back or forward one step, then the usual refresh; false (nothing done) when there is
   // no step.
@@ -44,7 +48,8 @@ class DesignDocument {
   UndoHistory& history() { return history_; }
 
   // The design's settings (measured files ...), part of every step and of every design file.
-  Settings& settings() { return settings_; }
+  Settings& settings() { return model_.settings(); }
+  DesignModel& model() { return model_; }
 
   // Writes the design to `file` (session file format) and its settings beside it; the file
   // becomes the document's. False, with the reason shown, when it cannot be written.
@@ -66,24 +71,24 @@ class DesignDocument {
   // the session is written, the measured sides, the parts' Q settings (its "losses" member) and
   // the tolerance view's settings ("tolerance") are written back, every other member kept. Neither
   // adds an undo step. Writing gives false with a one-line `error`.
-  void ReadProgramSettings();
+  // One line for each side that could not follow its file again (it keeps its last values).
+  std::vector<std::string> ReadProgramSettings();
   bool WriteProgramSettings(std::string& error) const;
 
   // Newest first, at most kRecentFilesKept.
   std::vector<std::string> RecentFiles() const;
 
  private:
-  DesignSnapshot Current() const { return SnapshotOf(state_, settings_); }
+  DesignSnapshot Current() const { return model_.Snapshot(); }
   void Show(const DesignSnapshot& snapshot);
   void Fail(const std::string& message);
   void RememberRecent(const std::filesystem::path& file);
 
-  RunState& state_;
+  DesignModel& model_;
   DesignWindow& logic_;
   toolkit::Window& window_;
   toolkit::Platform& platform_;
   std::filesystem::path recentListFile_;
-  Settings settings_;
   UndoHistory history_;
   std::optional<std::filesystem::path> file_;
   // What the open file holds, as the file's text holds it (7 significant digits, so a value

@@ -7,10 +7,10 @@
 #include <map>
 #include <numbers>
 
-#include "analysis/solvers/frequency_response.h"
-#include "analysis/solvers/lossy_network.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/formats/number_text.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/lossy_network.h"
 #include "analysis/studies/standard_design.h"
 #include "design/design_captions.h"
 #include "report/pdf_writer.h"
@@ -394,13 +394,19 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
           {0, 120, 240});
 
   if (hasCircuit) {
-    const SweepSpan span = DefaultSweepSpan(build.circuit.designFrequency);
-    const std::vector<ResponsePoint> points = SweepResponse(build.circuit, span);
-    const ResponsePoint atDesign = EvaluateResponse(build.circuit, build.circuit.designFrequency);
+    ReportPlot plot;
+    if (inputs.plot) {
+      plot = *inputs.plot;
+    } else {
+      plot.span = DefaultSweepSpan(build.circuit.designFrequency);
+      plot.points = SweepResponse(build.circuit, plot.span);
+      plot.atDesign = EvaluateResponse(build.circuit, build.circuit.designFrequency);
+    }
     out.Heading("Response");
     const double top = out.y() + 4;
-    DrawResponsePlot(pdf, points, span, build.circuit.designFrequency, {kLeft + 30, top, 260, 200});
-    DrawSmithChart(pdf, points, atDesign, kRight - 95, top + 100, 95);
+    DrawResponsePlot(pdf, plot.points, plot.span, build.circuit.designFrequency,
+                     {kLeft + 30, top, 260, 200});
+    DrawSmithChart(pdf, plot.points, plot.atDesign, kRight - 95, top + 100, 95);
     pdf.Text(kRight - 190, top + 225, 7.5, PdfFont::Regular,
              "Smith chart: input reflection against the source");
   }
@@ -444,7 +450,8 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
     more.Line(CompensationText(compensated));
   }
 
-  const StandardSolutions standard = SolveStandardValues(state);
+  const StandardSolutions standard =
+      inputs.standard ? *inputs.standard : SolveStandardValues(state);
   if (standard.problem == CircuitProblem::None) {
     more.Heading("Standard values");
     more.Row({"", "element 1", "element 2", "element 3", "return loss"}, valueColumns,

@@ -10,11 +10,21 @@
 #include <vector>
 
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/studies/standard_design.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"
 
 namespace corvantile::report {
+
+// The response plot's data: the span swept, its points and the response at the design
+// frequency.
+struct ReportPlot {
+  SweepSpan span;
+  std::vector<ResponsePoint> points;
+  ResponsePoint atDesign;
+};
 
 struct ReportInputs {
   RunState state;  // designed: the design pass has run on it
@@ -27,6 +37,13 @@ struct ReportInputs {
   // Lines of tolerance results, when a tolerance analysis has been run; none leaves the section
   // out.
   std::vector<std::string> toleranceLines;
+  // The design is re-solved for its lossy parts: the plot shows that network.
+  bool compensate = false;
+  // What the design model answered for the plot and the standard values (the sweep with the
+  // losses and the measured files); none: the lossless design over the default span, and the
+  // lossless standard values.
+  std::optional<ReportPlot> plot;
+  std::optional<StandardSolutions> standard;
 };
 
 // The report's PDF file, byte for byte the same for the same inputs.

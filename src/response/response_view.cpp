@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "analysis/formats/touchstone_reader.h"
+#include "model/design_answers.h"
 #include "response/response_text.h"
 #include "units/constants.h"
 
@@ -16,22 +17,6 @@ namespace {
 bool InSpan(double frequency, const SweepSpan& span) {
   constexpr double kSlack = 1e-12;
   return frequency >= span.from * (1.0 - kSlack) && frequency <= span.to * (1.0 + kSlack);
-}
-
-// A measured side's port, or why it cannot be used.
-struct MeasuredPort {
-  std::shared_ptr<const TouchstonePort> port;
-  std::string problem;
-};
-
-MeasuredPort ReadMeasuredPort(const std::optional<MeasuredSide>& side) {
-  if (!side) return {};
-  const TouchstoneRead read = ReadTouchstoneFile(side->file);
-  if (!read.Ok()) return {nullptr, read.error};
-  if (std::string problem = TouchstonePortProblem(read.data, side->port); !problem.empty()) {
-    return {nullptr, problem};
-  }
-  return {std::make_shared<const TouchstonePort>(read.data, side->port), {}};
 }
 
 // "Load measured: antenna.s1p port 1, 75 GHz to 110 GHz".
@@ -62,11 +47,11 @@ SweepSpan ChosenSpan(const ResponseSettings& settings, double designFrequency) {
   return settings.span ? *settings.span : DefaultSweepSpan(designFrequency);
 }
 
-void UpdateResponseView(const RunState& state, DesignOutcome outcome,
-                        const ResponseSettings& settings, ResponseView& view) {
-  const CircuitBuild build = BuildCircuit(state, outcome);
-  if (build.problem != CircuitProblem::None) {
-    NoNetwork(view, CircuitProblemText(build.problem));
+void UpdateResponseView(const DesignModel& model, const ResponseSettings& settings,
+                        ResponseView& view) {
+  const Network network = NetworkOf(model);
+  if (network.problem != CircuitProblem::None) {
+    NoNetwork(view, CircuitProblemText(network.problem));
     return;
   }
   const double z0 = settings.referenceImpedance;
@@ -74,60 +59,35 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
     NoNetwork(view, "the reference impedance must be a positive number of ohms");
     return;
   }
-  view.compensationText.clear();
-  if (settings.compensate) {
-    const CompensatedDesign compensated =
-        CompensateLosses(build.circuit, settings.losses, state.NetValues[DesignDriver]);
-    view.circuit = compensated.circuit;
-    view.compensationText = CompensationText(compensated);
-  } else {
-    view.circuit = build.circuit;
-  }
+  view.compensationText =
+      network.compensation ? CompensationText(*network.compensation) : std::string();
+  view.circuit = network.built;
   const MatchingCircuit& circuit = view.circuit;
-  const MeasuredPort source = ReadMeasuredPort(settings.measuredSource);
-  const MeasuredPort load = ReadMeasuredPort(settings.measuredLoad);
-  for (const MeasuredPort* side : {&source, &load}) {
-    if (!side->problem.empty()) {
-      NoNetwork(view, side->problem);
-      return;
-    }
-  }
-  const MeasuredSides sides{source.port.get(), load.port.get()};
-  SweepSpan span = ChosenSpan(settings, circuit.designFrequency);
-  bool cut = false;
-  for (const TouchstonePort* port : {sides.source, sides.load}) {
-    if (port == nullptr) continue;
-    if (span.from < port->From()) {
-      span.from = port->From();
-      cut = true;
-    }
-    if (span.to > port->To()) {
-      span.to = port->To();
-      cut = true;
-    }
-  }
-  if (const std::string problem = MeasuredSpanProblem(span, sides); !problem.empty()) {
-    NoNetwork(view, problem);
+  const MeasuredSides& sides = network.sides;
+  const SweepSpan chosen = ChosenSpan(settings, circuit.designFrequency);
+  SweepAnswer sweep = SweepOf(network, SpanOf(model, chosen));
+  if (!sweep.problem.empty()) {
+    NoNetwork(view, sweep.problem);
     return;
   }
+  const SweepSpan& span = sweep.span;
+  const bool cut = span.from != chosen.from || span.to != chosen.to;
 
   view.hasNetwork = true;
   view.noNetworkReason.clear();
-  view.measuredSourcePort = source.port;
-  view.measuredLoadPort = load.port;
+  view.measuredSourcePort = model.Port(MeasuredSideKind::Source);
+  view.measuredLoadPort = model.Port(MeasuredSideKind::Load);
   view.span = span;
   view.referenceImpedance = z0;
-  // The network with the Parts page's losses between the measured sides, as the command line's
-  // sweep makes it.
-  SweepResponse(circuit, span, sides, view.sweep, settings.losses);
-  view.summary = SummarizeSweep(circuit, span, sides, settings.losses, view.sweep);
+  view.sweep = std::move(sweep.points);
+  view.summary = sweep.summary;
   for (int h = 1; h <= 3; ++h) {
     HarmonicMarker& marker = view.markers[static_cast<std::size_t>(h - 1)];
     marker.harmonic = h;
     marker.frequency = static_cast<double>(h) * circuit.designFrequency;
     marker.measured = sides.Covers(marker.frequency);
     marker.response = marker.measured
-                          ? EvaluateResponse(circuit, marker.frequency, sides, settings.losses)
+                          ? EvaluateResponse(circuit, marker.frequency, sides, network.losses)
                           : ResponsePoint{};
     marker.inSpan = marker.measured && InSpan(marker.frequency, span);
   }
@@ -166,6 +126,22 @@ void UpdateResponseView(const RunState& state, DesignOutcome outcome,
           ReflectionOf(std::conj(sides.source->Impedance(point.frequency)) / z0));
     }
   }
+}
+
+void UpdateResponseView(const RunState& state, DesignOutcome outcome,
+                        const ResponseSettings& settings, ResponseView& view) {
+  (void)outcome;  // the model designs the state again, to the same outcome
+  Settings design;
+  design.measuredSource = settings.measuredSource;
+  design.measuredLoad = settings.measuredLoad;
+  design.losses = LossSettingsOf(settings.losses, settings.compensate);
+  std::vector<std::string> problems;
+  const DesignModel model(state, design, &problems);
+  if (!problems.empty()) {
+    NoNetwork(view, problems.front());
+    return;
+  }
+  UpdateResponseView(model, settings, view);
 }
 
 }  // namespace corvantile

@@ -11,19 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "analysis/solvers/frequency_response.h"
-#include "analysis/solvers/lossy_network.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/lossy_network.h"
 #include "analysis/solvers/sweep_summary.h"
 #include "math/design_network.h"
+#include "model/design_model.h"
 #include "response/smith_chart.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"
 
 namespace corvantile {
 
-// What the user chose in the window.
+// What the user chose in the window: the span and the reference impedance. The losses and the
+// measured sides are the design model's; the members here serve UpdateResponseView of a run state.
 struct ResponseSettings {
   // The swept span; none: DefaultSweepSpan of the design frequency, following it.
   std::optional<SweepSpan> span;
@@ -85,9 +87,16 @@ struct ResponseView {
 // The window's heading when there is no network.
 inline constexpr std::string_view kNoNetworkText = "No network";
 
-// Fills `view` for `state` after a design pass that returned `outcome`, reusing its vectors.
-// A span that cannot be swept (SweepSpanProblem) or a reference impedance that is not a
-// positive number leaves no network, with the reason.
+// Fills `view` for the design `model` holds: the network with the model's losses (compensated
+// when it asks), between its measured sides, over the span and against the reference impedance
+// `settings` chose (its losses and measured sides are not read). A span that cannot be swept
+// (SweepSpanProblem) or a reference impedance that is not a positive number leaves no network,
+// with the reason.
+void UpdateResponseView(const DesignModel& model, const ResponseSettings& settings,
+                        ResponseView& view);
+
+// The same for `state` after a design pass, with the losses and the measured sides `settings`
+// holds, as a design model of them would give.
 void UpdateResponseView(const RunState& state, DesignOutcome outcome,
                         const ResponseSettings& settings, ResponseView& view);
 

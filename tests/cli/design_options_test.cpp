@@ -263,10 +263,11 @@ TEST(DesignOptions, SessionIsReadBeforeEveryOtherOptionWhereverItStands) {
 }
 
 TEST(DesignOptions, ShortSessionGivesDefaultsOverWhatWasReadAndANote) {
-  RunState state;
-  std::string error;
-  std::vector<std::string> notes;
-  ASSERT_TRUE(ReadSessionForDesign(DataFile("short_session.CFG"), state, error, notes)) << error;
+  DesignModel model;
+  const DesignLoad load = LoadDesign(DataFile("short_session.CFG"), LoadPolicy::Tolerant, model);
+  ASSERT_TRUE(load.Ok()) << load.error;
+  const std::vector<std::string>& notes = load.notes;
+  const RunState& state = model.state();
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_NE(notes[0].find("short_session.CFG"), std::string::npos);
   // The defaults win where they are stored ...

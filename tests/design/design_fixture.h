@@ -9,6 +9,7 @@
 
 #include "design/design_controls.h"
 #include "design/design_window.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 #include "toolkit/recording_toolkit.h"
 
@@ -34,7 +35,9 @@ class DesignWindowTest : public ::testing::Test {
            drawn.back().colour == toolkit::Rgb{1, 2, 3};
   }
 
-  RunState state = MakeDefaultRunState();
+  // The design the window shows, as the program holds it.
+  DesignModel model;
+  RunState& state = model.state();
   toolkit::RecordingWindow window;
   toolkit::RecordingPlatform platform;
   DesignWindow design{state, window, platform};

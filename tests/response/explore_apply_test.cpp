@@ -24,7 +24,7 @@ class ExploreApplyTest : public testing::DesignWindowTest {
 };
 
 TEST_F(ExploreApplyTest, APiCandidateBecomesTheDesignInOneUndoStep) {
-  DesignDocument document(state, design, window, platform, recent);
+  DesignDocument document(model, design, window, platform, recent);
   state.NetValues[NetworkFamily] = FamilyTee;
   design.RefreshDesign();
   const RunState before = state;

@@ -10,12 +10,20 @@
 #include <gtest/gtest.h>
 
 #include "analysis/formats/touchstone_reader.h"
-#include "design/measured_sides.h"
+#include "model/design_model.h"
 #include "response/response_view.h"
 #include "support/files.h"
 
 namespace corvantile {
 namespace {
+
+// `state` with a side following a measured file, as the design model enters it.
+std::string EnterMeasuredFile(RunState& state, MeasuredSideKind side, const MeasuredSide& where) {
+  DesignModel model(state, Settings{});
+  std::string problem = model.Follow(side, where);
+  state = model.state();
+  return problem;
+}
 
 // A load that is 300 ohms at 3.75 MHz (S11 = 5/7 against 50 ohms) and turns inductive away
 // from it: 1 MHz to 10 MHz.

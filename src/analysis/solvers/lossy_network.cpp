@@ -5,8 +5,8 @@
 #include <limits>
 #include <numbers>
 
-#include "analysis/solvers/frequency_response.h"
 #include "analysis/formats/number_text.h"
+#include "analysis/solvers/frequency_response.h"
 #include "math/family_designs.h"
 
 namespace corvantile {
@@ -159,11 +159,13 @@ LossAnalysis AnalyzeLosses(const MatchingCircuit& c, const LossModel& model, dou
   a.reflection = ReflectionOf(a.inputImpedance, zs);
   const double unitInput = (s.vin * std::conj(s.iin)).real();
   const double unitLoad = std::norm(s.iload) * zl.real();
-  // The drive that makes the design power flow in; a network that takes no power gets none.
-  const double power = c.designPower;
-  const double scaleSquared = unitInput > 0.0 && power > 0.0 ? power / unitInput : 0.0;
-  const double scale = std::sqrt(scaleSquared);
-  a.sourceEmf = scale * std::abs(s.vin + zs * s.iin);
+  // The source's drive: the EMF behind its impedance that makes the design power available
+  // (what it delivers into a matched load), as the sweep drives it. A matched network takes
+  // all of it; a mismatched one takes less.
+  const double unitEmf = std::abs(s.vin + zs * s.iin);
+  const double scale = unitEmf > 0.0 && std::isfinite(unitEmf) ? c.sourceEmf / unitEmf : 0.0;
+  const double scaleSquared = scale * scale;
+  a.sourceEmf = c.sourceEmf;
 
   double unitDissipated = 0.0;
   for (std::size_t k = 0; k < 3; ++k) {

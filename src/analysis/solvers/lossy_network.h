@@ -24,8 +24,9 @@ struct PartStress {
   double watts = 0.0;  // dissipated in the series resistance
 };
 
-// The lossy network at one frequency, driven so that the source delivers the circuit's design
-// power into the network (the power the user asked for stays the power that flows in).
+// The lossy network at one frequency, driven by the source's EMF: the design power is the
+// power the source makes available (what it delivers into a matched load), one meaning in every
+// figure of the program. A matched network takes all of it; a mismatched one less.
 struct LossAnalysis {
   double frequency = 0.0;               // Hz
   std::complex<double> inputImpedance;  // ohms, what the source sees
@@ -33,7 +34,7 @@ struct LossAnalysis {
   std::complex<double> reflection;
   double returnLossDb = 0.0;  // at most kMaxReturnLossDb
   double vswr = 0.0;
-  double inputPower = 0.0;       // W into the network: the design power
+  double inputPower = 0.0;       // W into the network: the design power when matched
   double loadPower = 0.0;        // W in the load's resistance
   double dissipatedPower = 0.0;  // W, the parts' dissipation together
   double efficiency = 0.0;       // load power over input power (1 when lossless)
@@ -42,7 +43,7 @@ struct LossAnalysis {
   double dissipativeLossDb = 0.0;
   double mismatchLossDb = 0.0;
   double transducerLossDb = 0.0;
-  double sourceEmf = 0.0;  // V RMS behind the source impedance that makes inputPower flow
+  double sourceEmf = 0.0;  // V RMS behind the source impedance: sqrt(4 P Re Zs(f0))
   std::array<PartStress, 3> parts;
 };
 

@@ -66,7 +66,15 @@ MatchScore ScoreAtDesign(const MatchingCircuit& circuit, const LossModel& losses
       SolveNetwork(circuit.topology, TerminationImpedance(circuit.source, omega),
                    TerminationImpedance(circuit.load, omega),
                    CircuitElementImpedances(circuit, omega, resistance), circuit.sourceEmf);
-  return {s.returnLossDb, *std::max_element(s.partVolts.begin(), s.partVolts.end())};
+  // Only real parts count: an open or shorted position (the third of an L) carries no part,
+  // whatever the voltage across its place.
+  double largest = 0.0;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const PartKind kind = circuit.elements[k].kind;
+    if (kind == PartKind::Open || kind == PartKind::Short) continue;
+    largest = std::max(largest, s.partVolts[k]);
+  }
+  return {s.returnLossDb, largest};
 }
 
 bool BetterMatch(const MatchScore& a, const MatchScore& b) {

@@ -20,6 +20,7 @@
 
 #include "design/design_controls.h"
 #include "design/design_report.h"
+#include "model/design_answers.h"
 #include "toolkit/placement.h"
 #include "toolkit/qt/qt_look.h"
 
@@ -81,19 +82,15 @@ QKeySequence KeysOf(std::string_view keys) {
   return QKeySequence(QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())));
 }
 
-std::string SideName(MeasuredSideKind side) {
-  return side == MeasuredSideKind::Source ? "source" : "load";
-}
-
 }  // namespace
 
-FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform,
+FrmDesign::FrmDesign(DesignModel& model, toolkit::Platform& platform,
                      const std::filesystem::path& recentListFile)
-    : state_(state),
+    : model_(model),
       platform_(platform),
       window_(kDesignWindowName),
-      logic_(state, window_, platform),
-      document_(state, logic_, window_, platform, recentListFile) {
+      logic_(model.state(), window_, platform),
+      document_(model, logic_, window_, platform, recentListFile) {
   toolkit::BuildFromLook(window_, DesignLook());
   for (const toolkit::ControlLook& look : DesignControls()) {
     if (look.kind != toolkit::ControlKind::CommandButton) continue;
@@ -123,14 +120,15 @@ FrmDesign::FrmDesign(RunState& state, toolkit::Platform& platform,
     });
     AddLabel(MeasuredLabelLook(side), MeasuredLabelPlacement(side));
   }
-  logic_.SetMeasuredListeners(
-      [this] { ReenterMeasured(); },
-      [this](MeasuredSideKind side) { MeasuredMember(document_.settings(), side).reset(); });
+  // A new frequency reads the measured sides there before the window shows it; a side they
+  // cannot follow is the document's to refuse once the dialog closes.
+  logic_.SetMeasuredListeners([this] { model_.FollowFrequency(); },
+                              [this](MeasuredSideKind side) { model_.Unfollow(side); });
 }
 
 void FrmDesign::ChooseMeasured(MeasuredSideKind side) {
   Load();
-  const std::optional<MeasuredSide>& current = MeasuredMember(document_.settings(), side);
+  const std::optional<MeasuredSide>& current = model_.Measured(side);
   const QString suggested =
       current ? QFileInfo(QString::fromStdString(current->file)).path() : QString();
   const QString file = chooseMeasuredFile_ ? chooseMeasuredFile_(suggested)
@@ -151,24 +149,17 @@ void FrmDesign::ChooseMeasured(MeasuredSideKind side) {
     port = *chosen;
   }
   // A port, band or resistance the side cannot take leaves it as it was.
-  if (const std::string problem = EnterMeasuredImpedance(state_, side, read.data, port);
+  if (const std::string problem = model_.Follow(side, {file.toStdString(), port}, &read.data);
       !problem.empty()) {
     platform_.ShowMessage(problem);
     return;
   }
-  MeasuredMember(document_.settings(), side) = MeasuredSide{file.toStdString(), port};
   logic_.RefreshDesign();
-}
-
-void FrmDesign::ReenterMeasured() {
-  for (const std::string& problem : ReenterMeasuredSides(state_, document_.settings())) {
-    platform_.ShowMessage(problem);
-  }
 }
 
 void FrmDesign::ShowMeasuredNames() {
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
-    const std::optional<MeasuredSide>& measured = MeasuredMember(document_.settings(), side);
+    const std::optional<MeasuredSide>& measured = model_.Measured(side);
     window_.Find(MeasuredLabelLook(side).name)
         .SetText(measured ? MeasuredSideText(*measured) : std::string());
   }
@@ -196,7 +187,7 @@ void FrmDesign::AddFileShortcuts(QWidget* target) {
 
 void FrmDesign::CopyReport() {
   Load();
-  const std::string text = DesignReportText(state_, logic_.LastOutcome(), document_.settings());
+  const std::string text = ReportTextOf(model_);
   QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
@@ -208,8 +199,7 @@ void FrmDesign::WriteReport() {
   if (file.isEmpty()) return;
   if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
   const report::ReportInputs inputs =
-      DesignReportInputs(state_, logic_.LastOutcome(), document_.settings(),
-                         toleranceLines_ ? toleranceLines_() : std::vector<std::string>{});
+      ReportOf(model_, toleranceLines_ ? toleranceLines_() : std::vector<std::string>{});
   std::string error;
   if (!WriteDesignReport(inputs, file.toStdString(), error)) platform_.ShowMessage(error);
 }
@@ -297,16 +287,7 @@ void FrmDesign::Load() {
   loaded_ = true;
   // The sides that followed a measured file last time follow it again; a file that has gone
   // (or no longer reads) leaves the side at its last values from the session file, said once.
-  document_.ReadProgramSettings();
-  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
-    std::optional<MeasuredSide>& measured = MeasuredMember(document_.settings(), side);
-    if (!measured) continue;
-    const std::string problem = EnterMeasuredFile(state_, side, *measured);
-    if (problem.empty()) continue;
-    startNotes_.push_back("The " + SideName(side) + " no longer follows its measured file: " +
-                          problem + ". It keeps its last values.");
-    measured.reset();
-  }
+  startNotes_ = document_.ReadProgramSettings();
   logic_.FormLoad();
   ShowMeasuredNames();
   for (const AddedButton& added : added_) Place(added);

@@ -14,7 +14,7 @@
 #include "design/design_controls.h"
 #include "design/design_document.h"
 #include "design/design_window.h"
-#include "design/measured_sides.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 #include "state/session_file.h"
 #include "state/settings_file.h"
@@ -34,8 +34,9 @@ inline constexpr const char* kOpenRecentKey = "Ctrl+Shift+O";
 class FrmDesign {
  public:
   // `recentListFile`: the settings file that keeps the recent design files.
+  // The window shows and changes `model`, which outlives it.
   FrmDesign(
-      RunState& state, toolkit::Platform& platform,
+      DesignModel& model, toolkit::Platform& platform,
       const std::filesystem::path& recentListFile = SettingsFileFor(std::string(kSessionFileName)));
 
   // Runs the window's load (scale, caption, placement, first RefreshDesign) once; later calls
@@ -125,10 +126,9 @@ class FrmDesign {
   };
   void Place(const AddedButton& added);
   void ShowMeasuredNames();
-  void ReenterMeasured();
   void ShowStartNotes();
 
-  RunState& state_;
+  DesignModel& model_;
   toolkit::Platform& platform_;
   toolkit::QtWindow window_;
   DesignWindow logic_;

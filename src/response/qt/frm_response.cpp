@@ -37,6 +37,7 @@
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
 #include "analysis/formats/touchstone.h"
+#include "model/design_answers.h"
 #include "response/qt/explore_page.h"
 #include "response/qt/parts_page.h"
 #include "response/qt/smith_chart_widget.h"
@@ -66,8 +67,12 @@ double Typed(const QLineEdit* box) {
 
 }  // namespace
 
-FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), state_(state), lastDirectory_(QDir::currentPath()) {
+FrmResponse::FrmResponse(DesignModel& model, QWidget* parent)
+    : QWidget(parent, Qt::Window), model_(model), lastDirectory_(QDir::currentPath()) {
+  changeModel_ = [this](const std::function<void()>& edit) {
+    model_.Change(edit);
+    Update(lastOutcome_);
+  };
   setObjectName(QStringLiteral("frmResponse"));
   setWindowTitle(QStringLiteral("Corvantile - response"));
   chooseFile_ = [this](const QString& caption, const QString& suggested, const QString& filter) {
@@ -136,24 +141,29 @@ FrmResponse::FrmResponse(const RunState& state, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(tabs_);
 
-  parts_ = new PartsPage(state_);
+  parts_ = new PartsPage(model_.state());
   AddPage(parts_, QStringLiteral("Parts"));
-  tolerance_ = new TolerancePage(state_);
+  tolerance_ = new TolerancePage(model_);
+  connect(tolerance_, &TolerancePage::settingsChanged, this, [this] {
+    const ToleranceSettings shown = tolerance_->settings();
+    // The page's defaults with no member yet are no change.
+    if (ToleranceSettingsOf(model_) == shown) return;
+    changeModel_([this, shown] { model_.settings().tolerance = shown; });
+  });
   AddPage(tolerance_, QStringLiteral("Tolerance"));
   connect(tolerance_, &TolerancePage::envelopeChanged, this,
           [this](const auto& frequencies, const auto& minDb, const auto& maxDb) {
             ShowEnvelope(chart_, envelope_, frequencies, minDb, maxDb, unit_.hertz);
           });
-  explore_ = new ExplorePage(state_, [this](float family, float phase) {
+  explore_ = new ExplorePage(model_.state(), [this](float family, float phase) {
     if (applyCandidate_) applyCandidate_(family, phase);
   });
   AddPage(explore_, QStringLiteral("Explore"));
   // Return presses the focused button, as Space does (outside a dialog Qt leaves it to Space).
   for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(true);
   connect(parts_, &PartsPage::LossesChanged, this, [this] {
-    settings_.losses = parts_->losses();
-    settings_.compensate = parts_->compensate();
-    Update(lastOutcome_);
+    const LossSettings chosen = LossSettingsOf(parts_->losses(), parts_->compensate());
+    changeModel_([this, chosen] { model_.settings().losses = chosen; });
     emit LossesChanged();
   });
   ShowView();
@@ -164,10 +174,8 @@ int FrmResponse::AddPage(QWidget* page, const QString& title) { return tabs_->ad
 void FrmResponse::ShowPage(int index) { tabs_->setCurrentIndex(index); }
 
 void FrmResponse::SetLosses(const LossModel& losses, bool compensate) {
-  settings_.losses = losses;
-  settings_.compensate = compensate;
-  parts_->SetLosses(losses, compensate);
-  Update(lastOutcome_);
+  const LossSettings chosen = LossSettingsOf(losses, compensate);
+  changeModel_([this, chosen] { model_.settings().losses = chosen; });
 }
 
 FrmResponse::~FrmResponse() = default;
@@ -344,14 +352,30 @@ QWidget* FrmResponse::BuildControls() {
 
 void FrmResponse::Update(DesignOutcome outcome) {
   lastOutcome_ = outcome;
-  UpdateResponseView(state_, outcome, settings_, view_);
+  // The pages show the model's settings: an undo, an opened file or another window may have
+  // changed them.
+  const std::optional<LossSettings>& losses = model_.settings().losses;
+  settings_.losses = LossModelOf(losses);
+  settings_.compensate = losses && losses->compensate;
+  if (LossSettingsOf(parts_->losses(), parts_->compensate()) !=
+      LossSettingsOf(settings_.losses, settings_.compensate)) {
+    parts_->SetLosses(settings_.losses, settings_.compensate);
+  }
+  settings_.measuredSource = model_.settings().measuredSource;
+  settings_.measuredLoad = model_.settings().measuredLoad;
+  UpdateResponseView(model_, settings_, view_);
   ShowView();
   parts_->Update(outcome);
   ShowEnvelope(chart_, envelope_, {}, {}, {}, 1.0);
-  tolerance_->FollowResponse(settings_.losses, settings_.compensate, settings_.span,
-                             view_.measuredSourcePort, view_.measuredLoadPort);
-  tolerance_->Update(outcome);
-  explore_->FollowMeasuredSides(view_.measuredSourcePort, view_.measuredLoadPort);
+  tolerance_->FollowResponse(settings_.span);
+  if (const ToleranceSettings chosen = ToleranceSettingsOf(model_);
+      tolerance_->settings() != chosen) {
+    tolerance_->SetSettings(chosen);  // starts its run
+  } else {
+    tolerance_->Update(outcome);
+  }
+  explore_->FollowMeasuredSides(model_.Port(MeasuredSideKind::Source),
+                                model_.Port(MeasuredSideKind::Load));
   explore_->Update(outcome);
 }
 
@@ -429,17 +453,19 @@ void FrmResponse::ShowView() {
 void FrmResponse::ShowSpanTexts() {
   // What is swept: a span cut to a measured file's band shows as cut.
   const SweepSpan span =
-      view_.hasNetwork ? view_.span
-                       : ChosenSpan(settings_, static_cast<double>(state_.NetValues[Frequency]));
+      view_.hasNetwork
+          ? view_.span
+          : ChosenSpan(settings_, static_cast<double>(model_.state().NetValues[Frequency]));
   sweepFrom_->setText(ToQString(EngineeringText(span.from, "Hz")));
   sweepTo_->setText(ToQString(EngineeringText(span.to, "Hz")));
 }
 
 void FrmResponse::ReadSpanTexts() {
   if (!sweepFrom_->isModified() && !sweepTo_->isModified()) return;
-  SweepSpan span = view_.hasNetwork
-                       ? view_.span
-                       : ChosenSpan(settings_, static_cast<double>(state_.NetValues[Frequency]));
+  SweepSpan span =
+      view_.hasNetwork
+          ? view_.span
+          : ChosenSpan(settings_, static_cast<double>(model_.state().NetValues[Frequency]));
   // The box not edited keeps the exact end, not the rounded text it shows.
   if (sweepFrom_->isModified()) span.from = Typed(sweepFrom_);
   if (sweepTo_->isModified()) span.to = Typed(sweepTo_);

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "model/design_model.h"
 #include "response/response_text.h"
 #include "response/response_view.h"
 #include "state/circuit_state.h"
@@ -41,9 +42,10 @@ class FrmResponse : public QWidget {
   Q_OBJECT
 
  public:
-  // A window of its own, over `parent` when given (the design window), showing the design that
-  // `state` holds; it reads the state on every Update and never changes it.
-  explicit FrmResponse(const RunState& state, QWidget* parent = nullptr);
+  // A window of its own, over `parent` when given (the design window), showing the design
+  // `model` holds: every Update reads the model afresh (its state, losses, measured sides and
+  // tolerance settings). The window changes the model only through its model changer.
+  explicit FrmResponse(DesignModel& model, QWidget* parent = nullptr);
   ~FrmResponse() override;
 
   // Recomputes and redraws everything after a design pass that returned `outcome`.
@@ -70,12 +72,18 @@ class FrmResponse : public QWidget {
     applyCandidate_ = std::move(apply);
   }
 
-  // The parts' Q settings and whether the response shows the design compensated for them;
-  // redraws, and the Parts page shows them.
+  // The parts' Q settings and whether the design is compensated for them, as the Parts page
+  // sets them: a change of the model, then a redraw.
   void SetLosses(const LossModel& losses, bool compensate);
 
+  // How the window's pages change the design (the parts' Q, the tolerance settings): `edit`
+  // writes the model. By default the model's own Change, then a redraw; the design window's
+  // launcher makes each an undoable step of its document.
+  using ModelChanger = std::function<void(const std::function<void()>& edit)>;
+  void SetModelChanger(ModelChanger changer) { changeModel_ = std::move(changer); }
+
  signals:
-  // The user changed the losses on the Parts page; settings() holds the new ones.
+  // The user changed the losses on the Parts page; the model holds the new ones.
   void LossesChanged();
 
  public:
@@ -105,11 +113,6 @@ class FrmResponse : public QWidget {
 
   const ResponseView& view() const { return view_; }
   const ResponseSettings& settings() const { return settings_; }
-  // The design's measured sides, taken at the next Update.
-  void SetMeasuredSides(std::optional<MeasuredSide> source, std::optional<MeasuredSide> load) {
-    settings_.measuredSource = std::move(source);
-    settings_.measuredLoad = std::move(load);
-  }
   const FrequencyUnit& unit() const { return unit_; }
   QChart* chart() const { return chart_; }
   QLineSeries* returnLossSeries() const { return returnLoss_; }
@@ -135,7 +138,8 @@ class FrmResponse : public QWidget {
             bool (FrmResponse::*write)(const QString&));
   void ShowTooltip(const QString& text);
 
-  const RunState& state_;
+  DesignModel& model_;
+  ModelChanger changeModel_;
   ResponseSettings settings_;
   ResponseView view_;
   DesignOutcome lastOutcome_ = DesignOutcome::NotDesigned;

@@ -13,6 +13,7 @@
 #include <QSize>
 
 #include "design/qt/frm_design.h"
+#include "model/design_model.h"
 #include "response/qt/frm_response.h"
 #include "state/circuit_state.h"
 
@@ -27,7 +28,7 @@ class ResponseLauncher : public QObject {
   // Adds the buttons ("Response...", "Report...") and the shortcut to `design` and follows its
   // refreshes. The launcher and
   // the response window belong to the design window's widget and go with it.
-  static ResponseLauncher& Attach(FrmDesign& design, const RunState& state);
+  static ResponseLauncher& Attach(FrmDesign& design, DesignModel& model);
 
   // Shows the response window for the design on the screen, or raises it when shown.
   void Open();
@@ -46,21 +47,12 @@ class ResponseLauncher : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  ResponseLauncher(FrmDesign& design, const RunState& state);
+  ResponseLauncher(FrmDesign& design, DesignModel& model);
   void DesignRefreshed();
   void Redraw();
-  // Gives the window the design's loss settings (undo may have changed them).
-  void FollowLosses();
-  // Records the window's loss settings as the design's, one undo step.
-  void RecordLosses();
-  // The same for the Tolerance page's settings (no member: the page's defaults).
-  void FollowTolerance();
-  void RecordTolerance();
-  // Hands the design's measured sides to the response window before it updates.
-  void TakeMeasuredSides();
 
   FrmDesign& design_;
-  const RunState& state_;
+  DesignModel& model_;
   QPointer<FrmResponse> window_;
   QShortcut* shortcut_ = nullptr;
   bool redrawPending_ = false;

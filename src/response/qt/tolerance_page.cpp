@@ -104,8 +104,8 @@ std::optional<std::array<double, 2>> ReadBand(const QString& text, bool& ok) {
 
 }  // namespace
 
-TolerancePage::TolerancePage(const RunState& state, QWidget* parent)
-    : QWidget(parent), state_(state) {
+TolerancePage::TolerancePage(const DesignModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
   BuildControls();
   ShowSettings();
   poll_ = new QTimer(this);
@@ -236,21 +236,9 @@ void TolerancePage::SetEnvelopeSpan(std::optional<SweepSpan> span) {
   Start();
 }
 
-void TolerancePage::FollowResponse(const LossModel& losses, bool compensate,
-                                   std::optional<SweepSpan> span,
-                                   std::shared_ptr<const TouchstonePort> measuredSource,
-                                   std::shared_ptr<const TouchstonePort> measuredLoad) {
-  losses_ = losses;
-  compensate_ = compensate;
-  envelopeSpan_ = span;
-  measuredSource_ = std::move(measuredSource);
-  measuredLoad_ = std::move(measuredLoad);
-}
+void TolerancePage::FollowResponse(std::optional<SweepSpan> span) { envelopeSpan_ = span; }
 
-void TolerancePage::Update(DesignOutcome outcome) {
-  outcome_ = outcome;
-  Start();
-}
+void TolerancePage::Update(DesignOutcome) { Start(); }
 
 void TolerancePage::StopJob() {
   if (!job_) return;
@@ -272,8 +260,7 @@ void TolerancePage::Cancel() {
 void TolerancePage::Start() {
   StopJob();
   const std::uint64_t generation = ++generation_;
-  request_ = MakeToleranceRequest(state_, outcome_, settings_, envelopeSpan_, losses_, compensate_,
-                                  measuredSource_, measuredLoad_);
+  request_ = ToleranceOf(model_, settings_, envelopeSpan_);
   if (!request_.hasNetwork) {
     result_.reset();
     status_->setText(QString::fromStdString(request_.noNetworkReason));
@@ -337,9 +324,9 @@ void TolerancePage::ShowResult() {
   figures_->setText(lines.join('\n'));
 }
 
-std::vector<std::string> TolerancePage::ResultLines(DesignOutcome outcome) const {
+std::vector<std::string> TolerancePage::ResultLines(DesignOutcome) const {
   if (!result_ || job_) return {};
-  const ToleranceRequest now = MakeToleranceRequest(state_, outcome, settings_, envelopeSpan_);
+  const ToleranceRequest now = ToleranceOf(model_, settings_, envelopeSpan_);
   const auto same = [](const CircuitPart& a, const CircuitPart& b) {
     return a.kind == b.kind && a.value == b.value;
   };

@@ -44,8 +44,8 @@ class TolerancePage : public QWidget {
   Q_OBJECT
 
  public:
-  // Follows the design `state` holds; it reads the state on every Update and never changes it.
-  explicit TolerancePage(const RunState& state, QWidget* parent = nullptr);
+  // Follows the design `model` holds; it reads the model on every Update and never changes it.
+  explicit TolerancePage(const DesignModel& model, QWidget* parent = nullptr);
   // Cancels a run that is still going and waits for its thread.
   ~TolerancePage() override;
 
@@ -57,14 +57,9 @@ class TolerancePage : public QWidget {
   void SetSettings(const ToleranceSettings& settings);
   // The span the envelope is drawn over (none: the default span of the design frequency).
   void SetEnvelopeSpan(std::optional<SweepSpan> span);
-  // What the Response page shows, taken at the next Update: the parts' Q (every build then
-  // carries its parts' losses) and whether the design is compensated for them, and the swept
-  // span the envelope is drawn over.
-  // The measured sides' ports (null for typed sides) are the Response page's own, as read for
-  // its sweep: the builds are judged against them.
-  void FollowResponse(const LossModel& losses, bool compensate, std::optional<SweepSpan> span,
-                      std::shared_ptr<const TouchstonePort> measuredSource = nullptr,
-                      std::shared_ptr<const TouchstonePort> measuredLoad = nullptr);
+  // The span the Response page sweeps, taken at the next Update: the envelope is drawn over it.
+  // The parts' losses, the compensation and the measured sides are the model's.
+  void FollowResponse(std::optional<SweepSpan> span);
 
   // Stops the run in progress, if any; the page then shows "Cancelled".
   void Cancel();
@@ -76,7 +71,7 @@ class TolerancePage : public QWidget {
   const std::optional<ToleranceResult>& result() const { return result_; }
   const ToleranceRequest& request() const { return request_; }
   // The last finished run's figures as the report lists them, a line each, when that run was
-  // for the network `state` designs now after a pass that returned `outcome`; none when no run
+  // for the run the model asks for now (`outcome` is not read); none when no run
   // has finished, one is still going or the design has changed since.
   std::vector<std::string> ResultLines(DesignOutcome outcome) const;
 
@@ -111,13 +106,9 @@ class TolerancePage : public QWidget {
   void Finish(std::uint64_t generation, ToleranceResult result);
   void ShowResult();
 
-  const RunState& state_;
-  DesignOutcome outcome_ = DesignOutcome::NotDesigned;
+  const DesignModel& model_;
   ToleranceSettings settings_;
   std::optional<SweepSpan> envelopeSpan_;
-  LossModel losses_ = IdealLossModel();
-  bool compensate_ = false;
-  std::shared_ptr<const TouchstonePort> measuredSource_, measuredLoad_;
   ToleranceRequest request_;
   std::optional<ToleranceResult> result_;
   std::unique_ptr<Job> job_;

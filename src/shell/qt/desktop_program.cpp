@@ -13,10 +13,10 @@ DesktopProgram::DesktopProgram(std::optional<toolkit::ScreenTwips> forcedScreen,
                                const std::filesystem::path& sessionFile)
     : sessionFile_(sessionFile),
       platform_(forcedScreen),
-      opening_(state_, platform_, *this, sessionFile) {
+      opening_(model_.state(), platform_, *this, sessionFile) {
   const QIcon icon(QStringLiteral(":/icons/corvantile.svg"));
   opening_.window().widget()->setWindowIcon(icon);
-  RegisterDialogs(platform_, state_,
+  RegisterDialogs(platform_, model_.state(),
                   [this]() -> QWidget* { return design_ ? design_->window().widget() : nullptr; });
 }
 
@@ -26,9 +26,9 @@ FrmDesign& DesktopProgram::design() {
   if (!design_) {
     // The recent design files are kept beside the session file the program started from.
     design_ =
-        std::make_unique<FrmDesign>(state_, platform_, SettingsFileFor(sessionFile_.string()));
+        std::make_unique<FrmDesign>(model_, platform_, SettingsFileFor(sessionFile_.string()));
     design_->window().widget()->setWindowIcon(QIcon(QStringLiteral(":/icons/corvantile.svg")));
-    response_ = &ResponseLauncher::Attach(*design_, state_);
+    response_ = &ResponseLauncher::Attach(*design_, model_);
   }
   return *design_;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "design/qt/frm_design.h"
+#include "model/design_model.h"
 #include "response/qt/response_launcher.h"
 #include "shell/opening_screen.h"
 #include "shell/qt/frm_opening.h"
@@ -33,7 +34,8 @@ class DesktopProgram : public DesignWindowHost {
   // design file open (a file that cannot be opened says why and leaves the last session's).
   bool StartWithDesign(const std::filesystem::path& designFile);
 
-  RunState& state() { return state_; }
+  RunState& state() { return model_.state(); }
+  DesignModel& model() { return model_; }
   toolkit::QtPlatform& platform() { return platform_; }
   FrmOpening& opening() { return opening_; }
   // The design window, created on first use.
@@ -43,7 +45,8 @@ class DesktopProgram : public DesignWindowHost {
   ResponseLauncher& response();
 
  private:
-  RunState state_;
+  // The one design every window shows and changes.
+  DesignModel model_;
   std::filesystem::path sessionFile_;
   toolkit::QtPlatform platform_;
   std::unique_ptr<FrmDesign> design_;

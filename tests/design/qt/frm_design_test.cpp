@@ -17,6 +17,7 @@
 
 #include "design/design_controls.h"
 #include "design/design_window.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 #include "support/numbers.h"
 #include "support/qt/pixels.h"
@@ -39,9 +40,9 @@ using testing::Round;
 class FrmDesignTest : public ::testing::Test {
  protected:
   FrmDesignTest()
-      : state(MakeDefaultRunState()),
+      : state(model.state()),
         platform(toolkit::ScreenTwips::FromPixels(1024, 768)),
-        design(state, platform) {
+        design(model, platform) {
     design.Load();
   }
 
@@ -49,7 +50,8 @@ class FrmDesignTest : public ::testing::Test {
   void Click(std::string_view name) { QTest::mouseClick(Widget(name), Qt::LeftButton); }
   QImage Drawing() { return design.window().surface().image().copy(); }
 
-  RunState state;
+  DesignModel model;
+  RunState& state;
   toolkit::QtPlatform platform;
   FrmDesign design;
 };

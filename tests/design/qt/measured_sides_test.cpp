@@ -1,8 +1,6 @@
 // The measured-file commands through the real design window, offscreen: the dialogs are the
 // test's own (a file chooser, a port chooser, a frequency and a load dialog that set values),
 // the message box a recorder.
-#include "design/measured_sides.h"
-
 #include <complex>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +16,7 @@
 #include "analysis/formats/touchstone_reader.h"
 #include "design/design_controls.h"
 #include "design/qt/frm_design.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"
 #include "toolkit/qt/qt_platform.h"
@@ -60,7 +59,7 @@ class MeasuredSidesTest : public ::testing::Test {
  protected:
   MeasuredSidesTest() : settingsFile(Path("LastSession.json")) {
     Write(Path("antenna.s1p"), kAntenna);
-    design = std::make_unique<FrmDesign>(state, platform, settingsFile);
+    design = std::make_unique<FrmDesign>(model, platform, settingsFile);
     Prepare(*design);
     design->Load();
   }
@@ -108,7 +107,8 @@ class MeasuredSidesTest : public ::testing::Test {
 
   QTemporaryDir folder;
   std::filesystem::path settingsFile;
-  RunState state = MakeDefaultRunState();
+  DesignModel model;
+  RunState& state = model.state();
   RecordingPlatform platform;
   std::unique_ptr<FrmDesign> design;
   QString chosen;
@@ -139,7 +139,9 @@ TEST_F(MeasuredSidesTest, ChoosingAFileEntersItsImpedanceAtTheDesignFrequencyAsO
   EXPECT_EQ(LoadLabel(), "antenna.s1p");
 }
 
-TEST_F(MeasuredSidesTest, ANewFrequencyReadsTheFileAgainAndOneOutsideTheBandKeepsTheValues) {
+// A frequency outside the file's band is refused as a whole: the design stays at the last
+// frequency with the file's values there, and no undo step is added.
+TEST_F(MeasuredSidesTest, ANewFrequencyReadsTheFileAgainAndOneOutsideTheBandIsRefused) {
   ChooseLoad(Path("antenna.s1p"));
   SetFrequency(7e6f);
   ExpectLoad(AntennaImpedance(7e6));
@@ -147,14 +149,21 @@ TEST_F(MeasuredSidesTest, ANewFrequencyReadsTheFileAgainAndOneOutsideTheBandKeep
   ExpectLoad({50.0, 0.0});
   EXPECT_TRUE(platform.messages.empty());
 
-  const ImpedanceValues before = state.LoadValues;
+  const DesignSnapshot before = model.Snapshot();
+  const std::size_t steps = design->document().history().UndoCount();
   SetFrequency(20e6f);
   ASSERT_EQ(platform.messages.size(), 1u);
   const TouchstoneRead read = ReadTouchstoneFile(Path("antenna.s1p").string());
   EXPECT_EQ(platform.messages[0], TouchstonePort(read.data, 1).OutsideBandText(20e6));
-  EXPECT_EQ(state.LoadValues[SeriesR], before[SeriesR]);
-  EXPECT_EQ(state.LoadValues[SeriesX], before[SeriesX]);
-  EXPECT_TRUE(MeasuredLoad());  // back in the band, it follows the file again
+  EXPECT_EQ(model.Snapshot(), before);
+  EXPECT_EQ(state.NetValues[Frequency], 1e6f);
+  EXPECT_EQ(design->document().history().UndoCount(), steps);
+  EXPECT_TRUE(MeasuredLoad());
+  // One undo goes back to 7 MHz, the file still followed.
+  design->Undo();
+  EXPECT_EQ(state.NetValues[Frequency], 7e6f);
+  ExpectLoad(AntennaImpedance(7e6));
+  EXPECT_TRUE(MeasuredLoad());
   SetFrequency(7e6f);
   ExpectLoad(AntennaImpedance(7e6));
 }
@@ -192,7 +201,9 @@ TEST_F(MeasuredSidesTest, AFileThatCannotBeUsedShowsWhyAndChangesNothing) {
       {"broken.s1p", ReadTouchstoneFile(Path("broken.s1p").string()).error},
       {"missing.s1p", ReadTouchstoneFile(Path("missing.s1p").string()).error},
       {"narrow.s1p", "3.75 MHz is outside narrow.s1p's band (5 MHz to 6 MHz)"},
-      {"active.s1p", "active.s1p presents a negative resistance at 3.75 MHz"},
+      {"active.s1p",
+       "active.s1p port 1 presents no positive finite resistance at 3.75 MHz (-150 ohms), so it "
+       "cannot be matched"},
   };
   const RunState before = state;
   for (const Case& c : cases) {
@@ -235,11 +246,12 @@ TEST_F(MeasuredSidesTest, TheMeasuredSideIsRememberedAcrossARestartAndAGoneFileI
   const ImpedanceValues measured = state.LoadValues;
 
   // The next run starts from the session file's values: the last interpolated R + jX.
-  RunState next = MakeDefaultRunState();
+  DesignModel nextModel;
+  RunState& next = nextModel.state();
   next.LoadValues = measured;
   next.NetValues[Frequency] = 7e6f;  // and follows the file at its own frequency
   {
-    FrmDesign again(next, platform, settingsFile);
+    FrmDesign again(nextModel, platform, settingsFile);
     again.Load();
     ASSERT_TRUE(again.document().settings().measuredLoad);
     EXPECT_EQ(again.document().settings().measuredLoad->file, Path("antenna.s1p").string());
@@ -249,9 +261,10 @@ TEST_F(MeasuredSidesTest, TheMeasuredSideIsRememberedAcrossARestartAndAGoneFileI
   }
 
   std::filesystem::remove(Path("antenna.s1p"));
-  RunState gone = MakeDefaultRunState();
+  DesignModel goneModel;
+  RunState& gone = goneModel.state();
   gone.LoadValues = measured;
-  FrmDesign last(gone, platform, settingsFile);
+  FrmDesign last(goneModel, platform, settingsFile);
   platform.messages.clear();
   last.Show();
   EXPECT_TRUE(platform.messages.empty());  // after the window has opened
@@ -275,8 +288,9 @@ TEST_F(MeasuredSidesTest, ADamagedOrMissingSettingsFileLeavesBothSidesTyped) {
     } else {
       Write(settingsFile, text);
     }
-    RunState fresh = MakeDefaultRunState();
-    FrmDesign window(fresh, platform, settingsFile);
+    DesignModel freshModel;
+    RunState& fresh = freshModel.state();
+    FrmDesign window(freshModel, platform, settingsFile);
     window.Load();
     EXPECT_FALSE(window.document().settings().measuredLoad);
     EXPECT_FALSE(window.document().settings().measuredSource);

@@ -30,10 +30,10 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "analysis/solvers/lossy_network.h"
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
-#include "design/measured_sides.h"
+#include "analysis/solvers/lossy_network.h"
+#include "model/design_model.h"
 #include "response/qt/explore_page.h"
 #include "response/qt/smith_chart_widget.h"
 #include "response/qt/tolerance_page.h"
@@ -44,7 +44,7 @@ namespace {
 
 class FrmResponseTest : public ::testing::Test {
  protected:
-  FrmResponseTest() : state(MakeDefaultRunState()), window(state) {
+  FrmResponseTest() : state(model.state()), window(model) {
     window.resize(1000, 680);
     Design();
   }
@@ -95,7 +95,8 @@ class FrmResponseTest : public ::testing::Test {
     }
   }
 
-  RunState state;
+  DesignModel model;
+  RunState& state;
   FrmResponse window;
 };
 
@@ -397,9 +398,8 @@ TEST_F(FrmResponseTest, MeasuredSidesLeaveOutTheUnmeasuredHarmonicAndDrawTheSour
   const int typedGreen = CountGreen(window.smithChart());
 
   const MeasuredSide loadSide{load.string(), 1}, sourceSide{source.string(), 1};
-  ASSERT_EQ(EnterMeasuredFile(state, MeasuredSideKind::Load, loadSide), "");
-  ASSERT_EQ(EnterMeasuredFile(state, MeasuredSideKind::Source, sourceSide), "");
-  window.SetMeasuredSides(sourceSide, loadSide);
+  ASSERT_EQ(model.Follow(MeasuredSideKind::Load, loadSide), "");
+  ASSERT_EQ(model.Follow(MeasuredSideKind::Source, sourceSide), "");
   Design();
   ASSERT_TRUE(window.view().hasNetwork) << window.view().noNetworkReason;
   EXPECT_EQ(window.markerSeries()[0]->points().size(), 1);

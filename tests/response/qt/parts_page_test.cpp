@@ -20,11 +20,12 @@ namespace {
 
 class PartsPageTest : public ::testing::Test {
  protected:
-  PartsPageTest() : state(MakeDefaultRunState()), window(state) {
+  PartsPageTest() : state(model.state()), window(model) {
     window.resize(1000, 680);
     window.Update(RunDesignPass(state));
   }
-  RunState state;
+  DesignModel model;
+  RunState& state;
   FrmResponse window;
 };
 

@@ -23,6 +23,7 @@
 #include "cli/command_line.h"
 #include "design/design_controls.h"
 #include "design/qt/frm_design.h"
+#include "model/design_model.h"
 #include "response/qt/response_launcher.h"
 #include "response/qt/tolerance_page.h"
 #include "state/circuit_state.h"
@@ -84,8 +85,8 @@ std::string PdfText(const std::filesystem::path& pdf) {
 class ReportCommandsTest : public ::testing::Test {
  protected:
   ReportCommandsTest()
-      : design(state, platform, folder.path() / "LastSession.json"),
-        launcher(ResponseLauncher::Attach(design, state)) {
+      : design(model, platform, folder.path() / "LastSession.json"),
+        launcher(ResponseLauncher::Attach(design, model)) {
     WriteBytes(folder.path() / "antenna.s1p", kAntenna);
     design.SetMeasuredFileChooser([this](const QString&) {
       return QString::fromStdString((folder.path() / "antenna.s1p").string());
@@ -118,7 +119,8 @@ class ReportCommandsTest : public ::testing::Test {
   }
 
   ScratchFolder folder;
-  RunState state = MakeDefaultRunState();
+  DesignModel model;
+  RunState& state = model.state();
   RecordingPlatform platform;
   FrmDesign design;
   ResponseLauncher& launcher;

@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include "design/design_controls.h"
+#include "model/design_model.h"
 #include "response/qt/tolerance_page.h"
 #include "support/numbers.h"
 #include "toolkit/qt/qt_platform.h"
@@ -33,10 +34,10 @@ using testing::Round;
 class ResponseLauncherTest : public ::testing::Test {
  protected:
   ResponseLauncherTest()
-      : state(MakeDefaultRunState()),
+      : state(model.state()),
         platform(toolkit::ScreenTwips::FromPixels(1024, 768)),
-        design(state, platform),
-        launcher(ResponseLauncher::Attach(design, state)) {
+        design(model, platform),
+        launcher(ResponseLauncher::Attach(design, model)) {
     design.Load();
   }
 
@@ -54,7 +55,8 @@ class ResponseLauncherTest : public ::testing::Test {
     return static_cast<int>(design.window().widget()->findChildren<FrmResponse*>().size());
   }
 
-  RunState state;
+  DesignModel model;
+  RunState& state;
   toolkit::QtPlatform platform;
   FrmDesign design;
   ResponseLauncher& launcher;
@@ -173,9 +175,9 @@ TEST(ResponseLauncherSettings, ToleranceSettingsAreUndoStepsAndSurviveARestart) 
   QTemporaryDir dir;
   const std::filesystem::path file = dir.filePath("LastSession.json").toStdString();
   toolkit::QtPlatform platform(toolkit::ScreenTwips::FromPixels(1024, 768));
-  RunState state = MakeDefaultRunState();
-  auto design = std::make_unique<FrmDesign>(state, platform, file);
-  ResponseLauncher* launcher = &ResponseLauncher::Attach(*design, state);
+  DesignModel model;
+  auto design = std::make_unique<FrmDesign>(model, platform, file);
+  ResponseLauncher* launcher = &ResponseLauncher::Attach(*design, model);
   design->Load();
   launcher->Open();
   TolerancePage* page = launcher->Window().tolerancePage();
@@ -214,9 +216,9 @@ TEST(ResponseLauncherSettings, ToleranceSettingsAreUndoStepsAndSurviveARestart) 
   launcher->Window().close();
   design.reset();
 
-  RunState next = MakeDefaultRunState();
-  FrmDesign again(next, platform, file);
-  ResponseLauncher& nextLauncher = ResponseLauncher::Attach(again, next);
+  DesignModel nextModel;
+  FrmDesign again(nextModel, platform, file);
+  ResponseLauncher& nextLauncher = ResponseLauncher::Attach(again, nextModel);
   again.Load();
   nextLauncher.Open();
   TolerancePage* shown = nextLauncher.Window().tolerancePage();

@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include "analysis/studies/standard_design.h"
+#include "model/design_model.h"
 
 namespace corvantile {
 namespace {
@@ -33,7 +34,7 @@ constexpr int kLongRun = 10000000;
 
 class TolerancePageTest : public ::testing::Test {
  protected:
-  TolerancePageTest() : state(MakeDefaultRunState()), page(state) {
+  TolerancePageTest() : state(model.state()), page(model) {
     ToleranceSettings s;
     s.builds = 2000;
     s.seed = 7;
@@ -48,7 +49,8 @@ class TolerancePageTest : public ::testing::Test {
     return spy.wait(kWaitMs);
   }
 
-  RunState state;
+  DesignModel model;
+  RunState& state;
   TolerancePage page;
 };
 
@@ -136,8 +138,9 @@ TEST_F(TolerancePageTest, CancelStopsALongRunAtOnceAndNothingArrivesLater) {
 }
 
 TEST(TolerancePageLifetime, APageDestroyedMidRunLeavesNoThread) {
-  RunState state = MakeDefaultRunState();
-  auto page = std::make_unique<TolerancePage>(state);
+  DesignModel model;
+  RunState& state = model.state();
+  auto page = std::make_unique<TolerancePage>(model);
   ToleranceSettings s;
   s.builds = kLongRun;
   page->SetSettings(s);

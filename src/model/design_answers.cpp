@@ -1,0 +1,228 @@
+#include "model/design_answers.h"
+
+#include <algorithm>
+#include <array>
+#include <complex>
+#include <utility>
+
+#include "analysis/formats/number_text.h"
+
+namespace corvantile {
+
+DesignedState Designed(const DesignModel& model) {
+  DesignedState designed{model.state(), DesignOutcome::NotDesigned};
+  designed.outcome = RunDesignPass(designed.state);
+  return designed;
+}
+
+bool LossesSwitchedOn(const std::optional<LossSettings>& losses) {
+  if (!losses) return false;
+  bool lossy = IsLossy(PartQ{losses->inductorQ, 0.0}) || IsLossy(PartQ{losses->capacitorQ, 0.0});
+  for (const std::optional<double>& q : losses->elementQ) {
+    lossy = lossy || (q && IsLossy(PartQ{*q, 0.0}));
+  }
+  return lossy;
+}
+
+LossModel PartLosses(const DesignModel& model) {
+  const std::optional<LossSettings>& losses = model.settings().losses;
+  return LossesSwitchedOn(losses) ? LossModelOf(losses) : IdealLossModel();
+}
+
+bool Compensating(const DesignModel& model) {
+  const std::optional<LossSettings>& losses = model.settings().losses;
+  return losses && losses->compensate;
+}
+
+Network NetworkOf(const DesignModel& model) {
+  Network network;
+  network.designed = Designed(model);
+  network.losses = PartLosses(model);
+  network.sides = model.Sides();
+  const CircuitBuild build = BuildCircuit(network.designed.state, network.designed.outcome);
+  network.problem = build.problem;
+  if (build.problem != CircuitProblem::None) return network;
+  network.ideal = build.circuit;
+  network.built = build.circuit;
+  if (Compensating(model)) {
+    network.compensation = CompensateLosses(build.circuit, network.losses,
+                                            network.designed.state.NetValues[DesignDriver]);
+    network.built = network.compensation->circuit;
+  }
+  return network;
+}
+
+SweepSpan SpanOf(const DesignModel& model, const std::optional<SweepSpan>& chosen,
+                 std::vector<std::string>* notes) {
+  SweepSpan span =
+      chosen ? *chosen : DefaultSweepSpan(static_cast<double>(model.state().NetValues[Frequency]));
+  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
+    const std::shared_ptr<const TouchstonePort> port = model.Port(side);
+    if (!port) continue;
+    const std::string band = " (" + port->FileName() + " covers " +
+                             EngineeringText(port->From(), "Hz") + " to " +
+                             EngineeringText(port->To(), "Hz") + ")";
+    if (span.from < port->From()) {
+      if (chosen && notes != nullptr) {
+        notes->push_back("the sweep starts at " + EngineeringText(port->From(), "Hz") + ", not " +
+                         EngineeringText(span.from, "Hz") + band);
+      }
+      span.from = port->From();
+    }
+    if (span.to > port->To()) {
+      if (chosen && notes != nullptr) {
+        notes->push_back("the sweep ends at " + EngineeringText(port->To(), "Hz") + ", not " +
+                         EngineeringText(span.to, "Hz") + band);
+      }
+      span.to = port->To();
+    }
+  }
+  return span;
+}
+
+SweepAnswer SweepOf(const Network& network, const SweepSpan& span) {
+  SweepAnswer answer;
+  answer.span = span;
+  if (network.problem != CircuitProblem::None) {
+    answer.problem = std::string(CircuitProblemText(network.problem));
+    return answer;
+  }
+  answer.problem = MeasuredSpanProblem(span, network.sides);
+  if (!answer.problem.empty()) return answer;
+  SweepResponse(network.built, span, network.sides, answer.points, network.losses);
+  answer.summary =
+      SummarizeSweep(network.built, span, network.sides, network.losses, answer.points);
+  if (network.sides.Covers(network.built.designFrequency)) {
+    answer.atDesign = EvaluateResponse(network.built, network.built.designFrequency, network.sides,
+                                       network.losses);
+  }
+  return answer;
+}
+
+report::LossFigures LossFiguresOf(const Network& network, bool compensate) {
+  return report::ComputeLossFigures(network.ideal, network.losses, compensate,
+                                    network.designed.state.NetValues[DesignDriver]);
+}
+
+StandardSolutions StandardValuesOf(const DesignModel& model, const StandardChoice& choice) {
+  return SolveStandardValues(model.state(), choice, PartLosses(model), Compensating(model),
+                             model.Sides());
+}
+
+StandardSeries SeriesOfCount(int count) {
+  constexpr StandardSeries kAll[] = {StandardSeries::E3,  StandardSeries::E6,  StandardSeries::E12,
+                                     StandardSeries::E24, StandardSeries::E48, StandardSeries::E96,
+                                     StandardSeries::E192};
+  for (StandardSeries series : kAll) {
+    if (SeriesCount(series) == count) return series;
+  }
+  return StandardSeries::E12;
+}
+
+ToleranceRequest ToleranceOf(const DesignModel& model, const ToleranceSettings& settings,
+                             const std::optional<SweepSpan>& envelope) {
+  ToleranceRequest request;
+  const Network network = NetworkOf(model);
+  if (network.problem != CircuitProblem::None) {
+    request.noNetworkReason = std::string(CircuitProblemText(network.problem));
+    return request;
+  }
+  request.hasNetwork = true;
+  request.circuit = network.built;
+  StandardChoice choice;
+  choice.inductors = SeriesOfCount(settings.inductorSeries);
+  choice.capacitors = SeriesOfCount(settings.capacitorSeries);
+  if (settings.standard == ToleranceStandard::Nearest) {
+    request.circuit = NearestStandardCircuit(request.circuit, choice);
+  } else if (settings.standard == ToleranceStandard::Best) {
+    request.circuit = BestStandardCircuit(request.circuit, choice, network.losses);
+  }
+  ToleranceOptions& options = request.options;
+  options.tolerance =
+      DefaultTolerances(request.circuit, settings.inductorTolerance, settings.capacitorTolerance);
+  options.distribution =
+      settings.normal ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
+  options.builds = settings.builds;
+  options.seed = settings.seed;
+  options.band = settings.band;
+  options.losses = network.losses;
+  SweepSpan span = envelope ? *envelope : DefaultSweepSpan(request.circuit.designFrequency);
+  request.measuredSource = model.Port(MeasuredSideKind::Source);
+  request.measuredLoad = model.Port(MeasuredSideKind::Load);
+  options.sides = {request.measuredSource.get(), request.measuredLoad.get()};
+  for (const TouchstonePort* port : {options.sides.source, options.sides.load}) {
+    if (port == nullptr) continue;
+    for (const double f :
+         {request.circuit.designFrequency, settings.band ? (*settings.band)[0] : 0.0,
+          settings.band ? (*settings.band)[1] : 0.0}) {
+      if (f > 0.0 && !port->Covers(f)) {
+        request.hasNetwork = false;
+        request.noNetworkReason = port->OutsideBandText(f);
+        return request;
+      }
+    }
+    span.from = std::max(span.from, port->From());
+    span.to = std::min(span.to, port->To());
+  }
+  // An envelope over a span that cannot be swept is left out rather than failing the run.
+  if (SweepSpanProblem(span).empty()) options.envelope = span;
+  return request;
+}
+
+ToleranceSettings ToleranceSettingsOf(const DesignModel& model) {
+  return model.settings().tolerance.value_or(ToleranceSettings{});
+}
+
+Exploration ExplorationOf(const DesignModel& model, ExploreOptions options) {
+  options.sides = model.Sides();
+  return Explore(model.state(), options);
+}
+
+namespace {
+
+std::string MeasuredLine(const DesignModel& model, MeasuredSideKind side, double frequency) {
+  const std::optional<MeasuredSide>& where = model.Measured(side);
+  const std::shared_ptr<const TouchstonePort> port = model.Port(side);
+  const std::string_view name = side == MeasuredSideKind::Source ? "Source" : "Load";
+  if (!where || !port || !port->Covers(frequency)) return {};
+  return report::MeasuredSideLine(name, port->FileName(), where->port, port->Impedance(frequency),
+                                  frequency) +
+         '\n';
+}
+
+}  // namespace
+
+std::string ReportTextOf(const DesignModel& model) {
+  const DesignedState designed = Designed(model);
+  const double frequency = static_cast<double>(designed.state.NetValues[Frequency]);
+  std::string text = report::DesignReport(designed.state, designed.outcome);
+  text += MeasuredLine(model, MeasuredSideKind::Source, frequency);
+  text += MeasuredLine(model, MeasuredSideKind::Load, frequency);
+  if (LossesSwitchedOn(model.settings().losses)) {
+    text += report::LossesBlock(designed.state, designed.outcome, PartLosses(model),
+                                Compensating(model));
+  }
+  return text;
+}
+
+report::ReportInputs ReportOf(const DesignModel& model, std::vector<std::string> toleranceLines) {
+  report::ReportInputs inputs;
+  const Network network = NetworkOf(model);
+  inputs.state = network.designed.state;
+  inputs.outcome = network.designed.outcome;
+  if (LossesSwitchedOn(model.settings().losses)) inputs.losses = network.losses;
+  inputs.compensate = Compensating(model);
+  inputs.measuredSource = model.Measured(MeasuredSideKind::Source);
+  inputs.measuredLoad = model.Measured(MeasuredSideKind::Load);
+  inputs.toleranceLines = std::move(toleranceLines);
+  if (network.problem == CircuitProblem::None) {
+    SweepAnswer sweep = SweepOf(network, SpanOf(model, std::nullopt));
+    if (sweep.problem.empty()) {
+      inputs.plot = report::ReportPlot{sweep.span, std::move(sweep.points), sweep.atDesign};
+    }
+    inputs.standard = StandardValuesOf(model);
+  }
+  return inputs;
+}
+
+}  // namespace corvantile

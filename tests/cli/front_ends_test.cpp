@@ -1,0 +1,141 @@
+// One design, one story: a handful of designs (typed, lossy, compensated, measured, with
+// standard values) given to the command line as options and as a saved session, and to the
+// design model as the window holds it, must give the same figures everywhere: the report text
+// (what Ctrl+C copies), the PDF (byte for byte), the sweep's summary and the standard values.
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "cli/command_line.h"
+#include "cli_test_support.h"
+#include "model/design_answers.h"
+#include "report/design_report_pdf.h"
+#include "support/files.h"
+
+namespace corvantile::cli {
+namespace {
+
+// A one-port antenna: 40 ohms in series with a reactance that passes through 0 at 3.7 MHz.
+void WriteAntenna(const std::filesystem::path& file) {
+  std::string text = "# MHz Z RI R 1\n";
+  for (int i = 0; i <= 40; ++i) {
+    const double mhz = 3.3 + 0.025 * i;
+    const double x = 300.0 * (mhz / 3.7 - 3.7 / mhz);
+    text += std::to_string(mhz) + " " + std::to_string(40.0 + 2.0 * (mhz - 3.3)) + " " +
+            std::to_string(x) + "\n";
+  }
+  corvantile::testing::WriteBytes(file, text);
+}
+
+struct FrontEndCase {
+  const char* name;
+  std::vector<std::string> options;  // design and loss options
+};
+
+class FrontEndsTest : public ::testing::TestWithParam<FrontEndCase> {
+ protected:
+  FrontEndsTest() { WriteAntenna(folder.path() / "antenna.s1p"); }
+
+  std::vector<std::string> Options() const {
+    std::vector<std::string> options = GetParam().options;
+    for (std::string& option : options) {
+      if (option == "ANTENNA") option = (folder.path() / "antenna.s1p").string();
+    }
+    return options;
+  }
+
+  // Runs a command in-process with `tail` after its own arguments.
+  static testing_support::CliRun Run(std::vector<std::string> head,
+                                     const std::vector<std::string>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    const std::vector<std::string_view> views(head.begin(), head.end());
+    std::ostringstream out, err;
+    testing_support::CliRun run;
+    run.status = RunCommandLine(views, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+  }
+
+  corvantile::testing::ScratchFolder folder;
+};
+
+TEST_P(FrontEndsTest, EveryFrontEndTellsTheSameStory) {
+  const std::filesystem::path session = folder.path() / "design.cfg";
+  const std::filesystem::path pdf = folder.path() / "options.pdf";
+  const std::filesystem::path sessionPdf = folder.path() / "session.pdf";
+  const std::vector<std::string> byOptions = Options();
+  const std::vector<std::string> bySession = {"--session", session.string()};
+
+  // The options, saved as a design with its settings beside it.
+  const auto saved = Run({"design", "--save", session.string()}, byOptions);
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  // The design as the window holds it after opening that file.
+  DesignModel model;
+  const DesignLoad load = LoadDesign(session, LoadPolicy::Strict, model);
+  ASSERT_TRUE(load.Ok()) << load.error;
+
+  // Report text: the window's Ctrl+C, the command line with options and with the session.
+  const std::string copied = ReportTextOf(model);
+  EXPECT_EQ(saved.out, copied);
+  const auto fromSession = Run({"design"}, bySession);
+  ASSERT_EQ(fromSession.status, 0) << fromSession.err;
+  EXPECT_EQ(fromSession.out, copied);
+
+  // The PDF: the window's "Report..." without tolerance results, and both command lines.
+  const std::string windowPdf = report::DesignReportPdf(ReportOf(model));
+  ASSERT_EQ(Run({"report", "-o", pdf.string()}, byOptions).status, 0);
+  ASSERT_EQ(Run({"report", "-o", sessionPdf.string()}, bySession).status, 0);
+  EXPECT_TRUE(corvantile::testing::ReadBytes(pdf) == windowPdf);
+  EXPECT_TRUE(corvantile::testing::ReadBytes(sessionPdf) == windowPdf);
+
+  // The sweep's summary: the Response page's default span against both command lines.
+  const SweepAnswer sweep = SweepOf(NetworkOf(model), SpanOf(model, std::nullopt));
+  ASSERT_TRUE(sweep.problem.empty()) << sweep.problem;
+  for (const auto& tail : {byOptions, bySession}) {
+    const auto run = Run({"sweep", "--format", "json", "--points", "201"}, tail);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json json = nlohmann::json::parse(run.out);
+    ASSERT_TRUE(json.contains("summary")) << run.out.substr(0, 400);
+    const nlohmann::json& summary = json["summary"];
+    EXPECT_NEAR(summary["return_loss_db"].get<double>(),
+                std::min(sweep.summary.atDesign.returnLossDb, 300.0), 1e-3);
+  }
+
+  // The standard values: the report's table and the command's best combination.
+  const StandardSolutions standard = StandardValuesOf(model);
+  for (const auto& tail : {byOptions, bySession}) {
+    const auto run = Run({"standard", "--format", "json"}, tail);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json json = nlohmann::json::parse(run.out);
+    EXPECT_NEAR(json["best"]["return_loss_db"].get<double>(),
+                std::min(standard.best.summary.atDesign.returnLossDb, 300.0), 1e-3)
+        << run.out.substr(0, 400);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, FrontEndsTest,
+    ::testing::Values(
+        FrontEndCase{"DefaultPi", {}},
+        FrontEndCase{"TeeWithLossyParts",
+                     {"--family", "tee", "--load", "series:50:25", "--q-inductor", "120",
+                      "--q-capacitor", "800"}},
+        FrontEndCase{"CompensatedTank",
+                     {"--source", "series:2500:0", "--load", "series:50:0", "--q-inductor", "200",
+                      "--q-capacitor", "2000", "--q-law-inductor", "0", "--compensate"}},
+        FrontEndCase{"MeasuredLoad", {"--load-file", "ANTENNA", "--frequency", "3.6M"}},
+        FrontEndCase{"MeasuredLoadWithLosses",
+                     {"--load-file", "ANTENNA", "--frequency", "3.75M", "--source", "series:50:0",
+                      "--family", "lowpass-l", "--q-inductor", "150"}}),
+    [](const ::testing::TestParamInfo<FrontEndCase>& tested) {
+      return std::string(tested.param.name);
+    });
+
+}  // namespace
+}  // namespace corvantile::cli
