@@ -99,6 +99,8 @@ void ResponseLauncher::Redraw() {
   if (!IsOpen()) return;
   FollowLosses();
   FollowTolerance();
+  // A side chosen "Measured..." (or typed again) since: the window follows its file at once.
+  TakeMeasuredSides();
   window_->Update(design_.logic().LastOutcome());
 }
 
