@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's four commands: `make run`, `make test`, `make bench` and `make fuzz`. Each
 # installs what is missing (scripts/packages/*.txt), configures and builds first, so a fresh
 # Debian 12 machine needs nothing but make, git and root or sudo.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Included only when BUILD_TESTING is on: GoogleTest is needed for the tests alone.
 find_package(GTest REQUIRED)
 

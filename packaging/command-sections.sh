@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes a help2man include file that adds each command's own --help to corvantile-cli's man
 # page, so the page holds every command's arguments and stays as current as the program.
 #

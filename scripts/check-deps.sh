@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Proves that a build needs nothing but what the package lists install. Every system file the
 # build used is traced to the Debian package that owns it, and that package must be in the
 # closure of the lists over Depends and Pre-Depends (what `apt-get install

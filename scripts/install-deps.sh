@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages of the given package lists (scripts/packages/*.txt; by default
 # build.txt), only those that are missing (idempotent), without recommends: what a list needs
 # must be in it or in its Depends. As root with apt-get, otherwise through sudo.

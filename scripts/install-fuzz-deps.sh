@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what `make fuzz` needs on top of the normal build (scripts/packages/fuzz.txt), only
 # what is missing.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every libFuzzer target of a CORVANTILE_FUZZ build for a set time, one after the other,
 # and prints each one's executions and findings. New inputs go to a working corpus inside the
 # build directory, so the committed seed corpora stay as they are; a finding is kept in

@@ -52,6 +52,10 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       options.help = true;
       continue;
     }
+    if (arg == "--version") {
+      options.version = true;
+      continue;
+    }
     if (!arg.empty() && arg.front() != '-') {
       // A bare word such as "design" is far more often a command meant for corvantile-cli than
       // a design file without an extension (which "./name" still opens).
@@ -105,8 +109,9 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
 }
 
 std::string AppUsage() {
-  return "Usage: corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]\n"
-         "                  [--window NAME]] [DESIGN.cfg]\n"
+  return "Usage: corvantile [--session FILE] [DESIGN.cfg]\n"
+         "  or:  corvantile --screenshot FILE.png [--screen WIDTHxHEIGHT] [--window NAME]\n"
+         "  or:  corvantile --help | --version\n"
          "\n"
          "Opens the title screen; \"Start\" opens the design window for the circuit of the last\n"
          "session (LastSession.CFG in the working directory). \"Exit\" in the design window saves\n"
@@ -121,7 +126,8 @@ std::string AppUsage() {
          "corvantile-cli report). In the design window Ctrl+C copies the design as text, the\n"
          "report corvantile-cli design prints for it.\n"
          "\n"
-         "  --session FILE          start from this session file instead of LastSession.CFG\n"
+         "  --session FILE          start (or picture) from this session file instead of\n"
+         "                          LastSession.CFG\n"
          "  --screenshot FILE.png   write a picture of a window instead of opening the program\n"
          "                          (needs no display; nothing is saved)\n"
          "  --screen WIDTHxHEIGHT   lay the window out for a screen of this many pixels\n"
@@ -132,8 +138,11 @@ std::string AppUsage() {
          "                          (the response window beside it) or parts (the same\n"
          "                          window on its Parts page)\n"
          "  --help                  show this text\n"
+         "  --version               show the version\n"
          "\n"
          "For designs without a display, use corvantile-cli.\n";
 }
+
+std::string AppVersion() { return std::string("corvantile ") + CORVANTILE_VERSION + "\n"; }
 
 }  // namespace corvantile

@@ -1,8 +1,9 @@
 #pragma once
 
 // The desktop program's command line:
-//   corvantile [--session FILE] [--screenshot FILE.png [--screen WIDTHxHEIGHT]
-//              [--window NAME]] [--help] [DESIGN.cfg]
+//   corvantile [--session FILE] [DESIGN.cfg]
+//   corvantile [--session FILE] --screenshot FILE.png [--screen WIDTHxHEIGHT] [--window NAME]
+//   corvantile --help | --version
 #include <optional>
 #include <span>
 #include <string>
@@ -25,6 +26,7 @@ struct AppOptions {
   std::optional<ScreenPixels> screen;        // the screen to lay the window out for
   ShownWindow window = ShownWindow::Design;  // the window --screenshot pictures
   bool help = false;
+  bool version = false;
   friend bool operator==(const AppOptions&, const AppOptions&) = default;
 };
 
@@ -44,7 +46,11 @@ std::optional<ScreenPixels> ParseScreenSize(const std::string& text);
 // nullopt otherwise.
 std::optional<ShownWindow> ParseShownWindow(const std::string& text);
 
-// The --help text.
+// The --help text. Its usage lines are one line a form ("Usage: ...", then "  or:  ..."), as
+// help2man reads them into the man page's SYNOPSIS.
 std::string AppUsage();
+
+// The --version text: "corvantile 3.1\n", the project's version.
+std::string AppVersion();
 
 }  // namespace corvantile

@@ -142,6 +142,10 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     std::cout << corvantile::AppUsage();
     return 0;
   }
+  if (options.version) {
+    std::cout << corvantile::AppVersion();
+    return 0;
+  }
   if (options.screenshot) {
     // Pictures are made without any display, the same on every machine.
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -102,8 +102,8 @@ constexpr std::array kControls{
            "Type the network's phase shift from source to load (Pi and Tee only)."),
     Button("cmdFrequency", "Frequency", "Type the frequency the network is designed for."),
     Button("cmdPower", "Power", "Type the power the network carries, for its volts and amps."),
-    StepButton("cmdPhasePlusOne", "+1", "Raise the network's phase by one degree."),
-    StepButton("cmdPhaseMinusOne", "-1", "Lower the network's phase by one degree."),
+    StepButton("cmdPhasePlusOne", "+1", "Raise the network's phase by one degree (key +)."),
+    StepButton("cmdPhaseMinusOne", "-1", "Lower the network's phase by one degree (key -)."),
     Button("cmdExit", "Exit", "Save this session for next time and close the program.",
            Rgb{192, 192, 192}),
     ElementLabel("lblChangeNetPart1", true),
@@ -287,6 +287,10 @@ const toolkit::ControlLook& MeasuredLabelLook(MeasuredSideKind side) {
 const toolkit::ControlPlacement& MeasuredLabelPlacement(MeasuredSideKind side) {
   return side == MeasuredSideKind::Source ? kMeasuredSourceLabelPlacement
                                           : kMeasuredLoadLabelPlacement;
+}
+
+std::string_view MeasuredButtonFocusAfter(MeasuredSideKind side) {
+  return side == MeasuredSideKind::Source ? "CommandSource4" : "CommandLoad4";
 }
 
 const toolkit::WindowLook& DesignLook() { return kLook; }

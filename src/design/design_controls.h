@@ -57,8 +57,9 @@ inline constexpr std::string_view kCopyReportShortcut = "Ctrl+C";
 
 // "Measured...": one command button under each side's entry commands (source and load), added
 // with the measured-file commands; grey like the entry buttons, as wide as them, in the free row
-// under the fourth entry command. Under each, a small transparent label that names the file the
-// side follows ("" while the side is typed).
+// under the fourth entry command, and next after that command in the focus order (so both come
+// before Exit, which stands below them). Under each, a small transparent label that names the
+// file the side follows ("" while the side is typed).
 inline constexpr std::string_view kMeasuredSourceButtonName = "cmdMeasuredSource";
 inline constexpr std::string_view kMeasuredLoadButtonName = "cmdMeasuredLoad";
 inline constexpr std::string_view kMeasuredSourceLabelName = "lblMeasuredSource";
@@ -67,6 +68,12 @@ const toolkit::ControlLook& MeasuredButtonLook(MeasuredSideKind side);
 const toolkit::ControlPlacement& MeasuredButtonPlacement(MeasuredSideKind side);
 const toolkit::ControlLook& MeasuredLabelLook(MeasuredSideKind side);
 const toolkit::ControlPlacement& MeasuredLabelPlacement(MeasuredSideKind side);
+// The command a side's "Measured..." follows in the focus order: CommandSource4, CommandLoad4.
+std::string_view MeasuredButtonFocusAfter(MeasuredSideKind side);
+
+// Keys for the small phase-step buttons "+1" and "-1", which their tooltips name.
+inline constexpr std::string_view kPhasePlusOneShortcut = "+";
+inline constexpr std::string_view kPhaseMinusOneShortcut = "-";
 
 // The window as designed, its controls in keyboard focus order (the command buttons first,
 // then the labels): what the toolkit builds it from.

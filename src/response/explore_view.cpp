@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "analysis/formats/number_text.h"
 #include "state/codes.h"
@@ -164,6 +165,39 @@ void UpdateExploreView(const RunState& state, DesignOutcome /*outcome*/, Explore
   }
   UpdateParetoFront(view);
   view.bar = BoundBarFor(view.exploration);
+}
+
+std::string EmptyPlotReason(const ExploreView& view) {
+  const std::vector<Candidate>& all = view.exploration.candidates;
+  if (!view.hasCandidates || all.empty()) return {};
+  bool anyX = false, anyY = false;
+  for (const Candidate& c : all) {
+    const bool x = PlotValue(c, view.x).has_value(), y = PlotValue(c, view.y).has_value();
+    if (x && y) return {};
+    anyX = anyX || x;
+    anyY = anyY || y;
+  }
+  // Why no candidate has `figure`: a harmonic none of them reaches in the measured files.
+  const auto missing = [&all](Figure figure, std::string_view axis) {
+    const bool harmonic = figure == Figure::Attenuation2f || figure == Figure::Attenuation3f;
+    const bool unmeasured =
+        harmonic && std::all_of(all.begin(), all.end(), [figure](const Candidate& c) {
+          return figure == Figure::Attenuation2f ? !c.summary.measured2f0 : !c.summary.measured3f0;
+        });
+    const std::string which = figure == Figure::Attenuation2f ? "2f" : "3f";
+    return (unmeasured ? "the measured file does not reach " + which + ", so no candidate has "
+                       : std::string("no candidate has ")) +
+           FigureHeading(figure) + ", the figure " + std::string(axis);
+  };
+  std::string reason;
+  if (!anyY) {
+    reason = missing(view.y, "up");
+  } else if (!anyX) {
+    reason = missing(view.x, "across");
+  } else {
+    reason = "no candidate has both " + FigureHeading(view.x) + " and " + FigureHeading(view.y);
+  }
+  return "Nothing to plot: " + reason + ". Choose another figure.";
 }
 
 }  // namespace corvantile

@@ -80,4 +80,10 @@ void UpdateParetoFront(ExploreView& view);
 
 BoundBar BoundBarFor(const Exploration& exploration);
 
+// Why the plot of the view's x and y is empty although there are candidates, "" when it is
+// not (or when there are none: noCandidatesReason says why). With a measured load whose file
+// ends below 2f, the default plot's "Atten. 2f" reads: "Nothing to plot: the measured file does
+// not reach 2f, so no candidate has Atten. 2f (dB), the figure up. Choose another figure."
+std::string EmptyPlotReason(const ExploreView& view);
+
 }  // namespace corvantile

@@ -16,6 +16,7 @@ struct OptionsCase {
   std::optional<ScreenPixels> screen;
   bool help;
   std::optional<std::string> designFile = std::nullopt;
+  bool version = false;
 };
 
 class AppOptionsTest : public testing::TestWithParam<OptionsCase> {};
@@ -31,6 +32,7 @@ TEST_P(AppOptionsTest, ReadsTheCommandLine) {
   expected.screen = row.screen;
   expected.help = row.help;
   expected.designFile = row.designFile;
+  expected.version = row.version;
   EXPECT_EQ(std::get<AppOptions>(parsed), expected);
 }
 
@@ -42,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{{}, kNone, kNone, kNone, false},
         OptionsCase{{"--help"}, kNone, kNone, kNone, true},
         OptionsCase{{"-h"}, kNone, kNone, kNone, true},
+        OptionsCase{{"--version"}, kNone, kNone, kNone, false, kNone, true},
         OptionsCase{{"--session", "a.cfg"}, "a.cfg", kNone, kNone, false},
         OptionsCase{{"--screenshot", "w.png"}, kNone, "w.png", kNone, false},
         OptionsCase{{"--screenshot", "w.png", "--screen", "1920x1080"},

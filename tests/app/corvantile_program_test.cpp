@@ -9,7 +9,9 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QSet>
+#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -121,6 +123,33 @@ TEST_F(ProgramTest, HelpShowsTheUsage) {
   const Outcome run = RunProgram({"--help"}, dir.path());
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(run.out.startsWith("Usage: corvantile")) << run.out.toStdString();
+  EXPECT_TRUE(run.err.isEmpty());
+}
+
+// help2man makes the man page's SYNOPSIS from the usage lines: "Usage:" then "  or:" lines,
+// each whole. A line that only continues a form would land in DESCRIPTION.
+TEST_F(ProgramTest, UsageFormsAreWholeLines) {
+  const QStringList lines =
+      QString::fromUtf8(RunProgram({"--help"}, dir.path()).out).split(QLatin1Char('\n'));
+  ASSERT_GE(lines.size(), 4);
+  EXPECT_TRUE(lines[0].startsWith("Usage: corvantile "));
+  int forms = 1;
+  while (lines[forms].startsWith("  or:  corvantile ")) ++forms;
+  EXPECT_EQ(forms, 3);
+  EXPECT_TRUE(lines[forms].isEmpty()) << lines[forms].toStdString();
+  for (int i = 0; i < forms; ++i) {
+    EXPECT_LE(lines[i].size(), 80) << lines[i].toStdString();
+    EXPECT_EQ(lines[i].count('['), lines[i].count(']')) << lines[i].toStdString();
+  }
+}
+
+TEST_F(ProgramTest, VersionNamesTheProgramAndItsVersion) {
+  const Outcome run = RunProgram({"--version"}, dir.path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^corvantile [0-9]+\\.[0-9]+\n$"))
+                  .match(QString::fromUtf8(run.out))
+                  .hasMatch())
+      << run.out.toStdString();
   EXPECT_TRUE(run.err.isEmpty());
 }
 

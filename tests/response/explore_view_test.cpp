@@ -172,5 +172,43 @@ TEST(ExploreViewTest, NothingToExploreSaysWhy) {
   EXPECT_TRUE(view.front.empty());
 }
 
+// An empty plot says why: the default plot's 2f with a file that ends below it, another missing
+// figure, or two figures no candidate has together; a plot with a point says nothing.
+TEST(ExploreViewTest, AnEmptyPlotSaysWhy) {
+  Candidate c;
+  c.summary.bands[0].fractional = 0.12;
+  c.summary.attenuation2f0Db = std::numeric_limits<double>::quiet_NaN();
+  c.summary.measured2f0 = false;
+  c.summary.attenuation3f0Db = 30.0;
+  ExploreView view;
+  view.hasCandidates = true;
+  view.exploration.candidates = {c, c};
+  ASSERT_EQ(view.x, Figure::Bandwidth);
+  ASSERT_EQ(view.y, Figure::Attenuation2f);
+  EXPECT_EQ(EmptyPlotReason(view),
+            "Nothing to plot: the measured file does not reach 2f, so no candidate has Atten. 2f "
+            "(dB), the figure up. Choose another figure.");
+
+  view.y = Figure::Attenuation3f;
+  EXPECT_EQ(EmptyPlotReason(view), "");
+  view.x = Figure::Efficiency;  // not asked for: no candidate has it
+  EXPECT_EQ(EmptyPlotReason(view),
+            "Nothing to plot: no candidate has Efficiency (%), the figure across. Choose another "
+            "figure.");
+
+  // Each figure on some candidate, never both on one.
+  view.exploration.candidates[1].efficiency = 0.9;
+  view.exploration.candidates[1].summary.attenuation3f0Db =
+      std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(EmptyPlotReason(view),
+            "Nothing to plot: no candidate has both Efficiency (%) and Atten. 3f (dB). Choose "
+            "another figure.");
+
+  // Nothing explored at all: the page's own reason says why, not the plot.
+  view.hasCandidates = false;
+  view.exploration.candidates.clear();
+  EXPECT_EQ(EmptyPlotReason(view), "");
+}
+
 }  // namespace
 }  // namespace corvantile

@@ -109,15 +109,26 @@ FrmDesign::FrmDesign(DesignModel& model, toolkit::Platform& platform,
   }
   lastInFocusOrder_ = window_.Find(DesignFocusOrder().back()).widget();
   AddFileShortcuts(window_.widget());
+  // The phase-step buttons are small: a key presses each as a click would.
+  for (const auto& [keys, name] : {std::pair(kPhasePlusOneShortcut, "cmdPhasePlusOne"),
+                                   std::pair(kPhaseMinusOneShortcut, "cmdPhaseMinusOne")}) {
+    auto* step = new QShortcut(KeysOf(keys), window_.widget());
+    step->setContext(Qt::WindowShortcut);
+    auto* button = static_cast<QAbstractButton*>(window_.Find(name).widget());
+    QObject::connect(step, &QShortcut::activated, button, [button] { button->click(); });
+  }
   // Copying is the design window's own: the response window's tables copy their cells.
   auto* copy = new QShortcut(KeysOf(kCopyReportShortcut), window_.widget());
   copy->setContext(Qt::WindowShortcut);
   QObject::connect(copy, &QShortcut::activated, window_.widget(), [this] { CopyReport(); });
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
-    AddCommandButton(MeasuredButtonLook(side), MeasuredButtonPlacement(side), [this, side] {
-      document_.Change([this, side] { ChooseMeasured(side); });
-      ShowMeasuredNames();
-    });
+    AddCommandButton(
+        MeasuredButtonLook(side), MeasuredButtonPlacement(side),
+        [this, side] {
+          document_.Change([this, side] { ChooseMeasured(side); });
+          ShowMeasuredNames();
+        },
+        MeasuredButtonFocusAfter(side));
     AddLabel(MeasuredLabelLook(side), MeasuredLabelPlacement(side));
   }
   // A new frequency reads the measured sides there before the window shows it; a side they
@@ -257,9 +268,14 @@ bool FrmDesign::OpenDesign(const QString& file) {
 
 toolkit::QtControl& FrmDesign::AddCommandButton(const toolkit::ControlLook& look,
                                                 const toolkit::ControlPlacement& place,
-                                                std::function<void()> onClick) {
-  // Built as the designed controls are, next in the focus chain.
-  lastInFocusOrder_ = toolkit::AddFromLook(window_, std::span(&look, 1), lastInFocusOrder_);
+                                                std::function<void()> onClick,
+                                                std::string_view after) {
+  // Built as the designed controls are, next in the focus chain (or after `after`).
+  if (after.empty()) {
+    lastInFocusOrder_ = toolkit::AddFromLook(window_, std::span(&look, 1), lastInFocusOrder_);
+  } else {
+    toolkit::AddFromLook(window_, std::span(&look, 1), window_.Find(after).widget());
+  }
   toolkit::QtControl& control = window_.Find(look.name);
   QWidget* widget = control.widget();
   QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, widget,

@@ -50,10 +50,11 @@ class FrmDesign {
 
   // A command button beyond the designed controls, built with the same look rules: placed at
   // load (or at once when the window is loaded) in logical units, sized and given the H x 0.0008
-  // font when `place` sets a size, and last in the focus order. A click runs `onClick`.
+  // font when `place` sets a size, and last in the focus order, or right after the control
+  // `after` names. A click runs `onClick`.
   toolkit::QtControl& AddCommandButton(const toolkit::ControlLook& look,
                                        const toolkit::ControlPlacement& place,
-                                       std::function<void()> onClick);
+                                       std::function<void()> onClick, std::string_view after = {});
 
   // A label beyond the designed controls, built and placed as AddCommandButton's buttons are
   // and outside the focus order.

@@ -24,6 +24,8 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include "response/plot_ticks.h"
+
 namespace corvantile {
 namespace {
 
@@ -34,6 +36,8 @@ const QColor kTeeColour(214, 39, 40);
 const QColor kDesignLColour(44, 160, 44);
 const QColor kOtherLColour(150, 150, 150);
 const QColor kFrontColour(255, 200, 0);
+// The most labelled ticks on either axis of the plot.
+constexpr int kExploreTicks = 8;
 
 // The sort key of a cell: the figure's value, or for the text columns their text.
 std::optional<double> SortValue(const Candidate& c, int column) {
@@ -442,15 +446,17 @@ void ExplorePage::Plot() {
     lowX = lowY = 0.0;
     highX = highY = 1.0;
   }
-  auto pad = [](double& low, double& high) {
-    const double margin = high > low ? 0.05 * (high - low) : std::max(1.0, 0.05 * std::abs(low));
-    low -= margin;
-    high += margin;
+  // Round ticks, a margin around the points, and no negative bandwidth or Q.
+  const auto showRange = [](QValueAxis* axis, const LinearTicks& ticks) {
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(ticks.first);
+    axis->setTickInterval(ticks.step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(ticks.decimals));
+    axis->setRange(ticks.low, ticks.high);
   };
-  pad(lowX, highX);
-  pad(lowY, highY);
-  xAxis_->setRange(lowX, highX);
-  yAxis_->setRange(lowY, highY);
+  showRange(xAxis_, RoundRange(lowX, highX, kExploreTicks));
+  showRange(yAxis_, RoundRange(lowY, highY, kExploreTicks));
+  chart_->setTitle(Text(EmptyPlotReason(view_)));
 }
 
 std::size_t ExplorePage::NearestCandidate(const QXYSeries* series, const QPointF& point) const {

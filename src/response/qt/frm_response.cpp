@@ -22,6 +22,7 @@
 #include <QLogValueAxis>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSaveFile>
 #include <QScatterSeries>
 #include <QShortcut>
@@ -38,6 +39,7 @@
 #include "analysis/formats/sweep_csv.h"
 #include "analysis/formats/touchstone.h"
 #include "model/design_answers.h"
+#include "response/plot_ticks.h"
 #include "response/qt/explore_page.h"
 #include "response/qt/parts_page.h"
 #include "response/qt/smith_chart_widget.h"
@@ -50,6 +52,8 @@ namespace {
 const QColor kReturnLossColour(20, 90, 200);
 const QColor kGainColour(200, 90, 0);
 const QColor kMarkerColour(60, 60, 60);
+// The narrowest window whose save buttons go in one row.
+constexpr int kOneRowOfButtonsWidth = 900;
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 QString ToQString(std::string_view text) {
@@ -190,6 +194,10 @@ void FrmResponse::BuildChart() {
   frequencyAxis_->setBase(10.0);
   frequencyAxis_->setLabelFormat(QStringLiteral("%g"));
   frequencyAxis_->setMinorTickCount(8);
+  linearFrequencyAxis_ = new QValueAxis;
+  linearFrequencyAxis_->setTickType(QValueAxis::TicksDynamic);
+  linearFrequencyAxis_->setMinorTickCount(1);
+  linearFrequencyAxis_->setVisible(false);
   returnLossAxis_ = new QValueAxis;
   returnLossAxis_->setTitleText(QStringLiteral("Return loss (dB)"));
   returnLossAxis_->setLabelFormat(QStringLiteral("%.0f"));
@@ -200,6 +208,7 @@ void FrmResponse::BuildChart() {
   gainAxis_->setTitleBrush(kGainColour);
   gainAxis_->setGridLineVisible(false);
   chart_->addAxis(frequencyAxis_, Qt::AlignBottom);
+  chart_->addAxis(linearFrequencyAxis_, Qt::AlignBottom);
   chart_->addAxis(returnLossAxis_, Qt::AlignLeft);
   chart_->addAxis(gainAxis_, Qt::AlignRight);
 
@@ -294,11 +303,13 @@ QWidget* FrmResponse::BuildControls() {
   settings->addWidget(sweepFrom_, 0, 1);
   settings->addWidget(new QLabel(QStringLiteral("to")), 0, 2);
   settings->addWidget(sweepTo_, 0, 3);
-  settings->addWidget(defaultSpan, 0, 4);
   settings->addWidget(new QLabel(QStringLiteral("Reference")), 1, 0);
   settings->addWidget(reference_, 1, 1);
   settings->addWidget(new QLabel(QStringLiteral("ohm")), 1, 2);
-  settings->setColumnStretch(5, 1);
+  // Under the span's upper end rather than after it: the row stays narrow enough for a small
+  // screen.
+  settings->addWidget(defaultSpan, 1, 3, Qt::AlignLeft);
+  settings->setColumnStretch(4, 1);
   grid->addLayout(settings, 0, 1);
 
   struct SaveButton {
@@ -322,6 +333,8 @@ QWidget* FrmResponse::BuildControls() {
        "corvantile.cir", "SPICE netlists (*.cir)", &FrmResponse::ExportSpice},
   }};
   auto* buttons = new QHBoxLayout;
+  saveButtonGrid_ = new QGridLayout;
+  buttons->addLayout(saveButtonGrid_);
   for (std::size_t i = 0; i < kButtons.size(); ++i) {
     const SaveButton& b = kButtons[i];
     auto* button = new QPushButton(QString::fromLatin1(b.text));
@@ -330,9 +343,9 @@ QWidget* FrmResponse::BuildControls() {
       Save(QString::fromLatin1(b.caption), QString::fromLatin1(b.file),
            QString::fromLatin1(b.filter), b.write);
     });
-    buttons->addWidget(button);
     saveButtons_[i] = button;
   }
+  ArrangeSaveButtons(static_cast<int>(kButtons.size()));
   buttons->addStretch(1);
   grid->addLayout(buttons, 1, 1);
 
@@ -423,8 +436,7 @@ void FrmResponse::ShowView() {
   returnLoss_->replace(returnLoss);
   gain_->replace(gain);
 
-  frequencyAxis_->setRange(view_.span.from / perUnit, view_.span.to / perUnit);
-  frequencyAxis_->setTitleText(QStringLiteral("Frequency (%1)").arg(ToQString(unit_.name)));
+  ShowFrequencyAxis(view_.span.from / perUnit, view_.span.to / perUnit);
   const DbAxes axes = PlotDbAxes(view_.sweep);
   returnLossAxis_->setRange(0.0, axes.returnLossTop);
   returnLossAxis_->setTickCount(axes.steps + 1);
@@ -448,6 +460,42 @@ void FrmResponse::ShowView() {
   QStringList lines;
   for (const std::string& line : view_.summaryLines) lines.append(ToQString(line));
   summary_->setText(lines.join(QLatin1Char('\n')));
+}
+
+QAbstractAxis* FrmResponse::frequencyAxis() const {
+  if (linearFrequencyAxis_->isVisible()) return linearFrequencyAxis_;
+  return frequencyAxis_;
+}
+
+void FrmResponse::ShowFrequencyAxis(double from, double to) {
+  const FrequencyTicks ticks = ChooseFrequencyTicks(from, to);
+  QAbstractAxis* shown = frequencyAxis_;
+  if (!ticks.logarithmic) {
+    linearFrequencyAxis_->setTickAnchor(ticks.linear.first);
+    linearFrequencyAxis_->setTickInterval(ticks.linear.step);
+    linearFrequencyAxis_->setLabelFormat(QStringLiteral("%.%1f").arg(ticks.linear.decimals));
+    shown = linearFrequencyAxis_;
+  }
+  QAbstractAxis* hidden =
+      shown == frequencyAxis_ ? static_cast<QAbstractAxis*>(linearFrequencyAxis_) : frequencyAxis_;
+  if (!shown->isVisible()) {
+    // Every curve moves to the axis shown; a series has one horizontal axis at a time.
+    for (QAbstractSeries* series : chart_->series()) {
+      series->detachAxis(hidden);
+      series->attachAxis(shown);
+    }
+    hidden->setVisible(false);
+    shown->setVisible(true);
+  }
+  if (ticks.logarithmic || ticks.linear.values.empty()) {
+    shown->setRange(from, to);
+  } else {
+    // Out to a tick that lies a rounding error past an end (3.4 + 7 x 0.1 > 4.1), so that the
+    // axis labels it.
+    shown->setRange(std::min(from, ticks.linear.values.front()),
+                    std::max(to, ticks.linear.values.back()));
+  }
+  shown->setTitleText(QStringLiteral("Frequency (%1)").arg(ToQString(unit_.name)));
 }
 
 void FrmResponse::ShowSpanTexts() {
@@ -588,11 +636,38 @@ void FrmResponse::Save(const QString& caption, const QString& name, const QStrin
   (this->*write)(path);
 }
 
+void FrmResponse::ArrangeSaveButtons(int columns) {
+  if (columns == saveButtonColumns_) return;
+  saveButtonColumns_ = columns;
+  for (std::size_t i = 0; i < saveButtons_.size(); ++i) {
+    const int at = static_cast<int>(i);
+    saveButtonGrid_->removeWidget(saveButtons_[i]);
+    saveButtonGrid_->addWidget(saveButtons_[i], at / columns, at % columns);
+  }
+}
+
+void FrmResponse::resizeEvent(QResizeEvent* event) {
+  // On a small screen (800x600) the five save buttons take two rows, so that the plots, the
+  // summary and the controls fit across without scrolling.
+  ArrangeSaveButtons(event->size().width() < kOneRowOfButtonsWidth ? 3 : 5);
+  QWidget::resizeEvent(event);
+}
+
 QImage FrmResponse::Render(QSize size) {
+  // Rearranged first: one row of buttons would hold the window wider than a small screen.
+  ArrangeSaveButtons(size.width() < kOneRowOfButtonsWidth ? 3 : 5);
+  if (!isVisible()) {
+    // Lays the window out as showing it would, without a screen: the inner layouts first, so
+    // that the window's least size is the rearranged one before it is resized.
+    ensurePolished();
+    const QList<QWidget*> inner = findChildren<QWidget*>();
+    for (auto widget = inner.rbegin(); widget != inner.rend(); ++widget) {
+      if ((*widget)->layout() != nullptr) (*widget)->layout()->activate();
+    }
+    layout()->activate();
+  }
   resize(size);
   if (!isVisible()) {
-    // Lays the window out as showing it would, without a screen.
-    ensurePolished();
     layout()->activate();
     QCoreApplication::sendPostedEvents();
   }

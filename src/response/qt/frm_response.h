@@ -19,9 +19,12 @@
 #include "response/response_view.h"
 #include "state/circuit_state.h"
 
+class QAbstractAxis;
 class QAreaSeries;
 class QChart;
 class QChartView;
+class QGridLayout;
+class QResizeEvent;
 class QLabel;
 class QLineEdit;
 class QLineSeries;
@@ -115,6 +118,8 @@ class FrmResponse : public QWidget {
   const ResponseSettings& settings() const { return settings_; }
   const FrequencyUnit& unit() const { return unit_; }
   QChart* chart() const { return chart_; }
+  // The frequency axis the curves are drawn against now.
+  QAbstractAxis* frequencyAxis() const;
   QLineSeries* returnLossSeries() const { return returnLoss_; }
   QLineSeries* gainSeries() const { return gain_; }
   // The Tolerance page's envelope over the return loss: empty from a design change until the
@@ -128,6 +133,14 @@ class FrmResponse : public QWidget {
   void BuildChart();
   QWidget* BuildControls();
   void ShowView();
+  void ShowFrequencyAxis(double from, double to);
+  // The save buttons in rows of `columns`.
+  void ArrangeSaveButtons(int columns);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
   void ShowSpanTexts();
   void ReadSpanTexts();
   void ReadReferenceText();
@@ -155,7 +168,10 @@ class FrmResponse : public QWidget {
   std::function<void(float, float)> applyCandidate_;
   QChart* chart_ = nullptr;  // owned by chartView_
   QChartView* chartView_ = nullptr;
+  // The frequency axis: logarithmic, or linear with round ticks for a span narrower than
+  // tenfold (ChooseFrequencyTicks); the series are attached to the one shown.
   QLogValueAxis* frequencyAxis_ = nullptr;
+  QValueAxis* linearFrequencyAxis_ = nullptr;
   QValueAxis* returnLossAxis_ = nullptr;
   QValueAxis* gainAxis_ = nullptr;
   QLineSeries* returnLoss_ = nullptr;
@@ -173,6 +189,8 @@ class FrmResponse : public QWidget {
   QLineEdit* sweepTo_ = nullptr;
   QLineEdit* reference_ = nullptr;
   std::array<QPushButton*, 5> saveButtons_{};
+  QGridLayout* saveButtonGrid_ = nullptr;
+  int saveButtonColumns_ = 0;
 };
 
 }  // namespace corvantile

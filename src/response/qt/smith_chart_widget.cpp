@@ -31,7 +31,12 @@ const QColor kMarkerColour(0, 0, 0);
 constexpr double kHeaderPixels = 22;  // the title line
 constexpr double kLegendLinePixels = 19;
 constexpr double kFooterPixels = 40;  // the legend's two lines
-constexpr double kSidePixels = 30;    // room for the reactance labels
+// Where the source conjugate's legend entry starts, as a share of the width, beside the locus's.
+constexpr double kConjugateColumn = 0.62;
+QString LocusText() { return QStringLiteral("Input impedance over the sweep"); }
+// The narrowest chart on which the conjugate's legend entry fits beside the locus's.
+constexpr int kConjugateBesideWidth = 340;
+constexpr double kSidePixels = 30;  // room for the reactance labels
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 
@@ -64,7 +69,13 @@ double SmithChartWidget::FooterPixels() const {
   if (!view_ || !view_->hasNetwork) return kFooterPixels;
   const int measured = static_cast<int>(!view_->measuredLoadLocus.empty()) +
                        static_cast<int>(!view_->measuredSourceLocus.empty());
-  return kFooterPixels + measured * kLegendLinePixels;
+  return kFooterPixels + (measured + static_cast<int>(!ConjugateBesideLocus())) * kLegendLinePixels;
+}
+
+bool SmithChartWidget::ConjugateBesideLocus() const {
+  // The locus entry's line and text end about 200 pixels in; the conjugate's starts at
+  // kConjugateColumn of the width.
+  return width() >= kConjugateBesideWidth;
 }
 
 QRectF SmithChartWidget::ChartRect() const {
@@ -258,11 +269,16 @@ void SmithChartWidget::PaintLegend(QPainter& painter) const {
   };
   entry(8, top, kPathColour, QStringLiteral("Path at f from the load (L) through each element"),
         false);
-  entry(8, top + kLegendLinePixels, kLocusColour, QStringLiteral("Input impedance over the sweep"),
-        false);
-  entry(static_cast<double>(width()) * 0.62, top + kLegendLinePixels, kTargetColour,
-        QStringLiteral("Source conjugate"), true);
+  entry(8, top + kLegendLinePixels, kLocusColour, LocusText(), false);
   double line = top + 2 * kLegendLinePixels;
+  // Beside the locus entry, or under it on a narrow chart.
+  if (ConjugateBesideLocus()) {
+    entry(static_cast<double>(width()) * kConjugateColumn, top + kLegendLinePixels, kTargetColour,
+          QStringLiteral("Source conjugate"), true);
+  } else {
+    entry(8, line, kTargetColour, QStringLiteral("Source conjugate"), true);
+    line += kLegendLinePixels;
+  }
   if (!view_->measuredLoadLocus.empty()) {
     entry(
         8, line, kMeasuredLoadColour,

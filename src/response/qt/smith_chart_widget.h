@@ -50,6 +50,8 @@ class SmithChartWidget : public QWidget {
   QRectF ChartRect() const;
   // The legend's height: two lines, and one more for each measured side.
   double FooterPixels() const;
+  // Whether the source conjugate's legend entry fits beside the locus's, or goes under it.
+  bool ConjugateBesideLocus() const;
   void PaintGrid(QPainter& painter, const QRectF& chart) const;
   void PaintView(QPainter& painter) const;
   void PaintLegend(QPainter& painter) const;

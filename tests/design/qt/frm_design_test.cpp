@@ -3,6 +3,7 @@
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -93,16 +94,25 @@ TEST_F(FrmDesignTest, EveryPlacedControlSitsWhereTheLogicalLayoutPutsIt) {
   EXPECT_EQ(Widget("cmdExit")->geometry(), QRect(777, 582, 68, 24));
 }
 
+// The designed focus order, with each side's "Measured..." after its last entry command: where
+// it stands, above Exit.
 TEST_F(FrmDesignTest, TabFollowsTheFocusOrderAndTeeHoldsTheFocusWhenShown) {
+  std::vector<std::string> expected;
+  for (const std::string_view name : DesignFocusOrder()) {
+    expected.emplace_back(name);
+    if (name == "CommandSource4") expected.emplace_back(kMeasuredSourceButtonName);
+    if (name == "CommandLoad4") expected.emplace_back(kMeasuredLoadButtonName);
+  }
   std::vector<std::string> chain;
   QWidget* widget = Widget("cmdTee");
-  for (std::size_t i = 0; i < DesignFocusOrder().size(); ++i) {
+  for (std::size_t i = 0; i < expected.size(); ++i) {
     chain.push_back(widget->objectName().toStdString());
     do {
       widget = widget->nextInFocusChain();
     } while (widget->focusPolicy() != Qt::StrongFocus);
   }
-  EXPECT_EQ(chain, std::vector<std::string>(DesignFocusOrder().begin(), DesignFocusOrder().end()));
+  EXPECT_EQ(chain, expected);
+  EXPECT_EQ(chain.back(), "cmdExit");
 
   design.Show();
   EXPECT_EQ(design.window().widget()->focusWidget(), Widget("cmdTee"));
@@ -169,6 +179,22 @@ TEST_F(FrmDesignTest, ReturnClicksTheFocusedButtonAndEscapeDoesNothing) {
   QTest::keyClick(design.window().widget(), Qt::Key_Escape);
   EXPECT_EQ(state.NetValues, kept.NetValues);
   EXPECT_TRUE(design.window().widget()->isVisible());
+  design.window().widget()->hide();
+}
+
+// The small phase-step buttons have keys, which their tooltips name.
+TEST_F(FrmDesignTest, PlusAndMinusKeysStepThePhase) {
+  design.Show();
+  design.window().widget()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(design.window().widget()));
+  const float phase = state.NetValues[NetworkPhase];
+  QTest::keyClick(design.window().widget(), Qt::Key_Plus);
+  EXPECT_EQ(state.NetValues[NetworkPhase], phase + 1);
+  QTest::keyClick(design.window().widget(), Qt::Key_Minus);
+  QTest::keyClick(design.window().widget(), Qt::Key_Minus);
+  EXPECT_EQ(state.NetValues[NetworkPhase], phase - 1);
+  EXPECT_TRUE(Widget("cmdPhasePlusOne")->toolTip().contains("key +"));
+  EXPECT_TRUE(Widget("cmdPhaseMinusOne")->toolTip().contains("key -"));
   design.window().widget()->hide();
 }
 

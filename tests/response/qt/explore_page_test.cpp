@@ -3,6 +3,7 @@
 // then phase) on Return or a click on the plot, never an L the window cannot show.
 #include "response/qt/explore_page.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QValueAxis>
 
 #include "support/design_cases.h"
 
@@ -237,6 +239,38 @@ TEST_F(ExplorePageTest, PlotsEveryCandidateWithBothFiguresAndAppliesAClickedPoin
   ASSERT_FALSE(applied.empty());
   EXPECT_EQ(applied.back().family, FamilyPi);
   EXPECT_EQ(applied.back().phase, static_cast<float>(*all[pis[k]].phase));
+}
+
+// Both axes hold every point, end on round ticks (1, 2 or 5 times a power of ten) and never
+// show a negative bandwidth; the plot with points has no title saying why it is empty.
+TEST_F(ExplorePageTest, TheAxesEndOnRoundTicksAndBandwidthIsNeverNegative) {
+  const QList<QAbstractAxis*> across = page.chart()->axes(Qt::Horizontal);
+  const QList<QAbstractAxis*> up = page.chart()->axes(Qt::Vertical);
+  ASSERT_EQ(across.size(), 1);
+  ASSERT_EQ(up.size(), 1);
+  for (auto* axis : {qobject_cast<QValueAxis*>(across[0]), qobject_cast<QValueAxis*>(up[0])}) {
+    ASSERT_NE(axis, nullptr);
+    EXPECT_EQ(axis->tickType(), QValueAxis::TicksDynamic);
+    const double step = axis->tickInterval();
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 ||
+                std::abs(mantissa - 5) < 1e-9)
+        << step;
+    for (const double end : {axis->min(), axis->max()}) {
+      EXPECT_NEAR(end / step, std::round(end / step), 1e-6) << end << " by " << step;
+    }
+    EXPECT_NEAR(axis->tickAnchor(), axis->min(), 1e-9 * step);
+    for (QXYSeries* series :
+         {static_cast<QXYSeries*>(page.piSeries()), static_cast<QXYSeries*>(page.teeSeries())}) {
+      for (const QPointF& p : series->points()) {
+        const double v = axis == across[0] ? p.x() : p.y();
+        EXPECT_GE(v, axis->min());
+        EXPECT_LE(v, axis->max());
+      }
+    }
+  }
+  EXPECT_GE(qobject_cast<QValueAxis*>(across[0])->min(), 0.0);  // the 2:1 bandwidth in percent
+  EXPECT_TRUE(page.chart()->title().isEmpty()) << page.chart()->title().toStdString();
 }
 
 TEST_F(ExplorePageTest, TheBarShowsTheBestShareAndResistiveEndsSaySo) {

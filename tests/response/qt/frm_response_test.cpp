@@ -21,6 +21,7 @@
 #include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QPainter>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QValueAxis>
 
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
@@ -291,6 +293,64 @@ TEST_F(FrmResponseTest, SaveButtonsAskForAFileWithASensibleNameAndWriteTheExport
   QTest::mouseClick(Child<QPushButton>("cmdExportCsv"), Qt::LeftButton);
   EXPECT_TRUE(Child<QLabel>("lblStatus")->text().startsWith("Cannot write "));
   EXPECT_EQ(suggested.size(), 7);
+}
+
+// A narrow band (an antenna's 3.4 to 4.1 MHz) holds no power of ten for a logarithmic axis to
+// label: the curves go on a linear axis with a label every 0.1 MHz, and back on the logarithmic
+// one for the default span; the legend keeps its entries through both.
+TEST_F(FrmResponseTest, ANarrowBandHasFrequencyLabels) {
+  ASSERT_NE(qobject_cast<QLogValueAxis*>(window.frequencyAxis()), nullptr);
+  window.SetSpan(SweepSpan{3.4e6, 4.1e6, 201, true});
+  auto* linear = qobject_cast<QValueAxis*>(window.frequencyAxis());
+  ASSERT_NE(linear, nullptr);
+  EXPECT_TRUE(linear->isVisible());
+  EXPECT_EQ(linear->tickType(), QValueAxis::TicksDynamic);
+  EXPECT_DOUBLE_EQ(linear->tickInterval(), 0.1);
+  EXPECT_DOUBLE_EQ(linear->tickAnchor(), 3.4);
+  EXPECT_EQ(linear->labelFormat(), "%.1f");
+  EXPECT_DOUBLE_EQ(linear->min(), 3.4);
+  EXPECT_DOUBLE_EQ(linear->max(), 4.1);
+  EXPECT_EQ(linear->titleText(), "Frequency (MHz)");
+  for (QAbstractSeries* series : window.chart()->series()) {
+    EXPECT_TRUE(series->attachedAxes().contains(linear)) << series->name().toStdString();
+    EXPECT_EQ(series->attachedAxes().size(), 2) << series->name().toStdString();
+  }
+  // The other horizontal axis is hidden, so that only one row of labels shows.
+  int shown = 0;
+  for (QAbstractAxis* axis : window.chart()->axes(Qt::Horizontal)) shown += axis->isVisible();
+  EXPECT_EQ(shown, 1);
+
+  window.SetSpan(std::nullopt);
+  auto* logarithmic = qobject_cast<QLogValueAxis*>(window.frequencyAxis());
+  ASSERT_NE(logarithmic, nullptr);
+  EXPECT_TRUE(logarithmic->isVisible());
+  EXPECT_FALSE(linear->isVisible());
+  EXPECT_TRUE(window.returnLossSeries()->attachedAxes().contains(logarithmic));
+  ExpectEnginesSweep();
+  ExpectMarkersAtHarmonics(3.75e6);
+}
+
+// On an 800x600 screen the whole Response page fits the window's first size: every save
+// button and both plots inside it, the page laid out no smaller than it can be.
+TEST_F(FrmResponseTest, FitsAnEightHundredBySixHundredScreen) {
+  const QSize size = FrmResponse::DefaultSize(QSize(800, 600));
+  window.Render(size);
+  EXPECT_EQ(window.size(), size);
+  const QSize least = window.responsePage()->minimumSizeHint();
+  EXPECT_LE(least.width(), window.responsePage()->width());
+  EXPECT_LE(least.height(), window.responsePage()->height());
+  const QRect inside(QPoint(0, 0), size);
+  for (const char* name : {"cmdSavePng", "cmdSaveSvg", "cmdExportCsv", "cmdExportTouchstone",
+                           "cmdExportSpice", "txtSweepTo", "lblSummary"}) {
+    QWidget* widget = Child<QWidget>(name);
+    const QRect at(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+    EXPECT_TRUE(inside.contains(at)) << name;
+    EXPECT_GE(widget->width(), widget->minimumSizeHint().width()) << name;
+  }
+  for (QWidget* plot :
+       {static_cast<QWidget*>(window.smithChart()), static_cast<QWidget*>(window.plots())}) {
+    EXPECT_TRUE(inside.contains(QRect(plot->mapTo(&window, QPoint(0, 0)), plot->size())));
+  }
 }
 
 TEST_F(FrmResponseTest, RendersWithoutBeingShown) {

@@ -7,15 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QAreaSeries>
+#include <QChart>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontInfo>
 #include <QKeySequence>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPalette>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +28,7 @@
 #include "design/design_controls.h"
 #include "model/design_model.h"
 #include "response/qt/tolerance_page.h"
+#include "support/files.h"
 #include "support/numbers.h"
 #include "toolkit/qt/qt_platform.h"
 
@@ -150,6 +156,39 @@ TEST_F(ResponseLauncherTest, TheRedrawFollowsTheRefreshesOfAnEvent) {
   FinishEvent();
   EXPECT_FALSE(launcher.RedrawPending());
   EXPECT_EQ(window.view().circuit.familyName, "low-pass L");
+  window.close();
+}
+
+// Whether the Response page's legend names the Tolerance page's envelope.
+bool EnvelopeInLegend(FrmResponse& window) {
+  bool shown = false;
+  for (QLegendMarker* m : window.chart()->legend()->markers(window.envelopeSeries())) {
+    shown = shown || m->isVisible();
+  }
+  return shown;
+}
+
+// "Measured..." while the window is open: the window follows the file at once (its band, its
+// name, the envelope of builds against it) and the envelope keeps its legend entry.
+TEST_F(ResponseLauncherTest, AMeasuredLoadChosenWhileOpenIsFollowedWithItsEnvelope) {
+  const std::filesystem::path file = testing::TemporaryFile("launcher_load.s1p");
+  testing::WriteBytes(file,
+                      "# MHz S RI R 50\n3.4 0.6 0.3\n3.75 0.7142857142857143 0\n"
+                      "4.1 0.6 -0.3\n");
+  Click(kResponseButtonName);
+  FrmResponse& window = launcher.Window();
+  QSignalSpy finished(window.tolerancePage(), &TolerancePage::finished);
+  ASSERT_TRUE(finished.wait(60000));
+  ASSERT_TRUE(EnvelopeInLegend(window));
+
+  design.SetMeasuredFileChooser([&file](const QString&) { return QString::fromStdString(file); });
+  Click(kMeasuredLoadButtonName, true);
+  EXPECT_EQ(window.view().measuredLoadFile, file.filename().string());
+  EXPECT_NEAR(window.view().span.from, 3.4e6, 1.0);
+  EXPECT_NEAR(window.view().span.to, 4.1e6, 1.0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.tolerancePage()->running(); }, 60000));
+  EXPECT_FALSE(window.envelopeSeries()->upperSeries()->points().isEmpty());
+  EXPECT_TRUE(EnvelopeInLegend(window));
   window.close();
 }
 
