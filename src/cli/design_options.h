@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/solvers/frequency_response.h"
 #include "analysis/formats/touchstone_reader.h"
+#include "analysis/solvers/frequency_response.h"
 #include "cli/argument_cursor.h"
 #include "cli/json_writer.h"
 #include "state/circuit_state.h"
@@ -51,7 +51,8 @@ struct DesignOptionInfo {
 // Every design option, in the order the help lists them.
 std::span<const DesignOptionInfo> DesignOptionTable();
 
-// The help lines of the design options, two blanks in, descriptions in one column.
+// The help lines of the design options, two blanks in, descriptions in one column, then the
+// paragraph on FORM:R:V that --source and --load refer to.
 std::string DesignOptionsHelp();
 
 // Takes the design option at the cursor, with its value, into `request`.
