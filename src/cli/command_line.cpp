@@ -1,5 +1,8 @@
 #include "cli/command_line.h"
 
+#include <array>
+#include <vector>
+
 #include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_command.h"
@@ -14,6 +17,97 @@
 #include "cli/value_commands.h"
 
 namespace corvantile::cli {
+namespace {
+
+using RunCommand = int (*)(std::span<const std::string_view>, std::ostream&, std::ostream&);
+
+// Every command, in the order the help lists them; the help, the usage line and the dispatch
+// all read this table.
+struct CommandInfo {
+  std::string_view name;
+  std::string_view summary;  // lines after the first are indented to the summaries' column
+  bool designs;              // takes the design options, --source-file and --load-file among them
+  RunCommand run;
+};
+
+constexpr std::array<CommandInfo, 10> kCommands{{
+    {"design", "design the network of one circuit; print a report or JSON, save a\nsession", true,
+     RunDesignCommand},
+    {"sweep", "the designed circuit's response over frequency, with bandwidth figures", true,
+     RunSweepCommand},
+    {"export", "the designed circuit as an ngspice netlist, a Touchstone file or CSV", true,
+     RunExportCommand},
+    {"report", "the design report as a two-page PDF (-o FILE)", true, RunReportCommand},
+    {"touchstone", "read a measured Touchstone file: its summary and a port's impedance", false,
+     RunTouchstoneCommand},
+    {"standard", "the design with standard part values (E-series), nearest or best", true,
+     RunStandardCommand},
+    {"tolerance", "Monte Carlo over part tolerances: the spread of the match", true,
+     RunToleranceCommand},
+    {"explore", "every solution for the circuit side by side, with the Bode-Fano bound", true,
+     RunExploreCommand},
+    {"parse", "read texts with the program's value parser", false, RunParseCommand},
+    {"format", "write values with one of the program's display formatters", false,
+     RunFormatCommand},
+}};
+
+// "design, sweep, ... or format": the commands for which `pick` holds, the last two joined by
+// `last` (" or ", " and ").
+std::string CommandNames(bool (*pick)(const CommandInfo&), std::string_view last) {
+  std::vector<std::string_view> names;
+  for (const CommandInfo& command : kCommands) {
+    if (pick(command)) names.push_back(command.name);
+  }
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? last : ", ";
+    text += names[i];
+  }
+  return text;
+}
+
+std::string AllCommandNames() {
+  return CommandNames([](const CommandInfo&) { return true; }, " or ");
+}
+
+std::string CommandList() {
+  std::string text;
+  for (const CommandInfo& command : kCommands) {
+    std::string head = "  " + std::string(command.name);
+    head.resize(14, ' ');
+    std::string_view summary = command.summary;
+    bool first = true;
+    while (!summary.empty()) {
+      const std::size_t end = summary.find('\n');
+      text += (first ? head : std::string(14, ' ')) + std::string(summary.substr(0, end)) + '\n';
+      first = false;
+      summary = end == std::string_view::npos ? std::string_view() : summary.substr(end + 1);
+    }
+  }
+  return text;
+}
+
+// Breaks `text` into lines of at most `width` characters at blanks.
+std::string Wrapped(std::string_view text, std::size_t width) {
+  std::string wrapped;
+  std::size_t lineStart = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find(' ');
+    const std::string_view word = text.substr(0, end);
+    const std::size_t lineLength = wrapped.size() - lineStart;
+    if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+      wrapped += '\n';
+      lineStart = wrapped.size();
+    } else if (lineLength > 0) {
+      wrapped += ' ';
+    }
+    wrapped += word;
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  return wrapped + '\n';
+}
+
+}  // namespace
 
 std::string MainHelp() {
   return std::string("Usage: corvantile-cli COMMAND [ARGUMENTS]\n") +
@@ -22,21 +116,12 @@ std::string MainHelp() {
          "without a window, with the calculation of the design window, and gives access to the\n"
          "program's value parser and display formatters.\n"
          "\n"
-         "Commands:\n"
-         "  design      design the network of one circuit; print a report or JSON, save a\n"
-         "              session\n"
-         "  sweep       the designed circuit's response over frequency, with bandwidth figures\n"
-         "  export      the designed circuit as an ngspice netlist, a Touchstone file or CSV\n"
-         "  report      the design report as a two-page PDF (-o FILE)\n"
-         "  touchstone  read a measured Touchstone file: its summary and a port's impedance\n"
-         "  standard    the design with standard part values (E-series), nearest or best\n"
-         "  tolerance   Monte Carlo over part tolerances: the spread of the match\n"
-         "  explore     every solution for the circuit side by side, with the Bode-Fano bound\n"
-         "  parse       read texts with the program's value parser\n"
-         "  format      write values with one of the program's display formatters\n"
-         "\n"
-         "design, sweep and export take --source-file FILE and --load-file FILE: that side is\n"
-         "the impedance a network analyser measured, read from a Touchstone file.\n"
+         "Commands:\n" +
+         CommandList() + "\n" +
+         Wrapped(CommandNames([](const CommandInfo& c) { return c.designs; }, " and ") +
+                     " take --source-file FILE and --load-file FILE: that side is the impedance "
+                     "a network analyser measured, read from a Touchstone file.",
+                 88) +
          "\n"
          "Run 'corvantile-cli COMMAND --help' for a command's arguments and examples;\n"
          "'corvantile-cli --version' prints the version.\n"
@@ -60,23 +145,16 @@ std::string MainHelp() {
 int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err) {
   if (arguments.empty()) {
-    err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, sweep, export,\n"
-           "touchstone, standard, tolerance, explore, parse or format. Run 'corvantile-cli\n"
-           "--help' for more.\n";
+    err << Wrapped("Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is " + AllCommandNames() +
+                       ". Run 'corvantile-cli --help' for more.",
+                   88);
     return kExitUsage;
   }
   const std::string_view command = arguments.front();
   const auto rest = arguments.subspan(1);
-  if (command == "design") return RunDesignCommand(rest, out, err);
-  if (command == "sweep") return RunSweepCommand(rest, out, err);
-  if (command == "explore") return RunExploreCommand(rest, out, err);
-  if (command == "export") return RunExportCommand(rest, out, err);
-  if (command == "report") return RunReportCommand(rest, out, err);
-  if (command == "standard") return RunStandardCommand(rest, out, err);
-  if (command == "tolerance") return RunToleranceCommand(rest, out, err);
-  if (command == "parse") return RunParseCommand(rest, out, err);
-  if (command == "format") return RunFormatCommand(rest, out, err);
-  if (command == "touchstone") return RunTouchstoneCommand(rest, out, err);
+  for (const CommandInfo& info : kCommands) {
+    if (info.name == command) return info.run(rest, out, err);
+  }
   if (IsHelpArgument(command) || command == "help") {
     out << MainHelp();
     return kExitOk;
@@ -85,9 +163,8 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     out << "corvantile-cli " << kProjectVersion << '\n';
     return kExitOk;
   }
-  err << "corvantile-cli: unknown command '" << command
-      << "' (use design, sweep, export, report, touchstone, standard, tolerance, explore, parse "
-         "or format; see corvantile-cli --help)\n";
+  err << "corvantile-cli: unknown command '" << command << "' (use " << AllCommandNames()
+      << "; see corvantile-cli --help)\n";
   return kExitUsage;
 }
 

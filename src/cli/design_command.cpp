@@ -36,14 +36,6 @@ std::string DesignHelp() {
          "Design options (OPTION VALUE or OPTION=VALUE; values in the program's notation):\n" +
          DesignOptionsHelp() +
          "\n"
-         "  FORM:R:V describes a source or a load. FORM is series (R in series with a\n"
-         "  reactance V), parallel (R in parallel with a reactance V), series-part (R in series\n"
-         "  with a part of value V) or parallel-part (R in parallel with a part of value V).\n"
-         "  A reactance is in ohms, negative for a capacitor; a part value is positive henries\n"
-         "  for an inductor and minus the farads for a capacitor. R is taken as its magnitude.\n"
-         "  series-part:50:-100p is 50 ohms in series with 100 pF; parallel:1.5k:-600 is 1500\n"
-         "  ohms across a reactance of -600 ohms.\n"
-         "\n"
          "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
          "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k):\n" +
          LossOptionsHelp() +

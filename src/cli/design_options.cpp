@@ -211,7 +211,17 @@ std::string DesignOptionsHelp() {
       help = end == std::string_view::npos ? std::string_view() : help.substr(end + 1);
     }
   }
-  return text;
+  // The options above refer to FORM:R:V "below": every command's help lists these options, so
+  // every help carries the paragraph.
+  return text +
+         "\n"
+         "  FORM:R:V describes a source or a load. FORM is series (R in series with a\n"
+         "  reactance V), parallel (R in parallel with a reactance V), series-part (R in series\n"
+         "  with a part of value V) or parallel-part (R in parallel with a part of value V).\n"
+         "  A reactance is in ohms, negative for a capacitor; a part value is positive henries\n"
+         "  for an inductor and minus the farads for a capacitor. R is taken as its magnitude.\n"
+         "  series-part:50:-100p is 50 ohms in series with 100 pF; parallel:1.5k:-600 is 1500\n"
+         "  ohms across a reactance of -600 ohms.\n";
 }
 
 OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::string& error) {

@@ -52,7 +52,8 @@ struct DesignOptionInfo {
 // Every design option, in the order the help lists them.
 std::span<const DesignOptionInfo> DesignOptionTable();
 
-// The help lines of the design options, two blanks in, descriptions in one column.
+// The help lines of the design options, two blanks in, descriptions in one column, then the
+// paragraph on FORM:R:V that --source and --load refer to.
 std::string DesignOptionsHelp();
 
 // Takes the design option at the cursor, with its value, into `request`.

@@ -1,9 +1,9 @@
 #include "cli/explore_command.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -11,6 +11,7 @@
 #include "analysis/circuits/circuit_text.h"
 #include "analysis/formats/number_text.h"
 #include "analysis/studies/explore.h"
+#include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
@@ -19,12 +20,14 @@
 namespace corvantile::cli {
 namespace {
 
-int Fail(std::ostream& err, std::string_view message) {
+int Refuse(std::ostream& err, std::string_view message) {
   err << "corvantile-cli: explore: " << message << '\n';
   return kExitUsage;
 }
 
 // The sort keys the command line offers, in the order the help lists them.
+constexpr std::array<std::string_view, 3> kExploreFormats{"table", "csv", "json"};
+
 constexpr std::string_view kSortKeys[] = {"bandwidth", "attenuation2f", "attenuation3f",
                                           "voltage",   "current",       "efficiency"};
 
@@ -209,7 +212,7 @@ std::string ExploreHelp() {
          "sweep cut to the file's band (a harmonic beyond it is \"not measured\", null in JSON),\n"
          "while the bound keeps the side's impedance at the design frequency.\n"
          "\n"
-         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         "Design options:\n" +
          DesignOptionsHelp() +
          "\n"
          "Explore options:\n"
@@ -221,17 +224,15 @@ std::string ExploreHelp() {
          "                        (default)\n"
          "  --series-inductor S   the inductors' series for --standard (default E12)\n"
          "  --series-capacitor S  the capacitors' series for --standard (default E24)\n"
-         "  --format FORMAT       table (default), csv or json\n"
-         "  -o, --output FILE     write to FILE instead of standard output\n"
-         "  -h, --help            print this help\n"
          "\n"
          "Loss options (each three-element candidate's efficiency and hottest part's watts\n"
          "at the design power, with its parts lossy: the usual ESR model, a series resistance\n"
-         "|X|/Q(f) with Q(f) = Q0 (f/f0)^k; --compensate does not apply here):\n" +
-         LossOptionsHelp() +
+         "|X|/Q(f) with Q(f) = Q0 (f/f0)^k; every candidate is listed as designed):\n" +
+         LossOptionsHelp(CompensateOption::Omitted) +
          "\n"
-         "Exit status: 0 listed; 1 no network matches; 2 bad command line or unwritable file,\n"
-         "with one line on stderr.\n"
+         "Output options:\n" +
+         OutputOptionsHelp("table (default), csv or json\n") + "\n" + std::string(kExitStatusHelp) +
+         "For explore, 1 is a source and load that no network matches.\n"
          "\n"
          "Examples:\n"
          "  corvantile-cli explore --sort bandwidth\n"
@@ -244,70 +245,59 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   DesignRequest design;
   ExploreOptions options;
   std::optional<Figure> sort;
-  std::string format = "table";
-  std::string output;
+  OutputRequest output;
   std::string error;
   LossOptions losses;
   StandardChoice standard;
   bool standardBest = false;
   while (!args.AtEnd()) {
+    // Every candidate is listed as designed: there is no one design to compensate.
+    if (SplitOption(args.Peek()).name == "--compensate") {
+      return Refuse(err, "--compensate does not apply to explore");
+    }
     OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
-    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::NotMine) shared = TakeOutputOption(args, output, error);
+    if (shared == OptionTake::Failed) return Refuse(err, error);
     if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
     if (argument == "-h") {
       out << ExploreHelp();
       return kExitOk;
     }
-    OptionArgument option;
-    if (argument == "-o") {
-      option.name = "--output";
-    } else if (IsOptionArgument(argument)) {
-      option = SplitOption(argument);
-    } else {
-      return Fail(err, "unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli explore --help)");
+    if (!IsOptionArgument(argument)) {
+      return Refuse(err, "unexpected argument '" + std::string(argument) +
+                             "' (see corvantile-cli explore --help)");
     }
+    const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") {
-      if (option.inline_value) return Fail(err, "--help takes no value");
+      if (option.inline_value) return Refuse(err, "--help takes no value");
       out << ExploreHelp();
       return kExitOk;
     }
+    if (option.name != "--sort" && option.name != "--step" && option.name != "--standard" &&
+        option.name != "--series-inductor" && option.name != "--series-capacitor") {
+      return Refuse(err, "unknown option '" + std::string(option.name) +
+                             "' (see corvantile-cli explore --help)");
+    }
     std::string_view value;
-    if (option.name == "--output") {
-      if (!args.TakeFileName(option, value, error)) return Fail(err, error);
-      output = value;
-      continue;
-    }
-    if (option.name != "--sort" && option.name != "--step" && option.name != "--format" &&
-        option.name != "--standard" && option.name != "--series-inductor" &&
-        option.name != "--series-capacitor") {
-      return Fail(err, "unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli explore --help)");
-    }
-    if (!args.TakeValue(option, value, error)) return Fail(err, error);
-    if (option.name == "--format") {
-      if (value != "table" && value != "csv" && value != "json") {
-        return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
-      }
-      format = value;
-    } else if (option.name == "--standard") {
+    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
+    if (option.name == "--standard") {
       if (value != "best" && value != "none") {
-        return Fail(err, "unknown --standard '" + std::string(value) + "' (use best or none)");
+        return Refuse(err, "unknown --standard '" + std::string(value) + "' (use best or none)");
       }
       standardBest = value == "best";
     } else if (option.name == "--series-inductor" || option.name == "--series-capacitor") {
       const std::optional<StandardSeries> series = ParseStandardSeries(value);
       if (!series) {
-        return Fail(err, std::string(option.name) + ": '" + std::string(value) +
-                             "' is not one of E3, E6, E12, E24, E48, E96, E192");
+        return Refuse(err, std::string(option.name) + ": '" + std::string(value) +
+                               "' is not one of E3, E6, E12, E24, E48, E96, E192");
       }
       (option.name == "--series-inductor" ? standard.inductors : standard.capacitors) = *series;
     } else if (option.name == "--sort") {
       if (std::find(std::begin(kSortKeys), std::end(kSortKeys), value) == std::end(kSortKeys)) {
-        return Fail(err, "unknown sort '" + std::string(value) +
-                             "' (use bandwidth, attenuation2f, attenuation3f, voltage, current "
-                             "or efficiency)");
+        return Refuse(err, "unknown sort '" + std::string(value) +
+                               "' (use bandwidth, attenuation2f, attenuation3f, voltage, current "
+                               "or efficiency)");
       }
       sort = FigureFromName(value);
     } else {
@@ -315,25 +305,26 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
       char* end = nullptr;
       const double step = std::strtod(text.c_str(), &end);
       if (text.empty() || *end != '\0' || !(step >= 0.01 && step <= 90.0)) {
-        return Fail(err, "--step needs a number of degrees from 0.01 to 90");
+        return Refuse(err, "--step needs a number of degrees from 0.01 to 90");
       }
       options.phaseStep = step;
     }
   }
 
-  if (losses.compensate) return Fail(err, "--compensate does not apply to explore");
+  std::string format;
+  if (!ChooseFormat(output, kExploreFormats, format, error)) return Refuse(err, error);
   if (standardBest) options.standard = standard;
   DesignModel model;
   std::vector<std::string> notes;
   const bool built = BuildDesignModel(design, model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
-  if (!built) return Fail(err, error);
+  if (!built) return Refuse(err, error);
   if (LossesSwitchedOn(model.settings().losses)) options.losses = PartLosses(model);
   const MeasuredDesign measured = MeasuredDesignOf(model);
 
   Exploration exploration = ExplorationOf(model, options);
   if (exploration.problem != CircuitProblem::None) {
-    return Fail(err, CircuitProblemText(exploration.problem));
+    return Refuse(err, CircuitProblemText(exploration.problem));
   }
   if (exploration.candidates.empty()) {
     err << "corvantile-cli: explore: no network matches this source and load\n";
@@ -343,14 +334,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   const std::string text = format == "json"  ? ExploreJson(exploration, measured)
                            : format == "csv" ? Csv(exploration, options)
                                              : Table(exploration, options, measured);
-  if (output.empty()) {
-    out << text;
-    return kExitOk;
-  }
-  std::ofstream file(output, std::ios::binary);
-  file << text;
-  if (!file) return Fail(err, "cannot write '" + output + "'");
-  return kExitOk;
+  return Deliver(text, output, out, err);
 }
 
 }  // namespace corvantile::cli

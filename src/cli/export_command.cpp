@@ -57,7 +57,7 @@ std::string ExportHelp() {
          "              part's values as the program writes them; the columns hold plain\n"
          "              numbers in SI units (H, F, V, A, W; tolerance in %)\n"
          "\n"
-         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         "Design options:\n" +
          DesignOptionsHelp() +
          "\n"
          "Sweep options (the .ac card's span for spice, the frequencies for the others):\n" +

@@ -42,9 +42,10 @@ bool ReadNumber(std::string_view name, std::string_view text, double& value, std
 
 std::span<const LossOptionInfo> LossOptionTable() { return kLossOptions; }
 
-std::string LossOptionsHelp() {
+std::string LossOptionsHelp(CompensateOption compensate) {
   std::string help;
   for (const LossOptionInfo& o : kLossOptions) {
+    if (o.name == "--compensate" && compensate == CompensateOption::Omitted) continue;
     std::string head = "  " + std::string(o.name);
     if (!o.value_name.empty()) head += " " + std::string(o.value_name);
     head.resize(std::max<std::size_t>(head.size() + 2, 24), ' ');

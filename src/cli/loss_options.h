@@ -39,8 +39,10 @@ struct LossOptionInfo {
 // Every loss option, in the order the help lists them.
 std::span<const LossOptionInfo> LossOptionTable();
 
-// The help lines of the loss options, two blanks in, descriptions in one column.
-std::string LossOptionsHelp();
+// The help lines of the loss options, two blanks in, descriptions in one column; without
+// --compensate for a command it does not apply to.
+enum class CompensateOption { Listed, Omitted };
+std::string LossOptionsHelp(CompensateOption compensate = CompensateOption::Listed);
 
 // True for a loss option's name; `takesValue` tells whether a value follows it.
 bool IsLossOption(std::string_view name, bool& takesValue);

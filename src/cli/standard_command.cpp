@@ -1,12 +1,15 @@
 #include "cli/standard_command.h"
 
+#include <array>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/solvers/sweep_summary.h"
 #include "analysis/studies/standard_design.h"
 #include "cli/argument_cursor.h"
+#include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
@@ -16,7 +19,7 @@
 namespace corvantile::cli {
 namespace {
 
-int Fail(std::ostream& err, std::string_view message) {
+int Refuse(std::ostream& err, std::string_view message) {
   err << "corvantile-cli: standard: " << message << '\n';
   return kExitUsage;
 }
@@ -65,6 +68,8 @@ void TableRow(std::ostream& out, const std::string& name, const StandardDesign& 
       << ", at 3f0 " << AttenuationText(s.attenuation3f0Db, s.measured3f0)
       << ", largest part voltage " << Fixed(d.maxPartVolts, 1) << " V\n";
 }
+
+constexpr std::array<std::string_view, 2> kStandardFormats{"table", "json"};
 
 float F(double value) { return precision::F(value); }
 
@@ -116,7 +121,7 @@ std::string StandardHelp() {
          "the measured data over the sweep cut to the file's band, a harmonic beyond it\n"
          "\"not measured\" (null in JSON).\n"
          "\n"
-         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         "Design options:\n" +
          DesignOptionsHelp() +
          "\n"
          "Loss options (without any of them every part is ideal): every figure, and the\n"
@@ -128,11 +133,9 @@ std::string StandardHelp() {
          "Standard-value options:\n"
          "  --series-inductor S   E3, E6, E12 (default), E24, E48, E96 or E192\n"
          "  --series-capacitor S  the same, E24 by default\n"
-         "  --format FORMAT       table (default) or json\n"
-         "  -h, --help            print this help\n"
          "\n"
-         "Exit status: 0 printed; 1 no network can be designed; 2 bad command line, with one\n"
-         "line on stderr.\n"
+         "Output options:\n" +
+         OutputOptionsHelp("table (default) or json\n") + "\n" + std::string(kExitStatusHelp) +
          "\n"
          "Examples:\n"
          "  corvantile-cli standard\n"
@@ -144,12 +147,13 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   ArgumentCursor args(arguments);
   DesignRequest design;
   StandardChoice choice;
-  std::string format = "table";
+  OutputRequest output;
   LossOptions losses;
   std::string error;
   while (!args.AtEnd()) {
     OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
-    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::NotMine) shared = TakeOutputOption(args, output, error);
+    if (shared == OptionTake::Failed) return Refuse(err, error);
     if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
     if (argument == "-h") {
@@ -157,42 +161,37 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli standard --help)");
+      return Refuse(err, "unexpected argument '" + std::string(argument) +
+                             "' (see corvantile-cli standard --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") {
-      if (option.inline_value) return Fail(err, "--help takes no value");
+      if (option.inline_value) return Refuse(err, "--help takes no value");
       out << StandardHelp();
       return kExitOk;
     }
-    if (option.name != "--format" && option.name != "--series-inductor" &&
-        option.name != "--series-capacitor") {
-      return Fail(err, "unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli standard --help)");
+    if (option.name != "--series-inductor" && option.name != "--series-capacitor") {
+      return Refuse(err, "unknown option '" + std::string(option.name) +
+                             "' (see corvantile-cli standard --help)");
     }
     std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Fail(err, error);
-    if (option.name == "--format") {
-      if (value != "table" && value != "json") {
-        return Fail(err, "unknown format '" + std::string(value) + "' (use table or json)");
-      }
-      format = value;
-      continue;
-    }
+    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
     const std::optional<StandardSeries> series = ParseStandardSeries(value);
     if (!series) {
-      return Fail(err, "unknown series '" + std::string(value) +
-                           "' (use E3, E6, E12, E24, E48, E96 or E192)");
+      return Refuse(err, "unknown series '" + std::string(value) +
+                             "' (use E3, E6, E12, E24, E48, E96 or E192)");
     }
     (option.name == "--series-inductor" ? choice.inductors : choice.capacitors) = *series;
   }
+
+  std::string format;
+  if (!ChooseFormat(output, kStandardFormats, format, error)) return Refuse(err, error);
 
   DesignModel design_model;
   std::vector<std::string> notes;
   const bool built = BuildDesignModel(design, design_model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
-  if (!built) return Fail(err, error);
+  if (!built) return Refuse(err, error);
 
   const LossModel model = PartLosses(design_model);
   const MeasuredDesign measured = MeasuredDesignOf(design_model);
@@ -201,6 +200,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     err << "corvantile-cli: standard: " << CircuitProblemText(s.problem) << '\n';
     return kExitImpossibleDesign;
   }
+  std::ostringstream text;
   if (format == "json") {
     JsonObject o;
     o.AddString("inductor_series", SeriesName(choice.inductors));
@@ -222,29 +222,29 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     }
     o.AddObject("fixed_first", fixed);
     o.AddNumber("closest_fixed_first", static_cast<float>(s.closestFixedFirst));
-    out << o.Text() << '\n';
-    return kExitOk;
+    text << o.Text() << '\n';
+    return Deliver(text.str(), output, out, err);
   }
-  out << "Standard values: inductors " << SeriesName(choice.inductors) << ", capacitors "
-      << SeriesName(choice.capacitors) << "\n";
-  if (losses.given) out << "Lossy parts: " << CircuitQText(s.ideal.circuit, model) << "\n";
-  out << MeasuredLines(measured, s.ideal.circuit.designFrequency);
-  out << "\n";
-  TableRow(out, "Ideal design", s.ideal);
-  TableRow(out, "Nearest standard values", s.nearest);
-  TableRow(out, "Best combination of neighbouring values", s.best);
+  text << "Standard values: inductors " << SeriesName(choice.inductors) << ", capacitors "
+       << SeriesName(choice.capacitors) << "\n";
+  if (losses.given) text << "Lossy parts: " << CircuitQText(s.ideal.circuit, model) << "\n";
+  text << MeasuredLines(measured, s.ideal.circuit.designFrequency);
+  text << "\n";
+  TableRow(text, "Ideal design", s.ideal);
+  TableRow(text, "Nearest standard values", s.nearest);
+  TableRow(text, "Best combination of neighbouring values", s.best);
   for (const FixedFirstDesign& f : s.fixedFirst) {
     const std::string name = "Element " + std::to_string(f.element) + " fixed first";
     if (f.possible) {
-      TableRow(out, name, f.design);
+      TableRow(text, name, f.design);
     } else {
-      out << name << ": no network can be designed around its standard value\n";
+      text << name << ": no network can be designed around its standard value\n";
     }
   }
   if (s.closestFixedFirst != 0) {
-    out << "Fixed first, element " << s.closestFixedFirst << " lands closest.\n";
+    text << "Fixed first, element " << s.closestFixedFirst << " lands closest.\n";
   }
-  return kExitOk;
+  return Deliver(text.str(), output, out, err);
 }
 
 }  // namespace corvantile::cli

@@ -49,7 +49,7 @@ std::string SweepHelp() {
          "frequency) is cut to it, and a --from or --to beyond it is moved to the band's edge\n"
          "with a note on stderr. A harmonic beyond the band is \"not measured\" (null in JSON).\n"
          "\n"
-         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         "Design options:\n" +
          DesignOptionsHelp() +
          "\n"
          "Sweep options:\n" +

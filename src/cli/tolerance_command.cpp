@@ -1,10 +1,12 @@
 #include "cli/tolerance_command.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "analysis/studies/standard_design.h"
 #include "analysis/studies/tolerance_analysis.h"
 #include "cli/argument_cursor.h"
+#include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
@@ -24,7 +27,7 @@
 namespace corvantile::cli {
 namespace {
 
-int Fail(std::ostream& err, std::string_view message) {
+int Refuse(std::ostream& err, std::string_view message) {
   err << "corvantile-cli: tolerance: " << message << '\n';
   return kExitUsage;
 }
@@ -58,6 +61,8 @@ bool ReadInteger(std::string_view text, Integer& value) {
 
 float F(double value) { return precision::F(value); }
 
+constexpr std::array<std::string_view, 2> kToleranceFormats{"table", "json"};
+
 }  // namespace
 
 std::string ToleranceHelp() {
@@ -73,7 +78,7 @@ std::string ToleranceHelp() {
          "(--load-file, --source-file) is read from its file at f0 and at every --band\n"
          "frequency, so the band must lie within the file's band.\n"
          "\n"
-         "Design options (see corvantile-cli design --help for FORM:R:V):\n" +
+         "Design options:\n" +
          DesignOptionsHelp() +
          "\n"
          "Loss options (without any of them every part is ideal): each build's parts carry\n"
@@ -84,8 +89,10 @@ std::string ToleranceHelp() {
          LossOptionsHelp() +
          "\n"
          "Tolerance options:\n"
-         "  --standard WHICH      none (default: the ideal design), nearest or best; E12\n"
-         "                        inductors and E24 capacitors\n"
+         "  --standard WHICH      none (default: the ideal design), nearest or best\n"
+         "  --series-inductor S   the inductors' series for --standard: E3, E6, E12\n"
+         "                        (default), E24, E48, E96 or E192\n"
+         "  --series-capacitor S  the capacitors' series for --standard, E24 by default\n"
          "  --tolerance P%        every part's tolerance, 0 to 50 (default 5%)\n"
          "  --tol1/--tol2/--tol3 P%  one element's tolerance\n"
          "  --distribution D      uniform within the tolerance (default) or normal with three\n"
@@ -93,11 +100,10 @@ std::string ToleranceHelp() {
          "  --trials N            builds, 1 to 10000000 (default 10000)\n"
          "  --seed S              the random seed, a whole number (default 1)\n"
          "  --band F1:F2          also the yield over F1 to F2 (21 frequencies)\n"
-         "  --format FORMAT       table (default) or json (with the histogram)\n"
-         "  -h, --help            print this help\n"
          "\n"
-         "Exit status: 0 printed; 1 no network can be designed; 2 bad command line, with one\n"
-         "line on stderr.\n"
+         "Output options:\n" +
+         OutputOptionsHelp("table (default) or json (with the histogram)\n") + "\n" +
+         std::string(kExitStatusHelp) +
          "\n"
          "Examples:\n"
          "  corvantile-cli tolerance --standard best\n"
@@ -118,12 +124,14 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   std::optional<int> builds;
   std::optional<std::uint64_t> seed;
   std::optional<std::array<double, 2>> band;
-  std::string format = "table";
+  std::optional<StandardSeries> seriesInductor, seriesCapacitor;
+  OutputRequest output;
   LossOptions losses;
   std::string error;
   while (!args.AtEnd()) {
     OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
-    if (shared == OptionTake::Failed) return Fail(err, error);
+    if (shared == OptionTake::NotMine) shared = TakeOutputOption(args, output, error);
+    if (shared == OptionTake::Failed) return Refuse(err, error);
     if (shared == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
     if (argument == "-h") {
@@ -131,34 +139,42 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli tolerance --help)");
+      return Refuse(err, "unexpected argument '" + std::string(argument) +
+                             "' (see corvantile-cli tolerance --help)");
     }
     const OptionArgument option = SplitOption(argument);
     const std::string name(option.name);
     if (name == "--help") {
-      if (option.inline_value) return Fail(err, "--help takes no value");
+      if (option.inline_value) return Refuse(err, "--help takes no value");
       out << ToleranceHelp();
       return kExitOk;
     }
-    const std::vector<std::string> known = {"--standard", "--tolerance",    "--tol1",   "--tol2",
-                                            "--tol3",     "--distribution", "--trials", "--seed",
-                                            "--band",     "--format"};
+    const std::vector<std::string> known = {"--standard",
+                                            "--tolerance",
+                                            "--tol1",
+                                            "--tol2",
+                                            "--tol3",
+                                            "--distribution",
+                                            "--trials",
+                                            "--seed",
+                                            "--series-inductor",
+                                            "--series-capacitor",
+                                            "--band"};
     if (std::find(known.begin(), known.end(), name) == known.end()) {
-      return Fail(err, "unknown option '" + name + "' (see corvantile-cli tolerance --help)");
+      return Refuse(err, "unknown option '" + name + "' (see corvantile-cli tolerance --help)");
     }
     std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Fail(err, error);
+    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
     const std::string text(value);
     if (name == "--standard") {
       if (value != "none" && value != "nearest" && value != "best") {
-        return Fail(err, "--standard: unknown choice '" + text + "' (use none, nearest or best)");
+        return Refuse(err, "--standard: unknown choice '" + text + "' (use none, nearest or best)");
       }
       standard = text;
     } else if (name == "--tolerance" || name.starts_with("--tol")) {
       double fraction = 0.0;
       if (!ReadPercent(value, fraction)) {
-        return Fail(err, name + ": '" + text + "' is not a percentage from 0 to 50");
+        return Refuse(err, name + ": '" + text + "' is not a percentage from 0 to 50");
       }
       if (name == "--tolerance") {
         everyTolerance = fraction;
@@ -167,21 +183,21 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       }
     } else if (name == "--distribution") {
       if (value != "uniform" && value != "normal") {
-        return Fail(err,
-                    "--distribution: unknown distribution '" + text + "' (use uniform or normal)");
+        return Refuse(
+            err, "--distribution: unknown distribution '" + text + "' (use uniform or normal)");
       }
       distribution =
           value == "normal" ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
     } else if (name == "--trials") {
       int count = 0;
       if (!ReadInteger(value, count) || count < 1 || count > 10000000) {
-        return Fail(err, "--trials: '" + text + "' is not a whole number from 1 to 10000000");
+        return Refuse(err, "--trials: '" + text + "' is not a whole number from 1 to 10000000");
       }
       builds = count;
     } else if (name == "--seed") {
       std::uint64_t number = 0;
       if (!ReadInteger(value, number)) {
-        return Fail(err, "--seed: '" + text + "' is not a whole number of at least 0");
+        return Refuse(err, "--seed: '" + text + "' is not a whole number of at least 0");
       }
       seed = number;
     } else if (name == "--band") {
@@ -189,24 +205,28 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       const std::string_view a = value.substr(0, colon);
       const std::string_view b = colon == std::string_view::npos ? "" : value.substr(colon + 1);
       if (colon == std::string_view::npos || !HasDigit(a) || !HasDigit(b)) {
-        return Fail(err, "--band takes F1:F2, two frequencies");
+        return Refuse(err, "--band takes F1:F2, two frequencies");
       }
       const double f1 = precision::D(ParseValue(a)), f2 = precision::D(ParseValue(b));
-      if (!(f1 > 0.0 && f2 > f1)) return Fail(err, "--band: F2 must be above F1, both above 0");
+      if (!(f1 > 0.0 && f2 > f1)) return Refuse(err, "--band: F2 must be above F1, both above 0");
       band = std::array<double, 2>{f1, f2};
     } else {
-      if (value != "table" && value != "json") {
-        return Fail(err, "unknown format '" + text + "' (use table or json)");
+      const std::optional<StandardSeries> chosen = ParseStandardSeries(value);
+      if (!chosen) {
+        return Refuse(
+            err, name + ": unknown series '" + text + "' (use E3, E6, E12, E24, E48, E96 or E192)");
       }
-      format = text;
+      (name == "--series-inductor" ? seriesInductor : seriesCapacitor) = *chosen;
     }
   }
+  std::string format;
+  if (!ChooseFormat(output, kToleranceFormats, format, error)) return Refuse(err, error);
 
   DesignModel model;
   std::vector<std::string> notes;
   const bool built = BuildDesignModel(design, model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
-  if (!built) return Fail(err, error);
+  if (!built) return Refuse(err, error);
   if (const Network network = NetworkOf(model); network.problem != CircuitProblem::None) {
     err << "corvantile-cli: tolerance: " << CircuitProblemText(network.problem) << '\n';
     return kExitImpossibleDesign;
@@ -222,8 +242,10 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   if (builds) settings.builds = *builds;
   if (seed) settings.seed = *seed;
   if (band) settings.band = band;
+  if (seriesInductor) settings.inductorSeries = SeriesCount(*seriesInductor);
+  if (seriesCapacitor) settings.capacitorSeries = SeriesCount(*seriesCapacitor);
   const ToleranceRequest request = ToleranceOf(model, settings);
-  if (!request.hasNetwork) return Fail(err, "--band: " + request.noNetworkReason);
+  if (!request.hasNetwork) return Refuse(err, "--band: " + request.noNetworkReason);
   options = request.options;
   const MatchingCircuit& circuit = request.circuit;
   for (std::size_t k = 0; k < 3; ++k) {
@@ -254,6 +276,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   finished = true;
   if (reporter.joinable()) reporter.join();
 
+  std::ostringstream text;
   if (format == "json") {
     JsonObject o;
     o.AddString("design", standard == "none" ? "ideal" : standard);
@@ -297,39 +320,39 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     }
     o.AddNumberArray("sensitivity_ranking", ranking);
     o.AddNumberArray("sensitivity_shares", shares);
-    out << o.Text() << '\n';
-    return kExitOk;
+    text << o.Text() << '\n';
+    return Deliver(text.str(), output, out, err);
   }
-  out << "Tolerance analysis of the " << (standard == "none" ? "ideal" : standard)
-      << " design: " << r.builds << " builds, "
-      << (options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform")
-      << ", tolerances " << Fixed(options.tolerance[0] * 100, 1) << " / "
-      << Fixed(options.tolerance[1] * 100, 1) << " / " << Fixed(options.tolerance[2] * 100, 1)
-      << " %, seed " << options.seed << "\n";
-  if (lossy) out << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
-  out << MeasuredLines(measured, circuit.designFrequency);
-  out << "\n";
-  out << "Nominal return loss: " << Fixed(r.nominalReturnLossDb, 2) << " dB\n";
-  out << "Yield at f0: " << Fixed(r.atDesign.vswr15 * 100, 1) << " % within VSWR 1.5, "
-      << Fixed(r.atDesign.vswr2 * 100, 1) << " % within 2\n";
+  text << "Tolerance analysis of the " << (standard == "none" ? "ideal" : standard)
+       << " design: " << r.builds << " builds, "
+       << (options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform")
+       << ", tolerances " << Fixed(options.tolerance[0] * 100, 1) << " / "
+       << Fixed(options.tolerance[1] * 100, 1) << " / " << Fixed(options.tolerance[2] * 100, 1)
+       << " %, seed " << options.seed << "\n";
+  if (lossy) text << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
+  text << MeasuredLines(measured, circuit.designFrequency);
+  text << "\n";
+  text << "Nominal return loss: " << Fixed(r.nominalReturnLossDb, 2) << " dB\n";
+  text << "Yield at f0: " << Fixed(r.atDesign.vswr15 * 100, 1) << " % within VSWR 1.5, "
+       << Fixed(r.atDesign.vswr2 * 100, 1) << " % within 2\n";
   if (r.overBand) {
-    out << "Yield over the band: " << Fixed(r.overBand->vswr15 * 100, 1) << " % within VSWR 1.5, "
-        << Fixed(r.overBand->vswr2 * 100, 1) << " % within 2\n";
+    text << "Yield over the band: " << Fixed(r.overBand->vswr15 * 100, 1) << " % within VSWR 1.5, "
+         << Fixed(r.overBand->vswr2 * 100, 1) << " % within 2\n";
   }
-  out << "Return loss percentiles (1/5/50/95/99): ";
+  text << "Return loss percentiles (1/5/50/95/99): ";
   for (std::size_t i = 0; i < r.percentilesDb.size(); ++i) {
-    out << (i ? " / " : "") << Fixed(r.percentilesDb[i], 2);
+    text << (i ? " / " : "") << Fixed(r.percentilesDb[i], 2);
   }
-  out << " dB\n";
-  out << "Worst corner: " << Fixed(r.worst.returnLossDb, 2) << " dB, VSWR "
-      << Fixed(r.worst.vswr, 3) << " (elements";
-  for (int sign : r.worst.signs) out << ' ' << (sign > 0 ? '+' : sign < 0 ? '-' : '0');
-  out << ")\nSensitivity, most first:";
+  text << " dB\n";
+  text << "Worst corner: " << Fixed(r.worst.returnLossDb, 2) << " dB, VSWR "
+       << Fixed(r.worst.vswr, 3) << " (elements";
+  for (int sign : r.worst.signs) text << ' ' << (sign > 0 ? '+' : sign < 0 ? '-' : '0');
+  text << ")\nSensitivity, most first:";
   for (const Sensitivity& s : r.sensitivities) {
-    out << " element " << s.element << " " << Fixed(s.share * 100, 1) << " %;";
+    text << " element " << s.element << " " << Fixed(s.share * 100, 1) << " %;";
   }
-  out << '\n';
-  return kExitOk;
+  text << '\n';
+  return Deliver(text.str(), output, out, err);
 }
 
 }  // namespace corvantile::cli

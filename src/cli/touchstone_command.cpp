@@ -1,5 +1,6 @@
 #include "cli/touchstone_command.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <complex>
@@ -10,12 +11,13 @@
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/touchstone_reader.h"
 #include "cli/argument_cursor.h"
+#include "cli/command_output.h"
 #include "cli/json_writer.h"
 
 namespace corvantile::cli {
 namespace {
 
-int Fail(std::ostream& err, std::string_view message) {
+int Refuse(std::ostream& err, std::string_view message) {
   err << "corvantile-cli: touchstone: " << message << '\n';
   return kExitUsage;
 }
@@ -55,6 +57,8 @@ std::string References(const TouchstoneData& data) {
   }
   return text + " ohms";
 }
+
+constexpr std::array<std::string_view, 3> kTouchstoneFormats{"table", "csv", "json"};
 
 struct Row {
   double frequency;
@@ -146,12 +150,13 @@ std::string TouchstoneHelp() {
          "  --at F                a frequency in Hz, plain (3750000) or with a prefix (3.75M, "
          "80GHz);\n"
          "                        may be given again; without it, every point of the file\n"
-         "  --format FORMAT       table (default), csv (the summary as '#' lines) or json\n"
-         "  -h, --help            print this help\n"
+         "\n"
+         "Output options:\n" +
+         OutputOptionsHelp("table (default), csv (the summary as '#' lines) or json\n") +
          "\n"
          "Exit status: 0 read; 2 bad command line, unreadable or malformed file, no such port,\n"
-         "or a frequency outside the file's band, with one line on stderr and nothing on\n"
-         "stdout.\n"
+         "a frequency outside the file's band, or a file that cannot be written, with one\n"
+         "line on stderr and nothing on stdout.\n"
          "\n"
          "Examples:\n"
          "  corvantile-cli touchstone antenna.s1p\n"
@@ -164,9 +169,12 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   std::string file;
   int port = 1;
   std::vector<double> at;
-  std::string format = "table";
+  OutputRequest output;
   std::string error;
   while (!args.AtEnd()) {
+    const OptionTake taken = TakeOutputOption(args, output, error);
+    if (taken == OptionTake::Failed) return Refuse(err, error);
+    if (taken == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
     if (argument == "-h") {
       out << TouchstoneHelp();
@@ -174,49 +182,46 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
     }
     if (!IsOptionArgument(argument)) {
       if (!file.empty()) {
-        return Fail(err, "unexpected argument '" + std::string(argument) +
-                             "' (see corvantile-cli touchstone --help)");
+        return Refuse(err, "unexpected argument '" + std::string(argument) +
+                               "' (see corvantile-cli touchstone --help)");
       }
       file = std::string(argument);
       continue;
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") {
-      if (option.inline_value) return Fail(err, "--help takes no value");
+      if (option.inline_value) return Refuse(err, "--help takes no value");
       out << TouchstoneHelp();
       return kExitOk;
     }
-    if (option.name != "--port" && option.name != "--at" && option.name != "--format") {
-      return Fail(err, "unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli touchstone --help)");
+    if (option.name != "--port" && option.name != "--at") {
+      return Refuse(err, "unknown option '" + std::string(option.name) +
+                             "' (see corvantile-cli touchstone --help)");
     }
     std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Fail(err, error);
+    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
     if (option.name == "--port") {
       const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
       if (ec != std::errc() || ptr != value.data() + value.size() || port < 1) {
-        return Fail(err, "--port: '" + std::string(value) + "' is not a port number");
+        return Refuse(err, "--port: '" + std::string(value) + "' is not a port number");
       }
     } else if (option.name == "--at") {
       double hertz = 0.0;
       if (!ReadFrequency(value, hertz)) {
-        return Fail(err, "--at: '" + std::string(value) + "' is not a frequency");
+        return Refuse(err, "--at: '" + std::string(value) + "' is not a frequency");
       }
       at.push_back(hertz);
-    } else {
-      if (value != "table" && value != "csv" && value != "json") {
-        return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
-      }
-      format = std::string(value);
     }
   }
+  std::string format;
+  if (!ChooseFormat(output, kTouchstoneFormats, format, error)) return Refuse(err, error);
   if (file.empty())
-    return Fail(err, "needs a Touchstone file (see corvantile-cli touchstone --help)");
+    return Refuse(err, "needs a Touchstone file (see corvantile-cli touchstone --help)");
 
   const TouchstoneRead read = ReadTouchstoneFile(file);
-  if (!read.Ok()) return Fail(err, read.error);
+  if (!read.Ok()) return Refuse(err, read.error);
   const std::string portProblem = TouchstonePortProblem(read.data, port);
-  if (!portProblem.empty()) return Fail(err, portProblem);
+  if (!portProblem.empty()) return Refuse(err, portProblem);
   const TouchstonePort measured(read.data, port);
 
   std::vector<Row> rows;
@@ -224,18 +229,14 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
     for (const double f : read.data.frequencies) rows.push_back({f, measured.Impedance(f)});
   } else {
     for (const double f : at) {
-      if (!measured.Covers(f)) return Fail(err, measured.OutsideBandText(f));
+      if (!measured.Covers(f)) return Refuse(err, measured.OutsideBandText(f));
       rows.push_back({f, measured.Impedance(f)});
     }
   }
-  if (format == "json") {
-    out << JsonText(read.data, port, rows);
-  } else if (format == "csv") {
-    out << CsvText(read.data, port, rows);
-  } else {
-    out << TableText(read.data, port, rows);
-  }
-  return kExitOk;
+  const std::string text = format == "json"  ? JsonText(read.data, port, rows)
+                           : format == "csv" ? CsvText(read.data, port, rows)
+                                             : TableText(read.data, port, rows);
+  return Deliver(text, output, out, err);
 }
 
 }  // namespace corvantile::cli

@@ -1,5 +1,6 @@
 #include "design/design_document.h"
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -20,6 +21,15 @@ std::string DesignFileCaption(const StartupValues& startup, const std::string& f
   StartupValues named = startup;
   named.SessionFileName = fileName + (modified ? "*" : "");
   return DesignCaption(named);
+}
+
+std::filesystem::path WithDesignExtension(const std::filesystem::path& file) {
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".cfg") return file;
+  std::filesystem::path completed = file;
+  completed += ".cfg";
+  return completed;
 }
 
 DesignDocument::DesignDocument(DesignModel& model, DesignWindow& logic, toolkit::Window& window,
@@ -105,6 +115,21 @@ bool DesignDocument::SaveAs(const std::filesystem::path& file) {
 }
 
 bool DesignDocument::Save() { return file_ && SaveAs(*file_); }
+
+bool DesignDocument::ReadyToClose() {
+  if (!IsModified()) return true;
+  const std::string question = "The design " + file_->filename().string() +
+                               " has changes that are not saved. Save them before leaving?";
+  switch (platform_.AskToSave(question)) {
+    case toolkit::SaveAnswer::Save:
+      return Save();
+    case toolkit::SaveAnswer::Discard:
+      return true;
+    case toolkit::SaveAnswer::Cancel:
+      break;
+  }
+  return false;
+}
 
 bool DesignDocument::Open(const std::filesystem::path& file) {
   DesignModel opened;

@@ -28,6 +28,13 @@ namespace corvantile {
 std::string DesignFileCaption(const StartupValues& startup, const std::string& fileName,
                               bool modified);
 
+// The name "Save as" writes a design under: the name chosen with ".cfg" added unless it ends in
+// .cfg already (in either case), since a design is opened from the command line and offered by
+// the file dialogs as a .cfg file, and its settings file takes its name with ".json" in place
+// of the extension (so "tank.txt" saved as itself would share tank.json with tank.cfg):
+// "tank" -> "tank.cfg", "tank.CFG" -> "tank.CFG", "tank.txt" -> "tank.txt.cfg".
+std::filesystem::path WithDesignExtension(const std::filesystem::path& file);
+
 class DesignDocument {
  public:
   // `recentListFile` is the program's own settings file, whose "recent_files" member keeps
@@ -56,6 +63,10 @@ class DesignDocument {
   bool SaveAs(const std::filesystem::path& file);
   // Writes the open file again; false when no file is open (the caller asks for a name).
   bool Save();
+  // Before the program ends: with a design file open and changed (the title's "*"), asks
+  // whether to save it. Save writes it, Discard leaves it as it is; Cancel, or a save that
+  // fails, gives false and the program goes on. Nothing to lose: true without asking.
+  bool ReadyToClose();
   // Reads a design file and shows it; a file that is not a whole design (or whose settings are
   // damaged) changes nothing and says why. The undo history starts afresh.
   bool Open(const std::filesystem::path& file);

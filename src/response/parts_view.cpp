@@ -28,6 +28,22 @@ std::string ValueText(const CircuitPart& part) {
   return EngineeringText(part.value, part.kind == PartKind::Inductor ? "H" : "F");
 }
 
+// The compensation line's text. Only a compensated network that matches is said to match: with
+// compensation off the lossy network is the lossless design's, mismatched by its losses.
+std::string CompensationLine(const PartsView& view, const MatchingCircuit& shown) {
+  if (view.compensated) return CompensationText(view.compensation);
+  bool lossy = false;
+  for (std::size_t i = 0; i < 3; ++i)
+    lossy = lossy || (IsPart(shown.elements[i]) && IsLossy(view.analysis.parts[i].q));
+  if (!lossy) return "off (every part is ideal: the lossless network matches the source exactly)";
+  return "off: the lossy network is not re-solved; its return loss is " +
+         FigureText(view.analysis.returnLossDb, Decibels) + " (compensated, " +
+         (view.compensation.status == CompensationStatus::Matched
+              ? std::string("it would match the source exactly)")
+              : "its best return loss would be " +
+                    FigureText(view.compensation.returnLossDb, Decibels) + ")");
+}
+
 }  // namespace
 
 std::string FigureText(double value, std::string (*format)(double)) {
@@ -87,7 +103,7 @@ PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const Los
       "Return loss: " + FigureText(a.returnLossDb, Decibels),
       "Input impedance: " +
           (finiteInput ? ImpedanceText(a.inputImpedance) : std::string(kNoFigure)),
-      "Compensation: " + CompensationText(view.compensation),
+      "Compensation: " + CompensationLine(view, shown),
   };
   return view;
 }

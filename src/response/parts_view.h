@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/solvers/lossy_network.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/lossy_network.h"
 #include "response/response_view.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"
@@ -40,7 +40,10 @@ struct PartsView {
   std::vector<PartsRow> rows;  // the elements that are parts (neither a short nor open)
   // "Efficiency: 93.1 %", "Dissipated: 103.4 W", "Dissipative loss: 0.31 dB", "Mismatch loss:
   // ...", "Transducer loss: ...", "Return loss: ...", "Input impedance: 2332 - j26 ohm", and
-  // the compensation's outcome.
+  // the compensation: its outcome when on ("the lossy network matches the source exactly"
+  // only when it does); when off, "off: the lossy network is not re-solved; its return loss is
+  // 36.795 dB (compensated, it would match the source exactly)"; with every part ideal, that the
+  // lossless network matches.
   std::vector<std::string> figureLines;
 };
 

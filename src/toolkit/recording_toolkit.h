@@ -114,6 +114,10 @@ class RecordingPlatform : public Platform {
   ScreenTwips screen() const override { return screen_; }
   void Beep() override { ++beeps_; }
   void ShowMessage(const std::string& text) override { messages_.push_back(text); }
+  SaveAnswer AskToSave(const std::string& text) override {
+    questions_.push_back(text);
+    return saveAnswer;
+  }
   void ShowDialog(DialogId dialog) override {
     dialogs_.push_back(dialog);
     if (onDialog) onDialog(dialog);
@@ -122,9 +126,12 @@ class RecordingPlatform : public Platform {
 
   // Runs in place of the user while a dialog is "shown".
   std::function<void(DialogId)> onDialog;
+  // What the user answers when asked to save.
+  SaveAnswer saveAnswer = SaveAnswer::Cancel;
 
   int beeps() const { return beeps_; }
   const std::vector<std::string>& messages() const { return messages_; }
+  const std::vector<std::string>& questions() const { return questions_; }
   const std::vector<DialogId>& dialogs() const { return dialogs_; }
   bool quit() const { return quit_; }
 
@@ -132,6 +139,7 @@ class RecordingPlatform : public Platform {
   ScreenTwips screen_;
   int beeps_ = 0;
   std::vector<std::string> messages_;
+  std::vector<std::string> questions_;
   std::vector<DialogId> dialogs_;
   bool quit_ = false;
 };

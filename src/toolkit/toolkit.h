@@ -70,6 +70,9 @@ class Window {
 // The modal dialogs the design window opens.
 enum class DialogId { Source, Load, Frequency, Power, Phase };
 
+// The answer to "save the changes?".
+enum class SaveAnswer { Save, Discard, Cancel };
+
 // Services of the platform.
 class Platform {
  public:
@@ -78,6 +81,9 @@ class Platform {
   virtual void Beep() = 0;
   // A message box titled "Corvantile" with an OK button; returns when it is dismissed.
   virtual void ShowMessage(const std::string& text) = 0;
+  // A message box titled "Corvantile" asking `text`, with Save, Discard and Cancel buttons;
+  // closing it otherwise is Cancel.
+  virtual SaveAnswer AskToSave(const std::string& text) = 0;
   // Shows a dialog modally; returns when it has closed (it reads and writes the run state).
   virtual void ShowDialog(DialogId dialog) = 0;
   // Ends the program (after the current event).

@@ -1,5 +1,9 @@
 // `corvantile-cli standard` in-process: the three standard-value solutions in a table and in
 // JSON, and the exit statuses the other commands use.
+#include <ostream>
+#include <string>
+#include <string_view>
+
 #include <gtest/gtest.h>
 
 #include "cli_test_support.h"
@@ -116,8 +120,71 @@ TEST(ToleranceCommandTest, BadCommandLinesGiveOneLineAndStatusTwo) {
     EXPECT_TRUE(run.out.empty());
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
+  for (auto run : {RunInProcess({"tolerance", "--series-inductor", "E7"}),
+                   RunInProcess({"tolerance", "--series-capacitor=X12"})}) {
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("unknown series"), std::string::npos) << run.err;
+  }
   EXPECT_EQ(RunInProcess({"tolerance", "-h"}).status, 0);
   EXPECT_EQ(RunInProcess({"tolerance", "--fix=x2=1e6"}).status, 1);
+}
+
+// The number after `label` in a table, as printed: "return loss 10.00 dB" -> "10.00".
+std::string FigureAfter(const std::string& text, const std::string& label, std::size_t from = 0) {
+  const std::size_t at = text.find(label, from);
+  if (at == std::string::npos) return "(no " + label + ")";
+  const std::size_t start = at + label.size();
+  return text.substr(start, text.find(' ', start) - start);
+}
+
+struct SeriesCase {
+  std::string_view standard;  // nearest or best
+  std::string_view row;       // the standard command's row for that choice
+  const char* inductors;
+  const char* capacitors;
+};
+
+void PrintTo(const SeriesCase& c, std::ostream* os) {
+  *os << c.standard << ' ' << c.inductors << '/' << c.capacitors;
+}
+
+class ToleranceSeriesTest : public testing::TestWithParam<SeriesCase> {};
+
+// The tolerance run builds the network the standard command lists for the same series: the
+// nominal return loss of its builds is that network's.
+TEST_P(ToleranceSeriesTest, BuildsTheStandardCommandsNetwork) {
+  const SeriesCase& c = GetParam();
+  const auto standard = RunInProcess({"standard", "--family", "tee", "--series-inductor",
+                                      c.inductors, "--series-capacitor", c.capacitors});
+  ASSERT_EQ(standard.status, 0) << standard.err;
+  const std::size_t row = standard.out.find(std::string(c.row) + "\n");
+  ASSERT_NE(row, std::string::npos) << standard.out;
+  const auto tolerance = RunInProcess({"tolerance", "--family", "tee", "--standard", c.standard,
+                                       "--trials", "20", "--series-inductor", c.inductors,
+                                       "--series-capacitor=" + std::string(c.capacitors)});
+  ASSERT_EQ(tolerance.status, 0) << tolerance.err;
+  EXPECT_EQ(FigureAfter(tolerance.out, "Nominal return loss: "),
+            FigureAfter(standard.out, "return loss ", row))
+      << standard.out << tolerance.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Series, ToleranceSeriesTest,
+    testing::Values(SeriesCase{"nearest", "Nearest standard values", "E12", "E24"},
+                    SeriesCase{"nearest", "Nearest standard values", "E3", "E3"},
+                    SeriesCase{"nearest", "Nearest standard values", "E96", "E6"},
+                    SeriesCase{"best", "Best combination of neighbouring values", "E6", "E3"},
+                    SeriesCase{"best", "Best combination of neighbouring values", "E192", "E12"}));
+
+// The series change the network: E3 capacitors give another nominal figure than E24 ones.
+TEST(ToleranceCommandTest, SeriesChangeTheBuiltNetwork) {
+  const auto e24 =
+      RunInProcess({"tolerance", "--family", "tee", "--standard", "nearest", "--trials", "20"});
+  const auto e3 = RunInProcess({"tolerance", "--family", "tee", "--standard", "nearest", "--trials",
+                                "20", "--series-capacitor", "E3"});
+  ASSERT_EQ(e3.status, 0) << e3.err;
+  EXPECT_NE(FigureAfter(e24.out, "Nominal return loss: "),
+            FigureAfter(e3.out, "Nominal return loss: "));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "response/parts_view.h"
 
 #include <cmath>
+#include <complex>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include "response/response_view.h"
 #include "state/codes.h"
 #include "support/design_cases.h"
+#include "units/constants.h"
 
 namespace corvantile {
 namespace {
@@ -107,6 +110,91 @@ TEST(PartsView, EveryFigureIsTheLossAnalysis) {
     }
   }
 }
+
+// The return loss at f0 of `circuit` with every part's series resistance |X|/Q0, solved here as
+// a ladder from the load to the source, against the conjugate of the source impedance.
+double LadderReturnLossDb(const MatchingCircuit& circuit, const LossModel& model) {
+  const double omega = 2.0 * kPi * circuit.designFrequency;
+  std::complex<double> z = TerminationImpedance(circuit.load, omega);
+  for (int k = 3; k >= 1; --k) {
+    const CircuitPart& part = circuit.elements[static_cast<std::size_t>(k - 1)];
+    const bool shunt = IsShuntElement(circuit.topology, k);
+    if (part.kind == PartKind::Open) {
+      EXPECT_TRUE(shunt) << "an open series element leaves no network";
+      continue;
+    }
+    double x = 0.0, q0 = 0.0;
+    if (part.kind == PartKind::Inductor) {
+      x = omega * part.value;
+      q0 = model.inductor.q0;
+    } else if (part.kind == PartKind::Capacitor) {
+      x = -1.0 / (omega * part.value);
+      q0 = model.capacitor.q0;
+    }
+    const std::complex<double> element(q0 > 0.0 ? std::abs(x) / q0 : 0.0, x);
+    z = shunt ? z * element / (z + element) : z + element;
+  }
+  const std::complex<double> source = TerminationImpedance(circuit.source, omega);
+  return -20.0 * std::log10(std::abs((z - std::conj(source)) / (z + source)));
+}
+
+struct CompensationCase {
+  const char* name;
+  RunState (*state)();
+  LossModel (*model)();
+  bool compensate;
+};
+
+void PrintTo(const CompensationCase& c, std::ostream* os) { *os << c.name; }
+
+LossModel VeryLossy() {
+  LossModel model;
+  model.inductor = {4.0, 0.0};
+  model.capacitor = {4.0, 0.0};
+  return model;
+}
+
+class CompensationLineTest : public ::testing::TestWithParam<CompensationCase> {};
+
+// The page says the network matches the source exactly only when the network its figures are
+// of does (solved independently, a return loss beyond 60 dB); with compensation off and lossy
+// parts it gives that network's return loss.
+TEST_P(CompensationLineTest, SaysWhatTheShownNetworkDoes) {
+  const CompensationCase& c = GetParam();
+  RunState state = c.state();
+  const LossModel model = c.model();
+  const PartsView view = BuildPartsView(state, RunDesignPass(state), model, c.compensate);
+  ASSERT_TRUE(view.hasNetwork) << view.noNetworkReason;
+  const MatchingCircuit designed = DesignCircuit(state).circuit;
+  const MatchingCircuit shown =
+      c.compensate ? CompensateLosses(designed, model, state.NetValues[DesignDriver]).circuit
+                   : designed;
+  const double returnLoss = LadderReturnLossDb(shown, model);
+  const std::string& line = view.figureLines.back();
+  ASSERT_TRUE(line.starts_with("Compensation: ")) << line;
+  const bool saysExact = line.find("network matches the source exactly") != std::string::npos;
+  EXPECT_EQ(saysExact, returnLoss > 60.0) << line << "\nreturn loss " << returnLoss;
+  EXPECT_EQ(line.starts_with("Compensation: off"), !c.compensate) << line;
+  if (!c.compensate && !IsIdealFor(designed, model)) {
+    const std::size_t at = line.find("its return loss is ");
+    ASSERT_NE(at, std::string::npos) << line;
+    EXPECT_NEAR(std::stod(line.substr(at + 19)), returnLoss, 5e-4) << line;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CompensationLineTest,
+    ::testing::Values(CompensationCase{"TankIdealOff", TankState, IdealLossModel, false},
+                      CompensationCase{"TankIdealOn", TankState, IdealLossModel, true},
+                      CompensationCase{"TankLossyOff", TankState, TankLosses, false},
+                      CompensationCase{"TankLossyOn", TankState, TankLosses, true},
+                      CompensationCase{"TankVeryLossyOff", TankState, VeryLossy, false},
+                      CompensationCase{"TankVeryLossyOn", TankState, VeryLossy, true},
+                      CompensationCase{"DefaultLossyOff", MakeDefaultRunState, TankLosses, false},
+                      CompensationCase{"DefaultLossyOn", MakeDefaultRunState, TankLosses, true}),
+    [](const ::testing::TestParamInfo<CompensationCase>& param) {
+      return std::string(param.param.name);
+    });
 
 TEST(PartsView, IdealPartsReadIdealAndDissipateNothing) {
   RunState state = MakeDefaultRunState();

@@ -1,8 +1,10 @@
 #include "design/qt/frm_design.h"
 
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 #include <QAbstractButton>
@@ -32,10 +34,16 @@ constexpr const char* kDesignFileFilter = "Design files (*.cfg *.CFG);;All files
 
 QString DefaultChooseFile(QWidget* parent, bool save, const QString& suggested) {
   const QString filter = QString::fromLatin1(kDesignFileFilter);
-  return save ? QFileDialog::getSaveFileName(parent, QStringLiteral("Save the design"), suggested,
-                                             filter)
-              : QFileDialog::getOpenFileName(parent, QStringLiteral("Open a design"), suggested,
-                                             filter);
+  if (!save) {
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open a design"), suggested, filter);
+  }
+  // With the default suffix the dialog itself completes a bare name and asks before replacing
+  // the completed file.
+  QFileDialog dialog(parent, QStringLiteral("Save the design"), suggested, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("cfg"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().front();
 }
 
 std::optional<std::string> DefaultChooseRecent(QWidget* parent,
@@ -98,8 +106,10 @@ FrmDesign::FrmDesign(DesignModel& model, toolkit::Platform& platform,
     const std::string name(look.name);
     QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, widget,
                      [this, name] {
-                       // Exit writes the session file, and the settings file beside it here.
+                       // Exit first offers to save a changed design file (Cancel stays),
+                       // then writes the session file, and the settings file beside it here.
                        if (name == "cmdExit") {
+                         if (!document_.ReadyToClose()) return;
                          std::string error;
                          document_.WriteProgramSettings(error);
                        }
@@ -234,11 +244,26 @@ void FrmDesign::Save() {
 
 void FrmDesign::SaveAs() {
   Load();
-  const QString suggested =
+  QString suggested =
       document_.file() ? QString::fromStdString(document_.file()->string()) : QString();
-  const QString file = chooseFile_ ? chooseFile_(true, suggested)
-                                   : DefaultChooseFile(window_.widget(), true, suggested);
-  if (!file.isEmpty()) document_.SaveAs(file.toStdString());
+  QString previous;
+  for (;;) {
+    const QString chosen = chooseFile_ ? chooseFile_(true, suggested)
+                                       : DefaultChooseFile(window_.widget(), true, suggested);
+    if (chosen.isEmpty()) return;
+    const std::filesystem::path file = WithDesignExtension(chosen.toStdString());
+    // The chooser asked before replacing the name chosen, not the completed one: a completed
+    // name that exists is offered once more, and the same answer again replaces it.
+    std::error_code error;
+    if (file.string() != chosen.toStdString() && chosen != previous &&
+        std::filesystem::exists(file, error)) {
+      previous = chosen;
+      suggested = QString::fromStdString(file.string());
+      continue;
+    }
+    document_.SaveAs(file);
+    return;
+  }
 }
 
 void FrmDesign::Open() {

@@ -67,8 +67,9 @@ class FrmDesign {
   DesignDocument& document() { return document_; }
 
   // The design-file commands: undo, redo, save (asking for a name when no file is open), save
-  // as, open, and open one of the recent files. Each is also a shortcut on the window, and on
-  // any other window given to AddFileShortcuts.
+  // as (under WithDesignExtension of the name chosen), open, and open one of the recent files.
+  // Each is also a shortcut on the window, and on any other window given to AddFileShortcuts.
+  // "Exit" asks first whether to save a changed design file (DesignDocument::ReadyToClose).
   void Undo();
   void Redo();
   void Save();

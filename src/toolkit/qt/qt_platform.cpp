@@ -27,6 +27,23 @@ void QtPlatform::ShowMessage(const std::string& text) {
   box.exec();
 }
 
+SaveAnswer QtPlatform::AskToSave(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Corvantile"), QString::fromStdString(text),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                  QApplication::activeWindow());
+  box.setObjectName(QStringLiteral("saveQuestion"));
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveAnswer::Save;
+    case QMessageBox::Discard:
+      return SaveAnswer::Discard;
+    default:
+      return SaveAnswer::Cancel;
+  }
+}
+
 void QtPlatform::ShowDialog(DialogId dialog) {
   auto it = dialogs_.find(dialog);
   if (it != dialogs_.end() && it->second) it->second();

@@ -23,6 +23,9 @@ class QtPlatform : public Platform {
   void Beep() override;
   // A message box titled "Corvantile" with an OK button and no icon, modal to the active window.
   void ShowMessage(const std::string& text) override;
+  // A question box titled "Corvantile" with Save, Discard and Cancel (the default button),
+  // modal to the active window.
+  SaveAnswer AskToSave(const std::string& text) override;
   // Runs the dialog's registered function, which shows it modally; a dialog nobody registered
   // yet does nothing.
   void ShowDialog(DialogId dialog) override;

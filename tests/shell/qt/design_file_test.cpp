@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,11 +17,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "app/app_options.h"
 #include "shell/qt/desktop_program.h"
 #include "state/circuit_state.h"
 #include "state/session_file.h"
@@ -402,6 +405,103 @@ TEST_F(DesignFileTest, CommandLineFileOpensStraightIntoTheDesignWindow) {
   EXPECT_TRUE(message.contains(QStringLiteral("nowhere.cfg")));
   EXPECT_TRUE(Design()->isVisible()) << "the last session's design instead";
   EXPECT_EQ(Title(), "Corvantile Version 3.01 - design and analysis ");
+}
+
+// "Save as" of a bare name writes NAME.cfg, which the program opens from its command line.
+TEST_F(DesignFileTest, SaveAsCompletesTheNameSoTheProgramOpensIt) {
+  Click("cmdHPFL");
+  answers_ << Path("tee_design");
+  Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(QFile::exists(Path("tee_design.cfg")));
+  EXPECT_TRUE(QFile::exists(Path("tee_design.json")));
+  EXPECT_FALSE(QFile::exists(Path("tee_design")));
+  EXPECT_EQ(Title(), "Corvantile Version 3.01 - design and analysis tee_design.cfg");
+
+  const std::vector<std::string> arguments{Path("tee_design.cfg").toStdString()};
+  const auto options = ParseAppOptions(arguments);
+  ASSERT_TRUE(std::holds_alternative<AppOptions>(options));
+  ASSERT_TRUE(std::get<AppOptions>(options).designFile);
+  program_ = std::make_unique<DesktopProgram>(toolkit::ScreenTwips::FromPixels(1024, 768));
+  ASSERT_TRUE(program_->StartWithDesign(*std::get<AppOptions>(options).designFile));
+  EXPECT_EQ(program_->state().NetValues[NetworkFamily], FamilyHighpassL);
+}
+
+// Another extension gets .cfg after it: the settings beside it stay its own.
+TEST_F(DesignFileTest, SaveAsKeepsAnotherExtensionAndAddsCfg) {
+  answers_ << Path("notes.txt");
+  Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(QFile::exists(Path("notes.txt.cfg")));
+  EXPECT_TRUE(QFile::exists(Path("notes.txt.json")));
+  EXPECT_FALSE(QFile::exists(Path("notes.txt")));
+}
+
+// The chooser asked about the name typed, not the completed one: a completed name that exists
+// is offered again, and only the same answer twice replaces it.
+TEST_F(DesignFileTest, SaveAsAsksAgainBeforeReplacingTheCompletedFile) {
+  Click("cmdTee");
+  answers_ << Path("old.cfg");
+  Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  const QByteArray tee = [&] {
+    QFile file(Path("old.cfg"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+  }();
+  Click("cmdPi");
+  answers_ << Path("old") << QString();  // cancelled when asked again
+  Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(saveAsked_, 3);
+  QFile kept(Path("old.cfg"));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), tee);
+  kept.close();
+
+  answers_ << Path("old") << Path("old");
+  Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(saveAsked_, 5);
+  QFile replaced(Path("old.cfg"));
+  ASSERT_TRUE(replaced.open(QIODevice::ReadOnly));
+  EXPECT_EQ(replaced.readAll().toStdString(), SessionFileText(program_->state()));
+}
+
+// The question's button `which`, pressed.
+void AnswerSaveQuestion(QMessageBox::StandardButton which, QString& asked) {
+  WhenModal([which, &asked](QWidget* box) {
+    auto* question = qobject_cast<QMessageBox*>(box);
+    ASSERT_NE(question, nullptr) << box->objectName().toStdString();
+    asked = question->text();
+    question->button(which)->click();
+  });
+}
+
+TEST_F(DesignFileTest, ExitAsksBeforeLeavingChangesToTheDesignFile) {
+  answers_ << Path("tank.cfg");
+  Save();
+  Click("cmdHPFL");
+  ASSERT_EQ(Title(), "Corvantile Version 3.01 - design and analysis tank.cfg*");
+
+  QString asked;
+  AnswerSaveQuestion(QMessageBox::Cancel, asked);
+  Click("cmdExit");
+  EXPECT_TRUE(asked.contains(QStringLiteral("tank.cfg"))) << asked.toStdString();
+  EXPECT_TRUE(Design()->isVisible()) << "Cancel keeps the program running";
+  EXPECT_FALSE(QFile::exists(Path("LastSession.CFG")));
+  EXPECT_EQ(Title(), "Corvantile Version 3.01 - design and analysis tank.cfg*");
+
+  AnswerSaveQuestion(QMessageBox::Save, asked);
+  Click("cmdExit");
+  RunState saved = MakeDefaultRunState();
+  ASSERT_TRUE(ReadSession(saved, Path("tank.cfg").toStdString()));
+  EXPECT_EQ(saved.NetValues[NetworkFamily], FamilyHighpassL);
+  // Then Exit as ever: the session file written, the window closed.
+  EXPECT_TRUE(QFile::exists(Path("LastSession.CFG")));
+  EXPECT_FALSE(Design()->isVisible());
+}
+
+TEST_F(DesignFileTest, ExitWithoutChangesToAFileAsksNothing) {
+  Click("cmdHPFL");  // no design file: the session's own changes, as ever
+  Click("cmdExit");
+  EXPECT_TRUE(QFile::exists(Path("LastSession.CFG")));
+  EXPECT_FALSE(Design()->isVisible());
 }
 
 }  // namespace
