@@ -10,6 +10,7 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/design_report.h"
+#include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/loss_report.h"
 #include "design/design_captions.h"
@@ -46,6 +47,13 @@ std::string DesignHelp() {
          "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
          "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k):\n" +
          LossOptionsHelp() +
+         "\n"
+         "Feedline options (the line's figures at the design frequency, with the design power\n"
+         "going into it, follow the report: the impedance and VSWR at both ends, the matched\n"
+         "loss, the loss with what is at its far end and what the mismatch adds, and the\n"
+         "highest peak voltage along the line):\n" +
+         LineOptionsHelp() +
+         "\n"
          "  With a loss option the report ends with a losses block: per part its Q, series\n"
          "  resistance, dissipated watts, RMS and peak volts and amps; the input and load\n"
          "  power, efficiency, dissipative, mismatch and transducer loss in dB, return loss,\n"
@@ -92,9 +100,11 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   OutputRequest output;
   std::optional<std::string> saveFile;
   LossOptions losses;
+  LineRequest lines;
   std::string error;
   while (!args.AtEnd()) {
     OptionTake taken = TakeDesignOrLossOption(args, request, losses, error);
+    if (taken == OptionTake::NotMine) taken = TakeLineOption(args, lines, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
     if (taken == OptionTake::Failed) return Fail(err, error);
     if (taken == OptionTake::Taken) continue;
@@ -134,9 +144,22 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   std::vector<std::string> notes;
   MeasuredDesign measured;
   if (!BuildDesignState(request, state, error, notes, measured)) return Fail(err, error);
+  LineSetup line;
+  if (!ApplyLineRequest(lines, state, measured, line, error)) return Fail(err, error);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
 
   const DesignOutcome outcome = RunDesignPass(state);
+  // The measured sides as their files give them; a side the line covers is reported by it.
+  const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
+  const CircuitBuild built = BuildCircuit(state, outcome);
+  std::string lineText;
+  std::optional<JsonObject> lineJson;
+  if (lines.Any() && built.problem == CircuitProblem::None) {
+    lineText = LineReport(line, built.circuit, measured.Sides());
+    lineJson = LineJson(line, built.circuit, measured.Sides());
+  } else if (lines.Any()) {
+    lineText = LoadFileLineText(line);
+  }
   if (saveFile && !WriteSession(state, *saveFile)) {
     return Fail(err, "cannot write the session file '" + *saveFile + "'");
   }
@@ -144,17 +167,19 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   if (!losses.given) {
     if (format == "json") {
       JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
-      if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
+      if (shown.Any()) json.AddObject("measured", MeasuredJson(shown));
+      if (lineJson) json.AddObject("line", *lineJson);
       text = json.Text() + '\n';
     } else {
       text = DesignReport(state, outcome) +
-             MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency]));
+             MeasuredLines(shown, static_cast<double>(state.NetValues[Frequency])) + lineText;
     }
   } else if (format == "json") {
     // The losses need the physical circuit; a design without one reports none.
     const CircuitBuild build = BuildCircuit(state, outcome);
     JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
-    if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
+    if (shown.Any()) json.AddObject("measured", MeasuredJson(shown));
+    if (lineJson) json.AddObject("line", *lineJson);
     if (build.problem == CircuitProblem::None) {
       json.AddObject("losses",
                      LossesJson(build.circuit, ComputeLossFigures(build.circuit, losses,
@@ -165,7 +190,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     text = json.Text() + '\n';
   } else {
     text = DesignReport(state, outcome) +
-           MeasuredLines(measured, static_cast<double>(state.NetValues[Frequency])) +
+           MeasuredLines(shown, static_cast<double>(state.NetValues[Frequency])) + lineText +
            report::LossesBlock(state, outcome, EffectiveLossModel(losses), losses.compensate);
   }
   return Deliver(text, output, out, err,

@@ -142,8 +142,13 @@ SweepSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoi
 
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
                               SweepSetup& setup, std::string& error,
-                              std::vector<std::string>& notes) {
+                              std::vector<std::string>& notes, const LineRequest* lines,
+                              LineSetup* line) {
   if (!BuildDesignState(design, setup.state, error, notes, setup.measured)) {
+    return SweepPreparation::Failed;
+  }
+  if (lines != nullptr && line != nullptr &&
+      !ApplyLineRequest(*lines, setup.state, setup.measured, *line, error)) {
     return SweepPreparation::Failed;
   }
   const DesignOutcome outcome = RunDesignPass(setup.state);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "analysis/formats/touchstone_reader.h"
 #include "cli/argument_cursor.h"
 #include "cli/json_writer.h"
+#include "cli/line_options.h"
 
 namespace corvantile::cli {
 namespace {
@@ -146,7 +148,16 @@ std::string TouchstoneHelp() {
          "  --at F                a frequency in Hz, plain (3750000) or with a prefix (3.75M, "
          "80GHz);\n"
          "                        may be given again; without it, every point of the file\n"
-         "  --format FORMAT       table (default), csv (the summary as '#' lines) or json\n"
+         "  --format FORMAT       table (default), csv (the summary as '#' lines), json, or\n"
+         "                        s1p: the impedances as a one-port Touchstone file (S, RI)\n"
+         "                        against the port's reference impedance\n"
+         "  --add-line LINE       the impedance seen through LINE with the port at its far\n"
+         "                        end (the antenna's impedance as the radio end sees it)\n"
+         "  --remove-line LINE    the impedance at the far end of LINE when the file was\n"
+         "                        measured at its near end (the antenna's own impedance)\n"
+         "                        LINE is CABLE:LENGTH (RG-213:30, RG-58:100ft) or\n"
+         "                        Z0:VF:LOSS@FREQ,...:LENGTH, as --line of the design\n"
+         "                        command takes it\n"
          "  -h, --help            print this help\n"
          "\n"
          "Exit status: 0 read; 2 bad command line, unreadable or malformed file, no such port,\n"
@@ -165,6 +176,8 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   int port = 1;
   std::vector<double> at;
   std::string format = "table";
+  std::optional<LineSpec> line;
+  LineDirection direction = LineDirection::Remove;
   std::string error;
   while (!args.AtEnd()) {
     const std::string_view argument = args.Take();
@@ -186,7 +199,8 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       out << TouchstoneHelp();
       return kExitOk;
     }
-    if (option.name != "--port" && option.name != "--at" && option.name != "--format") {
+    if (option.name != "--port" && option.name != "--at" && option.name != "--format" &&
+        option.name != "--add-line" && option.name != "--remove-line") {
       return Fail(err, "unknown option '" + std::string(option.name) +
                            "' (see corvantile-cli touchstone --help)");
     }
@@ -203,9 +217,15 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
         return Fail(err, "--at: '" + std::string(value) + "' is not a frequency");
       }
       at.push_back(hertz);
+    } else if (option.name == "--add-line" || option.name == "--remove-line") {
+      if (line) return Fail(err, "give --add-line or --remove-line once");
+      line.emplace();
+      if (!ParseLineSpec(option.name, value, *line, error)) return Fail(err, error);
+      direction = option.name == "--add-line" ? LineDirection::Add : LineDirection::Remove;
     } else {
-      if (value != "table" && value != "csv" && value != "json") {
-        return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
+      if (value != "table" && value != "csv" && value != "json" && value != "s1p") {
+        return Fail(err,
+                    "unknown format '" + std::string(value) + "' (use table, csv, json or s1p)");
       }
       format = std::string(value);
     }
@@ -228,7 +248,24 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       rows.push_back({f, measured.Impedance(f)});
     }
   }
-  if (format == "json") {
+  if (line) {
+    for (Row& row : rows)
+      row.impedance = ThroughLine(line->line, row.frequency, row.impedance, direction);
+  }
+  if (format == "s1p") {
+    out << "! " << read.data.name << " port " << port;
+    if (line) {
+      out << (direction == LineDirection::Add ? " seen through " : " with ") << line->description
+          << (direction == LineDirection::Add ? "" : " removed");
+    }
+    const double reference = measured.ReferenceImpedance();
+    out << "\n# Hz S RI R " << ExactNumber(reference) << "\n";
+    for (const Row& row : rows) {
+      const std::complex<double> g = ReflectionOf(row.impedance, reference);
+      out << ExactNumber(row.frequency) << ' ' << ExactNumber(g.real()) << ' '
+          << ExactNumber(g.imag()) << '\n';
+    }
+  } else if (format == "json") {
     out << JsonText(read.data, port, rows);
   } else if (format == "csv") {
     out << CsvText(read.data, port, rows);

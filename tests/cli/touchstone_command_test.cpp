@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"ANTENNA", "--port", "one"}, "--port: 'one' is not a port number"},
         Refusal{{"ANTENNA", "--at", "2X"}, "--at: '2X' is not a frequency"},
         Refusal{{"ANTENNA", "--at"}, "--at needs a value"},
-        Refusal{{"ANTENNA", "--format", "xml"}, "unknown format 'xml' (use table, csv or json)"},
+        Refusal{{"ANTENNA", "--format", "xml"}, "unknown format 'xml' (use table, csv, json or s1p)"},
         Refusal{{"ANTENNA", "--loud"},
                 "unknown option '--loud' (see corvantile-cli touchstone --help)"},
         Refusal{{"ANTENNA", "other.s1p"},
