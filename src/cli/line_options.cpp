@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/formats/number_text.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "units/constants.h"
 
 namespace corvantile::cli {
@@ -20,6 +21,12 @@ bool Refuse(std::string& error, std::string message) {
 }
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// What a file seen through a line is written against: its port's own real reference, or 50
+// ohms for a field solver's reactive one.
+double FileReference(const TouchstonePort& port) {
+  return port.ReferenceImpedance() > 0.0 ? port.ReferenceImpedance() : 50.0;
+}
 
 // A number in the C locale's form, then what follows it.
 bool LeadingNumber(std::string_view text, double& value, std::string_view& rest) {
@@ -130,7 +137,9 @@ constexpr OptionInfo kLineOptions[] = {
      "--line-at): CABLE:LENGTH (RG-213:30, RG-58:100ft) or\n"
      "Z0:VF:LOSS@FREQ,...:LENGTH with the matched loss in dB per 100 m\n"
      "(add /100ft after the figures for per 100 ft; 0 for no loss):\n"
-     "50:0.66:0.6@10M,2.2@100M/100ft:30"},
+     "50:0.66:0.6@10M,2.2@100M/100ft:30; or measured:OPEN:SHORT:LENGTH,\n"
+     "the line fitted to .s1p files of it measured with its far end\n"
+     "open and shorted"},
     {"--line-at", "SIDE",
      "load (default): the line runs from the network to the load, the\n"
      "network sits at the radio end; source: the line runs from the\n"
@@ -140,6 +149,37 @@ constexpr OptionInfo kLineOptions[] = {
      "end's impedance, the line taken away"},
     {"--load-file-add-line", "LINE", "the load is the --load-file's impedance seen through LINE"},
 };
+
+// "measured:open.s1p:short.s1p:30": the line fitted to its open and short measurements at the
+// open file's frequencies that the short file's band covers.
+bool MeasuredLine(const std::string& what, const std::vector<std::string_view>& parts,
+                  LineSpec& spec, std::string& error) {
+  double metres = 0.0;
+  if (!ReadLength(parts[3], metres)) {
+    return Refuse(error, what + ": " + Quoted(parts[3]) + " is not a length (30, 30m, 98ft)");
+  }
+  const TouchstoneRead open = ReadTouchstoneFile(std::string(parts[1]));
+  if (!open.Ok()) return Refuse(error, what + ": " + open.error);
+  const TouchstoneRead shorted = ReadTouchstoneFile(std::string(parts[2]));
+  if (!shorted.Ok()) return Refuse(error, what + ": " + shorted.error);
+  const TouchstonePort openPort(open.data, 1), shortPort(shorted.data, 1);
+  std::vector<double> hertz;
+  for (const double f : openPort.Frequencies()) {
+    if (shortPort.Covers(f)) hertz.push_back(f);
+  }
+  std::vector<Complex> zOpen, zShort;
+  openPort.Impedances(hertz, zOpen);
+  shortPort.Impedances(hertz, zShort);
+  const std::vector<LineMeasurementPoint> points = CharacteriseLine(hertz, zOpen, zShort);
+  const std::optional<FittedLine> fitted = FitMeasuredLine(points, metres, error);
+  if (!fitted) return Refuse(error, what + ": " + error);
+  spec.line = fitted->line;
+  spec.description = LengthText(parts[3]) + " of line measured open and short";
+  spec.source = "open and short measurements " + open.data.name + " and " + shorted.data.name;
+  spec.nominalImpedance = fitted->impedance;
+  spec.velocityFactor = fitted->velocityFactor;
+  return true;
+}
 
 }  // namespace
 
@@ -164,8 +204,10 @@ bool ParseLineSpec(std::string_view option, std::string_view text, LineSpec& spe
     spec.velocityFactor = cable->velocityFactor;
     return true;
   }
+  if (parts.size() == 4 && parts[0] == "measured") return MeasuredLine(what, parts, spec, error);
   if (parts.size() != 4) {
-    return Refuse(error, what + " is not CABLE:LENGTH or Z0:VF:LOSS@FREQ,...:LENGTH");
+    return Refuse(error, what + " is not CABLE:LENGTH, Z0:VF:LOSS@FREQ,...:LENGTH or " +
+                             "measured:OPEN.s1p:SHORT.s1p:LENGTH");
   }
   double z0 = 0.0, vf = 0.0;
   std::string_view rest;
@@ -280,7 +322,7 @@ bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesig
     setup.loadFileDirection = add ? LineDirection::Add : LineDirection::Remove;
     MeasuredSide& load = *measured.load;
     const TouchstoneData data = LineSeenData(load.port, spec.line, setup.loadFileDirection,
-                                             load.port.ReferenceImpedance(), load.port.FileName());
+                                             FileReference(load.port), load.port.FileName());
     load.port = TouchstonePort(data, 1);
     load.atDesign = load.port.Impedance(f0);
     if (!EnterSide(state.LoadValues, load.atDesign, "load", error)) return false;
@@ -303,7 +345,7 @@ bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesig
   TouchstoneData seen;
   if (measuredSide) {
     seen = LineSeenData(measuredSide->port, spec.line, LineDirection::Add,
-                        measuredSide->port.ReferenceImpedance(), name);
+                        FileReference(measuredSide->port), name);
     if (!source) setup.loadAtDesign = measuredSide->port.Impedance(f0);
   } else {
     Termination typed;

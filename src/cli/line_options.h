@@ -30,7 +30,8 @@ namespace corvantile::cli {
 // A line as the command line names it: a cable of the table and a length ("RG-213:30",
 // "rg213:98.4ft"), or its figures, impedance, velocity factor, matched loss in dB per 100 m at
 // one or more frequencies (per 100 ft with "/100ft" after them; 0 for a lossless line) and
-// length: "50:0.66:0.6@10M,2.2@100M/100ft:30m".
+// length: "50:0.66:0.6@10M,2.2@100M/100ft:30m"; or a line measured with its far end open and
+// shorted, "measured:open.s1p:short.s1p:30", fitted (impedance, velocity factor, loss) to them.
 struct LineSpec {
   TransmissionLine line;
   std::string description;  // "30 m of RG-213"

@@ -50,6 +50,17 @@ bool ReadFrequency(std::string_view text, double& hertz) {
 std::string Ohms(double value) { return std::isfinite(value) ? ExactNumber(value) : "open"; }
 
 std::string References(const TouchstoneData& data) {
+  if (!data.pointReferences.empty()) {
+    // Complex, and perhaps one per frequency: the first point's, as R + jX.
+    std::string text;
+    for (int port = 0; port < data.ports; ++port) {
+      const std::complex<double> z = data.Reference(0, port);
+      if (port > 0) text += ", ";
+      text += ExactNumber(z.real()) + (z.imag() < 0.0 ? " - j" : " + j") +
+              ExactNumber(std::abs(z.imag()));
+    }
+    return text + " ohms at the first point (complex: power waves)";
+  }
   std::string text;
   for (std::size_t k = 0; k < data.referenceImpedances.size(); ++k) {
     if (k > 0) text += ", ";
@@ -139,9 +150,11 @@ std::string TouchstoneHelp() {
          "analyser or simulator writes it and prints what it holds (ports, points, band,\n"
          "reference impedances, the parameter and format read) and the impedance one port\n"
          "presents with every other port terminated in its reference impedance,\n"
-         "Zref (1 + Skk) / (1 - Skk), as resistance and reactance in ohms. Between the file's\n"
-         "points Skk is interpolated linearly in frequency on its real and imaginary parts;\n"
-         "outside the file's band there is no value.\n"
+         "Zref (1 + Skk) / (1 - Skk), as resistance and reactance in ohms; against a complex\n"
+         "reference (the option line's R (50+50j), or a field solver's \"! Port Impedance\"\n"
+         "comments) (conj(Zref) + Skk Zref) / (1 - Skk), as scikit-rf reads it. Between\n"
+         "the file's points Skk is interpolated linearly in frequency on its real and\n"
+         "imaginary parts; outside the file's band there is no value.\n"
          "\n"
          "Options:\n"
          "  --port N              the port (default 1)\n"
@@ -258,7 +271,9 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       out << (direction == LineDirection::Add ? " seen through " : " with ") << line->description
           << (direction == LineDirection::Add ? "" : " removed");
     }
-    const double reference = measured.ReferenceImpedance();
+    // A field solver's reactive reference is no reference for a one-port file: 50 ohms then.
+    const double reference =
+        measured.ReferenceImpedance() > 0.0 ? measured.ReferenceImpedance() : 50.0;
     out << "\n# Hz S RI R " << ExactNumber(reference) << "\n";
     for (const Row& row : rows) {
       const std::complex<double> g = ReflectionOf(row.impedance, reference);

@@ -65,8 +65,14 @@ INSTANTIATE_TEST_SUITE_P(
         SpecCase{"RG-213:-3", "--line: 'RG-213:-3': '-3' is not a length (30, 30m, 98ft)", 0, true},
         SpecCase{"RG-213:30yd", "--line: 'RG-213:30yd': '30yd' is not a length (30, 30m, 98ft)", 0,
                  true},
-        SpecCase{"RG-213", "--line: 'RG-213' is not CABLE:LENGTH or Z0:VF:LOSS@FREQ,...:LENGTH", 0,
-                 true},
+        SpecCase{"RG-213",
+                 "--line: 'RG-213' is not CABLE:LENGTH, Z0:VF:LOSS@FREQ,...:LENGTH or "
+                 "measured:OPEN.s1p:SHORT.s1p:LENGTH",
+                 0, true},
+        SpecCase{"measured:nowhere/open.s1p:short.s1p:10",
+                 "--line: 'measured:nowhere/open.s1p:short.s1p:10': open.s1p: cannot be read: "
+                 "no such file",
+                 0, true},
         SpecCase{"50:1.5:0:10",
                  "--line: '50:1.5:0:10': the velocity factor '1.5' is not above 0 and at most 1", 0,
                  true},
@@ -74,6 +80,32 @@ INSTANTIATE_TEST_SUITE_P(
                  true},
         SpecCase{"50:0.66:-1@10M,2@20M:10",
                  "--line: '50:0.66:-1@10M,2@20M:10': a loss figure must be above 0 dB", 0, true}));
+
+TEST(LineSpecMeasuredTest, OpenAndShortFilesGiveTheCable) {
+  // 41 m of RG-8X measured open and shorted from 1 to 30 MHz, past several half waves.
+  const std::filesystem::path directory = TemporaryFile("line-measured");
+  std::filesystem::create_directories(directory);
+  const TransmissionLine cable = FindCable("RG-8X")->Line(41.0);
+  for (const bool open : {true, false}) {
+    std::ofstream out(directory / (open ? "open.s1p" : "short.s1p"), std::ios::binary);
+    out.precision(17);
+    out << "# Hz S RI R 50\n";
+    for (double f = 1e6; f <= 30e6 + 1.0; f += 0.1e6) {
+      const std::complex<double> far = open ? std::complex<double>(INFINITY, 0.0) : 0.0;
+      const std::complex<double> g = ReflectionOf(cable.SeenThrough(f, far), 50.0);
+      out << f << ' ' << g.real() << ' ' << g.imag() << '\n';
+    }
+  }
+  LineSpec spec;
+  std::string error;
+  const std::string text = "measured:" + (directory / "open.s1p").string() + ":" +
+                           (directory / "short.s1p").string() + ":41";
+  ASSERT_TRUE(ParseLineSpec("--line", text, spec, error)) << error;
+  EXPECT_NEAR(spec.velocityFactor, 0.82, 2e-3);
+  EXPECT_NEAR(spec.nominalImpedance, 50.0, 0.1);
+  EXPECT_NEAR(spec.line.MatchedLossDb(14e6) / cable.MatchedLossDb(14e6), 1.0, 0.02);
+  EXPECT_EQ(spec.description, "41 m of line measured open and short");
+}
 
 // A measurement at the radio end: an antenna near resonance seen through 30 m of RG-213.
 std::string RadioEndFile() {
