@@ -49,7 +49,8 @@ struct LossFit {
 
 // The least-squares fit of k1 sqrt(f) + k2 f to two or more loss figures, both terms kept
 // non-negative (a term that would come out negative is dropped and the other fitted alone):
-// RG-213's 0.6 dB/100 ft at 10 MHz and 2.2 at 100 MHz -> k1 = 5.87e-6, k2 = 6.2e-10 per metre.
+// RG-213's 0.6 dB/100 ft at 10 MHz and 2.2 at 100 MHz -> k1 = 5.766e-6, k2 = 1.452e-10
+// (dB per metre).
 // Fewer than two points, a frequency not above 0 or a negative loss is an `error`.
 std::optional<LossFit> FitLoss(std::span<const LossPoint> points, LossLength per,
                                std::string& error);

@@ -48,6 +48,12 @@ TEST(TransmissionLineTest, FitRecoversBothTerms) {
   ASSERT_TRUE(fit) << error;
   EXPECT_NEAR(fit->k1 / truth.k1, 1.0, 1e-9);
   EXPECT_NEAR(fit->k2 / truth.k2, 1.0, 1e-9);
+  // The header's example: two figures are fitted exactly.
+  const std::vector<LossPoint> rg213{{10e6, 0.6}, {100e6, 2.2}};
+  const auto two = FitLoss(rg213, LossLength::Per100Feet, error);
+  ASSERT_TRUE(two);
+  EXPECT_NEAR(two->k1, 5.766e-6, 0.001e-6);
+  EXPECT_NEAR(two->k2, 1.452e-10, 0.001e-10);
   // Pure skin loss: a negative dielectric term would come out of noise, and is dropped.
   const std::vector<LossPoint> skin{{1e6, 1.0}, {4e6, 2.0}, {16e6, 3.9}};
   const auto onlySkin = FitLoss(skin, LossLength::Per100Metres, error);
