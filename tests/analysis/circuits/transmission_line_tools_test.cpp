@@ -134,7 +134,8 @@ TEST(TransmissionLineToolsTest, NgspiceNetworkPlusLineAgrees) {
         << " C=" << c.capacitance << " LEN=" << line.Length() << "\n"
         << "RL far x " << rl << "\nLL x 0 " << ll << "\n"
         << ".ac lin 21 3e6 4e6\n"
-        << ".control\nrun\nset numdgt=15\nprint frequency real(v(in)) imag(v(in))\nquit 0\n.endc\n.end\n";
+        << ".control\nrun\nset numdgt=15\nprint frequency real(v(in)) imag(v(in))\nquit "
+           "0\n.endc\n.end\n";
   }
   int status = 0;
   const std::string output =
