@@ -149,7 +149,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
 
   const DesignOutcome outcome = RunDesignPass(state);
-  // The measured sides as their files give them; a side the line covers is reported by it.
+  // The measured sides as their files give them, not as seen through --line.
   const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
   const CircuitBuild built = BuildCircuit(state, outcome);
   std::string lineText;

@@ -366,12 +366,6 @@ bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesig
     return false;
   }
   measuredSide = MeasuredSide{std::move(port), name, atDesign};
-  // The side the line covers is no longer the file's own: its line says what it is.
-  if (source) {
-    setup.shown.source.reset();
-  } else {
-    setup.shown.load.reset();
-  }
   setup.line = std::move(spec);
   return true;
 }

@@ -64,8 +64,8 @@ struct LineSetup {
   LinePlace place = LinePlace::Load;
   std::optional<LineSpec> loadFileLine;  // added to or removed from the load file
   LineDirection loadFileDirection = LineDirection::Remove;
-  // The measured sides as their files give them (after the load file's own line), for the
-  // report's "measured" lines; a side the line turned into a computed one is not among them.
+  // The measured sides as their files give them (after the load file's own line, before
+  // --line), for the report's "measured" lines.
   MeasuredDesign shown;
   // The impedance at the line's far end at the design frequency when it is on the load side:
   // the load's own.

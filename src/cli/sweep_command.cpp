@@ -131,7 +131,7 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   const std::vector<ResponsePoint> points = SweepSetupResponse(setup);
   const SweepSummary summary = SummarizeSetup(setup, points);
   SweepMeasurement measurement;
-  // The measured sides as their files give them; a side the line covers is reported by it.
+  // The measured sides as their files give them, not as seen through --line.
   const MeasuredDesign& shown = lines.Any() ? line.shown : setup.measured;
   if (shown.Any()) {
     const std::string text = MeasuredLines(shown, setup.circuit.designFrequency);
