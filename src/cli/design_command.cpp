@@ -10,6 +10,7 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/design_report.h"
+#include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/loss_report.h"
 #include "design/design_captions.h"
@@ -39,6 +40,13 @@ std::string DesignHelp() {
          "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
          "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k):\n" +
          LossOptionsHelp() +
+         "\n"
+         "Feedline options (the line's figures at the design frequency, with the design power\n"
+         "going into it, follow the report: the impedance and VSWR at both ends, the matched\n"
+         "loss, the loss with what is at its far end and what the mismatch adds, and the\n"
+         "highest peak voltage along the line):\n" +
+         LineOptionsHelp() +
+         "\n"
          "  With a loss option the report ends with a losses block: per part its Q, series\n"
          "  resistance, dissipated watts, RMS and peak volts and amps; the input and load\n"
          "  power, efficiency, dissipative, mismatch and transducer loss in dB, return loss,\n"
@@ -85,9 +93,11 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   OutputRequest output;
   std::optional<std::string> saveFile;
   LossOptions losses;
+  LineRequest lines;
   std::string error;
   while (!args.AtEnd()) {
     OptionTake taken = TakeDesignOrLossOption(args, request, losses, error);
+    if (taken == OptionTake::NotMine) taken = TakeLineOption(args, lines, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
     if (taken == OptionTake::Failed) return Fail(err, error);
     if (taken == OptionTake::Taken) continue;
@@ -129,6 +139,60 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return Fail(err, error);
 
+  if (lines.Any()) {
+    // A feedline between the network and a side: the state and measured sides seen through it.
+    RunState state = model.state();
+    MeasuredDesign measured = MeasuredDesignOf(model);
+    LineSetup line;
+    if (!ApplyLineRequest(lines, state, measured, line, error)) return Fail(err, error);
+  const DesignOutcome outcome = RunDesignPass(state);
+    // The measured sides as their files give them, not as seen through --line.
+    const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
+    const CircuitBuild built = BuildCircuit(state, outcome);
+    std::string lineText;
+    std::optional<JsonObject> lineJson;
+    if (lines.Any() && built.problem == CircuitProblem::None) {
+      lineText = LineReport(line, built.circuit, measured.Sides());
+      lineJson = LineJson(line, built.circuit, measured.Sides());
+    } else if (lines.Any()) {
+      lineText = LoadFileLineText(line);
+    }
+    if (saveFile && !SaveDesign(model, *saveFile, error)) {
+      return Fail(err, "cannot write the session file '" + *saveFile + "'");
+    }
+    std::string text;
+    if (!losses.given) {
+      if (format == "json") {
+        JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+        if (shown.Any()) json.AddObject("measured", MeasuredJson(shown));
+        if (lineJson) json.AddObject("line", *lineJson);
+        text = json.Text() + '\n';
+      } else {
+        text = DesignReport(state, outcome) +
+               MeasuredLines(shown, static_cast<double>(state.NetValues[Frequency])) + lineText;
+      }
+    } else if (format == "json") {
+      // The losses need the physical circuit; a design without one reports none.
+      const CircuitBuild build = BuildCircuit(state, outcome);
+      JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+      if (shown.Any()) json.AddObject("measured", MeasuredJson(shown));
+      if (lineJson) json.AddObject("line", *lineJson);
+      if (build.problem == CircuitProblem::None) {
+        json.AddObject("losses",
+                       LossesJson(build.circuit, ComputeLossFigures(build.circuit, losses,
+                                                                    state.NetValues[DesignDriver])));
+      } else {
+        json.AddOptionalDouble("losses", std::nullopt);
+      }
+      text = json.Text() + '\n';
+    } else {
+      text = DesignReport(state, outcome) +
+             MeasuredLines(shown, static_cast<double>(state.NetValues[Frequency])) + lineText +
+             report::LossesBlock(state, outcome, EffectiveLossModel(losses), losses.compensate);
+    }
+    return Deliver(text, output, out, err,
+                   outcome == DesignOutcome::Impossible ? kExitImpossibleDesign : kExitOk);
+  }
   const Network network = NetworkOf(model);
   const RunState& state = network.designed.state;
   const DesignOutcome outcome = network.designed.outcome;

@@ -7,6 +7,7 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
+#include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/sweep_options.h"
 #include "cli/sweep_report.h"
@@ -61,6 +62,10 @@ std::string SweepHelp() {
          "--compensate the swept network is the compensated one):\n" +
          LossOptionsHelp() +
          "\n"
+         "Feedline options (the side the line is on is swept as seen through it; its figures\n"
+         "at the design frequency come before the table):\n" +
+         LineOptionsHelp() +
+         "\n"
          "Output options:\n" +
          OutputOptionsHelp(
              "table (default), csv (the summary as '#' lines, then the\n"
@@ -81,10 +86,12 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   SweepRequest sweep;
   OutputRequest output;
   LossOptions losses;
+  LineRequest lines;
   std::string error;
   while (!args.AtEnd()) {
     OptionTake taken = TakeDesignOrSweepOption(args, design, sweep, error);
     if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
+    if (taken == OptionTake::NotMine) taken = TakeLineOption(args, lines, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
     if (taken == OptionTake::Failed) return Fail(err, "sweep: " + error);
     if (taken == OptionTake::Taken) continue;
@@ -107,7 +114,9 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
 
   SweepSetup setup;
   std::vector<std::string> notes;
-  const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes, &losses);
+  LineSetup line;
+  const SweepPreparation prepared =
+      PrepareSweep(design, sweep, setup, error, notes, &losses, &lines, &line);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (prepared != SweepPreparation::Ready) {
     return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
@@ -121,17 +130,38 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   const std::vector<ResponsePoint> points = SweepSetupResponse(setup);
   const SweepSummary summary = SummarizeSetup(setup, points);
   SweepMeasurement measurement;
-  if (setup.measured.Any()) {
-    const std::string lines = MeasuredLines(setup.measured, setup.circuit.designFrequency);
-    for (std::size_t start = 0; start < lines.size();) {
-      const std::size_t end = lines.find('\n', start);
-      measurement.lines.push_back(lines.substr(start, end - start) +
+  // The measured sides as their files give them, not as seen through --line.
+  const MeasuredDesign& shown = lines.Any() ? line.shown : setup.measured;
+  if (shown.Any()) {
+    const std::string text = MeasuredLines(shown, setup.circuit.designFrequency);
+    for (std::size_t start = 0; start < text.size();) {
+      const std::size_t end = text.find('\n', start);
+      measurement.lines.push_back(text.substr(start, end - start) +
                                   " (interpolated at every sweep point)");
       start = end + 1;
     }
-    measurement.json = MeasuredJson(setup.measured);
+    measurement.json = MeasuredJson(shown);
   }
   std::string text = SweepText(format, setup, points, summary, measurement);
+  // The line's figures at the design frequency, before the table (as '#' lines in csv).
+  if (lines.Any()) {
+    if (format == "json") {
+      text.insert(1,
+                  "\"line\":" + LineJson(line, setup.circuit, setup.measured.Sides()).Text() + ",");
+    } else {
+      std::string block = LineReport(line, setup.circuit, setup.measured.Sides());
+      if (format == "csv") {
+        std::string commented;
+        for (std::size_t start = 0; start < block.size();) {
+          const std::size_t end = block.find('\n', start);
+          commented += "# " + block.substr(start, end - start) + "\n";
+          start = end + 1;
+        }
+        block = commented;
+      }
+      text.insert(0, block);
+    }
+  }
   // Which parts were lossy, as the first line of the table and the csv, and in the JSON.
   if (!lossLine.empty()) {
     if (format == "json") {

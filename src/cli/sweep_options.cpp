@@ -114,9 +114,37 @@ SweepSummary SummarizeSetup(const SweepSetup& setup, std::span<const ResponsePoi
 
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
                               SweepSetup& setup, std::string& error,
-                              std::vector<std::string>& notes, const LossOptions* losses) {
+                              std::vector<std::string>& notes, const LossOptions* losses,
+                              const LineRequest* lines, LineSetup* line) {
   DesignModel model;
   if (!BuildDesignModel(design, model, error, notes, losses)) return SweepPreparation::Failed;
+  if (lines != nullptr && line != nullptr && lines->Any()) {
+    // A feedline between the network and a side: the design seen through it.
+    setup.state = model.state();
+    setup.measured = MeasuredDesignOf(model);
+    if (!ApplyLineRequest(*lines, setup.state, setup.measured, *line, error)) {
+      return SweepPreparation::Failed;
+    }
+    const DesignOutcome outcome = RunDesignPass(setup.state);
+    const CircuitBuild build = BuildCircuit(setup.state, outcome);
+    if (build.problem != CircuitProblem::None) {
+      error = std::string(CircuitProblemText(build.problem)) + ", so there is no response";
+      return build.problem == CircuitProblem::Impossible ? SweepPreparation::Impossible
+                                                         : SweepPreparation::Failed;
+    }
+    setup.losses = PartLosses(model);
+    setup.lossy = (losses != nullptr && losses->given) || LossesSwitchedOn(model.settings().losses);
+    setup.circuit = Compensating(model) ? CompensateLosses(build.circuit, setup.losses,
+                                                           setup.state.NetValues[DesignDriver])
+                                              .circuit
+                                        : build.circuit;
+    if (!ResolveSweepSpan(sweep, setup.circuit.designFrequency, setup.span, error)) {
+      return SweepPreparation::Failed;
+    }
+    setup.span = CutToSides(setup.span, setup.measured.Sides());
+    error = MeasuredSpanProblem(setup.span, setup.measured.Sides());
+    return error.empty() ? SweepPreparation::Ready : SweepPreparation::Failed;
+  }
   const Network network = NetworkOf(model);
   setup.state = network.designed.state;
   if (network.problem != CircuitProblem::None) {

@@ -11,6 +11,7 @@
 #include "analysis/solvers/sweep_summary.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
+#include "cli/line_options.h"
 
 namespace corvantile::cli {
 
@@ -69,10 +70,12 @@ enum class SweepPreparation {
 // (with the design's losses, compensated when it asks) and resolves the span. With a measured side
 // the default span is cut to the side's band, and an end given beyond it is moved to the band's
 // edge with a line in `notes`. Anything but Ready comes with a one-line `error` ("no network can be
-// designed for these values").
+// designed for these values"). With `lines`, the feedline options are applied to the design's
+// state and measured sides before the design pass, into `line`.
 SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& sweep,
                               SweepSetup& setup, std::string& error,
-                              std::vector<std::string>& notes, const LossOptions* losses = nullptr);
+                              std::vector<std::string>& notes, const LossOptions* losses = nullptr,
+                              const LineRequest* lines = nullptr, LineSetup* line = nullptr);
 
 // The exit status of a preparation that was not Ready: kExitImpossibleDesign or kExitUsage.
 int PreparationExitStatus(SweepPreparation preparation);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/json_writer.h"
+#include "cli/line_options.h"
 
 namespace corvantile::cli {
 namespace {
@@ -50,6 +52,17 @@ bool ReadFrequency(std::string_view text, double& hertz) {
 std::string Ohms(double value) { return std::isfinite(value) ? ExactNumber(value) : "open"; }
 
 std::string References(const TouchstoneData& data) {
+  if (!data.pointReferences.empty()) {
+    // Complex, and perhaps one per frequency: the first point's, as R + jX.
+    std::string text;
+    for (int port = 0; port < data.ports; ++port) {
+      const std::complex<double> z = data.Reference(0, port);
+      if (port > 0) text += ", ";
+      text += ExactNumber(z.real()) + (z.imag() < 0.0 ? " - j" : " + j") +
+              ExactNumber(std::abs(z.imag()));
+    }
+    return text + " ohms at the first point (complex: power waves)";
+  }
   std::string text;
   for (std::size_t k = 0; k < data.referenceImpedances.size(); ++k) {
     if (k > 0) text += ", ";
@@ -58,7 +71,7 @@ std::string References(const TouchstoneData& data) {
   return text + " ohms";
 }
 
-constexpr std::array<std::string_view, 3> kTouchstoneFormats{"table", "csv", "json"};
+constexpr std::array<std::string_view, 4> kTouchstoneFormats{"table", "csv", "json", "s1p"};
 
 struct Row {
   double frequency;
@@ -141,18 +154,29 @@ std::string TouchstoneHelp() {
          "analyser or simulator writes it and prints what it holds (ports, points, band,\n"
          "reference impedances, the parameter and format read) and the impedance one port\n"
          "presents with every other port terminated in its reference impedance,\n"
-         "Zref (1 + Skk) / (1 - Skk), as resistance and reactance in ohms. Between the file's\n"
-         "points Skk is interpolated linearly in frequency on its real and imaginary parts;\n"
-         "outside the file's band there is no value.\n"
+         "Zref (1 + Skk) / (1 - Skk), as resistance and reactance in ohms; against a complex\n"
+         "reference (the option line's R (50+50j), or a field solver's \"! Port Impedance\"\n"
+         "comments) (conj(Zref) + Skk Zref) / (1 - Skk), as scikit-rf reads it. Between\n"
+         "the file's points Skk is interpolated linearly in frequency on its real and\n"
+         "imaginary parts; outside the file's band there is no value.\n"
          "\n"
          "Options:\n"
          "  --port N              the port (default 1)\n"
          "  --at F                a frequency in Hz, plain (3750000) or with a prefix (3.75M, "
          "80GHz);\n"
          "                        may be given again; without it, every point of the file\n"
+         "  --add-line LINE       the impedance seen through LINE with the port at its far\n"
+         "                        end (the antenna's impedance as the radio end sees it)\n"
+         "  --remove-line LINE    the impedance at the far end of LINE when the file was\n"
+         "                        measured at its near end (the antenna's own impedance)\n"
+         "                        LINE is CABLE:LENGTH (RG-213:30, RG-58:100ft) or\n"
+         "                        Z0:VF:LOSS@FREQ,...:LENGTH, as --line of the design\n"
+         "                        command takes it\n"
          "\n"
          "Output options:\n" +
-         OutputOptionsHelp("table (default), csv (the summary as '#' lines) or json\n") +
+         OutputOptionsHelp("table (default), csv (the summary as '#' lines), json, or s1p:\n"
+                           "the impedances as a one-port Touchstone file (S, RI) against\n"
+                           "the port's reference impedance\n") +
          "\n"
          "Exit status: 0 read; 2 bad command line, unreadable or malformed file, no such port,\n"
          "a frequency outside the file's band, or a file that cannot be written, with one\n"
@@ -170,6 +194,8 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   int port = 1;
   std::vector<double> at;
   OutputRequest output;
+  std::optional<LineSpec> line;
+  LineDirection direction = LineDirection::Remove;
   std::string error;
   while (!args.AtEnd()) {
     const OptionTake taken = TakeOutputOption(args, output, error);
@@ -194,7 +220,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       out << TouchstoneHelp();
       return kExitOk;
     }
-    if (option.name != "--port" && option.name != "--at") {
+    if (option.name != "--port" && option.name != "--at" && option.name != "--add-line" && option.name != "--remove-line") {
       return Refuse(err, "unknown option '" + std::string(option.name) +
                              "' (see corvantile-cli touchstone --help)");
     }
@@ -211,6 +237,11 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
         return Refuse(err, "--at: '" + std::string(value) + "' is not a frequency");
       }
       at.push_back(hertz);
+    } else if (option.name == "--add-line" || option.name == "--remove-line") {
+      if (line) return Refuse(err, "give --add-line or --remove-line once");
+      line.emplace();
+      if (!ParseLineSpec(option.name, value, *line, error)) return Refuse(err, error);
+      direction = option.name == "--add-line" ? LineDirection::Add : LineDirection::Remove;
     }
   }
   std::string format;
@@ -233,10 +264,34 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       rows.push_back({f, measured.Impedance(f)});
     }
   }
-  const std::string text = format == "json"  ? JsonText(read.data, port, rows)
-                           : format == "csv" ? CsvText(read.data, port, rows)
-                                             : TableText(read.data, port, rows);
-  return Deliver(text, output, out, err);
+  if (line) {
+    for (Row& row : rows)
+      row.impedance = ThroughLine(line->line, row.frequency, row.impedance, direction);
+  }
+  std::ostringstream text;
+  if (format == "s1p") {
+    text << "! " << read.data.name << " port " << port;
+    if (line) {
+      text << (direction == LineDirection::Add ? " seen through " : " with ") << line->description
+          << (direction == LineDirection::Add ? "" : " removed");
+    }
+    // A field solver's reactive reference is no reference for a one-port file: 50 ohms then.
+    const double reference =
+        measured.ReferenceImpedance() > 0.0 ? measured.ReferenceImpedance() : 50.0;
+    text << "\n# Hz S RI R " << ExactNumber(reference) << "\n";
+    for (const Row& row : rows) {
+      const std::complex<double> g = ReflectionOf(row.impedance, reference);
+      text << ExactNumber(row.frequency) << ' ' << ExactNumber(g.real()) << ' '
+          << ExactNumber(g.imag()) << '\n';
+    }
+  } else if (format == "json") {
+    text << JsonText(read.data, port, rows);
+  } else if (format == "csv") {
+    text << CsvText(read.data, port, rows);
+  } else {
+    text << TableText(read.data, port, rows);
+  }
+  return Deliver(text.str(), output, out, err);
 }
 
 }  // namespace corvantile::cli

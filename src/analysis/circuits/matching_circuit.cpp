@@ -112,6 +112,20 @@ std::string_view CircuitProblemText(CircuitProblem problem) {
   return "";
 }
 
+CircuitProblem TypedTermination(const RunState& state, bool source, double omega,
+                                Termination& out) {
+  if (source) {
+    return BuildTermination(state.SourceValues, omega,
+                            {CircuitProblem::UnknownSourceForm, CircuitProblem::SourceWithoutR,
+                             CircuitProblem::SourceOpen, CircuitProblem::SourceShorted},
+                            out);
+  }
+  return BuildTermination(state.LoadValues, omega,
+                          {CircuitProblem::UnknownLoadForm, CircuitProblem::LoadWithoutR,
+                           CircuitProblem::LoadOpen, CircuitProblem::LoadShorted},
+                          out);
+}
+
 CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
   CircuitBuild build;
   if (outcome == DesignOutcome::Impossible) {

@@ -96,6 +96,10 @@ inline constexpr double kOpenCircuitCutoff = 1e9;
 // NetPart1..3, Tee for the Tee family and Pi for the Pi and both L families.
 CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome);
 
+// The source or load as a state holds it (its entry form's resistance and part, the part
+// taken at `omega`), or the problem it has: what BuildCircuit builds for that side.
+CircuitProblem TypedTermination(const RunState& state, bool source, double omega, Termination& out);
+
 // Runs the design pass on a copy of `state` and builds its circuit.
 CircuitBuild DesignCircuit(RunState state);
 

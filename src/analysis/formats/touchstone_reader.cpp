@@ -294,10 +294,14 @@ class Reader {
       std::string_view line = text_.substr(start, end - start);
       start = end + 1;
       const std::size_t bang = line.find('!');
-      if (bang != std::string_view::npos) line = line.substr(0, bang);
+      std::string_view comment;
+      if (bang != std::string_view::npos) {
+        comment = line.substr(bang + 1);
+        line = line.substr(0, bang);
+      }
       line = Trim(line);
-      if (line.empty()) continue;
-      if (!ReadLine(line)) return false;
+      if (!line.empty() && !ReadLine(line)) return false;
+      if (bang != std::string_view::npos && !ReadComment(comment)) return false;
     }
     return !failed_;
   }
@@ -329,7 +333,16 @@ class Reader {
         continue;
       }
       if (*p == '!') {
-        p = lineEnd();
+        if (!counted) {
+          ++line_;
+          counted = true;
+        }
+        const char* const last = lineEnd();
+        if (!ReadComment(std::string_view(p + 1, static_cast<std::size_t>(last - p - 1)))) {
+          failed_ = true;
+          return text_.size();
+        }
+        p = last;
         break;
       }
       double value = 0.0;
@@ -338,8 +351,11 @@ class Reader {
         if (!counted) return kNotPlain;
         const char* const last = lineEnd();
         std::string_view rest(p, static_cast<std::size_t>(last - p));
-        rest = rest.substr(0, rest.find('!'));
-        if (!ReadNumbers(Trim(rest))) {
+        const std::size_t bang = rest.find('!');
+        const std::string_view comment =
+            bang == std::string_view::npos ? std::string_view() : rest.substr(bang + 1);
+        rest = rest.substr(0, bang);
+        if (!ReadNumbers(Trim(rest)) || (bang != std::string_view::npos && !ReadComment(comment))) {
           failed_ = true;
           return text_.size();
         }
@@ -511,12 +527,7 @@ class Reader {
     std::string problem;
     ForEachWord(line.substr(1), [&](std::string_view word) {
       if (expectReference) {
-        double r = 0.0;
-        problem = ReadNumber(word, r);
-        if (problem.empty() && !(r > 0.0)) {
-          problem = "the reference impedance must be positive, not " + std::string(word);
-        }
-        optionReference_ = r;
+        problem = ReadOptionReference(word, optionReference_);
         expectReference = false;
         return problem.empty();
       }
@@ -601,8 +612,15 @@ class Reader {
     if (version_ == 2 && !references_.empty()) {
       data_.referenceImpedances = references_;
     } else {
-      data_.referenceImpedances.assign(static_cast<std::size_t>(n), optionReference_);
+      data_.referenceImpedances.assign(static_cast<std::size_t>(n), optionReference_.real());
     }
+    conversionReferences_.assign(data_.referenceImpedances.begin(),
+                                 data_.referenceImpedances.end());
+    if (version_ != 2 || references_.empty()) {
+      conversionReferences_.assign(static_cast<std::size_t>(n), optionReference_);
+    }
+    // The comments' references come after each record: Y and Z wait for them.
+    deferConversion_ = commentReferences_ && data_.parameter != TouchstoneParameter::S;
     const int entries = matrix_ == Matrix::Full ? n * n : n * (n + 1) / 2;
     recordSize_ = 1 + 2 * static_cast<std::size_t>(entries);
     record_.assign(recordSize_, 0.0);
@@ -667,13 +685,14 @@ class Reader {
       return true;
     }
     if (filled_ == 0) {
+      if (inImpedance_) return UnfinishedImpedance();
       recordLine_ = line_;
       if (data_.frequencies.empty()) firstRecordStart_ = lineStart_;
       if (data_.frequencies.size() == 1 && claimedPoints_ == 0.0) ReserveLikeTheFirstRecord();
       // Version 1 noise data follows a 2-port's network data where the frequency first
       // falls back.
       if (version_ != 2 && data_.ports == 2 && !data_.frequencies.empty() &&
-          value * unit_ <= data_.frequencies.back()) {
+          value * unit_ < data_.frequencies.back()) {
         inNoise_ = true;
         noiseLine_ = line_;
         noiseFilled_ = 1;
@@ -702,6 +721,7 @@ class Reader {
   }
 
   bool AddRecord() {
+    ++recordsSeen_;
     const double frequency = record_[0] * unit_;
     if (!std::isfinite(frequency)) {
       return Fail(recordLine_, "the frequency is too large");
@@ -709,12 +729,14 @@ class Reader {
     if (frequency < 0.0) {
       return Fail(recordLine_, "negative frequency -" + FrequencyText(-frequency));
     }
-    if (!data_.frequencies.empty() && !(frequency > data_.frequencies.back())) {
+    const bool repeated = !data_.frequencies.empty() && frequency == data_.frequencies.back();
+    if (!data_.frequencies.empty() && !(frequency >= data_.frequencies.back())) {
       return Fail(recordLine_, "the frequency " + FrequencyText(frequency) +
                                    " does not rise above the one before it, " +
                                    FrequencyText(data_.frequencies.back()));
     }
-    if (version_ == 2 && static_cast<double>(data_.frequencies.size()) >= claimedPoints_) {
+    if (version_ == 2 && !repeated &&
+        static_cast<double>(data_.frequencies.size()) >= claimedPoints_) {
       return Fail(recordLine_, "more frequencies than [Number of Frequencies] says");
     }
     const int n = data_.ports;
@@ -727,7 +749,8 @@ class Reader {
       // Lower and Upper give each pair once for both of its places.
       if (matrix_ != Matrix::Full) m[static_cast<std::size_t>(column * n + row)] = value;
     }
-    if (data_.parameter != TouchstoneParameter::S && !ToS()) {
+    if (data_.parameter != TouchstoneParameter::S && !deferConversion_ &&
+        !ToS(conversionReferences_)) {
       return Fail(recordLine_, "the " + std::string(TouchstoneParameterName(data_.parameter)) +
                                    " matrix at " + FrequencyText(frequency) +
                                    " has no S-parameters");
@@ -738,32 +761,52 @@ class Reader {
                     "the S-parameters at " + FrequencyText(frequency) + " are not finite");
       }
     }
+    if (repeated) return RepeatedRecord(frequency);
     data_.frequencies.push_back(frequency);
     data_.s.insert(data_.s.end(), m.begin(), m.end());
     return true;
   }
 
-  // Y or Z in matrixA_ to S against the ports' reference impedances R_i:
-  // S = F (Z - R)(Z + R)^-1 F^-1 = F (1 - R Y)(1 + R Y)^-1 F^-1, F = diag(1 / (2 sqrt R_i)).
-  // Version 1 writes them normalised to R: Z / R and Y R.
-  bool ToS() {
+  // A record at the frequency of the one before it: the same data written twice is read once
+  // (scikit-rf keeps both, which give the same impedance); different data is refused, since a
+  // point cannot have two values. A 2-port's noise data starts only where the frequency falls.
+  bool RepeatedRecord(double frequency) {
+    const std::size_t nn = matrixA_.size();
+    if (std::equal(matrixA_.begin(), matrixA_.end(),
+                   data_.s.end() - static_cast<std::ptrdiff_t>(nn))) {
+      droppedRecords_.push_back(recordsSeen_ - 1);
+      return true;
+    }
+    std::string message =
+        "the frequency " + FrequencyText(frequency) + " comes twice, with different data";
+    if (version_ != 2 && data_.ports == 2) {
+      message += " (noise data starts where the frequency falls below the one before it)";
+    }
+    return Fail(recordLine_, message);
+  }
+
+  // Y or Z in matrixA_ to S against the ports' reference impedances R_i, power waves for a
+  // complex one (Kurokawa): S = F (Z - R*)(Z + R)^-1 F^-1 = F (1 - R* Y)(1 + R Y)^-1 F^-1,
+  // F = diag(1 / (2 sqrt(Re R_i))); for real R_i the usual S. Version 1 writes them normalised
+  // to the option line's R: Z / R and Y R.
+  bool ToS(const std::vector<Complex>& r) {
     const int n = data_.ports;
-    const std::vector<double>& r = data_.referenceImpedances;
     std::vector<Complex>& a = matrixA_;
     std::vector<Complex>& b = matrixB_;
     const bool normalised = version_ != 2;
     for (int i = 0; i < n; ++i) {
+      if (!(r[static_cast<std::size_t>(i)].real() > 0.0)) return false;
       for (int j = 0; j < n; ++j) {
         const std::size_t k = static_cast<std::size_t>(i * n + j);
-        const double ri = r[static_cast<std::size_t>(i)];
+        const Complex ri = r[static_cast<std::size_t>(i)];
         const double diagonal = i == j ? 1.0 : 0.0;
         if (data_.parameter == TouchstoneParameter::Z) {
           const Complex z = normalised ? a[k] * optionReference_ : a[k];
-          a[k] = z - diagonal * ri;
+          a[k] = z - diagonal * std::conj(ri);
           b[k] = z + diagonal * ri;
         } else {
           const Complex y = normalised ? a[k] / optionReference_ : a[k];
-          a[k] = diagonal - ri * y;
+          a[k] = diagonal - std::conj(ri) * y;
           b[k] = diagonal + ri * y;
         }
       }
@@ -772,9 +815,152 @@ class Reader {
     for (int i = 0; i < n; ++i) {
       for (int j = 0; j < n; ++j) {
         if (i == j) continue;
-        a[static_cast<std::size_t>(i * n + j)] *=
-            std::sqrt(r[static_cast<std::size_t>(j)] / r[static_cast<std::size_t>(i)]);
+        a[static_cast<std::size_t>(i * n + j)] *= std::sqrt(r[static_cast<std::size_t>(j)].real() /
+                                                            r[static_cast<std::size_t>(i)].real());
       }
+    }
+    return true;
+  }
+
+  // The comment of a line (the text after its '!'). Before the option line, whether the header
+  // says the data was exported from HFSS or is not renormalized, as scikit-rf decides whether
+  // to read the "! Port Impedance" comments; after it, those comments themselves.
+  bool ReadComment(std::string_view comment) {
+    if (!sawOptions_) {
+      if (!commentReferences_) {
+        const std::string lower = Lower(comment);
+        commentReferences_ = lower.find("exported from hfss") != std::string::npos ||
+                             lower.find("data is not renormalized") != std::string::npos;
+      }
+      return true;
+    }
+    if (!commentReferences_) return true;
+    std::string_view text = Trim(comment);
+    if (!inImpedance_) {
+      constexpr std::string_view kPortImpedance = "Port Impedance";
+      if (text.substr(0, kPortImpedance.size()) != kPortImpedance) return true;
+      // The first number may follow the word without a space: "Port Impedance0 29.24 0 57.39".
+      text.remove_prefix(kPortImpedance.size());
+      inImpedance_ = true;
+      impedanceLine_ = line_;
+      impedanceNumbers_.clear();
+    }
+    return ReadImpedanceNumbers(text);
+  }
+
+  // The numbers of a "! Port Impedance" comment, resistance and reactance per port, over as
+  // many comment lines as it takes: a solver writes four ports to a line. A line with more
+  // numbers than the ports need gives its last ones, as scikit-rf takes them.
+  bool ReadImpedanceNumbers(std::string_view text) {
+    std::string problem;
+    ForEachWord(text, [&](std::string_view word) {
+      double value = 0.0;
+      problem = ReadNumber(word, value);
+      impedanceNumbers_.push_back(value);
+      return problem.empty();
+    });
+    if (!problem.empty()) return Fail(line_, "port impedance comment: " + problem);
+    const std::size_t wanted = 2 * static_cast<std::size_t>(data_.ports);
+    if (impedanceNumbers_.size() < wanted) return true;
+    inImpedance_ = false;
+    for (std::size_t k = impedanceNumbers_.size() - wanted; k < impedanceNumbers_.size(); k += 2) {
+      commentImpedances_.emplace_back(impedanceNumbers_[k], impedanceNumbers_[k + 1]);
+    }
+    return true;
+  }
+
+  bool UnfinishedImpedance() {
+    return Fail(impedanceLine_,
+                "the port impedance comment has " + std::to_string(impedanceNumbers_.size()) +
+                    " numbers, not 2 for each of " + std::to_string(data_.ports) + " ports");
+  }
+
+  // A reference impedance in the option line: a positive number, or a complex one as
+  // scikit-rf writes it, "(50+50j)", with a positive real part.
+  static std::string ReadOptionReference(std::string_view word, Complex& reference) {
+    std::string_view text = word;
+    const bool bracketed = text.size() >= 2 && text.front() == '(' && text.back() == ')';
+    if (bracketed) text = text.substr(1, text.size() - 2);
+    double re = 0.0, im = 0.0;
+    if (!text.empty() && (text.back() == 'j' || text.back() == 'J')) {
+      text.remove_suffix(1);
+      // The sign that starts the imaginary part: the last one not at the start or after an e.
+      std::size_t split = std::string_view::npos;
+      for (std::size_t k = text.size(); k-- > 1;) {
+        if ((text[k] == '+' || text[k] == '-') && text[k - 1] != 'e' && text[k - 1] != 'E') {
+          split = k;
+          break;
+        }
+      }
+      const std::string_view real = split == std::string_view::npos ? "0" : text.substr(0, split);
+      std::string_view imaginary = split == std::string_view::npos ? text : text.substr(split);
+      if (imaginary == "+" || imaginary == "-" || imaginary.empty()) {
+        imaginary = imaginary == "-" ? "-1" : "1";
+      }
+      if (!ReadNumber(real, re).empty() || !ReadNumber(imaginary, im).empty()) {
+        return "'" + std::string(word) + "' is not a reference impedance";
+      }
+    } else {
+      const std::string problem = ReadNumber(word, re);
+      if (!problem.empty()) return problem;
+      if (!(re > 0.0)) return "the reference impedance must be positive, not " + std::string(word);
+    }
+    if (!(re > 0.0)) {
+      return "the reference impedance must have a positive resistance, not " + std::string(word);
+    }
+    reference = {re, im};
+    return "";
+  }
+
+  // Once every record is read: the references of each point, from the comments or from a
+  // complex option line, and the Y or Z data that waited for them converted.
+  bool FinishReferences() {
+    const std::size_t n = static_cast<std::size_t>(data_.ports);
+    const std::size_t points = data_.Points();
+    if (commentReferences_ && !commentImpedances_.empty()) {
+      // A repeated record read once takes its comment with it.
+      if (!droppedRecords_.empty() && commentImpedances_.size() == recordsSeen_ * n) {
+        std::vector<Complex> kept;
+        kept.reserve(points * n);
+        std::size_t dropped = 0;
+        for (std::size_t record = 0; record < recordsSeen_; ++record) {
+          if (dropped < droppedRecords_.size() && droppedRecords_[dropped] == record) {
+            ++dropped;
+            continue;
+          }
+          kept.insert(kept.end(),
+                      commentImpedances_.begin() + static_cast<std::ptrdiff_t>(record * n),
+                      commentImpedances_.begin() + static_cast<std::ptrdiff_t>((record + 1) * n));
+        }
+        commentImpedances_ = std::move(kept);
+      }
+      if (commentImpedances_.size() != points * n) {
+        return FailFile(std::to_string(commentImpedances_.size() / n) +
+                        " port impedance comments for " + std::to_string(points) + " frequencies");
+      }
+      data_.pointReferences = std::move(commentImpedances_);
+      for (std::size_t port = 0; port < n; ++port) {
+        data_.referenceImpedances[port] = data_.pointReferences[port].real();
+      }
+    } else if (optionReference_.imag() != 0.0 && (version_ != 2 || references_.empty())) {
+      data_.pointReferences.assign(points * n, optionReference_);
+    }
+    if (!deferConversion_) return true;
+    const std::size_t nn = n * n;
+    for (std::size_t point = 0; point < points; ++point) {
+      const auto first = data_.s.begin() + static_cast<std::ptrdiff_t>(point * nn);
+      std::copy(first, first + static_cast<std::ptrdiff_t>(nn), matrixA_.begin());
+      if (!data_.pointReferences.empty()) {
+        conversionReferences_.assign(
+            data_.pointReferences.begin() + static_cast<std::ptrdiff_t>(point * n),
+            data_.pointReferences.begin() + static_cast<std::ptrdiff_t>((point + 1) * n));
+      }
+      if (!ToS(conversionReferences_)) {
+        return FailFile("the " + std::string(TouchstoneParameterName(data_.parameter)) +
+                        " matrix at " + FrequencyText(data_.frequencies[point]) +
+                        " has no S-parameters against its port impedances");
+      }
+      std::copy(matrixA_.begin(), matrixA_.end(), first);
     }
     return true;
   }
@@ -797,13 +983,14 @@ class Reader {
       return FailFile("[Begin Information] without [End Information]");
     }
     if (!EndNetworkData()) return false;
+    if (inImpedance_) return UnfinishedImpedance();
     if (version_ == 2 && !sawNetwork_) return FailFile("no [Network Data]");
     if (data_.frequencies.empty()) return FailFile("no network data");
     if (version_ == 2 && static_cast<double>(data_.frequencies.size()) != claimedPoints_) {
       return FailFile("[Number of Frequencies] says " + ExactCount(claimedPoints_) +
                       ", the data has " + std::to_string(data_.frequencies.size()));
     }
-    return true;
+    return FinishReferences();
   }
 
   static std::string ExactCount(double count) {
@@ -828,7 +1015,7 @@ class Reader {
   bool sawOptions_ = false, sawData_ = false, sawPorts_ = false, sawOrder_ = false;
   bool sawNetwork_ = false, order12_21_ = false;
   double unit_ = 1e9;
-  double optionReference_ = 50.0;
+  Complex optionReference_{50.0, 0.0};
   double claimedPoints_ = 0.0;
   std::vector<double> references_;
   int referenceLine_ = 0;
@@ -841,9 +1028,18 @@ class Reader {
   std::size_t noiseFilled_ = 0;
   int noiseLine_ = 0;
   std::vector<Complex> matrixA_, matrixB_;
-  bool failed_ = false;               // a plain line's number failed its record
-  std::size_t lineStart_ = 0;         // where the line being read starts in the text
-  std::size_t firstRecordStart_ = 0;  // where the first record's first line starts
+  std::vector<Complex> conversionReferences_;  // what Y and Z are converted against
+  bool deferConversion_ = false;               // until the comments' references are read
+  bool commentReferences_ = false;             // the header says "! Port Impedance" comments hold
+  bool inImpedance_ = false;  // a "! Port Impedance" comment continues on the next line
+  int impedanceLine_ = 0;
+  std::vector<double> impedanceNumbers_;    // of the comment being read
+  std::vector<Complex> commentImpedances_;  // ports per record, in the order given
+  std::size_t recordsSeen_ = 0;
+  std::vector<std::size_t> droppedRecords_;  // repeated records read once
+  bool failed_ = false;                      // a plain line's number failed its record
+  std::size_t lineStart_ = 0;                // where the line being read starts in the text
+  std::size_t firstRecordStart_ = 0;         // where the first record's first line starts
 };
 
 }  // namespace
@@ -928,6 +1124,13 @@ TouchstoneRead ReadTouchstoneFile(const std::string& path) {
   return reader.Result(fed);
 }
 
+std::complex<double> PowerWaveImpedance(std::complex<double> reflection,
+                                        std::complex<double> reference) {
+  const Complex denominator = 1.0 - reflection;
+  if (denominator == Complex(0.0, 0.0)) return {std::numeric_limits<double>::infinity(), 0.0};
+  return (std::conj(reference) + reflection * reference) / denominator;
+}
+
 std::string FrequencyText(double hertz) {
   return std::string(Trim(FormatFrequency(static_cast<float>(hertz)))) + "Hz";
 }
@@ -945,6 +1148,11 @@ TouchstonePort::TouchstonePort(const TouchstoneData& data, int port)
   reflections_.reserve(data.Points());
   for (std::size_t k = 0; k < data.Points(); ++k) {
     reflections_.push_back(data.S(k, port - 1, port - 1));
+  }
+  if (!data.pointReferences.empty()) {
+    references_.reserve(data.Points());
+    for (std::size_t k = 0; k < data.Points(); ++k)
+      references_.push_back(data.Reference(k, port - 1));
   }
 }
 
@@ -977,8 +1185,25 @@ std::complex<double> TouchstonePort::ImpedanceOf(std::complex<double> reflection
   return reference_ * (1.0 + reflection) / denominator;
 }
 
+std::complex<double> TouchstonePort::ImpedanceBetween(std::size_t below, double hertz) const {
+  const Complex g = Between(below, hertz);
+  if (references_.empty()) return ImpedanceOf(g);
+  Complex reference = references_[below];
+  if (below + 1 < frequencies_.size() && hertz != frequencies_[below]) {
+    const double t =
+        (hertz - frequencies_[below]) / (frequencies_[below + 1] - frequencies_[below]);
+    const Complex r0 = references_[below], r1 = references_[below + 1];
+    reference = {r0.real() + (r1.real() - r0.real()) * t, r0.imag() + (r1.imag() - r0.imag()) * t};
+  }
+  return PowerWaveImpedance(g, reference);
+}
+
 std::complex<double> TouchstonePort::Impedance(double hertz) const {
-  return ImpedanceOf(Reflection(hertz));
+  const auto above = std::upper_bound(frequencies_.begin(), frequencies_.end(), hertz);
+  const std::size_t below = above == frequencies_.begin()
+                                ? 0
+                                : static_cast<std::size_t>(above - frequencies_.begin()) - 1;
+  return ImpedanceBetween(below, hertz);
 }
 
 void TouchstonePort::Impedances(const std::vector<double>& hertz,
@@ -989,7 +1214,7 @@ void TouchstonePort::Impedances(const std::vector<double>& hertz,
   for (std::size_t k = 0; k < hertz.size(); ++k) {
     const double f = hertz[k];
     while (below < last && frequencies_[below + 1] <= f) ++below;
-    out[k] = ImpedanceOf(Between(below, f));
+    out[k] = ImpedanceBetween(below, f);
   }
 }
 

@@ -22,16 +22,32 @@ std::string_view TouchstoneFormatName(TouchstoneFormat format);
 
 // A file as read. The network data of frequency i is the S matrix s[i * ports * ports +
 // row * ports + column] (row and column from 0), converted from Y or Z when the file held
-// those, against the real reference impedances of its ports.
+// those, against the reference impedances of its ports.
+//
+// Those are real and the same at every frequency (referenceImpedances) unless the file says
+// otherwise: a complex one in the option line as scikit-rf writes it ("# GHz S RI R (50+50j)"),
+// or one per port and frequency in the "! Port Impedance" comments a field solver writes after
+// each record when its header says the data was exported from HFSS or is not renormalized.
+// Those are in pointReferences, and S against a complex reference is of power waves (Kurokawa):
+// a port with reflection g presents (conj(Zref) + g Zref) / (1 - g), as scikit-rf reads it.
 struct TouchstoneData {
   std::string name;  // the display name the file was read under
   int version = 1;   // 1 for version 1.0 / 1.1 files, 2 for version 2.0
   int ports = 0;
   TouchstoneParameter parameter = TouchstoneParameter::S;  // as written in the file
   TouchstoneFormat format = TouchstoneFormat::MA;          // as written in the file
-  std::vector<double> referenceImpedances;                 // ohms, one per port
+  std::vector<double> referenceImpedances;                 // ohms, one per port (real parts)
   std::vector<double> frequencies;                         // Hz, strictly rising
   std::vector<std::complex<double>> s;
+  // Points x ports, pointReferences[point * ports + port]; empty when referenceImpedances hold.
+  std::vector<std::complex<double>> pointReferences;
+
+  // The reference impedance of `port` (from 0) at frequency `point`.
+  std::complex<double> Reference(std::size_t point, int port) const {
+    if (pointReferences.empty()) return referenceImpedances[static_cast<std::size_t>(port)];
+    return pointReferences[point * static_cast<std::size_t>(ports) +
+                           static_cast<std::size_t>(port)];
+  }
 
   std::size_t Points() const { return frequencies.size(); }
   std::complex<double> S(std::size_t point, int row, int column) const {
@@ -61,13 +77,20 @@ TouchstoneRead ReadTouchstoneText(std::string_view text, std::string_view name, 
 // Reads the file at `path`, named in messages by its file name ("antenna.s1p").
 TouchstoneRead ReadTouchstoneFile(const std::string& path);
 
+// The impedance behind a power-wave reflection g against a reference Zref:
+// (conj(Zref) + g Zref) / (1 - g); 0 -> conj(Zref), and for a real Zref, Zref (1 + g) / (1 - g).
+// g = 1 gives an infinite resistance.
+std::complex<double> PowerWaveImpedance(std::complex<double> reflection,
+                                        std::complex<double> reference);
+
 // "3.75 MHz": a frequency as the program shows it, with its unit.
 std::string FrequencyText(double hertz);
 
 // The impedance that port k of a file presents with every other port terminated in its
-// reference impedance, Zref (1 + Skk) / (1 - Skk). Between file points Skk is interpolated
-// linearly in frequency on its real and imaginary parts; at a file point it is that point;
-// outside the band there is no value.
+// reference impedance, Zref (1 + Skk) / (1 - Skk), or (conj(Zref) + Skk Zref) / (1 - Skk) for a
+// complex or per-frequency reference. Between file points Skk (and a per-frequency reference)
+// is interpolated linearly in frequency on its real and imaginary parts; at a file point it is
+// that point; outside the band there is no value.
 class TouchstonePort {
  public:
   // `port` from 1 to data.ports; `data` must have been read without error.
@@ -75,6 +98,8 @@ class TouchstonePort {
 
   const std::string& FileName() const { return name_; }
   int Port() const { return port_; }
+  // The real reference of the port's first point; a file with complex or per-frequency
+  // references has its own at each point.
   double ReferenceImpedance() const { return reference_; }
   double From() const { return frequencies_.front(); }                     // Hz
   double To() const { return frequencies_.back(); }                        // Hz
@@ -92,17 +117,20 @@ class TouchstonePort {
   // the file once instead of searching it at every point.
   void Impedances(const std::vector<double>& hertz, std::vector<std::complex<double>>& out) const;
 
-  // Zref (1 + g) / (1 - g): 0 -> Zref; 1 -> an infinite resistance.
+  // Zref (1 + g) / (1 - g) against ReferenceImpedance(): 0 -> Zref; 1 -> an infinite
+  // resistance.
   std::complex<double> ImpedanceOf(std::complex<double> reflection) const;
 
  private:
   std::complex<double> Between(std::size_t below, double hertz) const;
+  std::complex<double> ImpedanceBetween(std::size_t below, double hertz) const;
 
   std::string name_;
   int port_ = 1;
   double reference_ = 50.0;
   std::vector<double> frequencies_;
   std::vector<std::complex<double>> reflections_;
+  std::vector<std::complex<double>> references_;  // one per point, or empty for reference_
 };
 
 // One line of why port `port` cannot be used, or "" when it can: "antenna.s1p has no port 2".

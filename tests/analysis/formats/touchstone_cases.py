@@ -1,6 +1,7 @@
 """Writes Touchstone files of random networks and prints the port impedances scikit-rf finds.
 
 usage: touchstone_cases.py OUTPUT_DIR [MEASURED_FILE ...]
+       touchstone_cases.py --shipped
 
 Every combination of format (RI, MA, DB), parameter (S, Y, Z), frequency unit, port count
 (1 to 4) and version (1, 2) gets a file in OUTPUT_DIR. For each port of each file, at every
@@ -12,7 +13,18 @@ gives Zref (1 + Skk) / (1 - Skk), with Skk linearly interpolated by scikit-rf. T
 from scikit-rf reading the file itself where it can (version 1 S-parameter files), and
 otherwise from the network the file was written from, converted to Y or Z by scikit-rf's own
 s2y and s2z. Each MEASURED_FILE (an instrument's file) is reported as scikit-rf reads it.
-Lines not starting with CASE are scikit-rf's own notices.
+
+With --shipped, every Touchstone file installed with scikit-rf itself that it can read gives,
+for each port at each file point, a line
+
+  SHIPPED <file> <port> <frequency in Hz> <resistance> <reactance>
+
+with the reference impedances scikit-rf reads (its option line's R, complex as it writes it,
+or a field solver's "! Port Impedance" comments), and a line "UNREAD <file> <reason>" for a
+file it cannot read. Against a complex reference Z0 the impedance is the power-wave one,
+scikit-rf's default: (S Z0 + conj(Z0)) / (1 - S).
+
+Lines not starting with one of these words are scikit-rf's own notices.
 """
 import itertools
 import os
@@ -110,6 +122,34 @@ def write_file(path, f_hz, data, z0, ports, version, unit, parameter, form, layo
     return np.array(frequencies)
 
 
+def impedance(skk, z0):
+    """The power-wave impedance behind reflection skk against reference z0 (real or complex)."""
+    return (skk * z0 + np.conj(z0)) / (1 - skk)
+
+
+def shipped():
+    root = os.path.dirname(skrf.__file__)
+    paths = []
+    for folder, _, names in os.walk(root):
+        for name in names:
+            extension = name.lower().rsplit(".", 1)[-1]
+            if extension == "ts" or (len(extension) >= 3 and extension[0] == "s" and
+                                     extension[-1] == "p" and extension[1:-1].isdigit()):
+                paths.append(os.path.join(folder, name))
+    for path in sorted(paths):
+        try:
+            read = skrf.Network(path)
+        except Exception as error:  # noqa: BLE001 - any reason scikit-rf gives
+            print("UNREAD", path.replace(" ", "%20"), type(error).__name__)
+            continue
+        z0 = np.broadcast_to(read.z0, read.s.shape[:2])
+        for port in range(read.nports):
+            for k, f in enumerate(read.f):
+                value = impedance(read.s[k, port, port], z0[k, port])
+                print("SHIPPED", path.replace(" ", "%20"), port + 1, number(f),
+                      number(value.real), number(value.imag))
+
+
 def report(path, f_hz, s, z0, ports):
     network = skrf.Network(frequency=skrf.Frequency.from_f(f_hz, unit="hz"), s=s, z0=z0)
     middle = 0.5 * (f_hz[:-1] + f_hz[1:])
@@ -118,7 +158,7 @@ def report(path, f_hz, s, z0, ports):
     between = network.interpolate(skrf.Frequency.from_f(at, unit="hz"), kind="linear")
     for port in range(ports):
         skk = between.s[:, port, port]
-        z = z0[port] * (1 + skk) / (1 - skk)
+        z = impedance(skk, z0[port])
         for f, value in zip(at, z):
             print("CASE", path, port + 1, number(f), number(value.real), number(value.imag))
 
@@ -163,4 +203,7 @@ def main(directory, measured):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2:])
+    if sys.argv[1:] == ["--shipped"]:
+        shipped()
+    else:
+        main(sys.argv[1], sys.argv[2:])

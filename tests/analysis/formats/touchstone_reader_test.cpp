@@ -58,8 +58,28 @@ INSTANTIATE_TEST_SUITE_P(
                   "a.s1p:1: no option line (such as '# GHz S MA R 50') before the data"},
         Malformed{"a.s1p", "# MHz S RI\n2 0 0\n1 0 0\n",
                   "a.s1p:3: the frequency 1 MHz does not rise above the one before it, 2 MHz"},
-        Malformed{"a.s1p", "# MHz S RI\n2 0 0\n2 0 0\n",
-                  "a.s1p:3: the frequency 2 MHz does not rise above the one before it, 2 MHz"},
+        Malformed{"a.s1p", "# MHz S RI\n2 0 0\n2 0.5 0\n",
+                  "a.s1p:3: the frequency 2 MHz comes twice, with different data"},
+        // A repeated frequency is not where a 2-port's noise data starts: it falls below.
+        Malformed{"a.s2p", "# MHz S RI\n1 0 0 1 0 1 0 0 0\n2 0 0 1 0 1 0 0 0\n2 1 2 3 4 5 6 7 8\n",
+                  "a.s2p:4: the frequency 2 MHz comes twice, with different data (noise data "
+                  "starts where the frequency falls below the one before it)"},
+        Malformed{"a.s1p", "# MHz S RI R (0+50j)\n",
+                  "a.s1p:1: the reference impedance must have a positive resistance, not "
+                  "(0+50j)"},
+        Malformed{"a.s1p", "# MHz S RI R (50+xj)\n",
+                  "a.s1p:1: '(50+xj)' is not a reference impedance"},
+        // The comments' impedances are read when the header says the data is not renormalized.
+        Malformed{"a.s2p",
+                  "!Data is not renormalized\n# GHz S RI\n1 0 0 1 0 1 0 0 0\n"
+                  "! Port Impedance 50 0 50\n2 0 0 1 0 1 0 0 0\n",
+                  "a.s2p:4: the port impedance comment has 3 numbers, not 2 for each of 2 ports"},
+        Malformed{"a.s2p",
+                  "! Exported from HFSS 2019.2.0\n# GHz S RI\n1 0 0 1 0 1 0 0 0\n"
+                  "! Port Impedance 50 0 50 0\n2 0 0 1 0 1 0 0 0\n",
+                  "a.s2p: 1 port impedance comments for 2 frequencies"},
+        Malformed{"a.s1p", "!Data is not renormalized\n# GHz S RI\n1 0 0\n! Port Impedance 5O 0\n",
+                  "a.s1p:4: port impedance comment: '5O' is not a number"},
         Malformed{"a.s1p", "# MHz S RI\n-1 0 0\n", "a.s1p:2: negative frequency -1 MHz"},
         Malformed{"a.s1p", "# MHz S RI\n1 0,5 0\n", "a.s1p:2: '0,5' is not a number"},
         Malformed{"a.s1p", "# MHz S RI\n1 nan 0\n", "a.s1p:2: 'nan' is not a finite number"},
@@ -554,6 +574,93 @@ TEST(TouchstoneReaderTest, MeasuredRingSlot) {
   EXPECT_EQ(port.Reflection(75e9), Complex(-0.067684517179, 0.659208635995));
   EXPECT_EQ(port.OutsideBandText(120e9),
             "120 GHz is outside ring_slot_measured.s1p's band (75 GHz to 110 GHz)");
+}
+
+}  // namespace
+}  // namespace corvantile
+
+namespace corvantile {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Reference impedances other than one real number: complex in the option line, and a field
+// solver's per-frequency "! Port Impedance" comments.
+
+TEST(TouchstoneReferenceTest, ComplexOptionLineIsAPowerWaveReference) {
+  // S = 0 against a power-wave reference is the conjugate match: 50 - j50 behind (50+50j).
+  const TouchstoneData data = ReadOk("# GHz S RI R (50+50j)\n1 0 0\n2 0.2 0.1\n", "a.s1p");
+  ASSERT_EQ(data.pointReferences.size(), 2u);
+  EXPECT_EQ(data.Reference(1, 0), Complex(50, 50));
+  const TouchstonePort port(data, 1);
+  EXPECT_EQ(port.Impedance(1e9), Complex(50, -50));
+  const Complex g(0.2, 0.1);
+  const Complex expected = (Complex(50, -50) + g * Complex(50, 50)) / (1.0 - g);
+  EXPECT_LE(std::abs(port.Impedance(2e9) - expected), 1e-12 * std::abs(expected));
+  // Python's other spellings.
+  EXPECT_EQ(ReadOk("# GHz S RI R 75-2.5j\n1 0 0\n", "a.s1p").Reference(0, 0), Complex(75, -2.5));
+  EXPECT_EQ(ReadOk("# GHz S RI R (1e2+0j)\n1 0 0\n", "a.s1p").Reference(0, 0), Complex(100, 0));
+  EXPECT_TRUE(ReadOk("# GHz S RI R 50\n1 0 0\n", "a.s1p").pointReferences.empty());
+}
+
+TEST(TouchstoneReferenceTest, PortImpedanceCommentsOverLines) {
+  // The first number right after the word, the third port's pair on a continuation line.
+  const std::string record = " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n";
+  const std::string text =
+      "! Exported from HFSS 2019.2.0\n!Data is not renormalized\n# GHz S MA\n"
+      "1" +
+      record +
+      "! Gamma ! 1 0 2 0\n!  3 0\n"
+      "! Port Impedance10 1 20 2\n!    30 3\n"
+      "2" +
+      record + "! Port Impedance 11 -1 21 -2 31 -3\n";
+  const TouchstoneData data = ReadOk(text, "a.s3p");
+  ASSERT_EQ(data.pointReferences.size(), 6u);
+  EXPECT_EQ(data.Reference(0, 2), Complex(30, 3));
+  EXPECT_EQ(data.Reference(1, 1), Complex(21, -2));
+  EXPECT_EQ(data.referenceImpedances, (std::vector<double>{10, 20, 30}));
+  // S = 0: each port shows the conjugate of its reference, interpolated between the points.
+  const TouchstonePort port(data, 3);
+  EXPECT_EQ(port.Impedance(1e9), Complex(30, -3));
+  EXPECT_LE(std::abs(port.Impedance(1.5e9) - Complex(30.5, 0)), 1e-12);
+  std::vector<Complex> walked;
+  port.Impedances({1e9, 1.5e9, 2e9}, walked);
+  EXPECT_EQ(walked[2], Complex(31, 3));
+}
+
+TEST(TouchstoneReferenceTest, CommentsWithoutTheHeaderAreComments) {
+  // scikit-rf writes them after each record too, but reads its option line's R: so does this.
+  const TouchstoneData data = ReadOk(
+      "# GHz S RI R 50\n1 0 0\n! Port Impedance 20 0\n2 0 0\n! Port Impedance 20 0\n", "a.s1p");
+  EXPECT_TRUE(data.pointReferences.empty());
+  EXPECT_EQ(TouchstonePort(data, 1).Impedance(1e9), Complex(50, 0));
+}
+
+TEST(TouchstoneReferenceTest, ZDataKeepsItsOhmsWhateverTheReference) {
+  // Z and Y data wait for the comment after their record; the impedance they give is the file's.
+  for (const char* reference : {"25 5", "50 0", "300 -120"}) {
+    const std::string text =
+        std::string("!Data is not renormalized\n# GHz Z RI R 50\n1 0.6 0.8\n") +
+        "! Port Impedance " + reference + "\n2 1 -1\n! Port Impedance " + reference + "\n";
+    const TouchstoneData data = ReadOk(text, "a.s1p");
+    const TouchstonePort port(data, 1);
+    EXPECT_LE(std::abs(port.Impedance(1e9) - Complex(30, 40)), 1e-12 * 50) << reference;
+    EXPECT_LE(std::abs(port.Impedance(2e9) - Complex(50, -50)), 1e-12 * 70) << reference;
+    const TouchstoneData y = ReadOk(
+        std::string("!Data is not renormalized\n# GHz Y RI R 50\n1 1.2 -1.6\n! Port Impedance ") +
+            reference + "\n",
+        "a.s1p");
+    EXPECT_LE(std::abs(TouchstonePort(y, 1).Impedance(1e9) - Complex(15, 20)), 1e-12 * 25);
+  }
+}
+
+TEST(TouchstoneReferenceTest, RepeatedRecordReadOnce) {
+  // As scikit-rf's own noise example writes a point twice; its comment goes with it.
+  const TouchstoneData data = ReadOk(
+      "!Data is not renormalized\n# MHz S RI\n1 0 0\n! Port Impedance 50 0\n2 0.5 0\n"
+      "! Port Impedance 60 0\n2 0.5 0\n! Port Impedance 60 0\n3 0 0\n! Port Impedance 70 0\n",
+      "a.s1p");
+  EXPECT_EQ(data.frequencies, (std::vector<double>{1e6, 2e6, 3e6}));
+  EXPECT_EQ(data.Reference(2, 0), Complex(70, 0));
 }
 
 }  // namespace

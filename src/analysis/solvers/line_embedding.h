@@ -1,0 +1,45 @@
+#pragma once
+
+// A load seen through a feedline, over frequency: a measured port or a typed impedance with a
+// line added in front of it (what the radio end sees when the antenna is at the far end), or a
+// radio-end measurement with the line taken away (the antenna's own impedance). The result is
+// a one-port file like any measured one, so every sweep, loss and band figure takes it as it
+// takes a measurement.
+#include <complex>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/circuits/transmission_line.h"
+#include "analysis/formats/touchstone_reader.h"
+
+namespace corvantile {
+
+// Add: the impedance at the near end of the line with the load at its far end. Remove: the
+// impedance at the far end that shows the measured one at the near end.
+enum class LineDirection { Add, Remove };
+
+std::complex<double> ThroughLine(const TransmissionLine& line, double hertz, std::complex<double> z,
+                                 LineDirection direction);
+
+// The impedances `z` at frequencies `hertz`, each seen through the line.
+std::vector<std::complex<double>> ThroughLine(const TransmissionLine& line,
+                                              std::span<const double> hertz,
+                                              std::span<const std::complex<double>> z,
+                                              LineDirection direction);
+
+// Port `port`'s impedance at each of its file's frequencies seen through the line, as a one-port
+// S file against a real `reference` (ohms), named `name`. An impedance that comes out open
+// (S = 1) stays open.
+TouchstoneData LineSeenData(const TouchstonePort& port, const TransmissionLine& line,
+                            LineDirection direction, double reference, std::string name);
+
+// The same for an impedance given over frequency (a typed load), sampled from `from` to `to`
+// (Hz) finely enough that straight-line interpolation of S between samples stays within about
+// 1e-5 of the line's rotation: at least 2001 points, more for a long line.
+TouchstoneData LineSeenData(const std::function<std::complex<double>(double)>& impedance,
+                            double from, double to, const TransmissionLine& line,
+                            LineDirection direction, double reference, std::string name);
+
+}  // namespace corvantile

@@ -1,0 +1,102 @@
+#pragma once
+
+// The feedline options of the designing commands: a line between the network and the load or
+// the source (--line, --line-at), and a line to add to or remove from a measured load file
+// (--load-file-add-line, --load-file-remove-line). A command takes them beside the design
+// options, applies them to the state BuildDesignState made, before the design pass, and adds
+// the line's figures to its report:
+//
+//   LineRequest lines;   ... TakeLineOption(args, lines, error) in the option loop ...
+//   BuildDesignState(request, state, error, notes, measured);
+//   LineSetup line;
+//   if (!ApplyLineRequest(lines, state, measured, line, error)) return Fail(...);
+//   RunDesignPass(state); ... LineReport(line, circuit) ...
+#include <complex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/transmission_line.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/line_embedding.h"
+#include "cli/argument_cursor.h"
+#include "cli/design_options.h"
+#include "cli/json_writer.h"
+#include "state/circuit_state.h"
+
+namespace corvantile::cli {
+
+// A line as the command line names it: a cable of the table and a length ("RG-213:30",
+// "rg213:98.4ft"), or its figures, impedance, velocity factor, matched loss in dB per 100 m at
+// one or more frequencies (per 100 ft with "/100ft" after them; 0 for a lossless line) and
+// length: "50:0.66:0.6@10M,2.2@100M/100ft:30m"; or a line measured with its far end open and
+// shorted, "measured:open.s1p:short.s1p:30", fitted (impedance, velocity factor, loss) to them.
+struct LineSpec {
+  TransmissionLine line;
+  std::string description;  // "30 m of RG-213"
+  std::string source;       // "Belden 8267 RG-213/U datasheet", or "" for typed figures
+  double nominalImpedance = 50.0;
+  double velocityFactor = 0.66;
+};
+bool ParseLineSpec(std::string_view option, std::string_view text, LineSpec& spec,
+                   std::string& error);
+
+enum class LinePlace { Load, Source };
+
+struct LineRequest {
+  std::optional<std::string> line;            // --line
+  std::optional<std::string> at;              // --line-at load|source
+  std::optional<std::string> addToLoad;       // --load-file-add-line
+  std::optional<std::string> removeFromLoad;  // --load-file-remove-line
+  bool Any() const { return line || at || addToLoad || removeFromLoad; }
+};
+
+// Takes one of the options above at the cursor, with its value.
+OptionTake TakeLineOption(ArgumentCursor& args, LineRequest& request, std::string& error);
+
+// Their help lines, two blanks in, descriptions in the design options' column.
+std::string LineOptionsHelp();
+
+// What the line options did to a state.
+struct LineSetup {
+  std::optional<LineSpec> line;
+  LinePlace place = LinePlace::Load;
+  std::optional<LineSpec> loadFileLine;  // added to or removed from the load file
+  LineDirection loadFileDirection = LineDirection::Remove;
+  // The measured sides as their files give them (after the load file's own line, before
+  // --line), for the report's "measured" lines.
+  MeasuredDesign shown;
+  // The impedance at the line's far end at the design frequency when it is on the load side:
+  // the load's own.
+  std::complex<double> loadAtDesign;
+  double designFrequency = 0.0;
+};
+
+// Applies the options to a state BuildDesignState made with `measured`: the load file's line
+// first (its port becomes the file's impedance with the line added or removed), then --line:
+// the side it is on becomes that side's impedance seen through the line, a computed one-port
+// over frequency in `measured` (typed sides over an eighth to eight times the design
+// frequency), and the state holds its value at the design frequency as series R + jX, as for a
+// measured side. A load-file line without --load-file, both load-file lines, --line-at without
+// --line, or a side whose resistance comes out not positive is a one-line `error`.
+bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesign& measured,
+                      LineSetup& setup, std::string& error);
+
+// The line's figures at the design frequency for a built circuit (with `sides`, the measured
+// sides the sweep uses): the impedance and VSWR (against the line's nominal impedance) at both
+// ends, the matched loss, the loss with what is at its far end and what the mismatch adds in dB
+// and in watts of the design power, and the highest peak voltage along the line.
+LineFigures LineFiguresOf(const LineSetup& setup, const MatchingCircuit& circuit,
+                          const MeasuredSides& sides);
+
+// Those figures as report lines, and as JSON.
+std::string LineReport(const LineSetup& setup, const MatchingCircuit& circuit,
+                       const MeasuredSides& sides);
+JsonObject LineJson(const LineSetup& setup, const MatchingCircuit& circuit,
+                    const MeasuredSides& sides);
+
+// One line for a load file's line: "Load file: 30 m of RG-213 removed (the far end's impedance)".
+std::string LoadFileLineText(const LineSetup& setup);
+
+}  // namespace corvantile::cli

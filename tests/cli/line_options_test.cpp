@@ -1,0 +1,220 @@
+// The feedline options: how a line is named and refused, and end to end that a radio-end
+// measurement with its line removed and put back designs the same network as the file itself,
+// that a network at the antenna matches the radio through the line, and that the touchstone
+// command's removal and addition of a line give the file back.
+#include "cli/line_options.h"
+
+#include <charconv>
+#include <cmath>
+#include <complex>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "analysis/formats/touchstone_reader.h"
+#include "cli_test_support.h"
+
+namespace corvantile::cli {
+namespace {
+
+using testing_support::JsonFloats;
+using testing_support::RunInProcess;
+using testing_support::TemporaryFile;
+
+struct SpecCase {
+  const char* text;
+  const char* description;  // or the error when `error` is set
+  double metres;
+  bool error = false;
+};
+
+class LineSpecTest : public testing::TestWithParam<SpecCase> {};
+
+TEST_P(LineSpecTest, ReadsOrRefuses) {
+  const SpecCase& c = GetParam();
+  LineSpec spec;
+  std::string error;
+  const bool ok = ParseLineSpec("--line", c.text, spec, error);
+  if (c.error) {
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, c.description);
+    return;
+  }
+  ASSERT_TRUE(ok) << error;
+  EXPECT_EQ(spec.description, c.description);
+  EXPECT_NEAR(spec.line.Length(), c.metres, 1e-12);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LineSpecTest,
+    testing::Values(
+        SpecCase{"RG-213:30", "30 m of RG-213", 30.0},
+        SpecCase{"rg58:100ft", "100 ft of RG-58", 30.48},
+        SpecCase{"lmr-400:12.5m", "12.5 m of LMR-400", 12.5},
+        SpecCase{"50:0.66:0:10", "10 m of 50 ohm line", 10.0},
+        SpecCase{"75:0.82:1.6@55M,3@211M/100ft:20", "20 m of 75 ohm line", 20.0},
+        SpecCase{"50:0.66:2@30M:5", "5 m of 50 ohm line", 5.0},
+        SpecCase{"RG-999:30",
+                 "--line: no cable 'RG-999' (RG-58, RG-8X, RG-213, LMR-400, LMR-240, 9913, "
+                 "RG-174, RG-6, RG-59)",
+                 0, true},
+        SpecCase{"RG-213:-3", "--line: 'RG-213:-3': '-3' is not a length (30, 30m, 98ft)", 0, true},
+        SpecCase{"RG-213:30yd", "--line: 'RG-213:30yd': '30yd' is not a length (30, 30m, 98ft)", 0,
+                 true},
+        SpecCase{"RG-213",
+                 "--line: 'RG-213' is not CABLE:LENGTH, Z0:VF:LOSS@FREQ,...:LENGTH or "
+                 "measured:OPEN.s1p:SHORT.s1p:LENGTH",
+                 0, true},
+        SpecCase{"measured:nowhere/open.s1p:short.s1p:10",
+                 "--line: 'measured:nowhere/open.s1p:short.s1p:10': open.s1p: cannot be read: "
+                 "no such file",
+                 0, true},
+        SpecCase{"50:1.5:0:10",
+                 "--line: '50:1.5:0:10': the velocity factor '1.5' is not above 0 and at most 1", 0,
+                 true},
+        SpecCase{"50:0.66:0.6:10", "--line: '50:0.66:0.6:10': '0.6' is not LOSS@FREQ (0.6@10M)", 0,
+                 true},
+        SpecCase{"50:0.66:-1@10M,2@20M:10",
+                 "--line: '50:0.66:-1@10M,2@20M:10': a loss figure must be above 0 dB", 0, true}));
+
+TEST(LineSpecMeasuredTest, OpenAndShortFilesGiveTheCable) {
+  // 41 m of RG-8X measured open and shorted from 1 to 30 MHz, past several half waves.
+  const std::filesystem::path directory = TemporaryFile("line-measured");
+  std::filesystem::create_directories(directory);
+  const TransmissionLine cable = FindCable("RG-8X")->Line(41.0);
+  for (const bool open : {true, false}) {
+    std::ofstream out(directory / (open ? "open.s1p" : "short.s1p"), std::ios::binary);
+    out.precision(17);
+    out << "# Hz S RI R 50\n";
+    for (double f = 1e6; f <= 30e6 + 1.0; f += 0.1e6) {
+      const std::complex<double> far = open ? std::complex<double>(INFINITY, 0.0) : 0.0;
+      const std::complex<double> g = ReflectionOf(cable.SeenThrough(f, far), 50.0);
+      out << f << ' ' << g.real() << ' ' << g.imag() << '\n';
+    }
+  }
+  LineSpec spec;
+  std::string error;
+  const std::string text = "measured:" + (directory / "open.s1p").string() + ":" +
+                           (directory / "short.s1p").string() + ":41";
+  ASSERT_TRUE(ParseLineSpec("--line", text, spec, error)) << error;
+  EXPECT_NEAR(spec.velocityFactor, 0.82, 2e-3);
+  EXPECT_NEAR(spec.nominalImpedance, 50.0, 0.1);
+  EXPECT_NEAR(spec.line.MatchedLossDb(14e6) / cable.MatchedLossDb(14e6), 1.0, 0.02);
+  EXPECT_EQ(spec.description, "41 m of line measured open and short");
+}
+
+// A measurement at the radio end: an antenna near resonance seen through 30 m of RG-213.
+std::string RadioEndFile() {
+  const std::filesystem::path directory = TemporaryFile("line-options");
+  std::filesystem::create_directories(directory);
+  const std::string path = (directory / "radio.s1p").string();
+  const TransmissionLine line = FindCable("RG-213")->Line(30.0);
+  std::ofstream out(path, std::ios::binary);
+  out.precision(17);
+  out << "# Hz S RI R 50\n";
+  for (double f = 3.0e6; f <= 4.0e6 + 1.0; f += 0.02e6) {
+    const std::complex<double> antenna(40.0 * (f / 3.6e6) * (f / 3.6e6),
+                                       900.0 * (f / 3.6e6 - 3.6e6 / f));
+    const std::complex<double> g = ReflectionOf(line.SeenThrough(f, antenna), 50.0);
+    out << f << ' ' << g.real() << ' ' << g.imag() << '\n';
+  }
+  return path;
+}
+
+// The number after "key": in a JSON text.
+double JsonNumber(const std::string& json, const std::string& key) {
+  const std::size_t at = json.find("\"" + key + "\":");
+  EXPECT_NE(at, std::string::npos) << key << " in " << json;
+  if (at == std::string::npos) return NAN;
+  const char* p = json.data() + at + key.size() + 3;
+  double value = NAN;
+  std::from_chars(p, json.data() + json.size(), value);
+  return value;
+}
+
+TEST(LineCommandTest, RemovedAndPutBackDesignsAsTheFile) {
+  const std::string file = RadioEndFile();
+  const auto plain = RunInProcess(
+      {"design", "--source", "series:50:0", "--frequency", "3.7M", "--load-file", file, "--json"});
+  const auto round =
+      RunInProcess({"design", "--source", "series:50:0", "--frequency", "3.7M", "--load-file", file,
+                    "--load-file-remove-line", "RG-213:30", "--line", "RG-213:30", "--json"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_EQ(round.status, 0) << round.err;
+  EXPECT_EQ(JsonFloats(plain.out, "NetValues"), JsonFloats(round.out, "NetValues"));
+  // The mismatched antenna costs more than the matched loss.
+  EXPECT_GT(JsonNumber(round.out, "mismatch_loss_db"), 0.05);
+  EXPECT_GT(JsonNumber(round.out, "far_vswr"), 2.0);
+}
+
+TEST(LineCommandTest, NetworkAtTheAntennaMatchesTheRadio) {
+  const std::string file = RadioEndFile();
+  const auto run = RunInProcess({"design", "--source", "series:50:0", "--frequency", "3.7M",
+                                 "--load-file", file, "--load-file-remove-line", "RG-213:30",
+                                 "--line", "RG-213:30", "--line-at", "source", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_LT(JsonNumber(run.out, "near_vswr"), 1.05);
+  EXPECT_NEAR(JsonNumber(run.out, "mismatch_loss_db"), 0.0, 0.005);
+  // 1000 W into 50 ohms: sqrt(2 P R), the highest voltage at the radio end of a lossy line.
+  EXPECT_NEAR(JsonNumber(run.out, "peak_volts"), std::sqrt(2.0 * 1000.0 * 50.0), 5.0);
+}
+
+TEST(LineCommandTest, SweepCarriesTheLine) {
+  const auto run =
+      RunInProcess({"sweep", "--load", "series:20:-80", "--source", "series:50:0", "--frequency",
+                    "3.6M", "--line", "RG-58:20", "--points", "11", "--format", "json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"line\":{"), std::string::npos);
+  const auto table = RunInProcess({"sweep", "--load", "series:20:-80", "--source", "series:50:0",
+                                   "--frequency", "3.6M", "--line", "RG-58:20", "--points", "11"});
+  EXPECT_NE(table.out.find("Feedline: 20 m of RG-58"), std::string::npos) << table.out;
+}
+
+struct Refused {
+  std::vector<std::string> arguments;
+  const char* error;
+};
+class LineRefusalTest : public testing::TestWithParam<Refused> {};
+TEST_P(LineRefusalTest, OneLine) {
+  std::vector<std::string_view> views{"design"};
+  for (const std::string& a : GetParam().arguments) views.push_back(a);
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCommandLine(views, out, err), 2);
+  EXPECT_EQ(err.str(), std::string("corvantile-cli: ") + GetParam().error + "\n");
+}
+INSTANTIATE_TEST_SUITE_P(Options, LineRefusalTest,
+                         testing::Values(Refused{{"--line-at", "source"}, "--line-at needs --line"},
+                                         Refused{{"--line", "RG-213:30", "--line-at", "middle"},
+                                                 "--line-at: 'middle' is not load or source"},
+                                         Refused{{"--load-file-remove-line", "RG-213:30"},
+                                                 "--load-file-remove-line needs --load-file"},
+                                         Refused{{"--line", "RG-213:30", "--line", "RG-58:3"},
+                                                 "--line is given twice"}));
+
+TEST(LineCommandTest, TouchstoneRemoveThenAddGivesTheFileBack) {
+  const std::string file = RadioEndFile();
+  const auto removed =
+      RunInProcess({"touchstone", file, "--remove-line", "RG-213:30", "--format", "s1p"});
+  ASSERT_EQ(removed.status, 0) << removed.err;
+  const std::string antenna = (std::filesystem::path(file).parent_path() / "antenna.s1p").string();
+  std::ofstream(antenna, std::ios::binary) << removed.out;
+  const auto added =
+      RunInProcess({"touchstone", antenna, "--add-line", "RG-213:30", "--format", "s1p"});
+  ASSERT_EQ(added.status, 0) << added.err;
+  const std::string back = antenna + ".back.s1p";
+  std::ofstream(back, std::ios::binary) << added.out;
+  const TouchstoneRead original = ReadTouchstoneFile(file), again = ReadTouchstoneFile(back);
+  ASSERT_TRUE(original.Ok() && again.Ok()) << original.error << again.error;
+  const TouchstonePort a(original.data, 1), b(again.data, 1);
+  ASSERT_EQ(a.Frequencies(), b.Frequencies());
+  for (const double f : a.Frequencies()) {
+    EXPECT_LE(std::abs(a.Impedance(f) - b.Impedance(f)), 1e-9 * std::abs(a.Impedance(f))) << f;
+  }
+}
+
+}  // namespace
+}  // namespace corvantile::cli
