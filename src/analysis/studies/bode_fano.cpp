@@ -69,6 +69,58 @@ std::string_view BodeFanoNote(const BodeFanoBound& bound) {
   return bound.fractional ? "" : "no Bode-Fano bound: source and load are resistive";
 }
 
+std::optional<double> BodeFanoReflection(const Termination& side,
+                                         std::span<const FrequencyBand> bands) {
+  if (!HasPart(side) || !(side.resistance > 0.0) || !(side.part.value > 0.0)) return std::nullopt;
+  double width = 0.0;         // sum of w2 - w1
+  double inverseWidth = 0.0;  // sum of 1/w1 - 1/w2
+  for (const FrequencyBand& band : bands) {
+    const double w1 = 2.0 * std::numbers::pi * band.from;
+    const double w2 = 2.0 * std::numbers::pi * band.to;
+    width += w2 - w1;
+    inverseWidth += 1.0 / w1 - 1.0 / w2;
+  }
+  if (!(width > 0.0) || !(inverseWidth > 0.0)) return std::nullopt;
+  const double r = side.resistance;
+  const double v = side.part.value;
+  const bool capacitor = side.part.kind == PartKind::Capacitor;
+  const bool series = side.connection == Connection::Series;
+  double exponent = 0.0;
+  if (capacitor) {
+    exponent =
+        series ? std::numbers::pi * r * v / inverseWidth : std::numbers::pi / (r * v * width);
+  } else {
+    exponent =
+        series ? std::numbers::pi * r / (v * width) : std::numbers::pi * v / (r * inverseWidth);
+  }
+  return std::exp(-exponent);
+}
+
+std::optional<double> BandBound::ReturnLossDb() const {
+  if (!reflection || !(*reflection > 0.0)) return std::nullopt;
+  return -20.0 * std::log10(*reflection);
+}
+
+std::optional<double> BandBound::Vswr() const {
+  if (!reflection || !(*reflection < 1.0)) return std::nullopt;
+  return (1.0 + *reflection) / (1.0 - *reflection);
+}
+
+BandBound BodeFanoForBands(const Termination& source, const Termination& load,
+                           std::span<const FrequencyBand> bands) {
+  BandBound bound;
+  const std::optional<double> fromSource = BodeFanoReflection(source, bands);
+  const std::optional<double> fromLoad = BodeFanoReflection(load, bands);
+  if (fromLoad && (!fromSource || *fromLoad >= *fromSource)) {
+    bound.limitedBy = BoundSide::Load;
+    bound.reflection = fromLoad;
+  } else if (fromSource) {
+    bound.limitedBy = BoundSide::Source;
+    bound.reflection = fromSource;
+  }
+  return bound;
+}
+
 std::optional<TwoSectionL> TwoSectionLThroughMean(const Termination& source,
                                                   const Termination& load, double frequency,
                                                   double power) {

@@ -3,6 +3,7 @@
 // How wide a band physics allows: the Bode-Fano bound of a reactive source or load, and the
 // two-section L network through the geometric-mean resistance.
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "analysis/circuits/ladder_circuit.h"
@@ -36,6 +37,34 @@ BodeFanoBound BodeFanoFor(const Termination& source, const Termination& load, do
 
 // "no Bode-Fano bound: source and load are resistive" for a resistive pair, else "".
 std::string_view BodeFanoNote(const BodeFanoBound& bound);
+
+// A band of frequencies, from <= to, in Hz.
+struct FrequencyBand {
+  double from = 0.0;
+  double to = 0.0;
+};
+
+// The smallest reflection |Gamma| a lossless network can hold constant over every band for
+// one side, from the Bode-Fano integral of the side's R-C or R-L model as its connection
+// holds it (the bands' widths add up):
+//   parallel R-C  exp(-pi / (R C sum(w2 - w1)))     series R-C  exp(-pi R C / sum(1/w1 - 1/w2))
+//   series R-L    exp(-pi R / (L sum(w2 - w1)))     parallel R-L exp(-pi L / (R sum(1/w1 - 1/w2)))
+// 15 ohm in series with 0.5 pF over 8-18 GHz -> 0.1186 (VSWR 1.269). Nothing for a side
+// without a part (a resistance alone sets no bound).
+std::optional<double> BodeFanoReflection(const Termination& side,
+                                         std::span<const FrequencyBand> bands);
+
+struct BandBound {
+  BoundSide limitedBy = BoundSide::None;
+  std::optional<double> reflection;  // |Gamma|, empty for a resistive pair
+  std::optional<double> ReturnLossDb() const;
+  std::optional<double> Vswr() const;
+};
+
+// The tighter of the source's and the load's bound over the bands: a lossless two-port
+// reflects as much at one port as at the other, so the larger reflection holds.
+BandBound BodeFanoForBands(const Termination& source, const Termination& load,
+                           std::span<const FrequencyBand> bands);
 
 // The two L sections through the geometric mean Rm of the source's and the load's resistance
 // (the real parts of their impedances at `frequency`): the first matches the source to Rm, the
