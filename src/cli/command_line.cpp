@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/argument_cursor.h"
+#include "cli/band_command.h"
 #include "cli/command_output.h"
 #include "cli/design_command.h"
 #include "cli/explore_command.h"
@@ -32,11 +33,13 @@ std::string MainHelp() {
          "  standard    the design with standard part values (E-series), nearest or best\n"
          "  tolerance   Monte Carlo over part tolerances: the spread of the match\n"
          "  explore     every solution for the circuit side by side, with the Bode-Fano bound\n"
+         "  band        the best ladder of up to six elements over one or more bands, against\n"
+         "              the Bode-Fano bound\n"
          "  parse       read texts with the program's value parser\n"
          "  format      write values with one of the program's display formatters\n"
          "\n"
-         "design, sweep and export take --source-file FILE and --load-file FILE: that side is\n"
-         "the impedance a network analyser measured, read from a Touchstone file.\n"
+         "design, sweep, export and band take --source-file FILE and --load-file FILE: that\n"
+         "side is the impedance a network analyser measured, read from a Touchstone file.\n"
          "\n"
          "Run 'corvantile-cli COMMAND --help' for a command's arguments and examples;\n"
          "'corvantile-cli --version' prints the version.\n"
@@ -61,8 +64,8 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
                    std::ostream& err) {
   if (arguments.empty()) {
     err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, sweep, export,\n"
-           "touchstone, standard, tolerance, explore, parse or format. Run 'corvantile-cli\n"
-           "--help' for more.\n";
+           "touchstone, standard, tolerance, explore, band, parse or format. Run\n"
+           "'corvantile-cli --help' for more.\n";
     return kExitUsage;
   }
   const std::string_view command = arguments.front();
@@ -70,6 +73,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   if (command == "design") return RunDesignCommand(rest, out, err);
   if (command == "sweep") return RunSweepCommand(rest, out, err);
   if (command == "explore") return RunExploreCommand(rest, out, err);
+  if (command == "band") return RunBandCommand(rest, out, err);
   if (command == "export") return RunExportCommand(rest, out, err);
   if (command == "report") return RunReportCommand(rest, out, err);
   if (command == "standard") return RunStandardCommand(rest, out, err);
@@ -86,8 +90,8 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     return kExitOk;
   }
   err << "corvantile-cli: unknown command '" << command
-      << "' (use design, sweep, export, report, touchstone, standard, tolerance, explore, parse "
-         "or format; see corvantile-cli --help)\n";
+      << "' (use design, sweep, export, report, touchstone, standard, tolerance, explore, band, "
+         "parse or format; see corvantile-cli --help)\n";
   return kExitUsage;
 }
 

@@ -378,6 +378,57 @@ BandFigures LadderBandFigures(const LadderCircuit& ladder, std::span<const doubl
   return figures;
 }
 
+BandLosses LadderBandLosses(const LadderCircuit& ladder, std::span<const double> frequencies,
+                            const LossModel& model, const MeasuredSides& sides) {
+  BandLosses losses;
+  if (frequencies.empty()) return losses;
+  const std::vector<double> f(frequencies.begin(), frequencies.end());
+  const std::vector<Complex> zl = SideImpedances(ladder.load, sides.load, f);
+  const std::size_t n = ladder.elements.size();
+  std::vector<double> watts(n);
+  double sum = 0.0;
+  losses.lowestEfficiency = HUGE_VAL;
+  for (std::size_t p = 0; p < f.size(); ++p) {
+    // From 1 A in the load back to the input.
+    Complex v = zl[p];
+    Complex i{1.0, 0.0};
+    for (std::size_t k = n; k-- > 0;) {
+      const LadderElement& e = ladder.elements[k];
+      if (e.part.kind != PartKind::Inductor && e.part.kind != PartKind::Capacitor) {
+        watts[k] = 0.0;
+        continue;
+      }
+      // Elements beyond the third take their kind's Q: the model names only three.
+      const PartQ q = k < 3 ? ElementQ(model, static_cast<int>(k) + 1, e.part.kind)
+                      : e.part.kind == PartKind::Inductor ? model.inductor
+                                                          : model.capacitor;
+      const Complex z = LossyPartImpedance(e.part, q, f[p], ladder.designFrequency);
+      if (e.shunt) {
+        const Complex through = v / z;
+        watts[k] = std::norm(through) * z.real();
+        i += through;
+      } else {
+        watts[k] = std::norm(i) * z.real();
+        v += i * z;
+      }
+    }
+    const double input = (v * std::conj(i)).real();
+    const double load = zl[p].real();
+    const double efficiency = input > 0.0 ? load / input : 0.0;
+    sum += efficiency;
+    losses.lowestEfficiency = std::min(losses.lowestEfficiency, efficiency);
+    const double scale = input > 0.0 ? ladder.designPower / input : 0.0;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (watts[k] * scale > losses.hottestPartWatts) {
+        losses.hottestPartWatts = watts[k] * scale;
+        losses.hottestPart = static_cast<int>(k) + 1;
+      }
+    }
+  }
+  losses.meanEfficiency = sum / static_cast<double>(f.size());
+  return losses;
+}
+
 BandGrid::BandGrid(std::span<const double> frequencies, std::span<const Complex> zs,
                    std::span<const Complex> zl, double omega0, double r0) {
   const std::size_t n = frequencies.size();

@@ -104,6 +104,19 @@ std::vector<double> BandFrequencies(const BandMatchOptions& options);
 BandFigures LadderBandFigures(const LadderCircuit& ladder, std::span<const double> frequencies,
                               const MeasuredSides& sides = {});
 
+// A ladder's figures with lossy parts over the bands: each part a series resistance
+// |X| / Q(f) by its kind's Q of `model` (element k's own Q for k = 1 to 3), the network driven
+// so that its design power flows in. The search itself is lossless; this says what real parts
+// make of its designs.
+struct BandLosses {
+  double lowestEfficiency = 1.0;  // load power over input power, the lowest in band
+  double meanEfficiency = 1.0;
+  double hottestPartWatts = 0.0;  // the most any one part dissipates anywhere in band
+  int hottestPart = 0;            // its element number, from 1 at the source
+};
+BandLosses LadderBandLosses(const LadderCircuit& ladder, std::span<const double> frequencies,
+                            const LossModel& model, const MeasuredSides& sides = {});
+
 // The fast evaluation the search uses, exposed for measuring it: a ladder arrangement over
 // precomputed points. Element 1 is a shunt when firstShunt, and the connections alternate.
 struct LadderArrangement {

@@ -97,7 +97,9 @@ std::optional<double> BodeFanoReflection(const Termination& side,
 }
 
 std::optional<double> BandBound::ReturnLossDb() const {
-  if (!reflection || !(*reflection > 0.0)) return std::nullopt;
+  if (!reflection) return std::nullopt;
+  // A bound beyond what a response shows is shown as that figure's limit.
+  if (!(*reflection > 1e-15)) return 300.0;
   return -20.0 * std::log10(*reflection);
 }
 
