@@ -145,15 +145,6 @@ std::string BandsText(const std::vector<FrequencyBand>& bands) {
   return text;
 }
 
-// "parallel R-C (100 ohm, 300 pF)".
-std::string ModelText(const Termination& side) {
-  const bool series = side.connection == Connection::Series;
-  const bool inductor = side.part.kind == PartKind::Inductor;
-  return std::string(series ? "series" : "parallel") + (inductor ? " R-L (" : " R-C (") +
-         ShortNumber(side.resistance, 4) + " ohm, " +
-         EngineeringText(side.part.value, inductor ? "H" : "F") + ")";
-}
-
 std::string_view BoundSideName(BoundSide side) {
   return side == BoundSide::Load ? "load" : side == BoundSide::Source ? "source" : "";
 }
@@ -179,9 +170,9 @@ std::string Json(const BandMatch& m, const BandMatchOptions& o, const RealParts&
   if (m.bound.limitedBy == BoundSide::None) {
     bound.AddNull("limited_by").AddNull("model").AddString("note", kNoBound);
   } else {
-    const Termination& side = m.bound.limitedBy == BoundSide::Load ? m.loadModel : m.sourceModel;
+    const ReactiveModel& side = m.bound.limitedBy == BoundSide::Load ? m.loadModel : m.sourceModel;
     bound.AddString("limited_by", BoundSideName(m.bound.limitedBy))
-        .AddString("model", ModelText(side));
+        .AddString("model", ReactiveModelText(side));
   }
   JsonArray designs;
   for (std::size_t k = 0; k < m.designs.size(); ++k) {
@@ -272,10 +263,10 @@ std::string Table(const BandMatch& m, const BandMatchOptions& o, const RealParts
         << EngineeringText(o.harmonic->harmonic * m.centreFrequency, "Hz") << ")\n";
   }
   if (const std::optional<double> rl = m.bound.ReturnLossDb()) {
-    const Termination& side = m.bound.limitedBy == BoundSide::Load ? m.loadModel : m.sourceModel;
+    const ReactiveModel& side = m.bound.limitedBy == BoundSide::Load ? m.loadModel : m.sourceModel;
     out << "Bode-Fano bound: return loss " << FixedNumber(*rl, 2) << " dB (VSWR "
         << FixedNumber(*m.bound.Vswr(), 3) << "), limited by the "
-        << BoundSideName(m.bound.limitedBy) << ", " << ModelText(side) << '\n';
+        << BoundSideName(m.bound.limitedBy) << ", " << ReactiveModelText(side) << '\n';
   } else {
     out << kNoBound << '\n';
   }

@@ -219,19 +219,68 @@ std::vector<Complex> SideImpedances(const Termination& typed, const TouchstonePo
   return z;
 }
 
-// The R with an inductor or capacitor, in series or in parallel, that has impedance `zc` at
-// omegaC; of the two forms the one closer to `z` over `frequencies`.
-Termination FitSide(Complex zc, double omegaC, const std::vector<double>& frequencies,
-                    const std::vector<Complex>& z) {
-  const Termination series = CentreSide(zc, omegaC);
-  const Complex y = 1.0 / zc;
-  Termination parallel{Connection::Parallel, 1.0 / y.real(), CircuitPart{PartKind::Open, 0.0}};
-  if (y.imag() != 0.0) parallel.part = SeriesPartFor(-1.0 / y.imag(), omegaC);
-  auto misfit = [&](const Termination& model) {
+// Least squares of y(w) = a w - b / w over the points, a part of a non-positive coefficient
+// refitted without it: a series reactance gives a = L and b = 1 / C, a parallel susceptance
+// a = C and b = 1 / L.
+std::pair<double, double> FitRising(const std::vector<double>& omega,
+                                    const std::vector<double>& y) {
+  double s11 = 0.0, s12 = 0.0, s22 = 0.0, r1 = 0.0, r2 = 0.0;
+  for (std::size_t k = 0; k < omega.size(); ++k) {
+    const double u = omega[k], v = -1.0 / omega[k];
+    s11 += u * u;
+    s12 += u * v;
+    s22 += v * v;
+    r1 += u * y[k];
+    r2 += v * y[k];
+  }
+  const double det = s11 * s22 - s12 * s12;
+  double a = det != 0.0 ? (r1 * s22 - r2 * s12) / det : 0.0;
+  double b = det != 0.0 ? (r2 * s11 - r1 * s12) / det : 0.0;
+  if (!(a > 0.0) || !(b > 0.0)) {
+    const double onlyA = s11 > 0.0 ? r1 / s11 : 0.0;
+    const double onlyB = s22 > 0.0 ? r2 / s22 : 0.0;
+    // The single term that leaves the smaller residual: sum y^2 - (projection)^2 / norm.
+    const double gainA = onlyA > 0.0 ? r1 * onlyA : 0.0;
+    const double gainB = onlyB > 0.0 ? r2 * onlyB : 0.0;
+    a = gainA >= gainB ? std::max(onlyA, 0.0) : 0.0;
+    b = gainA >= gainB ? 0.0 : std::max(onlyB, 0.0);
+  }
+  // A term a ten-thousandth of the other over the band is noise of the fit, not a part.
+  const double middle = omega.empty() ? 1.0 : std::sqrt(omega.front() * omega.back());
+  if (a * middle < 1e-4 * b / middle) a = 0.0;
+  if (b / middle < 1e-4 * a * middle) b = 0.0;
+  return {a, b};
+}
+
+ReactiveModel FitSide(Complex zc, const std::vector<double>& frequencies,
+                      const std::vector<Complex>& z) {
+  std::vector<double> omega(frequencies.size()), x(frequencies.size()), b(frequencies.size());
+  for (std::size_t k = 0; k < frequencies.size(); ++k) {
+    omega[k] = kTwoPi * frequencies[k];
+    x[k] = z[k].imag();
+    b[k] = (1.0 / z[k]).imag();
+  }
+  const auto [ls, inverseCs] = FitRising(omega, x);
+  const auto [cp, inverseLp] = FitRising(omega, b);
+  const ReactiveModel series{Connection::Series, zc.real(), ls,
+                             inverseCs > 0.0 ? 1.0 / inverseCs : 0.0};
+  const ReactiveModel parallel{Connection::Parallel, 1.0 / (1.0 / zc).real(),
+                               inverseLp > 0.0 ? 1.0 / inverseLp : 0.0, cp};
+  auto misfit = [&](const ReactiveModel& m) {
     double sum = 0.0;
     for (std::size_t k = 0; k < frequencies.size(); ++k) {
-      const Complex m = TerminationImpedance(model, kTwoPi * frequencies[k]);
-      sum += std::norm(m - z[k]) / std::max(std::norm(z[k]), 1e-30);
+      const double w = omega[k];
+      Complex model;
+      if (m.connection == Connection::Series) {
+        double reactance = w * m.inductance;
+        if (m.capacitance > 0.0) reactance -= 1.0 / (w * m.capacitance);
+        model = {m.resistance, reactance};
+      } else {
+        double susceptance = w * m.capacitance;
+        if (m.inductance > 0.0) susceptance -= 1.0 / (w * m.inductance);
+        model = 1.0 / Complex(1.0 / m.resistance, susceptance);
+      }
+      sum += std::norm(model - z[k]) / std::max(std::norm(z[k]), 1e-30);
     }
     return sum;
   };
@@ -539,8 +588,8 @@ BandMatch MatchOverBands(const Termination& source, const Termination& load, dou
                                                       : TerminationImpedance(source, omegaC);
   const Complex zlC = options.sides.load != nullptr ? options.sides.load->Impedance(fc)
                                                     : TerminationImpedance(load, omegaC);
-  result.sourceModel = options.sides.source != nullptr ? FitSide(zsC, omegaC, f, zs) : source;
-  result.loadModel = options.sides.load != nullptr ? FitSide(zlC, omegaC, f, zl) : load;
+  result.sourceModel = options.sides.source != nullptr ? FitSide(zsC, f, zs) : ModelOf(source);
+  result.loadModel = options.sides.load != nullptr ? FitSide(zlC, f, zl) : ModelOf(load);
   result.bound = BodeFanoForBands(result.sourceModel, result.loadModel, options.bands);
 
   const double r0 = std::sqrt(std::max(zsC.real(), 1e-9) * std::max(zlC.real(), 1e-9));

@@ -79,11 +79,12 @@ struct BandMatch {
   double centreFrequency = 0.0;     // Hz, the middle between the lowest and highest band edge
   std::vector<double> frequencies;  // the in-band points, ascending
   BandBound bound;
-  // The models the bound was taken from: a typed side as it is, a measured side as the series
-  // or parallel R with an inductor or capacitor that has its impedance at the centre and
-  // follows its file over the bands the closer of the two.
-  Termination sourceModel;
-  Termination loadModel;
+  // The models the bound was taken from: a typed side as it is; a measured side as the series
+  // R with L and C (the reactance fitted over the in-band points as w L - 1 / (w C), its
+  // resistance at the centre) or the parallel R with C and L (the susceptance fitted alike),
+  // whichever follows the file more closely, a part whose fit is not positive left out.
+  ReactiveModel sourceModel;
+  ReactiveModel loadModel;
   // The best ladder of each element count from 1 to maxElements that the family allows and
   // that meets the harmonic requirement, by count; a count without such a ladder is missing.
   std::vector<BandDesign> designs;
