@@ -58,14 +58,17 @@ std::optional<double> ReadFrequency(std::string_view text) {
 struct BandRequest {
   BandMatchOptions options;
   bool elementsGiven = false;
+  bool standardBest = false;
+  StandardChoice standard;
 };
 
 // Takes one of the band's own options; NotMine leaves the cursor where it was.
 OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::string& error) {
   if (args.AtEnd() || !IsOptionArgument(args.Peek())) return OptionTake::NotMine;
   const OptionArgument option = SplitOption(args.Peek());
-  static constexpr std::string_view kNames[] = {"--band", "--elements", "--topology",
-                                                "--attenuation", "--points"};
+  static constexpr std::string_view kNames[] = {
+      "--band",   "--elements", "--topology",        "--attenuation",
+      "--points", "--standard", "--series-inductor", "--series-capacitor"};
   if (std::find(std::begin(kNames), std::end(kNames), option.name) == std::end(kNames)) {
     return OptionTake::NotMine;
   }
@@ -101,6 +104,21 @@ OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::strin
     } else {
       request.options.pointsPerBand = static_cast<int>(n);
     }
+  } else if (option.name == "--standard") {
+    if (value != "best" && value != "none") {
+      error = "unknown --standard '" + text + "' (use best or none)";
+      return OptionTake::Failed;
+    }
+    request.standardBest = value == "best";
+  } else if (option.name == "--series-inductor" || option.name == "--series-capacitor") {
+    const std::optional<StandardSeries> series = ParseStandardSeries(value);
+    if (!series) {
+      error = std::string(option.name) + ": '" + text +
+              "' is not one of E3, E6, E12, E24, E48, E96, E192";
+      return OptionTake::Failed;
+    }
+    (option.name == "--series-inductor" ? request.standard.inductors
+                                        : request.standard.capacitors) = *series;
   } else if (option.name == "--topology") {
     const std::optional<LadderFamily> family = LadderFamilyFromName(value);
     if (!family) {
@@ -154,7 +172,19 @@ constexpr std::string_view kNoBound = "no Bode-Fano bound: source and load are r
 struct RealParts {
   std::optional<LossModel> losses;
   std::vector<BandLosses> perDesign;
+  std::vector<StandardLadder> standard;  // one per design with --standard best
+  StandardChoice standardChoice;
 };
+
+std::string ElementValuesText(const LadderCircuit& ladder) {
+  std::string text;
+  for (const LadderElement& e : ladder.elements) {
+    if (!text.empty()) text += "; ";
+    text += std::string(e.shunt ? "shunt " : "series ") + std::string(PartName(e.part)) + ' ' +
+            ExactNumber(e.part.value);
+  }
+  return text;
+}
 
 std::string Json(const BandMatch& m, const BandMatchOptions& o, const RealParts& real,
                  const MeasuredDesign& measured) {
@@ -202,6 +232,17 @@ std::string Json(const BandMatch& m, const BandMatchOptions& o, const RealParts&
           .AddDouble("hottest_part_watts", l.hottestPartWatts)
           .AddInteger("hottest_part", l.hottestPart);
     }
+    if (!real.standard.empty()) {
+      const StandardLadder& st = real.standard[k];
+      JsonArray values;
+      for (const LadderElement& e : st.circuit.elements) values.AddDouble(e.part.value);
+      JsonObject standard;
+      standard.AddArray("values", values)
+          .AddDouble("worst_return_loss_db", st.figures.worstReturnLossDb)
+          .AddDouble("mean_return_loss_db", st.figures.meanReturnLossDb)
+          .AddDouble("worst_vswr", st.figures.worstVswr);
+      design.AddObject("standard", standard);
+    }
     designs.AddObject(design);
   }
   JsonObject json;
@@ -226,6 +267,7 @@ std::string Csv(const BandMatch& m, const BandMatchOptions& o, const RealParts& 
          "bode_fano_return_loss_db,distance_from_bound_db"
       << (o.harmonic ? ",attenuation_db" : "")
       << (real.losses ? ",efficiency,mean_efficiency,hottest_part_watts,hottest_part" : "")
+      << (real.standard.empty() ? "" : ",standard_worst_return_loss_db,standard_elements")
       << ",elements\n";
   auto cell = [](const std::optional<double>& v) { return v ? ExactNumber(*v) : std::string(); };
   for (std::size_t k = 0; k < m.designs.size(); ++k) {
@@ -239,6 +281,10 @@ std::string Csv(const BandMatch& m, const BandMatchOptions& o, const RealParts& 
       const BandLosses& l = real.perDesign[k];
       out << ',' << ExactNumber(l.lowestEfficiency) << ',' << ExactNumber(l.meanEfficiency) << ','
           << ExactNumber(l.hottestPartWatts) << ',' << l.hottestPart;
+    }
+    if (!real.standard.empty()) {
+      out << ',' << ExactNumber(real.standard[k].figures.worstReturnLossDb) << ",\""
+          << ElementValuesText(real.standard[k].circuit) << '"';
     }
     out << ",\"";
     for (std::size_t i = 0; i < d.circuit.elements.size(); ++i) {
@@ -272,7 +318,8 @@ std::string Table(const BandMatch& m, const BandMatchOptions& o, const RealParts
   }
   out << '\n'
       << "n  worst RL dB  mean RL dB  worst VSWR  to bound dB  " << (o.harmonic ? "att dB   " : "")
-      << (real.losses ? "eff %   hot W     " : "") << "elements from the source\n";
+      << (real.losses ? "eff %   hot W     " : "") << (real.standard.empty() ? "" : "std RL dB  ")
+      << "elements from the source\n";
   auto column = [](std::string text, std::size_t width) {
     text.resize(std::max(text.size() + 1, width), ' ');
     return text;
@@ -292,7 +339,18 @@ std::string Table(const BandMatch& m, const BandMatchOptions& o, const RealParts
       out << column(FixedNumber(100.0 * l.lowestEfficiency, 2), 8)
           << column(EngineeringText(l.hottestPartWatts, "W"), 10);
     }
+    if (!real.standard.empty()) {
+      out << column(FixedNumber(real.standard[k].figures.worstReturnLossDb, 2), 11);
+    }
     out << ElementsText(d.circuit) << '\n';
+  }
+  if (!real.standard.empty()) {
+    out << "\nStandard values (series inductors " << SeriesName(real.standardChoice.inductors)
+        << ", capacitors " << SeriesName(real.standardChoice.capacitors) << "):\n";
+    for (const StandardLadder& st : real.standard) {
+      out << column(std::to_string(st.circuit.elements.size()), 3) << ElementsText(st.circuit)
+          << '\n';
+    }
   }
   return out.str();
 }
@@ -326,6 +384,11 @@ std::string BandHelp() {
          "  --attenuation H:DB    at least DB of transducer loss at twice (2f:DB) or three\n"
          "                        times (3f:DB) the band centre\n"
          "  --points N            in-band points per band, equally spaced (default 201)\n"
+         "  --standard PICK       best: each design with its parts at the combination of\n"
+         "                        standard values (the nearest and two neighbours each way)\n"
+         "                        with the best worst return loss; none (default)\n"
+         "  --series-inductor S   the inductors' series for --standard (default E12)\n"
+         "  --series-capacitor S  the capacitors' series for --standard (default E24)\n"
          "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V; the network options\n"
          "are not used):\n" +
@@ -435,6 +498,13 @@ int RunBandCommand(std::span<const std::string_view> arguments, std::ostream& ou
     for (const BandDesign& d : match.designs) {
       real.perDesign.push_back(
           LadderBandLosses(d.circuit, match.frequencies, *real.losses, band.options.sides));
+    }
+  }
+  if (band.standardBest) {
+    real.standardChoice = band.standard;
+    for (const BandDesign& d : match.designs) {
+      real.standard.push_back(
+          BestStandardLadder(d.circuit, match.frequencies, band.standard, band.options.sides));
     }
   }
   const std::string text = format == "json"  ? Json(match, band.options, real, measured)

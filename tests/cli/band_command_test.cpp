@@ -98,6 +98,23 @@ TEST(BandCommandTest, ResistivePairHasNoBound) {
   }
 }
 
+TEST(BandCommandTest, StandardValuesComeWithEveryDesign) {
+  const CliRun run = RunInProcess({"band", "--band", "3.5M:3.8M", "--source", "series:50:0",
+                                   "--load", "series:30:20", "--elements", "3", "--standard",
+                                   "best", "--series-capacitor", "E12", "--format", "json"});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  const nlohmann::json j = nlohmann::json::parse(run.out);
+  for (const nlohmann::json& d : j["designs"]) {
+    ASSERT_TRUE(d.contains("standard"));
+    EXPECT_EQ(d["standard"]["values"].size(), d["elements"].size());
+    EXPECT_LE(d["standard"]["worst_return_loss_db"].get<double>(),
+              d["worst_return_loss_db"].get<double>() + 1e-9);
+  }
+  const CliRun bad = RunInProcess({"band", "--band", "3.5M:3.8M", "--standard", "nearest"});
+  EXPECT_EQ(bad.status, kExitUsage);
+  EXPECT_NE(bad.err.find("unknown --standard 'nearest' (use best or none)"), std::string::npos);
+}
+
 TEST(BandCommandTest, TableAndCsvListEveryDesign) {
   const CliRun table =
       RunInProcess({"band", "--band", "3.5M:3.8M", "--band", "7M:7.2M", "--load", "series:100:-50",

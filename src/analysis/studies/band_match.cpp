@@ -9,6 +9,7 @@
 
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/studies/l_solutions.h"
+#include "analysis/studies/standard_series.h"
 #include "math/nelder_mead.h"
 
 namespace corvantile {
@@ -476,6 +477,60 @@ BandLosses LadderBandLosses(const LadderCircuit& ladder, std::span<const double>
   }
   losses.meanEfficiency = sum / static_cast<double>(f.size());
   return losses;
+}
+
+StandardLadder BestStandardLadder(const LadderCircuit& ladder, std::span<const double> frequencies,
+                                  const StandardChoice& choice, const MeasuredSides& sides) {
+  const std::vector<double> f(frequencies.begin(), frequencies.end());
+  const std::vector<Complex> zs = SideImpedances(ladder.source, sides.source, f);
+  const std::vector<Complex> zl = SideImpedances(ladder.load, sides.load, f);
+  const std::size_t n = ladder.elements.size();
+  int k = std::max(choice.neighbours, 0);
+  auto combinations = [&](int side) {
+    double total = 1.0;
+    for (std::size_t i = 0; i < n; ++i) total *= 2.0 * side + 1.0;
+    return total;
+  };
+  if (combinations(k) > 3125.0) k = std::min(k, 1);
+  std::vector<std::vector<double>> values(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const CircuitPart& part = ladder.elements[i].part;
+    if (part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor) {
+      values[i] = StandardNeighbours(part.value, SeriesFor(part, choice), k);
+    } else {
+      values[i] = {part.value};
+    }
+  }
+  // The worst |Gamma|^2 of the ladder as it stands in `trial`, by the response's formulas.
+  LadderCircuit trial = ladder;
+  auto worst = [&]() {
+    double w = 0.0;
+    for (std::size_t p = 0; p < f.size(); ++p) {
+      const ResponsePoint r =
+          EvaluateChainResponse(zs[p], zl[p], LadderChain(trial, kTwoPi * f[p]), f[p], 1.0);
+      w = std::max(w, std::norm(r.reflection));
+    }
+    return w;
+  };
+  std::vector<std::size_t> at(n, 0);
+  double best = HUGE_VAL;
+  std::vector<std::size_t> bestAt(n, 0);
+  while (true) {
+    for (std::size_t i = 0; i < n; ++i) trial.elements[i].part.value = values[i][at[i]];
+    const double w = worst();
+    if (w < best) {
+      best = w;
+      bestAt = at;
+    }
+    std::size_t i = 0;
+    while (i < n && ++at[i] == values[i].size()) at[i++] = 0;
+    if (i == n) break;
+  }
+  StandardLadder result;
+  result.circuit = ladder;
+  for (std::size_t i = 0; i < n; ++i) result.circuit.elements[i].part.value = values[i][bestAt[i]];
+  result.figures = LadderBandFigures(result.circuit, frequencies, sides);
+  return result;
 }
 
 BandGrid::BandGrid(std::span<const double> frequencies, std::span<const Complex> zs,

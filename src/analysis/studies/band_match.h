@@ -19,6 +19,7 @@
 #include "analysis/circuits/ladder_circuit.h"
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/studies/bode_fano.h"
+#include "analysis/studies/standard_design.h"
 
 namespace corvantile {
 
@@ -117,6 +118,16 @@ struct BandLosses {
 };
 BandLosses LadderBandLosses(const LadderCircuit& ladder, std::span<const double> frequencies,
                             const LossModel& model, const MeasuredSides& sides = {});
+
+// The best standard-value version of a ladder: every part at its nearest value of its kind's
+// series and choice.neighbours values on each side (one on each side when that would pass
+// 3125 combinations), the combination with the best worst return loss over `frequencies`.
+struct StandardLadder {
+  LadderCircuit circuit;
+  BandFigures figures;
+};
+StandardLadder BestStandardLadder(const LadderCircuit& ladder, std::span<const double> frequencies,
+                                  const StandardChoice& choice, const MeasuredSides& sides = {});
 
 // The fast evaluation the search uses, exposed for measuring it: a ladder arrangement over
 // precomputed points. Element 1 is a shunt when firstShunt, and the connections alternate.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/studies/explore.h"
+#include "analysis/studies/standard_series.h"
 #include "support/circuit_solver.h"
 #include "support/design_cases.h"
 #include "support/measured_files.h"
@@ -338,6 +339,40 @@ TEST(BandMatchTest, IsDeterministic) {
     for (std::size_t i = 0; i < a.designs[k].circuit.elements.size(); ++i) {
       EXPECT_EQ(a.designs[k].circuit.elements[i].part.value,
                 b.designs[k].circuit.elements[i].part.value);
+    }
+  }
+}
+
+// The standard-value ladder has every part on its series, its figures are those of its parts
+// solved as a circuit, and moving any one part a step along its series does not improve it.
+TEST(BandMatchTest, StandardLadderIsTheBestOfItsNeighbours) {
+  const BandCase c = BandCases()[2];
+  const BandMatch m = Search(c);
+  ASSERT_EQ(m.designs.size(), 3u);
+  StandardChoice choice;
+  choice.inductors = StandardSeries::E12;
+  choice.capacitors = StandardSeries::E24;
+  for (const BandDesign& d : m.designs) {
+    const StandardLadder st = BestStandardLadder(d.circuit, m.frequencies, choice);
+    const Solved s = SolveOverBand(st.circuit, m.frequencies);
+    EXPECT_NEAR(st.figures.worstReturnLossDb, s.worst, 0.01);
+    EXPECT_LE(st.figures.worstReturnLossDb, d.figures.worstReturnLossDb + 1e-9);
+    for (std::size_t i = 0; i < st.circuit.elements.size(); ++i) {
+      const CircuitPart& part = st.circuit.elements[i].part;
+      const StandardSeries series = SeriesFor(part, choice);
+      EXPECT_NEAR(NearestStandardValue(part.value, series), part.value, part.value * 1e-9);
+      for (int step : {-1, 1}) {
+        LadderCircuit moved = st.circuit;
+        moved.elements[i].part.value = NearestStandard(part.value, series).Shifted(step).Value();
+        // Only within the window searched: two places either side of the designed value.
+        const std::vector<double> window =
+            StandardNeighbours(d.circuit.elements[i].part.value, series, choice.neighbours);
+        if (moved.elements[i].part.value < window.front() * (1 - 1e-9) ||
+            moved.elements[i].part.value > window.back() * (1 + 1e-9)) {
+          continue;
+        }
+        EXPECT_LE(SolveOverBand(moved, m.frequencies).worst, s.worst + 1e-9);
+      }
     }
   }
 }
