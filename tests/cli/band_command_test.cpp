@@ -190,6 +190,76 @@ TEST(BandCommandTest, WritesTheChosenFile) {
   std::filesystem::remove(path);
 }
 
+// The four-element design's two-port, terminated in the load, and its one-port with the load
+// on it both reflect what the band command reports over the band's own points.
+TEST(BandCommandTest, ExportsOfALongLadderAgreeWithTheSearch) {
+  const std::vector<std::string_view> common = {"--band",      "0.8G:1.8G", "--source",
+                                                "series:50:0", "--load",    "parallel:15:-24.4854"};
+  auto run = [&](std::vector<std::string_view> args) {
+    args.insert(args.end(), common.begin(), common.end());
+    std::ostringstream out, err;
+    CliRun r;
+    r.status = RunCommandLine(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+  };
+  const CliRun band = run({"band", "--format", "json"});
+  ASSERT_EQ(band.status, kExitOk) << band.err;
+  const double worst =
+      nlohmann::json::parse(band.out)["designs"][3]["worst_return_loss_db"].get<double>();
+  const std::vector<std::string_view> span = {"--from", "0.8G",     "--to",   "1.8G", "--points",
+                                              "201",    "--linear", "--pick", "4"};
+  std::vector<std::string_view> s2p = {"export", "touchstone"};
+  s2p.insert(s2p.end(), span.begin(), span.end());
+  std::vector<std::string_view> s1p = s2p;
+  s1p.push_back("--matched");
+  const CliRun two = run(s2p);
+  const CliRun one = run(s1p);
+  ASSERT_EQ(two.status, kExitOk) << two.err;
+  ASSERT_EQ(one.status, kExitOk) << one.err;
+  auto rows = [](const std::string& text) {
+    std::vector<std::vector<double>> r;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.empty() || line[0] == '!' || line[0] == '#') continue;
+      std::istringstream in(line);
+      std::vector<double> v;
+      for (double x; in >> x;) v.push_back(x);
+      r.push_back(v);
+    }
+    return r;
+  };
+  double worstTwo = HUGE_VAL, worstOne = HUGE_VAL;
+  for (const std::vector<double>& v : rows(two.out)) {
+    ASSERT_EQ(v.size(), 9u);
+    const double omega = 2.0 * std::numbers::pi * v[0];
+    const std::complex<double> zl = 1.0 / std::complex<double>(1.0 / 15.0, omega * 5e-12);
+    const std::complex<double> gl = (zl - 50.0) / (zl + 50.0);
+    const std::complex<double> s11{v[1], v[2]}, s21{v[3], v[4]}, s12{v[5], v[6]}, s22{v[7], v[8]};
+    const std::complex<double> gin = s11 + s12 * s21 * gl / (1.0 - s22 * gl);
+    worstTwo = std::min(worstTwo, -20.0 * std::log10(std::abs(gin)));
+  }
+  for (const std::vector<double>& v : rows(one.out)) {
+    ASSERT_EQ(v.size(), 3u);
+    worstOne = std::min(worstOne, -20.0 * std::log10(std::abs(std::complex<double>(v[1], v[2]))));
+  }
+  // The load was entered as a rounded reactance; the band points are the same 201.
+  EXPECT_NEAR(worstTwo, worst, 0.01);
+  EXPECT_NEAR(worstOne, worst, 0.01);
+  const CliRun bom = run({"export", "bom", "--pick", "4"});
+  EXPECT_EQ(bom.status, kExitUsage);
+  EXPECT_NE(bom.err.find("up to three elements"), std::string::npos) << bom.err;
+  const CliRun spice = run({"export", "spice", "--pick", "4"});
+  ASSERT_EQ(spice.status, kExitOk) << spice.err;
+  EXPECT_NE(spice.out.find("Corvantile ladder of 4 elements"), std::string::npos);
+  // A design of up to three elements takes the design window's exports, parts list included.
+  const CliRun three = run({"export", "bom", "--pick", "3"});
+  ASSERT_EQ(three.status, kExitOk) << three.err;
+  const CliRun none = run({"export", "spice", "--pick", "5"});
+  EXPECT_EQ(none.status, kExitImpossibleDesign);
+}
+
 // No ladder: exit 1 with the reason; a bad command line: exit 2; each with one line on stderr.
 struct ExitCase {
   std::vector<std::string_view> arguments;

@@ -428,6 +428,20 @@ BandFigures LadderBandFigures(const LadderCircuit& ladder, std::span<const doubl
   return figures;
 }
 
+std::vector<ResponsePoint> LadderResponse(const LadderCircuit& ladder,
+                                          std::span<const double> frequencies,
+                                          const MeasuredSides& sides) {
+  const std::vector<double> f(frequencies.begin(), frequencies.end());
+  const std::vector<Complex> zs = SideImpedances(ladder.source, sides.source, f);
+  const std::vector<Complex> zl = SideImpedances(ladder.load, sides.load, f);
+  std::vector<ResponsePoint> points(f.size());
+  for (std::size_t k = 0; k < f.size(); ++k) {
+    points[k] = EvaluateChainResponse(zs[k], zl[k], LadderChain(ladder, kTwoPi * f[k]), f[k],
+                                      ladder.sourceEmf * ladder.sourceEmf);
+  }
+  return points;
+}
+
 BandLosses LadderBandLosses(const LadderCircuit& ladder, std::span<const double> frequencies,
                             const LossModel& model, const MeasuredSides& sides) {
   BandLosses losses;

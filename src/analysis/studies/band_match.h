@@ -106,6 +106,12 @@ std::vector<double> BandFrequencies(const BandMatchOptions& options);
 BandFigures LadderBandFigures(const LadderCircuit& ladder, std::span<const double> frequencies,
                               const MeasuredSides& sides = {});
 
+// The response of a ladder at `frequencies` (ascending) with the measured sides interpolated
+// from their files, as EvaluateLadder gives it point by point.
+std::vector<ResponsePoint> LadderResponse(const LadderCircuit& ladder,
+                                          std::span<const double> frequencies,
+                                          const MeasuredSides& sides = {});
+
 // A ladder's figures with lossy parts over the bands: each part a series resistance
 // |X| / Q(f) by its kind's Q of `model` (element k's own Q for k = 1 to 3), the network driven
 // so that its design power flows in. The search itself is lossless; this says what real parts
