@@ -653,10 +653,20 @@ BandMatch MatchOverBands(const Termination& source, const Termination& load, dou
 
   const std::vector<Complex> zs = SideImpedances(source, options.sides.source, f);
   const std::vector<Complex> zl = SideImpedances(load, options.sides.load, f);
-  const Complex zsC = options.sides.source != nullptr ? options.sides.source->Impedance(fc)
-                                                      : TerminationImpedance(source, omegaC);
-  const Complex zlC = options.sides.load != nullptr ? options.sides.load->Impedance(fc)
-                                                    : TerminationImpedance(load, omegaC);
+  // A side at the centre: from its file there, or at the in-band point nearest the centre
+  // when bands apart leave the centre outside the file.
+  auto atCentre = [&](const TouchstonePort* port, const Termination& typed,
+                      const std::vector<Complex>& z) {
+    if (port == nullptr) return TerminationImpedance(typed, omegaC);
+    if (port->Covers(fc)) return port->Impedance(fc);
+    std::size_t nearest = 0;
+    for (std::size_t k = 1; k < f.size(); ++k) {
+      if (std::fabs(f[k] - fc) < std::fabs(f[nearest] - fc)) nearest = k;
+    }
+    return z[nearest];
+  };
+  const Complex zsC = atCentre(options.sides.source, source, zs);
+  const Complex zlC = atCentre(options.sides.load, load, zl);
   result.sourceModel = options.sides.source != nullptr ? FitSide(zsC, f, zs) : ModelOf(source);
   result.loadModel = options.sides.load != nullptr ? FitSide(zlC, f, zl) : ModelOf(load);
   result.bound = BodeFanoForBands(result.sourceModel, result.loadModel, options.bands);
