@@ -52,6 +52,8 @@ struct RealParts {
   std::vector<BandLosses> perDesign;
   std::vector<StandardLadder> standard;  // one per design with --standard best
   StandardChoice standardChoice;
+  std::vector<BandYield> yields;  // one per design with --tolerance
+  double tolerance = 0.0;
 };
 
 std::string ElementValuesText(const LadderCircuit& ladder) {
@@ -121,6 +123,17 @@ std::string Json(const BandMatch& m, const BandMatchOptions& o, const RealParts&
           .AddDouble("worst_vswr", st.figures.worstVswr);
       design.AddObject("standard", standard);
     }
+    if (!real.yields.empty()) {
+      const BandYield& y = real.yields[k];
+      JsonObject yield;
+      yield.AddString("of", real.standard.empty() ? "design" : "standard")
+          .AddDouble("tolerance", real.tolerance)
+          .AddInteger("builds", y.builds)
+          .AddDouble("vswr_1_5", y.vswr15)
+          .AddDouble("vswr_2", y.vswr2)
+          .AddDouble("median_worst_return_loss_db", y.medianWorstReturnLossDb);
+      design.AddObject("yield", yield);
+    }
     designs.AddObject(design);
   }
   JsonObject json;
@@ -146,7 +159,7 @@ std::string Csv(const BandMatch& m, const BandMatchOptions& o, const RealParts& 
       << (o.harmonic ? ",attenuation_db" : "")
       << (real.losses ? ",efficiency,mean_efficiency,hottest_part_watts,hottest_part" : "")
       << (real.standard.empty() ? "" : ",standard_worst_return_loss_db,standard_elements")
-      << ",elements\n";
+      << (real.yields.empty() ? "" : ",yield_vswr_1_5,yield_vswr_2") << ",elements\n";
   auto cell = [](const std::optional<double>& v) { return v ? ExactNumber(*v) : std::string(); };
   for (std::size_t k = 0; k < m.designs.size(); ++k) {
     const BandDesign& d = m.designs[k];
@@ -163,6 +176,9 @@ std::string Csv(const BandMatch& m, const BandMatchOptions& o, const RealParts& 
     if (!real.standard.empty()) {
       out << ',' << ExactNumber(real.standard[k].figures.worstReturnLossDb) << ",\""
           << ElementValuesText(real.standard[k].circuit) << '"';
+    }
+    if (!real.yields.empty()) {
+      out << ',' << ExactNumber(real.yields[k].vswr15) << ',' << ExactNumber(real.yields[k].vswr2);
     }
     out << ",\"";
     for (std::size_t i = 0; i < d.circuit.elements.size(); ++i) {
@@ -197,7 +213,7 @@ std::string Table(const BandMatch& m, const BandMatchOptions& o, const RealParts
   out << '\n'
       << "n  worst RL dB  mean RL dB  worst VSWR  to bound dB  " << (o.harmonic ? "att dB   " : "")
       << (real.losses ? "eff %   hot W     " : "") << (real.standard.empty() ? "" : "std RL dB  ")
-      << "elements from the source\n";
+      << (real.yields.empty() ? "" : "yield 2:1  ") << "elements from the source\n";
   auto column = [](std::string text, std::size_t width) {
     text.resize(std::max(text.size() + 1, width), ' ');
     return text;
@@ -220,6 +236,8 @@ std::string Table(const BandMatch& m, const BandMatchOptions& o, const RealParts
     if (!real.standard.empty()) {
       out << column(FixedNumber(real.standard[k].figures.worstReturnLossDb, 2), 11);
     }
+    if (!real.yields.empty())
+      out << column(FixedNumber(100.0 * real.yields[k].vswr2, 1) + " %", 11);
     out << ElementsText(d.circuit) << '\n';
   }
   if (!real.standard.empty()) {
@@ -265,6 +283,11 @@ std::string BandHelp() {
          "                        with the best worst return loss; none (default)\n"
          "  --series-inductor S   the inductors' series for --standard (default E12)\n"
          "  --series-capacitor S  the capacitors' series for --standard (default E24)\n"
+         "  --tolerance P%        the band yield: the share of builds, every part drawn\n"
+         "                        uniformly within P %, whose VSWR stays within 1.5:1 and 2:1\n"
+         "                        over the band (of the standard-value design with --standard\n"
+         "                        best, else of the designed values)\n"
+         "  --builds N            builds of the yield's Monte Carlo run (default 10000)\n"
          "\n"
          "Design options (see corvantile-cli design --help for FORM:R:V; the network options\n"
          "are not used):\n" +
@@ -340,6 +363,17 @@ int RunBandCommand(std::span<const std::string_view> arguments, std::ostream& ou
     for (const BandDesign& d : match.designs) {
       real.standard.push_back(
           BestStandardLadder(d.circuit, match.frequencies, band.standard, band.options.sides));
+    }
+  }
+  if (band.tolerance) {
+    real.tolerance = *band.tolerance;
+    BandYieldOptions y;
+    y.inductorTolerance = y.capacitorTolerance = *band.tolerance;
+    y.builds = band.builds;
+    for (std::size_t k = 0; k < match.designs.size(); ++k) {
+      const LadderCircuit& built =
+          real.standard.empty() ? match.designs[k].circuit : real.standard[k].circuit;
+      real.yields.push_back(LadderBandYield(built, match.frequencies, y, band.options.sides));
     }
   }
   const std::string text = format == "json"  ? Json(match, band.options, real, measured)

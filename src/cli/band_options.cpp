@@ -49,8 +49,8 @@ OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::strin
   if (args.AtEnd() || !IsOptionArgument(args.Peek())) return OptionTake::NotMine;
   const OptionArgument option = SplitOption(args.Peek());
   static constexpr std::string_view kNames[] = {
-      "--band",   "--elements", "--topology",        "--attenuation",
-      "--points", "--standard", "--series-inductor", "--series-capacitor"};
+      "--band",     "--elements",        "--topology",         "--attenuation", "--points",
+      "--standard", "--series-inductor", "--series-capacitor", "--tolerance",   "--builds"};
   if (std::find(std::begin(kNames), std::end(kNames), option.name) == std::end(kNames)) {
     return OptionTake::NotMine;
   }
@@ -89,6 +89,24 @@ OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::strin
     } else {
       request.options.pointsPerBand = static_cast<int>(n);
     }
+  } else if (option.name == "--tolerance") {
+    std::string number = text;
+    if (!number.empty() && number.back() == '%') number.pop_back();
+    char* end = nullptr;
+    const double percent = std::strtod(number.c_str(), &end);
+    if (number.empty() || *end != '\0' || !(percent > 0.0 && percent <= 50.0)) {
+      error = "--tolerance needs a percentage above 0 and at most 50 ('" + text + "')";
+      return OptionTake::Failed;
+    }
+    request.tolerance = percent / 100.0;
+  } else if (option.name == "--builds") {
+    char* end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < 1 || n > 1000000) {
+      error = "--builds needs a whole number from 1 to 1000000 ('" + text + "')";
+      return OptionTake::Failed;
+    }
+    request.builds = static_cast<int>(n);
   } else if (option.name == "--standard") {
     if (value != "best" && value != "none") {
       error = "unknown --standard '" + text + "' (use best or none)";

@@ -2,6 +2,7 @@
 
 // The band options of the band command and of the exports of its designs, and the search a
 // command line asks for.
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -19,11 +20,13 @@ struct BandRequest {
   bool elementsGiven = false;
   bool standardBest = false;
   StandardChoice standard;
+  std::optional<double> tolerance;  // --tolerance, relative (0.05 for 5 %)
+  int builds = kDefaultBuilds;      // --builds
 };
 
 // Takes --band, --elements, --topology, --attenuation, --points, --standard,
-// --series-inductor or --series-capacitor at the cursor (only those of `names` when given), like
-// TakeDesignOption: NotMine leaves the cursor where it was.
+// --series-inductor, --series-capacitor, --tolerance or --builds at the cursor (only those of
+// `names` when given), like TakeDesignOption: NotMine leaves the cursor where it was.
 OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::string& error,
                           std::span<const std::string_view> names = {});
 

@@ -110,6 +110,17 @@ TEST(BandCommandTest, StandardValuesComeWithEveryDesign) {
     EXPECT_LE(d["standard"]["worst_return_loss_db"].get<double>(),
               d["worst_return_loss_db"].get<double>() + 1e-9);
   }
+  const CliRun yield =
+      RunInProcess({"band", "--band", "3.5M:3.8M", "--source", "series:50:0", "--load",
+                    "series:30:20", "--elements", "2", "--standard", "best", "--tolerance", "5%",
+                    "--builds", "500", "--format", "json"});
+  ASSERT_EQ(yield.status, kExitOk) << yield.err;
+  for (const nlohmann::json& d : nlohmann::json::parse(yield.out)["designs"]) {
+    ASSERT_TRUE(d.contains("yield"));
+    EXPECT_EQ(d["yield"]["of"], "standard");
+    EXPECT_EQ(d["yield"]["builds"], 500);
+    EXPECT_GE(d["yield"]["vswr_2"].get<double>(), d["yield"]["vswr_1_5"].get<double>());
+  }
   const CliRun bad = RunInProcess({"band", "--band", "3.5M:3.8M", "--standard", "nearest"});
   EXPECT_EQ(bad.status, kExitUsage);
   EXPECT_NE(bad.err.find("unknown --standard 'nearest' (use best or none)"), std::string::npos);

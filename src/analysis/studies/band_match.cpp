@@ -547,6 +547,57 @@ StandardLadder BestStandardLadder(const LadderCircuit& ladder, std::span<const d
   return result;
 }
 
+BandYield LadderBandYield(const LadderCircuit& ladder, std::span<const double> frequencies,
+                          const BandYieldOptions& options, const MeasuredSides& sides) {
+  const std::vector<double> f(frequencies.begin(), frequencies.end());
+  const std::vector<Complex> zs = SideImpedances(ladder.source, sides.source, f);
+  const std::vector<Complex> zl = SideImpedances(ladder.load, sides.load, f);
+  const double gamma15 = ReflectionForVswr(1.5), gamma2 = ReflectionForVswr(2.0);
+  std::mt19937_64 random(options.seed);
+  // A relative change within the tolerance: uniform, or normal with the tolerance at 3 sigma
+  // (Box-Muller from two uniforms, so the draws are the same with any standard library).
+  auto draw = [&](double tolerance) {
+    const double u = Uniform(random);
+    if (options.distribution == ToleranceDistribution::Uniform) {
+      return tolerance * (2.0 * u - 1.0);
+    }
+    const double v = Uniform(random);
+    return tolerance / 3.0 * std::sqrt(-2.0 * std::log(1.0 - u)) * std::cos(kTwoPi * v);
+  };
+  BandYield yield;
+  yield.builds = std::max(options.builds, 0);
+  std::vector<double> worst(static_cast<std::size_t>(yield.builds));
+  LadderCircuit build = ladder;
+  int pass15 = 0, pass2 = 0;
+  for (int b = 0; b < yield.builds; ++b) {
+    for (std::size_t i = 0; i < ladder.elements.size(); ++i) {
+      const CircuitPart& part = ladder.elements[i].part;
+      if (part.kind != PartKind::Inductor && part.kind != PartKind::Capacitor) continue;
+      const double tolerance =
+          part.kind == PartKind::Inductor ? options.inductorTolerance : options.capacitorTolerance;
+      build.elements[i].part.value = part.value * std::max(1.0 + draw(tolerance), 1e-6);
+    }
+    double g = 0.0;
+    for (std::size_t p = 0; p < f.size(); ++p) {
+      const ResponsePoint r =
+          EvaluateChainResponse(zs[p], zl[p], LadderChain(build, kTwoPi * f[p]), f[p], 1.0);
+      g = std::max(g, std::abs(r.reflection));
+    }
+    pass15 += g <= gamma15 ? 1 : 0;
+    pass2 += g <= gamma2 ? 1 : 0;
+    worst[static_cast<std::size_t>(b)] =
+        g > 0.0 ? std::min(-20.0 * std::log10(g), kMaxReturnLossDb) : kMaxReturnLossDb;
+  }
+  if (yield.builds > 0) {
+    yield.vswr15 = static_cast<double>(pass15) / yield.builds;
+    yield.vswr2 = static_cast<double>(pass2) / yield.builds;
+    std::nth_element(worst.begin(), worst.begin() + static_cast<std::ptrdiff_t>(worst.size() / 2),
+                     worst.end());
+    yield.medianWorstReturnLossDb = worst[worst.size() / 2];
+  }
+  return yield;
+}
+
 BandGrid::BandGrid(std::span<const double> frequencies, std::span<const Complex> zs,
                    std::span<const Complex> zl, double omega0, double r0) {
   const std::size_t n = frequencies.size();

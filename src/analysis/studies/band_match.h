@@ -20,6 +20,7 @@
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/studies/bode_fano.h"
 #include "analysis/studies/standard_design.h"
+#include "analysis/studies/tolerance_analysis.h"
 
 namespace corvantile {
 
@@ -134,6 +135,26 @@ struct StandardLadder {
 };
 StandardLadder BestStandardLadder(const LadderCircuit& ladder, std::span<const double> frequencies,
                                   const StandardChoice& choice, const MeasuredSides& sides = {});
+
+// The band yield of a ladder built from real parts: `builds` builds, every inductor and
+// capacitor drawn within its kind's tolerance (as the tolerance analysis draws them), and the
+// share of builds whose VSWR stays at or below 1.5:1 and 2:1 at every one of `frequencies`.
+// The same seed gives the same builds.
+struct BandYieldOptions {
+  double inductorTolerance = kDefaultInductorTolerance;  // 0.05 for 5 %
+  double capacitorTolerance = kDefaultCapacitorTolerance;
+  ToleranceDistribution distribution = ToleranceDistribution::Uniform;
+  int builds = kDefaultBuilds;
+  std::uint64_t seed = 1;
+};
+struct BandYield {
+  int builds = 0;
+  double vswr15 = 0.0;
+  double vswr2 = 0.0;
+  double medianWorstReturnLossDb = 0.0;  // of the builds' worst in-band return loss
+};
+BandYield LadderBandYield(const LadderCircuit& ladder, std::span<const double> frequencies,
+                          const BandYieldOptions& options, const MeasuredSides& sides = {});
 
 // The fast evaluation the search uses, exposed for measuring it: a ladder arrangement over
 // precomputed points. Element 1 is a shunt when firstShunt, and the connections alternate.

@@ -377,6 +377,29 @@ TEST(BandMatchTest, StandardLadderIsTheBestOfItsNeighbours) {
   }
 }
 
+// Parts within a tolerance: a minimax optimum is spoilt by almost any change, so the median
+// build is worse than the design; with a tiny tolerance every build is the design itself.
+TEST(BandMatchTest, YieldOfRealParts) {
+  const BandMatch m = Search(BandCases()[1]);
+  const BandDesign& four = m.designs[3];
+  BandYieldOptions o;
+  o.builds = 2000;
+  const BandYield y = LadderBandYield(four.circuit, m.frequencies, o);
+  EXPECT_EQ(y.builds, 2000);
+  EXPECT_LT(y.medianWorstReturnLossDb, four.figures.worstReturnLossDb);
+  EXPECT_GE(y.vswr2, y.vswr15);
+  EXPECT_GT(y.vswr2, 0.0);
+  const BandYield again = LadderBandYield(four.circuit, m.frequencies, o);
+  EXPECT_EQ(again.vswr15, y.vswr15);
+  EXPECT_EQ(again.medianWorstReturnLossDb, y.medianWorstReturnLossDb);
+  o.inductorTolerance = o.capacitorTolerance = 1e-9;
+  o.distribution = ToleranceDistribution::Normal;
+  const BandYield exact = LadderBandYield(four.circuit, m.frequencies, o);
+  ASSERT_LT(four.figures.worstVswr, 1.5);
+  EXPECT_EQ(exact.vswr15, 1.0);
+  EXPECT_NEAR(exact.medianWorstReturnLossDb, four.figures.worstReturnLossDb, 1e-4);
+}
+
 struct ProblemCase {
   std::vector<FrequencyBand> bands;
   int elements;
