@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/argument_cursor.h"
+#include "cli/band_command.h"
 #include "cli/command_output.h"
 #include "cli/design_command.h"
 #include "cli/explore_command.h"
@@ -30,7 +31,7 @@ struct CommandInfo {
   RunCommand run;
 };
 
-constexpr std::array<CommandInfo, 10> kCommands{{
+constexpr std::array<CommandInfo, 11> kCommands{{
     {"design", "design the network of one circuit; print a report or JSON, save a\nsession", true,
      RunDesignCommand},
     {"sweep", "the designed circuit's response over frequency, with bandwidth figures", true,
@@ -46,6 +47,8 @@ constexpr std::array<CommandInfo, 10> kCommands{{
      RunToleranceCommand},
     {"explore", "every solution for the circuit side by side, with the Bode-Fano bound", true,
      RunExploreCommand},
+    {"band", "the best ladder of up to six elements over one or more bands, against\nthe Bode-Fano bound", true,
+     RunBandCommand},
     {"parse", "read texts with the program's value parser", false, RunParseCommand},
     {"format", "write values with one of the program's display formatters", false,
      RunFormatCommand},

@@ -10,6 +10,8 @@
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
 #include "analysis/formats/touchstone.h"
+#include "analysis/studies/band_match.h"
+#include "cli/band_options.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/loss_options.h"
@@ -73,6 +75,13 @@ std::string ExportHelp() {
          "network is the compensated one.\n" +
          LossOptionsHelp() +
          "\n"
+         "Band options: export a design of 'corvantile-cli band' instead of the design\n"
+         "window's network (every format for designs of up to three elements; spice,\n"
+         "touchstone and csv, lossless, for longer ones):\n" +
+         BandOptionsHelp() +
+         "  --pick N              the design of N elements (default: the one with the best\n"
+         "                        worst return loss)\n"
+         "\n"
          "Parts list options (bom only):\n"
          "  --standard PICK       none (default), nearest or best: the standard values the\n"
          "                        parts are bought at (best: the combination of neighbouring\n"
@@ -96,7 +105,8 @@ std::string ExportHelp() {
          "  corvantile-cli export spice -o match.cir && ngspice -b match.cir\n"
          "  corvantile-cli export touchstone --family tee --z0 75 -o match.s2p\n"
          "  corvantile-cli export touchstone --matched --load-file antenna.s1p -o seen.s1p\n"
-         "  corvantile-cli export csv --points 201 --linear > sweep.csv\n";
+         "  corvantile-cli export csv --points 201 --linear > sweep.csv\n"
+         "  corvantile-cli export spice --band 3.5M:3.8M --load-file antenna.s1p --pick 4\n";
 }
 
 int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& out,
@@ -119,6 +129,10 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   PartsListOptions parts;
   bool partsOption = false;
   bool matched = false;
+  BandRequest band;
+  std::optional<int> pickCount;
+  static constexpr std::string_view kBandNames[] = {"--band", "--elements", "--topology",
+                                                    "--attenuation"};
   std::string error;
   while (!args.AtEnd()) {
     if (formatNamedFirst && SplitOption(args.Peek()).name == "--format") {
@@ -127,6 +141,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     OptionTake taken = TakeDesignOrSweepOption(args, design, sweep, error);
     if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
     if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
+    if (taken == OptionTake::NotMine) taken = TakeBandOption(args, band, error, kBandNames);
     if (taken == OptionTake::Failed) return Fail(err, "export: " + error);
     if (taken == OptionTake::Taken) continue;
     const std::string_view argument = args.Take();
@@ -140,7 +155,17 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") return Fail(err, "export: --help takes no value");
-    if (option.name == "--matched") {
+    if (option.name == "--pick") {
+      std::string_view value;
+      if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
+      const std::string text(value);
+      char* end = nullptr;
+      const long n = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end != '\0' || n < 1 || n > 6) {
+        return Fail(err, "export: --pick needs an element count from 1 to 6 ('" + text + "')");
+      }
+      pickCount = static_cast<int>(n);
+    } else if (option.name == "--matched") {
       if (option.inline_value) return Fail(err, "export: --matched takes no value");
       matched = true;
     } else if (option.name == "--z0") {
@@ -201,12 +226,97 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     return Fail(err, "export: --matched is for the touchstone export only");
   }
 
+  if (pickCount && band.options.bands.empty()) return Fail(err, "export: --pick needs --band");
   SweepSetup setup;
-  std::vector<std::string> notes;
-  const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes, &losses);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
-  if (prepared != SweepPreparation::Ready) {
-    return Fail(err, "export: " + error, PreparationExitStatus(prepared));
+  if (!band.options.bands.empty()) {
+    BandRun run;
+    const int status = RunBandSearch(design, band, run, error, err);
+    if (status != kExitOk) return Fail(err, "export: " + error, status);
+    // The chosen count's design, else the one with the best worst return loss.
+    const BandDesign* chosen = nullptr;
+    for (const BandDesign& d : run.match.designs) {
+      if (pickCount ? static_cast<int>(d.circuit.elements.size()) == *pickCount
+                    : chosen == nullptr ||
+                          d.figures.worstReturnLossDb > chosen->figures.worstReturnLossDb) {
+        chosen = &d;
+      }
+    }
+    if (chosen == nullptr) {
+      return Fail(err,
+                  "export: no design of " + std::to_string(*pickCount) +
+                      " elements (the search "
+                      "gave " +
+                      std::to_string(run.match.designs.size()) + ")",
+                  kExitImpossibleDesign);
+    }
+    SweepSpan span;
+    if (!ResolveSweepSpan(sweep, run.designFrequency, span, error)) {
+      return Fail(err, "export: " + error);
+    }
+    const MeasuredSides sides = run.measured.Sides();
+    if (sides.Any()) {
+      span = CutToSides(span, sides);
+      if (const std::string problem = MeasuredSpanProblem(span, sides); !problem.empty()) {
+        return Fail(err, "export: " + problem);
+      }
+    }
+    const std::optional<MatchingCircuit> three = MatchingFromLadder(chosen->circuit);
+    if (!three) {
+      // Longer ladders: the lossless netlist, sweep and two-port.
+      if (losses.given) {
+        return Fail(err,
+                    "export: the loss options apply to band designs of up to three "
+                    "elements");
+      }
+      if (format == "bom") {
+        return Fail(err, "export: the parts list is for band designs of up to three elements");
+      }
+      const LadderCircuit& ladder = chosen->circuit;
+      std::string text;
+      if (format == "spice") {
+        if (sides.Any()) {
+          err << "corvantile-cli: note: the netlist holds each measured side as the series R + "
+                 "jX it presents at the design frequency\n";
+        }
+        text = SpiceNetlist(ladder, span);
+      } else if (format == "touchstone" && !matched) {
+        text =
+            TouchstoneS2p(ladder, span, z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance);
+      } else {
+        const std::vector<double> frequencies = SweepFrequencies(span);
+        const std::vector<ResponsePoint> points = LadderResponse(ladder, frequencies, sides);
+        if (format == "csv") {
+          text = SweepCsv(points);
+        } else {
+          std::vector<std::string> comments = {
+              "Corvantile band design with its load: what the source sees, as a one-port"};
+          for (std::size_t k = 0; k < ladder.elements.size(); ++k) {
+            comments.push_back("Element " + std::to_string(k + 1) + ": " +
+                               (ladder.elements[k].shunt ? "shunt " : "series ") +
+                               DescribePart(ladder.elements[k].part));
+          }
+          text = TouchstoneS1p(points, z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance,
+                               comments);
+        }
+      }
+      return Deliver(text, output, out, err);
+    }
+    setup.state = run.state;
+    setup.circuit = *three;
+    setup.span = span;
+    setup.measured = std::move(run.measured);
+    setup.losses = EffectiveLossModel(losses);
+    setup.lossy = losses.given;
+    if (losses.compensate) {
+      setup.circuit = CircuitForLosses(setup.circuit, losses, setup.state.NetValues[DesignDriver]);
+    }
+  } else {
+    std::vector<std::string> notes;
+    const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes, &losses);
+    for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+    if (prepared != SweepPreparation::Ready) {
+      return Fail(err, "export: " + error, PreparationExitStatus(prepared));
+    }
   }
 
   const double reference = z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance;

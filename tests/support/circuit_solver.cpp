@@ -116,4 +116,40 @@ double ReturnLossDb(const Solution& s) {
   return -20.0 * std::log10(std::max(std::abs(gamma), 1e-15));
 }
 
+Complex LadderInputImpedance(const std::vector<corvantile::LadderElement>& elements, Complex load,
+                             double omega) {
+  Complex z = load;
+  for (std::size_t k = elements.size(); k-- > 0;) {
+    const corvantile::LadderElement& e = elements[k];
+    if (e.part.kind == PartKind::Open) continue;
+    const Complex part = PartImpedance(e.part, omega);
+    z = e.shunt ? Parallel(z, part) : z + part;
+  }
+  return z;
+}
+
+double LadderTransducerGain(const std::vector<corvantile::LadderElement>& elements, Complex source,
+                            Complex load, double omega) {
+  Complex v = load;  // 1 A in the load
+  Complex i{1.0, 0.0};
+  for (std::size_t k = elements.size(); k-- > 0;) {
+    const corvantile::LadderElement& e = elements[k];
+    if (e.part.kind == PartKind::Open) continue;
+    const Complex part = PartImpedance(e.part, omega);
+    if (e.shunt) {
+      i += v / part;
+    } else {
+      v += i * part;
+    }
+  }
+  const Complex emf = v + i * source;
+  const double loadPower = load.real();  // |1 A|^2 R
+  const double available = std::norm(emf) / (4.0 * source.real());
+  return loadPower / available;
+}
+
+double ReturnLossDb(Complex input, Complex source) {
+  return -20.0 * std::log10(std::abs((input - std::conj(source)) / (input + source)));
+}
+
 }  // namespace corvantile::testing

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <complex>
 
+#include "analysis/circuits/ladder_circuit.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
 #include "state/circuit_state.h"
@@ -95,5 +96,21 @@ Solution Solve(const MatchingCircuit& circuit, double frequency, const LossModel
 
 // The return loss (dB) of a solution against the conjugate of its source impedance.
 double ReturnLossDb(const Solution& solution);
+
+// ---- A ladder of any length ---------------------------------------------------------------
+
+// What the source sees looking into `elements` (the first next to the source) with the load
+// impedance `load` on the far end at angular frequency `omega`: the load's impedance with each
+// element, from the last back to the first, added in series or put in parallel.
+Complex LadderInputImpedance(const std::vector<corvantile::LadderElement>& elements, Complex load,
+                             double omega);
+
+// The transducer gain (load power over the source's available power) of the same ladder
+// between `source` and `load`, from the node voltages worked back from 1 A in the load.
+double LadderTransducerGain(const std::vector<corvantile::LadderElement>& elements, Complex source,
+                            Complex load, double omega);
+
+// The return loss (dB) of an input impedance against the conjugate of the source's.
+double ReturnLossDb(Complex input, Complex source);
 
 }  // namespace corvantile::testing

@@ -26,6 +26,59 @@ bool Present(const CircuitPart& part) {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
+// The EMF behind the source resistance, the source's part, and the sense source into "in".
+void WriteSource(std::ostringstream& out, const Termination& source, double emf) {
+  out << "VEMF emf 0 DC 0 AC " << ExactNumber(emf) << '\n';
+  std::string sourceEnd = "s1";
+  out << "RSRC emf s1 " << ExactNumber(source.resistance) << '\n';
+  if (Present(source.part)) {
+    if (source.connection == Connection::Series) {
+      WritePart(out, "SRC", source.part, "s1", "s2");
+      sourceEnd = "s2";
+    } else {
+      WritePart(out, "SRC", source.part, "emf", "s1");
+    }
+  }
+  out << "VSENSE " << sourceEnd << " in DC 0\n";
+}
+
+// The load at `outNode`, the .ac card and the control block that prints the figures.
+void WriteLoadAndAnalysis(std::ostringstream& out, const Termination& load,
+                          const std::string& outNode, const SweepSpan& span) {
+  // The load, and the voltage across its resistance.
+  const std::string r = ExactNumber(load.resistance);
+  std::string loadVoltage = "v(" + outNode + ")";
+  if (Present(load.part) && load.connection == Connection::Series) {
+    out << "RLOAD " << outNode << " l1 " << r << '\n';
+    WritePart(out, "LOAD", load.part, "l1", "0");
+    loadVoltage = "v(" + outNode + ")-v(l1)";
+  } else {
+    out << "RLOAD " << outNode << " 0 " << r << '\n';
+    if (Present(load.part)) WritePart(out, "LOAD", load.part, outNode, "0");
+  }
+
+  if (span.logarithmic) {
+    out << ".ac dec " << SpicePointsPerDecade(span);
+  } else {
+    out << ".ac lin " << span.points;
+  }
+  out << ' ' << ExactNumber(span.from) << ' ' << ExactNumber(span.to) << '\n';
+  out << ".control\n"
+      << "set numdgt=12\n"
+      << "set width=160\n"
+      << "set nobreak\n"
+      << "run\n"
+      << "let zin = v(in)/i(vsense)\n"
+      << "let zin_re = real(zin)\n"
+      << "let zin_im = imag(zin)\n"
+      << "let vload = " << loadVoltage << '\n'
+      << "let pload = mag(vload)*mag(vload)/" << r << '\n'
+      << "print zin_re zin_im pload\n"
+      << "quit 0\n"
+      << ".endc\n"
+      << ".end\n";
+}
+
 }  // namespace
 
 int SpicePointsPerDecade(const SweepSpan& span) {
@@ -70,19 +123,7 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const 
         << (pq.law == 1.0 ? ").\n" : "); a plain resistor, exact there only.\n");
   }
 
-  // The source: its resistance with the part in series or across it, then the sense source.
-  out << "VEMF emf 0 DC 0 AC " << ExactNumber(c.sourceEmf) << '\n';
-  std::string sourceEnd = "s1";
-  out << "RSRC emf s1 " << ExactNumber(c.source.resistance) << '\n';
-  if (Present(c.source.part)) {
-    if (c.source.connection == Connection::Series) {
-      WritePart(out, "SRC", c.source.part, "s1", "s2");
-      sourceEnd = "s2";
-    } else {
-      WritePart(out, "SRC", c.source.part, "emf", "s1");
-    }
-  }
-  out << "VSENSE " << sourceEnd << " in DC 0\n";
+  WriteSource(out, c.source, c.sourceEmf);
 
   // The network. A series short joins its two nodes into one; an open shunt is left out. A
   // lossy element is its part and its series resistance through a node of its own.
@@ -119,38 +160,47 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const 
   }
   const std::string outNode = node;
 
-  // The load, and the voltage across its resistance.
-  const std::string r = ExactNumber(c.load.resistance);
-  std::string loadVoltage = "v(" + outNode + ")";
-  if (Present(c.load.part) && c.load.connection == Connection::Series) {
-    out << "RLOAD " << outNode << " l1 " << r << '\n';
-    WritePart(out, "LOAD", c.load.part, "l1", "0");
-    loadVoltage = "v(" + outNode + ")-v(l1)";
-  } else {
-    out << "RLOAD " << outNode << " 0 " << r << '\n';
-    if (Present(c.load.part)) WritePart(out, "LOAD", c.load.part, outNode, "0");
-  }
+  WriteLoadAndAnalysis(out, c.load, outNode, span);
+  return out.str();
+}
 
-  if (span.logarithmic) {
-    out << ".ac dec " << SpicePointsPerDecade(span);
-  } else {
-    out << ".ac lin " << span.points;
+std::string SpiceNetlist(const LadderCircuit& c, const SweepSpan& span) {
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << "Corvantile ladder of " << c.elements.size() << " elements, "
+      << ShortNumber(c.source.resistance, 7) << " ohm source to "
+      << ShortNumber(c.load.resistance, 7) << " ohm load\n";
+  for (std::size_t k = 0; k < c.elements.size(); ++k) {
+    const LadderElement& e = c.elements[k];
+    out << "* element " << k + 1 << ": " << (e.shunt ? "shunt " : "series ") << DescribePart(e.part)
+        << '\n';
   }
-  out << ' ' << ExactNumber(span.from) << ' ' << ExactNumber(span.to) << '\n';
-  out << ".control\n"
-      << "set numdgt=12\n"
-      << "set width=160\n"
-      << "set nobreak\n"
-      << "run\n"
-      << "let zin = v(in)/i(vsense)\n"
-      << "let zin_re = real(zin)\n"
-      << "let zin_im = imag(zin)\n"
-      << "let vload = " << loadVoltage << '\n'
-      << "let pload = mag(vload)*mag(vload)/" << r << '\n'
-      << "print zin_re zin_im pload\n"
-      << "quit 0\n"
-      << ".endc\n"
-      << ".end\n";
+  out << "* VEMF: " << ShortNumber(c.sourceEmf, 7) << " V RMS behind the source impedance makes "
+      << ShortNumber(c.designPower, 7) << " W available at "
+      << EngineeringText(c.designFrequency, "Hz") << ".\n"
+      << "* Nodes: emf (the EMF), in (network input, after the 0-V sense source VSENSE),\n"
+      << "* n1, n2, ... between series elements, out (where the load connects), 0 (ground).\n"
+      << "* Printed per frequency: zin_re, zin_im = impedance the source sees at node in (ohm);\n"
+      << "* pload = power in the load resistance (W).\n";
+  WriteSource(out, c.source, c.sourceEmf);
+  std::size_t seriesLeft = 0;
+  for (const LadderElement& e : c.elements) seriesLeft += !e.shunt && Present(e.part) ? 1 : 0;
+  std::string node = "in";
+  int next = 0;
+  for (std::size_t k = 0; k < c.elements.size(); ++k) {
+    const LadderElement& e = c.elements[k];
+    if (!Present(e.part)) continue;  // a wire joins its nodes; an open shunt is not there
+    const std::string name = std::to_string(k + 1);
+    if (e.shunt) {
+      WritePart(out, name, e.part, node, "0");
+      continue;
+    }
+    const std::string to = --seriesLeft == 0 ? std::string("out") : "n" + std::to_string(++next);
+    WritePart(out, name, e.part, node, to);
+    node = to;
+  }
+  // With no series element the load sits at the input node itself.
+  WriteLoadAndAnalysis(out, c.load, node, span);
   return out.str();
 }
 

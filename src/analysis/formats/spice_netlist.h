@@ -3,9 +3,10 @@
 // The designed circuit as a SPICE netlist that ngspice runs as it stands (`ngspice -b FILE`).
 #include <string>
 
-#include "analysis/solvers/frequency_response.h"
+#include "analysis/circuits/ladder_circuit.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
 
 namespace corvantile {
 
@@ -25,6 +26,11 @@ std::string SpiceNetlist(const MatchingCircuit& circuit, const SweepSpan& span);
 // the lossless one, character for character.
 std::string SpiceNetlist(const MatchingCircuit& circuit, const SweepSpan& span,
                          const LossModel& losses);
+
+// The same for a lossless ladder of any length: the same source, sense source, load, .ac card
+// and printed quantities, the elements in order from node "in", each series element to a new
+// node ("n1", "n2", ...; the last one "out"), each shunt element from its node to ground.
+std::string SpiceNetlist(const LadderCircuit& ladder, const SweepSpan& span);
 
 // The points per decade of the .ac card for a logarithmic span, rounded up: 1001 points over
 // 1.204 decades -> 831.

@@ -46,6 +46,36 @@ std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span,
                  [&](double f) { return NetworkSParameters(circuit, f, z0, losses); });
 }
 
+std::string TouchstoneS2p(const LadderCircuit& ladder, const SweepSpan& span, double z0) {
+  std::string text = "! Corvantile ladder of " + std::to_string(ladder.elements.size()) +
+                     " elements, the network alone as a two-port\n";
+  for (std::size_t k = 0; k < ladder.elements.size(); ++k) {
+    const LadderElement& e = ladder.elements[k];
+    text += "! Element " + std::to_string(k + 1) + ": " + (e.shunt ? "shunt " : "series ") +
+            DescribePart(e.part) + '\n';
+  }
+  text += "! Port 1: source side; port 2: load side. The source and load are not included.\n";
+  text += "! Reference impedance " + ShortNumber(z0, 7) +
+          " ohm at both ports; columns: f(Hz) S11 S21 S12 S22 as real, imaginary.\n";
+  text += "# Hz S RI R " + ExactNumber(z0) + '\n';
+  using Complex = std::complex<double>;
+  for (const double f : SweepFrequencies(span)) {
+    const LosslessChain m = LadderChain(ladder, 2.0 * 3.14159265358979323846 * f);
+    // [A B; C D] = [a jb; jc d]; a reciprocal network, so S12 = S21.
+    const Complex a{m.a, 0.0}, b{0.0, m.b / z0}, c{0.0, m.c * z0}, d{m.d, 0.0};
+    const Complex delta = a + b + c + d;
+    const Complex s11 = (a + b - c - d) / delta;
+    const Complex s21 = 2.0 / delta;
+    const Complex s22 = (-a + b - c + d) / delta;
+    text += ExactNumber(f);
+    for (const Complex& value : {s11, s21, s21, s22}) {
+      text += ' ' + ExactNumber(value.real()) + ' ' + ExactNumber(value.imag());
+    }
+    text += '\n';
+  }
+  return text;
+}
+
 std::string TouchstoneS1p(std::span<const ResponsePoint> sweep, double z0,
                           const std::vector<std::string>& comments) {
   std::string text;

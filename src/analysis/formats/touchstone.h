@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/circuits/ladder_circuit.h"
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
@@ -24,6 +25,9 @@ std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span,
 // element ideal the file is the lossless one, character for character.
 std::string TouchstoneS2p(const MatchingCircuit& circuit, const SweepSpan& span, double z0,
                           const LossModel& losses);
+
+// The same for a lossless ladder of any length, from its chain matrix.
+std::string TouchstoneS2p(const LadderCircuit& ladder, const SweepSpan& span, double z0);
 
 // What the source sees, the network with its load on it, as a Touchstone 1.0 one-port file
 // (.s1p): `comments` as "!" lines, "# Hz S RI R <z0>", then f S11 per point of `sweep`, S11 being

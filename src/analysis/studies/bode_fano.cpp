@@ -1,8 +1,10 @@
 #include "analysis/studies/bode_fano.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
+#include "analysis/formats/number_text.h"
 #include "analysis/studies/l_solutions.h"
 
 namespace corvantile {
@@ -67,6 +69,87 @@ BodeFanoBound BodeFanoFor(const Termination& source, const Termination& load, do
 
 std::string_view BodeFanoNote(const BodeFanoBound& bound) {
   return bound.fractional ? "" : "no Bode-Fano bound: source and load are resistive";
+}
+
+ReactiveModel ModelOf(const Termination& side) {
+  ReactiveModel model{side.connection, side.resistance, 0.0, 0.0};
+  if (side.part.kind == PartKind::Inductor) model.inductance = side.part.value;
+  if (side.part.kind == PartKind::Capacitor) model.capacitance = side.part.value;
+  return model;
+}
+
+std::string ReactiveModelText(const ReactiveModel& model) {
+  const bool l = model.inductance > 0.0;
+  const bool c = model.capacitance > 0.0;
+  std::string text = model.connection == Connection::Series ? "series R" : "parallel R";
+  if (l) text += "-L";
+  if (c) text += "-C";
+  text += " (" + ShortNumber(model.resistance, 4) + " ohm";
+  if (l) text += ", " + EngineeringText(model.inductance, "H");
+  if (c) text += ", " + EngineeringText(model.capacitance, "F");
+  return text + ")";
+}
+
+std::optional<double> BodeFanoReflection(const ReactiveModel& side,
+                                         std::span<const FrequencyBand> bands) {
+  const double r = side.resistance;
+  const double l = side.inductance;
+  const double c = side.capacitance;
+  if (!(r > 0.0) || !(l > 0.0 || c > 0.0)) return std::nullopt;
+  double width = 0.0;         // sum of w2 - w1
+  double inverseWidth = 0.0;  // sum of 1/w1 - 1/w2
+  for (const FrequencyBand& band : bands) {
+    const double w1 = 2.0 * std::numbers::pi * band.from;
+    const double w2 = 2.0 * std::numbers::pi * band.to;
+    width += w2 - w1;
+    inverseWidth += 1.0 / w1 - 1.0 / w2;
+  }
+  if (!(width > 0.0) || !(inverseWidth > 0.0)) return std::nullopt;
+  const double pi = std::numbers::pi;
+  const bool series = side.connection == Connection::Series;
+  // The reflection each present part forces; the larger one holds.
+  double reflection = 0.0;
+  if (c > 0.0) {
+    reflection =
+        std::max(reflection, std::exp(series ? -pi * r * c / inverseWidth : -pi / (r * c * width)));
+  }
+  if (l > 0.0) {
+    reflection = std::max(reflection,
+                          std::exp(series ? -pi * r / (l * width) : -pi * l / (r * inverseWidth)));
+  }
+  return reflection;
+}
+
+std::optional<double> BodeFanoReflection(const Termination& side,
+                                         std::span<const FrequencyBand> bands) {
+  return BodeFanoReflection(ModelOf(side), bands);
+}
+
+std::optional<double> BandBound::ReturnLossDb() const {
+  if (!reflection) return std::nullopt;
+  // A bound beyond what a response shows is shown as that figure's limit.
+  if (!(*reflection > 1e-15)) return 300.0;
+  return -20.0 * std::log10(*reflection);
+}
+
+std::optional<double> BandBound::Vswr() const {
+  if (!reflection || !(*reflection < 1.0)) return std::nullopt;
+  return (1.0 + *reflection) / (1.0 - *reflection);
+}
+
+BandBound BodeFanoForBands(const ReactiveModel& source, const ReactiveModel& load,
+                           std::span<const FrequencyBand> bands) {
+  BandBound bound;
+  const std::optional<double> fromSource = BodeFanoReflection(source, bands);
+  const std::optional<double> fromLoad = BodeFanoReflection(load, bands);
+  if (fromLoad && (!fromSource || *fromLoad >= *fromSource)) {
+    bound.limitedBy = BoundSide::Load;
+    bound.reflection = fromLoad;
+  } else if (fromSource) {
+    bound.limitedBy = BoundSide::Source;
+    bound.reflection = fromSource;
+  }
+  return bound;
 }
 
 std::optional<TwoSectionL> TwoSectionLThroughMean(const Termination& source,

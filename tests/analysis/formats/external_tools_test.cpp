@@ -9,12 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/studies/explore.h"
-#include "analysis/solvers/frequency_response.h"
-#include "analysis/solvers/lossy_network.h"
+#include "analysis/circuits/two_port.h"
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/touchstone.h"
-#include "analysis/circuits/two_port.h"
+#include "analysis/solvers/frequency_response.h"
+#include "analysis/solvers/lossy_network.h"
+#include "analysis/studies/band_match.h"
+#include "analysis/studies/explore.h"
 #include "support/circuit_solver.h"
 #include "support/design_cases.h"
 #include "support/files.h"
@@ -208,6 +209,56 @@ TEST_F(ExternalToolsTest, NgspiceConfirmsTheDissipationOfLossyParts) {
 }
 
 // A sample of the explored candidates, each as the netlist ngspice runs: at the design
+// Every band design of a reactive and of a resistive case, as the ladder netlist ngspice runs
+// over the band's points: its worst return loss there is the one the search reports.
+TEST_F(ExternalToolsTest, NgspiceConfirmsEveryBandDesign) {
+  const std::string ngspice = Environment("CORVANTILE_NGSPICE");
+  ASSERT_FALSE(ngspice.empty()) << "ngspice was not found when the build was configured";
+  const Termination source{Connection::Series, 50.0, CircuitPart{}};
+  const std::vector<Termination> loads = {
+      {Connection::Parallel, 15.0, CircuitPart{PartKind::Capacitor, 5e-12}},
+      {Connection::Series, 200.0, CircuitPart{}},
+      {Connection::Series, 20.0, CircuitPart{PartKind::Inductor, 30e-9}},
+  };
+  int checked = 0;
+  for (const Termination& load : loads) {
+    BandMatchOptions o;
+    o.bands = {{0.8e9, 1.8e9}};
+    o.maxElements = 5;
+    const BandMatch m = MatchOverBands(source, load, 1.3e9, 1.0, o);
+    ASSERT_EQ(m.designs.size(), 5u);
+    for (const BandDesign& d : m.designs) {
+      SCOPED_TRACE(std::to_string(d.circuit.elements.size()) + " elements");
+      const SweepSpan span{0.8e9, 1.8e9, 201, false};
+      const fs::path file =
+          Write("band" + std::to_string(++checked) + ".cir", SpiceNetlist(d.circuit, span));
+      int status = 0;
+      const std::string output =
+          RunCommand("LC_ALL=C " + Quoted(ngspice) + " -b " + Quoted(file) + " 2>&1", status);
+      ASSERT_EQ(status, 0) << output;
+      double worst = HUGE_VAL;
+      int points = 0;
+      std::istringstream lines(output);
+      for (std::string line; std::getline(lines, line);) {
+        const std::vector<std::string> w = Words(line);
+        double index, f, zinRe, zinIm, pload;
+        if (w.size() != 5 || !ParseNumber(w[0], index) || !ParseNumber(w[1], f) ||
+            !ParseNumber(w[2], zinRe) || !ParseNumber(w[3], zinIm) || !ParseNumber(w[4], pload)) {
+          continue;
+        }
+        ++points;
+        const std::complex<double> zs =
+            TerminationImpedance(source, 2.0 * 3.14159265358979323846 * f);
+        const std::complex<double> zin{zinRe, zinIm};
+        worst =
+            std::min(worst, -20.0 * std::log10(std::abs(zin - std::conj(zs)) / std::abs(zin + zs)));
+      }
+      EXPECT_EQ(points, 201) << output;
+      EXPECT_NEAR(worst, d.figures.worstReturnLossDb, 0.01) << output;
+    }
+  }
+}
+
 // frequency the source sees its own conjugate, to a return loss above 40 dB.
 TEST_F(ExternalToolsTest, NgspiceSeesEveryExploredKindMatched) {
   const std::string ngspice = Environment("CORVANTILE_NGSPICE");

@@ -1,0 +1,54 @@
+#pragma once
+
+// The band options of the band command and of the exports of its designs, and the search a
+// command line asks for.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "analysis/studies/band_match.h"
+#include "analysis/studies/standard_design.h"
+#include "cli/argument_cursor.h"
+#include "cli/design_options.h"
+#include "state/circuit_state.h"
+
+namespace corvantile::cli {
+
+struct BandRequest {
+  BandMatchOptions options;
+  bool elementsGiven = false;
+  bool standardBest = false;
+  StandardChoice standard;
+  std::optional<double> tolerance;  // --tolerance, relative (0.05 for 5 %)
+  int builds = kDefaultBuilds;      // --builds
+};
+
+// Takes --band, --elements, --topology, --attenuation, --points, --standard,
+// --series-inductor, --series-capacitor, --tolerance or --builds at the cursor (only those of
+// `names` when given), like TakeDesignOption: NotMine leaves the cursor where it was.
+OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::string& error,
+                          std::span<const std::string_view> names = {});
+
+// The help lines of --band, --elements, --topology and --attenuation.
+std::string BandOptionsHelp();
+
+// "3.5 MHz to 3.8 MHz, 7 MHz to 7.2 MHz".
+std::string BandsText(const std::vector<FrequencyBand>& bands);
+
+struct BandRun {
+  RunState state;
+  MeasuredDesign measured;
+  double designFrequency = 0.0;  // Hz: --frequency, else the middle of the bands
+  BandMatch match;               // the designs with a positive worst return loss
+};
+
+// The search of a command line: the state from the design options (the design frequency the
+// middle of the bands unless --frequency gives one), the measured sides, the source and load as
+// circuits, then MatchOverBands. kExitOk, or kExitUsage / kExitImpossibleDesign with a one-line
+// `error` (no ladder reaches a positive return loss, or the attenuation asked). Notes of the
+// design options go to `err` as they do for every command.
+int RunBandSearch(DesignRequest design, BandRequest& band, BandRun& run, std::string& error,
+                  std::ostream& err);
+
+}  // namespace corvantile::cli
