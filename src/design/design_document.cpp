@@ -1,29 +1,30 @@
 #include "design/design_document.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <utility>
 
+#include "state/file_reader.h"
 #include "state/file_writer.h"
+#include "state/message_text.h"
 #include "state/session_file.h"
 
 namespace corvantile {
 namespace {
 
-// The whole file, or nothing when it is not a regular file that can be read.
+// The whole file, or nothing when it is not a regular file that can be read (a FIFO would
+// block the window, a folder or a device cannot be a design).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  // Read by iterators: an empty file is read (and found damaged), not refused as unreadable.
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
+  std::string text, reason;
+  if (!ReadTextFile(file, InputKinds::RegularOnly, {kMaxSessionBytes, kMaxSessionBytes}, text,
+                    reason)) {
+    return std::nullopt;
+  }
   return text;
 }
 
-std::string Quoted(const std::filesystem::path& file) { return "\"" + file.string() + "\""; }
+std::string Quoted(const std::filesystem::path& file) {
+  return "\"" + OneLine(file.string()) + "\"";
+}
 
 }  // namespace
 
@@ -163,12 +164,17 @@ void DesignDocument::ShowTitle() {
   window_.SetCaption(DesignFileCaption(state_.startup, file_->filename().string(), IsModified()));
 }
 
-void DesignDocument::ReadProgramSettings() {
+std::string DesignDocument::ReadProgramSettings() {
   const SettingsRead read = ReadSettings(recentListFile_.string());
   // A damaged file leaves both sides typed, as a missing one does.
-  if (read.damaged) return;
+  if (read.damaged) {
+    return "The settings file " + Quoted(recentListFile_) + " is damaged" +
+           (read.problem.empty() ? "" : " (" + read.problem + ")") +
+           ": the sides keep their typed values, and the file is left as it is.";
+  }
   settings_.measuredSource = read.settings.measuredSource;
   settings_.measuredLoad = read.settings.measuredLoad;
+  return "";
 }
 
 std::vector<std::string> DesignDocument::RecentFiles() const {

@@ -65,8 +65,9 @@ class DesignDocument {
   // sides are taken from it (a missing or damaged file leaves every side typed); on Exit, when
   // the session is written, the measured sides, the parts' Q settings (its "losses" member) and
   // the tolerance view's settings ("tolerance") are written back, every other member kept. Neither
-  // adds an undo step. Writing gives false with a one-line `error`.
-  void ReadProgramSettings();
+  // adds an undo step. Writing gives false with a one-line `error`; reading gives the one-line
+  // note to show when the file is damaged (a folder or FIFO of that name too), else "".
+  std::string ReadProgramSettings();
   bool WriteProgramSettings(std::string& error) const;
 
   // Newest first, at most kRecentFilesKept.

@@ -297,7 +297,9 @@ void FrmDesign::Load() {
   loaded_ = true;
   // The sides that followed a measured file last time follow it again; a file that has gone
   // (or no longer reads) leaves the side at its last values from the session file, said once.
-  document_.ReadProgramSettings();
+  if (std::string problem = document_.ReadProgramSettings(); !problem.empty()) {
+    startNotes_.push_back(std::move(problem));
+  }
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
     std::optional<MeasuredSide>& measured = MeasuredMember(document_.settings(), side);
     if (!measured) continue;
