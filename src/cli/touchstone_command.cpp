@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -11,12 +12,13 @@
 #include "analysis/formats/touchstone_reader.h"
 #include "cli/argument_cursor.h"
 #include "cli/json_writer.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
 
 int Fail(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: touchstone: " << message << '\n';
+  err << "corvantile-cli: touchstone: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -77,42 +79,34 @@ std::string SummaryLines(const TouchstoneData& data, int port, std::string_view 
   return text;
 }
 
-std::string TableText(const TouchstoneData& data, int port, const std::vector<Row>& rows) {
-  std::string text = SummaryLines(data, port, "");
-  text += "\n";
+// The rows are written as they are computed, never held: a file of ten million points lists
+// in the memory the file itself takes.
+using EachRow = std::function<void(const std::function<void(const Row&)>&)>;
+
+void WriteTable(std::ostream& out, const TouchstoneData& data, int port, const EachRow& rows) {
+  out << SummaryLines(data, port, "") << "\n";
   char line[160];
   std::snprintf(line, sizeof line, "%-24s %-24s %s\n", "Frequency (Hz)", "Resistance (ohms)",
                 "Reactance (ohms)");
-  text += line;
-  for (const Row& row : rows) {
+  out << line;
+  rows([&](const Row& row) {
     std::snprintf(line, sizeof line, "%-24s %-24s %s\n", ExactNumber(row.frequency).c_str(),
                   Ohms(row.impedance.real()).c_str(), Ohms(row.impedance.imag()).c_str());
-    text += line;
-  }
-  return text;
+    out << line;
+  });
 }
 
-std::string CsvText(const TouchstoneData& data, int port, const std::vector<Row>& rows) {
-  std::string text = SummaryLines(data, port, "# ");
-  text += "frequency_hz,resistance_ohm,reactance_ohm\n";
-  for (const Row& row : rows) {
-    text += ExactNumber(row.frequency) + "," + Ohms(row.impedance.real()) + "," +
-            Ohms(row.impedance.imag()) + "\n";
-  }
-  return text;
+void WriteCsv(std::ostream& out, const TouchstoneData& data, int port, const EachRow& rows) {
+  out << SummaryLines(data, port, "# ") << "frequency_hz,resistance_ohm,reactance_ohm\n";
+  rows([&](const Row& row) {
+    out << ExactNumber(row.frequency) << ',' << Ohms(row.impedance.real()) << ','
+        << Ohms(row.impedance.imag()) << '\n';
+  });
 }
 
-std::string JsonText(const TouchstoneData& data, int port, const std::vector<Row>& rows) {
+void WriteJson(std::ostream& out, const TouchstoneData& data, int port, const EachRow& rows) {
   JsonArray references;
   for (const double z : data.referenceImpedances) references.AddDouble(z);
-  JsonArray impedance;
-  for (const Row& row : rows) {
-    JsonObject point;
-    point.AddDouble("frequency_hz", row.frequency)
-        .AddDouble("resistance_ohm", row.impedance.real())
-        .AddDouble("reactance_ohm", row.impedance.imag());
-    impedance.AddObject(point);
-  }
   JsonObject json;
   json.AddString("file", data.name)
       .AddInteger("version", data.version == 2 ? 2 : 1)
@@ -124,8 +118,22 @@ std::string JsonText(const TouchstoneData& data, int port, const std::vector<Row
       .AddString("format", TouchstoneFormatName(data.format))
       .AddArray("reference_impedances_ohm", references)
       .AddInteger("port", port)
-      .AddArray("impedance", impedance);
-  return json.Text() + '\n';
+      .AddArray("impedance", JsonArray());
+  // The object as JsonObject writes it, with the points streamed into its last, empty array.
+  std::string head = json.Text();
+  head.resize(head.size() - 2);  // "]}"
+  out << head;
+  bool first = true;
+  rows([&](const Row& row) {
+    JsonObject point;
+    point.AddDouble("frequency_hz", row.frequency)
+        .AddDouble("resistance_ohm", row.impedance.real())
+        .AddDouble("reactance_ohm", row.impedance.imag());
+    if (!first) out << ',';
+    first = false;
+    out << point.Text();
+  });
+  out << "]}\n";
 }
 
 }  // namespace
@@ -140,6 +148,10 @@ std::string TouchstoneHelp() {
          "Zref (1 + Skk) / (1 - Skk), as resistance and reactance in ohms. Between the file's\n"
          "points Skk is interpolated linearly in frequency on its real and imaginary parts;\n"
          "outside the file's band there is no value.\n"
+         "\n"
+         "FILE is read once from start to end, so a pipe works too; - is standard input. A\n"
+         "version 1 file read that way has no name to give its ports: use version 2.0 there.\n"
+         "A file may hold at most 1 GiB, and a line at most 16 MiB.\n"
          "\n"
          "Options:\n"
          "  --port N              the port (default 1)\n"
@@ -165,6 +177,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   int port = 1;
   std::vector<double> at;
   std::string format = "table";
+  bool portGiven = false, formatGiven = false;
   std::string error;
   while (!args.AtEnd()) {
     const std::string_view argument = args.Take();
@@ -172,10 +185,10 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       out << TouchstoneHelp();
       return kExitOk;
     }
-    if (!IsOptionArgument(argument)) {
+    if (!IsOptionArgument(argument)) {  // "-" too: standard input
       if (!file.empty()) {
-        return Fail(err, "unexpected argument '" + std::string(argument) +
-                             "' (see corvantile-cli touchstone --help)");
+        return Fail(err, "unexpected argument " + QuotedValue(argument) +
+                             " (see corvantile-cli touchstone --help)");
       }
       file = std::string(argument);
       continue;
@@ -187,25 +200,30 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       return kExitOk;
     }
     if (option.name != "--port" && option.name != "--at" && option.name != "--format") {
-      return Fail(err, "unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli touchstone --help)");
+      return Fail(err, "unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli touchstone --help)");
     }
     std::string_view value;
     if (!args.TakeValue(option, value, error)) return Fail(err, error);
+    if (option.name != "--at") {
+      bool& given = option.name == "--port" ? portGiven : formatGiven;
+      if (given) return Fail(err, std::string(option.name) + " may be given only once");
+      given = true;
+    }
     if (option.name == "--port") {
       const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
       if (ec != std::errc() || ptr != value.data() + value.size() || port < 1) {
-        return Fail(err, "--port: '" + std::string(value) + "' is not a port number");
+        return Fail(err, "--port: " + QuotedValue(value) + " is not a port number");
       }
     } else if (option.name == "--at") {
       double hertz = 0.0;
       if (!ReadFrequency(value, hertz)) {
-        return Fail(err, "--at: '" + std::string(value) + "' is not a frequency");
+        return Fail(err, "--at: " + QuotedValue(value) + " is not a frequency");
       }
       at.push_back(hertz);
     } else {
       if (value != "table" && value != "csv" && value != "json") {
-        return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
+        return Fail(err, "unknown format " + QuotedValue(value) + " (use table, csv or json)");
       }
       format = std::string(value);
     }
@@ -213,27 +231,28 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   if (file.empty())
     return Fail(err, "needs a Touchstone file (see corvantile-cli touchstone --help)");
 
-  const TouchstoneRead read = ReadTouchstoneFile(file);
+  const TouchstoneRead read = ReadTouchstoneFile(file, InputKinds::RegularOrStream);
   if (!read.Ok()) return Fail(err, read.error);
   const std::string portProblem = TouchstonePortProblem(read.data, port);
   if (!portProblem.empty()) return Fail(err, portProblem);
   const TouchstonePort measured(read.data, port);
 
-  std::vector<Row> rows;
-  if (at.empty()) {
-    for (const double f : read.data.frequencies) rows.push_back({f, measured.Impedance(f)});
-  } else {
-    for (const double f : at) {
-      if (!measured.Covers(f)) return Fail(err, measured.OutsideBandText(f));
-      rows.push_back({f, measured.Impedance(f)});
-    }
+  for (const double f : at) {
+    if (!measured.Covers(f)) return Fail(err, measured.OutsideBandText(f));
   }
+  const EachRow rows = [&](const std::function<void(const Row&)>& each) {
+    if (at.empty()) {
+      for (const double f : read.data.frequencies) each({f, measured.Impedance(f)});
+    } else {
+      for (const double f : at) each({f, measured.Impedance(f)});
+    }
+  };
   if (format == "json") {
-    out << JsonText(read.data, port, rows);
+    WriteJson(out, read.data, port, rows);
   } else if (format == "csv") {
-    out << CsvText(read.data, port, rows);
+    WriteCsv(out, read.data, port, rows);
   } else {
-    out << TableText(read.data, port, rows);
+    WriteTable(out, read.data, port, rows);
   }
   return kExitOk;
 }
