@@ -11,6 +11,8 @@
 #include <vector>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QIcon>
 #include <QImage>
 #include <QString>
@@ -20,6 +22,8 @@
 #include "dialogs/qt/frm_dialog.h"
 #include "shell/qt/desktop_program.h"
 #include "state/circuit_state.h"
+#include "state/file_writer.h"
+#include "state/message_text.h"
 #include "state/session_file.h"
 #include "toolkit/geometry.h"
 #include "toolkit/qt/qt_messages.h"
@@ -113,8 +117,21 @@ int Run(int argc, char** argv, const AppOptions& options) {
 
   if (options.screenshot) {
     const QImage picture = Picture(program, options.window, QSize(screen->width, screen->height));
-    if (!picture.save(QString::fromStdString(*options.screenshot), "PNG")) {
-      std::cerr << "corvantile: cannot write the picture to " << *options.screenshot << "\n";
+    // Encoded in memory first, then written by the program's one file writer: a full disk or
+    // a kill leaves the old picture whole.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    std::string error;
+    if (!picture.save(&buffer, "PNG")) {
+      error = "cannot make the picture for '" + corvantile::OneLine(*options.screenshot) + "'";
+    } else {
+      corvantile::WriteFileAtomically(
+          *options.screenshot,
+          std::string_view(png.constData(), static_cast<std::size_t>(png.size())), error);
+    }
+    if (!error.empty()) {
+      std::cerr << "corvantile: " << error << "\n";
       return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstdio>
 #include <optional>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -15,12 +16,13 @@
 #include "cli/command_output.h"
 #include "cli/json_writer.h"
 #include "cli/line_options.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
 
 int Refuse(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: touchstone: " << message << '\n';
+  err << "corvantile-cli: touchstone: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -94,42 +96,34 @@ std::string SummaryLines(const TouchstoneData& data, int port, std::string_view 
   return text;
 }
 
-std::string TableText(const TouchstoneData& data, int port, const std::vector<Row>& rows) {
-  std::string text = SummaryLines(data, port, "");
-  text += "\n";
+// The rows are written as they are computed, never held: a file of ten million points lists
+// in the memory the file itself takes.
+using EachRow = std::function<void(const std::function<void(const Row&)>&)>;
+
+void WriteTable(std::ostream& out, const TouchstoneData& data, int port, const EachRow& rows) {
+  out << SummaryLines(data, port, "") << "\n";
   char line[160];
   std::snprintf(line, sizeof line, "%-24s %-24s %s\n", "Frequency (Hz)", "Resistance (ohms)",
                 "Reactance (ohms)");
-  text += line;
-  for (const Row& row : rows) {
+  out << line;
+  rows([&](const Row& row) {
     std::snprintf(line, sizeof line, "%-24s %-24s %s\n", ExactNumber(row.frequency).c_str(),
                   Ohms(row.impedance.real()).c_str(), Ohms(row.impedance.imag()).c_str());
-    text += line;
-  }
-  return text;
+    out << line;
+  });
 }
 
-std::string CsvText(const TouchstoneData& data, int port, const std::vector<Row>& rows) {
-  std::string text = SummaryLines(data, port, "# ");
-  text += "frequency_hz,resistance_ohm,reactance_ohm\n";
-  for (const Row& row : rows) {
-    text += ExactNumber(row.frequency) + "," + Ohms(row.impedance.real()) + "," +
-            Ohms(row.impedance.imag()) + "\n";
-  }
-  return text;
+void WriteCsv(std::ostream& out, const TouchstoneData& data, int port, const EachRow& rows) {
+  out << SummaryLines(data, port, "# ") << "frequency_hz,resistance_ohm,reactance_ohm\n";
+  rows([&](const Row& row) {
+    out << ExactNumber(row.frequency) << ',' << Ohms(row.impedance.real()) << ','
+        << Ohms(row.impedance.imag()) << '\n';
+  });
 }
 
-std::string JsonText(const TouchstoneData& data, int port, const std::vector<Row>& rows) {
+void WriteJson(std::ostream& out, const TouchstoneData& data, int port, const EachRow& rows) {
   JsonArray references;
   for (const double z : data.referenceImpedances) references.AddDouble(z);
-  JsonArray impedance;
-  for (const Row& row : rows) {
-    JsonObject point;
-    point.AddDouble("frequency_hz", row.frequency)
-        .AddDouble("resistance_ohm", row.impedance.real())
-        .AddDouble("reactance_ohm", row.impedance.imag());
-    impedance.AddObject(point);
-  }
   JsonObject json;
   json.AddString("file", data.name)
       .AddInteger("version", data.version == 2 ? 2 : 1)
@@ -141,8 +135,22 @@ std::string JsonText(const TouchstoneData& data, int port, const std::vector<Row
       .AddString("format", TouchstoneFormatName(data.format))
       .AddArray("reference_impedances_ohm", references)
       .AddInteger("port", port)
-      .AddArray("impedance", impedance);
-  return json.Text() + '\n';
+      .AddArray("impedance", JsonArray());
+  // The object as JsonObject writes it, with the points streamed into its last, empty array.
+  std::string head = json.Text();
+  head.resize(head.size() - 2);  // "]}"
+  out << head;
+  bool first = true;
+  rows([&](const Row& row) {
+    JsonObject point;
+    point.AddDouble("frequency_hz", row.frequency)
+        .AddDouble("resistance_ohm", row.impedance.real())
+        .AddDouble("reactance_ohm", row.impedance.imag());
+    if (!first) out << ',';
+    first = false;
+    out << point.Text();
+  });
+  out << "]}\n";
 }
 
 }  // namespace
@@ -159,6 +167,10 @@ std::string TouchstoneHelp() {
          "comments) (conj(Zref) + Skk Zref) / (1 - Skk), as scikit-rf reads it. Between\n"
          "the file's points Skk is interpolated linearly in frequency on its real and\n"
          "imaginary parts; outside the file's band there is no value.\n"
+         "\n"
+         "FILE is read once from start to end, so a pipe works too; - is standard input. A\n"
+         "version 1 file read that way has no name to give its ports: use version 2.0 there.\n"
+         "A file may hold at most 1 GiB, and a line at most 16 MiB.\n"
          "\n"
          "Options:\n"
          "  --port N              the port (default 1)\n"
@@ -196,6 +208,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   OutputRequest output;
   std::optional<LineSpec> line;
   LineDirection direction = LineDirection::Remove;
+  bool portGiven = false;
   std::string error;
   while (!args.AtEnd()) {
     const OptionTake taken = TakeOutputOption(args, output, error);
@@ -206,10 +219,10 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       out << TouchstoneHelp();
       return kExitOk;
     }
-    if (!IsOptionArgument(argument)) {
+    if (!IsOptionArgument(argument)) {  // "-" too: standard input
       if (!file.empty()) {
-        return Refuse(err, "unexpected argument '" + std::string(argument) +
-                               "' (see corvantile-cli touchstone --help)");
+        return Refuse(err, "unexpected argument " + QuotedValue(argument) +
+                               " (see corvantile-cli touchstone --help)");
       }
       file = std::string(argument);
       continue;
@@ -220,21 +233,24 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       out << TouchstoneHelp();
       return kExitOk;
     }
-    if (option.name != "--port" && option.name != "--at" && option.name != "--add-line" && option.name != "--remove-line") {
-      return Refuse(err, "unknown option '" + std::string(option.name) +
-                             "' (see corvantile-cli touchstone --help)");
+    if (option.name != "--port" && option.name != "--at" && option.name != "--add-line" &&
+        option.name != "--remove-line") {
+      return Refuse(err, "unknown option " + QuotedValue(option.name) +
+                             " (see corvantile-cli touchstone --help)");
     }
     std::string_view value;
     if (!args.TakeValue(option, value, error)) return Refuse(err, error);
     if (option.name == "--port") {
+      if (portGiven) return Refuse(err, "--port may be given only once");
+      portGiven = true;
       const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
       if (ec != std::errc() || ptr != value.data() + value.size() || port < 1) {
-        return Refuse(err, "--port: '" + std::string(value) + "' is not a port number");
+        return Refuse(err, "--port: " + QuotedValue(value) + " is not a port number");
       }
     } else if (option.name == "--at") {
       double hertz = 0.0;
       if (!ReadFrequency(value, hertz)) {
-        return Refuse(err, "--at: '" + std::string(value) + "' is not a frequency");
+        return Refuse(err, "--at: " + QuotedValue(value) + " is not a frequency");
       }
       at.push_back(hertz);
     } else if (option.name == "--add-line" || option.name == "--remove-line") {
@@ -249,7 +265,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   if (file.empty())
     return Refuse(err, "needs a Touchstone file (see corvantile-cli touchstone --help)");
 
-  const TouchstoneRead read = ReadTouchstoneFile(file);
+  const TouchstoneRead read = ReadTouchstoneFile(file, InputKinds::RegularOrStream);
   if (!read.Ok()) return Refuse(err, read.error);
   const std::string portProblem = TouchstonePortProblem(read.data, port);
   if (!portProblem.empty()) return Refuse(err, portProblem);
@@ -284,12 +300,17 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
       text << ExactNumber(row.frequency) << ' ' << ExactNumber(g.real()) << ' '
           << ExactNumber(g.imag()) << '\n';
     }
-  } else if (format == "json") {
-    text << JsonText(read.data, port, rows);
-  } else if (format == "csv") {
-    text << CsvText(read.data, port, rows);
   } else {
-    text << TableText(read.data, port, rows);
+    const EachRow each = [&](const std::function<void(const Row&)>& visit) {
+      for (const Row& row : rows) visit(row);
+    };
+    if (format == "json") {
+      WriteJson(text, read.data, port, each);
+    } else if (format == "csv") {
+      WriteCsv(text, read.data, port, each);
+    } else {
+      WriteTable(text, read.data, port, each);
+    }
   }
   return Deliver(text.str(), output, out, err);
 }

@@ -1,18 +1,20 @@
 #include "design/design_document.h"
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <utility>
 
+#include "state/file_reader.h"
 #include "state/file_writer.h"
+#include "state/message_text.h"
 #include "state/session_file.h"
 
 namespace corvantile {
 namespace {
 
-std::string Quoted(const std::filesystem::path& file) { return "\"" + file.string() + "\""; }
+std::string Quoted(const std::filesystem::path& file) {
+  return "\"" + OneLine(file.string()) + "\"";
+}
 
 }  // namespace
 
@@ -175,7 +177,12 @@ std::vector<std::string> DesignDocument::ReadProgramSettings() {
   const SettingsRead read = ReadSettings(recentListFile_.string());
   std::vector<std::string> notes;
   // A damaged file leaves both sides typed, as a missing one does.
-  if (read.damaged) return notes;
+  if (read.damaged) {
+    notes.push_back("The settings file " + Quoted(recentListFile_) + " is damaged" +
+                    (read.problem.empty() ? "" : " (" + read.problem + ")") +
+                    ": the sides keep their typed values, and the file is left as it is.");
+    return notes;
+  }
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
     const std::optional<MeasuredSide>& where = side == MeasuredSideKind::Source
                                                    ? read.settings.measuredSource

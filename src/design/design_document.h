@@ -81,8 +81,9 @@ class DesignDocument {
   // sides are taken from it (a missing or damaged file leaves every side typed); on Exit, when
   // the session is written, the measured sides, the parts' Q settings (its "losses" member) and
   // the tolerance view's settings ("tolerance") are written back, every other member kept. Neither
-  // adds an undo step. Writing gives false with a one-line `error`.
-  // One line for each side that could not follow its file again (it keeps its last values).
+  // adds an undo step. Writing gives false with a one-line `error`. Reading gives one line for
+  // a damaged file (a folder or FIFO of that name too) and for each side that could not follow
+  // its file again (it keeps its last values).
   std::vector<std::string> ReadProgramSettings();
   bool WriteProgramSettings(std::string& error) const;
 

@@ -349,9 +349,10 @@ void DesignWindow::cmdPower_Click() {
 }
 
 void DesignWindow::cmdExit_Click() {
-  if (!WriteSession(state_)) {
+  if (std::string error; !WriteSession(state_, kSessionFileName, error)) {
     platform_.Beep();
-    platform_.ShowMessage(std::string(kSessionWriteFailedMessage));
+    // The specified sentence, then the writer's reason: "cannot write 'LastSession.CFG': ...".
+    platform_.ShowMessage(std::string(kSessionWriteFailedMessage) + " " + error);
   }
   window_.Close();
   platform_.Quit();

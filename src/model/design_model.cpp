@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "analysis/formats/number_text.h"
+#include "state/file_reader.h"
 #include "state/file_writer.h"
 #include "state/session_file.h"
 #include "state/startup_values.h"
@@ -18,27 +19,17 @@ namespace {
 
 std::string Quoted(const std::filesystem::path& file) { return "'" + file.string() + "'"; }
 
-// The file's text, or a one-line reason it cannot be had.
+// The file's text, or a one-line reason it cannot be had: a regular file or a stream read once,
+// within the session file's limits, so that a FIFO, a device or a huge file cannot hang or fill
+// the program.
 bool ReadText(const std::filesystem::path& file, std::string& text, std::string& error) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(file, ignored)) {
-    error = "cannot read session file " + Quoted(file) + ": it is a directory";
-    return false;
+  std::string reason;
+  if (ReadTextFile(file, InputKinds::RegularOrStream, {kMaxSessionBytes, kMaxSessionBytes}, text,
+                   reason)) {
+    return true;
   }
-  errno = 0;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    const int cause = errno;
-    error = "cannot open session file " + Quoted(file) +
-            (cause != 0 ? ": " + std::string(std::strerror(cause)) : "");
-    return false;
-  }
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "cannot read session file " + Quoted(file);
-    return false;
-  }
-  return true;
+  error = "cannot open session file " + Quoted(file) + ": " + reason;
+  return false;
 }
 
 }  // namespace

@@ -2,11 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <span>
-#include <sstream>
 
+#include "state/file_reader.h"
 #include "state/file_writer.h"
 
 namespace corvantile {
@@ -94,22 +93,22 @@ bool ReadSessionText(std::string_view text, RunState& state) {
 }
 
 bool ReadSession(RunState& state, const std::filesystem::path& file) {
-  // Only a regular file is read: a directory of that name makes the stream throw on its first
-  // read, and a pipe would block start-up. Copying through rdbuf turns a read error into a
-  // failed stream (and so the defaults) instead of an exception.
-  std::string text;
-  std::error_code error;
-  if (std::filesystem::is_regular_file(file, error)) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream contents;
-    if (in && contents << in.rdbuf()) text = contents.str();
+  std::string text, reason;
+  if (!ReadTextFile(file, InputKinds::RegularOnly, {kMaxSessionBytes, kMaxSessionBytes}, text,
+                    reason)) {
+    text.clear();
   }
   return ReadSessionText(text, state);
 }
 
 bool WriteSession(RunState& state, const std::filesystem::path& file) {
+  std::string ignored;
+  return WriteSession(state, file, ignored);
+}
+
+bool WriteSession(RunState& state, const std::filesystem::path& file, std::string& error) {
   state.startup.SessionFileName = std::string(kSessionFileName);
-  return WriteFileAtomically(file, SessionFileText(state));
+  return WriteFileAtomically(file, SessionFileText(state), error);
 }
 
 }  // namespace corvantile

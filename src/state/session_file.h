@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,6 +13,11 @@ inline constexpr std::string_view kSessionFileName = "LastSession.CFG";
 inline constexpr std::string_view kSessionHeader = "Corvantile last-session circuit file";
 inline constexpr std::string_view kSessionWriteFailedMessage =
     "We were unable to write the Last Session file (LastSession.CFG).";
+
+// The most a session file may hold. The program writes about 700 bytes (63 short lines); a
+// hand-edited file has a hundred times that, and a device or stream is cut off there instead
+// of filling memory.
+inline constexpr std::uintmax_t kMaxSessionBytes = 64 * 1024;
 
 // One value as the file holds it: a blank or "-", at most 7 significant digits, a blank.
 // 1500 -> " 1500 ", -135 -> "-135 ", 1e15 -> " 1E+15 ", 0.5 -> " 0.5 ".
@@ -26,7 +32,9 @@ std::string SessionFileText(const RunState& state);
 // read.
 bool ReadSessionText(std::string_view text, RunState& state);
 
-// Reads LastSession.CFG (or `file`); falls back to the defaults silently. True when read.
+// Reads LastSession.CFG (or `file`), a regular file of at most kMaxSessionBytes: a folder, a
+// FIFO or a device of that name is not read (a FIFO would block the start). Falls back to the
+// defaults silently. True when read.
 bool ReadSession(RunState& state, const std::filesystem::path& file = kSessionFileName);
 
 // Writes LastSession.CFG (or `file`) and sets SessionFileName. The file is replaced only once
@@ -34,5 +42,7 @@ bool ReadSession(RunState& state, const std::filesystem::path& file = kSessionFi
 // file is not replaced at all. False when it could not be written; the caller beeps and shows
 // kSessionWriteFailedMessage.
 bool WriteSession(RunState& state, const std::filesystem::path& file = kSessionFileName);
+// The same with the writer's one-line reason: "cannot write 'x.CFG': Permission denied".
+bool WriteSession(RunState& state, const std::filesystem::path& file, std::string& error);
 
 }  // namespace corvantile

@@ -3,13 +3,12 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "state/file_reader.h"
 #include "state/file_writer.h"
 
 namespace corvantile {
@@ -213,6 +212,30 @@ std::optional<LossSettings> ReadLosses(const Json& root, bool& damaged) {
   return losses;
 }
 
+// Whether `text`'s objects and arrays nest at most `limit` deep, brackets inside strings not
+// counted: the JSON library parses, copies and prints by recursion.
+bool NestsAtMost(std::string_view text, int limit) {
+  int depth = 0;
+  bool inString = false;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    if (inString) {
+      if (c == '\\') {
+        ++k;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > limit) return false;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string SettingsFileText(const Settings& settings) {
@@ -244,6 +267,10 @@ std::string SettingsFileText(const Settings& settings) {
 SettingsRead ReadSettingsText(std::string_view text) {
   SettingsRead read;
   read.found = true;
+  if (text.size() > kMaxSettingsBytes || !NestsAtMost(text, kMaxSettingsDepth)) {
+    read.damaged = true;
+    return read;
+  }
   const Json root = Json::parse(text.begin(), text.end(), nullptr, false);
   if (!root.is_object()) {
     read.damaged = true;
@@ -281,10 +308,19 @@ SettingsRead ReadSettingsText(std::string_view text) {
 }
 
 SettingsRead ReadSettings(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {};
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return SettingsRead{{}, true, true};
+  std::string text, reason;
+  const ReadLimits limits{kMaxSettingsBytes, static_cast<std::size_t>(kMaxSettingsBytes)};
+  if (!ReadTextFile(file, InputKinds::RegularOnly, limits, text, reason)) {
+    std::error_code error;
+    const bool exists = std::filesystem::symlink_status(file, error).type() !=
+                        std::filesystem::file_type::not_found;
+    if (!exists) return {};
+    SettingsRead read;
+    read.found = true;
+    read.damaged = true;
+    read.problem = reason;
+    return read;
+  }
   return ReadSettingsText(text);
 }
 

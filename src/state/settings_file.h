@@ -27,6 +27,12 @@ namespace corvantile {
 inline constexpr std::string_view kSettingsFileName = "LastSession.json";
 inline constexpr int kSettingsVersion = 1;
 
+// What the reader takes at most. The program's own file is a few KiB (its deepest member is
+// three levels down); the limits leave a newer version's members ample room while keeping a
+// hostile file from exhausting memory or, through the JSON library's recursion, the stack.
+inline constexpr std::uintmax_t kMaxSettingsBytes = std::uintmax_t{1} << 20;  // 1 MiB
+inline constexpr int kMaxSettingsDepth = 64;  // nested objects and arrays
+
 // A side (source or load) that follows a measured Touchstone file: the file's path as the user
 // chose it and the port (1 to the file's port count) whose impedance the side takes.
 struct MeasuredSide {
@@ -89,17 +95,21 @@ struct Settings {
 // still gives every member that could be read.
 struct SettingsRead {
   Settings settings;
-  bool found = false;    // the file existed and could be opened
-  bool damaged = false;  // not a JSON object, or a member of the wrong type or range
+  bool found = false;    // something stands at that name (a missing file is simply not found)
+  bool damaged = false;  // unreadable, not a JSON object of sane size and depth, or a member
+                         // of the wrong type or range
+  std::string problem;   // why the file could not be read at all: "Is a directory"; else ""
 };
 
 // The file's text: pretty-printed JSON, members in a fixed order, newline at the end.
 std::string SettingsFileText(const Settings& settings);
 
-// Reads a file's text; never throws. "" or "not json" -> defaults, damaged.
+// Reads a file's text; never throws. "" or "not json" -> defaults, damaged; nested deeper than
+// kMaxSettingsDepth -> defaults, damaged.
 SettingsRead ReadSettingsText(std::string_view text);
 
-// Reads `file`; a missing file is not damaged, it is simply not found.
+// Reads `file` (a regular file only, within kMaxSettingsBytes); a missing file is not
+// damaged, it is simply not found. A folder, FIFO or device of that name is found and damaged.
 SettingsRead ReadSettings(const std::string& file = std::string(kSettingsFileName));
 
 // Writes `file` atomically (the program's one file writer); false with a one-line `error`.

@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "unknown option '--loud' (see corvantile-cli touchstone --help)"},
         Refusal{{"ANTENNA", "other.s1p"},
                 "unexpected argument 'other.s1p' (see corvantile-cli touchstone --help)"},
-        Refusal{{"/nonexistent/gone.s2p"}, "gone.s2p: cannot be read: no such file"}));
+        Refusal{{"/nonexistent/gone.s2p"}, "gone.s2p: cannot be read: No such file or directory"}));
 
 // The tolerance run judges a measured load's builds from the file at every band frequency, so a
 // band beyond the file is refused rather than judged against the typed impedance.

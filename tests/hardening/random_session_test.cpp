@@ -96,7 +96,7 @@ TEST_P(RandomSession, EveryStepFollowsTheModelAndExitKeepsEveryValue) {
   InWorkingDirectory(folder.path(), [&] { design.cmdExit_Click(); });
   EXPECT_TRUE(platform.quit());
   EXPECT_TRUE(platform.messages().empty() ||
-              platform.messages().back() != kSessionWriteFailedMessage);
+              !platform.messages().back().starts_with(kSessionWriteFailedMessage));
   EXPECT_EQ(CheckExitFile(ReadBytes(folder.path() / kSessionFileName), state), "");
   RecordProperty("commands", commands);
 }

@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 fs::create_directory(folder / "sub" / "inside");
                                 return (folder / "sub").string();
                               },
-                              ""},
+                              "Is a directory"},
                       Failure{"ReadOnlyFile",
                               [](const fs::path& folder) {
                                 const fs::path file = folder / "kept.CFG";
@@ -128,6 +128,62 @@ INSTANTIATE_TEST_SUITE_P(
                               },
                               "Permission denied"}),
     [](const ::testing::TestParamInfo<Failure>& param) { return std::string(param.param.name); });
+
+TEST_F(FileWriterTest, WritesWhereALinkPointsAndKeepsTheLink) {
+  const fs::path real = folder / "real.csv", link = folder / "link.csv";
+  std::ofstream(real) << "old";
+  fs::create_symlink("real.csv", link);  // relative, read against the link's folder
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(link, "new", error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadAll(real), "new");
+  EXPECT_EQ(OtherFiles(real), 1);  // the link
+}
+
+TEST_F(FileWriterTest, ReplacedFileKeepsItsPermissions) {
+  const fs::path file = folder / "private.CFG";
+  std::ofstream(file) << "old";
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(WriteFileAtomically(file, "new"));
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(FileWriterTest, RefusesAFifoAndALinkToOne) {
+  const fs::path fifo = folder / "f";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink(fifo, folder / "to_fifo");
+  for (const fs::path& target : {fifo, folder / "to_fifo"}) {
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(target, "x", error));
+    EXPECT_EQ(error, "cannot write '" + target.string() +
+                         "': it is not a regular file, and only a regular file is replaced");
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_FALSE(HasTemporaryFile());
+}
+
+TEST_F(FileWriterTest, RemovesTheTemporaryFilesOfRunsThatAreGone) {
+  const fs::path file = folder / "out.txt";
+  // A process number no process has, one that is running (ours), and another file's.
+  const fs::path gone = TemporaryFileFor(file, 2147483647);
+  const fs::path older = folder / "out.txt.tmp2147483646";
+  const fs::path running = TemporaryFileFor(file, 1);
+  const fs::path other = TemporaryFileFor(folder / "other.txt", 2147483647);
+  for (const fs::path& f : {gone, older, running, other}) std::ofstream(f) << "partial";
+  ASSERT_TRUE(WriteFileAtomically(file, "whole"));
+  EXPECT_FALSE(fs::exists(gone));
+  EXPECT_FALSE(fs::exists(older));
+  EXPECT_TRUE(fs::exists(running));
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(gone.filename(), ".out.txt.corvantile-2147483647.tmp");
+}
+
+TEST_F(FileWriterTest, NamesStayOnOneLine) {
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomically(folder / "no\nfolder" / "x", "x", error));
+  EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  EXPECT_NE(error.find("no\\nfolder"), std::string::npos) << error;
+}
 
 // Every family code has its names, and every name leads back to its code.
 TEST(FamilyNames, EveryCodeAndNameRoundTrips) {

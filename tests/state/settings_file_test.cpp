@@ -6,6 +6,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvantile {
 namespace {
@@ -133,6 +135,42 @@ TEST(SettingsFile, ReadsAFileFromDisk) {
   ASSERT_TRUE(read.settings.measuredSource);
   EXPECT_EQ(read.settings.measuredSource->file, "x.s1p");
   std::filesystem::remove(file);
+}
+
+std::string Nested(int depth, std::string_view inside = "") {
+  return R"({"version": 1, "measured": {"load": {"file": "a.s1p"}}, "x": )" +
+         std::string(static_cast<std::size_t>(depth - 1), '[') + std::string(inside) +
+         std::string(static_cast<std::size_t>(depth - 1), ']') + "}";
+}
+
+TEST(SettingsFile, NestingPastTheLimitIsDamagedNotACrash) {
+  // At the limit every member reads; past it (and far past it, where the JSON library's
+  // recursion would end the program) the file is damaged and nothing of it is used.
+  const SettingsRead deepest = ReadSettingsText(Nested(kMaxSettingsDepth));
+  EXPECT_FALSE(deepest.damaged);
+  EXPECT_TRUE(deepest.settings.measuredLoad);
+  for (const int depth : {kMaxSettingsDepth + 1, 100000}) {
+    const SettingsRead read = ReadSettingsText(Nested(depth));
+    EXPECT_TRUE(read.damaged) << depth;
+    EXPECT_FALSE(read.settings.measuredLoad) << depth;
+  }
+  // Brackets inside strings are text, not nesting.
+  const SettingsRead quoted = ReadSettingsText(Nested(2, R"("[[[[\"{{{{")"));
+  EXPECT_FALSE(quoted.damaged);
+}
+
+TEST(SettingsFile, AFolderOrFifoOfThatNameIsFoundDamagedWithTheReason) {
+  const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) /
+                                       ("corvantile_settings_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder / "LastSession.json");
+  ::mkfifo((folder / "fifo.json").c_str(), 0600);
+  const SettingsRead asFolder = ReadSettings((folder / "LastSession.json").string());
+  EXPECT_TRUE(asFolder.found && asFolder.damaged);
+  EXPECT_EQ(asFolder.problem, "Is a directory");
+  const SettingsRead asFifo = ReadSettings((folder / "fifo.json").string());  // must not wait
+  EXPECT_TRUE(asFifo.found && asFifo.damaged);
+  EXPECT_EQ(asFifo.problem, "it is a FIFO or pipe, not a regular file");
+  std::filesystem::remove_all(folder);
 }
 
 TEST(SettingsFile, LivesBesideItsSessionFile) {

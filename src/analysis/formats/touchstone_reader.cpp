@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <numbers>
@@ -17,6 +16,7 @@
 #include <system_error>
 #include <utility>
 
+#include "state/message_text.h"
 #include "units/format.h"
 
 namespace corvantile {
@@ -229,8 +229,46 @@ bool SolveRight(int n, std::vector<Complex>& a, std::vector<Complex>& b) {
   return true;
 }
 
-// The piece of a file read at a time.
+// The piece of a file read at a time; the buffer grows only for a longer line.
 constexpr std::size_t kReadPiece = std::size_t{1} << 20;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// How a file ends its lines, told by its first line end: LF or CR LF, where a CR elsewhere is
+// a blank as before; or CR alone (as old Macintosh programs wrote), where every CR becomes LF.
+// Deciding once for the whole file keeps "CR CR LF" in an LF file one line end, as it always
+// was.
+class LineEnds {
+ public:
+  // Looks at the text read so far (from the file's start), which may end mid-file.
+  void Decide(std::string_view text, bool atEnd) {
+    if (mode_ != Mode::Unknown) return;
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos) return;
+    // CRs before an LF ("CR LF", "CR CR LF") are an LF file's line end.
+    const std::size_t after = text.find_first_not_of('\r', end);
+    if (after != std::string_view::npos) {
+      mode_ = text[after] == '\n' ? Mode::Lf : Mode::Cr;
+    } else if (atEnd) {
+      mode_ = Mode::Cr;
+    }
+  }
+
+  // In a CR file, every CR becomes LF, in place.
+  void Convert(char* text, std::size_t size) const {
+    if (mode_ != Mode::Cr) return;
+    for (char* p = static_cast<char*>(std::memchr(text, '\r', size)); p != nullptr;
+         p = static_cast<char*>(std::memchr(p, '\r', size - static_cast<std::size_t>(p - text)))) {
+      *p = '\n';
+    }
+  }
+
+  bool CarriageReturns() const { return mode_ == Mode::Cr; }
+
+ private:
+  enum class Mode { Unknown, Lf, Cr };
+  Mode mode_ = Mode::Unknown;
+};
 
 class Reader {
  public:
@@ -243,6 +281,7 @@ class Reader {
   // Reads the next piece of the text, which holds whole lines: it ends just after a line
   // break, or at the end of the text. False when the text is wrong (Result says why).
   bool Feed(std::string_view piece) {
+    if (offset_ == 0 && piece.starts_with(kByteOrderMark)) piece.remove_prefix(3);
     text_ = piece;
     const bool ok = ReadLines();
     offset_ += piece.size();
@@ -365,6 +404,7 @@ class Reader {
       if (!counted) {
         ++line_;
         counted = true;
+        lineNumbers_ = 0;
       }
       if (!TakeNumber(value)) {
         failed_ = true;
@@ -373,6 +413,10 @@ class Reader {
       p = after;
     }
     if (!counted) ++line_;
+    if (counted && !EndDataLine()) {
+      failed_ = true;
+      return text_.size();
+    }
     return p == end ? text_.size() : static_cast<std::size_t>(p - text_.data()) + 1;
   }
 
@@ -389,7 +433,36 @@ class Reader {
       return Fail(line_, "numbers before [Network Data]");
     }
     if (version_ != 2 && !StartData()) return false;
-    return ReadNumbers(line);
+    lineNumbers_ = 0;
+    return ReadNumbers(line) && EndDataLine();
+  }
+
+  bool EndDataLine() {
+    if (lineNumbers_ != 3) onlyOnePortLines_ = false;
+    return true;
+  }
+
+  // A record may run over lines, so a line with a number too many shifts every record after
+  // it; the error that follows says where the shift began: " (a record begins inside line 3,
+  // after its 3rd number; a 1-port record is 3 numbers)".
+  std::string ShiftNote() const {
+    if (shiftLine_ == 0) return "";
+    return " (a record begins inside line " + std::to_string(shiftLine_) + ", after its " +
+           Ordinal(shiftAfter_) + " number; a " + std::to_string(data_.ports) + "-port record is " +
+           std::to_string(recordSize_) + " numbers)";
+  }
+
+  static std::string Ordinal(std::size_t n) {
+    const char* suffix = (n % 100 >= 11 && n % 100 <= 13) ? "th"
+                         : n % 10 == 1                    ? "st"
+                         : n % 10 == 2                    ? "nd"
+                         : n % 10 == 3                    ? "rd"
+                                                          : "th";
+    return std::to_string(n) + suffix;
+  }
+
+  bool FailRecord(int line, const std::string& message) {
+    return Fail(line, message + ShiftNote());
   }
 
   static std::string KeywordOf(std::string_view line) {
@@ -679,6 +752,11 @@ class Reader {
   }
 
   bool TakeNumber(double value) {
+    ++lineNumbers_;
+    if (filled_ == 0 && lineNumbers_ > 1 && shiftLine_ == 0 && !inNoise_) {
+      shiftLine_ = line_;
+      shiftAfter_ = lineNumbers_ - 1;
+    }
     if (inNoise_) {
       if (noiseFilled_ == 0) noiseLine_ = line_;
       noiseFilled_ = (noiseFilled_ + 1) % kNoiseRecord;
@@ -724,16 +802,16 @@ class Reader {
     ++recordsSeen_;
     const double frequency = record_[0] * unit_;
     if (!std::isfinite(frequency)) {
-      return Fail(recordLine_, "the frequency is too large");
+      return FailRecord(recordLine_, "the frequency is too large");
     }
     if (frequency < 0.0) {
-      return Fail(recordLine_, "negative frequency -" + FrequencyText(-frequency));
+      return FailRecord(recordLine_, "negative frequency -" + FrequencyText(-frequency));
     }
     const bool repeated = !data_.frequencies.empty() && frequency == data_.frequencies.back();
     if (!data_.frequencies.empty() && !(frequency >= data_.frequencies.back())) {
-      return Fail(recordLine_, "the frequency " + FrequencyText(frequency) +
-                                   " does not rise above the one before it, " +
-                                   FrequencyText(data_.frequencies.back()));
+      return FailRecord(recordLine_, "the frequency " + FrequencyText(frequency) +
+                                         " does not rise above the one before it, " +
+                                         FrequencyText(data_.frequencies.back()));
     }
     if (version_ == 2 && !repeated &&
         static_cast<double>(data_.frequencies.size()) >= claimedPoints_) {
@@ -967,8 +1045,8 @@ class Reader {
 
   bool EndNetworkData() {
     if (filled_ != 0) {
-      return Fail(recordLine_, "expected " + std::to_string(recordSize_) + " numbers, found " +
-                                   std::to_string(filled_));
+      return FailRecord(recordLine_, "expected " + std::to_string(recordSize_) +
+                                         " numbers, found " + std::to_string(filled_));
     }
     if (inNoise_ && noiseFilled_ != 0) {
       return Fail(noiseLine_, "noise data: expected " + std::to_string(kNoiseRecord) +
@@ -979,6 +1057,13 @@ class Reader {
 
   bool Finish() {
     if (section_ == Section::Reference && !ReferencesComplete()) return false;
+    // Every line three numbers, a 1-port record, in a file named as 2-port: read as 2-port
+    // records it would give points that are not in it.
+    if (version_ != 2 && data_.ports == 2 && sawData_ && onlyOnePortLines_ && !inNoise_) {
+      return FailFile(
+          "every data line holds 3 numbers, a 1-port record, but a 2-port record is 9 numbers "
+          "(1-port data belongs in a .s1p file)");
+    }
     if (section_ == Section::Information) {
       return FailFile("[Begin Information] without [End Information]");
     }
@@ -1038,6 +1123,10 @@ class Reader {
   std::size_t recordsSeen_ = 0;
   std::vector<std::size_t> droppedRecords_;  // repeated records read once
   bool failed_ = false;                      // a plain line's number failed its record
+  std::size_t lineNumbers_ = 0;       // the numbers of the data line being read
+  int shiftLine_ = 0;                 // the first line a record begins inside of
+  std::size_t shiftAfter_ = 0;        // after how many of that line's numbers
+  bool onlyOnePortLines_ = true;      // every data line so far held 3 numbers
   std::size_t lineStart_ = 0;                // where the line being read starts in the text
   std::size_t firstRecordStart_ = 0;         // where the first record's first line starts
 };
@@ -1070,44 +1159,59 @@ std::string_view TouchstoneFormatName(TouchstoneFormat format) {
 
 TouchstoneRead ReadTouchstoneText(std::string_view text, std::string_view name, int ports) {
   Reader reader(name, ports, text.size());
+  LineEnds ends;
+  ends.Decide(text, true);
+  if (ends.CarriageReturns()) {
+    std::string copy(text);
+    ends.Convert(copy.data(), copy.size());
+    return reader.Result(reader.Feed(copy));
+  }
   const bool fed = reader.Feed(text);
   return reader.Result(fed);
 }
 
-TouchstoneRead ReadTouchstoneFile(const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    return {name + ": cannot be read: it is a folder", {}};
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const std::string reason =
-        std::filesystem::exists(path, error) ? "permission denied" : "no such file";
+TouchstoneRead ReadTouchstoneFile(const std::string& path, InputKinds kinds) {
+  const std::string name = path == "-" && kinds == InputKinds::RegularOrStream
+                               ? InputDisplayName(path)
+                               : OneLine(std::filesystem::path(path).filename().string());
+  InputFile in;
+  std::string reason;
+  if (!in.Open(path, kinds, kMaxTouchstoneBytes, reason)) {
     return {name + ": cannot be read: " + reason, {}};
   }
-  // The file is read in pieces of whole lines through one buffer: holding all of a large
-  // file at once costs more in fresh memory pages than the parse itself. The buffer is not
-  // cleared before the reads overwrite it, and grows only for a line longer than it.
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  Reader reader(name, 0, size > 0 ? static_cast<std::size_t>(size) : 0);
+  // The file is read once from start to end, in pieces of whole lines through one buffer:
+  // holding all of a large file at once costs more in fresh memory pages than the parse
+  // itself, and a stream cannot be read twice. The buffer is not cleared before the reads
+  // overwrite it.
+  Reader reader(name, 0, in.Size() ? static_cast<std::size_t>(*in.Size()) : 0);
   std::size_t capacity = kReadPiece;
   std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(capacity);
   std::size_t kept = 0;  // the start of a line the last piece did not finish
+  int lines = 0;         // whole lines fed, for the line a too long one starts on
+  LineEnds ends;
   bool fed = true;
   while (fed && !reader.Ended()) {
     if (kept == capacity) {
+      // Only a line longer than the buffer: it grows up to the longest line allowed.
+      if (capacity >= kMaxTouchstoneLine) {
+        return {name + ":" + std::to_string(lines + 1) + ": the line is longer than " +
+                    LimitText(kMaxTouchstoneLine),
+                {}};
+      }
       std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(2 * capacity);
       std::memcpy(larger.get(), buffer.get(), kept);
       buffer = std::move(larger);
       capacity *= 2;
     }
-    in.read(buffer.get() + kept, static_cast<std::streamsize>(capacity - kept));
-    if (in.bad()) return {name + ": cannot be read: a read error", {}};
-    const std::size_t filled = kept + static_cast<std::size_t>(in.gcount());
-    if (in.eof()) {
+    std::size_t got = 0;
+    if (!in.Read(buffer.get() + kept, capacity - kept, got, reason)) {
+      return {name + ": cannot be read: " + reason, {}};
+    }
+    const std::size_t filled = kept + got;
+    const bool atEnd = got == 0;
+    ends.Decide(std::string_view(buffer.get(), filled), atEnd);
+    ends.Convert(buffer.get(), filled);
+    if (atEnd) {
       fed = reader.Feed(std::string_view(buffer.get(), filled));
       break;
     }
@@ -1117,6 +1221,7 @@ TouchstoneRead ReadTouchstoneFile(const std::string& path) {
       kept = filled;
       continue;
     }
+    lines += static_cast<int>(std::count(buffer.get(), buffer.get() + whole, '\n'));
     fed = reader.Feed(std::string_view(buffer.get(), whole));
     kept = filled - whole;
     std::memmove(buffer.get(), buffer.get() + whole, kept);

@@ -7,9 +7,12 @@
 // band.
 #include <complex>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "state/file_reader.h"
 
 namespace corvantile {
 
@@ -71,11 +74,23 @@ inline constexpr int kMaxTouchstonePorts = 99;
 // Reads a whole file from its text; `name` is used in messages and, for a version 1 file,
 // gives the number of ports by its extension (".s2p" -> 2, any case). `ports` > 0 overrides
 // the extension (a version 2 file states its own). Numbers are read in the C locale's form
-// whatever the environment. Never allocates much more than the text itself takes.
+// whatever the environment. A UTF-8 byte-order mark at the start is passed over, and a line
+// may end in LF, CR LF or CR alone. Never allocates much more than the text itself takes.
 TouchstoneRead ReadTouchstoneText(std::string_view text, std::string_view name, int ports = 0);
 
-// Reads the file at `path`, named in messages by its file name ("antenna.s1p").
-TouchstoneRead ReadTouchstoneFile(const std::string& path);
+// The largest file read, and its longest line. A gibibyte holds some 60 million one-port
+// points, far beyond any instrument's sweep, while what is read from it stays within memory
+// and its line numbers within an int. A line of 16 MiB holds a whole record of the most ports
+// a file may have (19,603 numbers, well under 1 MiB) and any comment an exporting tool writes,
+// while a stream without line breaks is refused after that much.
+inline constexpr std::uintmax_t kMaxTouchstoneBytes = std::uintmax_t{1} << 30;
+inline constexpr std::size_t kMaxTouchstoneLine = std::size_t{1} << 24;
+
+// Reads the file at `path`, named in messages by its file name ("antenna.s1p"), in one pass
+// within the limits above. RegularOrStream also reads a pipe or FIFO once from start to end
+// ("-" is standard input); RegularOnly refuses them, so that the desktop program never waits.
+TouchstoneRead ReadTouchstoneFile(const std::string& path,
+                                  InputKinds kinds = InputKinds::RegularOnly);
 
 // The impedance behind a power-wave reflection g against a reference Zref:
 // (conj(Zref) + g Zref) / (1 - g); 0 -> conj(Zref), and for a real Zref, Zref (1 + g) / (1 - g).

@@ -204,10 +204,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TouchstoneReaderTest, UnreadableFilesSayWhy) {
   EXPECT_EQ(ReadTouchstoneFile("/nonexistent/antenna.s1p").error,
-            "antenna.s1p: cannot be read: no such file");
+            "antenna.s1p: cannot be read: No such file or directory");
   const char* data = std::getenv("CORVANTILE_TEST_DATA");
   ASSERT_NE(data, nullptr);
-  EXPECT_EQ(ReadTouchstoneFile(data).error, "data: cannot be read: it is a folder");
+  EXPECT_EQ(ReadTouchstoneFile(data).error, "data: cannot be read: Is a directory");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -365,7 +365,8 @@ TEST(TouchstoneReaderTest, MixedLinesKeepTheirLineNumbers) {
   EXPECT_EQ(ReadTouchstoneText("# MHz S RI\n1 0 0\n\n2 0 0 3 +1 x\n", "m.s1p").error,
             "m.s1p:4: 'x' is not a number");
   EXPECT_EQ(ReadTouchstoneText("# MHz S RI\n1 0 0\n! c\n2 0 0 1.5 0 0\n", "m.s1p").error,
-            "m.s1p:4: the frequency 1.5 MHz does not rise above the one before it, 2 MHz");
+            "m.s1p:4: the frequency 1.5 MHz does not rise above the one before it, 2 MHz (a "
+            "record begins inside line 4, after its 3rd number; a 1-port record is 3 numbers)");
   EXPECT_EQ(ReadTouchstoneText("# MHz S RI\n1 0 0\n2 0\n", "m.s1p").error,
             "m.s1p:3: expected 3 numbers, found 2");
 }
