@@ -12,6 +12,7 @@
 #include "cli/tolerance_command.h"
 #include "cli/touchstone_command.h"
 #include "cli/value_commands.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 
@@ -60,9 +61,8 @@ std::string MainHelp() {
 int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err) {
   if (arguments.empty()) {
-    err << "Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is design, sweep, export,\n"
-           "touchstone, standard, tolerance, explore, parse or format. Run 'corvantile-cli\n"
-           "--help' for more.\n";
+    err << "corvantile-cli: needs a command (design, sweep, explore, export, report, touchstone, "
+           "standard, tolerance, parse or format; see corvantile-cli --help)\n";
     return kExitUsage;
   }
   const std::string_view command = arguments.front();
@@ -85,8 +85,8 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     out << "corvantile-cli " << kProjectVersion << '\n';
     return kExitOk;
   }
-  err << "corvantile-cli: unknown command '" << command
-      << "' (use design, sweep, export, report, touchstone, standard, tolerance, explore, parse "
+  err << "corvantile-cli: unknown command " << QuotedValue(command)
+      << " (use design, sweep, export, report, touchstone, standard, tolerance, explore, parse "
          "or format; see corvantile-cli --help)\n";
   return kExitUsage;
 }

@@ -14,6 +14,7 @@
 #include "cli/loss_report.h"
 #include "design/design_captions.h"
 #include "math/design_network.h"
+#include "state/message_text.h"
 #include "state/session_file.h"
 
 namespace corvantile::cli {
@@ -104,8 +105,8 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "design: unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli design --help)");
+      return Fail(err, "design: unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli design --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help" || option.name == "--json") {
@@ -120,11 +121,12 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       output.format = "json";
     } else if (option.name == "--save") {
       std::string_view value;
+      if (saveFile) return Fail(err, "--save may be given only once");
       if (!args.TakeFileName(option, value, error)) return Fail(err, error);
       saveFile = std::string(value);
     } else {
-      return Fail(err, "design: unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli design --help)");
+      return Fail(err, "design: unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli design --help)");
     }
   }
   std::string format;
@@ -134,12 +136,10 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   std::vector<std::string> notes;
   MeasuredDesign measured;
   if (!BuildDesignState(request, state, error, notes, measured)) return Fail(err, error);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
 
   const DesignOutcome outcome = RunDesignPass(state);
-  if (saveFile && !WriteSession(state, *saveFile)) {
-    return Fail(err, "cannot write the session file '" + *saveFile + "'");
-  }
+  if (saveFile && !WriteSession(state, *saveFile, error)) return Fail(err, "--save: " + error);
   std::string text;
   if (!losses.given) {
     if (format == "json") {

@@ -3,23 +3,25 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <vector>
 
 #include "analysis/circuits/circuit_text.h"
-#include "analysis/studies/explore.h"
 #include "analysis/formats/number_text.h"
+#include "analysis/studies/explore.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
+#include "cli/option_values.h"
+#include "state/file_writer.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
 
 int Fail(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: explore: " << message << '\n';
+  err << "corvantile-cli: explore: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -246,6 +248,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   std::string format = "table";
   std::string output;
   std::string error;
+  std::vector<std::string_view> given;  // the single-valued options seen
   LossOptions losses;
   StandardChoice standard;
   bool standardBest = false;
@@ -264,14 +267,18 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
     } else if (IsOptionArgument(argument)) {
       option = SplitOption(argument);
     } else {
-      return Fail(err, "unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli explore --help)");
+      return Fail(err, "unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli explore --help)");
     }
     if (option.name == "--help") {
       if (option.inline_value) return Fail(err, "--help takes no value");
       out << ExploreHelp();
       return kExitOk;
     }
+    if (std::find(given.begin(), given.end(), option.name) != given.end()) {
+      return Fail(err, std::string(option.name) + " may be given only once");
+    }
+    given.push_back(option.name);
     std::string_view value;
     if (option.name == "--output") {
       if (!args.TakeFileName(option, value, error)) return Fail(err, error);
@@ -281,40 +288,38 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
     if (option.name != "--sort" && option.name != "--step" && option.name != "--format" &&
         option.name != "--standard" && option.name != "--series-inductor" &&
         option.name != "--series-capacitor") {
-      return Fail(err, "unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli explore --help)");
+      return Fail(err, "unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli explore --help)");
     }
     if (!args.TakeValue(option, value, error)) return Fail(err, error);
     if (option.name == "--format") {
       if (value != "table" && value != "csv" && value != "json") {
-        return Fail(err, "unknown format '" + std::string(value) + "' (use table, csv or json)");
+        return Fail(err, "unknown format " + QuotedValue(value) + " (use table, csv or json)");
       }
       format = value;
     } else if (option.name == "--standard") {
       if (value != "best" && value != "none") {
-        return Fail(err, "unknown --standard '" + std::string(value) + "' (use best or none)");
+        return Fail(err, "unknown --standard " + QuotedValue(value) + " (use best or none)");
       }
       standardBest = value == "best";
     } else if (option.name == "--series-inductor" || option.name == "--series-capacitor") {
       const std::optional<StandardSeries> series = ParseStandardSeries(value);
       if (!series) {
-        return Fail(err, std::string(option.name) + ": '" + std::string(value) +
-                             "' is not one of E3, E6, E12, E24, E48, E96, E192");
+        return Fail(err, std::string(option.name) + ": " + QuotedValue(value) +
+                             " is not one of E3, E6, E12, E24, E48, E96, E192");
       }
       (option.name == "--series-inductor" ? standard.inductors : standard.capacitors) = *series;
     } else if (option.name == "--sort") {
       if (std::find(std::begin(kSortKeys), std::end(kSortKeys), value) == std::end(kSortKeys)) {
-        return Fail(err, "unknown sort '" + std::string(value) +
-                             "' (use bandwidth, attenuation2f, attenuation3f, voltage, current "
+        return Fail(err, "unknown sort " + QuotedValue(value) +
+                             " (use bandwidth, attenuation2f, attenuation3f, voltage, current "
                              "or efficiency)");
       }
       sort = FigureFromName(value);
     } else {
-      const std::string text(value);
-      char* end = nullptr;
-      const double step = std::strtod(text.c_str(), &end);
-      if (text.empty() || *end != '\0' || !(step >= 0.01 && step <= 90.0)) {
-        return Fail(err, "--step needs a number of degrees from 0.01 to 90");
+      double step = 0.0;
+      if (!ReadOptionValue("--step", value, {0.01, 90.0, "deg"}, step, error)) {
+        return Fail(err, error);
       }
       options.phaseStep = step;
     }
@@ -327,7 +332,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   std::vector<std::string> notes;
   MeasuredDesign measured;
   const bool built = BuildDesignState(design, state, error, notes, measured);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
   options.sides = measured.Sides();
 
@@ -347,9 +352,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
     out << text;
     return kExitOk;
   }
-  std::ofstream file(output, std::ios::binary);
-  file << text;
-  if (!file) return Fail(err, "cannot write '" + output + "'");
+  if (!WriteFileAtomically(output, text, error)) return Fail(err, error);
   return kExitOk;
 }
 

@@ -11,9 +11,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "analysis/solvers/lossy_network.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/lossy_network.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 
@@ -23,6 +24,7 @@ struct LossOptions {
   bool given = false;  // any loss option was on the command line
   bool compensate = false;
   LossModel model;  // the defaults (Q 100 skin effect, Q 1000 constant) until options change it
+  std::vector<std::string> named;  // the options given, each at most once
 };
 
 struct LossOptionInfo {

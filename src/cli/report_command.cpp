@@ -12,6 +12,7 @@
 #include "cli/loss_options.h"
 #include "math/design_network.h"
 #include "report/design_report_pdf.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -68,8 +69,8 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "report: unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli report --help)");
+      return Fail(err, "report: unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli report --help)");
     }
     const OptionArgument option = SplitOption(argument);
     bool takesValue = false;
@@ -79,8 +80,8 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (!IsLossOption(option.name, takesValue)) {
-      return Fail(err, "report: unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli report --help)");
+      return Fail(err, "report: unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli report --help)");
     }
     std::string_view value;
     if (takesValue && !args.TakeValue(option, value, error)) return Fail(err, error);
@@ -103,7 +104,7 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
   report::ReportInputs inputs;
   std::vector<std::string> notes;
   if (!BuildDesignState(request, inputs.state, error, notes)) return Fail(err, error);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   inputs.outcome = RunDesignPass(inputs.state);
   if (inputs.outcome == DesignOutcome::Impossible) {
     return Fail(err, "report: no network can be designed for these values", kExitImpossibleDesign);

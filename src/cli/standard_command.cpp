@@ -4,19 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "analysis/studies/standard_design.h"
 #include "analysis/solvers/sweep_summary.h"
+#include "analysis/studies/standard_design.h"
 #include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
+#include "cli/option_values.h"
+#include "state/message_text.h"
 #include "units/precision.h"
 
 namespace corvantile::cli {
 namespace {
 
 int Fail(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: standard: " << message << '\n';
+  err << "corvantile-cli: standard: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -145,6 +147,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   StandardChoice choice;
   std::string format = "table";
   LossOptions losses;
+  std::vector<std::string> given;  // its own options, each single-valued
   std::string error;
   while (!args.AtEnd()) {
     OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
@@ -156,8 +159,8 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli standard --help)");
+      return Fail(err, "unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli standard --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") {
@@ -167,22 +170,23 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     }
     if (option.name != "--format" && option.name != "--series-inductor" &&
         option.name != "--series-capacitor") {
-      return Fail(err, "unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli standard --help)");
+      return Fail(err, "unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli standard --help)");
     }
+    if (!FirstTime(given, option.name, error)) return Fail(err, error);
     std::string_view value;
     if (!args.TakeValue(option, value, error)) return Fail(err, error);
     if (option.name == "--format") {
       if (value != "table" && value != "json") {
-        return Fail(err, "unknown format '" + std::string(value) + "' (use table or json)");
+        return Fail(err, "unknown format " + QuotedValue(value) + " (use table or json)");
       }
       format = value;
       continue;
     }
     const std::optional<StandardSeries> series = ParseStandardSeries(value);
     if (!series) {
-      return Fail(err, "unknown series '" + std::string(value) +
-                           "' (use E3, E6, E12, E24, E48, E96 or E192)");
+      return Fail(err, "unknown series " + QuotedValue(value) +
+                           " (use E3, E6, E12, E24, E48, E96 or E192)");
     }
     (option.name == "--series-inductor" ? choice.inductors : choice.capacitors) = *series;
   }
@@ -191,7 +195,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   std::vector<std::string> notes;
   MeasuredDesign measured;
   const bool built = BuildDesignState(design, state, error, notes, measured);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
 
   const LossModel model = EffectiveLossModel(losses);

@@ -17,6 +17,8 @@
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
+#include "cli/option_values.h"
+#include "state/message_text.h"
 #include "units/parse.h"
 #include "units/precision.h"
 
@@ -24,7 +26,7 @@ namespace corvantile::cli {
 namespace {
 
 int Fail(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: tolerance: " << message << '\n';
+  err << "corvantile-cli: tolerance: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -32,21 +34,6 @@ std::string Fixed(double value, int decimals) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
   return buffer;
-}
-
-bool HasDigit(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
-bool ReadPercent(std::string_view text, double& fraction) {
-  if (!text.empty() && text.back() == '%') text.remove_suffix(1);
-  double percent = 0.0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), percent);
-  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return false;
-  if (!(percent >= 0.0 && percent <= 50.0)) return false;
-  fraction = percent / 100.0;
-  return true;
 }
 
 template <typename Integer>
@@ -115,6 +102,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   std::string standard = "none";
   std::string format = "table";
   LossOptions losses;
+  std::vector<std::string> given;  // its own options, each single-valued
   std::string error;
   while (!args.AtEnd()) {
     OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
@@ -126,8 +114,8 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli tolerance --help)");
+      return Fail(err, "unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli tolerance --help)");
     }
     const OptionArgument option = SplitOption(argument);
     const std::string name(option.name);
@@ -140,20 +128,24 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
                                             "--tol3",     "--distribution", "--trials", "--seed",
                                             "--band",     "--format"};
     if (std::find(known.begin(), known.end(), name) == known.end()) {
-      return Fail(err, "unknown option '" + name + "' (see corvantile-cli tolerance --help)");
+      return Fail(err,
+                  "unknown option " + QuotedValue(name) + " (see corvantile-cli tolerance --help)");
     }
+    if (!FirstTime(given, name, error)) return Fail(err, error);
     std::string_view value;
     if (!args.TakeValue(option, value, error)) return Fail(err, error);
     const std::string text(value);
     if (name == "--standard") {
       if (value != "none" && value != "nearest" && value != "best") {
-        return Fail(err, "--standard: unknown choice '" + text + "' (use none, nearest or best)");
+        return Fail(err, "--standard: unknown choice " + QuotedValue(text) +
+                             " (use none, nearest or best)");
       }
       standard = text;
     } else if (name == "--tolerance" || name.starts_with("--tol")) {
+      // "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
       double fraction = 0.0;
-      if (!ReadPercent(value, fraction)) {
-        return Fail(err, name + ": '" + text + "' is not a percentage from 0 to 50");
+      if (!ReadOptionPercent(name, value, {0.0, 50.0, "%"}, fraction, error)) {
+        return Fail(err, error);
       }
       if (name == "--tolerance") {
         everyTolerance = fraction;
@@ -162,32 +154,38 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       }
     } else if (name == "--distribution") {
       if (value != "uniform" && value != "normal") {
-        return Fail(err,
-                    "--distribution: unknown distribution '" + text + "' (use uniform or normal)");
+        return Fail(err, "--distribution: unknown distribution " + QuotedValue(text) +
+                             " (use uniform or normal)");
       }
       options.distribution =
           value == "normal" ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
     } else if (name == "--trials") {
       if (!ReadInteger(value, options.builds) || options.builds < 1 || options.builds > 10000000) {
-        return Fail(err, "--trials: '" + text + "' is not a whole number from 1 to 10000000");
+        return Fail(err,
+                    "--trials: " + QuotedValue(text) + " is not a whole number from 1 to 10000000");
       }
     } else if (name == "--seed") {
       if (!ReadInteger(value, options.seed)) {
-        return Fail(err, "--seed: '" + text + "' is not a whole number of at least 0");
+        return Fail(err, "--seed: " + QuotedValue(text) + " is not a whole number of at least 0");
       }
     } else if (name == "--band") {
       const std::size_t colon = value.find(':');
       const std::string_view a = value.substr(0, colon);
       const std::string_view b = colon == std::string_view::npos ? "" : value.substr(colon + 1);
-      if (colon == std::string_view::npos || !HasDigit(a) || !HasDigit(b)) {
-        return Fail(err, "--band takes F1:F2, two frequencies");
+      if (colon == std::string_view::npos || b.find(':') != std::string_view::npos) {
+        return Fail(err, "--band takes F1:F2, two frequencies (got " + QuotedValue(value) + ")");
       }
-      const double f1 = precision::D(ParseValue(a)), f2 = precision::D(ParseValue(b));
+      float f1f = 0.0f, f2f = 0.0f;
+      if (!ReadOptionValue("--band", a, kAnyValue, f1f, error) ||
+          !ReadOptionValue("--band", b, kAnyValue, f2f, error)) {
+        return Fail(err, error);
+      }
+      const double f1 = precision::D(f1f), f2 = precision::D(f2f);
       if (!(f1 > 0.0 && f2 > f1)) return Fail(err, "--band: F2 must be above F1, both above 0");
       options.band = std::array<double, 2>{f1, f2};
     } else {
       if (value != "table" && value != "json") {
-        return Fail(err, "unknown format '" + text + "' (use table or json)");
+        return Fail(err, "unknown format " + QuotedValue(text) + " (use table or json)");
       }
       format = text;
     }
@@ -197,7 +195,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   std::vector<std::string> notes;
   MeasuredDesign measured;
   const bool built = BuildDesignState(design, state, error, notes, measured);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
   const CircuitBuild build = DesignCircuit(state);
   if (build.problem != CircuitProblem::None) {

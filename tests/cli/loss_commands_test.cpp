@@ -9,14 +9,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "analysis/circuits/two_port.h"
+#include "analysis/formats/spice_netlist.h"
+#include "analysis/formats/sweep_csv.h"
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/lossy_network.h"
-#include "analysis/formats/spice_netlist.h"
 #include "analysis/studies/standard_design.h"
 #include "analysis/studies/standard_series.h"
-#include "analysis/formats/sweep_csv.h"
 #include "analysis/studies/tolerance_analysis.h"
-#include "analysis/circuits/two_port.h"
 #include "cli/command_line.h"
 #include "cli/design_options.h"
 #include "cli_test_support.h"
@@ -365,10 +365,13 @@ INSTANTIATE_TEST_SUITE_P(
     Table, BadLossOptionTest,
     ::testing::Values(
         BadOption{{"design", "--q-inductor", "-3"}, "cannot be negative"},
-        BadOption{{"sweep", "--q2", "lots"}, "is not a number"},
+        BadOption{{"sweep", "--q2", "lots"}, "--q2: 'lots' is not a value"},
+        BadOption{{"design", "--q2", "5", "--q2", "6"}, "--q2 may be given only once"},
         BadOption{{"export", "spice", "--q-law-capacitor", "7"}, "between -4 and 4"},
         BadOption{{"design", "--compensate=yes"}, "takes no value"},
-        BadOption{{"export", "bom", "--safety", "0"}, "is not a number above 0"},
+        BadOption{{"export", "bom", "--safety", "0"}, "--safety: '0' is outside 0.001 to 1000"},
+        BadOption{{"export", "bom", "--tolerance", "60"},
+                  "--tolerance: '60' is outside 0 % to 50 %"},
         BadOption{{"export", "bom", "--standard", "cheapest"}, "none, nearest or best"},
         BadOption{{"export", "bom", "--series-inductor", "E7"}, "is not one of E3"},
         BadOption{{"export", "spice", "--standard", "best"}, "for the bom export only"},
