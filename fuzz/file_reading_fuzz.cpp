@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -24,14 +25,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path path = fs::temp_directory_path() /
-                    ("corvantile_file_fuzz_" + std::to_string(static_cast<long>(::getpid())));
+// The process's own folder for the file, removed when the process ends.
+struct ScratchFolder {
+  ScratchFolder()
+      : path(fs::temp_directory_path() /
+             ("corvantile_file_fuzz_" + std::to_string(static_cast<long>(::getpid())))) {
     fs::create_directories(path);
-    return path;
-  }();
-  return folder;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path path;
+};
+
+const fs::path& Folder() {
+  static const ScratchFolder folder;
+  return folder.path;
 }
 
 void Write(const fs::path& file, std::string_view bytes) {
