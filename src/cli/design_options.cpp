@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "analysis/formats/number_text.h"
@@ -17,7 +13,6 @@
 #include "state/message_text.h"
 #include "state/names.h"
 #include "state/session_file.h"
-#include "units/parse.h"
 
 namespace corvantile::cli {
 namespace {

@@ -17,7 +17,6 @@
 #include "cli/parts_list.h"
 #include "cli/sweep_options.h"
 #include "state/message_text.h"
-#include "units/parse.h"
 
 namespace corvantile::cli {
 namespace {

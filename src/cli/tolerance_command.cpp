@@ -19,7 +19,6 @@
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "state/message_text.h"
-#include "units/parse.h"
 #include "units/precision.h"
 
 namespace corvantile::cli {
