@@ -71,6 +71,7 @@ fuzz: configure
 	  -DCORVANTILE_BENCHMARKS=OFF -DCORVANTILE_GUI=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) \
 	  --target parse_value_fuzz session_reader_fuzz design_pass_fuzz touchstone_reader_fuzz \
+	    settings_reader_fuzz file_reading_fuzz \
 	    random_session_test
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target random_session_qt_test
 	scripts/check-deps.sh $(FUZZ_DIR) scripts/packages/build.txt scripts/packages/fuzz.txt

@@ -13,9 +13,11 @@ seconds=${2:?usage: run-fuzz.sh BUILD_DIR SECONDS}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 # Longest input per target: a typed value well past the 12 characters read, a session file with
-# room for long lines, 63 floats, a Touchstone file of a few dozen records.
-targets=(parse_value session_reader design_pass touchstone_reader)
-declare -A max_len=([parse_value]=64 [session_reader]=4096 [design_pass]=252 [touchstone_reader]=16384)
+# room for long lines, 63 floats, a Touchstone file of a few dozen records, a settings file with
+# room for deep nesting, and the same Touchstone size read back from disk.
+targets=(parse_value session_reader design_pass touchstone_reader settings_reader file_reading)
+declare -A max_len=([parse_value]=64 [session_reader]=4096 [design_pass]=252 [touchstone_reader]=16384
+  [settings_reader]=8192 [file_reading]=16384)
 
 failed=0
 report=()

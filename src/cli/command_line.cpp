@@ -16,6 +16,7 @@
 #include "cli/tolerance_command.h"
 #include "cli/touchstone_command.h"
 #include "cli/value_commands.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -148,9 +149,8 @@ std::string MainHelp() {
 int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err) {
   if (arguments.empty()) {
-    err << Wrapped("Usage: corvantile-cli COMMAND [ARGUMENTS]; COMMAND is " + AllCommandNames() +
-                       ". Run 'corvantile-cli --help' for more.",
-                   88);
+    err << "corvantile-cli: needs a command (" << AllCommandNames()
+        << "; see corvantile-cli --help)\n";
     return kExitUsage;
   }
   const std::string_view command = arguments.front();
@@ -166,7 +166,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
     out << "corvantile-cli " << kProjectVersion << '\n';
     return kExitOk;
   }
-  err << "corvantile-cli: unknown command '" << command << "' (use " << AllCommandNames()
+  err << "corvantile-cli: unknown command " << QuotedValue(command) << " (use " << AllCommandNames()
       << "; see corvantile-cli --help)\n";
   return kExitUsage;
 }

@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "state/file_writer.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 
 int Fail(std::ostream& err, std::string_view message, int status) {
-  err << "corvantile-cli: " << message << '\n';
+  err << "corvantile-cli: " << OneLine(message) << '\n';
   return status;
 }
 
@@ -48,7 +49,7 @@ bool ChooseFormat(const OutputRequest& output, std::span<const std::string_view>
     if (i > 0) names += i + 1 == formats.size() ? " or " : ", ";
     names += formats[i];
   }
-  error = "unknown format '" + *output.format + "' (use " + names + ")";
+  error = "unknown format " + QuotedValue(*output.format) + " (use " + names + ")";
   return false;
 }
 

@@ -16,6 +16,7 @@
 #include "design/design_captions.h"
 #include "math/design_network.h"
 #include "model/design_answers.h"
+#include "state/message_text.h"
 #include "state/session_file.h"
 
 namespace corvantile::cli {
@@ -107,8 +108,8 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "design: unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli design --help)");
+      return Fail(err, "design: unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli design --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help" || option.name == "--json") {
@@ -123,11 +124,12 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       output.format = "json";
     } else if (option.name == "--save") {
       std::string_view value;
+      if (saveFile) return Fail(err, "--save may be given only once");
       if (!args.TakeFileName(option, value, error)) return Fail(err, error);
       saveFile = std::string(value);
     } else {
-      return Fail(err, "design: unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli design --help)");
+      return Fail(err, "design: unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli design --help)");
     }
   }
   std::string format;
@@ -136,7 +138,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   DesignModel model;
   std::vector<std::string> notes;
   const bool built = BuildDesignModel(request, model, error, notes, &losses);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
 
   if (lines.Any()) {
@@ -158,7 +160,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       lineText = LoadFileLineText(line);
     }
     if (saveFile && !SaveDesign(model, *saveFile, error)) {
-      return Fail(err, "cannot write the session file '" + *saveFile + "'");
+      return Fail(err, "--save: " + error);
     }
     std::string text;
     if (!losses.given) {
@@ -197,7 +199,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   const RunState& state = network.designed.state;
   const DesignOutcome outcome = network.designed.outcome;
   if (saveFile && !SaveDesign(model, *saveFile, error)) {
-    return Fail(err, "cannot write the session file '" + *saveFile + "'");
+    return Fail(err, "--save: " + error);
   }
   std::string text;
   if (format == "json") {

@@ -2,20 +2,18 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "analysis/formats/number_text.h"
 #include "cli/loss_options.h"
+#include "cli/option_values.h"
 #include "report/report_text.h"
+#include "state/file_reader.h"
+#include "state/message_text.h"
 #include "state/names.h"
 #include "state/session_file.h"
-#include "units/parse.h"
 
 namespace corvantile::cli {
 namespace {
@@ -60,16 +58,13 @@ bool Refuse(std::string& error, std::string message) {
   return false;
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text) { return QuotedValue(text); }
 
-// A value in the program's notation. ParseValue reads text without a digit as 0; on the
-// command line such text is a mistake, so it is refused.
-bool ReadValue(std::string_view option, std::string_view text, float& value, std::string& error) {
-  if (std::none_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return Refuse(error, std::string(option) + ": " + Quoted(text) + " is not a value");
-  }
-  value = ParseValue(text);
-  return true;
+// A value in the program's notation, read strictly: text the entry dialogs' lenient reading
+// would cut, clamp or read in part is refused, and so is a value outside `range`.
+bool ReadValue(std::string_view option, std::string_view text, float& value, std::string& error,
+               const ValueRange& range = kAnyValue) {
+  return ReadOptionValue(option, text, range, value, error);
 }
 
 // "series:50:-100p" -> entry form 1..4, resistance and second value.
@@ -107,6 +102,13 @@ bool ApplyImpedance(std::string_view option, std::string_view text, ImpedanceVal
   if (!ReadValue(option, resistanceText, resistance, error) ||
       !ReadValue(option, secondText, second_value, error)) {
     return false;
+  }
+  // A short circuit delivers no power to match: the design would run on a stand-in.
+  const bool parallelShort = (code == 2 && second_value == 0.0f);
+  if (resistance == 0.0f || parallelShort) {
+    return Refuse(error, std::string(option) + ": " + Quoted(text) +
+                             " is zero ohms, which no network can match (the resistance" +
+                             (code == 2 ? " and the parallel reactance" : "") + " must not be 0)");
   }
   // As the entry dialog: the form goes to both form slots, the resistance is stored as its
   // magnitude, the second value with the sign typed.
@@ -156,9 +158,9 @@ bool ApplyFix(std::string_view text, NetworkValues& net, std::string& error) {
 }
 
 bool ApplyPositive(std::string_view option, std::string_view text, float& target,
-                   std::string& error) {
+                   std::string& error, const ValueRange& range) {
   float value = 0.0f;
-  if (!ReadValue(option, text, value, error)) return false;
+  if (!ReadValue(option, text, value, error, range)) return false;
   // As the frequency and power dialogs: only a value above 0 is taken.
   if (!(value > 0.0f)) {
     return Refuse(error,
@@ -234,11 +236,15 @@ OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::s
   args.Take();
   std::string_view value;
   if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
+  // Every design option holds one value: a second would silently replace the first.
+  const bool repeated =
+      std::any_of(request.settings.begin(), request.settings.end(),
+                  [&](const DesignSetting& setting) { return setting.option == option.name; });
+  if (repeated || (option.name == "--session" && request.session)) {
+    error = std::string(option.name) + " may be given only once";
+    return OptionTake::Failed;
+  }
   if (option.name == "--session") {
-    if (request.session) {
-      error = "--session may be given only once";
-      return OptionTake::Failed;
-    }
     request.session = std::filesystem::path(value);
   } else {
     request.settings.push_back({std::string(option.name), std::string(value)});
@@ -252,12 +258,14 @@ bool ApplyDesignOption(std::string_view option, std::string_view value, RunState
   if (option == "--source") return ApplyImpedance(option, value, state.SourceValues, error);
   if (option == "--load") return ApplyImpedance(option, value, state.LoadValues, error);
   if (option == "--family") return ApplyFamily(value, net, error);
-  if (option == "--frequency") return ApplyPositive(option, value, net[Frequency], error);
-  if (option == "--power") return ApplyPositive(option, value, net[Power], error);
+  if (option == "--frequency") {
+    return ApplyPositive(option, value, net[Frequency], error, kDesignFrequencies);
+  }
+  if (option == "--power") return ApplyPositive(option, value, net[Power], error, kDesignPowers);
   if (option == "--fix") return ApplyFix(value, net, error);
   if (option == "--phase") {
     float phase = 0.0f;
-    if (!ReadValue(option, value, phase, error)) return false;
+    if (!ReadValue(option, value, phase, error, kNetworkPhases)) return false;
     // The phase dialog refuses exactly 0, and a network of phase 0 cannot be built.
     if (phase == 0.0f) return Refuse(error, "--phase cannot be 0 degrees");
     net[NetworkPhase] = phase;

@@ -16,12 +16,14 @@
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
 #include "model/design_answers.h"
+#include "cli/option_values.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
 
 int Refuse(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: explore: " << message << '\n';
+  err << "corvantile-cli: explore: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -247,6 +249,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   std::optional<Figure> sort;
   OutputRequest output;
   std::string error;
+  std::vector<std::string_view> given;  // the single-valued options seen
   LossOptions losses;
   StandardChoice standard;
   bool standardBest = false;
@@ -265,8 +268,8 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Refuse(err, "unexpected argument '" + std::string(argument) +
-                             "' (see corvantile-cli explore --help)");
+      return Refuse(err, "unexpected argument " + QuotedValue(argument) +
+                             " (see corvantile-cli explore --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") {
@@ -279,6 +282,10 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
       return Refuse(err, "unknown option '" + std::string(option.name) +
                              "' (see corvantile-cli explore --help)");
     }
+    if (std::find(given.begin(), given.end(), option.name) != given.end()) {
+      return Refuse(err, std::string(option.name) + " may be given only once");
+    }
+    given.push_back(option.name);
     std::string_view value;
     if (!args.TakeValue(option, value, error)) return Refuse(err, error);
     if (option.name == "--standard") {
@@ -301,11 +308,9 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
       }
       sort = FigureFromName(value);
     } else {
-      const std::string text(value);
-      char* end = nullptr;
-      const double step = std::strtod(text.c_str(), &end);
-      if (text.empty() || *end != '\0' || !(step >= 0.01 && step <= 90.0)) {
-        return Refuse(err, "--step needs a number of degrees from 0.01 to 90");
+      double step = 0.0;
+      if (!ReadOptionValue("--step", value, {0.01, 90.0, "deg"}, step, error)) {
+        return Refuse(err, error);
       }
       options.phaseStep = step;
     }
@@ -317,7 +322,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   DesignModel model;
   std::vector<std::string> notes;
   const bool built = BuildDesignModel(design, model, error, notes, &losses);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Refuse(err, error);
   if (LossesSwitchedOn(model.settings().losses)) options.losses = PartLosses(model);
   const MeasuredDesign measured = MeasuredDesignOf(model);

@@ -15,22 +15,15 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/loss_options.h"
+#include "cli/option_values.h"
 #include "cli/parts_list.h"
 #include "cli/sweep_options.h"
-#include "units/parse.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
 
 constexpr std::array<std::string_view, 4> kExportFormats{"spice", "touchstone", "csv", "bom"};
-
-// A plain positive number, optionally with a trailing "%" when `percent` allows it.
-bool ReadPositive(std::string_view text, bool percent, double& value) {
-  if (percent && text.ends_with('%')) text.remove_suffix(1);
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-         std::isfinite(value) && value > 0.0;
-}
 
 }  // namespace
 
@@ -133,6 +126,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   std::optional<int> pickCount;
   static constexpr std::string_view kBandNames[] = {"--band", "--elements", "--topology",
                                                     "--attenuation"};
+  std::vector<std::string> given;  // its own options, each single-valued
   std::string error;
   while (!args.AtEnd()) {
     if (formatNamedFirst && SplitOption(args.Peek()).name == "--format") {
@@ -150,11 +144,12 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "export: unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli export --help)");
+      return Fail(err, "export: unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli export --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") return Fail(err, "export: --help takes no value");
+    if (!FirstTime(given, option.name, error)) return Fail(err, "export: " + error);
     if (option.name == "--pick") {
       std::string_view value;
       if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
@@ -171,9 +166,9 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     } else if (option.name == "--z0") {
       std::string_view value;
       if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
-      const float r = ParseValue(value);
-      if (value.find_first_of("0123456789") == std::string_view::npos || !(r > 0.0f)) {
-        return Fail(err, "export: --z0: '" + std::string(value) + "' is not a resistance above 0");
+      float r = 0.0f;
+      if (!ReadOptionValue("--z0", value, {1e-3, 1e10, "ohms"}, r, error)) {
+        return Fail(err, "export: " + error);
       }
       z0 = r;
     } else if (option.name == "--standard" || option.name == "--series-inductor" ||
@@ -183,18 +178,23 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
       if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
       partsOption = true;
       const std::string bad =
-          "export: " + std::string(option.name) + ": '" + std::string(value) + "' is not ";
+          "export: " + std::string(option.name) + ": " + QuotedValue(value) + " is not ";
       if (option.name == "--standard") {
         const std::optional<StandardPick> pick = ParseStandardPick(value);
         if (!pick) return Fail(err, bad + "none, nearest or best");
         parts.pick = *pick;
       } else if (option.name == "--tolerance") {
-        double percent = 0.0;
-        if (!ReadPositive(value, true, percent)) return Fail(err, bad + "a percentage above 0");
-        parts.inductorTolerance = parts.capacitorTolerance = percent / 100.0;
+        // As the tolerance command and the tolerance view: 0 to 50 %.
+        double fraction = 0.0;
+        if (!ReadOptionPercent(option.name, value, {0.0, 50.0, "%"}, fraction, error)) {
+          return Fail(err, "export: " + error);
+        }
+        parts.inductorTolerance = parts.capacitorTolerance = fraction;
       } else if (option.name == "--safety") {
         double factor = 0.0;
-        if (!ReadPositive(value, false, factor)) return Fail(err, bad + "a number above 0");
+        if (!ReadOptionValue(option.name, value, {1e-3, 1e3, ""}, factor, error)) {
+          return Fail(err, "export: " + error);
+        }
         parts.safetyFactor = factor;
       } else {
         const std::optional<StandardSeries> series = ParseStandardSeries(value);
@@ -203,8 +203,8 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
             *series;
       }
     } else {
-      return Fail(err, "export: unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli export --help)");
+      return Fail(err, "export: unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli export --help)");
     }
   }
   if (!output.format) {
@@ -313,7 +313,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   } else {
     std::vector<std::string> notes;
     const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes, &losses);
-    for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+    for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
     if (prepared != SweepPreparation::Ready) {
       return Fail(err, "export: " + error, PreparationExitStatus(prepared));
     }

@@ -5,6 +5,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/option_values.h"
+#include "state/message_text.h"
+
 namespace corvantile::cli {
 namespace {
 
@@ -29,13 +32,8 @@ bool ReadNumber(std::string_view name, std::string_view text, double& value, std
     value = 0.0;
     return true;
   }
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-      !std::isfinite(value)) {
-    error = std::string(name) + ": '" + std::string(text) + "' is not a number";
-    return false;
-  }
-  return true;
+  // As every numeric option: the program's notation, read strictly.
+  return ReadOptionValue(name, text, kAnyValue, value, error);
 }
 
 }  // namespace
@@ -73,6 +71,11 @@ bool IsLossOption(std::string_view name, bool& takesValue) {
 
 bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
                      std::string& error) {
+  if (std::find(options.named.begin(), options.named.end(), name) != options.named.end()) {
+    error = std::string(name) + " may be given only once";
+    return false;
+  }
+  options.named.emplace_back(name);
   options.applied.emplace_back(name, value);
   if (name == "--compensate") {
     options.given = true;

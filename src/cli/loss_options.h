@@ -28,6 +28,7 @@ struct LossOptions {
   LossModel model;  // the defaults (Q 100 skin effect, Q 1000 constant) until options change it
   // Every loss option as given, in order, so that they can be applied over a session's losses.
   std::vector<std::pair<std::string, std::string>> applied;
+  std::vector<std::string> named;  // the options given, each at most once
 };
 
 struct LossOptionInfo {

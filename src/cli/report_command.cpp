@@ -13,6 +13,7 @@
 #include "math/design_network.h"
 #include "model/design_answers.h"
 #include "report/design_report_pdf.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -69,8 +70,8 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "report: unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli report --help)");
+      return Fail(err, "report: unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli report --help)");
     }
     const OptionArgument option = SplitOption(argument);
     bool takesValue = false;
@@ -80,8 +81,8 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
       return kExitOk;
     }
     if (!IsLossOption(option.name, takesValue)) {
-      return Fail(err, "report: unknown option '" + std::string(option.name) +
-                           "' (see corvantile-cli report --help)");
+      return Fail(err, "report: unknown option " + QuotedValue(option.name) +
+                           " (see corvantile-cli report --help)");
     }
     std::string_view value;
     if (takesValue && !args.TakeValue(option, value, error)) return Fail(err, error);
@@ -104,7 +105,7 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
   DesignModel model;
   std::vector<std::string> notes;
   const bool built = BuildDesignModel(request, model, error, notes, &losses);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
   const report::ReportInputs inputs = ReportOf(model);
   if (inputs.outcome == DesignOutcome::Impossible) {

@@ -14,13 +14,15 @@
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
 #include "model/design_answers.h"
+#include "cli/option_values.h"
+#include "state/message_text.h"
 #include "units/precision.h"
 
 namespace corvantile::cli {
 namespace {
 
 int Refuse(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: standard: " << message << '\n';
+  err << "corvantile-cli: standard: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -149,6 +151,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   StandardChoice choice;
   OutputRequest output;
   LossOptions losses;
+  std::vector<std::string> given;  // its own options, each single-valued
   std::string error;
   while (!args.AtEnd()) {
     OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
@@ -161,8 +164,8 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Refuse(err, "unexpected argument '" + std::string(argument) +
-                             "' (see corvantile-cli standard --help)");
+      return Refuse(err, "unexpected argument " + QuotedValue(argument) +
+                             " (see corvantile-cli standard --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") {
@@ -174,6 +177,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
       return Refuse(err, "unknown option '" + std::string(option.name) +
                              "' (see corvantile-cli standard --help)");
     }
+    if (!FirstTime(given, option.name, error)) return Fail(err, error);
     std::string_view value;
     if (!args.TakeValue(option, value, error)) return Refuse(err, error);
     const std::optional<StandardSeries> series = ParseStandardSeries(value);

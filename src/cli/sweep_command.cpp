@@ -11,6 +11,7 @@
 #include "cli/loss_options.h"
 #include "cli/sweep_options.h"
 #include "cli/sweep_report.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -101,13 +102,13 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Fail(err, "sweep: unexpected argument '" + std::string(argument) +
-                           "' (see corvantile-cli sweep --help)");
+      return Fail(err, "sweep: unexpected argument " + QuotedValue(argument) +
+                           " (see corvantile-cli sweep --help)");
     }
     const OptionArgument option = SplitOption(argument);
     if (option.name == "--help") return Fail(err, "sweep: --help takes no value");
-    return Fail(err, "sweep: unknown option '" + std::string(option.name) +
-                         "' (see corvantile-cli sweep --help)");
+    return Fail(err, "sweep: unknown option " + QuotedValue(option.name) +
+                         " (see corvantile-cli sweep --help)");
   }
   std::string format;
   if (!ChooseFormat(output, kSweepFormats, format, error)) return Fail(err, "sweep: " + error);
@@ -117,7 +118,7 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   LineSetup line;
   const SweepPreparation prepared =
       PrepareSweep(design, sweep, setup, error, notes, &losses, &lines, &line);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (prepared != SweepPreparation::Ready) {
     return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
   }

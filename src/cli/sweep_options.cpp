@@ -9,6 +9,8 @@
 #include "math/design_network.h"
 #include "model/design_answers.h"
 #include "units/parse.h"
+#include "cli/option_values.h"
+#include "state/message_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -18,25 +20,22 @@ bool Refuse(std::string& error, std::string message) {
   return false;
 }
 
-bool HasDigit(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // A frequency in the program's notation ("937.5k", "15M"); text without a digit is refused.
 bool ReadFrequency(std::string_view option, std::string_view text, std::optional<float>& target,
                    std::string& error) {
-  if (!HasDigit(text)) {
-    return Refuse(error, std::string(option) + ": '" + std::string(text) + "' is not a frequency");
-  }
-  target = ParseValue(text);
+  if (target) return Refuse(error, std::string(option) + " may be given only once");
+  float value = 0.0f;
+  if (!ReadOptionValue(option, text, kAnyValue, value, error)) return false;
+  target = value;
   return true;
 }
 
 bool ReadPoints(std::string_view text, std::optional<int>& target, std::string& error) {
+  if (target) return Refuse(error, "--points may be given only once");
   int value = 0;
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
   if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-    return Refuse(error, "--points: '" + std::string(text) + "' is not a whole number");
+    return Refuse(error, "--points: " + QuotedValue(text) + " is not a whole number");
   }
   target = value;
   return true;
@@ -52,6 +51,10 @@ OptionTake TakeSweepOption(ArgumentCursor& args, SweepRequest& request, std::str
     args.Take();
     if (option.inline_value) {
       error = "--linear takes no value";
+      return OptionTake::Failed;
+    }
+    if (request.linear) {
+      error = "--linear may be given only once";
       return OptionTake::Failed;
     }
     request.linear = true;
@@ -168,6 +171,13 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
     if ((start && sweep.from) || (!start && sweep.to)) notes.push_back(note);
   }
   if (setup.measured.Any()) {
+    for (const std::optional<MeasuredSide>* side : {&setup.measured.source, &setup.measured.load}) {
+      if (*side && (*side)->port.From() == (*side)->port.To()) {
+        error = (*side)->port.FileName() + " holds a single frequency, " +
+                EngineeringText((*side)->port.From(), "Hz") + ", so there is no band to sweep";
+        return SweepPreparation::Failed;
+      }
+    }
     error = MeasuredSpanProblem(setup.span, setup.measured.Sides());
     if (!error.empty()) return SweepPreparation::Failed;
   }

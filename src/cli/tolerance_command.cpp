@@ -22,13 +22,15 @@
 #include "cli/loss_options.h"
 #include "model/design_answers.h"
 #include "units/parse.h"
+#include "cli/option_values.h"
+#include "state/message_text.h"
 #include "units/precision.h"
 
 namespace corvantile::cli {
 namespace {
 
 int Refuse(std::ostream& err, std::string_view message) {
-  err << "corvantile-cli: tolerance: " << message << '\n';
+  err << "corvantile-cli: tolerance: " << OneLine(message) << '\n';
   return kExitUsage;
 }
 
@@ -36,21 +38,6 @@ std::string Fixed(double value, int decimals) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
   return buffer;
-}
-
-bool HasDigit(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
-bool ReadPercent(std::string_view text, double& fraction) {
-  if (!text.empty() && text.back() == '%') text.remove_suffix(1);
-  double percent = 0.0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), percent);
-  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return false;
-  if (!(percent >= 0.0 && percent <= 50.0)) return false;
-  fraction = percent / 100.0;
-  return true;
 }
 
 template <typename Integer>
@@ -127,6 +114,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   std::optional<StandardSeries> seriesInductor, seriesCapacitor;
   OutputRequest output;
   LossOptions losses;
+  std::vector<std::string> given;  // its own options, each single-valued
   std::string error;
   while (!args.AtEnd()) {
     OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
@@ -139,8 +127,8 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       return kExitOk;
     }
     if (!IsOptionArgument(argument)) {
-      return Refuse(err, "unexpected argument '" + std::string(argument) +
-                             "' (see corvantile-cli tolerance --help)");
+      return Refuse(err, "unexpected argument " + QuotedValue(argument) +
+                             " (see corvantile-cli tolerance --help)");
     }
     const OptionArgument option = SplitOption(argument);
     const std::string name(option.name);
@@ -163,6 +151,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     if (std::find(known.begin(), known.end(), name) == known.end()) {
       return Refuse(err, "unknown option '" + name + "' (see corvantile-cli tolerance --help)");
     }
+    if (!FirstTime(given, name, error)) return Fail(err, error);
     std::string_view value;
     if (!args.TakeValue(option, value, error)) return Refuse(err, error);
     const std::string text(value);
@@ -172,6 +161,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       }
       standard = text;
     } else if (name == "--tolerance" || name.starts_with("--tol")) {
+      // "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
       double fraction = 0.0;
       if (!ReadPercent(value, fraction)) {
         return Refuse(err, name + ": '" + text + "' is not a percentage from 0 to 50");
@@ -225,7 +215,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   DesignModel model;
   std::vector<std::string> notes;
   const bool built = BuildDesignModel(design, model, error, notes, &losses);
-  for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
+  for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Refuse(err, error);
   if (const Network network = NetworkOf(model); network.problem != CircuitProblem::None) {
     err << "corvantile-cli: tolerance: " << CircuitProblemText(network.problem) << '\n';

@@ -11,6 +11,7 @@
 #include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/json_writer.h"
+#include "state/message_text.h"
 #include "units/format.h"
 #include "units/parse.h"
 
@@ -45,8 +46,8 @@ Operands CollectOperands(std::string_view command, std::span<const std::string_v
     } else if (!optionsEnded && IsHelpArgument(argument)) {
       return Operands::Help;
     } else if (!optionsEnded && IsOptionArgument(argument)) {
-      Fail(err, std::string(command) + ": unknown option '" + std::string(argument) +
-                    "' (put -- before a text that starts with --)");
+      Fail(err, std::string(command) + ": unknown option " + QuotedValue(argument) +
+                    " (put -- before a text that starts with --)");
       return Operands::Failed;
     } else {
       operands.push_back(argument);
@@ -78,7 +79,7 @@ std::string NineDigits(float value) {
 
 bool ReadFormatValue(std::string_view text, float& value, std::string& error) {
   if (std::none_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    error = "format: '" + std::string(text) + "' is not a value";
+    error = "format: " + QuotedValue(text) + " is not a value";
     return false;
   }
   if (IsPlainNumber(text)) {
@@ -92,7 +93,7 @@ bool ReadFormatValue(std::string_view text, float& value, std::string& error) {
       return true;
     }
     if (ec == std::errc::result_out_of_range) {
-      error = "format: '" + std::string(text) + "' is outside the 32-bit float range";
+      error = "format: " + QuotedValue(text) + " is outside the 32-bit float range";
       return false;
     }
     // Not a well-formed plain number ("1.5.3", "5-3"): the program's parser reads it.

@@ -28,7 +28,7 @@ bool ReadText(const std::filesystem::path& file, std::string& text, std::string&
                    reason)) {
     return true;
   }
-  error = "cannot open session file " + Quoted(file) + ": " + reason;
+  error = "cannot read session file '" + InputDisplayName(file) + "': " + reason;
   return false;
 }
 

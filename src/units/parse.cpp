@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -206,6 +208,138 @@ float ParseValue(std::string_view text) {
   if (result > kLimit) return kLimit;
   if (result < -kLimit) return -kLimit;
   return result + 0.0f;  // turns a negative zero ("-0") into 0
+}
+
+}  // namespace corvantile
+
+namespace corvantile {
+namespace {
+
+constexpr std::string_view kNotAValue =
+    "is not a value (a number with an optional prefix p, n, u, m, k, M or G: 3.75M, -100p, 4k7)";
+
+// The power of ten of a prefix letter, or nothing for any other character.
+std::optional<int> PrefixExponent(char c) {
+  switch (c) {
+    case 'p':
+    case 'P':
+      return -12;
+    case 'n':
+    case 'N':
+      return -9;
+    case 'u':
+    case 'U':
+      return -6;
+    case 'm':
+      return -3;
+    case 'k':
+    case 'K':
+      return 3;
+    case 'M':
+      return 6;
+    case 'g':
+    case 'G':
+      return 9;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::size_t Digits(std::string_view text, std::size_t at) {
+  std::size_t end = at;
+  while (end < text.size() && IsDigit(text[end])) ++end;
+  return end - at;
+}
+
+}  // namespace
+
+StrictValue ParseValueStrict(std::string_view text) {
+  StrictValue read;
+  read.problem = StrictProblem::NotAValue;
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return read;
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  // The number as std::from_chars reads it, a prefix turned into its exponent.
+  std::string number;
+  std::size_t k = 0;
+  if (text[k] == '+' || text[k] == '-') {
+    if (text[k] == '-') number += '-';
+    ++k;
+  }
+  const std::size_t whole = Digits(text, k);
+  number += text.substr(k, whole);
+  k += whole;
+  std::size_t fraction = 0;
+  bool point = false;
+  if (k < text.size() && text[k] == '.') {
+    point = true;
+    fraction = Digits(text, k + 1);
+    number += text.substr(k, fraction + 1);
+    k += fraction + 1;
+  }
+  if (whole + fraction == 0) return read;
+  if (k < text.size() && (text[k] == 'e' || text[k] == 'E')) {
+    std::size_t e = k + 1;
+    if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
+    const std::size_t digits = Digits(text, e);
+    if (digits == 0) return read;
+    number += 'e';
+    number += text.substr(k + 1, e + digits - k - 1);
+    k = e + digits;
+  } else if (k < text.size() && PrefixExponent(text[k])) {
+    const int scale = *PrefixExponent(text[k]);
+    ++k;
+    // The resistor code: "4k7" is 4.7k.
+    const std::size_t code = Digits(text, k);
+    if (code > 0 && !point && whole > 0) {
+      number += '.';
+      number += text.substr(k, code);
+      k += code;
+    }
+    number += 'e' + std::to_string(scale);
+  }
+  if (k != text.size()) return read;
+  const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), read.value,
+                                         std::chars_format::general);
+  if (ec == std::errc::result_out_of_range) {
+    // from_chars leaves the value alone: which way it went is in the exponent's sign.
+    const bool small = number.find("e-") != std::string::npos;
+    read.value = small ? 0.0 : (number.front() == '-' ? -1.0 : 1.0) * HUGE_VAL;
+    read.problem = small ? StrictProblem::TooSmall : StrictProblem::TooLarge;
+    return read;
+  }
+  if (ec != std::errc() || ptr != number.data() + number.size()) return read;
+  read.value += 0.0;  // no negative zero
+  if (std::fabs(read.value) > kValueLimit) {
+    read.problem = StrictProblem::TooLarge;
+  } else if (read.value != 0.0 && std::fabs(read.value) < D(std::numeric_limits<float>::min())) {
+    read.problem = StrictProblem::TooSmall;
+  } else if (text.size() > kValueCharacters &&
+             std::fabs(D(ParseValue(text)) - read.value) > 1e-6 * std::fabs(read.value)) {
+    // Past 12 characters the entry dialogs read a different value; digits beyond a float's
+    // precision ("61.234567891234567") change nothing and are taken.
+    read.problem = StrictProblem::TooLong;
+  } else {
+    read.problem = StrictProblem::None;
+  }
+  return read;
+}
+
+std::string StrictProblemText(StrictProblem problem) {
+  switch (problem) {
+    case StrictProblem::None:
+      return "";
+    case StrictProblem::NotAValue:
+      return std::string(kNotAValue);
+    case StrictProblem::TooLarge:
+      return "is outside -10G to 10G, the range of a value";
+    case StrictProblem::TooSmall:
+      return "is too small: a value other than 0 is at least 1.2e-38";
+    case StrictProblem::TooLong:
+      return "has more than " + std::to_string(kValueCharacters) +
+             " characters, and the entry dialogs would read it as another value";
+  }
+  return "";
 }
 
 }  // namespace corvantile

@@ -195,7 +195,8 @@ TEST(DesignCommand, FailedSaveLeavesStdoutEmpty) {
   EXPECT_EQ(run.status, kExitUsage);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
-            "corvantile-cli: cannot write the session file '/nonexistent-directory/x.CFG'\n");
+            "corvantile-cli: --save: cannot write '/nonexistent-directory/x.CFG': No such file or "
+            "directory\n");
 }
 
 TEST(DesignCommand, HelpDocumentsEveryOptionAndTheExitStatus) {

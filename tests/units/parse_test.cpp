@@ -146,5 +146,80 @@ TEST(ParseAnyTextTest, VeryLongTextReadsItsFirstTwelveCharacters) {
   EXPECT_EQ(ParseValue("1.5" + std::string(1 << 20, ' ') + "k"), 1.5f);
 }
 
+// The command line's strict reading: each row is what it reads, or why not.
+struct StrictCase {
+  const char* text;
+  StrictProblem problem;
+  double value;  // when read (or its exact value for TooLarge and TooLong)
+};
+
+void PrintTo(const StrictCase& c, std::ostream* os) { *os << "'" << c.text << "'"; }
+
+class ParseStrictTest : public ::testing::TestWithParam<StrictCase> {};
+
+TEST_P(ParseStrictTest, ReadsWholeOrRefuses) {
+  const StrictValue read = ParseValueStrict(GetParam().text);
+  EXPECT_EQ(read.problem, GetParam().problem);
+  if (GetParam().problem != StrictProblem::NotAValue) {
+    EXPECT_DOUBLE_EQ(read.value, GetParam().value);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ParseStrictTest,
+    ::testing::Values(
+        StrictCase{"3.75M", StrictProblem::None, 3.75e6},
+        StrictCase{" -100p ", StrictProblem::None, -1e-10},
+        StrictCase{"4k7", StrictProblem::None, 4700.0}, StrictCase{"2m", StrictProblem::None, 2e-3},
+        StrictCase{"+1e-3", StrictProblem::None, 1e-3}, StrictCase{".5", StrictProblem::None, 0.5},
+        StrictCase{"5.", StrictProblem::None, 5.0}, StrictCase{"-0", StrictProblem::None, 0.0},
+        StrictCase{"10G", StrictProblem::None, 1e10},
+        StrictCase{"50G", StrictProblem::TooLarge, 5e10},
+        StrictCase{"1e400", StrictProblem::TooLarge, HUGE_VAL},
+        StrictCase{"-1e11", StrictProblem::TooLarge, -1e11},
+        StrictCase{"1e-45", StrictProblem::TooSmall, 1e-45},
+        StrictCase{"1e-400", StrictProblem::TooSmall, 0.0},
+        StrictCase{"1234567890123e-3", StrictProblem::TooLong, 1234567890.123},
+        StrictCase{"0.000000000001", StrictProblem::TooLong, 1e-12},
+        StrictCase{"100.000000000p", StrictProblem::TooLong, 1e-10},
+        StrictCase{"61.234567891234567", StrictProblem::None, 61.234567891234567},
+        StrictCase{"1,5M", StrictProblem::NotAValue, 0.0},
+        StrictCase{"5O", StrictProblem::NotAValue, 0.0},
+        StrictCase{"1e3G", StrictProblem::NotAValue, 0.0},
+        StrictCase{"e5", StrictProblem::NotAValue, 0.0},
+        StrictCase{"5=6", StrictProblem::NotAValue, 0.0},
+        StrictCase{"2k2.5", StrictProblem::NotAValue, 0.0},
+        StrictCase{"2.2k5", StrictProblem::NotAValue, 0.0},
+        StrictCase{"1e", StrictProblem::NotAValue, 0.0},
+        StrictCase{"--5", StrictProblem::NotAValue, 0.0},
+        StrictCase{"50 ohms", StrictProblem::NotAValue, 0.0},
+        StrictCase{"3.75MHz", StrictProblem::NotAValue, 0.0},
+        StrictCase{"nan", StrictProblem::NotAValue, 0.0},
+        StrictCase{"inf", StrictProblem::NotAValue, 0.0},
+        StrictCase{"0x10", StrictProblem::NotAValue, 0.0},
+        StrictCase{"", StrictProblem::NotAValue, 0.0},
+        StrictCase{"   ", StrictProblem::NotAValue, 0.0},
+        StrictCase{"1 2", StrictProblem::NotAValue, 0.0}));
+
+// What the strict reading takes, the entry dialogs' lenient one reads the same: nothing the
+// command line accepts is read differently by the window.
+TEST(ParseStrictAnyTextTest, WhatItTakesTheLenientReaderReadsTheSame) {
+  constexpr std::string_view kLikelyBytes = "0123456789.+-eEkKmMuUnNpPgG ,=O";
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> length(0, 14);
+  std::uniform_int_distribution<std::size_t> likely_byte(0, kLikelyBytes.size() - 1);
+  int taken = 0;
+  for (int i = 0; i < 300000; ++i) {
+    std::string text(static_cast<std::size_t>(length(random)), '\0');
+    for (char& c : text) c = kLikelyBytes[likely_byte(random)];
+    const StrictValue read = ParseValueStrict(text);
+    if (read.problem != StrictProblem::None) continue;
+    ++taken;
+    const double lenient = static_cast<double>(ParseValue(text));
+    ASSERT_NEAR(lenient, read.value, 1e-6 * std::fabs(read.value) + 1e-300) << "'" << text << "'";
+  }
+  EXPECT_GT(taken, 1000);
+}
+
 }  // namespace
 }  // namespace corvantile

@@ -1,0 +1,45 @@
+#pragma once
+
+// Numbers on the command line, read strictly: a value is taken exactly as typed or refused
+// with the reason, never cut, clamped or read in part.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvantile::cli {
+
+// The values an option can mean, both ends included; `unit` names them in the message.
+struct ValueRange {
+  double low;
+  double high;
+  std::string_view unit;  // "Hz", "W", "deg", "" for a plain number
+};
+
+// Any value the program holds.
+inline constexpr ValueRange kAnyValue{-1e10, 1e10, ""};
+// What the design can work with: the frequencies whose parts and figures it can show, and the
+// powers whose volts and amps it can show (beyond, the results blank them).
+inline constexpr ValueRange kDesignFrequencies{1e-3, 1e10, "Hz"};
+inline constexpr ValueRange kDesignPowers{1e-3, 1e8, "W"};
+inline constexpr ValueRange kNetworkPhases{-180.0, 180.0, "deg"};
+
+// Reads `text` with ParseValueStrict into `value`, within `range`; false with one line:
+//   "--frequency: '50G' is outside 1 mHz to 10 GHz"
+//   "--power: '1,5k' is not a value (...)"
+bool ReadOptionValue(std::string_view option, std::string_view text, const ValueRange& range,
+                     double& value, std::string& error);
+
+// The same for a value stored in single precision.
+bool ReadOptionValue(std::string_view option, std::string_view text, const ValueRange& range,
+                     float& value, std::string& error);
+
+// A percentage ("5%" or "5") within `range` (in percent, unit "%"), as a fraction:
+// "5%" -> 0.05; "101%" with 0 to 50 -> false, "--tolerance: '101%' is outside 0 % to 50 %".
+bool ReadOptionPercent(std::string_view option, std::string_view text, const ValueRange& range,
+                       double& fraction, std::string& error);
+
+// Whether `name` was seen before among `given`, adding it when not; a second time is refused:
+// "--band may be given only once".
+bool FirstTime(std::vector<std::string>& given, std::string_view name, std::string& error);
+
+}  // namespace corvantile::cli
