@@ -147,7 +147,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     MeasuredDesign measured = MeasuredDesignOf(model);
     LineSetup line;
     if (!ApplyLineRequest(lines, state, measured, line, error)) return Fail(err, error);
-  const DesignOutcome outcome = RunDesignPass(state);
+    const DesignOutcome outcome = RunDesignPass(state);
     // The measured sides as their files give them, not as seen through --line.
     const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
     const CircuitBuild built = BuildCircuit(state, outcome);
@@ -180,9 +180,9 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
       if (shown.Any()) json.AddObject("measured", MeasuredJson(shown));
       if (lineJson) json.AddObject("line", *lineJson);
       if (build.problem == CircuitProblem::None) {
-        json.AddObject("losses",
-                       LossesJson(build.circuit, ComputeLossFigures(build.circuit, losses,
-                                                                    state.NetValues[DesignDriver])));
+        json.AddObject(
+            "losses", LossesJson(build.circuit, ComputeLossFigures(build.circuit, losses,
+                                                                   state.NetValues[DesignDriver])));
       } else {
         json.AddOptionalDouble("losses", std::nullopt);
       }

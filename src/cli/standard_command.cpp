@@ -13,8 +13,8 @@
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
 #include "cli/loss_options.h"
-#include "model/design_answers.h"
 #include "cli/option_values.h"
+#include "model/design_answers.h"
 #include "state/message_text.h"
 #include "units/precision.h"
 

@@ -6,11 +6,11 @@
 
 #include "analysis/formats/number_text.h"
 #include "cli/loss_options.h"
+#include "cli/option_values.h"
 #include "math/design_network.h"
 #include "model/design_answers.h"
-#include "units/parse.h"
-#include "cli/option_values.h"
 #include "state/message_text.h"
+#include "units/parse.h"
 
 namespace corvantile::cli {
 namespace {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -186,9 +186,10 @@ std::string TouchstoneHelp() {
          "                        command takes it\n"
          "\n"
          "Output options:\n" +
-         OutputOptionsHelp("table (default), csv (the summary as '#' lines), json, or s1p:\n"
-                           "the impedances as a one-port Touchstone file (S, RI) against\n"
-                           "the port's reference impedance\n") +
+         OutputOptionsHelp(
+             "table (default), csv (the summary as '#' lines), json, or s1p:\n"
+             "the impedances as a one-port Touchstone file (S, RI) against\n"
+             "the port's reference impedance\n") +
          "\n"
          "Exit status: 0 read; 2 bad command line, unreadable or malformed file, no such port,\n"
          "a frequency outside the file's band, or a file that cannot be written, with one\n"
@@ -289,7 +290,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
     text << "! " << read.data.name << " port " << port;
     if (line) {
       text << (direction == LineDirection::Add ? " seen through " : " with ") << line->description
-          << (direction == LineDirection::Add ? "" : " removed");
+           << (direction == LineDirection::Add ? "" : " removed");
     }
     // A field solver's reactive reference is no reference for a one-port file: 50 ohms then.
     const double reference =
@@ -298,7 +299,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
     for (const Row& row : rows) {
       const std::complex<double> g = ReflectionOf(row.impedance, reference);
       text << ExactNumber(row.frequency) << ' ' << ExactNumber(g.real()) << ' '
-          << ExactNumber(g.imag()) << '\n';
+           << ExactNumber(g.imag()) << '\n';
     }
   } else {
     const EachRow each = [&](const std::function<void(const Row&)>& visit) {

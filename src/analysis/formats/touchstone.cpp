@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "analysis/circuits/circuit_text.h"
-#include "analysis/formats/number_text.h"
 #include "analysis/circuits/two_port.h"
+#include "analysis/formats/number_text.h"
 
 namespace corvantile {
 namespace {

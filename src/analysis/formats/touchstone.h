@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "analysis/circuits/ladder_circuit.h"
-#include "analysis/solvers/frequency_response.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
 
 namespace corvantile {
 

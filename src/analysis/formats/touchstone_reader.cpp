@@ -1123,10 +1123,10 @@ class Reader {
   std::size_t recordsSeen_ = 0;
   std::vector<std::size_t> droppedRecords_;  // repeated records read once
   bool failed_ = false;                      // a plain line's number failed its record
-  std::size_t lineNumbers_ = 0;       // the numbers of the data line being read
-  int shiftLine_ = 0;                 // the first line a record begins inside of
-  std::size_t shiftAfter_ = 0;        // after how many of that line's numbers
-  bool onlyOnePortLines_ = true;      // every data line so far held 3 numbers
+  std::size_t lineNumbers_ = 0;              // the numbers of the data line being read
+  int shiftLine_ = 0;                        // the first line a record begins inside of
+  std::size_t shiftAfter_ = 0;               // after how many of that line's numbers
+  bool onlyOnePortLines_ = true;             // every data line so far held 3 numbers
   std::size_t lineStart_ = 0;                // where the line being read starts in the text
   std::size_t firstRecordStart_ = 0;         // where the first record's first line starts
 };
