@@ -150,12 +150,12 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     const DesignOutcome outcome = RunDesignPass(state);
     // The measured sides as their files give them, not as seen through --line.
     const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
-    const CircuitBuild built = BuildCircuit(state, outcome);
+    const CircuitBuild seen = BuildCircuit(state, outcome);
     std::string lineText;
     std::optional<JsonObject> lineJson;
-    if (lines.Any() && built.problem == CircuitProblem::None) {
-      lineText = LineReport(line, built.circuit, measured.Sides());
-      lineJson = LineJson(line, built.circuit, measured.Sides());
+    if (lines.Any() && seen.problem == CircuitProblem::None) {
+      lineText = LineReport(line, seen.circuit, measured.Sides());
+      lineJson = LineJson(line, seen.circuit, measured.Sides());
     } else if (lines.Any()) {
       lineText = LoadFileLineText(line);
     }

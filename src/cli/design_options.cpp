@@ -360,6 +360,7 @@ bool BuildDesignModel(const DesignRequest& request, DesignModel& model, std::str
     if (!read.Ok()) return Refuse(error, read.error);
     notes.insert(notes.end(), read.notes.begin(), read.notes.end());
   }
+  built.SetMeasuredFileKinds(InputKinds::RegularOrStream);
   // A side typed on the command line no longer follows the session's file.
   if (typedSource) built.Unfollow(MeasuredSideKind::Source);
   if (typedLoad) built.Unfollow(MeasuredSideKind::Load);

@@ -163,8 +163,8 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     } else if (name == "--tolerance" || name.starts_with("--tol")) {
       // "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
       double fraction = 0.0;
-      if (!ReadPercent(value, fraction)) {
-        return Refuse(err, name + ": '" + text + "' is not a percentage from 0 to 50");
+      if (!ReadOptionPercent(name, value, {0.0, 50.0, "%"}, fraction, error)) {
+        return Refuse(err, error);
       }
       if (name == "--tolerance") {
         everyTolerance = fraction;
@@ -181,23 +181,28 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     } else if (name == "--trials") {
       int count = 0;
       if (!ReadInteger(value, count) || count < 1 || count > 10000000) {
-        return Refuse(err, "--trials: '" + text + "' is not a whole number from 1 to 10000000");
+        return Refuse(err, "--trials: " + QuotedValue(text) + " is not a whole number from 1 to 10000000");
       }
       builds = count;
     } else if (name == "--seed") {
       std::uint64_t number = 0;
       if (!ReadInteger(value, number)) {
-        return Refuse(err, "--seed: '" + text + "' is not a whole number of at least 0");
+        return Refuse(err, "--seed: " + QuotedValue(text) + " is not a whole number of at least 0");
       }
       seed = number;
     } else if (name == "--band") {
       const std::size_t colon = value.find(':');
       const std::string_view a = value.substr(0, colon);
       const std::string_view b = colon == std::string_view::npos ? "" : value.substr(colon + 1);
-      if (colon == std::string_view::npos || !HasDigit(a) || !HasDigit(b)) {
-        return Refuse(err, "--band takes F1:F2, two frequencies");
+      if (colon == std::string_view::npos || b.find(':') != std::string_view::npos) {
+        return Refuse(err, "--band takes F1:F2, two frequencies (got " + QuotedValue(value) + ")");
       }
-      const double f1 = precision::D(ParseValue(a)), f2 = precision::D(ParseValue(b));
+      float f1f = 0.0f, f2f = 0.0f;
+      if (!ReadOptionValue("--band", a, kAnyValue, f1f, error) ||
+          !ReadOptionValue("--band", b, kAnyValue, f2f, error)) {
+        return Refuse(err, error);
+      }
+      const double f1 = precision::D(f1f), f2 = precision::D(f2f);
       if (!(f1 > 0.0 && f2 > f1)) return Refuse(err, "--band: F2 must be above F1, both above 0");
       band = std::array<double, 2>{f1, f2};
     } else {

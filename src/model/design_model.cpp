@@ -108,7 +108,7 @@ std::shared_ptr<const TouchstonePort> DesignModel::Load(const MeasuredSide& wher
   }
   TouchstoneRead read;
   if (data == nullptr) {
-    read = ReadTouchstoneFile(where.file);
+    read = ReadTouchstoneFile(where.file, fileKinds_);
     if (!read.Ok()) {
       error = read.error;
       return nullptr;

@@ -23,6 +23,7 @@
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/frequency_response.h"
 #include "state/circuit_state.h"
+#include "state/file_reader.h"
 #include "state/settings_file.h"
 #include "state/undo_history.h"
 
@@ -75,6 +76,9 @@ class DesignModel {
                      const TouchstoneData* data = nullptr);
   // The side is typed again, keeping its last values.
   void Unfollow(MeasuredSideKind side);
+  // What a measured file may be: the desktop program reads regular files only (it must never
+  // wait on a FIFO); the command line also reads a stream once.
+  void SetMeasuredFileKinds(InputKinds kinds) { fileKinds_ = kinds; }
 
   // The side's measured file and port as the settings hold them (none: typed).
   const std::optional<MeasuredSide>& Measured(MeasuredSideKind side) const;
@@ -97,6 +101,7 @@ class DesignModel {
 
   RunState state_;
   Settings settings_;
+  InputKinds fileKinds_ = InputKinds::RegularOnly;
   std::shared_ptr<const TouchstonePort> sourcePort_, loadPort_;
   // Every port read for this design, so that undo and redo need no file.
   std::map<std::pair<std::string, int>, std::shared_ptr<const TouchstonePort>> read_;

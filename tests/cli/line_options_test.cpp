@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                  0, true},
         SpecCase{"measured:nowhere/open.s1p:short.s1p:10",
                  "--line: 'measured:nowhere/open.s1p:short.s1p:10': open.s1p: cannot be read: "
-                 "no such file",
+                 "No such file or directory",
                  0, true},
         SpecCase{"50:1.5:0:10",
                  "--line: '50:1.5:0:10': the velocity factor '1.5' is not above 0 and at most 1", 0,

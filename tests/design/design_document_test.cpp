@@ -66,7 +66,7 @@ class LeavingTest : public testing::DesignWindowTest {
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / "corvantile_design_document_test";
   const std::filesystem::path tank = dir / "tank.cfg";
-  DesignDocument document{state, design, window, platform, dir / "LastSession.json"};
+  DesignDocument document{model, design, window, platform, dir / "LastSession.json"};
 };
 
 TEST_F(LeavingTest, NothingToLoseAsksNothing) {
