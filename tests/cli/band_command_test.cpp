@@ -115,7 +115,8 @@ TEST(BandCommandTest, StandardValuesComeWithEveryDesign) {
                     "series:30:20", "--elements", "2", "--standard", "best", "--tolerance", "5%",
                     "--builds", "500", "--format", "json"});
   ASSERT_EQ(yield.status, kExitOk) << yield.err;
-  for (const nlohmann::json& d : nlohmann::json::parse(yield.out)["designs"]) {
+  const nlohmann::json yielded = nlohmann::json::parse(yield.out);
+  for (const nlohmann::json& d : yielded["designs"]) {
     ASSERT_TRUE(d.contains("yield"));
     EXPECT_EQ(d["yield"]["of"], "standard");
     EXPECT_EQ(d["yield"]["builds"], 500);
