@@ -254,12 +254,17 @@ class LineEnds {
     }
   }
 
-  // In a CR file, every CR becomes LF, in place.
+  // In a CR file, every CR becomes LF, in place, except a run of CRs just before an LF, which
+  // stays blanks: CR LF and CR CR LF are one line end there too, as in an LF file.
   void Convert(char* text, std::size_t size) const {
     if (mode_ != Mode::Cr) return;
+    char* const end = text + size;
     for (char* p = static_cast<char*>(std::memchr(text, '\r', size)); p != nullptr;
-         p = static_cast<char*>(std::memchr(p, '\r', size - static_cast<std::size_t>(p - text)))) {
-      *p = '\n';
+         p = static_cast<char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
+      char* run = p;
+      while (run != end && *run == '\r') ++run;
+      if (run == end || *run != '\n') std::fill(p, run, '\n');
+      p = run;
     }
   }
 
