@@ -153,7 +153,7 @@ constexpr OptionInfo kLineOptions[] = {
 // "measured:open.s1p:short.s1p:30": the line fitted to its open and short measurements at the
 // open file's frequencies that the short file's band covers.
 bool MeasuredLine(const std::string& what, const std::vector<std::string_view>& parts,
-                  LineSpec& spec, std::string& error) {
+                  LineChoice& choice, std::string& error) {
   double metres = 0.0;
   if (!ReadLength(parts[3], metres)) {
     return Refuse(error, what + ": " + Quoted(parts[3]) + " is not a length (30, 30m, 98ft)");
@@ -173,18 +173,18 @@ bool MeasuredLine(const std::string& what, const std::vector<std::string_view>& 
   const std::vector<LineMeasurementPoint> points = CharacteriseLine(hertz, zOpen, zShort);
   const std::optional<FittedLine> fitted = FitMeasuredLine(points, metres, error);
   if (!fitted) return Refuse(error, what + ": " + error);
-  spec.line = fitted->line;
-  spec.description = LengthText(parts[3]) + " of line measured open and short";
-  spec.source = "open and short measurements " + open.data.name + " and " + shorted.data.name;
-  spec.nominalImpedance = fitted->impedance;
-  spec.velocityFactor = fitted->velocityFactor;
+  choice.line = fitted->line;
+  choice.description = LengthText(parts[3]) + " of line measured open and short";
+  choice.source = "open and short measurements " + open.data.name + " and " + shorted.data.name;
+  choice.nominalImpedance = fitted->impedance;
+  choice.velocityFactor = fitted->velocityFactor;
   return true;
 }
 
 }  // namespace
 
-bool ParseLineSpec(std::string_view option, std::string_view text, LineSpec& spec,
-                   std::string& error) {
+bool ParseLineChoice(std::string_view option, std::string_view text, LineChoice& choice,
+                     std::string& error) {
   const std::vector<std::string_view> parts = Split(text, ':');
   const std::string what = std::string(option) + ": " + Quoted(text);
   double metres = 0.0;
@@ -197,14 +197,14 @@ bool ParseLineSpec(std::string_view option, std::string_view text, LineSpec& spe
     if (!ReadLength(parts[1], metres)) {
       return Refuse(error, what + ": " + Quoted(parts[1]) + " is not a length (30, 30m, 98ft)");
     }
-    spec.line = cable->Line(metres);
-    spec.description = LengthText(parts[1]) + " of " + std::string(cable->name);
-    spec.source = std::string(cable->datasheet);
-    spec.nominalImpedance = cable->impedance;
-    spec.velocityFactor = cable->velocityFactor;
+    choice.line = cable->Line(metres);
+    choice.description = LengthText(parts[1]) + " of " + std::string(cable->name);
+    choice.source = std::string(cable->datasheet);
+    choice.nominalImpedance = cable->impedance;
+    choice.velocityFactor = cable->velocityFactor;
     return true;
   }
-  if (parts.size() == 4 && parts[0] == "measured") return MeasuredLine(what, parts, spec, error);
+  if (parts.size() == 4 && parts[0] == "measured") return MeasuredLine(what, parts, choice, error);
   if (parts.size() != 4) {
     return Refuse(error, what + " is not CABLE:LENGTH, Z0:VF:LOSS@FREQ,...:LENGTH or " +
                              "measured:OPEN.s1p:SHORT.s1p:LENGTH");
@@ -250,11 +250,11 @@ bool ParseLineSpec(std::string_view option, std::string_view text, LineSpec& spe
     if (!fitted) return Refuse(error, what + ": " + error);
     fit = *fitted;
   }
-  spec.line = TransmissionLine(ConstantsFromLoss(z0, vf, fit), metres);
-  spec.description = LengthText(parts[3]) + " of " + ExactNumber(z0) + " ohm line";
-  spec.source.clear();
-  spec.nominalImpedance = z0;
-  spec.velocityFactor = vf;
+  choice.line = TransmissionLine(ConstantsFromLoss(z0, vf, fit), metres);
+  choice.description = LengthText(parts[3]) + " of " + ExactNumber(z0) + " ohm line";
+  choice.source.clear();
+  choice.nominalImpedance = z0;
+  choice.velocityFactor = vf;
   return true;
 }
 
@@ -315,18 +315,19 @@ bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesig
     const bool add = static_cast<bool>(request.addToLoad);
     const std::string option = add ? "--load-file-add-line" : "--load-file-remove-line";
     if (!measured.load) return Refuse(error, option + " needs --load-file");
-    LineSpec spec;
-    if (!ParseLineSpec(option, add ? *request.addToLoad : *request.removeFromLoad, spec, error)) {
+    LineChoice choice;
+    if (!ParseLineChoice(option, add ? *request.addToLoad : *request.removeFromLoad, choice,
+                         error)) {
       return false;
     }
     setup.loadFileDirection = add ? LineDirection::Add : LineDirection::Remove;
     MeasuredSide& load = *measured.load;
-    const TouchstoneData data = LineSeenData(load.port, spec.line, setup.loadFileDirection,
+    const TouchstoneData data = LineSeenData(load.port, choice.line, setup.loadFileDirection,
                                              FileReference(load.port), load.port.FileName());
     load.port = TouchstonePort(data, 1);
     load.atDesign = load.port.Impedance(f0);
     if (!EnterSide(state.LoadValues, load.atDesign, "load", error)) return false;
-    setup.loadFileLine = std::move(spec);
+    setup.loadFileLine = std::move(choice);
   }
   setup.shown = measured;
   if (request.at && !request.line) return Refuse(error, "--line-at needs --line");
@@ -334,17 +335,17 @@ bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesig
     return Refuse(error, "--line-at: " + Quoted(*request.at) + " is not load or source");
   }
   if (!request.line) return true;
-  LineSpec spec;
-  if (!ParseLineSpec("--line", *request.line, spec, error)) return false;
+  LineChoice choice;
+  if (!ParseLineChoice("--line", *request.line, choice, error)) return false;
   setup.place = request.at && *request.at == "source" ? LinePlace::Source : LinePlace::Load;
   const bool source = setup.place == LinePlace::Source;
   const std::string side = source ? "source" : "load";
   std::optional<MeasuredSide>& measuredSide = source ? measured.source : measured.load;
   const std::string name = (measuredSide ? measuredSide->port.FileName() : "the " + side) +
-                           " through " + spec.description;
+                           " through " + choice.description;
   TouchstoneData seen;
   if (measuredSide) {
-    seen = LineSeenData(measuredSide->port, spec.line, LineDirection::Add,
+    seen = LineSeenData(measuredSide->port, choice.line, LineDirection::Add,
                         FileReference(measuredSide->port), name);
     if (!source) setup.loadAtDesign = measuredSide->port.Impedance(f0);
   } else {
@@ -357,8 +358,8 @@ bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesig
       return TerminationImpedance(typed, kTwoPi * hertz);
     };
     if (!source) setup.loadAtDesign = impedance(f0);
-    seen = LineSeenData(impedance, f0 / 8.0, 8.0 * f0, spec.line, LineDirection::Add,
-                        spec.nominalImpedance, name);
+    seen = LineSeenData(impedance, f0 / 8.0, 8.0 * f0, choice.line, LineDirection::Add,
+                        choice.nominalImpedance, name);
   }
   TouchstonePort port(seen, 1);
   const Complex atDesign = port.Impedance(f0);
@@ -366,39 +367,39 @@ bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesig
     return false;
   }
   measuredSide = MeasuredSide{std::move(port), name, atDesign};
-  setup.line = std::move(spec);
+  setup.line = std::move(choice);
   return true;
 }
 
 LineFigures LineFiguresOf(const LineSetup& setup, const MatchingCircuit& circuit,
                           const MeasuredSides& sides) {
-  const LineSpec& spec = *setup.line;
+  const LineChoice& choice = *setup.line;
   const double f0 = circuit.designFrequency;
   // Source side: the far end is the network's input with the load on it.
   const Complex far = setup.place == LinePlace::Load
                           ? setup.loadAtDesign
                           : EvaluateResponse(circuit, f0, sides).inputImpedance;
-  return LineFiguresAt(spec.line, f0, far, circuit.designPower, spec.nominalImpedance);
+  return LineFiguresAt(choice.line, f0, far, circuit.designPower, choice.nominalImpedance);
 }
 
 std::string LineReport(const LineSetup& setup, const MatchingCircuit& circuit,
                        const MeasuredSides& sides) {
   std::string text = LoadFileLineText(setup);
   if (!setup.line) return text;
-  const LineSpec& spec = *setup.line;
+  const LineChoice& choice = *setup.line;
   const double f0 = circuit.designFrequency;
   const LineFigures figures = LineFiguresOf(setup, circuit, sides);
   const bool atLoad = setup.place == LinePlace::Load;
   const std::string nearName = atLoad ? "network" : "source";
   const std::string farName = atLoad ? "load" : "network";
-  const std::string reference = ExactNumber(spec.nominalImpedance);
-  text += "Feedline: " + spec.description + ", " +
+  const std::string reference = ExactNumber(choice.nominalImpedance);
+  text += "Feedline: " + choice.description + ", " +
           (atLoad ? "between the network and the load (the network at the radio end)"
                   : "between the source and the network (the network at the load)") +
           "\n";
-  text += "  Z0 " + OhmsText(spec.line.CharacteristicImpedance(f0)) + ", velocity factor " +
-          Fixed(spec.velocityFactor, 3) +
-          (spec.source.empty() ? std::string() : ", figures of the " + spec.source) + "\n";
+  text += "  Z0 " + OhmsText(choice.line.CharacteristicImpedance(f0)) + ", velocity factor " +
+          Fixed(choice.velocityFactor, 3) +
+          (choice.source.empty() ? std::string() : ", figures of the " + choice.source) + "\n";
   text += "  At the " + nearName + " end: " + OhmsText(figures.nearImpedance) + ", VSWR " +
           VswrText(figures.nearVswr) + " (" + reference + " ohms)\n";
   text += "  At the " + farName + " end: " + OhmsText(figures.farImpedance) + ", VSWR " +
@@ -427,19 +428,19 @@ JsonObject LineJson(const LineSetup& setup, const MatchingCircuit& circuit,
                    setup.loadFileDirection == LineDirection::Add ? "added" : "removed");
   }
   if (!setup.line) return json;
-  const LineSpec& spec = *setup.line;
+  const LineChoice& choice = *setup.line;
   const LineFigures figures = LineFiguresOf(setup, circuit, sides);
-  const Complex z0 = spec.line.CharacteristicImpedance(circuit.designFrequency);
+  const Complex z0 = choice.line.CharacteristicImpedance(circuit.designFrequency);
   const auto finite = [](double value) {
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
   };
-  json.AddString("line", spec.description)
+  json.AddString("line", choice.description)
       .AddString("at", setup.place == LinePlace::Load ? "load" : "source")
-      .AddString("datasheet", spec.source)
-      .AddDouble("length_m", spec.line.Length())
+      .AddString("datasheet", choice.source)
+      .AddDouble("length_m", choice.line.Length())
       .AddDouble("z0_resistance_ohm", z0.real())
       .AddDouble("z0_reactance_ohm", z0.imag())
-      .AddDouble("velocity_factor", spec.velocityFactor)
+      .AddDouble("velocity_factor", choice.velocityFactor)
       .AddOptionalDouble("near_resistance_ohm", finite(figures.nearImpedance.real()))
       .AddOptionalDouble("near_reactance_ohm", finite(figures.nearImpedance.imag()))
       .AddOptionalDouble("near_vswr", finite(figures.nearVswr))

@@ -32,15 +32,15 @@ namespace corvantile::cli {
 // one or more frequencies (per 100 ft with "/100ft" after them; 0 for a lossless line) and
 // length: "50:0.66:0.6@10M,2.2@100M/100ft:30m"; or a line measured with its far end open and
 // shorted, "measured:open.s1p:short.s1p:30", fitted (impedance, velocity factor, loss) to them.
-struct LineSpec {
+struct LineChoice {
   TransmissionLine line;
   std::string description;  // "30 m of RG-213"
   std::string source;       // "Belden 8267 RG-213/U datasheet", or "" for typed figures
   double nominalImpedance = 50.0;
   double velocityFactor = 0.66;
 };
-bool ParseLineSpec(std::string_view option, std::string_view text, LineSpec& spec,
-                   std::string& error);
+bool ParseLineChoice(std::string_view option, std::string_view text, LineChoice& choice,
+                     std::string& error);
 
 enum class LinePlace { Load, Source };
 
@@ -60,9 +60,9 @@ std::string LineOptionsHelp();
 
 // What the line options did to a state.
 struct LineSetup {
-  std::optional<LineSpec> line;
+  std::optional<LineChoice> line;
   LinePlace place = LinePlace::Load;
-  std::optional<LineSpec> loadFileLine;  // added to or removed from the load file
+  std::optional<LineChoice> loadFileLine;  // added to or removed from the load file
   LineDirection loadFileDirection = LineDirection::Remove;
   // The measured sides as their files give them (after the load file's own line, before
   // --line), for the report's "measured" lines.

@@ -207,7 +207,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   int port = 1;
   std::vector<double> at;
   OutputRequest output;
-  std::optional<LineSpec> line;
+  std::optional<LineChoice> line;
   LineDirection direction = LineDirection::Remove;
   bool portGiven = false;
   std::string error;
@@ -257,7 +257,7 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
     } else if (option.name == "--add-line" || option.name == "--remove-line") {
       if (line) return Refuse(err, "give --add-line or --remove-line once");
       line.emplace();
-      if (!ParseLineSpec(option.name, value, *line, error)) return Refuse(err, error);
+      if (!ParseLineChoice(option.name, value, *line, error)) return Refuse(err, error);
       direction = option.name == "--add-line" ? LineDirection::Add : LineDirection::Remove;
     }
   }

@@ -25,60 +25,60 @@ using testing_support::JsonFloats;
 using testing_support::RunInProcess;
 using testing_support::TemporaryFile;
 
-struct SpecCase {
+struct LineCase {
   const char* text;
   const char* description;  // or the error when `error` is set
   double metres;
   bool error = false;
 };
 
-class LineSpecTest : public testing::TestWithParam<SpecCase> {};
+class LineChoiceTest : public testing::TestWithParam<LineCase> {};
 
-TEST_P(LineSpecTest, ReadsOrRefuses) {
-  const SpecCase& c = GetParam();
-  LineSpec spec;
+TEST_P(LineChoiceTest, ReadsOrRefuses) {
+  const LineCase& c = GetParam();
+  LineChoice choice;
   std::string error;
-  const bool ok = ParseLineSpec("--line", c.text, spec, error);
+  const bool ok = ParseLineChoice("--line", c.text, choice, error);
   if (c.error) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(error, c.description);
     return;
   }
   ASSERT_TRUE(ok) << error;
-  EXPECT_EQ(spec.description, c.description);
-  EXPECT_NEAR(spec.line.Length(), c.metres, 1e-12);
+  EXPECT_EQ(choice.description, c.description);
+  EXPECT_NEAR(choice.line.Length(), c.metres, 1e-12);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, LineSpecTest,
+    Lines, LineChoiceTest,
     testing::Values(
-        SpecCase{"RG-213:30", "30 m of RG-213", 30.0},
-        SpecCase{"rg58:100ft", "100 ft of RG-58", 30.48},
-        SpecCase{"lmr-400:12.5m", "12.5 m of LMR-400", 12.5},
-        SpecCase{"50:0.66:0:10", "10 m of 50 ohm line", 10.0},
-        SpecCase{"75:0.82:1.6@55M,3@211M/100ft:20", "20 m of 75 ohm line", 20.0},
-        SpecCase{"50:0.66:2@30M:5", "5 m of 50 ohm line", 5.0},
-        SpecCase{"RG-999:30",
+        LineCase{"RG-213:30", "30 m of RG-213", 30.0},
+        LineCase{"rg58:100ft", "100 ft of RG-58", 30.48},
+        LineCase{"lmr-400:12.5m", "12.5 m of LMR-400", 12.5},
+        LineCase{"50:0.66:0:10", "10 m of 50 ohm line", 10.0},
+        LineCase{"75:0.82:1.6@55M,3@211M/100ft:20", "20 m of 75 ohm line", 20.0},
+        LineCase{"50:0.66:2@30M:5", "5 m of 50 ohm line", 5.0},
+        LineCase{"RG-999:30",
                  "--line: no cable 'RG-999' (RG-58, RG-8X, RG-213, LMR-400, LMR-240, 9913, "
                  "RG-174, RG-6, RG-59)",
                  0, true},
-        SpecCase{"RG-213:-3", "--line: 'RG-213:-3': '-3' is not a length (30, 30m, 98ft)", 0, true},
-        SpecCase{"RG-213:30yd", "--line: 'RG-213:30yd': '30yd' is not a length (30, 30m, 98ft)", 0,
+        LineCase{"RG-213:-3", "--line: 'RG-213:-3': '-3' is not a length (30, 30m, 98ft)", 0, true},
+        LineCase{"RG-213:30yd", "--line: 'RG-213:30yd': '30yd' is not a length (30, 30m, 98ft)", 0,
                  true},
-        SpecCase{"RG-213",
+        LineCase{"RG-213",
                  "--line: 'RG-213' is not CABLE:LENGTH, Z0:VF:LOSS@FREQ,...:LENGTH or "
                  "measured:OPEN.s1p:SHORT.s1p:LENGTH",
                  0, true},
-        SpecCase{"measured:nowhere/open.s1p:short.s1p:10",
+        LineCase{"measured:nowhere/open.s1p:short.s1p:10",
                  "--line: 'measured:nowhere/open.s1p:short.s1p:10': open.s1p: cannot be read: "
                  "No such file or directory",
                  0, true},
-        SpecCase{"50:1.5:0:10",
+        LineCase{"50:1.5:0:10",
                  "--line: '50:1.5:0:10': the velocity factor '1.5' is not above 0 and at most 1", 0,
                  true},
-        SpecCase{"50:0.66:0.6:10", "--line: '50:0.66:0.6:10': '0.6' is not LOSS@FREQ (0.6@10M)", 0,
+        LineCase{"50:0.66:0.6:10", "--line: '50:0.66:0.6:10': '0.6' is not LOSS@FREQ (0.6@10M)", 0,
                  true},
-        SpecCase{"50:0.66:-1@10M,2@20M:10",
+        LineCase{"50:0.66:-1@10M,2@20M:10",
                  "--line: '50:0.66:-1@10M,2@20M:10': a loss figure must be above 0 dB", 0, true}));
 
 TEST(LineSpecMeasuredTest, OpenAndShortFilesGiveTheCable) {
@@ -96,15 +96,15 @@ TEST(LineSpecMeasuredTest, OpenAndShortFilesGiveTheCable) {
       out << f << ' ' << g.real() << ' ' << g.imag() << '\n';
     }
   }
-  LineSpec spec;
+  LineChoice choice;
   std::string error;
   const std::string text = "measured:" + (directory / "open.s1p").string() + ":" +
                            (directory / "short.s1p").string() + ":41";
-  ASSERT_TRUE(ParseLineSpec("--line", text, spec, error)) << error;
-  EXPECT_NEAR(spec.velocityFactor, 0.82, 2e-3);
-  EXPECT_NEAR(spec.nominalImpedance, 50.0, 0.1);
-  EXPECT_NEAR(spec.line.MatchedLossDb(14e6) / cable.MatchedLossDb(14e6), 1.0, 0.02);
-  EXPECT_EQ(spec.description, "41 m of line measured open and short");
+  ASSERT_TRUE(ParseLineChoice("--line", text, choice, error)) << error;
+  EXPECT_NEAR(choice.velocityFactor, 0.82, 2e-3);
+  EXPECT_NEAR(choice.nominalImpedance, 50.0, 0.1);
+  EXPECT_NEAR(choice.line.MatchedLossDb(14e6) / cable.MatchedLossDb(14e6), 1.0, 0.02);
+  EXPECT_EQ(choice.description, "41 m of line measured open and short");
 }
 
 // A measurement at the radio end: an antenna near resonance seen through 30 m of RG-213.
