@@ -6,22 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "math/design_range.h"
+
 namespace corvantile::cli {
 
-// The values an option can mean, both ends included; `unit` names them in the message.
-struct ValueRange {
-  double low;
-  double high;
-  std::string_view unit;  // "Hz", "W", "deg", "" for a plain number
-};
-
-// Any value the program holds.
+// Any value the program holds. The design's own ranges (kDesignFrequencies, kDesignPowers,
+// kNetworkPhases) are the core's, so an option refuses exactly what the design would.
 inline constexpr ValueRange kAnyValue{-1e10, 1e10, ""};
-// What the design can work with: the frequencies whose parts and figures it can show, and the
-// powers whose volts and amps it can show (beyond, the results blank them).
-inline constexpr ValueRange kDesignFrequencies{1e-3, 1e10, "Hz"};
-inline constexpr ValueRange kDesignPowers{1e-3, 1e8, "W"};
-inline constexpr ValueRange kNetworkPhases{-180.0, 180.0, "deg"};
 
 // Reads `text` with ParseValueStrict into `value`, within `range`; false with one line:
 //   "--frequency: '50G' is outside 1 mHz to 10 GHz"

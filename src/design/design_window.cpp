@@ -6,6 +6,7 @@
 #include "design/design_captions.h"
 #include "design/design_controls.h"
 #include "math/design_network.h"
+#include "math/design_range.h"
 #include "math/reduction.h"
 #include "state/session_file.h"
 #include "toolkit/placement.h"
@@ -105,7 +106,7 @@ void DesignWindow::RefreshDesign() {
   ReduceSource(state_);
   ReduceLoad(state_);
   // The caution label (written with the results) speaks for the design now on the screen only.
-  lastOutcome_ = DesignNetwork(state_);
+  lastOutcome_ = DesignWithinRange(state_);
   if (lastOutcome_ == DesignOutcome::Impossible) platform_.Beep();
 
   pen_ = Pen{.x = kSourceX, .y = kUpperRail, .colour = kDesignDrawColour};

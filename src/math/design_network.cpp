@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "math/design_range.h"
 #include "math/family_designs.h"
 #include "math/reduction.h"
 #include "units/precision.h"
@@ -145,7 +146,7 @@ DesignOutcome DesignNetwork(RunState& state) {
 DesignOutcome RunDesignPass(RunState& state) {
   ReduceSource(state);
   ReduceLoad(state);
-  return DesignNetwork(state);
+  return DesignWithinRange(state);
 }
 
 }  // namespace corvantile

@@ -10,7 +10,6 @@ namespace {
 using precision::D;
 using precision::Saturated;
 
-constexpr float kZeroResistance = 1e-6f;  // keeps the parallel form finite
 constexpr float kSmallestReactance = 0.0001f;
 
 // Each conversion step tells whether the rest of its row still runs.

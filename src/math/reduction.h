@@ -4,6 +4,10 @@
 
 namespace corvantile {
 
+// What the reduction stores for a series resistance of exactly 0 (a short circuit), which keeps
+// the parallel form finite: a side holding it is a short, not a resistance.
+inline constexpr float kZeroResistance = 1e-6f;
+
 // Completes the source's impedance record (indexes 0 to 6) from the values its entry form
 // names: 50 + j50 ohm in series form gives ParallelR 100, ParallelX 100 and Angle -45.
 void ReduceSource(RunState& state);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/formats/number_text.h"
+#include "math/design_range.h"
 #include "state/names.h"
 #include "units/format.h"
 
@@ -206,6 +207,9 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
   if (outcome == DesignOutcome::Impossible) {
     text += kImpossibleDesignLine;
     text += '\n';
+    if (const std::optional<std::string> reason = OutOfDesignRange(state)) {
+      text += "why: " + *reason + "\n";
+    }
   } else if (outcome == DesignOutcome::NotDesigned) {
     text +=
         DerivesPartsOnly(net[DesignMode])

@@ -12,6 +12,7 @@
 #include "cli/design_report.h"
 #include "cli_test_support.h"
 #include "math/design_network.h"
+#include "support/files.h"
 
 namespace corvantile::cli {
 namespace {
@@ -95,6 +96,24 @@ TEST(DesignCommand, LNetworkReportNamesTheAbsentElement) {
   ASSERT_EQ(low.status, kExitOk) << low.err;
   EXPECT_NE(low.out.find("1  shunt   absent"), std::string::npos) << low.out;
   EXPECT_EQ(low.out.find("3  shunt   absent"), std::string::npos) << low.out;
+}
+
+// A session file keeps what it stores; a stored phase that names no network is the caution
+// state with its reason, as the window shows it, not a design at a wrapped phase.
+TEST(DesignCommand, SessionPhaseOutsideItsRangeIsImpossibleWithTheReason) {
+  const corvantile::testing::ScratchFolder folder;
+  const std::string file = (folder.path() / "phase.CFG").string();
+  ASSERT_EQ(RunInProcess({"design", "--family", "tee", "--save", file}).status, kExitOk);
+  std::string text = corvantile::testing::ReadBytes(file);
+  const std::string stored = "\n-135 \r\n";  // the phase line
+  ASSERT_NE(text.find(stored), std::string::npos);
+  text.replace(text.find(stored), stored.size(), "\n 360 \r\n");
+  corvantile::testing::WriteBytes(file, text);
+  const auto report = RunInProcess({"design", "--session", file});
+  EXPECT_EQ(report.status, kExitImpossibleDesign) << report.out;
+  EXPECT_NE(report.out.find("why: the network phase is outside -180 to 180 degrees"),
+            std::string::npos)
+      << report.out;
 }
 
 TEST(DesignCommand, ImpossibleDesignIsObviousAndExitsOne) {

@@ -144,6 +144,22 @@ TEST_F(DesignWindowTest, PlusOneInAnLIsAcceptedAndTheLDesignSetsThePhase) {
   EXPECT_EQ(state.NetValues[NetworkPhase], lPhase);
 }
 
+// Stepping the phase past 180 degrees names no network: the window shows the caution state
+// as for any design it cannot build, and stepping back designs again.
+TEST_F(DesignWindowTest, PhaseSteppedPast180ShowsTheCaution) {
+  state.NetValues[NetworkFamily] = FamilyTee;
+  state.NetValues[NetworkPhase] = 180.0f;
+  Load();
+  design.cmdPhasePlusOne_Click();
+  EXPECT_EQ(state.NetValues[NetworkPhase], 181.0f);
+  EXPECT_TRUE(Shown("lblCaution"));
+  EXPECT_EQ(state.NetValues[NetX2], 0.0f);
+  EXPECT_GE(platform.beeps(), 1);
+  design.cmdPhaseMinusOne_Click();
+  design.cmdPhaseMinusOne_Click();
+  EXPECT_NE(state.NetValues[NetX2], 0.0f);
+}
+
 struct SwapCase {
   float from, to;
 };

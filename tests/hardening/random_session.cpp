@@ -9,6 +9,7 @@
 #include "design/design_controls.h"
 #include "design/design_window.h"
 #include "dialogs/dialog_logic.h"
+#include "math/design_range.h"
 #include "math/reduction.h"
 #include "state/session_file.h"
 #include "toolkit/recording_toolkit.h"
@@ -231,7 +232,7 @@ SessionModel::Shows SessionModel::WhatCommandShows(std::string_view command,
 void SessionModel::Refresh() {
   ReduceSource(state_);
   ReduceLoad(state_);
-  outcome_ = DesignNetwork(state_);
+  outcome_ = DesignWithinRange(state_);
 }
 
 void SessionModel::Apply(const SessionStep& step) {
