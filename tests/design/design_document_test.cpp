@@ -130,8 +130,12 @@ TEST_F(LeavingTest, SaveThatFailsKeepsTheProgramRunning) {
   platform.saveAnswer = toolkit::SaveAnswer::Save;
   EXPECT_FALSE(document.ReadyToClose());
   ASSERT_EQ(platform.messages().size(), 1u);
-  EXPECT_NE(platform.messages()[0].find("could not be saved"), std::string::npos)
-      << platform.messages()[0];
+  // One line that names the file and the system's reason.
+  const std::string& message = platform.messages()[0];
+  EXPECT_NE(message.find("could not be saved"), std::string::npos) << message;
+  EXPECT_NE(message.find("tank.cfg"), std::string::npos) << message;
+  EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+  EXPECT_EQ(message.find('\n'), std::string::npos) << message;
   EXPECT_TRUE(document.IsModified());
 }
 
