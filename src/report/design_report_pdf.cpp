@@ -127,11 +127,29 @@ void DrawResistor(PdfDocument& pdf, double cx, double cy) {
   pdf.Polyline(zigzag);
 }
 
-void DrawSchematic(PdfDocument& pdf, const MatchingCircuit& circuit,
+// The reactance a side's entry form describes, drawn as the design window draws it: a part in
+// series with the resistance (series forms) or across it (parallel forms); none when the side
+// is resistive.
+struct SideReactance {
+  bool series = true;
+  PartKind kind = PartKind::Open;
+};
+
+SideReactance SideReactanceOf(const ImpedanceValues& values) {
+  const bool series = IsSeriesForm(values);
+  const float x = series ? values[SeriesX] : values[ParallelX];
+  if (x == 0.0f || !(std::fabs(x) < OpenReactanceStored)) return {series, PartKind::Open};
+  return {series, x > 0.0f ? PartKind::Inductor : PartKind::Capacitor};
+}
+
+void DrawSchematic(PdfDocument& pdf, const MatchingCircuit& circuit, const RunState& state,
                    const std::array<std::string, 3>& values, double top) {
-  const double rail = top + 30.0, ground = top + 110.0;
+  const double rail = top + 30.0, ground = top + 110.0, mid = (rail + ground) / 2.0;
   const double sourceX = kLeft + 30.0, loadX = kRight - 30.0;
   const std::array<double, 3> xs{kLeft + 150.0, (kLeft + kRight) / 2.0, kRight - 150.0};
+  const SideReactance source = SideReactanceOf(state.SourceValues);
+  const SideReactance load = SideReactanceOf(state.LoadValues);
+  const double sourcePartX = sourceX + 45.0, loadPartX = loadX - 45.0;
   pdf.SetLineWidth(1.0);
   // The source: a resistor over a generator circle; the load: a resistor.
   pdf.Line(sourceX, rail, sourceX, rail + 10);
@@ -149,12 +167,30 @@ void DrawSchematic(PdfDocument& pdf, const MatchingCircuit& circuit,
   pdf.Line(loadX, rail + 58, loadX, ground);
   pdf.Text(loadX - 12, ground + 14, 8, PdfFont::Regular, "Load");
   pdf.Line(sourceX, ground, loadX, ground);
-  // The top rail, broken where a series element sits.
-  double from = sourceX;
+  // A side's shunt reactance stands across its resistance.
+  for (const auto& [side, x] : {std::pair{source, sourcePartX}, std::pair{load, loadPartX}}) {
+    if (side.series || side.kind == PartKind::Open) continue;
+    pdf.Line(x, rail, x, mid - 18);
+    DrawPart(pdf, side.kind, x, mid, Direction::Vertical);
+    pdf.Line(x, mid + 18, x, ground);
+  }
+  // The top rail, broken where a series part sits: a side's series reactance or an element.
+  std::vector<std::pair<double, PartKind>> seriesParts;
+  if (source.series && source.kind != PartKind::Open) {
+    seriesParts.emplace_back(sourcePartX, source.kind);
+  }
   for (int k = 1; k <= 3; ++k) {
-    if (IsShuntElement(circuit.topology, k)) continue;
-    const double cx = xs[static_cast<std::size_t>(k - 1)];
+    const auto index = static_cast<std::size_t>(k - 1);
+    if (!IsShuntElement(circuit.topology, k)) {
+      seriesParts.emplace_back(xs[index], circuit.elements[index].kind);
+    }
+  }
+  if (load.series && load.kind != PartKind::Open) seriesParts.emplace_back(loadPartX, load.kind);
+  double from = sourceX;
+  for (const auto& [cx, kind] : seriesParts) {
+    if (kind == PartKind::Open) continue;  // an open series part would leave no network
     pdf.Line(from, rail, cx - 18, rail);
+    DrawPart(pdf, kind, cx, rail, Direction::Horizontal);
     from = cx + 18;
   }
   pdf.Line(from, rail, loadX, rail);
@@ -163,16 +199,13 @@ void DrawSchematic(PdfDocument& pdf, const MatchingCircuit& circuit,
     const CircuitPart& part = circuit.elements[index];
     const double cx = xs[index];
     const std::string label = std::to_string(k) + ": " + values[index];
+    if (part.kind == PartKind::Open) continue;
     if (IsShuntElement(circuit.topology, k)) {
-      if (part.kind == PartKind::Open) continue;
-      const double mid = (rail + ground) / 2.0;
       pdf.Line(cx, rail, cx, mid - 18);
       DrawPart(pdf, part.kind, cx, mid, Direction::Vertical);
       pdf.Line(cx, mid + 18, cx, ground);
       pdf.Text(cx + 12, mid + 3, 8, PdfFont::Regular, label);
     } else {
-      if (part.kind == PartKind::Open) continue;  // an open series part would leave no network
-      DrawPart(pdf, part.kind, cx, rail, Direction::Horizontal);
       pdf.Text(cx - TextWidth(label, 8, PdfFont::Regular) / 2.0, rail - 14, 8, PdfFont::Regular,
                label);
     }
@@ -258,6 +291,22 @@ void DrawSmithChart(PdfDocument& pdf, const std::vector<ResponsePoint>& points,
   pdf.SetStrokeColor(kBlack);
   pdf.SetLineWidth(0.8);
   pdf.Circle(cx, cy, radius);
+  // Normalised labels: each resistance circle where it leaves the real axis on the left, each
+  // reactance arc where it meets the rim ("+j1" above the axis, inductive).
+  constexpr double kLabelSize = 5.5;
+  for (const double r : {0.2, 0.5, 1.0, 2.0, 5.0}) {
+    pdf.Text(cx + radius * (r - 1.0) / (r + 1.0) + 1.5, cy - 2.0, kLabelSize, PdfFont::Regular,
+             ShortNumber(r, 3));
+  }
+  for (const double x : {0.5, 1.0, 2.0, -0.5, -1.0, -2.0}) {
+    const std::complex<double> z(0.0, x);
+    const std::complex<double> rim = (z - 1.0) / (z + 1.0);
+    const std::string text = (x > 0 ? "+j" : "-j") + ShortNumber(std::fabs(x), 3);
+    const double tx = cx + (radius + 7.0) * rim.real();
+    const double ty = cy - (radius + 7.0) * rim.imag();
+    pdf.Text(tx - TextWidth(text, kLabelSize, PdfFont::Regular) / 2.0, ty + 2.0, kLabelSize,
+             PdfFont::Regular, text);
+  }
   std::vector<PdfPoint> locus;
   for (const ResponsePoint& point : points) locus.push_back(at(point.reflection));
   pdf.SetStrokeColor(kBlue);
@@ -327,14 +376,15 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
   pdf.SetLineWidth(0.8);
   pdf.Line(kLeft, 68, kRight, 68);
 
-  Writer out(pdf, 70);
+  Writer out(pdf, 80);  // the first heading clear of the rule under the title
   out.Heading("Inputs");
   out.Row({"Source:", SideText(state.SourceValues)}, {0, 80});
   out.Row({"Load:", SideText(state.LoadValues)}, {0, 80});
   out.Row({"Frequency:",
            Trimmed(Caption(shown, "cmdFrequency").substr(std::string("Frequency:").size()))},
           {0, 80});
-  out.Row({"Power:", Trimmed(FormatQuantity(net[Power]) + "W")}, {0, 80});  // as cmdPower reads
+  // Every digit the power holds: the window's caption rounds a milliwatt to 0.
+  out.Row({"Power:", EngineeringText(net[Power], "W")}, {0, 80});
   out.Row({"Family:", familyName}, {0, 80});
   out.Row({"Phase:", SpacedWithUnit(FormatEngineering(shown.shownPhase), "deg") + " (r-r " +
                          SpacedWithUnit(FormatEngineering(net[NetworkPhase]), "deg") + ")"},
@@ -362,7 +412,7 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
       values[static_cast<std::size_t>(k - 1)] =
           Caption(shown, "lblChangeNetPart" + std::to_string(k));
     }
-    DrawSchematic(pdf, build.circuit, values, top);
+    DrawSchematic(pdf, build.circuit, state, values, top);
     out.Skip(140);
   }
 
@@ -389,8 +439,10 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
              shownCaption("lblNetPart" + n + "Amps")},
             columns);
   }
+  // The window's caption names no unit for the intermediate resistance; the report does.
+  const std::string intermediate = Caption(shown, "lblIntermediateR");
   out.Row({Caption(shown, "lblInputQ"), Caption(shown, "lblOutputQ"),
-           Caption(shown, "lblIntermediateR")},
+           intermediate.empty() ? intermediate : intermediate + " ohms"},
           {0, 120, 240});
 
   if (hasCircuit) {

@@ -108,10 +108,14 @@ TEST_P(DesignReportPdfTest, TextHoldsTheInputs) {
         std::string("Load:"),
         Trimmed(FormatQuantity(inputs_.state.SourceValues[SeriesR])) + " ohms",
         Trimmed(FormatQuantity(inputs_.state.LoadValues[SeriesR])) + " ohms",
-        Trimmed(FormatQuantity(net[Power]) + "W")}) {
+        std::string("1 kW"), std::string("+j1"), std::string("-j0.5")}) {
     EXPECT_NE(pdfText.find(Squeezed(expected)), std::string::npos) << expected << " in\n"
                                                                    << pdfText;
   }
+  // The intermediate resistance carries its unit, which the window's caption leaves out.
+  const std::string intermediate = Trimmed(
+      ComputeDesignCaptions(inputs_.state, inputs_.outcome).captions.at("lblIntermediateR"));
+  EXPECT_NE(pdfText.find(Squeezed(intermediate) + " ohms"), std::string::npos) << pdfText;
   EXPECT_EQ(pdfText.find("efficiency") != std::string::npos, GetParam().lossy);
   EXPECT_EQ(pdfText.find("Compensated values") != std::string::npos, GetParam().lossy);
   EXPECT_NE(pdfText.find("nearest"), std::string::npos);
@@ -185,6 +189,58 @@ INSTANTIATE_TEST_SUITE_P(Families, DesignReportPdfTest,
                          [](const ::testing::TestParamInfo<ReportCase>& test) {
                            return test.param.name;
                          });
+
+// Page 1 rendered at 72 dpi (one pixel a point) as a binary PPM.
+std::string RenderedPageOne(const ReportInputs& inputs, const std::string& name) {
+  const std::filesystem::path pdf = TemporaryFile(name + ".pdf");
+  const std::filesystem::path base = TemporaryFile(name);
+  WriteBytes(pdf, DesignReportPdf(inputs));
+  int status = -1;
+  RunCommand(Quoted(Environment("CORVANTILE_PDFTOPPM")) + " -r 72 -f 1 -l 1 -singlefile " +
+                 Quoted(pdf) + " " + Quoted(base) + " 2>&1",
+             status);
+  EXPECT_EQ(status, 0);
+  return ReadBytes(base.string() + ".ppm");
+}
+
+// A reactive load is drawn with its reactance beside the resistor, as the design window draws
+// it; a small power keeps its digits; the rule under the title stays clear of the first heading.
+TEST(DesignReportPdf, PageOneDrawsWhatTheInputsSay) {
+  DesignCase c;
+  c.source = {1, 1500.0f, 0.0f};
+  c.load = {1, 300.0f, 0.0f};
+  ReportInputs resistive;
+  resistive.state = StateFor(c);
+  resistive.outcome = RunDesignPass(resistive.state);
+  c.load = {1, 300.0f, -400.0f};
+  c.power = 1e-3f;
+  ReportInputs reactive;
+  reactive.state = StateFor(c);
+  reactive.outcome = RunDesignPass(reactive.state);
+  ASSERT_EQ(reactive.outcome, DesignOutcome::Designed);
+
+  int width = 0, height = 0;
+  // The load's series capacitor sits on the rail 45 points inside the load's resistor.
+  const int loadPartX = 595 - 50 - 30 - 45;
+  const std::string plain = RenderedPageOne(resistive, "resistive_load");
+  const std::string drawn = RenderedPageOne(reactive, "reactive_load");
+  const int railOnly = DarkPixels(plain, loadPartX - 12, 180, loadPartX + 12, 320, width, height);
+  const int withPart = DarkPixels(drawn, loadPartX - 12, 180, loadPartX + 12, 320, width, height);
+  EXPECT_GT(withPart, railOnly + 20) << railOnly << " " << withPart;
+  // Between the title's rule and the heading below it, a clear row.
+  int clearRows = 0;
+  for (int y = 66; y < 80; ++y) {
+    if (DarkPixels(drawn, 50, y, 120, y + 1, width, height) == 0) ++clearRows;
+  }
+  EXPECT_GE(clearRows, 2);
+
+  const std::filesystem::path file = TemporaryFile("small_power.pdf");
+  WriteBytes(file, DesignReportPdf(reactive));
+  int status = -1;
+  const std::string text =
+      RunCommand(Quoted(Environment("CORVANTILE_PDFTOTEXT")) + " " + Quoted(file) + " -", status);
+  EXPECT_NE(Squeezed(text).find(" 1 mW "), std::string::npos) << text;
+}
 
 TEST(DesignReportPdf, ImpossibleDesignStillWritesAReadableFile) {
   DesignCase c;
