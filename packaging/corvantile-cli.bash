@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# bash completion for corvantile-cli and corvantile. The commands, each command's options and
-# the values of the options that take one of a few words are read from the program itself when
-# completing (its --help, and the "(use a, b or c)" with which it refuses an unknown word), so
-# the completion stays as current as the program.
+# bash completion for corvantile-cli and corvantile. The commands, each command's options, which
+# of them take a FILE and the values of the options that take one of a few words are read from
+# the program itself when completing (its --help, made from each command's option table, and the
+# "(use a, b or c)" with which it refuses an unknown word), so the completion stays as current as
+# the program.
 
 # The words the program accepts where ARGS... is followed by an unknown one: "%" is refused with
 # "... (use tee, pi, lowpass-l or highpass-l)" or "... is not none, nearest or best".
@@ -15,6 +16,12 @@ _corvantile_words() {
 _corvantile_options() {
   sed -n 's/^ \{1,\}\(-.*\)/\1/p' | sed 's/  .*//' | grep -o -- '-\{1,2\}[A-Za-z][A-Za-z0-9-]*' |
     sort -u
+}
+
+# The options of a --help text whose value is a FILE ("-o FILE, --output FILE", "--save FILE").
+_corvantile_file_options() {
+  sed -n 's/^ \{1,\}\(-.*\)/\1/p' | sed 's/  .*//' |
+    grep -o -- '-\{1,2\}[A-Za-z][A-Za-z0-9-]* FILE' | sed 's/ FILE$//' | sort -u
 }
 
 _corvantile_cli() {
@@ -30,11 +37,13 @@ _corvantile_cli() {
     return
   fi
   cmd=${COMP_WORDS[1]}
+  local help
+  help=$("$program" "$cmd" --help 2>/dev/null)
+  if [[ $prev == -* ]] && grep -qx -- "$prev" < <(_corvantile_file_options <<<"$help"); then
+    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    return
+  fi
   case $prev in
-    -o | --output | --save | --session | --load-file | --source-file | --file)
-      mapfile -t COMPREPLY < <(compgen -f -- "$cur")
-      return
-      ;;
     --family | --format | --series-inductor | --series-capacitor | --sort | --standard | \
       --distribution)
       local words
@@ -51,7 +60,7 @@ _corvantile_cli() {
     return
   fi
   local options
-  options=$("$program" "$cmd" --help 2>/dev/null | _corvantile_options)
+  options=$(_corvantile_options <<<"$help")
   if [[ $cur == -* ]] || [ -z "$cur" ]; then
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
   fi

@@ -251,7 +251,39 @@ std::string Table(const BandMatch& m, const BandMatchOptions& o, const RealParts
   return out.str();
 }
 
+struct BandArguments {
+  DesignRequest design;
+  BandRequest band;
+  OutputRequest output;
+  LossOptions losses;
+};
+
+CommandOptions Bind(BandArguments& a) {
+  OptionGroup band{"Band options:\n", BandSearchOptions(a.band), {}};
+  for (OptionSpec& spec : BandFigureOptions(a.band)) band.options.push_back(std::move(spec));
+  return {
+      .command = "band",
+      .groups = {std::move(band),
+                 DesignGroup(a.design,
+                             "Design options (see corvantile-cli design --help for FORM:R:V; the "
+                             "network options\n"
+                             "are not used):\n"),
+                 LossGroup(a.losses,
+                           "Loss options (each design's lowest in-band efficiency and its hottest "
+                           "part's watts\n"
+                           "with the design power flowing in, its parts lossy by the usual ESR "
+                           "model |X|/Q(f);\n"
+                           "the search itself is lossless, and --compensate does not apply):\n",
+                           CompensateOption::Omitted),
+                 OutputGroup(a.output, "table (default), csv or json")},
+      // The search is lossless: there is no design to compensate.
+      .refused = {{"--compensate", "--compensate does not apply to band"}},
+  };
+}
+
 }  // namespace
+
+CommandOptions BandCommandOptions() { return Declared(Bind); }
 
 std::string BandHelp() {
   return "Usage: corvantile-cli band --band F1:F2 [--band F3:F4 ...] [OPTIONS]\n"
@@ -273,33 +305,8 @@ std::string BandHelp() {
          "file over the bands (its resistance at the band centre), whichever fits closer.\n"
          "\n"
          "'corvantile-cli export spice|touchstone|csv|bom' takes the same band options and\n"
-         "--pick N to write the design of N elements (by default the best).\n"
-         "\n"
-         "Band options:\n" +
-         BandOptionsHelp() +
-         "  --points N            in-band points per band, equally spaced (default 201)\n"
-         "  --standard PICK       best: each design with its parts at the combination of\n"
-         "                        standard values (the nearest and two neighbours each way)\n"
-         "                        with the best worst return loss; none (default)\n"
-         "  --series-inductor S   the inductors' series for --standard (default E12)\n"
-         "  --series-capacitor S  the capacitors' series for --standard (default E24)\n"
-         "  --tolerance P%        the band yield: the share of builds, every part drawn\n"
-         "                        uniformly within P %, whose VSWR stays within 1.5:1 and 2:1\n"
-         "                        over the band (of the standard-value design with --standard\n"
-         "                        best, else of the designed values)\n"
-         "  --builds N            builds of the yield's Monte Carlo run (default 10000)\n"
-         "\n"
-         "Design options (see corvantile-cli design --help for FORM:R:V; the network options\n"
-         "are not used):\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Loss options (each design's lowest in-band efficiency and its hottest part's watts\n"
-         "with the design power flowing in, its parts lossy by the usual ESR model |X|/Q(f);\n"
-         "the search itself is lossless, and --compensate does not apply):\n" +
-         LossOptionsHelp() +
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp("table (default), csv or json\n") +
+         "--pick N to write the design of N elements (by default the best).\n" +
+         OptionsHelp(BandCommandOptions()) +
          "\n"
          "Exit status: 0 designs found; 1 no ladder reaches a positive return loss over the\n"
          "bands (or the attenuation asked); 2 bad command line, unreadable or unwritable file,\n"
@@ -314,36 +321,24 @@ std::string BandHelp() {
 
 int RunBandCommand(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err) {
-  ArgumentCursor args(arguments);
-  DesignRequest design;
-  BandRequest band;
-  OutputRequest output;
-  LossOptions losses;
+  BandArguments a;
   std::string error;
-  while (!args.AtEnd()) {
-    OptionTake taken = TakeBandOption(args, band, error);
-    if (taken == OptionTake::NotMine) taken = TakeDesignOrLossOption(args, design, losses, error);
-    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
-    if (taken == OptionTake::Failed) return BandFail(err, error);
-    if (taken == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (IsHelpArgument(argument)) {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << BandHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return BandFail(err, "unexpected argument '" + std::string(argument) +
-                               "' (see corvantile-cli band --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help") return BandFail(err, "--help takes no value");
-    return BandFail(
-        err, "unknown option '" + std::string(option.name) + "' (see corvantile-cli band --help)");
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const DesignRequest& design = a.design;
+  BandRequest& band = a.band;
+  const OutputRequest& output = a.output;
+  const LossOptions& losses = a.losses;
   std::string format;
   if (!ChooseFormat(output, kBandFormats, format, error)) return BandFail(err, error);
   if (band.options.bands.empty()) return BandFail(err, "give at least one --band F1:F2");
-  if (losses.compensate) return BandFail(err, "--compensate does not apply to band");
   BandRun run;
   const int status = RunBandSearch(design, band, run, error, err);
   if (status != kExitOk) return BandFail(err, error, status);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli band --band F1:F2 [...]`: for every element count up to --elements, the
@@ -15,5 +17,8 @@ int RunBandCommand(std::span<const std::string_view> arguments, std::ostream& ou
                    std::ostream& err);
 
 std::string BandHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions BandCommandOptions();
 
 }  // namespace corvantile::cli

@@ -42,106 +42,176 @@ std::optional<double> ReadFrequency(std::string_view text) {
   return value;
 }
 
+bool Refuse(std::string& error, std::string message) {
+  error = std::move(message);
+  return false;
+}
+
+bool ReadBand(std::string_view value, BandRequest& request, std::string& error) {
+  const std::size_t colon = value.find(':');
+  const std::optional<double> from =
+      colon == std::string_view::npos ? std::nullopt : ReadFrequency(value.substr(0, colon));
+  const std::optional<double> to =
+      colon == std::string_view::npos ? std::nullopt : ReadFrequency(value.substr(colon + 1));
+  if (!from || !to) {
+    return Refuse(error,
+                  "--band needs F1:F2, two frequencies above 0 ('" + std::string(value) + "')");
+  }
+  request.options.bands.push_back({*from, *to});
+  return true;
+}
+
+// A whole number from `least` to `most`: "--elements needs a whole number from 1 to 6 ('9')".
+bool ReadCount(std::string_view option, std::string_view value, long least, long most, int& count,
+               std::string& error) {
+  const std::string text(value);
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || n < least || n > most) {
+    return Refuse(error, std::string(option) + " needs a whole number from " +
+                             std::to_string(least) + " to " + std::to_string(most) + " ('" + text +
+                             "')");
+  }
+  count = static_cast<int>(n);
+  return true;
+}
+
+// "--attenuation 2f:30".
+bool ReadAttenuation(std::string_view value, BandRequest& request, std::string& error) {
+  const std::string text(value);
+  const bool shape = value.size() > 3 && (value[0] == '2' || value[0] == '3') && value[1] == 'f' &&
+                     value[2] == ':';
+  char* end = nullptr;
+  const double db = shape ? std::strtod(text.c_str() + 3, &end) : 0.0;
+  if (!shape || *end != '\0' || !(db > 0.0 && db <= 200.0)) {
+    return Refuse(error, "--attenuation needs 2f:DB or 3f:DB with DB above 0 and at most 200 ('" +
+                             text + "')");
+  }
+  request.options.harmonic = HarmonicRequirement{value[0] - '0', db};
+  return true;
+}
+
+bool ReadTolerance(std::string_view value, BandRequest& request, std::string& error) {
+  const std::string text(value);
+  std::string number = text;
+  if (!number.empty() && number.back() == '%') number.pop_back();
+  char* end = nullptr;
+  const double percent = std::strtod(number.c_str(), &end);
+  if (number.empty() || *end != '\0' || !(percent > 0.0 && percent <= 50.0)) {
+    return Refuse(error, "--tolerance needs a percentage above 0 and at most 50 ('" + text + "')");
+  }
+  request.tolerance = percent / 100.0;
+  return true;
+}
+
+bool ReadSeries(std::string_view option, std::string_view value, StandardSeries& series,
+                std::string& error) {
+  const std::optional<StandardSeries> read = ParseStandardSeries(value);
+  if (!read) {
+    return Refuse(error, std::string(option) + ": '" + std::string(value) +
+                             "' is not one of E3, E6, E12, E24, E48, E96, E192");
+  }
+  series = *read;
+  return true;
+}
+
 }  // namespace
 
-OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::string& error,
-                          std::span<const std::string_view> names) {
-  if (args.AtEnd() || !IsOptionArgument(args.Peek())) return OptionTake::NotMine;
-  const OptionArgument option = SplitOption(args.Peek());
-  static constexpr std::string_view kNames[] = {
-      "--band",     "--elements",        "--topology",         "--attenuation", "--points",
-      "--standard", "--series-inductor", "--series-capacitor", "--tolerance",   "--builds"};
-  if (std::find(std::begin(kNames), std::end(kNames), option.name) == std::end(kNames)) {
-    return OptionTake::NotMine;
-  }
-  if (!names.empty() && std::find(names.begin(), names.end(), option.name) == names.end()) {
-    return OptionTake::NotMine;
-  }
-  args.Take();
-  std::string_view value;
-  if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
-  const std::string text(value);
-  if (option.name == "--band") {
-    const std::size_t colon = value.find(':');
-    const std::optional<double> from =
-        colon == std::string_view::npos ? std::nullopt : ReadFrequency(value.substr(0, colon));
-    const std::optional<double> to =
-        colon == std::string_view::npos ? std::nullopt : ReadFrequency(value.substr(colon + 1));
-    if (!from || !to) {
-      error = "--band needs F1:F2, two frequencies above 0 ('" + text + "')";
-      return OptionTake::Failed;
-    }
-    request.options.bands.push_back({*from, *to});
-  } else if (option.name == "--elements" || option.name == "--points") {
-    char* end = nullptr;
-    const long n = std::strtol(text.c_str(), &end, 10);
-    const bool elements = option.name == "--elements";
-    const long most = elements ? 6 : 10001;
-    const long least = elements ? 1 : 2;
-    if (text.empty() || *end != '\0' || n < least || n > most) {
-      error = std::string(option.name) + " needs a whole number from " + std::to_string(least) +
-              " to " + std::to_string(most) + " ('" + text + "')";
-      return OptionTake::Failed;
-    }
-    if (elements) {
-      request.options.maxElements = static_cast<int>(n);
-      request.elementsGiven = true;
-    } else {
-      request.options.pointsPerBand = static_cast<int>(n);
-    }
-  } else if (option.name == "--tolerance") {
-    std::string number = text;
-    if (!number.empty() && number.back() == '%') number.pop_back();
-    char* end = nullptr;
-    const double percent = std::strtod(number.c_str(), &end);
-    if (number.empty() || *end != '\0' || !(percent > 0.0 && percent <= 50.0)) {
-      error = "--tolerance needs a percentage above 0 and at most 50 ('" + text + "')";
-      return OptionTake::Failed;
-    }
-    request.tolerance = percent / 100.0;
-  } else if (option.name == "--builds") {
-    char* end = nullptr;
-    const long n = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || n < 1 || n > 1000000) {
-      error = "--builds needs a whole number from 1 to 1000000 ('" + text + "')";
-      return OptionTake::Failed;
-    }
-    request.builds = static_cast<int>(n);
-  } else if (option.name == "--standard") {
-    if (value != "best" && value != "none") {
-      error = "unknown --standard '" + text + "' (use best or none)";
-      return OptionTake::Failed;
-    }
-    request.standardBest = value == "best";
-  } else if (option.name == "--series-inductor" || option.name == "--series-capacitor") {
-    const std::optional<StandardSeries> series = ParseStandardSeries(value);
-    if (!series) {
-      error = std::string(option.name) + ": '" + text +
-              "' is not one of E3, E6, E12, E24, E48, E96, E192";
-      return OptionTake::Failed;
-    }
-    (option.name == "--series-inductor" ? request.standard.inductors
-                                        : request.standard.capacitors) = *series;
-  } else if (option.name == "--topology") {
-    const std::optional<LadderFamily> family = LadderFamilyFromName(value);
-    if (!family) {
-      error = "unknown --topology '" + text + "' (use lowpass, highpass, bandpass or any)";
-      return OptionTake::Failed;
-    }
-    request.options.family = *family;
-  } else {
-    // --attenuation 2f:30
-    const bool shape = value.size() > 3 && (value[0] == '2' || value[0] == '3') &&
-                       value[1] == 'f' && value[2] == ':';
-    char* end = nullptr;
-    const double db = shape ? std::strtod(text.c_str() + 3, &end) : 0.0;
-    if (!shape || *end != '\0' || !(db > 0.0 && db <= 200.0)) {
-      error = "--attenuation needs 2f:DB or 3f:DB with DB above 0 and at most 200 ('" + text + "')";
-      return OptionTake::Failed;
-    }
-    request.options.harmonic = HarmonicRequirement{value[0] - '0', db};
-  }
-  return OptionTake::Taken;
+std::vector<OptionSpec> BandSearchOptions(BandRequest& request) {
+  return {
+      {.name = "--band",
+       .value_name = "F1:F2",
+       .help = "a band, in hertz (3.5M:3.8M); repeat for several bands",
+       .read = [&request](std::string_view value,
+                          std::string& error) { return ReadBand(value, request, error); },
+       .repeats = true},
+      {.name = "--elements",
+       .value_name = "N",
+       .help = "the most elements, 1 to 6 (default 4)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             if (!ReadCount("--elements", value, 1, 6, request.options.maxElements, error)) {
+               return false;
+             }
+             request.elementsGiven = true;
+             return true;
+           }},
+      {.name = "--topology",
+       .value_name = "FAMILY",
+       .help = "lowpass (series L, shunt C), highpass (series C, shunt L),\n"
+               "bandpass (some of each) or any (default)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             const std::optional<LadderFamily> family = LadderFamilyFromName(value);
+             if (!family) {
+               return Refuse(error, "unknown --topology '" + std::string(value) +
+                                        "' (use lowpass, highpass, bandpass or any)");
+             }
+             request.options.family = *family;
+             return true;
+           }},
+      {.name = "--attenuation",
+       .value_name = "H:DB",
+       .help = "at least DB of transducer loss at twice (2f:DB) or three\n"
+               "times (3f:DB) the band centre",
+       .read = [&request](std::string_view value,
+                          std::string& error) { return ReadAttenuation(value, request, error); }},
+  };
+}
+
+std::vector<OptionSpec> BandFigureOptions(BandRequest& request) {
+  return {
+      {.name = "--points",
+       .value_name = "N",
+       .help = "in-band points per band, equally spaced (default 201)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             return ReadCount("--points", value, 2, 10001, request.options.pointsPerBand, error);
+           }},
+      {.name = "--standard",
+       .value_name = "PICK",
+       .help = "best: each design with its parts at the combination of\n"
+               "standard values (the nearest and two neighbours each way)\n"
+               "with the best worst return loss; none (default)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             if (value != "best" && value != "none") {
+               return Refuse(error,
+                             "unknown --standard '" + std::string(value) + "' (use best or none)");
+             }
+             request.standardBest = value == "best";
+             return true;
+           }},
+      {.name = "--series-inductor",
+       .value_name = "S",
+       .help = "the inductors' series for --standard (default E12)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             return ReadSeries("--series-inductor", value, request.standard.inductors, error);
+           }},
+      {.name = "--series-capacitor",
+       .value_name = "S",
+       .help = "the capacitors' series for --standard (default E24)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             return ReadSeries("--series-capacitor", value, request.standard.capacitors, error);
+           }},
+      {.name = "--tolerance",
+       .value_name = "P%",
+       .help = "the band yield: the share of builds, every part drawn\n"
+               "uniformly within P %, whose VSWR stays within 1.5:1 and 2:1\n"
+               "over the band (of the standard-value design with --standard\n"
+               "best, else of the designed values)",
+       .read = [&request](std::string_view value,
+                          std::string& error) { return ReadTolerance(value, request, error); }},
+      {.name = "--builds",
+       .value_name = "N",
+       .help = "builds of the yield's Monte Carlo run (default 10000)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             return ReadCount("--builds", value, 1, 1000000, request.builds, error);
+           }},
+  };
 }
 
 std::string BandsText(const std::vector<FrequencyBand>& bands) {
@@ -151,15 +221,6 @@ std::string BandsText(const std::vector<FrequencyBand>& bands) {
     text += EngineeringText(b.from, "Hz") + " to " + EngineeringText(b.to, "Hz");
   }
   return text;
-}
-
-std::string BandOptionsHelp() {
-  return "  --band F1:F2          a band, in hertz (3.5M:3.8M); repeat for several bands\n"
-         "  --elements N          the most elements, 1 to 6 (default 4)\n"
-         "  --topology FAMILY     lowpass (series L, shunt C), highpass (series C, shunt L),\n"
-         "                        bandpass (some of each) or any (default)\n"
-         "  --attenuation H:DB    at least DB of transducer loss at twice (2f:DB) or three\n"
-         "                        times (3f:DB) the band centre\n";
 }
 
 int RunBandSearch(DesignRequest design, BandRequest& band, BandRun& run, std::string& error,

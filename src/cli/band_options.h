@@ -6,11 +6,12 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/studies/band_match.h"
 #include "analysis/studies/standard_design.h"
-#include "cli/argument_cursor.h"
 #include "cli/design_options.h"
+#include "cli/option_table.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
@@ -24,14 +25,13 @@ struct BandRequest {
   int builds = kDefaultBuilds;      // --builds
 };
 
-// Takes --band, --elements, --topology, --attenuation, --points, --standard,
-// --series-inductor, --series-capacitor, --tolerance or --builds at the cursor (only those of
-// `names` when given), like TakeDesignOption: NotMine leaves the cursor where it was.
-OptionTake TakeBandOption(ArgumentCursor& args, BandRequest& request, std::string& error,
-                          std::span<const std::string_view> names = {});
+// --band (repeated for several bands), --elements, --topology and --attenuation: the search,
+// which export takes too.
+std::vector<OptionSpec> BandSearchOptions(BandRequest& request);
 
-// The help lines of --band, --elements, --topology and --attenuation.
-std::string BandOptionsHelp();
+// --points, --standard, --series-inductor, --series-capacitor, --tolerance and --builds: the
+// band command's figures of its designs.
+std::vector<OptionSpec> BandFigureOptions(BandRequest& request);
 
 // "3.5 MHz to 3.8 MHz, 7 MHz to 7.2 MHz".
 std::string BandsText(const std::vector<FrequencyBand>& bands);

@@ -1,9 +1,9 @@
 #include "cli/command_line.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
-#include "cli/argument_cursor.h"
 #include "cli/band_command.h"
 #include "cli/command_output.h"
 #include "cli/design_command.h"
@@ -30,30 +30,33 @@ struct CommandInfo {
   std::string_view summary;  // lines after the first are indented to the summaries' column
   bool designs;              // takes the design options, --source-file and --load-file among them
   RunCommand run;
+  CommandOptions (*options)();
 };
 
 constexpr std::array<CommandInfo, 11> kCommands{{
     {"design", "design the network of one circuit; print a report or JSON, save a\nsession", true,
-     RunDesignCommand},
+     RunDesignCommand, DesignCommandOptions},
     {"sweep", "the designed circuit's response over frequency, with bandwidth figures", true,
-     RunSweepCommand},
+     RunSweepCommand, SweepCommandOptions},
     {"export", "the designed circuit as an ngspice netlist, a Touchstone file or CSV", true,
-     RunExportCommand},
-    {"report", "the design report as a two-page PDF (-o FILE)", true, RunReportCommand},
+     RunExportCommand, ExportCommandOptions},
+    {"report", "the design report as a two-page PDF (-o FILE)", true, RunReportCommand,
+     ReportCommandOptions},
     {"touchstone", "read a measured Touchstone file: its summary and a port's impedance", false,
-     RunTouchstoneCommand},
+     RunTouchstoneCommand, TouchstoneCommandOptions},
     {"standard", "the design with standard part values (E-series), nearest or best", true,
-     RunStandardCommand},
+     RunStandardCommand, StandardCommandOptions},
     {"tolerance", "Monte Carlo over part tolerances: the spread of the match", true,
-     RunToleranceCommand},
+     RunToleranceCommand, ToleranceCommandOptions},
     {"explore", "every solution for the circuit side by side, with the Bode-Fano bound", true,
-     RunExploreCommand},
+     RunExploreCommand, ExploreCommandOptions},
     {"band",
      "the best ladder of up to six elements over one or more bands, against\nthe Bode-Fano bound",
-     true, RunBandCommand},
-    {"parse", "read texts with the program's value parser", false, RunParseCommand},
-    {"format", "write values with one of the program's display formatters", false,
-     RunFormatCommand},
+     true, RunBandCommand, BandCommandOptions},
+    {"parse", "read texts with the program's value parser", false, RunParseCommand,
+     ParseCommandOptions},
+    {"format", "write values with one of the program's display formatters", false, RunFormatCommand,
+     FormatCommandOptions},
 }};
 
 // "design, sweep, ... or format": the commands for which `pick` holds, the last two joined by
@@ -147,6 +150,19 @@ std::string MainHelp() {
          "  corvantile-cli format capacitance 1e-10\n";
 }
 
+std::vector<std::string_view> CommandNamesInOrder() {
+  std::vector<std::string_view> names;
+  for (const CommandInfo& command : kCommands) names.push_back(command.name);
+  return names;
+}
+
+std::optional<CommandOptions> OptionsOfCommand(std::string_view name) {
+  for (const CommandInfo& command : kCommands) {
+    if (command.name == name) return command.options();
+  }
+  return std::nullopt;
+}
+
 int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& out,
                    std::ostream& err) {
   if (arguments.empty()) {
@@ -159,7 +175,7 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
   for (const CommandInfo& info : kCommands) {
     if (info.name == command) return info.run(rest, out, err);
   }
-  if (IsHelpArgument(command) || command == "help") {
+  if (command == "-h" || command == "--help" || command == "help") {
     out << MainHelp();
     return kExitOk;
   }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "cli/option_table.h"
 
 namespace corvantile::cli {
 
@@ -14,5 +18,9 @@ int RunCommandLine(std::span<const std::string_view> arguments, std::ostream& ou
 
 // The top-level help text.
 std::string MainHelp();
+
+// The commands, in the order the help lists them, and each one's option table.
+std::vector<std::string_view> CommandNamesInOrder();
+std::optional<CommandOptions> OptionsOfCommand(std::string_view name);
 
 }  // namespace corvantile::cli

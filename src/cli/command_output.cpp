@@ -12,26 +12,40 @@ int Fail(std::ostream& err, std::string_view message, int status) {
   return status;
 }
 
-OptionTake TakeOutputOption(ArgumentCursor& args, OutputRequest& output, std::string& error) {
-  if (args.AtEnd()) return OptionTake::NotMine;
-  const std::string_view argument = args.Peek();
-  const OptionArgument option =
-      argument == "-o" ? OptionArgument{argument, std::nullopt} : SplitOption(argument);
-  const bool isFile = option.name == "-o" || option.name == "--output";
-  if (!isFile && option.name != "--format") return OptionTake::NotMine;
-  if (!isFile && !IsOptionArgument(argument)) return OptionTake::NotMine;
-  args.Take();
-  std::string_view value;
-  std::optional<std::string>& target = isFile ? output.file : output.format;
-  if (target) {
-    error = isFile ? "-o/--output may be given only once" : "--format may be given only once";
-    return OptionTake::Failed;
-  }
-  const bool taken =
-      isFile ? args.TakeFileName(option, value, error) : args.TakeValue(option, value, error);
-  if (!taken) return OptionTake::Failed;
-  target = std::string(value);
-  return OptionTake::Taken;
+std::vector<OptionSpec> OutputOptions(OutputRequest& output, std::string_view formatsHelp) {
+  return {
+      {.name = "--format",
+       .value_name = "FORMAT",
+       .help = formatsHelp,
+       .read =
+           [&output](std::string_view value, std::string& error) {
+             // Another option may have chosen the format already (design's --json).
+             if (output.format) {
+               error = "--format may be given only once";
+               return false;
+             }
+             output.format = std::string(value);
+             return true;
+           }},
+      {.name = "--output",
+       .value_name = "FILE",
+       .help = "write to FILE instead of standard output; FILE is replaced\n"
+               "only once the new file is complete",
+       .read =
+           [&output](std::string_view value, std::string&) {
+             output.file = std::string(value);
+             return true;
+           },
+       .short_name = "-o"},
+  };
+}
+
+OptionGroup OutputGroup(OutputRequest& output, std::string_view formatsHelp,
+                        std::vector<OptionSpec> more, std::string notes) {
+  OptionGroup group{"Output options:\n", OutputOptions(output, formatsHelp), std::move(notes)};
+  for (OptionSpec& spec : more) group.options.push_back(std::move(spec));
+  group.options.push_back(HelpOption());
+  return group;
 }
 
 bool ChooseFormat(const OutputRequest& output, std::span<const std::string_view> formats,
@@ -51,14 +65,6 @@ bool ChooseFormat(const OutputRequest& output, std::span<const std::string_view>
   }
   error = "unknown format " + QuotedValue(*output.format) + " (use " + names + ")";
   return false;
-}
-
-std::string OutputOptionsHelp(std::string_view formatsHelp) {
-  return "  --format FORMAT       " + std::string(formatsHelp) +
-         "  -o FILE, --output FILE\n"
-         "                        write to FILE instead of standard output; FILE is replaced\n"
-         "                        only once the new file is complete\n"
-         "  -h, --help            print this help\n";
 }
 
 int Deliver(std::string_view text, const OutputRequest& output, std::ostream& out,

@@ -7,8 +7,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "cli/argument_cursor.h"
+#include "cli/option_table.h"
 
 namespace corvantile::cli {
 
@@ -21,17 +22,18 @@ struct OutputRequest {
   std::optional<std::string> file;    // -o FILE, --output FILE; standard output without
 };
 
-// Takes --format, -o or --output at the cursor, with its value, like TakeDesignOption:
-// NotMine leaves the cursor where it was. A second -o or --format is Failed.
-OptionTake TakeOutputOption(ArgumentCursor& args, OutputRequest& output, std::string& error);
+// --format FORMAT, described by `formatsHelp` ("table (default) or json"), and
+// -o FILE, --output FILE, read into `output`.
+std::vector<OptionSpec> OutputOptions(OutputRequest& output, std::string_view formatsHelp);
+
+// The "Output options:" group: the options above, a command's own after them, then -h, --help.
+OptionGroup OutputGroup(OutputRequest& output, std::string_view formatsHelp,
+                        std::vector<OptionSpec> more = {}, std::string notes = {});
 
 // The format asked for, one of `formats` (the first is the default): false with "unknown
 // format 'xml' (use table, csv or json)" for any other.
 bool ChooseFormat(const OutputRequest& output, std::span<const std::string_view> formats,
                   std::string& chosen, std::string& error);
-
-// The help lines of --format (with the formats' description) and -o.
-std::string OutputOptionsHelp(std::string_view formatsHelp);
 
 // Writes `text` to standard output, or replaces the file through WriteFileAtomically, and
 // returns `status`; kExitUsage after a one-line error when the file cannot be written.

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "analysis/circuits/matching_circuit.h"
-#include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/design_report.h"
@@ -24,7 +23,80 @@ namespace {
 
 constexpr std::array<std::string_view, 2> kDesignFormats{"report", "json"};
 
+struct DesignArguments {
+  DesignRequest request;
+  OutputRequest output;
+  std::optional<std::string> saveFile;
+  LossOptions losses;
+  LineRequest lines;
+};
+
+CommandOptions Bind(DesignArguments& a) {
+  OptionGroup lines = LineGroup(a.lines,
+                                "Feedline options (the line's figures at the design frequency, "
+                                "with the design power\n"
+                                "going into it, follow the report: the impedance and VSWR at both "
+                                "ends, the matched\n"
+                                "loss, the loss with what is at its far end and what the mismatch "
+                                "adds, and the\n"
+                                "highest peak voltage along the line):\n");
+  lines.notes +=
+      "\n"
+      "  With a loss option the report ends with a losses block: per part its Q, series\n"
+      "  resistance, dissipated watts, RMS and peak volts and amps; the input and load\n"
+      "  power, efficiency, dissipative, mismatch and transducer loss in dB, return loss,\n"
+      "  VSWR and the impedance the source sees; with --compensate the compensated part\n"
+      "  values beside the ideal ones. JSON carries the same as \"losses\".\n";
+  std::vector<OptionSpec> own{
+      {.name = "--json",
+       .value_name = {},
+       .help = "the same as --format json",
+       .read =
+           [&a](std::string_view, std::string& error) {
+             if (a.output.format && *a.output.format != "json") {
+               error = "--json cannot be used with --format " + *a.output.format;
+               return false;
+             }
+             a.output.format = "json";
+             return true;
+           }},
+      {.name = "--save",
+       .value_name = "FILE",
+       .help = "also write the resulting state to FILE in the session-file\n"
+               "format (LastSession.CFG's); FILE is replaced only once the\n"
+               "new file is complete",
+       .read =
+           [&a](std::string_view value, std::string&) {
+             a.saveFile = std::string(value);
+             return true;
+           }},
+  };
+  CommandOptions options{
+      .command = "design",
+      .groups = {DesignGroup(a.request,
+                             "Design options (OPTION VALUE or OPTION=VALUE; values in "
+                             "the program's notation):\n"),
+                 LossGroup(a.losses,
+                           "Loss options (without any of them every part is ideal; each part's "
+                           "loss is the usual\n"
+                           "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k):\n"),
+                 std::move(lines),
+                 OutputGroup(a.output,
+                             "report (default) or json: one JSON object instead of the\n"
+                             "report: \"SourceValues\" (16 numbers), \"NetValues\" (31),\n"
+                             "\"LoadValues\" (16), each reading back as the same 32-bit\n"
+                             "float, \"captions\" and \"visible\" (the design window's\n"
+                             "result captions and which labels it shows, by control\n"
+                             "name), and \"caution\" (true when the design is impossible)",
+                             std::move(own))},
+  };
+  options.name_every_error = false;
+  return options;
+}
+
 }  // namespace
+
+CommandOptions DesignCommandOptions() { return Declared(Bind); }
 
 std::string DesignHelp() {
   return "Usage: corvantile-cli design [OPTIONS]\n"
@@ -33,40 +105,8 @@ std::string DesignHelp() {
          "change: it starts from the built-in default circuit (a 1500-ohm source, a 300-ohm\n"
          "load, 3.75 MHz, 1000 W, a Pi network at -135 degrees) or from --session, applies the\n"
          "options below in the order given, reduces source and load, designs the network and\n"
-         "prints a report.\n"
-         "\n"
-         "Design options (OPTION VALUE or OPTION=VALUE; values in the program's notation):\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
-         "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k):\n" +
-         LossOptionsHelp() +
-         "\n"
-         "Feedline options (the line's figures at the design frequency, with the design power\n"
-         "going into it, follow the report: the impedance and VSWR at both ends, the matched\n"
-         "loss, the loss with what is at its far end and what the mismatch adds, and the\n"
-         "highest peak voltage along the line):\n" +
-         LineOptionsHelp() +
-         "\n"
-         "  With a loss option the report ends with a losses block: per part its Q, series\n"
-         "  resistance, dissipated watts, RMS and peak volts and amps; the input and load\n"
-         "  power, efficiency, dissipative, mismatch and transducer loss in dB, return loss,\n"
-         "  VSWR and the impedance the source sees; with --compensate the compensated part\n"
-         "  values beside the ideal ones. JSON carries the same as \"losses\".\n"
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp(
-             "report (default) or json: one JSON object instead of the\n"
-             "                        report: \"SourceValues\" (16 numbers), \"NetValues\" (31),\n"
-             "                        \"LoadValues\" (16), each reading back as the same 32-bit\n"
-             "                        float, \"captions\" and \"visible\" (the design window's\n"
-             "                        result captions and which labels it shows, by control\n"
-             "                        name), and \"caution\" (true when the design is "
-             "impossible)\n") +
-         "  --json                the same as --format json\n"
-         "  --save FILE           also write the resulting state to FILE in the session-file\n"
-         "                        format (LastSession.CFG's); FILE is replaced only once the\n"
-         "                        new file is complete\n"
+         "prints a report.\n" +
+         OptionsHelp(DesignCommandOptions()) +
          "\n"
          "A value without any digit is refused; --frequency and --power must be above 0 and\n"
          "--phase must not be 0. --phase and --fix cannot be used when the network family in\n"
@@ -89,49 +129,22 @@ std::string DesignHelp() {
 
 int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& out,
                      std::ostream& err) {
-  ArgumentCursor args(arguments);
-  DesignRequest request;
-  OutputRequest output;
-  std::optional<std::string> saveFile;
-  LossOptions losses;
-  LineRequest lines;
+  DesignArguments a;
   std::string error;
-  while (!args.AtEnd()) {
-    OptionTake taken = TakeDesignOrLossOption(args, request, losses, error);
-    if (taken == OptionTake::NotMine) taken = TakeLineOption(args, lines, error);
-    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
-    if (taken == OptionTake::Failed) return Fail(err, error);
-    if (taken == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (IsHelpArgument(argument)) {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << DesignHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return Fail(err, "design: unexpected argument " + QuotedValue(argument) +
-                           " (see corvantile-cli design --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help" || option.name == "--json") {
-      if (option.inline_value) return Fail(err, std::string(option.name) + " takes no value");
-      if (option.name == "--help") {
-        out << DesignHelp();
-        return kExitOk;
-      }
-      if (output.format && *output.format != "json") {
-        return Fail(err, "--json cannot be used with --format " + *output.format);
-      }
-      output.format = "json";
-    } else if (option.name == "--save") {
-      std::string_view value;
-      if (saveFile) return Fail(err, "--save may be given only once");
-      if (!args.TakeFileName(option, value, error)) return Fail(err, error);
-      saveFile = std::string(value);
-    } else {
-      return Fail(err, "design: unknown option " + QuotedValue(option.name) +
-                           " (see corvantile-cli design --help)");
-    }
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const DesignRequest& request = a.request;
+  const OutputRequest& output = a.output;
+  const std::optional<std::string>& saveFile = a.saveFile;
+  const LossOptions& losses = a.losses;
+  const LineRequest& lines = a.lines;
   std::string format;
   if (!ChooseFormat(output, kDesignFormats, format, error)) return Fail(err, "design: " + error);
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli design [OPTIONS]`: builds the state from the design options, runs the
@@ -16,5 +18,8 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
 
 // The help text of the design command.
 std::string DesignHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions DesignCommandOptions();
 
 }  // namespace corvantile::cli

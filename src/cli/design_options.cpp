@@ -18,6 +18,12 @@
 namespace corvantile::cli {
 namespace {
 
+struct DesignOptionInfo {
+  std::string_view name;
+  std::string_view value_name;
+  std::string_view help;
+};
+
 constexpr std::array<DesignOptionInfo, 13> kDesignOptions{{
     {"--session", "FILE",
      "start from this session file, not the built-in defaults\n"
@@ -194,62 +200,36 @@ bool ReadPort(std::string_view option, std::string_view text, std::optional<int>
 
 }  // namespace
 
-std::span<const DesignOptionInfo> DesignOptionTable() { return kDesignOptions; }
-
-std::string DesignOptionsHelp() {
-  constexpr std::size_t kColumn = 24;
-  std::string text;
+OptionGroup DesignGroup(DesignRequest& request, std::string heading) {
+  OptionGroup group;
+  group.heading = std::move(heading);
   for (const DesignOptionInfo& info : kDesignOptions) {
-    std::string head = "  " + std::string(info.name) + " " + std::string(info.value_name);
-    head.resize(std::max(head.size() + 1, kColumn), ' ');
-    std::string_view help = info.help;
-    bool first = true;
-    while (!help.empty()) {
-      const std::size_t end = help.find('\n');
-      text += first ? head : std::string(kColumn, ' ');
-      text += help.substr(0, end);
-      text += '\n';
-      first = false;
-      help = end == std::string_view::npos ? std::string_view() : help.substr(end + 1);
+    const std::string_view name = info.name;
+    OptionReader read = [&request, name](std::string_view value, std::string&) {
+      request.settings.push_back({std::string(name), std::string(value)});
+      return true;
+    };
+    if (name == "--session") {
+      read = [&request](std::string_view value, std::string&) {
+        request.session = std::filesystem::path(value);
+        return true;
+      };
     }
+    group.options.push_back(
+        {.name = name, .value_name = info.value_name, .help = info.help, .read = std::move(read)});
   }
   // The options above refer to FORM:R:V "below": every command's help lists these options, so
   // every help carries the paragraph.
-  return text +
-         "\n"
-         "  FORM:R:V describes a source or a load. FORM is series (R in series with a\n"
-         "  reactance V), parallel (R in parallel with a reactance V), series-part (R in series\n"
-         "  with a part of value V) or parallel-part (R in parallel with a part of value V).\n"
-         "  A reactance is in ohms, negative for a capacitor; a part value is positive henries\n"
-         "  for an inductor and minus the farads for a capacitor. R is taken as its magnitude.\n"
-         "  series-part:50:-100p is 50 ohms in series with 100 pF; parallel:1.5k:-600 is 1500\n"
-         "  ohms across a reactance of -600 ohms.\n";
-}
-
-OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::string& error) {
-  if (args.AtEnd() || !IsOptionArgument(args.Peek())) return OptionTake::NotMine;
-  const OptionArgument option = SplitOption(args.Peek());
-  const bool known =
-      std::any_of(kDesignOptions.begin(), kDesignOptions.end(),
-                  [&](const DesignOptionInfo& info) { return info.name == option.name; });
-  if (!known) return OptionTake::NotMine;
-  args.Take();
-  std::string_view value;
-  if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
-  // Every design option holds one value: a second would silently replace the first.
-  const bool repeated =
-      std::any_of(request.settings.begin(), request.settings.end(),
-                  [&](const DesignSetting& setting) { return setting.option == option.name; });
-  if (repeated || (option.name == "--session" && request.session)) {
-    error = std::string(option.name) + " may be given only once";
-    return OptionTake::Failed;
-  }
-  if (option.name == "--session") {
-    request.session = std::filesystem::path(value);
-  } else {
-    request.settings.push_back({std::string(option.name), std::string(value)});
-  }
-  return OptionTake::Taken;
+  group.notes =
+      "\n"
+      "  FORM:R:V describes a source or a load. FORM is series (R in series with a\n"
+      "  reactance V), parallel (R in parallel with a reactance V), series-part (R in series\n"
+      "  with a part of value V) or parallel-part (R in parallel with a part of value V).\n"
+      "  A reactance is in ohms, negative for a capacitor; a part value is positive henries\n"
+      "  for an inductor and minus the farads for a capacitor. R is taken as its magnitude.\n"
+      "  series-part:50:-100p is 50 ohms in series with 100 pF; parallel:1.5k:-600 is 1500\n"
+      "  ohms across a reactance of -600 ohms.\n";
+  return group;
 }
 
 bool ApplyDesignOption(std::string_view option, std::string_view value, RunState& state,

@@ -10,26 +10,22 @@
 
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/frequency_response.h"
-#include "cli/argument_cursor.h"
 #include "cli/json_writer.h"
+#include "cli/option_table.h"
 #include "model/design_model.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
 
 // The options that describe a circuit, shared by every command that designs one. A command
-// walks its arguments with TakeDesignOption, handles the arguments that are not design options
-// itself, and then builds the state with BuildDesignState:
+// lists DesignGroup in its table, which collects the options in order into a DesignRequest,
+// and then builds the design from the request:
 //
 //   DesignRequest request;
-//   while (!args.AtEnd()) {
-//     const OptionTake shared = TakeDesignOption(args, request, error);
-//     if (shared == OptionTake::Failed) return kExitUsage;
-//     if (shared == OptionTake::Taken) continue;
-//     ... the command's own options ...
-//   }
-//   RunState state;
-//   if (!BuildDesignState(request, state, error, notes)) return kExitUsage;
+//   CommandOptions options{"design", {DesignGroup(request, "Design options:\n"), ...}};
+//   ... ParseOptions(options, arguments, error) ...
+//   DesignModel model;
+//   if (!BuildDesignModel(request, model, error, notes)) return kExitUsage;
 
 // One design option as it stood on the command line, kept for applying in order.
 struct DesignSetting {
@@ -42,22 +38,9 @@ struct DesignRequest {
   std::vector<DesignSetting> settings;           // the other options, in command-line order
 };
 
-// A design option's name, the name of its value and its help text (lines separated by '\n').
-struct DesignOptionInfo {
-  std::string_view name;
-  std::string_view value_name;
-  std::string_view help;
-};
-
-// Every design option, in the order the help lists them.
-std::span<const DesignOptionInfo> DesignOptionTable();
-
-// The help lines of the design options, two blanks in, descriptions in one column, then the
+// The design options under `heading`, read into `request` (each at most once), with the
 // paragraph on FORM:R:V that --source and --load refer to.
-std::string DesignOptionsHelp();
-
-// Takes the design option at the cursor, with its value, into `request`.
-OptionTake TakeDesignOption(ArgumentCursor& args, DesignRequest& request, std::string& error);
+OptionGroup DesignGroup(DesignRequest& request, std::string heading);
 
 // Applies one design option (any but --session) to the state, as the design window's command
 // or dialog for that value would: "--frequency" "14.2M" stores 14200000 in Frequency. Values

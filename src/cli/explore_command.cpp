@@ -197,7 +197,106 @@ std::string Table(const Exploration& e, const ExploreOptions& realParts,
   return o.str();
 }
 
+bool Refused(std::string& error, std::string message) {
+  error = std::move(message);
+  return false;
+}
+
+struct ExploreArguments {
+  DesignRequest design;
+  ExploreOptions options;
+  std::optional<Figure> sort;
+  OutputRequest output;
+  LossOptions losses;
+  StandardChoice standard;
+  bool standardBest = false;
+};
+
+OptionReader SeriesReader(std::string_view option, StandardSeries& target) {
+  return [option, &target](std::string_view value, std::string& error) {
+    const std::optional<StandardSeries> series = ParseStandardSeries(value);
+    if (!series) {
+      return Refused(error, std::string(option) + ": '" + std::string(value) +
+                                "' is not one of E3, E6, E12, E24, E48, E96, E192");
+    }
+    target = *series;
+    return true;
+  };
+}
+
+CommandOptions Bind(ExploreArguments& a) {
+  std::vector<OptionSpec> own{
+      {.name = "--sort",
+       .value_name = "FIGURE",
+       .help = "bandwidth, attenuation2f, attenuation3f, voltage, current\n"
+               "or efficiency, best first (default: as found)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             if (std::find(std::begin(kSortKeys), std::end(kSortKeys), value) ==
+                 std::end(kSortKeys)) {
+               return Refused(error, "unknown sort '" + std::string(value) +
+                                         "' (use bandwidth, attenuation2f, attenuation3f, "
+                                         "voltage, current or efficiency)");
+             }
+             a.sort = FigureFromName(value);
+             return true;
+           }},
+      {.name = "--step",
+       .value_name = "DEG",
+       .help = "degrees between the Pi and Tee phases (default 1)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             double step = 0.0;
+             if (!ReadOptionValue("--step", value, {0.01, 90.0, "deg"}, step, error)) {
+               return false;
+             }
+             a.options.phaseStep = step;
+             return true;
+           }},
+      {.name = "--standard",
+       .value_name = "PICK",
+       .help = "best: each three-element candidate's return loss with its\n"
+               "parts at the best combination of standard values; none\n"
+               "(default)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             if (value != "best" && value != "none") {
+               return Refused(error,
+                              "unknown --standard '" + std::string(value) + "' (use best or none)");
+             }
+             a.standardBest = value == "best";
+             return true;
+           }},
+      {.name = "--series-inductor",
+       .value_name = "S",
+       .help = "the inductors' series for --standard (default E12)",
+       .read = SeriesReader("--series-inductor", a.standard.inductors)},
+      {.name = "--series-capacitor",
+       .value_name = "S",
+       .help = "the capacitors' series for --standard (default E24)",
+       .read = SeriesReader("--series-capacitor", a.standard.capacitors)},
+  };
+  return {
+      .command = "explore",
+      .groups = {DesignGroup(a.design, "Design options:\n"),
+                 {"Explore options:\n", std::move(own), {}},
+                 LossGroup(a.losses,
+                           "Loss options (each three-element candidate's efficiency and hottest "
+                           "part's watts\n"
+                           "at the design power, with its parts lossy: the usual ESR model, a "
+                           "series resistance\n"
+                           "|X|/Q(f) with Q(f) = Q0 (f/f0)^k; every candidate is listed as "
+                           "designed):\n",
+                           CompensateOption::Omitted),
+                 OutputGroup(a.output, "table (default), csv or json")},
+      // Every candidate is listed as designed: there is no one design to compensate.
+      .refused = {{"--compensate", "--compensate does not apply to explore"}},
+  };
+}
+
 }  // namespace
+
+CommandOptions ExploreCommandOptions() { return Declared(Bind); }
 
 std::string ExploreHelp() {
   return "Usage: corvantile-cli explore [OPTIONS]\n"
@@ -212,28 +311,8 @@ std::string ExploreHelp() {
          "the 2:1 bandwidth and each candidate's share of it. With --load-file or\n"
          "--source-file the bandwidths and attenuations come from the measured data over the\n"
          "sweep cut to the file's band (a harmonic beyond it is \"not measured\", null in JSON),\n"
-         "while the bound keeps the side's impedance at the design frequency.\n"
-         "\n"
-         "Design options:\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Explore options:\n"
-         "  --sort FIGURE         bandwidth, attenuation2f, attenuation3f, voltage, current\n"
-         "                        or efficiency, best first (default: as found)\n"
-         "  --step DEG            degrees between the Pi and Tee phases (default 1)\n"
-         "  --standard PICK       best: each three-element candidate's return loss with its\n"
-         "                        parts at the best combination of standard values; none\n"
-         "                        (default)\n"
-         "  --series-inductor S   the inductors' series for --standard (default E12)\n"
-         "  --series-capacitor S  the capacitors' series for --standard (default E24)\n"
-         "\n"
-         "Loss options (each three-element candidate's efficiency and hottest part's watts\n"
-         "at the design power, with its parts lossy: the usual ESR model, a series resistance\n"
-         "|X|/Q(f) with Q(f) = Q0 (f/f0)^k; every candidate is listed as designed):\n" +
-         LossOptionsHelp(CompensateOption::Omitted) +
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp("table (default), csv or json\n") + "\n" + std::string(kExitStatusHelp) +
+         "while the bound keeps the side's impedance at the design frequency.\n" +
+         OptionsHelp(ExploreCommandOptions()) + "\n" + std::string(kExitStatusHelp) +
          "For explore, 1 is a source and load that no network matches.\n"
          "\n"
          "Examples:\n"
@@ -243,78 +322,24 @@ std::string ExploreHelp() {
 
 int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream& out,
                       std::ostream& err) {
-  ArgumentCursor args(arguments);
-  DesignRequest design;
-  ExploreOptions options;
-  std::optional<Figure> sort;
-  OutputRequest output;
+  ExploreArguments a;
   std::string error;
-  std::vector<std::string_view> given;  // the single-valued options seen
-  LossOptions losses;
-  StandardChoice standard;
-  bool standardBest = false;
-  while (!args.AtEnd()) {
-    // Every candidate is listed as designed: there is no one design to compensate.
-    if (SplitOption(args.Peek()).name == "--compensate") {
-      return Refuse(err, "--compensate does not apply to explore");
-    }
-    OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
-    if (shared == OptionTake::NotMine) shared = TakeOutputOption(args, output, error);
-    if (shared == OptionTake::Failed) return Refuse(err, error);
-    if (shared == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (argument == "-h") {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << ExploreHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return Refuse(err, "unexpected argument " + QuotedValue(argument) +
-                             " (see corvantile-cli explore --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help") {
-      if (option.inline_value) return Refuse(err, "--help takes no value");
-      out << ExploreHelp();
-      return kExitOk;
-    }
-    if (option.name != "--sort" && option.name != "--step" && option.name != "--standard" &&
-        option.name != "--series-inductor" && option.name != "--series-capacitor") {
-      return Refuse(err, "unknown option '" + std::string(option.name) +
-                             "' (see corvantile-cli explore --help)");
-    }
-    if (std::find(given.begin(), given.end(), option.name) != given.end()) {
-      return Refuse(err, std::string(option.name) + " may be given only once");
-    }
-    given.push_back(option.name);
-    std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
-    if (option.name == "--standard") {
-      if (value != "best" && value != "none") {
-        return Refuse(err, "unknown --standard '" + std::string(value) + "' (use best or none)");
-      }
-      standardBest = value == "best";
-    } else if (option.name == "--series-inductor" || option.name == "--series-capacitor") {
-      const std::optional<StandardSeries> series = ParseStandardSeries(value);
-      if (!series) {
-        return Refuse(err, std::string(option.name) + ": '" + std::string(value) +
-                               "' is not one of E3, E6, E12, E24, E48, E96, E192");
-      }
-      (option.name == "--series-inductor" ? standard.inductors : standard.capacitors) = *series;
-    } else if (option.name == "--sort") {
-      if (std::find(std::begin(kSortKeys), std::end(kSortKeys), value) == std::end(kSortKeys)) {
-        return Refuse(err, "unknown sort '" + std::string(value) +
-                               "' (use bandwidth, attenuation2f, attenuation3f, voltage, current "
-                               "or efficiency)");
-      }
-      sort = FigureFromName(value);
-    } else {
-      double step = 0.0;
-      if (!ReadOptionValue("--step", value, {0.01, 90.0, "deg"}, step, error)) {
-        return Refuse(err, error);
-      }
-      options.phaseStep = step;
-    }
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const DesignRequest& design = a.design;
+  ExploreOptions& options = a.options;
+  const std::optional<Figure>& sort = a.sort;
+  const OutputRequest& output = a.output;
+  const LossOptions& losses = a.losses;
+  const StandardChoice& standard = a.standard;
+  const bool standardBest = a.standardBest;
 
   std::string format;
   if (!ChooseFormat(output, kExploreFormats, format, error)) return Refuse(err, error);

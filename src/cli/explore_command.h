@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli explore [OPTIONS]`: every network that matches the circuit's source and load
@@ -15,5 +17,8 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
                       std::ostream& err);
 
 std::string ExploreHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions ExploreCommandOptions();
 
 }  // namespace corvantile::cli

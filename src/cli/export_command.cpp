@@ -25,7 +25,171 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kExportFormats{"spice", "touchstone", "csv", "bom"};
 
+bool Refuse(std::string& error, std::string message) {
+  error = std::move(message);
+  return false;
+}
+
+struct ExportArguments {
+  OutputRequest output;
+  bool formatNamedFirst = false;
+  DesignRequest design;
+  SweepRequest sweep;
+  std::optional<float> z0;
+  LossOptions losses;
+  PartsListOptions parts;
+  bool partsOption = false;
+  bool matched = false;
+  BandRequest band;
+  std::optional<int> pickCount;
+};
+
+std::vector<OptionSpec> PartsListSpecs(ExportArguments& a) {
+  // "--standard: 'x' is not none, nearest or best": the completion reads the words from it.
+  const auto bad = [](std::string_view option, std::string_view value) {
+    return std::string(option) + ": " + QuotedValue(value) + " is not ";
+  };
+  const auto series = [&a, bad](std::string_view option, StandardSeries& target) {
+    return [&a, bad, option, &target](std::string_view value, std::string& error) {
+      a.partsOption = true;
+      const std::optional<StandardSeries> read = ParseStandardSeries(value);
+      if (!read)
+        return Refuse(error, bad(option, value) + "one of E3, E6, E12, E24, E48, E96, E192");
+      target = *read;
+      return true;
+    };
+  };
+  return {
+      {.name = "--standard",
+       .value_name = "PICK",
+       .help = "none (default), nearest or best: the standard values the\n"
+               "parts are bought at (best: the combination of neighbouring\n"
+               "values with the best return loss)",
+       .read =
+           [&a, bad](std::string_view value, std::string& error) {
+             a.partsOption = true;
+             const std::optional<StandardPick> pick = ParseStandardPick(value);
+             if (!pick) return Refuse(error, bad("--standard", value) + "none, nearest or best");
+             a.parts.pick = *pick;
+             return true;
+           }},
+      {.name = "--series-inductor",
+       .value_name = "S",
+       .help = "E3, E6, E12 (default), E24, E48, E96 or E192",
+       .read = series("--series-inductor", a.parts.choice.inductors)},
+      {.name = "--series-capacitor",
+       .value_name = "S",
+       .help = "the same for capacitors (default E24)",
+       .read = series("--series-capacitor", a.parts.choice.capacitors)},
+      {.name = "--tolerance",
+       .value_name = "P%",
+       .help = "the parts' tolerance in percent (default 5%)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             a.partsOption = true;
+             // As the tolerance command and the tolerance view: 0 to 50 %.
+             double fraction = 0.0;
+             if (!ReadOptionPercent("--tolerance", value, {0.0, 50.0, "%"}, fraction, error)) {
+               return false;
+             }
+             a.parts.inductorTolerance = a.parts.capacitorTolerance = fraction;
+             return true;
+           }},
+      {.name = "--safety",
+       .value_name = "F",
+       .help = "the factor on the peak volts and amps (default 2)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             a.partsOption = true;
+             double factor = 0.0;
+             if (!ReadOptionValue("--safety", value, {1e-3, 1e3, ""}, factor, error)) return false;
+             a.parts.safetyFactor = factor;
+             return true;
+           }},
+  };
+}
+
+CommandOptions Bind(ExportArguments& a) {
+  OptionGroup span{
+      "Sweep options (the .ac card's span for spice, the frequencies for the "
+      "others):\n",
+      SpanOptions(a.sweep),
+      {}};
+  span.options.push_back({.name = "--z0",
+                          .value_name = "R",
+                          .help = "touchstone only: reference impedance in ohms (default 50)",
+                          .read = [&a](std::string_view value, std::string& error) {
+                            float r = 0.0f;
+                            if (!ReadOptionValue("--z0", value, {1e-3, 1e10, "ohms"}, r, error)) {
+                              return false;
+                            }
+                            a.z0 = r;
+                            return true;
+                          }});
+  span.options.push_back({.name = "--matched",
+                          .value_name = {},
+                          .help = "touchstone only: the one-port of network and load",
+                          .read = [&a](std::string_view, std::string&) {
+                            a.matched = true;
+                            return true;
+                          }});
+  OptionGroup band{
+      "Band options: export a design of 'corvantile-cli band' instead of the "
+      "design\n"
+      "window's network (every format for designs of up to three elements; spice,\n"
+      "touchstone and csv, lossless, for longer ones):\n",
+      BandSearchOptions(a.band),
+      {}};
+  band.options.push_back({.name = "--pick",
+                          .value_name = "N",
+                          .help = "the design of N elements (default: the one with the best\n"
+                                  "worst return loss)",
+                          .read = [&a](std::string_view value, std::string& error) {
+                            const std::string text(value);
+                            char* end = nullptr;
+                            const long n = std::strtol(text.c_str(), &end, 10);
+                            if (text.empty() || *end != '\0' || n < 1 || n > 6) {
+                              return Refuse(error, "--pick needs an element count from 1 to 6 ('" +
+                                                       text + "')");
+                            }
+                            a.pickCount = static_cast<int>(n);
+                            return true;
+                          }});
+  OptionGroup output = OutputGroup(a.output,
+                                   "spice, touchstone, csv or bom, the same as naming the format\n"
+                                   "first");
+  // The format named first as a word is the format: --format may not name it again.
+  OptionSpec& format = output.options.front();
+  format.read = [&a, read = format.read](std::string_view value, std::string& error) {
+    if (a.formatNamedFirst) return Refuse(error, "name the format once, first or with --format");
+    return read(value, error);
+  };
+  return {
+      .command = "export",
+      .groups = {DesignGroup(a.design, "Design options:\n"),
+                 std::move(span),
+                 LossGroup(
+                     a.losses,
+                     "Loss options (without any of them every part is ideal; each part's loss is "
+                     "the usual\n"
+                     "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k): the "
+                     "netlist gets\n"
+                     "each part's series resistance at the design frequency, the touchstone and "
+                     "csv files\n"
+                     "the lossy response, the bom each part's watts (and --standard best picks "
+                     "the\n"
+                     "combination with the best lossy return loss); with --compensate the "
+                     "exported\n"
+                     "network is the compensated one.\n"),
+                 std::move(band),
+                 {"Parts list options (bom only):\n", PartsListSpecs(a), {}},
+                 std::move(output)},
+  };
+}
+
 }  // namespace
+
+CommandOptions ExportCommandOptions() { return Declared(Bind); }
 
 std::string ExportHelp() {
   return "Usage: corvantile-cli export spice|touchstone|csv|bom [OPTIONS] [-o FILE]\n"
@@ -50,44 +214,8 @@ std::string ExportHelp() {
          "              suggested minimum voltage and current ratings (peak times the safety\n"
          "              factor); '#' lines first say the network, the safety factor and each\n"
          "              part's values as the program writes them; the columns hold plain\n"
-         "              numbers in SI units (H, F, V, A, W; tolerance in %)\n"
-         "\n"
-         "Design options:\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Sweep options (the .ac card's span for spice, the frequencies for the others):\n" +
-         SweepOptionsHelp() +
-         "  --z0 R                touchstone only: reference impedance in ohms (default 50)\n"
-         "  --matched             touchstone only: the one-port of network and load\n"
-         "\n"
-         "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
-         "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k): the netlist gets\n"
-         "each part's series resistance at the design frequency, the touchstone and csv files\n"
-         "the lossy response, the bom each part's watts (and --standard best picks the\n"
-         "combination with the best lossy return loss); with --compensate the exported\n"
-         "network is the compensated one.\n" +
-         LossOptionsHelp() +
-         "\n"
-         "Band options: export a design of 'corvantile-cli band' instead of the design\n"
-         "window's network (every format for designs of up to three elements; spice,\n"
-         "touchstone and csv, lossless, for longer ones):\n" +
-         BandOptionsHelp() +
-         "  --pick N              the design of N elements (default: the one with the best\n"
-         "                        worst return loss)\n"
-         "\n"
-         "Parts list options (bom only):\n"
-         "  --standard PICK       none (default), nearest or best: the standard values the\n"
-         "                        parts are bought at (best: the combination of neighbouring\n"
-         "                        values with the best return loss)\n"
-         "  --series-inductor S   E3, E6, E12 (default), E24, E48, E96 or E192\n"
-         "  --series-capacitor S  the same for capacitors (default E24)\n"
-         "  --tolerance P%        the parts' tolerance in percent (default 5%)\n"
-         "  --safety F            the factor on the peak volts and amps (default 2)\n"
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp(
-             "spice, touchstone or csv, the same as naming the format\n"
-             "                        first\n") +
+         "              numbers in SI units (H, F, V, A, W; tolerance in %)\n" +
+         OptionsHelp(ExportCommandOptions()) +
          "\n"
          "For a logarithmic span the netlist's .ac card takes the points per decade that give\n"
          "at least as many points; a linear span gives exactly --points.\n"
@@ -104,109 +232,35 @@ std::string ExportHelp() {
 
 int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& out,
                      std::ostream& err) {
-  OutputRequest output;
+  ExportArguments a;
   // The format may come first as a word ("export spice"), or as --format anywhere.
   std::span<const std::string_view> rest = arguments;
-  if (!rest.empty() && !IsOptionArgument(rest.front()) && !IsHelpArgument(rest.front()) &&
+  if (!rest.empty() && !rest.front().starts_with("--") && rest.front() != "-h" &&
       rest.front() != "-o") {
-    output.format = std::string(rest.front());
+    a.output.format = std::string(rest.front());
+    a.formatNamedFirst = true;
     rest = rest.subspan(1);
   }
-  const bool formatNamedFirst = output.format.has_value();
-
-  ArgumentCursor args(rest);
-  DesignRequest design;
-  SweepRequest sweep;
-  std::optional<float> z0;
-  LossOptions losses;
-  PartsListOptions parts;
-  bool partsOption = false;
-  bool matched = false;
-  BandRequest band;
-  std::optional<int> pickCount;
-  static constexpr std::string_view kBandNames[] = {"--band", "--elements", "--topology",
-                                                    "--attenuation"};
-  std::vector<std::string> given;  // its own options, each single-valued
   std::string error;
-  while (!args.AtEnd()) {
-    if (formatNamedFirst && SplitOption(args.Peek()).name == "--format") {
-      return Fail(err, "export: name the format once, first or with --format");
-    }
-    OptionTake taken = TakeDesignOrSweepOption(args, design, sweep, error);
-    if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
-    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
-    if (taken == OptionTake::NotMine) taken = TakeBandOption(args, band, error, kBandNames);
-    if (taken == OptionTake::Failed) return Fail(err, "export: " + error);
-    if (taken == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (IsHelpArgument(argument)) {
+  switch (ParseOptions(Bind(a), rest, error)) {
+    case ParseResult::Help:
       out << ExportHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return Fail(err, "export: unexpected argument " + QuotedValue(argument) +
-                           " (see corvantile-cli export --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help") return Fail(err, "export: --help takes no value");
-    if (!FirstTime(given, option.name, error)) return Fail(err, "export: " + error);
-    if (option.name == "--pick") {
-      std::string_view value;
-      if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
-      const std::string text(value);
-      char* end = nullptr;
-      const long n = std::strtol(text.c_str(), &end, 10);
-      if (text.empty() || *end != '\0' || n < 1 || n > 6) {
-        return Fail(err, "export: --pick needs an element count from 1 to 6 ('" + text + "')");
-      }
-      pickCount = static_cast<int>(n);
-    } else if (option.name == "--matched") {
-      if (option.inline_value) return Fail(err, "export: --matched takes no value");
-      matched = true;
-    } else if (option.name == "--z0") {
-      std::string_view value;
-      if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
-      float r = 0.0f;
-      if (!ReadOptionValue("--z0", value, {1e-3, 1e10, "ohms"}, r, error)) {
-        return Fail(err, "export: " + error);
-      }
-      z0 = r;
-    } else if (option.name == "--standard" || option.name == "--series-inductor" ||
-               option.name == "--series-capacitor" || option.name == "--tolerance" ||
-               option.name == "--safety") {
-      std::string_view value;
-      if (!args.TakeValue(option, value, error)) return Fail(err, "export: " + error);
-      partsOption = true;
-      const std::string bad =
-          "export: " + std::string(option.name) + ": " + QuotedValue(value) + " is not ";
-      if (option.name == "--standard") {
-        const std::optional<StandardPick> pick = ParseStandardPick(value);
-        if (!pick) return Fail(err, bad + "none, nearest or best");
-        parts.pick = *pick;
-      } else if (option.name == "--tolerance") {
-        // As the tolerance command and the tolerance view: 0 to 50 %.
-        double fraction = 0.0;
-        if (!ReadOptionPercent(option.name, value, {0.0, 50.0, "%"}, fraction, error)) {
-          return Fail(err, "export: " + error);
-        }
-        parts.inductorTolerance = parts.capacitorTolerance = fraction;
-      } else if (option.name == "--safety") {
-        double factor = 0.0;
-        if (!ReadOptionValue(option.name, value, {1e-3, 1e3, ""}, factor, error)) {
-          return Fail(err, "export: " + error);
-        }
-        parts.safetyFactor = factor;
-      } else {
-        const std::optional<StandardSeries> series = ParseStandardSeries(value);
-        if (!series) return Fail(err, bad + "one of E3, E6, E12, E24, E48, E96, E192");
-        (option.name == "--series-inductor" ? parts.choice.inductors : parts.choice.capacitors) =
-            *series;
-      }
-    } else {
-      return Fail(err, "export: unknown option " + QuotedValue(option.name) +
-                           " (see corvantile-cli export --help)");
-    }
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const OutputRequest& output = a.output;
+  const DesignRequest& design = a.design;
+  const SweepRequest& sweep = a.sweep;
+  const std::optional<float>& z0 = a.z0;
+  const LossOptions& losses = a.losses;
+  const PartsListOptions& parts = a.parts;
+  const bool partsOption = a.partsOption;
+  const bool matched = a.matched;
+  BandRequest& band = a.band;
+  const std::optional<int>& pickCount = a.pickCount;
   if (!output.format) {
     return Fail(err,
                 "export: name a format first: spice, touchstone or csv, or give --format (see "

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli export spice|touchstone|csv [OPTIONS] [-o FILE]`: designs the circuit as
@@ -16,5 +18,8 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
                      std::ostream& err);
 
 std::string ExportHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions ExportCommandOptions();
 
 }  // namespace corvantile::cli

@@ -258,49 +258,25 @@ bool ParseLineChoice(std::string_view option, std::string_view text, LineChoice&
   return true;
 }
 
-OptionTake TakeLineOption(ArgumentCursor& args, LineRequest& request, std::string& error) {
-  if (args.AtEnd() || !IsOptionArgument(args.Peek())) return OptionTake::NotMine;
-  const OptionArgument option = SplitOption(args.Peek());
-  std::optional<std::string>* target = nullptr;
-  if (option.name == "--line") target = &request.line;
-  if (option.name == "--line-at") target = &request.at;
-  if (option.name == "--load-file-add-line") target = &request.addToLoad;
-  if (option.name == "--load-file-remove-line") target = &request.removeFromLoad;
-  if (target == nullptr) return OptionTake::NotMine;
-  args.Take();
-  std::string_view value;
-  if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
-  if (*target) {
-    error = std::string(option.name) + " is given twice";
-    return OptionTake::Failed;
-  }
-  *target = std::string(value);
-  return OptionTake::Taken;
-}
-
-std::string LineOptionsHelp() {
-  constexpr std::size_t kColumn = 24;
-  std::string text;
+OptionGroup LineGroup(LineRequest& request, std::string heading) {
+  OptionGroup group;
+  group.heading = std::move(heading);
   for (const OptionInfo& info : kLineOptions) {
-    std::string head = "  " + std::string(info.name) + " " + std::string(info.value);
-    if (head.size() + 1 > kColumn) {
-      text += head + '\n';
-      head.clear();
-    }
-    head.resize(kColumn, ' ');
-    std::string_view help = info.help;
-    bool first = true;
-    while (!help.empty()) {
-      const std::size_t end = help.find('\n');
-      text += first ? head : std::string(kColumn, ' ');
-      text += help.substr(0, end);
-      text += '\n';
-      first = false;
-      help = end == std::string_view::npos ? std::string_view() : help.substr(end + 1);
-    }
+    std::optional<std::string>* target = info.name == "--line"      ? &request.line
+                                         : info.name == "--line-at" ? &request.at
+                                         : info.name == "--load-file-add-line"
+                                             ? &request.addToLoad
+                                             : &request.removeFromLoad;
+    group.options.push_back({.name = info.name,
+                             .value_name = info.value,
+                             .help = info.help,
+                             .read = [target](std::string_view value, std::string&) {
+                               *target = std::string(value);
+                               return true;
+                             }});
   }
-  text += "  Cables: " + CableNames() + ".\n";
-  return text;
+  group.notes = "  Cables: " + CableNames() + ".\n";
+  return group;
 }
 
 bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesign& measured,

@@ -6,7 +6,7 @@
 // options, applies them to the state BuildDesignState made, before the design pass, and adds
 // the line's figures to its report:
 //
-//   LineRequest lines;   ... TakeLineOption(args, lines, error) in the option loop ...
+//   LineRequest lines;   ... LineGroup(lines, heading) in the command's option table ...
 //   BuildDesignState(request, state, error, notes, measured);
 //   LineSetup line;
 //   if (!ApplyLineRequest(lines, state, measured, line, error)) return Fail(...);
@@ -20,9 +20,9 @@
 #include "analysis/circuits/transmission_line.h"
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/line_embedding.h"
-#include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
+#include "cli/option_table.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
@@ -52,11 +52,8 @@ struct LineRequest {
   bool Any() const { return line || at || addToLoad || removeFromLoad; }
 };
 
-// Takes one of the options above at the cursor, with its value.
-OptionTake TakeLineOption(ArgumentCursor& args, LineRequest& request, std::string& error);
-
-// Their help lines, two blanks in, descriptions in the design options' column.
-std::string LineOptionsHelp();
+// The options above under `heading`, read into `request`, with the names of the cables.
+OptionGroup LineGroup(LineRequest& request, std::string heading);
 
 // What the line options did to a state.
 struct LineSetup {

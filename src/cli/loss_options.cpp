@@ -11,6 +11,12 @@
 namespace corvantile::cli {
 namespace {
 
+struct LossOptionInfo {
+  std::string_view name;
+  std::string_view value_name;  // "" for a flag
+  std::string_view help;
+};
+
 constexpr std::array<LossOptionInfo, 8> kLossOptions{{
     {"--q-inductor", "Q",
      "unloaded Q of every inductor at the design frequency\n(default 100; 0 or ideal: lossless)"},
@@ -38,35 +44,20 @@ bool ReadNumber(std::string_view name, std::string_view text, double& value, std
 
 }  // namespace
 
-std::span<const LossOptionInfo> LossOptionTable() { return kLossOptions; }
-
-std::string LossOptionsHelp(CompensateOption compensate) {
-  std::string help;
+OptionGroup LossGroup(LossOptions& options, std::string heading, CompensateOption compensate) {
+  OptionGroup group;
+  group.heading = std::move(heading);
   for (const LossOptionInfo& o : kLossOptions) {
     if (o.name == "--compensate" && compensate == CompensateOption::Omitted) continue;
-    std::string head = "  " + std::string(o.name);
-    if (!o.value_name.empty()) head += " " + std::string(o.value_name);
-    head.resize(std::max<std::size_t>(head.size() + 2, 24), ' ');
-    std::string_view text = o.help;
-    bool first = true;
-    while (!text.empty()) {
-      const std::size_t end = text.find('\n');
-      help += (first ? head : std::string(24, ' ')) + std::string(text.substr(0, end)) + '\n';
-      first = false;
-      text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    }
+    const std::string_view name = o.name;
+    group.options.push_back({.name = name,
+                             .value_name = o.value_name,
+                             .help = o.help,
+                             .read = [&options, name](std::string_view value, std::string& error) {
+                               return ApplyLossOption(name, value, options, error);
+                             }});
   }
-  return help;
-}
-
-bool IsLossOption(std::string_view name, bool& takesValue) {
-  for (const LossOptionInfo& o : kLossOptions) {
-    if (o.name == name) {
-      takesValue = !o.value_name.empty();
-      return true;
-    }
-  }
-  return false;
+  return group;
 }
 
 bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
@@ -112,25 +103,6 @@ bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions&
   return true;
 }
 
-OptionTake TakeLossOption(ArgumentCursor& args, LossOptions& options, std::string& error) {
-  if (args.AtEnd()) return OptionTake::NotMine;
-  const OptionArgument option = SplitOption(args.Peek());
-  bool takesValue = false;
-  if (!IsOptionArgument(args.Peek()) || !IsLossOption(option.name, takesValue)) {
-    return OptionTake::NotMine;
-  }
-  args.Take();
-  std::string_view value;
-  if (takesValue) {
-    if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
-  } else if (option.inline_value) {
-    error = std::string(option.name) + " takes no value";
-    return OptionTake::Failed;
-  }
-  return ApplyLossOption(option.name, value, options, error) ? OptionTake::Taken
-                                                             : OptionTake::Failed;
-}
-
 LossSettings LossSettingsFor(const LossOptions& options, const std::optional<LossSettings>& base) {
   LossOptions over;
   if (base && (base->inductorQ > 0.0 || base->capacitorQ > 0.0 ||
@@ -152,12 +124,6 @@ MatchingCircuit CircuitForLosses(const MatchingCircuit& circuit, const LossOptio
                                  float designDriver) {
   if (!options.compensate) return circuit;
   return CompensateLosses(circuit, EffectiveLossModel(options), designDriver).circuit;
-}
-
-OptionTake TakeDesignOrLossOption(ArgumentCursor& args, DesignRequest& design, LossOptions& losses,
-                                  std::string& error) {
-  const OptionTake taken = TakeDesignOption(args, design, error);
-  return taken == OptionTake::NotMine ? TakeLossOption(args, losses, error) : taken;
 }
 
 }  // namespace corvantile::cli

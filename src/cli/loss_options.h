@@ -17,8 +17,8 @@
 
 #include "analysis/circuits/part_losses.h"
 #include "analysis/solvers/lossy_network.h"
-#include "cli/argument_cursor.h"
 #include "cli/design_options.h"
+#include "cli/option_table.h"
 
 namespace corvantile::cli {
 
@@ -31,37 +31,17 @@ struct LossOptions {
   std::vector<std::string> named;  // the options given, each at most once
 };
 
-struct LossOptionInfo {
-  std::string_view name;
-  std::string_view value_name;  // "" for a flag
-  std::string_view help;
-};
-
-// Every loss option, in the order the help lists them.
-std::span<const LossOptionInfo> LossOptionTable();
-
-// The help lines of the loss options, two blanks in, descriptions in one column; without
+// The loss options under `heading`, read into `options` (each at most once); without
 // --compensate for a command it does not apply to.
 enum class CompensateOption { Listed, Omitted };
-std::string LossOptionsHelp(CompensateOption compensate = CompensateOption::Listed);
-
-// True for a loss option's name; `takesValue` tells whether a value follows it.
-bool IsLossOption(std::string_view name, bool& takesValue);
+OptionGroup LossGroup(LossOptions& options, std::string heading,
+                      CompensateOption compensate = CompensateOption::Listed);
 
 // Applies one loss option: "--q-inductor" "150" sets every inductor's Q0 to 150; "--q2" "ideal"
 // makes element 2 lossless. False with a one-line `error` for a value that is not a number, a
 // negative Q or a law outside -4 to 4. `value` is ignored for --compensate.
 bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
                      std::string& error);
-
-// Takes one loss option at the cursor ("--q2 300", "--q2=300", "--compensate"), like
-// TakeDesignOption: NotMine leaves the cursor where it was.
-OptionTake TakeLossOption(ArgumentCursor& args, LossOptions& options, std::string& error);
-
-// The design option at the cursor, else the loss option: the options every designing command
-// shares.
-OptionTake TakeDesignOrLossOption(ArgumentCursor& args, DesignRequest& design, LossOptions& losses,
-                                  std::string& error);
 
 // The model the figures use: the options' model when any loss option was given, else every
 // part ideal, so that a command line without loss options gives the lossless figures.

@@ -2,8 +2,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/argument_cursor.h"
 #include "cli/command_line.h"
+#include "cli/option_table.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);

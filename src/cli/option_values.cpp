@@ -1,6 +1,5 @@
 #include "cli/option_values.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "analysis/formats/number_text.h"
@@ -66,15 +65,6 @@ bool ReadOptionPercent(std::string_view option, std::string_view text, const Val
     return false;
   }
   fraction = percent / 100.0;
-  return true;
-}
-
-bool FirstTime(std::vector<std::string>& given, std::string_view name, std::string& error) {
-  if (std::find(given.begin(), given.end(), name) != given.end()) {
-    error = std::string(name) + " may be given only once";
-    return false;
-  }
-  given.emplace_back(name);
   return true;
 }
 

@@ -4,7 +4,6 @@
 // with the reason, never cut, clamped or read in part.
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "math/design_range.h"
 
@@ -28,9 +27,5 @@ bool ReadOptionValue(std::string_view option, std::string_view text, const Value
 // "5%" -> 0.05; "101%" with 0 to 50 -> false, "--tolerance: '101%' is outside 0 % to 50 %".
 bool ReadOptionPercent(std::string_view option, std::string_view text, const ValueRange& range,
                        double& fraction, std::string& error);
-
-// Whether `name` was seen before among `given`, adding it when not; a second time is refused:
-// "--band may be given only once".
-bool FirstTime(std::vector<std::string>& given, std::string_view name, std::string& error);
 
 }  // namespace corvantile::cli

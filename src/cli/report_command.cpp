@@ -6,7 +6,6 @@
 
 #include <unistd.h>
 
-#include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/loss_options.h"
@@ -20,7 +19,31 @@ namespace {
 
 constexpr std::array<std::string_view, 1> kReportFormats{"pdf"};
 
+struct ReportArguments {
+  DesignRequest request;
+  OutputRequest output;
+  LossOptions losses;
+};
+
+CommandOptions Bind(ReportArguments& a) {
+  CommandOptions options{
+      .command = "report",
+      .groups = {DesignGroup(a.request, "Design options (as for corvantile-cli design):\n"),
+                 LossGroup(a.losses,
+                           "Loss options (any of them puts the losses and the "
+                           "compensated values in the report):\n"),
+                 OutputGroup(a.output, "pdf (the only one)", {},
+                             "  -o FILE is required; -o - writes the PDF to standard output, "
+                             "which must not be a\n"
+                             "  terminal. FILE is replaced only once the new file is complete.\n")},
+  };
+  options.name_every_error = false;
+  return options;
+}
+
 }  // namespace
+
+CommandOptions ReportCommandOptions() { return Declared(Bind); }
 
 std::string ReportHelp() {
   return "Usage: corvantile-cli report [OPTIONS] -o FILE\n"
@@ -30,20 +53,8 @@ std::string ReportHelp() {
          "design window shows it, the response plot (return loss and transducer gain from a\n"
          "quarter to four times the design frequency) and the Smith chart on page 1; the\n"
          "standard values and the parts list with ratings (twice the peak volts and amps) on\n"
-         "page 2, with the losses and the compensated values when a loss option is given.\n"
-         "\n"
-         "Design options (as for corvantile-cli design):\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Loss options (any of them puts the losses and the compensated values in the report):\n" +
-         LossOptionsHelp() +
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp("pdf (the only one)\n") +
-         "  -o FILE is required; -o - writes the PDF to standard output, which must not be a\n"
-         "  terminal. FILE is replaced only once the new file is complete.\n"
-         "\n" +
-         std::string(kExitStatusHelp) +
+         "page 2, with the losses and the compensated values when a loss option is given.\n" +
+         OptionsHelp(ReportCommandOptions()) + "\n" + std::string(kExitStatusHelp) +
          "For report, 1 is an impossible design: no PDF is written.\n"
          "\n"
          "Examples:\n"
@@ -54,44 +65,20 @@ std::string ReportHelp() {
 
 int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& out,
                      std::ostream& err) {
-  ArgumentCursor args(arguments);
-  DesignRequest request;
-  OutputRequest output;
-  LossOptions losses;
+  ReportArguments a;
   std::string error;
-  while (!args.AtEnd()) {
-    OptionTake taken = TakeDesignOption(args, request, error);
-    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
-    if (taken == OptionTake::Failed) return Fail(err, error);
-    if (taken == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (IsHelpArgument(argument)) {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << ReportHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return Fail(err, "report: unexpected argument " + QuotedValue(argument) +
-                           " (see corvantile-cli report --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    bool takesValue = false;
-    if (option.name == "--help") {
-      if (option.inline_value) return Fail(err, "--help takes no value");
-      out << ReportHelp();
-      return kExitOk;
-    }
-    if (!IsLossOption(option.name, takesValue)) {
-      return Fail(err, "report: unknown option " + QuotedValue(option.name) +
-                           " (see corvantile-cli report --help)");
-    }
-    std::string_view value;
-    if (takesValue && !args.TakeValue(option, value, error)) return Fail(err, error);
-    if (!takesValue && option.inline_value) {
-      return Fail(err, std::string(option.name) + " takes no value");
-    }
-    if (!ApplyLossOption(option.name, value, losses, error)) return Fail(err, error);
-    losses.given = true;
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const DesignRequest& request = a.request;
+  const OutputRequest& output = a.output;
+  const LossOptions& losses = a.losses;
   std::string format;
   if (!ChooseFormat(output, kReportFormats, format, error)) return Fail(err, "report: " + error);
   if (!output.file) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // corvantile-cli report [design options] [loss options] -o FILE: the design window's PDF report
@@ -13,5 +15,8 @@ int RunReportCommand(std::span<const std::string_view> arguments, std::ostream& 
                      std::ostream& err);
 
 std::string ReportHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions ReportCommandOptions();
 
 }  // namespace corvantile::cli

@@ -8,7 +8,6 @@
 
 #include "analysis/solvers/sweep_summary.h"
 #include "analysis/studies/standard_design.h"
-#include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
@@ -107,7 +106,56 @@ JsonObject DesignJson(const StandardDesign& d) {
   return o;
 }
 
+struct StandardArguments {
+  DesignRequest design;
+  StandardChoice choice;
+  OutputRequest output;
+  LossOptions losses;
+};
+
+OptionReader SeriesReader(StandardSeries& target) {
+  return [&target](std::string_view value, std::string& error) {
+    const std::optional<StandardSeries> series = ParseStandardSeries(value);
+    if (!series) {
+      error =
+          "unknown series '" + std::string(value) + "' (use E3, E6, E12, E24, E48, E96 or E192)";
+      return false;
+    }
+    target = *series;
+    return true;
+  };
+}
+
+CommandOptions Bind(StandardArguments& a) {
+  std::vector<OptionSpec> series{
+      {.name = "--series-inductor",
+       .value_name = "S",
+       .help = "E3, E6, E12 (default), E24, E48, E96 or E192",
+       .read = SeriesReader(a.choice.inductors)},
+      {.name = "--series-capacitor",
+       .value_name = "S",
+       .help = "the same, E24 by default",
+       .read = SeriesReader(a.choice.capacitors)},
+  };
+  return {
+      .command = "standard",
+      .groups = {DesignGroup(a.design, "Design options:\n"),
+                 LossGroup(a.losses,
+                           "Loss options (without any of them every part is ideal): every "
+                           "figure, and the\n"
+                           "choice of the best combination, then includes each part's series "
+                           "resistance\n"
+                           "|X|/Q(f); with --compensate the ideal design is the one compensated "
+                           "for the losses\n"
+                           "and the nearest and best designs round it:\n"),
+                 {"Standard-value options:\n", std::move(series), {}},
+                 OutputGroup(a.output, "table (default) or json")},
+  };
+}
+
 }  // namespace
+
+CommandOptions StandardCommandOptions() { return Declared(Bind); }
 
 std::string StandardHelp() {
   return "Usage: corvantile-cli standard [OPTIONS]\n"
@@ -121,23 +169,8 @@ std::string StandardHelp() {
          "which are then rounded too. Each is shown with its return loss, VSWR, 2:1 bandwidth\n"
          "and attenuation at 2f0 and 3f0. With --load-file or --source-file these come from\n"
          "the measured data over the sweep cut to the file's band, a harmonic beyond it\n"
-         "\"not measured\" (null in JSON).\n"
-         "\n"
-         "Design options:\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Loss options (without any of them every part is ideal): every figure, and the\n"
-         "choice of the best combination, then includes each part's series resistance\n"
-         "|X|/Q(f); with --compensate the ideal design is the one compensated for the losses\n"
-         "and the nearest and best designs round it:\n" +
-         LossOptionsHelp() +
-         "\n"
-         "Standard-value options:\n"
-         "  --series-inductor S   E3, E6, E12 (default), E24, E48, E96 or E192\n"
-         "  --series-capacitor S  the same, E24 by default\n"
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp("table (default) or json\n") + "\n" + std::string(kExitStatusHelp) +
+         "\"not measured\" (null in JSON).\n" +
+         OptionsHelp(StandardCommandOptions()) + "\n" + std::string(kExitStatusHelp) +
          "\n"
          "Examples:\n"
          "  corvantile-cli standard\n"
@@ -146,47 +179,21 @@ std::string StandardHelp() {
 
 int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream& out,
                        std::ostream& err) {
-  ArgumentCursor args(arguments);
-  DesignRequest design;
-  StandardChoice choice;
-  OutputRequest output;
-  LossOptions losses;
-  std::vector<std::string> given;  // its own options, each single-valued
+  StandardArguments a;
   std::string error;
-  while (!args.AtEnd()) {
-    OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
-    if (shared == OptionTake::NotMine) shared = TakeOutputOption(args, output, error);
-    if (shared == OptionTake::Failed) return Refuse(err, error);
-    if (shared == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (argument == "-h") {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << StandardHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return Refuse(err, "unexpected argument " + QuotedValue(argument) +
-                             " (see corvantile-cli standard --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help") {
-      if (option.inline_value) return Refuse(err, "--help takes no value");
-      out << StandardHelp();
-      return kExitOk;
-    }
-    if (option.name != "--series-inductor" && option.name != "--series-capacitor") {
-      return Refuse(err, "unknown option '" + std::string(option.name) +
-                             "' (see corvantile-cli standard --help)");
-    }
-    if (!FirstTime(given, option.name, error)) return Fail(err, error);
-    std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
-    const std::optional<StandardSeries> series = ParseStandardSeries(value);
-    if (!series) {
-      return Refuse(err, "unknown series '" + std::string(value) +
-                             "' (use E3, E6, E12, E24, E48, E96 or E192)");
-    }
-    (option.name == "--series-inductor" ? choice.inductors : choice.capacitors) = *series;
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const DesignRequest& design = a.design;
+  const StandardChoice& choice = a.choice;
+  const OutputRequest& output = a.output;
+  const LossOptions& losses = a.losses;
 
   std::string format;
   if (!ChooseFormat(output, kStandardFormats, format, error)) return Refuse(err, error);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli standard [OPTIONS]`: designs the circuit as `design` does, then prints the
@@ -16,5 +18,8 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
                        std::ostream& err);
 
 std::string StandardHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions StandardCommandOptions();
 
 }  // namespace corvantile::cli

@@ -29,7 +29,42 @@ std::string SweepText(std::string_view format, const SweepSetup& setup,
   return SweepTable(setup.circuit, setup.span, points, summary, measurement);
 }
 
+struct SweepArguments {
+  DesignRequest design;
+  SweepRequest sweep;
+  OutputRequest output;
+  LossOptions losses;
+  LineRequest lines;
+};
+
+CommandOptions Bind(SweepArguments& a) {
+  return {
+      .command = "sweep",
+      .groups = {DesignGroup(a.design, "Design options:\n"),
+                 {"Sweep options:\n", SpanOptions(a.sweep), {}},
+                 LossGroup(
+                     a.losses,
+                     "Loss options (without any of them every part is ideal; each part's loss is "
+                     "the usual\n"
+                     "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k; the gain "
+                     "then\n"
+                     "shows the insertion loss and the summary is made of the lossy response; "
+                     "with\n"
+                     "--compensate the swept network is the compensated one):\n"),
+                 LineGroup(
+                     a.lines,
+                     "Feedline options (the side the line is on is swept as seen through it; its "
+                     "figures\n"
+                     "at the design frequency come before the table):\n"),
+                 OutputGroup(a.output,
+                             "table (default), csv (the summary as '#' lines, then the\n"
+                             "table of 'corvantile-cli export csv') or json")},
+  };
+}
+
 }  // namespace
+
+CommandOptions SweepCommandOptions() { return Declared(Bind); }
 
 std::string SweepHelp() {
   return "Usage: corvantile-cli sweep [OPTIONS]\n"
@@ -49,29 +84,8 @@ std::string SweepHelp() {
          "data (with the loss options, of the lossy network between the measured sides). The\n"
          "span stays inside the file's band: the default (a quarter to four times the design\n"
          "frequency) is cut to it, and a --from or --to beyond it is moved to the band's edge\n"
-         "with a note on stderr. A harmonic beyond the band is \"not measured\" (null in JSON).\n"
-         "\n"
-         "Design options:\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Sweep options:\n" +
-         SweepOptionsHelp() +
-         "\n"
-         "Loss options (without any of them every part is ideal; each part's loss is the usual\n"
-         "ESR model, a series resistance |X|/Q(f) with Q(f) = Q0 (f/f0)^k; the gain then\n"
-         "shows the insertion loss and the summary is made of the lossy response; with\n"
-         "--compensate the swept network is the compensated one):\n" +
-         LossOptionsHelp() +
-         "\n"
-         "Feedline options (the side the line is on is swept as seen through it; its figures\n"
-         "at the design frequency come before the table):\n" +
-         LineOptionsHelp() +
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp(
-             "table (default), csv (the summary as '#' lines, then the\n"
-             "                        table of 'corvantile-cli export csv') or json\n") +
-         "\n" + std::string(kExitStatusHelp) +
+         "with a note on stderr. A harmonic beyond the band is \"not measured\" (null in JSON).\n" +
+         OptionsHelp(SweepCommandOptions()) + "\n" + std::string(kExitStatusHelp) +
          "\n"
          "Examples:\n"
          "  corvantile-cli sweep\n"
@@ -82,34 +96,22 @@ std::string SweepHelp() {
 
 int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& out,
                     std::ostream& err) {
-  ArgumentCursor args(arguments);
-  DesignRequest design;
-  SweepRequest sweep;
-  OutputRequest output;
-  LossOptions losses;
-  LineRequest lines;
+  SweepArguments a;
   std::string error;
-  while (!args.AtEnd()) {
-    OptionTake taken = TakeDesignOrSweepOption(args, design, sweep, error);
-    if (taken == OptionTake::NotMine) taken = TakeLossOption(args, losses, error);
-    if (taken == OptionTake::NotMine) taken = TakeLineOption(args, lines, error);
-    if (taken == OptionTake::NotMine) taken = TakeOutputOption(args, output, error);
-    if (taken == OptionTake::Failed) return Fail(err, "sweep: " + error);
-    if (taken == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (IsHelpArgument(argument)) {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << SweepHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return Fail(err, "sweep: unexpected argument " + QuotedValue(argument) +
-                           " (see corvantile-cli sweep --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help") return Fail(err, "sweep: --help takes no value");
-    return Fail(err, "sweep: unknown option " + QuotedValue(option.name) +
-                         " (see corvantile-cli sweep --help)");
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const DesignRequest& design = a.design;
+  const SweepRequest& sweep = a.sweep;
+  const OutputRequest& output = a.output;
+  const LossOptions& losses = a.losses;
+  const LineRequest& lines = a.lines;
   std::string format;
   if (!ChooseFormat(output, kSweepFormats, format, error)) return Fail(err, "sweep: " + error);
 

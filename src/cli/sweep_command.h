@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli sweep [OPTIONS]`: designs the circuit as `design` does, then prints its
@@ -15,5 +17,8 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
                     std::ostream& err);
 
 std::string SweepHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions SweepCommandOptions();
 
 }  // namespace corvantile::cli

@@ -23,7 +23,6 @@ bool Refuse(std::string& error, std::string message) {
 // A frequency in the program's notation ("937.5k", "15M"); text without a digit is refused.
 bool ReadFrequency(std::string_view option, std::string_view text, std::optional<float>& target,
                    std::string& error) {
-  if (target) return Refuse(error, std::string(option) + " may be given only once");
   float value = 0.0f;
   if (!ReadOptionValue(option, text, kAnyValue, value, error)) return false;
   target = value;
@@ -31,7 +30,6 @@ bool ReadFrequency(std::string_view option, std::string_view text, std::optional
 }
 
 bool ReadPoints(std::string_view text, std::optional<int>& target, std::string& error) {
-  if (target) return Refuse(error, "--points may be given only once");
   int value = 0;
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
   if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
@@ -43,54 +41,35 @@ bool ReadPoints(std::string_view text, std::optional<int>& target, std::string& 
 
 }  // namespace
 
-OptionTake TakeSweepOption(ArgumentCursor& args, SweepRequest& request, std::string& error) {
-  const std::string_view argument = args.Peek();
-  if (!IsOptionArgument(argument)) return OptionTake::NotMine;
-  const OptionArgument option = SplitOption(argument);
-  if (option.name == "--linear") {
-    args.Take();
-    if (option.inline_value) {
-      error = "--linear takes no value";
-      return OptionTake::Failed;
-    }
-    if (request.linear) {
-      error = "--linear may be given only once";
-      return OptionTake::Failed;
-    }
-    request.linear = true;
-    return OptionTake::Taken;
-  }
-  if (option.name != "--from" && option.name != "--to" && option.name != "--points") {
-    return OptionTake::NotMine;
-  }
-  args.Take();
-  std::string_view value;
-  if (!args.TakeValue(option, value, error)) return OptionTake::Failed;
-  bool ok;
-  if (option.name == "--from") {
-    ok = ReadFrequency(option.name, value, request.from, error);
-  } else if (option.name == "--to") {
-    ok = ReadFrequency(option.name, value, request.to, error);
-  } else {
-    ok = ReadPoints(value, request.points, error);
-  }
-  return ok ? OptionTake::Taken : OptionTake::Failed;
-}
-
-OptionTake TakeDesignOrSweepOption(ArgumentCursor& args, DesignRequest& design, SweepRequest& sweep,
-                                   std::string& error) {
-  const OptionTake take = TakeDesignOption(args, design, error);
-  if (take != OptionTake::NotMine) return take;
-  return TakeSweepOption(args, sweep, error);
-}
-
-std::string SweepOptionsHelp() {
-  return "  --from F              lowest frequency in hertz (default a quarter of the design\n"
-         "                        frequency)\n"
-         "  --to F                highest frequency in hertz (default four times the design\n"
-         "                        frequency)\n"
-         "  --points N            number of frequencies, 2 to 1000000 (default 1001)\n"
-         "  --linear              equal steps between the frequencies (default: equal ratios)\n";
+std::vector<OptionSpec> SpanOptions(SweepRequest& request) {
+  return {
+      {.name = "--from",
+       .value_name = "F",
+       .help = "lowest frequency in hertz (default a quarter of the design\nfrequency)",
+       .read =
+           [&request](std::string_view value, std::string& error) {
+             return ReadFrequency("--from", value, request.from, error);
+           }},
+      {.name = "--to",
+       .value_name = "F",
+       .help = "highest frequency in hertz (default four times the design\nfrequency)",
+       .read = [&request](
+                   std::string_view value,
+                   std::string& error) { return ReadFrequency("--to", value, request.to, error); }},
+      {.name = "--points",
+       .value_name = "N",
+       .help = "number of frequencies, 2 to 1000000 (default 1001)",
+       .read = [&request](std::string_view value,
+                          std::string& error) { return ReadPoints(value, request.points, error); }},
+      {.name = "--linear",
+       .value_name = {},
+       .help = "equal steps between the frequencies (default: equal ratios)",
+       .read =
+           [&request](std::string_view, std::string&) {
+             request.linear = true;
+             return true;
+           }},
+  };
 }
 
 bool ResolveSweepSpan(const SweepRequest& request, double designFrequency, SweepSpan& span,

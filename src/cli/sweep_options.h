@@ -9,9 +9,9 @@
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/sweep_summary.h"
-#include "cli/argument_cursor.h"
 #include "cli/design_options.h"
 #include "cli/line_options.h"
+#include "cli/option_table.h"
 
 namespace corvantile::cli {
 
@@ -22,17 +22,8 @@ struct SweepRequest {
   bool linear = false;        // default logarithmic spacing
 };
 
-// Takes --from, --to, --points or --linear at the cursor into `request`, like
-// TakeDesignOption: NotMine leaves the cursor where it was.
-OptionTake TakeSweepOption(ArgumentCursor& args, SweepRequest& request, std::string& error);
-
-// Takes the design option at the cursor or, when it is none, the span option: everything the sweep
-// and export commands share. NotMine leaves the cursor where it was.
-OptionTake TakeDesignOrSweepOption(ArgumentCursor& args, DesignRequest& design, SweepRequest& sweep,
-                                   std::string& error);
-
-// The help lines of the span options.
-std::string SweepOptionsHelp();
+// --from, --to, --points and --linear, read into `request`.
+std::vector<OptionSpec> SpanOptions(SweepRequest& request);
 
 // The span a request names for a circuit designed at `designFrequency`, or a one-line error
 // ("the sweep must end above the frequency it starts at").

@@ -15,7 +15,6 @@
 
 #include "analysis/studies/standard_design.h"
 #include "analysis/studies/tolerance_analysis.h"
-#include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_writer.h"
@@ -50,7 +49,172 @@ float F(double value) { return precision::F(value); }
 
 constexpr std::array<std::string_view, 2> kToleranceFormats{"table", "json"};
 
+bool Refused(std::string& error, std::string message) {
+  error = std::move(message);
+  return false;
+}
+
+struct ToleranceArguments {
+  DesignRequest design;
+  std::optional<double> everyTolerance;
+  std::array<std::optional<double>, 3> elementTolerance;
+  std::string standard;  // none given: the design's own choice
+  std::optional<ToleranceDistribution> distribution;
+  std::optional<int> builds;
+  std::optional<std::uint64_t> seed;
+  std::optional<std::array<double, 2>> band;
+  std::optional<StandardSeries> seriesInductor, seriesCapacitor;
+  OutputRequest output;
+  LossOptions losses;
+};
+
+// "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
+OptionReader PercentReader(std::string_view option, std::optional<double>& target) {
+  return [option, &target](std::string_view value, std::string& error) {
+    double fraction = 0.0;
+    if (!ReadOptionPercent(option, value, {0.0, 50.0, "%"}, fraction, error)) return false;
+    target = fraction;
+    return true;
+  };
+}
+
+OptionReader SeriesReader(std::string_view option, std::optional<StandardSeries>& target) {
+  return [option, &target](std::string_view value, std::string& error) {
+    const std::optional<StandardSeries> chosen = ParseStandardSeries(value);
+    if (!chosen) {
+      return Refused(error, std::string(option) + ": unknown series '" + std::string(value) +
+                                "' (use E3, E6, E12, E24, E48, E96 or E192)");
+    }
+    target = *chosen;
+    return true;
+  };
+}
+
+bool ReadBand(std::string_view value, std::optional<std::array<double, 2>>& band,
+              std::string& error) {
+  const std::size_t colon = value.find(':');
+  const std::string_view a = value.substr(0, colon);
+  const std::string_view b = colon == std::string_view::npos ? "" : value.substr(colon + 1);
+  if (colon == std::string_view::npos || b.find(':') != std::string_view::npos) {
+    return Refused(error, "--band takes F1:F2, two frequencies (got " + QuotedValue(value) + ")");
+  }
+  float f1f = 0.0f, f2f = 0.0f;
+  if (!ReadOptionValue("--band", a, kAnyValue, f1f, error) ||
+      !ReadOptionValue("--band", b, kAnyValue, f2f, error)) {
+    return false;
+  }
+  const double f1 = precision::D(f1f), f2 = precision::D(f2f);
+  if (!(f1 > 0.0 && f2 > f1)) return Refused(error, "--band: F2 must be above F1, both above 0");
+  band = std::array<double, 2>{f1, f2};
+  return true;
+}
+
+CommandOptions Bind(ToleranceArguments& a) {
+  std::vector<OptionSpec> own{
+      {.name = "--standard",
+       .value_name = "WHICH",
+       .help = "none (default: the ideal design), nearest or best",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             if (value != "none" && value != "nearest" && value != "best") {
+               return Refused(error, "--standard: unknown choice '" + std::string(value) +
+                                         "' (use none, nearest or best)");
+             }
+             a.standard = std::string(value);
+             return true;
+           }},
+      {.name = "--series-inductor",
+       .value_name = "S",
+       .help = "the inductors' series for --standard: E3, E6, E12\n"
+               "(default), E24, E48, E96 or E192",
+       .read = SeriesReader("--series-inductor", a.seriesInductor)},
+      {.name = "--series-capacitor",
+       .value_name = "S",
+       .help = "the capacitors' series for --standard, E24 by default",
+       .read = SeriesReader("--series-capacitor", a.seriesCapacitor)},
+      {.name = "--tolerance",
+       .value_name = "P%",
+       .help = "every part's tolerance, 0 to 50 (default 5%)",
+       .read = PercentReader("--tolerance", a.everyTolerance)},
+      {.name = "--tol1",
+       .value_name = "P%",
+       .help = "element 1's own tolerance",
+       .read = PercentReader("--tol1", a.elementTolerance[0])},
+      {.name = "--tol2",
+       .value_name = "P%",
+       .help = "element 2's own tolerance",
+       .read = PercentReader("--tol2", a.elementTolerance[1])},
+      {.name = "--tol3",
+       .value_name = "P%",
+       .help = "element 3's own tolerance",
+       .read = PercentReader("--tol3", a.elementTolerance[2])},
+      {.name = "--distribution",
+       .value_name = "D",
+       .help = "uniform within the tolerance (default) or normal with three\n"
+               "standard deviations at the tolerance",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             if (value != "uniform" && value != "normal") {
+               return Refused(error, "--distribution: unknown distribution '" + std::string(value) +
+                                         "' (use uniform or normal)");
+             }
+             a.distribution =
+                 value == "normal" ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
+             return true;
+           }},
+      {.name = "--trials",
+       .value_name = "N",
+       .help = "builds, 1 to 10000000 (default 10000)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             int count = 0;
+             if (!ReadInteger(value, count) || count < 1 || count > 10000000) {
+               return Refused(error, "--trials: " + QuotedValue(value) +
+                                         " is not a whole number from 1 to 10000000");
+             }
+             a.builds = count;
+             return true;
+           }},
+      {.name = "--seed",
+       .value_name = "S",
+       .help = "the random seed, a whole number (default 1)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             std::uint64_t number = 0;
+             if (!ReadInteger(value, number)) {
+               return Refused(
+                   error, "--seed: " + QuotedValue(value) + " is not a whole number of at least 0");
+             }
+             a.seed = number;
+             return true;
+           }},
+      {.name = "--band",
+       .value_name = "F1:F2",
+       .help = "also the yield over F1 to F2 (21 frequencies)",
+       .read = [&a](std::string_view value,
+                    std::string& error) { return ReadBand(value, a.band, error); }},
+  };
+  return {
+      .command = "tolerance",
+      .groups = {DesignGroup(a.design, "Design options:\n"),
+                 LossGroup(a.losses,
+                           "Loss options (without any of them every part is ideal): each build's "
+                           "parts carry\n"
+                           "the series resistance |X|/Q(f) of their own values, so the yields, "
+                           "percentiles,\n"
+                           "worst case and sensitivities include the losses, and the best "
+                           "combination is\n"
+                           "chosen with them; with --compensate the ideal design is the one "
+                           "compensated for\n"
+                           "the losses:\n"),
+                 {"Tolerance options:\n", std::move(own), {}},
+                 OutputGroup(a.output, "table (default) or json (with the histogram)")},
+  };
+}
+
 }  // namespace
+
+CommandOptions ToleranceCommandOptions() { return Declared(Bind); }
 
 std::string ToleranceHelp() {
   return "Usage: corvantile-cli tolerance [OPTIONS]\n"
@@ -63,34 +227,8 @@ std::string ToleranceHelp() {
          "each part's share of the spread, most sensitive first. The same seed gives the same\n"
          "numbers on any machine, whatever its number of cores. A measured side\n"
          "(--load-file, --source-file) is read from its file at f0 and at every --band\n"
-         "frequency, so the band must lie within the file's band.\n"
-         "\n"
-         "Design options:\n" +
-         DesignOptionsHelp() +
-         "\n"
-         "Loss options (without any of them every part is ideal): each build's parts carry\n"
-         "the series resistance |X|/Q(f) of their own values, so the yields, percentiles,\n"
-         "worst case and sensitivities include the losses, and the best combination is\n"
-         "chosen with them; with --compensate the ideal design is the one compensated for\n"
-         "the losses:\n" +
-         LossOptionsHelp() +
-         "\n"
-         "Tolerance options:\n"
-         "  --standard WHICH      none (default: the ideal design), nearest or best\n"
-         "  --series-inductor S   the inductors' series for --standard: E3, E6, E12\n"
-         "                        (default), E24, E48, E96 or E192\n"
-         "  --series-capacitor S  the capacitors' series for --standard, E24 by default\n"
-         "  --tolerance P%        every part's tolerance, 0 to 50 (default 5%)\n"
-         "  --tol1/--tol2/--tol3 P%  one element's tolerance\n"
-         "  --distribution D      uniform within the tolerance (default) or normal with three\n"
-         "                        standard deviations at the tolerance\n"
-         "  --trials N            builds, 1 to 10000000 (default 10000)\n"
-         "  --seed S              the random seed, a whole number (default 1)\n"
-         "  --band F1:F2          also the yield over F1 to F2 (21 frequencies)\n"
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp("table (default) or json (with the histogram)\n") + "\n" +
-         std::string(kExitStatusHelp) +
+         "frequency, so the band must lie within the file's band.\n" +
+         OptionsHelp(ToleranceCommandOptions()) + "\n" + std::string(kExitStatusHelp) +
          "\n"
          "Examples:\n"
          "  corvantile-cli tolerance --standard best\n"
@@ -101,119 +239,30 @@ std::string ToleranceHelp() {
 int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostream& out,
                         std::ostream& err) {
   const bool progressOnErr = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-  ArgumentCursor args(arguments);
-  DesignRequest design;
-  ToleranceOptions options;
-  std::optional<double> everyTolerance;
-  std::array<std::optional<double>, 3> elementTolerance;
-  std::string standard;  // none given: the design's own choice
-  std::optional<ToleranceDistribution> distribution;
-  std::optional<int> builds;
-  std::optional<std::uint64_t> seed;
-  std::optional<std::array<double, 2>> band;
-  std::optional<StandardSeries> seriesInductor, seriesCapacitor;
-  OutputRequest output;
-  LossOptions losses;
-  std::vector<std::string> given;  // its own options, each single-valued
+  ToleranceArguments a;
   std::string error;
-  while (!args.AtEnd()) {
-    OptionTake shared = TakeDesignOrLossOption(args, design, losses, error);
-    if (shared == OptionTake::NotMine) shared = TakeOutputOption(args, output, error);
-    if (shared == OptionTake::Failed) return Refuse(err, error);
-    if (shared == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (argument == "-h") {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << ToleranceHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {
-      return Refuse(err, "unexpected argument " + QuotedValue(argument) +
-                             " (see corvantile-cli tolerance --help)");
-    }
-    const OptionArgument option = SplitOption(argument);
-    const std::string name(option.name);
-    if (name == "--help") {
-      if (option.inline_value) return Refuse(err, "--help takes no value");
-      out << ToleranceHelp();
-      return kExitOk;
-    }
-    const std::vector<std::string> known = {"--standard",
-                                            "--tolerance",
-                                            "--tol1",
-                                            "--tol2",
-                                            "--tol3",
-                                            "--distribution",
-                                            "--trials",
-                                            "--seed",
-                                            "--series-inductor",
-                                            "--series-capacitor",
-                                            "--band"};
-    if (std::find(known.begin(), known.end(), name) == known.end()) {
-      return Refuse(err, "unknown option '" + name + "' (see corvantile-cli tolerance --help)");
-    }
-    if (!FirstTime(given, name, error)) return Fail(err, error);
-    std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
-    const std::string text(value);
-    if (name == "--standard") {
-      if (value != "none" && value != "nearest" && value != "best") {
-        return Refuse(err, "--standard: unknown choice '" + text + "' (use none, nearest or best)");
-      }
-      standard = text;
-    } else if (name == "--tolerance" || name.starts_with("--tol")) {
-      // "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
-      double fraction = 0.0;
-      if (!ReadOptionPercent(name, value, {0.0, 50.0, "%"}, fraction, error)) {
-        return Refuse(err, error);
-      }
-      if (name == "--tolerance") {
-        everyTolerance = fraction;
-      } else {
-        elementTolerance[static_cast<std::size_t>(name.back() - '1')] = fraction;
-      }
-    } else if (name == "--distribution") {
-      if (value != "uniform" && value != "normal") {
-        return Refuse(
-            err, "--distribution: unknown distribution '" + text + "' (use uniform or normal)");
-      }
-      distribution =
-          value == "normal" ? ToleranceDistribution::Normal : ToleranceDistribution::Uniform;
-    } else if (name == "--trials") {
-      int count = 0;
-      if (!ReadInteger(value, count) || count < 1 || count > 10000000) {
-        return Refuse(err, "--trials: " + QuotedValue(text) + " is not a whole number from 1 to 10000000");
-      }
-      builds = count;
-    } else if (name == "--seed") {
-      std::uint64_t number = 0;
-      if (!ReadInteger(value, number)) {
-        return Refuse(err, "--seed: " + QuotedValue(text) + " is not a whole number of at least 0");
-      }
-      seed = number;
-    } else if (name == "--band") {
-      const std::size_t colon = value.find(':');
-      const std::string_view a = value.substr(0, colon);
-      const std::string_view b = colon == std::string_view::npos ? "" : value.substr(colon + 1);
-      if (colon == std::string_view::npos || b.find(':') != std::string_view::npos) {
-        return Refuse(err, "--band takes F1:F2, two frequencies (got " + QuotedValue(value) + ")");
-      }
-      float f1f = 0.0f, f2f = 0.0f;
-      if (!ReadOptionValue("--band", a, kAnyValue, f1f, error) ||
-          !ReadOptionValue("--band", b, kAnyValue, f2f, error)) {
-        return Refuse(err, error);
-      }
-      const double f1 = precision::D(f1f), f2 = precision::D(f2f);
-      if (!(f1 > 0.0 && f2 > f1)) return Refuse(err, "--band: F2 must be above F1, both above 0");
-      band = std::array<double, 2>{f1, f2};
-    } else {
-      const std::optional<StandardSeries> chosen = ParseStandardSeries(value);
-      if (!chosen) {
-        return Refuse(
-            err, name + ": unknown series '" + text + "' (use E3, E6, E12, E24, E48, E96 or E192)");
-      }
-      (name == "--series-inductor" ? seriesInductor : seriesCapacitor) = *chosen;
-    }
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  ToleranceOptions options;
+  const DesignRequest& design = a.design;
+  const std::optional<double>& everyTolerance = a.everyTolerance;
+  const std::array<std::optional<double>, 3>& elementTolerance = a.elementTolerance;
+  std::string standard = a.standard;
+  const std::optional<ToleranceDistribution>& distribution = a.distribution;
+  const std::optional<int>& builds = a.builds;
+  const std::optional<std::uint64_t>& seed = a.seed;
+  const std::optional<std::array<double, 2>>& band = a.band;
+  const std::optional<StandardSeries>& seriesInductor = a.seriesInductor;
+  const std::optional<StandardSeries>& seriesCapacitor = a.seriesCapacitor;
+  const OutputRequest& output = a.output;
+  const LossOptions& losses = a.losses;
   std::string format;
   if (!ChooseFormat(output, kToleranceFormats, format, error)) return Refuse(err, error);
 

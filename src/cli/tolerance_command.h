@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli tolerance [OPTIONS]`: designs the circuit as `design` does, optionally rounds
@@ -17,5 +19,8 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
                         std::ostream& err);
 
 std::string ToleranceHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions ToleranceCommandOptions();
 
 }  // namespace corvantile::cli

@@ -12,7 +12,6 @@
 
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/touchstone_reader.h"
-#include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/json_writer.h"
 #include "cli/line_options.h"
@@ -153,7 +152,93 @@ void WriteJson(std::ostream& out, const TouchstoneData& data, int port, const Ea
   out << "]}\n";
 }
 
+struct TouchstoneArguments {
+  std::string file;
+  int port = 1;
+  std::vector<double> at;
+  OutputRequest output;
+  std::optional<LineChoice> line;
+  LineDirection direction = LineDirection::Remove;
+};
+
+bool Refused(std::string& error, std::string message) {
+  error = std::move(message);
+  return false;
+}
+
+CommandOptions Bind(TouchstoneArguments& a) {
+  const auto line = [&a](std::string_view option, LineDirection direction) {
+    return [&a, option, direction](std::string_view value, std::string& error) {
+      if (a.line) return Refused(error, "give --add-line or --remove-line once");
+      a.line.emplace();
+      a.direction = direction;
+      return ParseLineChoice(option, value, *a.line, error);
+    };
+  };
+  std::vector<OptionSpec> own{
+      {.name = "--port",
+       .value_name = "N",
+       .help = "the port (default 1)",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             const auto [ptr, ec] =
+                 std::from_chars(value.data(), value.data() + value.size(), a.port);
+             if (ec != std::errc() || ptr != value.data() + value.size() || a.port < 1) {
+               return Refused(error, "--port: " + QuotedValue(value) + " is not a port number");
+             }
+             return true;
+           }},
+      {.name = "--at",
+       .value_name = "F",
+       .help = "a frequency in Hz, plain (3750000) or with a prefix (3.75M, 80GHz);\n"
+               "may be given again; without it, every point of the file",
+       .read =
+           [&a](std::string_view value, std::string& error) {
+             double hertz = 0.0;
+             if (!ReadFrequency(value, hertz)) {
+               return Refused(error, "--at: " + QuotedValue(value) + " is not a frequency");
+             }
+             a.at.push_back(hertz);
+             return true;
+           },
+       .repeats = true},
+      {.name = "--add-line",
+       .value_name = "LINE",
+       .help = "the impedance seen through LINE with the port at its far\n"
+               "end (the antenna's impedance as the radio end sees it)",
+       .read = line("--add-line", LineDirection::Add)},
+      {.name = "--remove-line",
+       .value_name = "LINE",
+       .help = "the impedance at the far end of LINE when the file was\n"
+               "measured at its near end (the antenna's own impedance)\n"
+               "LINE is CABLE:LENGTH (RG-213:30, RG-58:100ft) or\n"
+               "Z0:VF:LOSS@FREQ,...:LENGTH, as --line of the design\n"
+               "command takes it",
+       .read = line("--remove-line", LineDirection::Remove)},
+  };
+  return {
+      .command = "touchstone",
+      .groups = {{"Options:\n", std::move(own), {}},
+                 OutputGroup(a.output,
+                             "table (default), csv (the summary as '#' lines), json, or s1p:\n"
+                             "the impedances as a one-port Touchstone file (S, RI) against\n"
+                             "the port's reference impedance")},
+      // FILE; "-" is standard input.
+      .operand =
+          [&a](std::string_view argument, std::string& error) {
+            if (!a.file.empty()) {
+              return Refused(error, "unexpected argument " + QuotedValue(argument) +
+                                        " (see corvantile-cli touchstone --help)");
+            }
+            a.file = std::string(argument);
+            return true;
+          },
+  };
+}
+
 }  // namespace
+
+CommandOptions TouchstoneCommandOptions() { return Declared(Bind); }
 
 std::string TouchstoneHelp() {
   return "Usage: corvantile-cli touchstone FILE [OPTIONS]\n"
@@ -170,26 +255,8 @@ std::string TouchstoneHelp() {
          "\n"
          "FILE is read once from start to end, so a pipe works too; - is standard input. A\n"
          "version 1 file read that way has no name to give its ports: use version 2.0 there.\n"
-         "A file may hold at most 1 GiB, and a line at most 16 MiB.\n"
-         "\n"
-         "Options:\n"
-         "  --port N              the port (default 1)\n"
-         "  --at F                a frequency in Hz, plain (3750000) or with a prefix (3.75M, "
-         "80GHz);\n"
-         "                        may be given again; without it, every point of the file\n"
-         "  --add-line LINE       the impedance seen through LINE with the port at its far\n"
-         "                        end (the antenna's impedance as the radio end sees it)\n"
-         "  --remove-line LINE    the impedance at the far end of LINE when the file was\n"
-         "                        measured at its near end (the antenna's own impedance)\n"
-         "                        LINE is CABLE:LENGTH (RG-213:30, RG-58:100ft) or\n"
-         "                        Z0:VF:LOSS@FREQ,...:LENGTH, as --line of the design\n"
-         "                        command takes it\n"
-         "\n"
-         "Output options:\n" +
-         OutputOptionsHelp(
-             "table (default), csv (the summary as '#' lines), json, or s1p:\n"
-             "the impedances as a one-port Touchstone file (S, RI) against\n"
-             "the port's reference impedance\n") +
+         "A file may hold at most 1 GiB, and a line at most 16 MiB.\n" +
+         OptionsHelp(TouchstoneCommandOptions()) +
          "\n"
          "Exit status: 0 read; 2 bad command line, unreadable or malformed file, no such port,\n"
          "a frequency outside the file's band, or a file that cannot be written, with one\n"
@@ -202,65 +269,23 @@ std::string TouchstoneHelp() {
 
 int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostream& out,
                          std::ostream& err) {
-  ArgumentCursor args(arguments);
-  std::string file;
-  int port = 1;
-  std::vector<double> at;
-  OutputRequest output;
-  std::optional<LineChoice> line;
-  LineDirection direction = LineDirection::Remove;
-  bool portGiven = false;
+  TouchstoneArguments a;
   std::string error;
-  while (!args.AtEnd()) {
-    const OptionTake taken = TakeOutputOption(args, output, error);
-    if (taken == OptionTake::Failed) return Refuse(err, error);
-    if (taken == OptionTake::Taken) continue;
-    const std::string_view argument = args.Take();
-    if (argument == "-h") {
+  switch (ParseOptions(Bind(a), arguments, error)) {
+    case ParseResult::Help:
       out << TouchstoneHelp();
       return kExitOk;
-    }
-    if (!IsOptionArgument(argument)) {  // "-" too: standard input
-      if (!file.empty()) {
-        return Refuse(err, "unexpected argument " + QuotedValue(argument) +
-                               " (see corvantile-cli touchstone --help)");
-      }
-      file = std::string(argument);
-      continue;
-    }
-    const OptionArgument option = SplitOption(argument);
-    if (option.name == "--help") {
-      if (option.inline_value) return Refuse(err, "--help takes no value");
-      out << TouchstoneHelp();
-      return kExitOk;
-    }
-    if (option.name != "--port" && option.name != "--at" && option.name != "--add-line" &&
-        option.name != "--remove-line") {
-      return Refuse(err, "unknown option " + QuotedValue(option.name) +
-                             " (see corvantile-cli touchstone --help)");
-    }
-    std::string_view value;
-    if (!args.TakeValue(option, value, error)) return Refuse(err, error);
-    if (option.name == "--port") {
-      if (portGiven) return Refuse(err, "--port may be given only once");
-      portGiven = true;
-      const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
-      if (ec != std::errc() || ptr != value.data() + value.size() || port < 1) {
-        return Refuse(err, "--port: " + QuotedValue(value) + " is not a port number");
-      }
-    } else if (option.name == "--at") {
-      double hertz = 0.0;
-      if (!ReadFrequency(value, hertz)) {
-        return Refuse(err, "--at: " + QuotedValue(value) + " is not a frequency");
-      }
-      at.push_back(hertz);
-    } else if (option.name == "--add-line" || option.name == "--remove-line") {
-      if (line) return Refuse(err, "give --add-line or --remove-line once");
-      line.emplace();
-      if (!ParseLineChoice(option.name, value, *line, error)) return Refuse(err, error);
-      direction = option.name == "--add-line" ? LineDirection::Add : LineDirection::Remove;
-    }
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
+  const std::string& file = a.file;
+  const int port = a.port;
+  const std::vector<double>& at = a.at;
+  const OutputRequest& output = a.output;
+  const std::optional<LineChoice>& line = a.line;
+  const LineDirection direction = a.direction;
   std::string format;
   if (!ChooseFormat(output, kTouchstoneFormats, format, error)) return Refuse(err, error);
   if (file.empty())

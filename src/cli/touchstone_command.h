@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli touchstone FILE [--port N] [--at F ...] [--format table|csv|json]`: what the
@@ -16,5 +18,8 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
                          std::ostream& err);
 
 std::string TouchstoneHelp();
+
+// Its option table, which its parser and its help read.
+CommandOptions TouchstoneCommandOptions();
 
 }  // namespace corvantile::cli

@@ -8,7 +8,6 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/argument_cursor.h"
 #include "cli/command_output.h"
 #include "cli/json_writer.h"
 #include "state/message_text.h"
@@ -20,44 +19,61 @@ namespace {
 
 constexpr std::array<std::string_view, 2> kValueFormats{"text", "json"};
 
-enum class Operands { Help, Ready, Failed };
+// What parse and format read: their operands (every argument but the options; "--" makes every
+// later argument one, so that "-100p" and "--5" can be texts) and their output.
+struct ValueArguments {
+  std::vector<std::string_view> operands;
+  OutputRequest output;
+};
 
-// The operands of parse and format: every argument, except that -h or --help asks for help,
-// --format and -o/--output choose the output, any other "--name" is an unknown option and "--"
-// makes every later argument an operand. Values such as "-100p" are operands.
-Operands CollectOperands(std::string_view command, std::span<const std::string_view> arguments,
-                         std::vector<std::string_view>& operands, std::string& format,
-                         OutputRequest& output, std::ostream& err) {
-  ArgumentCursor args(arguments);
-  bool optionsEnded = false;
+CommandOptions Bind(std::string_view command, std::string_view formatsHelp, ValueArguments& a) {
+  OptionGroup output = OutputGroup(a.output, formatsHelp);
+  output.heading = "Options:\n";
+  return {
+      .command = command,
+      .groups = {std::move(output)},
+      .operand =
+          [&a](std::string_view argument, std::string&) {
+            a.operands.push_back(argument);
+            return true;
+          },
+      .text_operands = true,
+  };
+}
+
+CommandOptions BindParse(ValueArguments& a) {
+  return Bind("parse",
+              "text (default, one value a line) or json: {\"values\": [...]},\n"
+              "each number reading back as the same float",
+              a);
+}
+
+CommandOptions BindFormat(ValueArguments& a) {
+  return Bind("format",
+              "text (default, one text a line) or json: {\"kind\": KIND,\n"
+              "\"texts\": [...]}",
+              a);
+}
+
+// Parses the arguments; kExitOk after the help, kExitUsage after a one-line error, or -1 with
+// `format` chosen to go on.
+int ReadArguments(CommandOptions options, std::string (*help)(),
+                  std::span<const std::string_view> arguments, const ValueArguments& a,
+                  std::string& format, std::ostream& out, std::ostream& err) {
   std::string error;
-  while (!args.AtEnd()) {
-    if (!optionsEnded) {
-      const OptionTake taken = TakeOutputOption(args, output, error);
-      if (taken == OptionTake::Failed) {
-        Fail(err, std::string(command) + ": " + error);
-        return Operands::Failed;
-      }
-      if (taken == OptionTake::Taken) continue;
-    }
-    const std::string_view argument = args.Take();
-    if (!optionsEnded && argument == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && IsHelpArgument(argument)) {
-      return Operands::Help;
-    } else if (!optionsEnded && IsOptionArgument(argument)) {
-      Fail(err, std::string(command) + ": unknown option " + QuotedValue(argument) +
-                    " (put -- before a text that starts with --)");
-      return Operands::Failed;
-    } else {
-      operands.push_back(argument);
-    }
+  switch (ParseOptions(options, arguments, error)) {
+    case ParseResult::Help:
+      out << help();
+      return kExitOk;
+    case ParseResult::Failed:
+      return Fail(err, error);
+    case ParseResult::Ready:
+      break;
   }
-  if (!ChooseFormat(output, kValueFormats, format, error)) {
-    Fail(err, std::string(command) + ": " + error);
-    return Operands::Failed;
+  if (!ChooseFormat(a.output, kValueFormats, format, error)) {
+    return Fail(err, std::string(options.command) + ": " + error);
   }
-  return Operands::Ready;
+  return -1;
 }
 
 bool IsPlainNumber(std::string_view text) {
@@ -102,6 +118,10 @@ bool ReadFormatValue(std::string_view text, float& value, std::string& error) {
   return true;
 }
 
+CommandOptions ParseCommandOptions() { return Declared(BindParse); }
+
+CommandOptions FormatCommandOptions() { return Declared(BindFormat); }
+
 std::string ParseHelp() {
   return "Usage: corvantile-cli parse TEXT...\n"
          "\n"
@@ -111,13 +131,8 @@ std::string ParseHelp() {
          "k K M G; \"m\" milli, \"M\" mega), drops other characters, reads at most 12 characters\n"
          "and limits the result to +/-1e10; text without a number reads as 0.\n"
          "Texts may start with \"-\" (but -h and -o are options); put -- before a text that\n"
-         "starts with \"-\" to be safe.\n"
-         "\n"
-         "Options:\n" +
-         OutputOptionsHelp(
-             "text (default, one value a line) or json: {\"values\": [...]},\n"
-             "                        each number reading back as the same float\n") +
-         "\n" + std::string(kExitStatusHelp) +
+         "starts with \"-\" to be safe.\n" +
+         OptionsHelp(ParseCommandOptions()) + "\n" + std::string(kExitStatusHelp) +
          "parse exits 2 without a TEXT or with an unknown option.\n"
          "\n"
          "Examples:\n"
@@ -141,13 +156,8 @@ std::string FormatHelp() {
          "also beyond the parser's +/-1e10 limit; any other VALUE is read with the program's\n"
          "parser (4.7u, 1.5k, 100p). A VALUE without a digit is refused. VALUEs may start with\n"
          "\"-\" (but -h and -o are options); put -- before a VALUE that starts with \"-\" to be\n"
-         "safe.\n"
-         "\n"
-         "Options:\n" +
-         OutputOptionsHelp(
-             "text (default, one text a line) or json: {\"kind\": KIND,\n"
-             "                        \"texts\": [...]}\n") +
-         "\n" + std::string(kExitStatusHelp) +
+         "safe.\n" +
+         OptionsHelp(FormatCommandOptions()) + "\n" + std::string(kExitStatusHelp) +
          "format exits 2 for an unknown KIND, a missing or unreadable VALUE or an unknown\n"
          "option.\n"
          "\n"
@@ -159,18 +169,14 @@ std::string FormatHelp() {
 
 int RunParseCommand(std::span<const std::string_view> arguments, std::ostream& out,
                     std::ostream& err) {
-  std::vector<std::string_view> texts;
+  ValueArguments a;
   std::string format;
-  OutputRequest output;
-  switch (CollectOperands("parse", arguments, texts, format, output, err)) {
-    case Operands::Help:
-      out << ParseHelp();
-      return kExitOk;
-    case Operands::Failed:
-      return kExitUsage;
-    case Operands::Ready:
-      break;
+  if (const int status = ReadArguments(BindParse(a), ParseHelp, arguments, a, format, out, err);
+      status >= 0) {
+    return status;
   }
+  const std::vector<std::string_view>& texts = a.operands;
+  const OutputRequest& output = a.output;
   if (texts.empty())
     return Fail(err, "parse needs at least one TEXT (see corvantile-cli parse --help)");
   std::string text;
@@ -186,18 +192,14 @@ int RunParseCommand(std::span<const std::string_view> arguments, std::ostream& o
 
 int RunFormatCommand(std::span<const std::string_view> arguments, std::ostream& out,
                      std::ostream& err) {
-  std::vector<std::string_view> operands;
+  ValueArguments a;
   std::string format;
-  OutputRequest output;
-  switch (CollectOperands("format", arguments, operands, format, output, err)) {
-    case Operands::Help:
-      out << FormatHelp();
-      return kExitOk;
-    case Operands::Failed:
-      return kExitUsage;
-    case Operands::Ready:
-      break;
+  if (const int status = ReadArguments(BindFormat(a), FormatHelp, arguments, a, format, out, err);
+      status >= 0) {
+    return status;
   }
+  const std::vector<std::string_view>& operands = a.operands;
+  const OutputRequest& output = a.output;
   using Formatter = std::string (*)(float);
   struct Kind {
     std::string_view name;

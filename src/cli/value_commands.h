@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/option_table.h"
+
 namespace corvantile::cli {
 
 // `corvantile-cli parse TEXT...`: each text through ParseValue, printed one per line with nine
@@ -31,5 +33,9 @@ std::string NineDigits(float value);
 
 std::string ParseHelp();
 std::string FormatHelp();
+
+// Their option tables, which their parsers and their helps read.
+CommandOptions ParseCommandOptions();
+CommandOptions FormatCommandOptions();
 
 }  // namespace corvantile::cli

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "cli/argument_cursor.h"
+#include "cli/option_table.h"
 #include "cli_test_support.h"
 #include "support/circuit_solver.h"
 #include "support/files.h"

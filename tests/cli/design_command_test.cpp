@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/argument_cursor.h"
 #include "cli/design_report.h"
+#include "cli/option_table.h"
 #include "cli_test_support.h"
 #include "math/design_network.h"
 #include "support/files.h"

@@ -36,18 +36,12 @@ struct InvalidRow {
 void PrintTo(const ValidRow& row, std::ostream* os) { *os << row.name; }
 void PrintTo(const InvalidRow& row, std::ostream* os) { *os << row.name; }
 
-// Walks the arguments as a design command does; every argument must be a design option.
+// Reads the arguments as a design command does; every argument must be a design option.
 bool Build(const std::vector<std::string_view>& arguments, RunState& state, std::string& error) {
-  ArgumentCursor args(arguments);
   DesignRequest request;
-  while (!args.AtEnd()) {
-    const OptionTake take = TakeDesignOption(args, request, error);
-    if (take == OptionTake::Failed) return false;
-    if (take == OptionTake::NotMine) {
-      error = "not a design option: " + std::string(args.Peek());
-      return false;
-    }
-  }
+  CommandOptions options{.command = "design", .groups = {DesignGroup(request, "")}};
+  options.name_every_error = false;
+  if (ParseOptions(options, arguments, error) != ParseResult::Ready) return false;
   std::vector<std::string> notes;
   return BuildDesignState(request, state, error, notes);
 }
@@ -216,39 +210,32 @@ TEST(DesignOptions, LFamiliesResetTheBranchAndTeeAndPiKeepIt) {
   }
 }
 
-TEST(DesignOptions, EveryOptionOfTheTableIsTakenAndApplied) {
-  for (const DesignOptionInfo& info : DesignOptionTable()) {
-    const std::vector<std::string_view> arguments{info.name, "1"};
-    ArgumentCursor args(arguments);
-    DesignRequest request;
-    std::string error;
-    ASSERT_EQ(TakeDesignOption(args, request, error), OptionTake::Taken) << info.name;
-    EXPECT_TRUE(args.AtEnd()) << info.name;
-    if (info.name == "--session") continue;
+TEST(DesignOptions, EveryOptionOfTheGroupIsApplied) {
+  DesignRequest request;
+  for (const OptionSpec& spec : DesignGroup(request, "").options) {
+    if (spec.name == "--session") continue;
     RunState state = MakeDefaultRunState();
-    ApplyDesignOption(info.name, "1", state, error);
-    EXPECT_EQ(error.find("unknown design option"), std::string::npos) << info.name;
-    EXPECT_NE(DesignOptionsHelp().find(std::string(info.name) + " " + std::string(info.value_name)),
-              std::string::npos)
-        << info.name;
+    std::string error;
+    ApplyDesignOption(spec.name, "1", state, error);
+    EXPECT_EQ(error.find("unknown design option"), std::string::npos) << spec.name;
   }
 }
 
-// Another command layers its own options over the design options.
-TEST(DesignOptions, LeaveOtherOptionsToTheCommand) {
-  const std::vector<std::string_view> arguments{"--json", "--power", "1k",
-                                                "--step", "5",       "--session=file.CFG"};
-  ArgumentCursor args(arguments);
+// The options are kept in command-line order for applying; the session apart, read first.
+TEST(DesignOptions, KeepTheOrderAndTheSessionApart) {
   DesignRequest request;
-  std::vector<std::string_view> own;
+  const CommandOptions options{.command = "design", .groups = {DesignGroup(request, "")}};
   std::string error;
-  while (!args.AtEnd()) {
-    if (TakeDesignOption(args, request, error) == OptionTake::NotMine) own.push_back(args.Take());
-  }
-  EXPECT_EQ(own, (std::vector<std::string_view>{"--json", "--step", "5"}));
-  ASSERT_EQ(request.settings.size(), 1u);
+  ASSERT_EQ(ParseOptions(options,
+                         std::vector<std::string_view>{"--power", "1k", "--session=file.CFG",
+                                                       "--frequency=3M"},
+                         error),
+            ParseResult::Ready)
+      << error;
+  ASSERT_EQ(request.settings.size(), 2u);
   EXPECT_EQ(request.settings[0].option, "--power");
   EXPECT_EQ(request.settings[0].value, "1k");
+  EXPECT_EQ(request.settings[1].option, "--frequency");
   EXPECT_EQ(request.session, std::filesystem::path("file.CFG"));
 }
 

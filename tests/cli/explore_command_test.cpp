@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/studies/explore.h"
-#include "cli/argument_cursor.h"
+#include "cli/option_table.h"
 #include "cli_test_support.h"
 
 namespace corvantile::cli {

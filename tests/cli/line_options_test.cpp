@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(Options, LineRefusalTest,
                                          Refused{{"--load-file-remove-line", "RG-213:30"},
                                                  "--load-file-remove-line needs --load-file"},
                                          Refused{{"--line", "RG-213:30", "--line", "RG-58:3"},
-                                                 "--line is given twice"}));
+                                                 "--line may be given only once"}));
 
 TEST(LineCommandTest, TouchstoneRemoveThenAddGivesTheFileBack) {
   const std::string file = RadioEndFile();

@@ -193,11 +193,11 @@ TEST(LossCommands, LossySweepGainIsTheDesignsTransducerLoss) {
 // The circuit the tank options describe, as the library designs it.
 MatchingCircuit TankCircuit(const Args& options) {
   DesignRequest request;
-  ArgumentCursor args(options);
   std::string error;
-  while (!args.AtEnd()) {
-    EXPECT_EQ(TakeDesignOption(args, request, error), OptionTake::Taken) << error;
-  }
+  EXPECT_EQ(
+      ParseOptions({.command = "design", .groups = {DesignGroup(request, "")}}, options, error),
+      ParseResult::Ready)
+      << error;
   RunState state;
   std::vector<std::string> notes;
   EXPECT_TRUE(BuildDesignState(request, state, error, notes)) << error;

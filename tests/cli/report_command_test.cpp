@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/argument_cursor.h"
+#include "cli/option_table.h"
 #include "cli_test_support.h"
 #include "support/files.h"
 

@@ -11,7 +11,7 @@
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
 #include "analysis/formats/touchstone.h"
-#include "cli/argument_cursor.h"
+#include "cli/option_table.h"
 #include "cli_test_support.h"
 
 namespace corvantile::cli {

@@ -43,6 +43,17 @@ done
 offers --compensate explore --c && fail "explore offers --compensate, which it refuses"
 offers --compensate sweep --c || fail "sweep -- does not offer --compensate"
 
+# An option whose value the help names FILE completes file names, also from nothing typed
+# (where another option's value would be offered the options).
+files=$(mktemp -d)
+trap 'rm -rf "$files"' EXIT
+touch "$files/session.CFG"
+for line in "design --save" "design --session" "sweep -o" "report --output" "band --load-file" \
+  "explore --source-file"; do
+  # shellcheck disable=SC2086 # the command and the option are two words
+  (cd "$files" && offers session.CFG $line "") || fail "$line does not complete file names"
+done
+
 # Every option offered is one the command takes: given without a value it is refused for its
 # value or runs, never as unknown or as not applying.
 for command in $commands; do
