@@ -14,8 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
@@ -24,6 +26,7 @@
 #include "design/design_controls.h"
 #include "design/qt/frm_design.h"
 #include "model/design_model.h"
+#include "response/qt/band_page.h"
 #include "response/qt/response_launcher.h"
 #include "response/qt/tolerance_page.h"
 #include "state/circuit_state.h"
@@ -297,6 +300,33 @@ TEST_F(ReportCommandsTest, TheToleranceResultsAreListedWhileTheyAreForThisDesign
   EXPECT_TRUE(page->ResultLines(design.logic().LastOutcome()).empty());
   Key(Qt::Key_P);
   EXPECT_EQ(PdfText(reportFile).find("Tolerance"), std::string::npos);
+}
+
+// A band design ticked for the report is listed while it is for this source and load; another
+// load leaves it out.
+TEST_F(ReportCommandsTest, TheChosenBandDesignIsListedWhenTicked) {
+  launcher.Open();
+  BandPage* page = launcher.Window().bandPage();
+  page->bandsEdit()->setText("3.6M:3.9M");
+  page->elementsBox()->setValue(2);
+  ASSERT_TRUE(page->Search());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page->searching(); }, 60000));
+  EXPECT_TRUE(page->ReportLines().empty());  // not ticked yet
+  Key(Qt::Key_P);
+  EXPECT_EQ(PdfText(reportFile).find("Band match"), std::string::npos);
+
+  page->reportBox()->setChecked(true);
+  const std::vector<std::string> lines = page->ReportLines();
+  ASSERT_GE(lines.size(), 4u);
+  Key(Qt::Key_P);
+  const std::string text = PdfText(reportFile);
+  EXPECT_NE(text.find("Band match"), std::string::npos) << text;
+  EXPECT_NE(text.find(lines[0]), std::string::npos) << lines[0] << " in\n" << text;
+
+  // The load follows a file: the search was for another load.
+  launcher.Window().close();
+  Click(kMeasuredLoadButtonName);
+  EXPECT_TRUE(page->ReportLines().empty());
 }
 
 }  // namespace
