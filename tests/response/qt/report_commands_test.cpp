@@ -22,6 +22,7 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "analysis/formats/number_text.h"
 #include "cli/command_line.h"
 #include "design/design_controls.h"
 #include "design/qt/frm_design.h"
@@ -327,6 +328,32 @@ TEST_F(ReportCommandsTest, TheChosenBandDesignIsListedWhenTicked) {
   launcher.Window().close();
   Click(kMeasuredLoadButtonName);
   EXPECT_TRUE(page->ReportLines().empty());
+}
+
+// The Band page and corvantile-cli band ask the design model the same question: the same
+// designs, figure for figure, for the same source, load and band.
+TEST_F(ReportCommandsTest, TheBandPageFindsWhatTheCommandLineFinds) {
+  launcher.Open();
+  BandPage* page = launcher.Window().bandPage();
+  page->bandsEdit()->setText("3.6M:3.9M");
+  page->elementsBox()->setValue(3);
+  ASSERT_TRUE(page->Search());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page->searching(); }, 60000));
+  ASSERT_TRUE(page->answer());
+  const std::string csv =
+      CliOutput({"band", "--band", "3.6M:3.9M", "--elements", "3", "--format", "csv"});
+  std::istringstream lines(csv);
+  std::string line;
+  std::getline(lines, line);  // the heading
+  std::size_t k = 0;
+  for (; std::getline(lines, line); ++k) {
+    ASSERT_LT(k, page->answer()->match.designs.size()) << line;
+    const BandDesign& d = page->answer()->match.designs[k];
+    const std::string expected = std::to_string(d.circuit.elements.size()) + ',' +
+                                 ExactNumber(d.figures.worstReturnLossDb) + ',';
+    EXPECT_EQ(line.rfind(expected, 0), 0u) << line << " against " << expected;
+  }
+  EXPECT_EQ(k, page->answer()->match.designs.size());
 }
 
 }  // namespace
