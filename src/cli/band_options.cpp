@@ -10,12 +10,10 @@
 #include "analysis/formats/number_text.h"
 #include "analysis/studies/standard_series.h"
 #include "math/design_network.h"
+#include "model/design_answers.h"
 
 namespace corvantile::cli {
 namespace {
-
-// Below this the return loss is no match at all.
-constexpr double kLeastReturnLossDb = 0.01;
 
 // A band edge: a positive number with an optional SI prefix and "Hz" ("3.5M", "18GHz",
 // "800e6"). Read here rather than by ParseValue, which holds values at 1e10.
@@ -245,36 +243,14 @@ int RunBandSearch(DesignRequest design, BandRequest& band, BandRun& run, std::st
   for (const std::string& note : notes) err << "corvantile-cli: note: " << note << '\n';
   if (!built) return kExitUsage;
   band.options.sides = measured.Sides();
-  if (const std::string problem = BandMatchProblem(band.options); !problem.empty()) {
-    error = problem;
-    return kExitUsage;
+  // The window's Band page asks the same question of its design.
+  BandAnswer answer = BandOfState(state, band.options);
+  if (!answer.problem.empty()) {
+    error = answer.problem;
+    return answer.searched ? kExitImpossibleDesign : kExitUsage;
   }
-  // The source and load as circuits; the network the design pass made is not used.
-  RunState designed = state;
-  RunDesignPass(designed);
-  const CircuitBuild sides = BuildCircuit(designed, DesignOutcome::Designed);
-  if (sides.problem != CircuitProblem::None && sides.problem != CircuitProblem::ShuntShorted) {
-    error = CircuitProblemText(sides.problem);
-    return kExitUsage;
-  }
-  run.designFrequency = static_cast<double>(state.NetValues[Frequency]);
-  const double power = static_cast<double>(state.NetValues[Power]);
-  run.match = MatchOverBands(sides.circuit.source, sides.circuit.load, run.designFrequency, power,
-                             band.options);
-  std::erase_if(run.match.designs, [](const BandDesign& d) {
-    return !(d.figures.worstReturnLossDb >= kLeastReturnLossDb);
-  });
-  if (run.match.designs.empty()) {
-    std::string why = "no ladder of up to " + std::to_string(band.options.maxElements) +
-                      " elements reaches a positive return loss over " +
-                      BandsText(band.options.bands);
-    if (band.options.harmonic) {
-      why += " with " + FixedNumber(band.options.harmonic->attenuationDb, 1) + " dB at " +
-             std::to_string(band.options.harmonic->harmonic) + "f";
-    }
-    error = why;
-    return kExitImpossibleDesign;
-  }
+  run.designFrequency = answer.designFrequency;
+  run.match = std::move(answer.match);
   return kExitOk;
 }
 

@@ -8,6 +8,12 @@
 #include "analysis/formats/number_text.h"
 
 namespace corvantile {
+namespace {
+
+// A ladder with less worst return loss than this over the bands matches nothing.
+constexpr double kLeastReturnLossDb = 0.01;
+
+}  // namespace
 
 DesignedState Designed(const DesignModel& model) {
   DesignedState designed{model.state(), DesignOutcome::NotDesigned};
@@ -178,6 +184,55 @@ Exploration ExplorationOf(const DesignModel& model, ExploreOptions options) {
   return Explore(model.state(), options);
 }
 
+BandAnswer BandOf(const DesignModel& model, BandMatchOptions options) {
+  options.sides = model.Sides();
+  BandAnswer answer = BandOfState(model.state(), std::move(options));
+  answer.measuredSource = model.Port(MeasuredSideKind::Source);
+  answer.measuredLoad = model.Port(MeasuredSideKind::Load);
+  return answer;
+}
+
+BandAnswer BandOfState(const RunState& state, BandMatchOptions options) {
+  BandAnswer answer;
+  answer.designFrequency = static_cast<double>(state.NetValues[Frequency]);
+  answer.bands = options.bands;
+  if (options.bands.empty()) {
+    answer.problem = "give at least one band";
+    return answer;
+  }
+  answer.problem = BandMatchProblem(options);
+  if (!answer.problem.empty()) return answer;
+  // The source and load as circuits; the network the design pass made is not used.
+  RunState designed = state;
+  RunDesignPass(designed);
+  const CircuitBuild sides = BuildCircuit(designed, DesignOutcome::Designed);
+  if (sides.problem != CircuitProblem::None && sides.problem != CircuitProblem::ShuntShorted) {
+    answer.problem = std::string(CircuitProblemText(sides.problem));
+    return answer;
+  }
+  const double power = static_cast<double>(state.NetValues[Power]);
+  answer.match = MatchOverBands(sides.circuit.source, sides.circuit.load, answer.designFrequency,
+                                power, options);
+  answer.searched = true;
+  std::erase_if(answer.match.designs, [](const BandDesign& d) {
+    return !(d.figures.worstReturnLossDb >= kLeastReturnLossDb);
+  });
+  if (answer.match.designs.empty() && !answer.match.cancelled) {
+    std::string bands;
+    for (const FrequencyBand& b : options.bands) {
+      if (!bands.empty()) bands += ", ";
+      bands += EngineeringText(b.from, "Hz") + " to " + EngineeringText(b.to, "Hz");
+    }
+    answer.problem = "no ladder of up to " + std::to_string(options.maxElements) +
+                     " elements reaches a positive return loss over " + bands;
+    if (options.harmonic) {
+      answer.problem += " with " + FixedNumber(options.harmonic->attenuationDb, 1) + " dB at " +
+                        std::to_string(options.harmonic->harmonic) + "f";
+    }
+  }
+  return answer;
+}
+
 namespace {
 
 std::string MeasuredLine(const DesignModel& model, MeasuredSideKind side, double frequency) {
@@ -205,7 +260,8 @@ std::string ReportTextOf(const DesignModel& model) {
   return text;
 }
 
-report::ReportInputs ReportOf(const DesignModel& model, std::vector<std::string> toleranceLines) {
+report::ReportInputs ReportOf(const DesignModel& model, std::vector<std::string> toleranceLines,
+                              std::vector<std::string> bandLines) {
   report::ReportInputs inputs;
   const Network network = NetworkOf(model);
   inputs.state = network.designed.state;
@@ -215,6 +271,7 @@ report::ReportInputs ReportOf(const DesignModel& model, std::vector<std::string>
   inputs.measuredSource = model.Measured(MeasuredSideKind::Source);
   inputs.measuredLoad = model.Measured(MeasuredSideKind::Load);
   inputs.toleranceLines = std::move(toleranceLines);
+  inputs.bandLines = std::move(bandLines);
   if (network.problem == CircuitProblem::None) {
     SweepAnswer sweep = SweepOf(network, SpanOf(model, std::nullopt));
     if (sweep.problem.empty()) {

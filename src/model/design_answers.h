@@ -14,6 +14,7 @@
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/lossy_network.h"
 #include "analysis/solvers/sweep_summary.h"
+#include "analysis/studies/band_match.h"
 #include "analysis/studies/explore.h"
 #include "analysis/studies/standard_design.h"
 #include "analysis/studies/tolerance_analysis.h"
@@ -101,14 +102,38 @@ ToleranceSettings ToleranceSettingsOf(const DesignModel& model);
 // Every candidate network, with the measured sides; `options.sides` is taken from the model.
 Exploration ExplorationOf(const DesignModel& model, ExploreOptions options = {});
 
+// The band search for the design's source and load: the ladders of every element count up to
+// options.maxElements over options.bands, each side typed (its part at the design frequency)
+// or following its measured file (options.sides is taken from the state's caller). `problem` is
+// one line when the bands cannot be searched or no ladder reaches a positive return loss (then
+// `searched` tells the two apart); a search stopped by options.cancel has
+// match.cancelled set and no problem.
+struct BandAnswer {
+  std::string problem;
+  bool searched = false;             // the search ran (a problem then: no ladder reaches 0 dB)
+  double designFrequency = 0.0;      // Hz, where the typed sides' parts were entered
+  std::vector<FrequencyBand> bands;  // searched
+  BandMatch match;                   // the designs with a positive worst return loss
+  // The measured sides match.* was computed with, kept alive with the answer.
+  std::shared_ptr<const TouchstonePort> measuredSource, measuredLoad;
+  MeasuredSides Sides() const { return {measuredSource.get(), measuredLoad.get()}; }
+};
+// The model's question: its state and measured sides.
+BandAnswer BandOf(const DesignModel& model, BandMatchOptions options);
+// The same for a state whose measured sides are already in options.sides (the command line's),
+// which must outlive the answer.
+BandAnswer BandOfState(const RunState& state, BandMatchOptions options);
+
 // The report's text: what `corvantile-cli design` prints and Ctrl+C copies (the design, a line
 // per measured side, the losses block when losses are switched on).
 std::string ReportTextOf(const DesignModel& model);
 
 // Everything the PDF report shows, computed here: the design, the response plot over the span
 // the Response page sweeps by default (with losses and the measured files), the losses, the
-// standard values with the losses, and `toleranceLines` (none leaves the section out).
+// standard values with the losses, `toleranceLines` and `bandLines` (none leaves their section
+// out).
 report::ReportInputs ReportOf(const DesignModel& model,
-                              std::vector<std::string> toleranceLines = {});
+                              std::vector<std::string> toleranceLines = {},
+                              std::vector<std::string> bandLines = {});
 
 }  // namespace corvantile

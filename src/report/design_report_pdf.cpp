@@ -534,6 +534,10 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
     more.Heading("Tolerance");
     for (const std::string& line : inputs.toleranceLines) more.Line(line);
   }
+  if (!inputs.bandLines.empty()) {
+    more.Heading("Band match");
+    for (const std::string& line : inputs.bandLines) more.Line(line);
+  }
   return pdf.Finish();
 }
 

@@ -37,6 +37,9 @@ struct ReportInputs {
   // Lines of tolerance results, when a tolerance analysis has been run; none leaves the section
   // out.
   std::vector<std::string> toleranceLines;
+  // Lines of the band design chosen for the report on the response window's Band page; none
+  // leaves the section out.
+  std::vector<std::string> bandLines;
   // The design is re-solved for its lossy parts: the plot shows that network.
   bool compensate = false;
   // What the design model answered for the plot and the standard values (the sweep with the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <utility>
 
 #include "analysis/formats/number_text.h"
 #include "state/codes.h"
@@ -165,6 +166,21 @@ void UpdateExploreView(const RunState& state, DesignOutcome /*outcome*/, Explore
   }
   UpdateParetoFront(view);
   view.bar = BoundBarFor(view.exploration);
+}
+
+std::function<std::optional<ExploreView>(std::stop_token, std::atomic<int>&)> ExploreWork(
+    const RunState& state, DesignOutcome outcome, std::shared_ptr<const TouchstonePort> source,
+    std::shared_ptr<const TouchstonePort> load, Figure x, Figure y) {
+  return [state, outcome, source = std::move(source), load = std::move(load), x, y](
+             std::stop_token stop, std::atomic<int>& progress) -> std::optional<ExploreView> {
+    if (stop.stop_requested()) return std::nullopt;
+    ExploreView view;
+    view.x = x;
+    view.y = y;
+    UpdateExploreView(state, outcome, view, {source.get(), load.get()});
+    progress = 1;
+    return view;
+  };
 }
 
 std::string EmptyPlotReason(const ExploreView& view) {

@@ -4,11 +4,16 @@
 // network with its figures as table text, the points and curves of a Pareto plot of two chosen
 // figures, the Bode-Fano bar, and which candidates the design window can take over.
 #include <array>
+#include <atomic>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
+#include "analysis/formats/touchstone_reader.h"
 #include "analysis/studies/explore.h"
 #include "math/design_network.h"
 #include "state/circuit_state.h"
@@ -74,6 +79,13 @@ struct ExploreView {
 // With measured `sides` every candidate's summary follows their files (ExploreOptions::sides).
 void UpdateExploreView(const RunState& state, DesignOutcome outcome, ExploreView& view,
                        const MeasuredSides& sides = {});
+
+// The exploration as a page's worker runs it: on a copy of `state`, holding the measured ports
+// (null for a typed side) until it is done, the figures `x` and `y` kept. The search cannot be
+// stopped half-way: a stop asked for before it begins gives no result. Progress 0, then 1.
+std::function<std::optional<ExploreView>(std::stop_token, std::atomic<int>&)> ExploreWork(
+    const RunState& state, DesignOutcome outcome, std::shared_ptr<const TouchstonePort> source,
+    std::shared_ptr<const TouchstonePort> load, Figure x, Figure y);
 
 // Recomputes only the Pareto front for the view's x and y (after the user chose other figures).
 void UpdateParetoFront(ExploreView& view);

@@ -6,6 +6,7 @@
 
 #include "analysis/solvers/lossy_network.h"
 #include "analysis/studies/standard_design.h"
+#include "response/background_run.h"
 
 namespace corvantile {
 
@@ -48,6 +49,51 @@ ToleranceFigures DescribeTolerance(const ToleranceResult& result) {
                               " of the spread");
   }
   return f;
+}
+
+std::vector<std::string> ToleranceLines(const ToleranceResult& result) {
+  const ToleranceFigures f = DescribeTolerance(result);
+  std::vector<std::string> lines{f.nominal, f.yieldAtDesign};
+  if (!f.yieldOverBand.empty()) lines.push_back(f.yieldOverBand);
+  lines.push_back(f.percentiles);
+  lines.push_back(f.worstCase);
+  lines.push_back("Sensitivity, most first:");
+  for (const std::string& s : f.sensitivities) lines.push_back("  " + s);
+  return lines;
+}
+
+bool SameToleranceNetwork(const ToleranceRequest& a, const ToleranceRequest& b) {
+  if (!a.hasNetwork || !b.hasNetwork) return false;
+  const auto same = [](const CircuitPart& x, const CircuitPart& y) {
+    return x.kind == y.kind && x.value == y.value;
+  };
+  const auto sameSide = [&](const Termination& x, const Termination& y) {
+    return x.connection == y.connection && x.resistance == y.resistance && same(x.part, y.part);
+  };
+  const MatchingCircuit& x = a.circuit;
+  const MatchingCircuit& y = b.circuit;
+  bool equal = x.topology == y.topology && x.designFrequency == y.designFrequency &&
+               sameSide(x.source, y.source) && sameSide(x.load, y.load) &&
+               a.measuredSource == b.measuredSource && a.measuredLoad == b.measuredLoad;
+  for (std::size_t k = 0; k < 3; ++k) equal = equal && same(x.elements[k], y.elements[k]);
+  return equal;
+}
+
+std::function<std::optional<ToleranceResult>(std::stop_token, std::atomic<int>&)> ToleranceWork(
+    const ToleranceRequest& request) {
+  return [request](std::stop_token stop,
+                   std::atomic<int>& progress) -> std::optional<ToleranceResult> {
+    if (!request.hasNetwork) return std::nullopt;
+    return WithCancelFlag(stop,
+                          [&](const std::atomic<bool>* cancel) -> std::optional<ToleranceResult> {
+                            ToleranceOptions options = request.options;
+                            options.progress = &progress;
+                            options.cancel = cancel;
+                            ToleranceResult result = RunTolerance(request.circuit, options);
+                            if (result.cancelled) return std::nullopt;
+                            return result;
+                          });
+  };
 }
 
 }  // namespace corvantile

@@ -3,8 +3,11 @@
 // What the response window's tolerance view runs and shows, without the window: the network it
 // builds many times (the ideal design or a standard-value version of it), the run's options
 // from the view's settings, and the result as lines of text that never show a NaN.
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,23 @@ struct ToleranceFigures {
   std::vector<std::string> sensitivities;  // most sensitive first, one per part that varies
 };
 ToleranceFigures DescribeTolerance(const ToleranceResult& result);
+
+// The figures as the report lists them, a line each: the nominal return loss, the yields, the
+// percentiles, the worst corner, then "Sensitivity, most first:" and a line per part.
+std::vector<std::string> ToleranceLines(const ToleranceResult& result);
+
+// True when two requests build the same network between the same sides at the same frequency,
+// so that a result of one stands for the other (the report lists a run only while it does).
+// Two requests without a network are never the same.
+bool SameToleranceNetwork(const ToleranceRequest& a, const ToleranceRequest& b);
+
+// The run of `request` as a page's worker runs it: the progress counts builds (to
+// request.options.builds), a stop ends it early with no result. The request's measured ports
+// are held until the run is over. A request without a network gives no result.
+//   BackgroundRun<ToleranceResult> run;
+//   run.Start(ToleranceWork(request), request.options.builds);
+std::function<std::optional<ToleranceResult>(std::stop_token, std::atomic<int>&)> ToleranceWork(
+    const ToleranceRequest& request);
 
 // A number with `decimals` places, or "-" for NaN or infinity.
 std::string FiniteText(double value, int decimals);

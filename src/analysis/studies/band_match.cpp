@@ -688,6 +688,12 @@ void BandGrid::LogReflections(const LadderArrangement& a, std::span<const double
   }
 }
 
+int BandSearchSteps(const BandMatchOptions& options) {
+  int steps = 0;
+  for (int count = 1; count <= options.maxElements; ++count) steps += 2 << count;
+  return steps;
+}
+
 BandMatch MatchOverBands(const Termination& source, const Termination& load, double designFrequency,
                          double power, const BandMatchOptions& options) {
   BandMatch result;
@@ -819,7 +825,13 @@ BandMatch MatchOverBands(const Termination& source, const Termination& load, dou
   constexpr double kFullExponents[] = {25.0, 100.0, 400.0};
 
   std::vector<Found> previous;  // the refined ladders of the count before, best first
+  int steps = 0;
+  const auto stopped = [&options] { return options.cancel != nullptr && options.cancel->load(); };
   for (int count = 1; count <= options.maxElements; ++count) {
+    if (stopped()) {
+      result.cancelled = true;
+      return result;
+    }
     std::vector<Found> candidates;
     std::vector<Found> extensions;
     for (const Found& p : previous) {
@@ -834,7 +846,8 @@ BandMatch MatchOverBands(const Termination& source, const Termination& load, dou
     for (int first = 0; first < 2; ++first) {
       for (unsigned mask = 0; mask < (1u << count); ++mask) {
         const LadderArrangement a{count, first == 1, mask};
-        if (!Accepts(options.family, a)) continue;
+        if (options.progress != nullptr) *options.progress = ++steps;
+        if (!Accepts(options.family, a) || stopped()) continue;
         const Objective objective(coarse, a, harmonicGrid, harmonicDb);
         // Seeds and random starts are ranked apart, so that a well-placed seed in a poor
         // valley does not crowd out the random starts.
@@ -867,6 +880,10 @@ BandMatch MatchOverBands(const Termination& source, const Termination& load, dou
         best.point.arrangement = a;
         candidates.push_back(std::move(best));
       }
+    }
+    if (stopped()) {  // this count's search is not whole: it gives no design
+      result.cancelled = true;
+      return result;
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Found& p, const Found& q) { return p.value < q.value; });

@@ -9,6 +9,7 @@
 //   o.maxElements = 4;
 //   const BandMatch m = MatchOverBands(source, load, 3.65e6, 100.0, o);
 //   m.designs[k].worstReturnLossDb   // of the best ladder of m.designs[k].circuit.elements
+#include <atomic>
 #include <complex>
 #include <optional>
 #include <span>
@@ -52,7 +53,15 @@ struct BandMatchOptions {
   // Sides whose impedance over the bands is read from a file; the typed Termination of that
   // side is then used only where the file does not reach (a harmonic beyond its band).
   MeasuredSides sides;
+  // Arrangements searched so far (of BandSearchSteps), updated as the search goes, and a flag
+  // that stops it early; both may be null.
+  std::atomic<int>* progress = nullptr;
+  const std::atomic<bool>* cancel = nullptr;
 };
+
+// The steps of a search, what `progress` counts up to: every arrangement of every element count
+// up to maxElements, 4 + 8 + ... + 2^(maxElements + 1).
+int BandSearchSteps(const BandMatchOptions& options);
 
 // Why these bands cannot be searched, in one line, or "" when they can: "a band must start
 // above 0 Hz", "band 3.8 MHz to 3.5 MHz is reversed", "4 MHz is outside antenna.s1p's band
@@ -90,6 +99,7 @@ struct BandMatch {
   // The best ladder of each element count from 1 to maxElements that the family allows and
   // that meets the harmonic requirement, by count; a count without such a ladder is missing.
   std::vector<BandDesign> designs;
+  bool cancelled = false;  // stopped early: the designs are those of the counts finished
 };
 
 // The search. `designFrequency` (Hz) is the frequency at which the typed sides' parts were

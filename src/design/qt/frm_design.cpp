@@ -220,7 +220,8 @@ void FrmDesign::WriteReport() {
   if (file.isEmpty()) return;
   if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
   const report::ReportInputs inputs =
-      ReportOf(model_, toleranceLines_ ? toleranceLines_() : std::vector<std::string>{});
+      ReportOf(model_, toleranceLines_ ? toleranceLines_() : std::vector<std::string>{},
+               bandLines_ ? bandLines_() : std::vector<std::string>{});
   std::string error;
   if (!WriteDesignReport(inputs, file.toStdString(), error)) platform_.ShowMessage(error);
 }

@@ -104,6 +104,11 @@ class FrmDesign {
   void SetToleranceLines(std::function<std::vector<std::string>()> lines) {
     toleranceLines_ = std::move(lines);
   }
+  // The lines of the band design chosen for the report, while it is for this design's source
+  // and load; by default none.
+  void SetBandLines(std::function<std::vector<std::string>()> lines) {
+    bandLines_ = std::move(lines);
+  }
 
   // "Measured..." on either side: asks for a Touchstone file (and, for a file of several ports,
   // which port), then the side follows it: series R + jX at the design frequency, read again at
@@ -141,6 +146,7 @@ class FrmDesign {
   PortChooser choosePort_;
   ReportFileChooser chooseReportFile_;
   std::function<std::vector<std::string>()> toleranceLines_;
+  std::function<std::vector<std::string>()> bandLines_;
   // Measured sides whose file could not be read at start: said once, after the window opens.
   std::vector<std::string> startNotes_;
   bool loaded_ = false;

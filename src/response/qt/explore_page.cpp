@@ -19,7 +19,7 @@
 #include <QProgressBar>
 #include <QScatterSeries>
 #include <QTableView>
-#include <QThread>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -290,28 +290,18 @@ ExplorePage::ExplorePage(const RunState& state, ApplyCandidate apply, QWidget* p
   table_->horizontalHeader()->setStretchLastSection(true);
   connect(table_, &QTableView::activated, this, &ExplorePage::ActivatedRow);
   layout->addWidget(table_, 2);
+
+  // The exploration takes tens of milliseconds: the page looks for its result this often.
+  poll_ = new QTimer(this);
+  poll_->setInterval(10);
+  connect(poll_, &QTimer::timeout, this, &ExplorePage::Poll);
 }
 
-// One exploration on the worker: a copy of the design, so that the window may change it.
-struct ExplorePage::Job {
-  RunState state;
-  DesignOutcome outcome = DesignOutcome::NotDesigned;
-  // The measured sides the exploration reads, held while it runs.
-  std::shared_ptr<const TouchstonePort> measuredSource, measuredLoad;
-  ExploreView view;
-};
-
-ExplorePage::~ExplorePage() {
-  if (worker_) {
-    disconnect(worker_, nullptr, this, nullptr);
-    worker_->wait();
-    delete worker_;
-  }
-}
+ExplorePage::~ExplorePage() = default;
 
 void ExplorePage::Update(DesignOutcome outcome) {
   pendingOutcome_ = outcome;
-  if (worker_) {
+  if (run_.Running()) {
     stale_ = true;  // explored again once the running one is done
     return;
   }
@@ -319,34 +309,24 @@ void ExplorePage::Update(DesignOutcome outcome) {
 }
 
 void ExplorePage::StartWorker() {
-  job_ = std::make_shared<Job>();
-  job_->state = state_;
-  job_->outcome = pendingOutcome_;
-  job_->measuredSource = measuredSource_;
-  job_->measuredLoad = measuredLoad_;
   stale_ = false;
-  std::shared_ptr<Job> job = job_;
-  worker_ = QThread::create([job] {
-    UpdateExploreView(job->state, job->outcome, job->view,
-                      {job->measuredSource.get(), job->measuredLoad.get()});
-  });
-  connect(worker_, &QThread::finished, this, &ExplorePage::WorkerFinished);
-  worker_->start();
+  run_.Start(ExploreWork(state_, pendingOutcome_, measuredSource_, measuredLoad_, view_.x, view_.y),
+             1);
+  poll_->start();
 }
 
-void ExplorePage::WorkerFinished() {
-  worker_->wait();
-  delete worker_;
-  worker_ = nullptr;
-  if (stale_) {  // a result for a design no longer on the screen
+void ExplorePage::Poll() {
+  if (!run_.Finished()) return;
+  std::optional<ExploreView> explored = run_.Take();
+  poll_->stop();
+  if (stale_ || !explored) {  // a result for a design no longer on the screen
     StartWorker();
     return;
   }
   model_->SetCandidates(nullptr);  // the old candidates go away now
   const Figure x = view_.x;
   const Figure y = view_.y;
-  view_ = std::move(job_->view);
-  job_.reset();
+  view_ = std::move(*explored);
   view_.x = x;
   view_.y = y;
   UpdateParetoFront(view_);

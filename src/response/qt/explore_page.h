@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include "analysis/formats/touchstone_reader.h"
+#include "response/background_run.h"
 #include "response/explore_view.h"
 #include "state/circuit_state.h"
 
@@ -24,7 +25,7 @@ class QLineSeries;
 class QProgressBar;
 class QScatterSeries;
 class QTableView;
-class QThread;
+class QTimer;
 class QValueAxis;
 class QXYSeries;
 
@@ -91,7 +92,7 @@ class ExplorePage : public QWidget {
     measuredLoad_ = std::move(load);
   }
   // An exploration is running or waiting to run.
-  bool IsExploring() const { return worker_ != nullptr; }
+  bool IsExploring() const { return run_.Running(); }
 
   // Chooses the plotted figures; redraws the plot and its front.
   void SetFigures(Figure x, Figure y);
@@ -119,9 +120,8 @@ class ExplorePage : public QWidget {
   void Explored();
 
  private:
-  struct Job;
   void StartWorker();
-  void WorkerFinished();
+  void Poll();
   void Redraw();
   void Plot();
   void FillSeries(QXYSeries* series, std::vector<std::size_t>& indexes,
@@ -134,8 +134,8 @@ class ExplorePage : public QWidget {
   const RunState& state_;
   ApplyCandidate apply_;
   ExploreView view_;
-  QThread* worker_ = nullptr;
-  std::shared_ptr<Job> job_;
+  BackgroundRun<ExploreView> run_;
+  QTimer* poll_ = nullptr;
   bool stale_ = false;  // the design changed while the worker ran
   DesignOutcome pendingOutcome_ = DesignOutcome::NotDesigned;
   std::shared_ptr<const TouchstonePort> measuredSource_, measuredLoad_;

@@ -40,6 +40,7 @@
 #include "analysis/formats/touchstone.h"
 #include "model/design_answers.h"
 #include "response/plot_ticks.h"
+#include "response/qt/band_page.h"
 #include "response/qt/explore_page.h"
 #include "response/qt/parts_page.h"
 #include "response/qt/smith_chart_widget.h"
@@ -163,6 +164,20 @@ FrmResponse::FrmResponse(DesignModel& model, QWidget* parent)
     if (applyCandidate_) applyCandidate_(family, phase);
   });
   AddPage(explore_, QStringLiteral("Explore"));
+  band_ = new BandPage(model_);
+  band_->SetApply([this](const BandApplication& application) {
+    if (applyBand_) {
+      applyBand_(application);
+    } else {
+      changeModel_([this, application] { ApplyBandDesign(model_.state(), application); });
+    }
+  });
+  band_->SetFileChooser([this](const QString& caption, const QString& name, const QString& filter) {
+    const QString path = chooseFile_(caption, QDir(lastDirectory_).filePath(name), filter);
+    if (!path.isEmpty()) lastDirectory_ = QFileInfo(path).absolutePath();
+    return path;
+  });
+  AddPage(band_, QStringLiteral("Band"));
   // Return presses the focused button, as Space does (outside a dialog Qt leaves it to Space).
   for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(true);
   connect(parts_, &PartsPage::LossesChanged, this, [this] {
@@ -390,6 +405,7 @@ void FrmResponse::Update(DesignOutcome outcome) {
   explore_->FollowMeasuredSides(model_.Port(MeasuredSideKind::Source),
                                 model_.Port(MeasuredSideKind::Load));
   explore_->Update(outcome);
+  band_->Update(outcome);
 }
 
 void FrmResponse::SetSpan(std::optional<SweepSpan> span) {

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include "model/design_model.h"
+#include "response/band_view.h"
 #include "response/response_text.h"
 #include "response/response_view.h"
 #include "state/circuit_state.h"
@@ -36,6 +37,7 @@ class QValueAxis;
 
 namespace corvantile {
 
+class BandPage;
 class ExplorePage;
 class PartsPage;
 class TolerancePage;
@@ -69,10 +71,17 @@ class FrmResponse : public QWidget {
   PartsPage* partsPage() const { return parts_; }
   TolerancePage* tolerancePage() const { return tolerance_; }
   ExplorePage* explorePage() const { return explore_; }
+  BandPage* bandPage() const { return band_; }
   // What applying an explored candidate does (the design window's own commands): the family
   // code and the network phase. None: the Explore page applies nothing.
   void SetApplyCandidate(std::function<void(float family, float phase)> apply) {
     applyCandidate_ = std::move(apply);
+  }
+
+  // What applying a band design does (the design window's own step, set by its launcher). None:
+  // the model changer writes it into the model.
+  void SetApplyBandDesign(std::function<void(const BandApplication&)> apply) {
+    applyBand_ = std::move(apply);
   }
 
   // The parts' Q settings and whether the design is compensated for them, as the Parts page
@@ -166,6 +175,8 @@ class FrmResponse : public QWidget {
   TolerancePage* tolerance_ = nullptr;
   ExplorePage* explore_ = nullptr;
   std::function<void(float, float)> applyCandidate_;
+  BandPage* band_ = nullptr;
+  std::function<void(const BandApplication&)> applyBand_;
   QChart* chart_ = nullptr;  // owned by chartView_
   QChartView* chartView_ = nullptr;
   // The frequency axis: logarithmic, or linear with round ticks for a span narrower than

@@ -9,8 +9,10 @@
 #include <QWidget>
 
 #include "design/design_controls.h"
+#include "response/band_view.h"
 #include "response/explore_apply.h"
 #include "response/parts_view.h"
+#include "response/qt/band_page.h"
 #include "response/qt/tolerance_page.h"
 
 namespace corvantile {
@@ -30,6 +32,11 @@ ResponseLauncher& ResponseLauncher::Attach(FrmDesign& design, DesignModel& model
   design.SetToleranceLines([launcher]() -> std::vector<std::string> {
     if (!launcher->window_) return {};
     return launcher->window_->tolerancePage()->ResultLines(launcher->design_.logic().LastOutcome());
+  });
+  // The band design the Band page puts in the report, while it is for this source and load.
+  design.SetBandLines([launcher]() -> std::vector<std::string> {
+    if (!launcher->window_) return {};
+    return launcher->window_->bandPage()->ReportLines();
   });
   QWidget* top = design.window().widget();
   launcher->shortcut_ = new QShortcut(
@@ -54,6 +61,14 @@ FrmResponse& ResponseLauncher::Window() {
     // Each change the pages make is an undoable step of the design's document.
     window_->SetModelChanger([this](const std::function<void()>& edit) {
       design_.document().Change(edit);
+      window_->Update(design_.logic().LastOutcome());
+    });
+    // A band design as the design window's own network: one undo step, then the usual refresh.
+    window_->SetApplyBandDesign([this](const BandApplication& application) {
+      design_.document().Change([&] {
+        ApplyBandDesign(design_.logic().state(), application);
+        design_.logic().RefreshDesign();
+      });
       window_->Update(design_.logic().LastOutcome());
     });
     window_->SetApplyCandidate([this](float family, float phase) {

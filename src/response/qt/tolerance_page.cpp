@@ -25,7 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "units/parse.h"
+#include "response/band_text.h"
 
 namespace corvantile {
 
@@ -80,26 +80,7 @@ namespace {
 constexpr int kPollMs = 50;
 
 QString BandText(const std::optional<std::array<double, 2>>& band) {
-  if (!band) return {};
-  return QString::number((*band)[0], 'g', 9) + ':' + QString::number((*band)[1], 'g', 9);
-}
-
-// "3.6M:3.9M" -> 3.6e6..3.9e6; "" -> none; anything else -> none and `ok` false.
-std::optional<std::array<double, 2>> ReadBand(const QString& text, bool& ok) {
-  ok = true;
-  const QString trimmed = text.trimmed();
-  if (trimmed.isEmpty()) return std::nullopt;
-  const QStringList parts = trimmed.split(':');
-  const auto hasDigit = [](const QString& s) {
-    return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isDigit(); });
-  };
-  if (parts.size() == 2 && hasDigit(parts[0]) && hasDigit(parts[1])) {
-    const double f1 = static_cast<double>(ParseValue(parts[0].trimmed().toStdString()));
-    const double f2 = static_cast<double>(ParseValue(parts[1].trimmed().toStdString()));
-    if (f1 > 0.0 && f2 > f1 && std::isfinite(f2)) return std::array<double, 2>{f1, f2};
-  }
-  ok = false;
-  return std::nullopt;
+  return band ? QString::fromStdString(BandEntryText(*band)) : QString();
 }
 
 }  // namespace
@@ -110,9 +91,7 @@ TolerancePage::TolerancePage(const DesignModel& model, QWidget* parent)
   ShowSettings();
   poll_ = new QTimer(this);
   poll_->setInterval(kPollMs);
-  connect(poll_, &QTimer::timeout, this, [this] {
-    if (job_) progress_->setValue(job_->progress.load());
-  });
+  connect(poll_, &QTimer::timeout, this, &TolerancePage::Poll);
 }
 
 TolerancePage::~TolerancePage() { StopJob(); }
@@ -220,9 +199,10 @@ void TolerancePage::ReadControls() {
   settings_.normal = distribution_->currentIndex() == 1;
   settings_.builds = builds_->value();
   settings_.seed = static_cast<std::uint64_t>(seed_->value());
-  bool ok = true;
-  settings_.band = ReadBand(band_->text(), ok);
-  if (!ok) band_->setText({});
+  // A band that cannot be read is no band: the box is emptied to say so.
+  const BandReading band = ReadBand(band_->text().toStdString());
+  settings_.band = band.band;
+  if (!band.Ok()) band_->setText({});
 }
 
 void TolerancePage::SetSettings(const ToleranceSettings& settings) {
@@ -241,25 +221,19 @@ void TolerancePage::FollowResponse(std::optional<SweepSpan> span) { envelopeSpan
 void TolerancePage::Update(DesignOutcome) { Start(); }
 
 void TolerancePage::StopJob() {
-  if (!job_) return;
-  job_->cancel = true;
-  // The run looks at the flag between small blocks of builds, so this wait is short.
-  if (job_->thread.joinable()) job_->thread.join();
-  job_.reset();
+  run_.Cancel();
   poll_->stop();
   cancel_->setEnabled(false);
 }
 
 void TolerancePage::Cancel() {
-  if (!job_) return;
+  if (!run_.Running()) return;
   StopJob();
-  ++generation_;  // whatever the stopped run had queued is not shown
   status_->setText(tr("Cancelled"));
 }
 
 void TolerancePage::Start() {
   StopJob();
-  const std::uint64_t generation = ++generation_;
   request_ = ToleranceOf(model_, settings_, envelopeSpan_);
   if (!request_.hasNetwork) {
     result_.reset();
@@ -269,35 +243,29 @@ void TolerancePage::Start() {
     emit envelopeChanged({}, {}, {});
     return;
   }
-  job_ = std::make_unique<Job>();
-  Job* job = job_.get();
-  ToleranceOptions options = request_.options;
-  options.progress = &job->progress;
-  options.cancel = &job->cancel;
-  progress_->setRange(0, options.builds);
+  const int builds = request_.options.builds;
+  progress_->setRange(0, builds);
   progress_->setValue(0);
   cancel_->setEnabled(true);
-  status_->setText(tr("Building %L1 networks...").arg(options.builds));
-  // The run reads the measured ports through options.sides: it holds them while it runs.
-  job->thread = std::thread([this, job, generation, options, circuit = request_.circuit,
-                             ports = std::pair(request_.measuredSource, request_.measuredLoad)] {
-    static_cast<void>(ports);
-    ToleranceResult result = RunTolerance(circuit, options);
-    if (result.cancelled || job->cancel) return;
-    // Queued to the page's own thread; it is dropped with the page if the page goes first.
-    QMetaObject::invokeMethod(
-        this, [this, generation, r = std::move(result)]() mutable { Finish(generation, r); },
-        Qt::QueuedConnection);
-  });
+  status_->setText(tr("Building %L1 networks...").arg(builds));
+  run_.Start(ToleranceWork(request_), builds);
   poll_->start();
 }
 
-void TolerancePage::Finish(std::uint64_t generation, ToleranceResult result) {
-  if (generation != generation_) return;  // from a run that has since been replaced
-  if (job_ && job_->thread.joinable()) job_->thread.join();
-  job_.reset();
+void TolerancePage::Poll() {
+  if (!run_.Running()) {
+    poll_->stop();
+    return;
+  }
+  progress_->setValue(run_.Progress());
+  if (!run_.Finished()) return;
+  std::optional<ToleranceResult> result = run_.Take();
   poll_->stop();
   cancel_->setEnabled(false);
+  if (result) Finish(std::move(*result));
+}
+
+void TolerancePage::Finish(ToleranceResult result) {
   progress_->setValue(progress_->maximum());
   result_ = std::move(result);
   status_->setText(tr("%L1 builds").arg(result_->builds));
@@ -314,41 +282,15 @@ void TolerancePage::ShowResult() {
     return;
   }
   histogram_->SetHistogram(result_->histogram);
-  const ToleranceFigures f = DescribeTolerance(*result_);
-  QStringList lines = {QString::fromStdString(f.nominal), QString::fromStdString(f.yieldAtDesign)};
-  if (!f.yieldOverBand.empty()) lines << QString::fromStdString(f.yieldOverBand);
-  lines << QString::fromStdString(f.percentiles) << QString::fromStdString(f.worstCase);
-  lines << tr("Sensitivity, most first:");
-  for (const std::string& s : f.sensitivities)
-    lines << QStringLiteral("  ") + QString::fromStdString(s);
+  QStringList lines;
+  for (const std::string& line : ToleranceLines(*result_)) lines << QString::fromStdString(line);
   figures_->setText(lines.join('\n'));
 }
 
 std::vector<std::string> TolerancePage::ResultLines(DesignOutcome) const {
-  if (!result_ || job_) return {};
-  const ToleranceRequest now = ToleranceOf(model_, settings_, envelopeSpan_);
-  const auto same = [](const CircuitPart& a, const CircuitPart& b) {
-    return a.kind == b.kind && a.value == b.value;
-  };
-  const MatchingCircuit& ran = request_.circuit;
-  bool current = now.hasNetwork && request_.hasNetwork && now.circuit.topology == ran.topology &&
-                 now.circuit.designFrequency == ran.designFrequency &&
-                 same(now.circuit.source.part, ran.source.part) &&
-                 same(now.circuit.load.part, ran.load.part) &&
-                 now.circuit.source.resistance == ran.source.resistance &&
-                 now.circuit.load.resistance == ran.load.resistance;
-  for (std::size_t k = 0; k < 3; ++k) {
-    current = current && same(now.circuit.elements[k], ran.elements[k]);
-  }
-  if (!current) return {};
-  const ToleranceFigures f = DescribeTolerance(*result_);
-  std::vector<std::string> lines{f.nominal, f.yieldAtDesign};
-  if (!f.yieldOverBand.empty()) lines.push_back(f.yieldOverBand);
-  lines.push_back(f.percentiles);
-  lines.push_back(f.worstCase);
-  lines.push_back("Sensitivity, most first:");
-  for (const std::string& s : f.sensitivities) lines.push_back("  " + s);
-  return lines;
+  if (!result_ || run_.Running()) return {};
+  if (!SameToleranceNetwork(request_, ToleranceOf(model_, settings_, envelopeSpan_))) return {};
+  return ToleranceLines(*result_);
 }
 
 std::pair<QLineSeries*, QLineSeries*> AddEnvelopeSeries(QChart* chart,

@@ -6,17 +6,14 @@
 // run over those builds gives: the return-loss histogram, the yield, the percentiles, the worst
 // corner and the sensitivity ranking. The run goes on a worker thread with a progress bar and a
 // Cancel button; any change of the design or of a setting cancels it and starts again.
-#include <atomic>
-#include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <QWidget>
 
 #include "analysis/studies/tolerance_analysis.h"
+#include "response/background_run.h"
 #include "response/tolerance_view.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"
@@ -63,7 +60,7 @@ class TolerancePage : public QWidget {
 
   // Stops the run in progress, if any; the page then shows "Cancelled".
   void Cancel();
-  bool running() const { return job_ != nullptr; }
+  bool running() const { return run_.Running(); }
 
   // The last finished run's result (none before the first one, and after a design with no
   // network), with the envelope: the least and most return loss over the builds at every
@@ -92,18 +89,13 @@ class TolerancePage : public QWidget {
                        const std::vector<double>& maxDb);
 
  private:
-  struct Job {
-    std::atomic<int> progress{0};
-    std::atomic<bool> cancel{false};
-    std::thread thread;
-  };
-
   void BuildControls();
   void ShowSettings();
   void ReadControls();
   void Start();
   void StopJob();
-  void Finish(std::uint64_t generation, ToleranceResult result);
+  void Poll();
+  void Finish(ToleranceResult result);
   void ShowResult();
 
   const DesignModel& model_;
@@ -111,9 +103,8 @@ class TolerancePage : public QWidget {
   std::optional<SweepSpan> envelopeSpan_;
   ToleranceRequest request_;
   std::optional<ToleranceResult> result_;
-  std::unique_ptr<Job> job_;
-  std::uint64_t generation_ = 0;  // counts the runs started; a result of an older one is dropped
-  bool showing_ = false;          // controls being filled in: their change signals do nothing
+  BackgroundRun<ToleranceResult> run_;
+  bool showing_ = false;  // controls being filled in: their change signals do nothing
 
   QComboBox* standard_ = nullptr;
   QComboBox* inductorSeries_ = nullptr;

@@ -351,6 +351,17 @@ TEST_F(FrmResponseTest, FitsAnEightHundredBySixHundredScreen) {
        {static_cast<QWidget*>(window.smithChart()), static_cast<QWidget*>(window.plots())}) {
     EXPECT_TRUE(inside.contains(QRect(plot->mapTo(&window, QPoint(0, 0)), plot->size())));
   }
+  // The Band page too: its question, its buttons and its plot.
+  window.ShowPage(4);  // Alt+5
+  window.Render(size);
+  EXPECT_EQ(window.size(), size);
+  for (const char* name : {"txtBands", "cmdBandSearch", "cmdBandCancel", "cmdBandApply",
+                           "cmdBandSpice", "cmdBandCsv", "bandChart", "tblBandDesigns"}) {
+    QWidget* widget = Child<QWidget>(name);
+    const QRect at(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+    EXPECT_TRUE(inside.contains(at)) << name;
+    EXPECT_GE(widget->width(), widget->minimumSizeHint().width()) << name;
+  }
 }
 
 TEST_F(FrmResponseTest, RendersWithoutBeingShown) {

@@ -29,16 +29,17 @@ class PartsPageTest : public ::testing::Test {
   FrmResponse window;
 };
 
-TEST_F(PartsPageTest, ResponseComesFirstThenPartsToleranceAndExplore) {
+TEST_F(PartsPageTest, ResponseComesFirstThenPartsToleranceExploreAndBand) {
   QTabWidget* tabs = window.tabs();
-  ASSERT_EQ(tabs->count(), 4);
+  ASSERT_EQ(tabs->count(), 5);
   EXPECT_EQ(tabs->tabText(0), QStringLiteral("Response"));
   EXPECT_EQ(tabs->tabText(1), QStringLiteral("Parts"));
   EXPECT_EQ(tabs->tabText(2), QStringLiteral("Tolerance"));
   EXPECT_EQ(tabs->tabText(3), QStringLiteral("Explore"));
+  EXPECT_EQ(tabs->tabText(4), QStringLiteral("Band"));
   EXPECT_EQ(tabs->currentIndex(), 0);
   auto* extra = new QLabel(QStringLiteral("extra"));
-  EXPECT_EQ(window.AddPage(extra, QStringLiteral("Extra")), 4);
+  EXPECT_EQ(window.AddPage(extra, QStringLiteral("Extra")), 5);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::keyClick(&window, Qt::Key_2, Qt::AltModifier);

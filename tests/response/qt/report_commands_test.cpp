@@ -14,16 +14,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 
+#include "analysis/formats/number_text.h"
 #include "cli/command_line.h"
 #include "design/design_controls.h"
 #include "design/qt/frm_design.h"
 #include "model/design_model.h"
+#include "response/qt/band_page.h"
 #include "response/qt/response_launcher.h"
 #include "response/qt/tolerance_page.h"
 #include "state/circuit_state.h"
@@ -297,6 +301,59 @@ TEST_F(ReportCommandsTest, TheToleranceResultsAreListedWhileTheyAreForThisDesign
   EXPECT_TRUE(page->ResultLines(design.logic().LastOutcome()).empty());
   Key(Qt::Key_P);
   EXPECT_EQ(PdfText(reportFile).find("Tolerance"), std::string::npos);
+}
+
+// A band design ticked for the report is listed while it is for this source and load; another
+// load leaves it out.
+TEST_F(ReportCommandsTest, TheChosenBandDesignIsListedWhenTicked) {
+  launcher.Open();
+  BandPage* page = launcher.Window().bandPage();
+  page->bandsEdit()->setText("3.6M:3.9M");
+  page->elementsBox()->setValue(2);
+  ASSERT_TRUE(page->Search());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page->searching(); }, 60000));
+  EXPECT_TRUE(page->ReportLines().empty());  // not ticked yet
+  Key(Qt::Key_P);
+  EXPECT_EQ(PdfText(reportFile).find("Band match"), std::string::npos);
+
+  page->reportBox()->setChecked(true);
+  const std::vector<std::string> lines = page->ReportLines();
+  ASSERT_GE(lines.size(), 4u);
+  Key(Qt::Key_P);
+  const std::string text = PdfText(reportFile);
+  EXPECT_NE(text.find("Band match"), std::string::npos) << text;
+  EXPECT_NE(text.find(lines[0]), std::string::npos) << lines[0] << " in\n" << text;
+
+  // The load follows a file: the search was for another load.
+  launcher.Window().close();
+  Click(kMeasuredLoadButtonName);
+  EXPECT_TRUE(page->ReportLines().empty());
+}
+
+// The Band page and corvantile-cli band ask the design model the same question: the same
+// designs, figure for figure, for the same source, load and band.
+TEST_F(ReportCommandsTest, TheBandPageFindsWhatTheCommandLineFinds) {
+  launcher.Open();
+  BandPage* page = launcher.Window().bandPage();
+  page->bandsEdit()->setText("3.6M:3.9M");
+  page->elementsBox()->setValue(3);
+  ASSERT_TRUE(page->Search());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page->searching(); }, 60000));
+  ASSERT_TRUE(page->answer());
+  const std::string csv =
+      CliOutput({"band", "--band", "3.6M:3.9M", "--elements", "3", "--format", "csv"});
+  std::istringstream lines(csv);
+  std::string line;
+  std::getline(lines, line);  // the heading
+  std::size_t k = 0;
+  for (; std::getline(lines, line); ++k) {
+    ASSERT_LT(k, page->answer()->match.designs.size()) << line;
+    const BandDesign& d = page->answer()->match.designs[k];
+    const std::string expected = std::to_string(d.circuit.elements.size()) + ',' +
+                                 ExactNumber(d.figures.worstReturnLossDb) + ',';
+    EXPECT_EQ(line.rfind(expected, 0), 0u) << line << " against " << expected;
+  }
+  EXPECT_EQ(k, page->answer()->match.designs.size());
 }
 
 }  // namespace
