@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "state/message_text.h"
+
 namespace corvantile {
 namespace {
 
@@ -60,8 +62,8 @@ std::variant<AppOptions, AppOptionsError> ParseAppOptions(std::span<const std::s
       // A bare word such as "design" is far more often a command meant for corvantile-cli than
       // a design file without an extension (which "./name" still opens).
       if (arg.find_first_of("./") == std::string::npos) {
-        return AppOptionsError{"'" + arg +
-                               "' is not a design file such as tank.cfg (commands such as "
+        return AppOptionsError{QuotedValue(arg) +
+                               " is not a design file such as tank.cfg (commands such as "
                                "design belong to corvantile-cli; try --help)"};
       }
       if (options.designFile) {

@@ -234,8 +234,8 @@ CommandOptions Bind(ExploreArguments& a) {
            [&a](std::string_view value, std::string& error) {
              if (std::find(std::begin(kSortKeys), std::end(kSortKeys), value) ==
                  std::end(kSortKeys)) {
-               return Refused(error, "unknown sort '" + std::string(value) +
-                                         "' (use bandwidth, attenuation2f, attenuation3f, "
+               return Refused(error, "unknown sort " + QuotedValue(value) +
+                                         " (use bandwidth, attenuation2f, attenuation3f, "
                                          "voltage, current or efficiency)");
              }
              a.sort = FigureFromName(value);

@@ -8,6 +8,7 @@
 
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/touchstone_reader.h"
+#include "state/message_text.h"
 #include "units/constants.h"
 
 namespace corvantile::cli {
@@ -20,7 +21,7 @@ bool Refuse(std::string& error, std::string message) {
   return false;
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text) { return QuotedValue(text); }
 
 // What a file seen through a line is written against: its port's own real reference, or 50
 // ohms for a field solver's reactive one.

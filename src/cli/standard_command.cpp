@@ -117,8 +117,7 @@ OptionReader SeriesReader(StandardSeries& target) {
   return [&target](std::string_view value, std::string& error) {
     const std::optional<StandardSeries> series = ParseStandardSeries(value);
     if (!series) {
-      error =
-          "unknown series '" + std::string(value) + "' (use E3, E6, E12, E24, E48, E96 or E192)";
+      error = "unknown series " + QuotedValue(value) + " (use E3, E6, E12, E24, E48, E96 or E192)";
       return false;
     }
     target = *series;

@@ -82,8 +82,8 @@ OptionReader SeriesReader(std::string_view option, std::optional<StandardSeries>
   return [option, &target](std::string_view value, std::string& error) {
     const std::optional<StandardSeries> chosen = ParseStandardSeries(value);
     if (!chosen) {
-      return Refused(error, std::string(option) + ": unknown series '" + std::string(value) +
-                                "' (use E3, E6, E12, E24, E48, E96 or E192)");
+      return Refused(error, std::string(option) + ": unknown series " + QuotedValue(value) +
+                                " (use E3, E6, E12, E24, E48, E96 or E192)");
     }
     target = *chosen;
     return true;

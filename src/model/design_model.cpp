@@ -11,13 +11,14 @@
 #include "analysis/formats/number_text.h"
 #include "state/file_reader.h"
 #include "state/file_writer.h"
+#include "state/message_text.h"
 #include "state/session_file.h"
 #include "state/startup_values.h"
 
 namespace corvantile {
 namespace {
 
-std::string Quoted(const std::filesystem::path& file) { return "'" + file.string() + "'"; }
+std::string Quoted(const std::filesystem::path& file) { return QuotedValue(file.string()); }
 
 // The file's text, or a one-line reason it cannot be had: a regular file or a stream read once,
 // within the session file's limits, so that a FIFO, a device or a huge file cannot hang or fill

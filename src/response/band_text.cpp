@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/formats/number_text.h"
+#include "state/message_text.h"
 #include "units/parse.h"
 
 namespace corvantile {
@@ -20,7 +21,7 @@ std::string_view Trimmed(std::string_view text) {
 std::optional<double> ReadEdge(std::string_view text, std::string& error) {
   const StrictValue read = ParseValueStrict(Trimmed(text));
   if (read.problem != StrictProblem::None) {
-    error = "'" + std::string(Trimmed(text)) + "' " + StrictProblemText(read.problem);
+    error = QuotedValue(Trimmed(text)) + " " + StrictProblemText(read.problem);
     return std::nullopt;
   }
   if (!(read.value > 0.0)) {
@@ -57,7 +58,7 @@ BandReading ReadBand(std::string_view text) {
   if (text.empty()) return reading;
   const std::size_t colon = text.find(':');
   if (colon == std::string_view::npos || text.find(':', colon + 1) != std::string_view::npos) {
-    reading.error = "'" + std::string(text) + "' is not a band F1:F2 (3.6M:3.9M)";
+    reading.error = QuotedValue(text) + " is not a band F1:F2 (3.6M:3.9M)";
     return reading;
   }
   const std::optional<double> from = ReadEdge(text.substr(0, colon), reading.error);

@@ -226,6 +226,16 @@ std::vector<HostileCase> Cases() {
        "$CLI design --frequency \"$(head -c 60000 /dev/zero | tr '\\0' 7)\"", 2,
        "...' (60000 characters) is outside", ""},
       {"13_NoArguments", Program::Cli, "$CLI", 2, "corvantile-cli: needs a command", ""},
+      // Every word an option names is quoted and cut the same way as a value.
+      {"13_LongSeriesCut", Program::Cli,
+       "$CLI standard --series-capacitor \"$(head -c 5000 /dev/zero | tr '\\0' x)\"", 2,
+       "...' (5000 characters) (use E3", ""},
+      {"13_LongSortCut", Program::Cli,
+       "$CLI explore --sort \"$(head -c 5000 /dev/zero | tr '\\0' x)\"", 2,
+       "...' (5000 characters) (use bandwidth", ""},
+      {"13_LongCableCut", Program::Cli,
+       "$CLI design --line \"$(head -c 5000 /dev/zero | tr '\\0' x):30\"", 2,
+       "characters)", ""},
   };
   return cases;
 }
