@@ -6,6 +6,7 @@
 
 #include "analysis/formats/number_text.h"
 #include "state/codes.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 namespace {
@@ -60,6 +61,7 @@ std::string FigureText(Figure figure, std::optional<double> value) {
       figure == Figure::HottestPartWatts) {
     return ShortNumber(*value, 4);
   }
+  if (figure == Figure::InputLoadedQ || figure == Figure::OutputLoadedQ) return QText(*value);
   return FixedNumber(*value, 2);
 }
 

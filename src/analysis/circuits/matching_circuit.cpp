@@ -54,6 +54,20 @@ CircuitProblem BuildTermination(const ImpedanceValues& side, double omega,
 
 }  // namespace
 
+std::string_view PartKindName(PartKind kind) {
+  switch (kind) {
+    case PartKind::Inductor:
+      return "inductor";
+    case PartKind::Capacitor:
+      return "capacitor";
+    case PartKind::Open:
+      return "open";
+    case PartKind::Short:
+      break;
+  }
+  return "short";
+}
+
 double PartReactance(const CircuitPart& part, double omega) {
   switch (part.kind) {
     case PartKind::Inductor:
