@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,40 @@ TEST(SweepCommandTest, OutputFileHoldsWhatStandardOutputWouldShow) {
   EXPECT_EQ(written, toOut.out);
   std::filesystem::remove(file);
 }
+
+// A value typed on the command line leaves in an export as it was typed, not as the digits of
+// the float it is stored in (75.3 is 75.30000305175781 as a float widened to double).
+struct TypedValueCase {
+  const char* name;
+  std::vector<std::string_view> args;
+  const char* written;
+  const char* floatDigits;  // what the float widened to double would have written
+};
+
+class TypedValueInExport : public testing::TestWithParam<TypedValueCase> {};
+
+TEST_P(TypedValueInExport, IsWrittenAsTyped) {
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCommandLine(GetParam().args, out, err), 0) << err.str();
+  EXPECT_NE(out.str().find(GetParam().written), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().find(GetParam().floatDigits), std::string::npos) << out.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exports, TypedValueInExport,
+    testing::Values(TypedValueCase{"SpiceLoadResistance",
+                                   {"export", "spice", "--load", "series:75.3:0"},
+                                   " 0 75.3\n",
+                                   "75.30000305"},
+                    TypedValueCase{"SpiceSourceResistance",
+                                   {"export", "spice", "--source", "series:1234.1:0"},
+                                   " 1234.1\n",
+                                   "1234.0999755"},
+                    TypedValueCase{"TouchstoneReference",
+                                   {"export", "touchstone", "--z0", "75.3"},
+                                   "# Hz S RI R 75.3\n",
+                                   "75.30000305"}),
+    [](const testing::TestParamInfo<TypedValueCase>& param) { return param.param.name; });
 
 TEST(SweepCommandTest, JsonCarriesSummaryColumnsAndPoints) {
   const CliRun run = RunInProcess({"sweep", "--format=json", "--points", "5"});
