@@ -15,7 +15,7 @@
 #include "cli/band_options.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "cli/loss_options.h"
 #include "math/design_network.h"
 
@@ -66,90 +66,91 @@ std::string ElementValuesText(const LadderCircuit& ladder) {
   return text;
 }
 
-std::string Json(const BandMatch& m, const BandMatchOptions& o, const RealParts& real,
-                 const MeasuredDesign& measured) {
-  JsonArray bands;
+std::string BandJson(const BandMatch& m, const BandMatchOptions& o, const RealParts& real,
+                     const MeasuredDesign& measured) {
+  Json bands = Json::array();
   for (const FrequencyBand& b : o.bands) {
-    JsonObject band;
-    band.AddDouble("from_hz", b.from).AddDouble("to_hz", b.to);
-    bands.AddObject(band);
+    bands.push_back({{"from_hz", ComputedNumber(b.from)}, {"to_hz", ComputedNumber(b.to)}});
   }
-  JsonObject bound;
-  bound.AddOptionalDouble("return_loss_db", m.bound.ReturnLossDb())
-      .AddOptionalDouble("vswr", m.bound.Vswr());
+  Json bound;
+  bound["return_loss_db"] = OptionalNumber(m.bound.ReturnLossDb());
+  bound["vswr"] = OptionalNumber(m.bound.Vswr());
   if (m.bound.limitedBy == BoundSide::None) {
-    bound.AddNull("limited_by").AddNull("model").AddString("note", kNoBound);
+    bound["limited_by"] = nullptr;
+    bound["model"] = nullptr;
+    bound["note"] = kNoBound;
   } else {
     const ReactiveModel& side = m.bound.limitedBy == BoundSide::Load ? m.loadModel : m.sourceModel;
-    bound.AddString("limited_by", BoundSideName(m.bound.limitedBy))
-        .AddString("model", ReactiveModelText(side));
+    bound["limited_by"] = BoundSideName(m.bound.limitedBy);
+    bound["model"] = ReactiveModelText(side);
   }
-  JsonArray designs;
+  Json designs = Json::array();
   for (std::size_t k = 0; k < m.designs.size(); ++k) {
     const BandDesign& d = m.designs[k];
-    JsonArray elements;
+    Json elements = Json::array();
     for (const LadderElement& e : d.circuit.elements) {
-      JsonObject element;
-      element.AddString("connection", e.shunt ? "shunt" : "series")
-          .AddString("part", PartName(e.part))
-          .AddDouble("value", e.part.value);
-      elements.AddObject(element);
+      Json element;
+      element["connection"] = e.shunt ? "shunt" : "series";
+      element["part"] = PartName(e.part);
+      element["value"] = ComputedNumber(e.part.value);
+      elements.push_back(std::move(element));
     }
-    JsonObject design;
-    design.AddInteger("element_count", static_cast<long long>(d.circuit.elements.size()))
-        .AddArray("elements", elements)
-        .AddDouble("worst_return_loss_db", d.figures.worstReturnLossDb)
-        .AddDouble("mean_return_loss_db", d.figures.meanReturnLossDb)
-        .AddDouble("worst_vswr", d.figures.worstVswr)
-        .AddDouble("worst_frequency_hz", d.figures.worstFrequency)
-        .AddOptionalDouble("bode_fano_return_loss_db", d.boundReturnLossDb)
-        .AddOptionalDouble("distance_from_bound_db", d.distanceFromBoundDb);
-    if (o.harmonic) design.AddOptionalDouble("attenuation_db", d.harmonicAttenuationDb);
+    Json design;
+    design["element_count"] = d.circuit.elements.size();
+    design["elements"] = std::move(elements);
+    design["worst_return_loss_db"] = ComputedNumber(d.figures.worstReturnLossDb);
+    design["mean_return_loss_db"] = ComputedNumber(d.figures.meanReturnLossDb);
+    design["worst_vswr"] = ComputedNumber(d.figures.worstVswr);
+    design["worst_frequency_hz"] = ComputedNumber(d.figures.worstFrequency);
+    design["bode_fano_return_loss_db"] = OptionalNumber(d.boundReturnLossDb);
+    design["distance_from_bound_db"] = OptionalNumber(d.distanceFromBoundDb);
+    if (o.harmonic) design["attenuation_db"] = OptionalNumber(d.harmonicAttenuationDb);
     if (real.losses) {
       const BandLosses& l = real.perDesign[k];
-      design.AddDouble("efficiency", l.lowestEfficiency)
-          .AddDouble("mean_efficiency", l.meanEfficiency)
-          .AddDouble("hottest_part_watts", l.hottestPartWatts)
-          .AddInteger("hottest_part", l.hottestPart);
+      design["efficiency"] = ComputedNumber(l.lowestEfficiency);
+      design["mean_efficiency"] = ComputedNumber(l.meanEfficiency);
+      design["hottest_part_watts"] = ComputedNumber(l.hottestPartWatts);
+      design["hottest_part"] = l.hottestPart;
     }
     if (!real.standard.empty()) {
       const StandardLadder& st = real.standard[k];
-      JsonArray values;
-      for (const LadderElement& e : st.circuit.elements) values.AddDouble(e.part.value);
-      JsonObject standard;
-      standard.AddArray("values", values)
-          .AddDouble("worst_return_loss_db", st.figures.worstReturnLossDb)
-          .AddDouble("mean_return_loss_db", st.figures.meanReturnLossDb)
-          .AddDouble("worst_vswr", st.figures.worstVswr);
-      design.AddObject("standard", standard);
+      Json values = Json::array();
+      for (const LadderElement& e : st.circuit.elements) {
+        values.push_back(ComputedNumber(e.part.value));
+      }
+      Json standard;
+      standard["values"] = std::move(values);
+      standard["worst_return_loss_db"] = ComputedNumber(st.figures.worstReturnLossDb);
+      standard["mean_return_loss_db"] = ComputedNumber(st.figures.meanReturnLossDb);
+      standard["worst_vswr"] = ComputedNumber(st.figures.worstVswr);
+      design["standard"] = std::move(standard);
     }
     if (!real.yields.empty()) {
       const BandYield& y = real.yields[k];
-      JsonObject yield;
-      yield.AddString("of", real.standard.empty() ? "design" : "standard")
-          .AddDouble("tolerance", real.tolerance)
-          .AddInteger("builds", y.builds)
-          .AddDouble("vswr_1_5", y.vswr15)
-          .AddDouble("vswr_2", y.vswr2)
-          .AddDouble("median_worst_return_loss_db", y.medianWorstReturnLossDb);
-      design.AddObject("yield", yield);
+      Json yield;
+      yield["of"] = real.standard.empty() ? "design" : "standard";
+      yield["tolerance"] = ComputedNumber(real.tolerance);
+      yield["builds"] = y.builds;
+      yield["vswr_1_5"] = ComputedNumber(y.vswr15);
+      yield["vswr_2"] = ComputedNumber(y.vswr2);
+      yield["median_worst_return_loss_db"] = ComputedNumber(y.medianWorstReturnLossDb);
+      design["yield"] = std::move(yield);
     }
-    designs.AddObject(design);
+    designs.push_back(std::move(design));
   }
-  JsonObject json;
-  json.AddArray("bands", bands)
-      .AddInteger("points_per_band", o.pointsPerBand)
-      .AddDouble("centre_frequency_hz", m.centreFrequency)
-      .AddString("topology", LadderFamilyName(o.family));
+  Json json;
+  json["bands"] = std::move(bands);
+  json["points_per_band"] = o.pointsPerBand;
+  json["centre_frequency_hz"] = ComputedNumber(m.centreFrequency);
+  json["topology"] = LadderFamilyName(o.family);
   if (o.harmonic) {
-    JsonObject a;
-    a.AddInteger("harmonic", o.harmonic->harmonic).AddDouble("db", o.harmonic->attenuationDb);
-    json.AddObject("attenuation", a);
+    json["attenuation"] = {{"harmonic", o.harmonic->harmonic},
+                           {"db", ComputedNumber(o.harmonic->attenuationDb)}};
   }
-  json.AddObject("bode_fano", bound);
-  if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
-  json.AddArray("designs", designs);
-  return json.Text() + '\n';
+  json["bode_fano"] = std::move(bound);
+  if (measured.Any()) json["measured"] = MeasuredJson(measured);
+  json["designs"] = std::move(designs);
+  return JsonLine(json);
 }
 
 std::string Csv(const BandMatch& m, const BandMatchOptions& o, const RealParts& real) {
@@ -371,7 +372,7 @@ int RunBandCommand(std::span<const std::string_view> arguments, std::ostream& ou
       real.yields.push_back(LadderBandYield(built, match.frequencies, y, band.options.sides));
     }
   }
-  const std::string text = format == "json"  ? Json(match, band.options, real, measured)
+  const std::string text = format == "json"  ? BandJson(match, band.options, real, measured)
                            : format == "csv" ? Csv(match, band.options, real)
                                              : Table(match, band.options, real, measured, f0);
   return Deliver(text, output, out, err);

@@ -9,6 +9,7 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/design_report.h"
+#include "cli/json_output.h"
 #include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/loss_report.h"
@@ -165,7 +166,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
     const CircuitBuild seen = BuildCircuit(state, outcome);
     std::string lineText;
-    std::optional<JsonObject> lineJson;
+    Json lineJson;  // null without a line
     if (lines.Any() && seen.problem == CircuitProblem::None) {
       lineText = LineReport(line, seen.circuit, measured.Sides());
       lineJson = LineJson(line, seen.circuit, measured.Sides());
@@ -178,10 +179,10 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     std::string text;
     if (!losses.given) {
       if (format == "json") {
-        JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
-        if (shown.Any()) json.AddObject("measured", MeasuredJson(shown));
-        if (lineJson) json.AddObject("line", *lineJson);
-        text = json.Text() + '\n';
+        Json json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+        if (shown.Any()) json["measured"] = MeasuredJson(shown);
+        if (!lineJson.is_null()) json["line"] = lineJson;
+        text = JsonLine(json);
       } else {
         text = DesignReport(state, outcome) +
                MeasuredLines(shown, static_cast<double>(state.NetValues[Frequency])) + lineText;
@@ -189,17 +190,15 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     } else if (format == "json") {
       // The losses need the physical circuit; a design without one reports none.
       const CircuitBuild build = BuildCircuit(state, outcome);
-      JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
-      if (shown.Any()) json.AddObject("measured", MeasuredJson(shown));
-      if (lineJson) json.AddObject("line", *lineJson);
-      if (build.problem == CircuitProblem::None) {
-        json.AddObject(
-            "losses", LossesJson(build.circuit, ComputeLossFigures(build.circuit, losses,
-                                                                   state.NetValues[DesignDriver])));
-      } else {
-        json.AddOptionalDouble("losses", std::nullopt);
-      }
-      text = json.Text() + '\n';
+      Json json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+      if (shown.Any()) json["measured"] = MeasuredJson(shown);
+      if (!lineJson.is_null()) json["line"] = lineJson;
+      json["losses"] =
+          build.problem == CircuitProblem::None
+              ? LossesJson(build.circuit,
+                           ComputeLossFigures(build.circuit, losses, state.NetValues[DesignDriver]))
+              : Json(nullptr);
+      text = JsonLine(json);
     } else {
       text = DesignReport(state, outcome) +
              MeasuredLines(shown, static_cast<double>(state.NetValues[Frequency])) + lineText +
@@ -216,19 +215,16 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   }
   std::string text;
   if (format == "json") {
-    JsonObject json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
+    Json json = DesignJson(state, outcome, ComputeDesignCaptions(state, outcome));
     const MeasuredDesign measured = MeasuredDesignOf(model);
-    if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
+    if (measured.Any()) json["measured"] = MeasuredJson(measured);
     if (LossesSwitchedOn(model.settings().losses)) {
       // The losses need the physical circuit; a design without one reports none.
-      if (network.problem == CircuitProblem::None) {
-        json.AddObject("losses",
-                       LossesJson(network.ideal, LossFiguresOf(network, Compensating(model))));
-      } else {
-        json.AddOptionalDouble("losses", std::nullopt);
-      }
+      json["losses"] = network.problem == CircuitProblem::None
+                           ? LossesJson(network.ideal, LossFiguresOf(network, Compensating(model)))
+                           : Json(nullptr);
     }
-    text = json.Text() + '\n';
+    text = JsonLine(json);
   } else {
     text = ReportTextOf(model);
   }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "analysis/formats/number_text.h"
+#include "cli/json_output.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "report/report_text.h"
@@ -399,20 +400,20 @@ std::string MeasuredLines(const MeasuredDesign& measured, double designFrequency
   return text;
 }
 
-JsonObject MeasuredJson(const MeasuredDesign& measured) {
+Json MeasuredJson(const MeasuredDesign& measured) {
   const auto side = [](const MeasuredSide& m) {
-    JsonObject o;
-    o.AddString("file", m.path)
-        .AddInteger("port", m.port.Port())
-        .AddDouble("from_hz", m.port.From())
-        .AddDouble("to_hz", m.port.To())
-        .AddDouble("resistance_ohm", m.atDesign.real())
-        .AddDouble("reactance_ohm", m.atDesign.imag());
+    Json o;
+    o["file"] = m.path;
+    o["port"] = m.port.Port();
+    o["from_hz"] = ComputedNumber(m.port.From());
+    o["to_hz"] = ComputedNumber(m.port.To());
+    o["resistance_ohm"] = ComputedNumber(m.atDesign.real());
+    o["reactance_ohm"] = ComputedNumber(m.atDesign.imag());
     return o;
   };
-  JsonObject json;
-  if (measured.source) json.AddObject("source", side(*measured.source));
-  if (measured.load) json.AddObject("load", side(*measured.load));
+  Json json = Json::object();
+  if (measured.source) json["source"] = side(*measured.source);
+  if (measured.load) json["load"] = side(*measured.load);
   return json;
 }
 

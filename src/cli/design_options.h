@@ -10,7 +10,7 @@
 
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/frequency_response.h"
-#include "cli/json_writer.h"
+#include "cli/json_value.h"
 #include "cli/option_table.h"
 #include "model/design_model.h"
 #include "state/circuit_state.h"
@@ -108,6 +108,6 @@ std::string MeasuredLines(const MeasuredDesign& measured, double designFrequency
 // {"source": {...}, "load": {...}} with the measured sides only, each with "file" (the path
 // given), "port", "from_hz", "to_hz" (the file's band) and "resistance_ohm", "reactance_ohm"
 // at the design frequency.
-JsonObject MeasuredJson(const MeasuredDesign& measured);
+Json MeasuredJson(const MeasuredDesign& measured);
 
 }  // namespace corvantile::cli

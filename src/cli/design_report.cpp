@@ -1,19 +1,21 @@
 #include "cli/design_report.h"
 
+#include "cli/json_output.h"
+
 namespace corvantile::cli {
 
-JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DesignCaptions& shown) {
-  JsonObject captions;
-  for (const auto& [name, caption] : shown.captions) captions.AddString(name, caption);
-  JsonObject visible;
-  for (const auto& [name, isShown] : VisibleOnOpening(shown)) visible.AddBool(name, isShown);
-  JsonObject json;
-  json.AddNumberArray("SourceValues", state.SourceValues)
-      .AddNumberArray("NetValues", state.NetValues)
-      .AddNumberArray("LoadValues", state.LoadValues)
-      .AddObject("captions", captions)
-      .AddObject("visible", visible)
-      .AddBool("caution", outcome == DesignOutcome::Impossible);
+Json DesignJson(const RunState& state, DesignOutcome outcome, const DesignCaptions& shown) {
+  Json captions = Json::object();
+  for (const auto& [name, caption] : shown.captions) captions[name] = caption;
+  Json visible = Json::object();
+  for (const auto& [name, isShown] : VisibleOnOpening(shown)) visible[name] = isShown;
+  Json json;
+  json["SourceValues"] = StoredNumbers(state.SourceValues);
+  json["NetValues"] = StoredNumbers(state.NetValues);
+  json["LoadValues"] = StoredNumbers(state.LoadValues);
+  json["captions"] = std::move(captions);
+  json["visible"] = std::move(visible);
+  json["caution"] = outcome == DesignOutcome::Impossible;
   return json;
 }
 

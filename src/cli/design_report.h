@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/json_writer.h"
+#include "cli/json_value.h"
 #include "design/design_captions.h"
 #include "math/design_network.h"
 #include "report/report_text.h"
@@ -17,6 +17,6 @@ using report::kImpossibleDesignLine;
 // "LoadValues" (16), what the design window shows for it ("captions": control name -> caption,
 // "visible": label name -> shown on a window just opened on the state) and "caution" (true for an
 // impossible design). Commands may add keys.
-JsonObject DesignJson(const RunState& state, DesignOutcome outcome, const DesignCaptions& shown);
+Json DesignJson(const RunState& state, DesignOutcome outcome, const DesignCaptions& shown);
 
 }  // namespace corvantile::cli

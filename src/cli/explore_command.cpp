@@ -13,11 +13,12 @@
 #include "analysis/studies/explore.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "model/design_answers.h"
 #include "state/message_text.h"
+#include "units/value_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -46,43 +47,39 @@ std::string PartsText(const Candidate& c) {
   return text;
 }
 
-JsonObject CandidateJson(const Candidate& c) {
-  JsonArray elements;
+Json CandidateJson(const Candidate& c) {
+  Json elements = Json::array();
   for (std::size_t k = 0; k < c.circuit.elements.size(); ++k) {
     const LadderElement& e = c.circuit.elements[k];
-    const char* kind = e.part.kind == PartKind::Inductor    ? "inductor"
-                       : e.part.kind == PartKind::Capacitor ? "capacitor"
-                       : e.part.kind == PartKind::Open      ? "open"
-                                                            : "short";
-    JsonObject element;
-    element.AddString("place", e.shunt ? "shunt" : "series")
-        .AddString("part", kind)
-        .AddDouble("value", e.part.value)
-        .AddDouble("volts", c.stress[k].volts)
-        .AddDouble("amps", c.stress[k].amps);
-    elements.AddObject(element);
+    Json element;
+    element["place"] = e.shunt ? "shunt" : "series";
+    element["part"] = PartKindName(e.part.kind);
+    element["value"] = ComputedNumber(e.part.value);
+    element["volts"] = ComputedNumber(c.stress[k].volts);
+    element["amps"] = ComputedNumber(c.stress[k].amps);
+    elements.push_back(std::move(element));
   }
-  JsonObject o;
-  o.AddString("name", c.name)
-      .AddString("kind", CandidateKindName(c.kind))
-      .AddOptionalDouble("phase_deg", c.phase)
-      .AddBool("at_user_phase", c.atUserPhase)
-      .AddBool("in_design_window", c.inDesignWindow)
-      .AddArray("elements", elements)
-      .AddDouble("input_q", c.inputQ)
-      .AddDouble("output_q", c.outputQ)
-      .AddOptionalDouble("bandwidth_2to1", c.summary.bands[0].fractional)
-      .AddOptionalDouble("bandwidth_1_5to1", c.summary.bands[1].fractional)
-      .AddOptionalDouble("attenuation_2f_db", FigureValue(c, Figure::Attenuation2f))
-      .AddOptionalDouble("attenuation_3f_db", FigureValue(c, Figure::Attenuation3f))
-      .AddDouble("return_loss_db", c.summary.atDesign.returnLossDb)
-      .AddDouble("largest_volts", c.largestVolts)
-      .AddDouble("largest_amps", c.largestAmps)
-      .AddBool("passes_dc", c.passesDc)
-      .AddOptionalDouble("bound_share", c.boundShare)
-      .AddOptionalDouble("efficiency", c.efficiency)
-      .AddOptionalDouble("hottest_part_watts", c.hottestPartWatts)
-      .AddOptionalDouble("standard_return_loss_db", c.standardReturnLossDb);
+  Json o;
+  o["name"] = c.name;
+  o["kind"] = CandidateKindName(c.kind);
+  o["phase_deg"] = OptionalNumber(c.phase);
+  o["at_user_phase"] = c.atUserPhase;
+  o["in_design_window"] = c.inDesignWindow;
+  o["elements"] = std::move(elements);
+  o["input_q"] = ComputedNumber(c.inputQ);
+  o["output_q"] = ComputedNumber(c.outputQ);
+  o["bandwidth_2to1"] = OptionalNumber(c.summary.bands[0].fractional);
+  o["bandwidth_1_5to1"] = OptionalNumber(c.summary.bands[1].fractional);
+  o["attenuation_2f_db"] = OptionalNumber(FigureValue(c, Figure::Attenuation2f));
+  o["attenuation_3f_db"] = OptionalNumber(FigureValue(c, Figure::Attenuation3f));
+  o["return_loss_db"] = ComputedNumber(c.summary.atDesign.returnLossDb);
+  o["largest_volts"] = ComputedNumber(c.largestVolts);
+  o["largest_amps"] = ComputedNumber(c.largestAmps);
+  o["passes_dc"] = c.passesDc;
+  o["bound_share"] = OptionalNumber(c.boundShare);
+  o["efficiency"] = OptionalNumber(c.efficiency);
+  o["hottest_part_watts"] = OptionalNumber(c.hottestPartWatts);
+  o["standard_return_loss_db"] = OptionalNumber(c.standardReturnLossDb);
   return o;
 }
 
@@ -97,29 +94,25 @@ std::string AttenuationCell(double db, bool measured) {
 }
 
 std::string ExploreJson(const Exploration& e, const MeasuredDesign& measured) {
-  JsonObject bound;
-  bound.AddInteger("vswr", 2)
-      .AddDouble("source_q", e.bound.sourceQ)
-      .AddDouble("load_q", e.bound.loadQ);
-  if (e.bound.limitedBy == BoundSide::Load) {
-    bound.AddString("limited_by", "load");
-  } else if (e.bound.limitedBy == BoundSide::Source) {
-    bound.AddString("limited_by", "source");
-  } else {
-    bound.AddNull("limited_by");
-  }
-  bound.AddOptionalDouble("bandwidth_2to1", e.bound.fractional)
-      .AddString("note", BodeFanoNote(e.bound));
-  if (e.measuredSides) bound.AddString("measured_note", kMeasuredBoundNote);
-  JsonArray candidates;
-  for (const Candidate& c : e.candidates) candidates.AddObject(CandidateJson(c));
-  JsonObject json;
-  json.AddDouble("design_frequency_hz", e.designFrequency)
-      .AddDouble("design_power_w", e.designPower)
-      .AddObject("bode_fano", bound);
-  if (measured.Any()) json.AddObject("measured", MeasuredJson(measured));
-  json.AddArray("candidates", candidates);
-  return json.Text() + '\n';
+  Json bound;
+  bound["vswr"] = 2;
+  bound["source_q"] = ComputedNumber(e.bound.sourceQ);
+  bound["load_q"] = ComputedNumber(e.bound.loadQ);
+  bound["limited_by"] = e.bound.limitedBy == BoundSide::Load     ? Json("load")
+                        : e.bound.limitedBy == BoundSide::Source ? Json("source")
+                                                                 : Json(nullptr);
+  bound["bandwidth_2to1"] = OptionalNumber(e.bound.fractional);
+  bound["note"] = BodeFanoNote(e.bound);
+  if (e.measuredSides) bound["measured_note"] = kMeasuredBoundNote;
+  Json candidates = Json::array();
+  for (const Candidate& c : e.candidates) candidates.push_back(CandidateJson(c));
+  Json json;
+  json["design_frequency_hz"] = ComputedNumber(e.designFrequency);
+  json["design_power_w"] = ComputedNumber(e.designPower);
+  json["bode_fano"] = std::move(bound);
+  if (measured.Any()) json["measured"] = MeasuredJson(measured);
+  json["candidates"] = std::move(candidates);
+  return JsonLine(json);
 }
 
 std::string Csv(const Exploration& e, const ExploreOptions& realParts) {
@@ -178,7 +171,7 @@ std::string Table(const Exploration& e, const ExploreOptions& realParts,
       text.resize(std::max(text.size() + 1, width), ' ');
       return text;
     };
-    o << name << ' ' << column(ShortNumber(c.inputQ, 4), 8) << column(ShortNumber(c.outputQ, 4), 8)
+    o << name << ' ' << column(QText(c.inputQ), 8) << column(QText(c.outputQ), 8)
       << column(Percent(c.summary.bands[0].fractional), 8)
       << column(Percent(c.summary.bands[1].fractional), 8)
       << column(AttenuationCell(c.summary.attenuation2f0Db, c.summary.measured2f0), attWidth)
@@ -190,7 +183,7 @@ std::string Table(const Exploration& e, const ExploreOptions& realParts,
         << column(c.hottestPartWatts ? EngineeringText(*c.hottestPartWatts, "W") : "-", 10);
     }
     if (realParts.standard) {
-      o << column(c.standardReturnLossDb ? FixedNumber(*c.standardReturnLossDb, 2) : "-", 10);
+      o << column(c.standardReturnLossDb ? ReturnLossText(*c.standardReturnLossDb, 2) : "-", 10);
     }
     o << PartsText(c) << '\n';
   }

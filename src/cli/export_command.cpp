@@ -19,6 +19,7 @@
 #include "cli/parts_list.h"
 #include "cli/sweep_options.h"
 #include "state/message_text.h"
+#include "units/precision.h"
 
 namespace corvantile::cli {
 namespace {
@@ -335,7 +336,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
         text = SpiceNetlist(ladder, span);
       } else if (format == "touchstone" && !matched) {
         text =
-            TouchstoneS2p(ladder, span, z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance);
+            TouchstoneS2p(ladder, span, z0 ? precision::Decimal(*z0) : kDefaultReferenceImpedance);
       } else {
         const std::vector<double> frequencies = SweepFrequencies(span);
         const std::vector<ResponsePoint> points = LadderResponse(ladder, frequencies, sides);
@@ -349,7 +350,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
                                (ladder.elements[k].shunt ? "shunt " : "series ") +
                                DescribePart(ladder.elements[k].part));
           }
-          text = TouchstoneS1p(points, z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance,
+          text = TouchstoneS1p(points, z0 ? precision::Decimal(*z0) : kDefaultReferenceImpedance,
                                comments);
         }
       }
@@ -373,7 +374,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
   }
 
-  const double reference = z0 ? static_cast<double>(*z0) : kDefaultReferenceImpedance;
+  const double reference = z0 ? precision::Decimal(*z0) : kDefaultReferenceImpedance;
   std::string lossLine;
   if (setup.lossy) {
     lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +

@@ -8,6 +8,7 @@
 
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/touchstone_reader.h"
+#include "cli/json_output.h"
 #include "state/message_text.h"
 #include "units/constants.h"
 
@@ -396,42 +397,39 @@ std::string LineReport(const LineSetup& setup, const MatchingCircuit& circuit,
   return text;
 }
 
-JsonObject LineJson(const LineSetup& setup, const MatchingCircuit& circuit,
-                    const MeasuredSides& sides) {
-  JsonObject json;
+Json LineJson(const LineSetup& setup, const MatchingCircuit& circuit, const MeasuredSides& sides) {
+  Json json = Json::object();
   if (setup.loadFileLine) {
-    json.AddString("load_file_line", setup.loadFileLine->description)
-        .AddString("load_file_line_was",
-                   setup.loadFileDirection == LineDirection::Add ? "added" : "removed");
+    json["load_file_line"] = setup.loadFileLine->description;
+    json["load_file_line_was"] =
+        setup.loadFileDirection == LineDirection::Add ? "added" : "removed";
   }
   if (!setup.line) return json;
   const LineChoice& choice = *setup.line;
   const LineFigures figures = LineFiguresOf(setup, circuit, sides);
   const Complex z0 = choice.line.CharacteristicImpedance(circuit.designFrequency);
-  const auto finite = [](double value) {
-    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
-  };
-  json.AddString("line", choice.description)
-      .AddString("at", setup.place == LinePlace::Load ? "load" : "source")
-      .AddString("datasheet", choice.source)
-      .AddDouble("length_m", choice.line.Length())
-      .AddDouble("z0_resistance_ohm", z0.real())
-      .AddDouble("z0_reactance_ohm", z0.imag())
-      .AddDouble("velocity_factor", choice.velocityFactor)
-      .AddOptionalDouble("near_resistance_ohm", finite(figures.nearImpedance.real()))
-      .AddOptionalDouble("near_reactance_ohm", finite(figures.nearImpedance.imag()))
-      .AddOptionalDouble("near_vswr", finite(figures.nearVswr))
-      .AddOptionalDouble("far_resistance_ohm", finite(figures.farImpedance.real()))
-      .AddOptionalDouble("far_reactance_ohm", finite(figures.farImpedance.imag()))
-      .AddOptionalDouble("far_vswr", finite(figures.farVswr))
-      .AddDouble("matched_loss_db", figures.matchedLossDb)
-      .AddOptionalDouble("loss_db", finite(figures.lossDb))
-      .AddOptionalDouble("mismatch_loss_db", finite(figures.mismatchLossDb))
-      .AddDouble("watts_in", figures.wattsIn)
-      .AddDouble("watts_out", figures.wattsOut)
-      .AddDouble("mismatch_watts", figures.mismatchWatts)
-      .AddDouble("peak_volts", figures.peakVolts)
-      .AddDouble("peak_at_m", figures.peakAtMetres);
+  json["line"] = choice.description;
+  json["at"] = setup.place == LinePlace::Load ? "load" : "source";
+  json["datasheet"] = choice.source;
+  json["length_m"] = ComputedNumber(choice.line.Length());
+  json["z0_resistance_ohm"] = ComputedNumber(z0.real());
+  json["z0_reactance_ohm"] = ComputedNumber(z0.imag());
+  json["velocity_factor"] = ComputedNumber(choice.velocityFactor);
+  // A side with no finite impedance (an open end) has null figures.
+  json["near_resistance_ohm"] = ComputedNumber(figures.nearImpedance.real());
+  json["near_reactance_ohm"] = ComputedNumber(figures.nearImpedance.imag());
+  json["near_vswr"] = ComputedNumber(figures.nearVswr);
+  json["far_resistance_ohm"] = ComputedNumber(figures.farImpedance.real());
+  json["far_reactance_ohm"] = ComputedNumber(figures.farImpedance.imag());
+  json["far_vswr"] = ComputedNumber(figures.farVswr);
+  json["matched_loss_db"] = ComputedNumber(figures.matchedLossDb);
+  json["loss_db"] = ComputedNumber(figures.lossDb);
+  json["mismatch_loss_db"] = ComputedNumber(figures.mismatchLossDb);
+  json["watts_in"] = ComputedNumber(figures.wattsIn);
+  json["watts_out"] = ComputedNumber(figures.wattsOut);
+  json["mismatch_watts"] = ComputedNumber(figures.mismatchWatts);
+  json["peak_volts"] = ComputedNumber(figures.peakVolts);
+  json["peak_at_m"] = ComputedNumber(figures.peakAtMetres);
   return json;
 }
 

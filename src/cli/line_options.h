@@ -21,7 +21,7 @@
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/line_embedding.h"
 #include "cli/design_options.h"
-#include "cli/json_writer.h"
+#include "cli/json_value.h"
 #include "cli/option_table.h"
 #include "state/circuit_state.h"
 
@@ -90,8 +90,7 @@ LineFigures LineFiguresOf(const LineSetup& setup, const MatchingCircuit& circuit
 // Those figures as report lines, and as JSON.
 std::string LineReport(const LineSetup& setup, const MatchingCircuit& circuit,
                        const MeasuredSides& sides);
-JsonObject LineJson(const LineSetup& setup, const MatchingCircuit& circuit,
-                    const MeasuredSides& sides);
+Json LineJson(const LineSetup& setup, const MatchingCircuit& circuit, const MeasuredSides& sides);
 
 // One line for a load file's line: "Load file: 30 m of RG-213 removed (the far end's impedance)".
 std::string LoadFileLineText(const LineSetup& setup);

@@ -1,58 +1,47 @@
 #include "cli/loss_report.h"
 
+#include <utility>
+
+#include "cli/json_output.h"
 #include "report/report_text.h"
 
 namespace corvantile::cli {
 namespace {
 
-JsonObject AnalysisJson(const LossAnalysis& a) {
-  JsonArray parts;
+Json AnalysisJson(const LossAnalysis& a) {
+  Json parts = Json::array();
   for (const PartStress& p : a.parts) {
-    JsonObject part;
-    part.AddBool("lossy", IsLossy(p.q))
-        .AddDouble("q0", IsLossy(p.q) ? p.q.q0 : 0.0)
-        .AddDouble("q_law", p.q.law)
-        .AddDouble("reactance_ohm", p.reactance)
-        .AddDouble("resistance_ohm", p.resistance)
-        .AddDouble("dissipated_w", p.watts)
-        .AddDouble("volts_rms", p.voltsRms)
-        .AddDouble("volts_peak", p.voltsPeak)
-        .AddDouble("amps_rms", p.ampsRms)
-        .AddDouble("amps_peak", p.ampsPeak);
-    parts.AddObject(part);
+    Json part;
+    part["lossy"] = IsLossy(p.q);
+    part["q0"] = ComputedNumber(IsLossy(p.q) ? p.q.q0 : 0.0);
+    part["q_law"] = ComputedNumber(p.q.law);
+    part["reactance_ohm"] = ComputedNumber(p.reactance);
+    part["resistance_ohm"] = ComputedNumber(p.resistance);
+    part["dissipated_w"] = ComputedNumber(p.watts);
+    part["volts_rms"] = ComputedNumber(p.voltsRms);
+    part["volts_peak"] = ComputedNumber(p.voltsPeak);
+    part["amps_rms"] = ComputedNumber(p.ampsRms);
+    part["amps_peak"] = ComputedNumber(p.ampsPeak);
+    parts.push_back(std::move(part));
   }
-  JsonObject json;
-  json.AddDouble("input_power_w", a.inputPower)
-      .AddDouble("load_power_w", a.loadPower)
-      .AddDouble("dissipated_w", a.dissipatedPower)
-      .AddDouble("efficiency", a.efficiency)
-      .AddDouble("dissipative_loss_db", a.dissipativeLossDb)
-      .AddDouble("mismatch_loss_db", a.mismatchLossDb)
-      .AddDouble("transducer_loss_db", a.transducerLossDb)
-      .AddDouble("return_loss_db", a.returnLossDb)
-      .AddDouble("vswr", a.vswr)
-      .AddDouble("input_impedance_re_ohm", a.inputImpedance.real())
-      .AddDouble("input_impedance_im_ohm", a.inputImpedance.imag())
-      .AddArray("parts", parts);
+  Json json;
+  json["input_power_w"] = ComputedNumber(a.inputPower);
+  json["load_power_w"] = ComputedNumber(a.loadPower);
+  json["dissipated_w"] = ComputedNumber(a.dissipatedPower);
+  json["efficiency"] = ComputedNumber(a.efficiency);
+  json["dissipative_loss_db"] = ComputedNumber(a.dissipativeLossDb);
+  json["mismatch_loss_db"] = ComputedNumber(a.mismatchLossDb);
+  json["transducer_loss_db"] = ComputedNumber(a.transducerLossDb);
+  json["return_loss_db"] = ComputedNumber(a.returnLossDb);
+  json["vswr"] = ComputedNumber(a.vswr);
+  json["input_impedance_re_ohm"] = ComputedNumber(a.inputImpedance.real());
+  json["input_impedance_im_ohm"] = ComputedNumber(a.inputImpedance.imag());
+  json["parts"] = std::move(parts);
   return json;
 }
 
 double PartValue(const CircuitPart& part) {
   return part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor ? part.value : 0.0;
-}
-
-std::string_view KindWord(PartKind kind) {
-  switch (kind) {
-    case PartKind::Inductor:
-      return "inductor";
-    case PartKind::Capacitor:
-      return "capacitor";
-    case PartKind::Open:
-      return "open";
-    case PartKind::Short:
-      break;
-  }
-  return "short";
 }
 
 }  // namespace
@@ -63,30 +52,28 @@ LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossOptions
                                     designDriver);
 }
 
-std::string CircuitPartText(const CircuitPart& part) { return report::LossPartText(part); }
-
-JsonObject LossesJson(const MatchingCircuit& circuit, const LossFigures& figures) {
-  JsonObject json = AnalysisJson(figures.designed);
+Json LossesJson(const MatchingCircuit& circuit, const LossFigures& figures) {
+  Json json = AnalysisJson(figures.designed);
   if (figures.compensated) {
     const CompensatedDesign& c = figures.compensation;
-    JsonArray elements;
+    Json elements = Json::array();
     for (std::size_t k = 0; k < 3; ++k) {
-      JsonObject e;
-      e.AddBool("resolved", c.resolved[k])
-          .AddString("ideal_kind", KindWord(circuit.elements[k].kind))
-          .AddDouble("ideal_value", PartValue(circuit.elements[k]))
-          .AddString("kind", KindWord(c.circuit.elements[k].kind))
-          .AddDouble("value", PartValue(c.circuit.elements[k]))
-          .AddDouble("ideal_reactance_ohm", c.idealReactance[k])
-          .AddDouble("reactance_ohm", c.reactance[k]);
-      elements.AddObject(e);
+      Json e;
+      e["resolved"] = c.resolved[k];
+      e["ideal_kind"] = PartKindName(circuit.elements[k].kind);
+      e["ideal_value"] = ComputedNumber(PartValue(circuit.elements[k]));
+      e["kind"] = PartKindName(c.circuit.elements[k].kind);
+      e["value"] = ComputedNumber(PartValue(c.circuit.elements[k]));
+      e["ideal_reactance_ohm"] = ComputedNumber(c.idealReactance[k]);
+      e["reactance_ohm"] = ComputedNumber(c.reactance[k]);
+      elements.push_back(std::move(e));
     }
-    JsonObject compensated = AnalysisJson(figures.compensatedAnalysis);
-    compensated.AddBool("matched", c.status == CompensationStatus::Matched)
-        .AddString("outcome", CompensationText(c))
-        .AddInteger("iterations", c.iterations)
-        .AddArray("elements", elements);
-    json.AddObject("compensated", compensated);
+    Json compensated = AnalysisJson(figures.compensatedAnalysis);
+    compensated["matched"] = c.status == CompensationStatus::Matched;
+    compensated["outcome"] = CompensationText(c);
+    compensated["iterations"] = c.iterations;
+    compensated["elements"] = std::move(elements);
+    json["compensated"] = std::move(compensated);
   }
   return json;
 }

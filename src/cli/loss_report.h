@@ -4,9 +4,9 @@
 // real parts, what every part must survive and, with --compensate, the re-solved design.
 #include <string>
 
-#include "analysis/solvers/lossy_network.h"
 #include "analysis/circuits/matching_circuit.h"
-#include "cli/json_writer.h"
+#include "analysis/solvers/lossy_network.h"
+#include "cli/json_value.h"
 #include "cli/loss_options.h"
 #include "report/report_text.h"
 
@@ -22,11 +22,7 @@ using report::LossFigures;
 LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossOptions& options,
                                float designDriver);
 
-// A part value as the program writes it: "20.13 uH", "117.8 pF"; "short" or "open" for the
-// parts that are no part.
-std::string CircuitPartText(const CircuitPart& part);
-
 // The same figures as the "losses" member of the design JSON (plain doubles, SI units).
-JsonObject LossesJson(const MatchingCircuit& circuit, const LossFigures& figures);
+Json LossesJson(const MatchingCircuit& circuit, const LossFigures& figures);
 
 }  // namespace corvantile::cli

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "analysis/circuits/circuit_text.h"
 #include "analysis/solvers/lossy_network.h"
 #include "analysis/formats/number_text.h"
 #include "cli/loss_report.h"
@@ -58,9 +59,9 @@ std::string PartsListCsv(const MatchingCircuit& designed, const LossModel& losse
           FixedNumber(analysis.returnLossDb, 2) + " dB\n";
   for (std::size_t k = 0; k < 3; ++k) {
     if (!IsRealPart(designed.elements[k])) continue;
-    text += "# " + std::to_string(k + 1) + ": " + CircuitPartText(designed.elements[k]);
+    text += "# " + std::to_string(k + 1) + ": " + PartValueText(designed.elements[k]);
     if (options.pick != StandardPick::None) {
-      text += " -> " + CircuitPartText(built.elements[k]) + " (" +
+      text += " -> " + PartValueText(built.elements[k]) + " (" +
               std::string(SeriesName(SeriesFor(built.elements[k], options.choice))) + ")";
     }
     text += "\n";

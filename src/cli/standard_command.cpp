@@ -6,16 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "analysis/circuits/circuit_text.h"
 #include "analysis/solvers/sweep_summary.h"
 #include "analysis/studies/standard_design.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "model/design_answers.h"
 #include "state/message_text.h"
-#include "units/precision.h"
+#include "units/value_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -31,39 +32,19 @@ std::string Fixed(double value, int decimals) {
   return buffer;
 }
 
-// "120 pF", "22 uH", "short", "open": a part in the units one orders it in.
-std::string PartText(const CircuitPart& part) {
-  if (part.kind == PartKind::Short) return "short";
-  if (part.kind == PartKind::Open) return "open";
-  const bool inductor = part.kind == PartKind::Inductor;
-  struct Unit {
-    double scale;
-    const char* name;
-  };
-  const Unit units[] = {{1e-15, "f"}, {1e-12, "p"}, {1e-9, "n"}, {1e-6, "u"}, {1e-3, "m"}, {1, ""}};
-  Unit chosen = units[0];
-  for (const Unit& u : units) {
-    if (part.value >= u.scale * 0.9999) chosen = u;
-  }
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.4g %s%s", part.value / chosen.scale, chosen.name,
-                inductor ? "H" : "F");
-  return buffer;
-}
-
 std::string BandText(const VswrBand& band) {
   if (!band.matchedAtDesign) return "none";
   if (!band.fractional) return "beyond the span";
-  return Fixed(*band.fractional * 100.0, 2) + " %";
+  return PercentText(*band.fractional, 2);
 }
 
 void TableRow(std::ostream& out, const std::string& name, const StandardDesign& d) {
   const SweepSummary& s = d.summary;
   out << name << '\n';
   for (std::size_t k = 0; k < 3; ++k) {
-    out << "  element " << k + 1 << ": " << PartText(d.circuit.elements[k]) << '\n';
+    out << "  element " << k + 1 << ": " << PartValueText(d.circuit.elements[k]) << '\n';
   }
-  out << "  return loss " << Fixed(s.atDesign.returnLossDb, 2) << " dB, VSWR "
+  out << "  return loss " << ReturnLossText(s.atDesign.returnLossDb, 2) << ", VSWR "
       << Fixed(s.atDesign.vswr, 3) << ", 2:1 bandwidth " << BandText(s.bands[0])
       << ", attenuation at 2f0 " << AttenuationText(s.attenuation2f0Db, s.measured2f0)
       << ", at 3f0 " << AttenuationText(s.attenuation3f0Db, s.measured3f0)
@@ -72,37 +53,24 @@ void TableRow(std::ostream& out, const std::string& name, const StandardDesign& 
 
 constexpr std::array<std::string_view, 2> kStandardFormats{"table", "json"};
 
-float F(double value) { return precision::F(value); }
-
-JsonObject DesignJson(const StandardDesign& d) {
-  JsonObject o;
-  std::vector<std::string> kinds;
-  std::vector<float> values;
+Json DesignJson(const StandardDesign& d) {
+  Json kinds = Json::array();
+  Json values = Json::array();
   for (const CircuitPart& part : d.circuit.elements) {
-    kinds.push_back(part.kind == PartKind::Inductor    ? "inductor"
-                    : part.kind == PartKind::Capacitor ? "capacitor"
-                    : part.kind == PartKind::Open      ? "open"
-                                                       : "short");
-    values.push_back(F(part.value));
+    kinds.push_back(PartKindName(part.kind));
+    values.push_back(ComputedNumber(part.value));
   }
   const SweepSummary& s = d.summary;
-  o.AddStringArray("element_kinds", kinds);
-  o.AddNumberArray("element_values", values);
-  o.AddNumber("return_loss_db", F(s.atDesign.returnLossDb));
-  o.AddNumber("vswr", F(s.atDesign.vswr));
-  o.AddBool("matched_2_to_1", s.bands[0].matchedAtDesign);
-  if (s.bands[0].fractional) o.AddNumber("bandwidth_2_to_1", F(*s.bands[0].fractional));
-  if (s.measured2f0) {
-    o.AddNumber("attenuation_2f0_db", F(s.attenuation2f0Db));
-  } else {
-    o.AddNull("attenuation_2f0_db");
-  }
-  if (s.measured3f0) {
-    o.AddNumber("attenuation_3f0_db", F(s.attenuation3f0Db));
-  } else {
-    o.AddNull("attenuation_3f0_db");
-  }
-  o.AddNumber("max_part_volts", F(d.maxPartVolts));
+  Json o;
+  o["element_kinds"] = std::move(kinds);
+  o["element_values"] = std::move(values);
+  o["return_loss_db"] = ComputedNumber(s.atDesign.returnLossDb);
+  o["vswr"] = ComputedNumber(s.atDesign.vswr);
+  o["matched_2_to_1"] = s.bands[0].matchedAtDesign;
+  if (s.bands[0].fractional) o["bandwidth_2_to_1"] = ComputedNumber(*s.bands[0].fractional);
+  o["attenuation_2f0_db"] = s.measured2f0 ? ComputedNumber(s.attenuation2f0Db) : Json(nullptr);
+  o["attenuation_3f0_db"] = s.measured3f0 ? ComputedNumber(s.attenuation3f0Db) : Json(nullptr);
+  o["max_part_volts"] = ComputedNumber(d.maxPartVolts);
   return o;
 }
 
@@ -212,27 +180,23 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   }
   std::ostringstream text;
   if (format == "json") {
-    JsonObject o;
-    o.AddString("inductor_series", SeriesName(choice.inductors));
-    o.AddString("capacitor_series", SeriesName(choice.capacitors));
+    Json o;
+    o["inductor_series"] = SeriesName(choice.inductors);
+    o["capacitor_series"] = SeriesName(choice.capacitors);
     if (losses.given || LossesSwitchedOn(design_model.settings().losses))
-      o.AddString("part_q", CircuitQText(s.ideal.circuit, model));
-    if (measured.Any()) o.AddObject("measured", MeasuredJson(measured));
-    o.AddObject("ideal", DesignJson(s.ideal));
-    o.AddObject("nearest", DesignJson(s.nearest));
-    o.AddObject("best", DesignJson(s.best));
-    JsonObject fixed;
+      o["part_q"] = CircuitQText(s.ideal.circuit, model);
+    if (measured.Any()) o["measured"] = MeasuredJson(measured);
+    o["ideal"] = DesignJson(s.ideal);
+    o["nearest"] = DesignJson(s.nearest);
+    o["best"] = DesignJson(s.best);
+    Json fixed = Json::object();
     for (const FixedFirstDesign& f : s.fixedFirst) {
       const std::string key = "element_" + std::to_string(f.element);
-      if (f.possible) {
-        fixed.AddObject(key, DesignJson(f.design));
-      } else {
-        fixed.AddObject(key, JsonObject().AddBool("possible", false));
-      }
+      fixed[key] = f.possible ? DesignJson(f.design) : Json{{"possible", false}};
     }
-    o.AddObject("fixed_first", fixed);
-    o.AddNumber("closest_fixed_first", static_cast<float>(s.closestFixedFirst));
-    text << o.Text() << '\n';
+    o["fixed_first"] = std::move(fixed);
+    o["closest_fixed_first"] = s.closestFixedFirst;
+    text << JsonLine(o);
     return Deliver(text.str(), output, out, err);
   }
   text << "Standard values: inductors " << SeriesName(choice.inductors) << ", capacitors "

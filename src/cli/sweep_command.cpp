@@ -6,7 +6,7 @@
 #include "analysis/solvers/sweep_summary.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/sweep_options.h"
@@ -18,14 +18,13 @@ namespace {
 
 constexpr std::array<std::string_view, 3> kSweepFormats{"table", "csv", "json"};
 
-// The sweep in the chosen format, of whichever circuit and response the caller made.
+// The sweep as a table or CSV, of whichever circuit and response the caller made.
 std::string SweepText(std::string_view format, const SweepSetup& setup,
                       const std::vector<ResponsePoint>& points, const SweepSummary& summary,
                       const SweepMeasurement& measurement) {
   if (format == "csv") {
     return SweepCsvWithSummary(setup.circuit, setup.span, points, summary, measurement);
   }
-  if (format == "json") return SweepJson(setup.circuit, setup.span, points, summary, measurement);
   return SweepTable(setup.circuit, setup.span, points, summary, measurement);
 }
 
@@ -145,34 +144,31 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     }
     measurement.json = MeasuredJson(shown);
   }
+  if (format == "json") {
+    // Which parts were lossy and the line's figures come first, then the sweep's own members.
+    Json json = Json::object();
+    if (!lossLine.empty()) json["losses"] = lossLine;
+    if (lines.Any()) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
+    json.update(SweepJson(setup.circuit, setup.span, points, summary, measurement));
+    return Deliver(JsonLine(json), output, out, err);
+  }
   std::string text = SweepText(format, setup, points, summary, measurement);
   // The line's figures at the design frequency, before the table (as '#' lines in csv).
   if (lines.Any()) {
-    if (format == "json") {
-      text.insert(1,
-                  "\"line\":" + LineJson(line, setup.circuit, setup.measured.Sides()).Text() + ",");
-    } else {
-      std::string block = LineReport(line, setup.circuit, setup.measured.Sides());
-      if (format == "csv") {
-        std::string commented;
-        for (std::size_t start = 0; start < block.size();) {
-          const std::size_t end = block.find('\n', start);
-          commented += "# " + block.substr(start, end - start) + "\n";
-          start = end + 1;
-        }
-        block = commented;
+    std::string block = LineReport(line, setup.circuit, setup.measured.Sides());
+    if (format == "csv") {
+      std::string commented;
+      for (std::size_t start = 0; start < block.size();) {
+        const std::size_t end = block.find('\n', start);
+        commented += "# " + block.substr(start, end - start) + "\n";
+        start = end + 1;
       }
-      text.insert(0, block);
+      block = commented;
     }
+    text.insert(0, block);
   }
-  // Which parts were lossy, as the first line of the table and the csv, and in the JSON.
-  if (!lossLine.empty()) {
-    if (format == "json") {
-      text.insert(1, "\"losses\":" + JsonString(lossLine) + ",");
-    } else {
-      text.insert(0, (format == "csv" ? "# " : "") + lossLine + "\n");
-    }
-  }
+  // Which parts were lossy, as the first line of the table and the csv.
+  if (!lossLine.empty()) text.insert(0, (format == "csv" ? "# " : "") + lossLine + "\n");
   return Deliver(text, output, out, err);
 }
 

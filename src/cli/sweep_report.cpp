@@ -8,7 +8,8 @@
 #include "analysis/circuits/circuit_text.h"
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/sweep_csv.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
+#include "units/value_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -59,7 +60,7 @@ std::vector<std::string> SummaryLines(const MatchingCircuit& circuit, const Swee
   lines.push_back(SpanLine(span));
   const ResponsePoint& p = s.atDesign;
   lines.push_back("At " + Hz(s.designFrequency) + ": return loss " +
-                  FixedNumber(p.returnLossDb, 2) + " dB, VSWR " + FixedNumber(p.vswr, 4) +
+                  ReturnLossText(p.returnLossDb, 2) + ", VSWR " + FixedNumber(p.vswr, 4) +
                   ", transducer gain " + FixedNumber(p.transducerGainDb, 4) + " dB, load power " +
                   ShortNumber(p.loadPower, 6) + " W");
   for (const VswrBand& band : s.bands) lines.push_back(BandLine(band, span));
@@ -133,71 +134,65 @@ std::string SweepCsvWithSummary(const MatchingCircuit& circuit, const SweepSpan&
   return text + SweepCsv(sweep);
 }
 
-std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
-                      std::span<const ResponsePoint> sweep, const SweepSummary& summary,
-                      const SweepMeasurement& measurement) {
-  JsonArray description;
-  for (const std::string& line : DescribedCircuit(circuit, measurement)) {
-    description.AddString(line);
-  }
-  JsonObject spanJson;
-  spanJson.AddDouble("from_hz", span.from)
-      .AddDouble("to_hz", span.to)
-      .AddInteger("points", span.points)
-      .AddBool("logarithmic", span.logarithmic);
+Json SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
+               std::span<const ResponsePoint> sweep, const SweepSummary& summary,
+               const SweepMeasurement& measurement) {
+  Json spanJson;
+  spanJson["from_hz"] = ComputedNumber(span.from);
+  spanJson["to_hz"] = ComputedNumber(span.to);
+  spanJson["points"] = span.points;
+  spanJson["logarithmic"] = span.logarithmic;
 
   const ResponsePoint& p = summary.atDesign;
-  JsonArray bands;
+  Json bands = Json::array();
   for (const VswrBand& band : summary.bands) {
-    JsonObject bandJson;
-    bandJson.AddDouble("vswr_limit", band.limit)
-        .AddBool("matched_at_design", band.matchedAtDesign)
-        .AddOptionalDouble("lower_hz", band.lower)
-        .AddOptionalDouble("upper_hz", band.upper)
-        .AddOptionalDouble("fractional_bandwidth", band.fractional);
-    bands.AddObject(bandJson);
+    Json bandJson;
+    bandJson["vswr_limit"] = ComputedNumber(band.limit);
+    bandJson["matched_at_design"] = band.matchedAtDesign;
+    bandJson["lower_hz"] = OptionalNumber(band.lower);
+    bandJson["upper_hz"] = OptionalNumber(band.upper);
+    bandJson["fractional_bandwidth"] = OptionalNumber(band.fractional);
+    bands.push_back(std::move(bandJson));
   }
-  JsonObject summaryJson;
-  summaryJson.AddDouble("design_frequency_hz", summary.designFrequency)
-      .AddDouble("return_loss_db", p.returnLossDb)
-      .AddDouble("vswr", p.vswr)
-      .AddDouble("transducer_gain_db", p.transducerGainDb)
-      .AddDouble("load_power_w", p.loadPower)
-      .AddArray("vswr_bands", bands)
-      .AddOptionalDouble("attenuation_2f0_db", summary.measured2f0
-                                                   ? std::optional(summary.attenuation2f0Db)
-                                                   : std::nullopt)
-      .AddOptionalDouble("attenuation_3f0_db", summary.measured3f0
-                                                   ? std::optional(summary.attenuation3f0Db)
-                                                   : std::nullopt);
+  Json summaryJson;
+  summaryJson["design_frequency_hz"] = ComputedNumber(summary.designFrequency);
+  summaryJson["return_loss_db"] = ComputedNumber(p.returnLossDb);
+  summaryJson["vswr"] = ComputedNumber(p.vswr);
+  summaryJson["transducer_gain_db"] = ComputedNumber(p.transducerGainDb);
+  summaryJson["load_power_w"] = ComputedNumber(p.loadPower);
+  summaryJson["vswr_bands"] = std::move(bands);
+  summaryJson["attenuation_2f0_db"] =
+      summary.measured2f0 ? ComputedNumber(summary.attenuation2f0Db) : Json(nullptr);
+  summaryJson["attenuation_3f0_db"] =
+      summary.measured3f0 ? ComputedNumber(summary.attenuation3f0Db) : Json(nullptr);
 
   // The column names are the CSV header's, so a program can read either file the same way.
-  JsonArray columns;
+  Json columns = Json::array();
   const std::string_view header = SweepCsvHeader();
   for (std::size_t start = 0; start <= header.size();) {
     const std::size_t comma = std::min(header.find(',', start), header.size());
-    columns.AddString(header.substr(start, comma - start));
+    columns.push_back(header.substr(start, comma - start));
     start = comma + 1;
   }
-  JsonArray points;
+  Json points = Json::array();
   for (const ResponsePoint& q : sweep) {
-    JsonArray row;
+    Json row = Json::array();
     for (const double value : {q.frequency, q.inputImpedance.real(), q.inputImpedance.imag(),
                                q.reflection.real(), q.reflection.imag(), q.returnLossDb, q.vswr,
                                q.transducerGainDb, q.transferPhaseDeg, q.loadPower}) {
-      row.AddDouble(value);
+      row.push_back(ComputedNumber(value));
     }
-    points.AddArray(row);
+    points.push_back(std::move(row));
   }
 
-  JsonObject json;
-  json.AddArray("circuit", description);
-  if (measurement.json) json.AddObject("measured", *measurement.json);
-  json.AddObject("span", spanJson)
-      .AddObject("summary", summaryJson)
-      .AddArray("columns", columns)
-      .AddArray("points", points);
-  return json.Text() + '\n';
+  Json json;
+  json["circuit"] = DescribedCircuit(circuit, measurement);
+  if (!measurement.json.is_null()) json["measured"] = measurement.json;
+  json["span"] = std::move(spanJson);
+  json["summary"] = std::move(summaryJson);
+  json["columns"] = std::move(columns);
+  json["points"] = std::move(points);
+  return json;
 }
 
 }  // namespace corvantile::cli

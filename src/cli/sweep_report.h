@@ -9,7 +9,7 @@
 
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/sweep_summary.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 
 namespace corvantile::cli {
 
@@ -18,7 +18,7 @@ namespace corvantile::cli {
 // "not measured" in the table, null in JSON.
 struct SweepMeasurement {
   std::vector<std::string> lines;
-  std::optional<JsonObject> json;
+  Json json;  // null without measured sides
 };
 
 // A heading, the summary (return loss, VSWR and gain at the design frequency, the 2:1 and
@@ -35,9 +35,9 @@ std::string SweepCsvWithSummary(const MatchingCircuit& circuit, const SweepSpan&
 
 // One JSON object: "circuit" (lines describing it), "span", "summary", "columns" (the CSV
 // column names) and "points" (one array of numbers per frequency, in the columns' order).
-// A band edge beyond the sweep is null.
-std::string SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
-                      std::span<const ResponsePoint> sweep, const SweepSummary& summary,
-                      const SweepMeasurement& measurement = SweepMeasurement{});
+// A band edge beyond the sweep is null. The command writes it with JsonLine.
+Json SweepJson(const MatchingCircuit& circuit, const SweepSpan& span,
+               std::span<const ResponsePoint> sweep, const SweepSummary& summary,
+               const SweepMeasurement& measurement = SweepMeasurement{});
 
 }  // namespace corvantile::cli

@@ -17,13 +17,14 @@
 #include "analysis/studies/tolerance_analysis.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "model/design_answers.h"
 #include "state/message_text.h"
 #include "units/parse.h"
 #include "units/precision.h"
+#include "units/value_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -44,8 +45,6 @@ bool ReadInteger(std::string_view text, Integer& value) {
   const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
   return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
-
-float F(double value) { return precision::F(value); }
 
 constexpr std::array<std::string_view, 2> kToleranceFormats{"table", "json"};
 
@@ -322,49 +321,41 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
 
   std::ostringstream text;
   if (format == "json") {
-    JsonObject o;
-    o.AddString("design", standard == "none" ? "ideal" : standard);
-    o.AddNumber("builds", static_cast<float>(r.builds));
-    o.AddNumberArray("tolerances",
-                     std::vector<float>{F(options.tolerance[0]), F(options.tolerance[1]),
-                                        F(options.tolerance[2])});
-    o.AddString("distribution",
-                options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform");
-    if (lossy) o.AddString("part_q", CircuitQText(circuit, options.losses));
-    if (measured.Any()) o.AddObject("measured", MeasuredJson(measured));
-    o.AddNumber("nominal_return_loss_db", F(r.nominalReturnLossDb));
-    o.AddNumber("yield_vswr_1_5", F(r.atDesign.vswr15));
-    o.AddNumber("yield_vswr_2", F(r.atDesign.vswr2));
+    Json o;
+    o["design"] = standard == "none" ? "ideal" : standard;
+    o["builds"] = r.builds;
+    o["tolerances"] = {ComputedNumber(options.tolerance[0]), ComputedNumber(options.tolerance[1]),
+                       ComputedNumber(options.tolerance[2])};
+    o["distribution"] =
+        options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform";
+    if (lossy) o["part_q"] = CircuitQText(circuit, options.losses);
+    if (measured.Any()) o["measured"] = MeasuredJson(measured);
+    o["nominal_return_loss_db"] = ComputedNumber(r.nominalReturnLossDb);
+    o["yield_vswr_1_5"] = ComputedNumber(r.atDesign.vswr15);
+    o["yield_vswr_2"] = ComputedNumber(r.atDesign.vswr2);
     if (r.overBand) {
-      o.AddNumber("band_yield_vswr_1_5", F(r.overBand->vswr15));
-      o.AddNumber("band_yield_vswr_2", F(r.overBand->vswr2));
+      o["band_yield_vswr_1_5"] = ComputedNumber(r.overBand->vswr15);
+      o["band_yield_vswr_2"] = ComputedNumber(r.overBand->vswr2);
     }
-    o.AddNumberArray("percentiles", std::vector<float>{1, 5, 50, 95, 99});
-    std::vector<float> p;
-    for (double v : r.percentilesDb) p.push_back(F(v));
-    o.AddNumberArray("percentile_return_loss_db", p);
-    std::vector<float> counts;
-    for (int c : r.histogram.counts) counts.push_back(static_cast<float>(c));
-    o.AddObject("histogram", JsonObject()
-                                 .AddNumber("first_db", F(r.histogram.firstDb))
-                                 .AddNumber("bin_db", F(r.histogram.binDb))
-                                 .AddNumberArray("counts", counts));
-    o.AddObject(
-        "worst_case",
-        JsonObject()
-            .AddNumberArray("signs", std::vector<float>{static_cast<float>(r.worst.signs[0]),
-                                                        static_cast<float>(r.worst.signs[1]),
-                                                        static_cast<float>(r.worst.signs[2])})
-            .AddNumber("return_loss_db", F(r.worst.returnLossDb))
-            .AddNumber("vswr", F(r.worst.vswr)));
-    std::vector<float> ranking, shares;
+    o["percentiles"] = {1, 5, 50, 95, 99};
+    Json percentiles = Json::array();
+    for (const double v : r.percentilesDb) percentiles.push_back(ComputedNumber(v));
+    o["percentile_return_loss_db"] = std::move(percentiles);
+    o["histogram"] = {{"first_db", ComputedNumber(r.histogram.firstDb)},
+                      {"bin_db", ComputedNumber(r.histogram.binDb)},
+                      {"counts", r.histogram.counts}};
+    o["worst_case"] = {{"signs", r.worst.signs},
+                       {"return_loss_db", ComputedNumber(r.worst.returnLossDb)},
+                       {"vswr", ComputedNumber(r.worst.vswr)}};
+    Json ranking = Json::array();
+    Json shares = Json::array();
     for (const Sensitivity& s : r.sensitivities) {
-      ranking.push_back(static_cast<float>(s.element));
-      shares.push_back(F(s.share));
+      ranking.push_back(s.element);
+      shares.push_back(ComputedNumber(s.share));
     }
-    o.AddNumberArray("sensitivity_ranking", ranking);
-    o.AddNumberArray("sensitivity_shares", shares);
-    text << o.Text() << '\n';
+    o["sensitivity_ranking"] = std::move(ranking);
+    o["sensitivity_shares"] = std::move(shares);
+    text << JsonLine(o);
     return Deliver(text.str(), output, out, err);
   }
   text << "Tolerance analysis of the " << (standard == "none" ? "ideal" : standard)
@@ -376,24 +367,24 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   if (lossy) text << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
   text << MeasuredLines(measured, circuit.designFrequency);
   text << "\n";
-  text << "Nominal return loss: " << Fixed(r.nominalReturnLossDb, 2) << " dB\n";
-  text << "Yield at f0: " << Fixed(r.atDesign.vswr15 * 100, 1) << " % within VSWR 1.5, "
-       << Fixed(r.atDesign.vswr2 * 100, 1) << " % within 2\n";
+  text << "Nominal return loss: " << ReturnLossText(r.nominalReturnLossDb, 2) << "\n";
+  text << "Yield at f0: " << PercentText(r.atDesign.vswr15, 1) << " within VSWR 1.5, "
+       << PercentText(r.atDesign.vswr2, 1) << " within 2\n";
   if (r.overBand) {
-    text << "Yield over the band: " << Fixed(r.overBand->vswr15 * 100, 1) << " % within VSWR 1.5, "
-         << Fixed(r.overBand->vswr2 * 100, 1) << " % within 2\n";
+    text << "Yield over the band: " << PercentText(r.overBand->vswr15, 1) << " within VSWR 1.5, "
+         << PercentText(r.overBand->vswr2, 1) << " within 2\n";
   }
   text << "Return loss percentiles (1/5/50/95/99): ";
   for (std::size_t i = 0; i < r.percentilesDb.size(); ++i) {
     text << (i ? " / " : "") << Fixed(r.percentilesDb[i], 2);
   }
   text << " dB\n";
-  text << "Worst corner: " << Fixed(r.worst.returnLossDb, 2) << " dB, VSWR "
+  text << "Worst corner: " << ReturnLossText(r.worst.returnLossDb, 2) << ", VSWR "
        << Fixed(r.worst.vswr, 3) << " (elements";
   for (int sign : r.worst.signs) text << ' ' << (sign > 0 ? '+' : sign < 0 ? '-' : '0');
   text << ")\nSensitivity, most first:";
   for (const Sensitivity& s : r.sensitivities) {
-    text << " element " << s.element << " " << Fixed(s.share * 100, 1) << " %;";
+    text << " element " << s.element << " " << PercentText(s.share, 1) << ";";
   }
   text << '\n';
   return Deliver(text.str(), output, out, err);

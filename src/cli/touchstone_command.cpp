@@ -13,7 +13,7 @@
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/touchstone_reader.h"
 #include "cli/command_output.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "cli/line_options.h"
 #include "state/message_text.h"
 
@@ -121,33 +121,33 @@ void WriteCsv(std::ostream& out, const TouchstoneData& data, int port, const Eac
 }
 
 void WriteJson(std::ostream& out, const TouchstoneData& data, int port, const EachRow& rows) {
-  JsonArray references;
-  for (const double z : data.referenceImpedances) references.AddDouble(z);
-  JsonObject json;
-  json.AddString("file", data.name)
-      .AddInteger("version", data.version == 2 ? 2 : 1)
-      .AddInteger("ports", data.ports)
-      .AddInteger("points", static_cast<long long>(data.Points()))
-      .AddDouble("from_hz", data.frequencies.front())
-      .AddDouble("to_hz", data.frequencies.back())
-      .AddString("parameter", TouchstoneParameterName(data.parameter))
-      .AddString("format", TouchstoneFormatName(data.format))
-      .AddArray("reference_impedances_ohm", references)
-      .AddInteger("port", port)
-      .AddArray("impedance", JsonArray());
-  // The object as JsonObject writes it, with the points streamed into its last, empty array.
-  std::string head = json.Text();
-  head.resize(head.size() - 2);  // "]}"
+  Json references = Json::array();
+  for (const double z : data.referenceImpedances) references.push_back(ComputedNumber(z));
+  Json json;
+  json["file"] = data.name;
+  json["version"] = data.version == 2 ? 2 : 1;
+  json["ports"] = data.ports;
+  json["points"] = data.Points();
+  json["from_hz"] = ComputedNumber(data.frequencies.front());
+  json["to_hz"] = ComputedNumber(data.frequencies.back());
+  json["parameter"] = TouchstoneParameterName(data.parameter);
+  json["format"] = TouchstoneFormatName(data.format);
+  json["reference_impedances_ohm"] = std::move(references);
+  json["port"] = port;
+  json["impedance"] = Json::array();
+  // The object as JsonLine writes it, with the points streamed into its last, empty array.
+  std::string head = JsonLine(json);
+  head.resize(head.size() - 3);  // "]}\n"
   out << head;
   bool first = true;
   rows([&](const Row& row) {
-    JsonObject point;
-    point.AddDouble("frequency_hz", row.frequency)
-        .AddDouble("resistance_ohm", row.impedance.real())
-        .AddDouble("reactance_ohm", row.impedance.imag());
+    Json point;
+    point["frequency_hz"] = ComputedNumber(row.frequency);
+    point["resistance_ohm"] = ComputedNumber(row.impedance.real());
+    point["reactance_ohm"] = ComputedNumber(row.impedance.imag());
     if (!first) out << ',';
     first = false;
-    out << point.Text();
+    out << point.dump();
   });
   out << "]}\n";
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/command_output.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "state/message_text.h"
 #include "units/format.h"
 #include "units/parse.h"
@@ -183,7 +183,7 @@ int RunParseCommand(std::span<const std::string_view> arguments, std::ostream& o
   if (format == "json") {
     std::vector<float> values;
     for (const std::string_view t : texts) values.push_back(ParseValue(t));
-    text = JsonObject().AddNumberArray("values", values).Text() + '\n';
+    text = JsonLine({{"values", StoredNumbers(values)}});
   } else {
     for (const std::string_view t : texts) text += NineDigits(ParseValue(t)) + '\n';
   }
@@ -231,7 +231,7 @@ int RunFormatCommand(std::span<const std::string_view> arguments, std::ostream& 
   }
   std::string text;
   if (format == "json") {
-    text = JsonObject().AddString("kind", kind->name).AddStringArray("texts", texts).Text() + '\n';
+    text = JsonLine({{"kind", kind->name}, {"texts", texts}});
   } else {
     for (const std::string& t : texts) text += t + '\n';
   }

@@ -7,6 +7,7 @@
 #include <map>
 #include <numbers>
 
+#include "analysis/circuits/circuit_text.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/formats/number_text.h"
 #include "analysis/solvers/frequency_response.h"
@@ -17,6 +18,7 @@
 #include "report/report_text.h"
 #include "state/names.h"
 #include "units/format.h"
+#include "units/value_text.h"
 
 namespace corvantile::report {
 namespace {
@@ -321,7 +323,7 @@ void DrawSmithChart(PdfDocument& pdf, const std::vector<ResponsePoint>& points,
 
 std::array<std::string, 3> CircuitValues(const MatchingCircuit& circuit) {
   std::array<std::string, 3> values;
-  for (std::size_t i = 0; i < 3; ++i) values[i] = CircuitPartText(circuit.elements[i]);
+  for (std::size_t i = 0; i < 3; ++i) values[i] = PartValueText(circuit.elements[i]);
   return values;
 }
 
@@ -332,11 +334,10 @@ std::string Kind(const CircuitPart& part) {
     case PartKind::Capacitor:
       return "capacitor";
     case PartKind::Short:
-      return "short";
     case PartKind::Open:
-      return "absent";
+      break;
   }
-  return "";
+  return std::string(kAbsentPartText);
 }
 
 void ValuesRow(Writer& out, std::string_view name, const MatchingCircuit& circuit,
@@ -346,20 +347,6 @@ void ValuesRow(Writer& out, std::string_view name, const MatchingCircuit& circui
 }
 
 }  // namespace
-
-std::string CircuitPartText(const CircuitPart& part) {
-  switch (part.kind) {
-    case PartKind::Inductor:
-      return Trimmed(FormatInductance(static_cast<float>(part.value)));
-    case PartKind::Capacitor:
-      return Trimmed(FormatCapacitance(static_cast<float>(part.value)));
-    case PartKind::Short:
-      return "short";
-    case PartKind::Open:
-      return "absent";
-  }
-  return "";
-}
 
 std::string DesignReportPdf(const ReportInputs& inputs) {
   const RunState& state = inputs.state;
@@ -426,7 +413,7 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
     const std::string n = std::to_string(k);
     const float part = net[NetPart1 + k - 1];
     if (IsAbsentPart(part, state.startup) || !hasCircuit) {
-      out.Row({n, "absent"}, columns);
+      out.Row({n, std::string(kAbsentPartText)}, columns);
       continue;
     }
     // Volts and amps only where the window shows them.
@@ -492,8 +479,8 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
     more.Line("Input " + EngineeringText(analysis.inputPower, "W") + ", load " +
               EngineeringText(analysis.loadPower, "W") + ", dissipated " +
               EngineeringText(analysis.dissipatedPower, "W") + ", efficiency " +
-              FixedNumber(100.0 * analysis.efficiency, 2) + " %, return loss " +
-              FixedNumber(std::min(analysis.returnLossDb, 99.99), 2) + " dB");
+              PercentText(analysis.efficiency, 2) + ", return loss " +
+              ReturnLossText(analysis.returnLossDb, 2));
     const CompensatedDesign compensated = CompensateLosses(build.circuit, model, net[DesignDriver]);
     more.Heading("Compensated values");
     more.Row({"", "element 1", "element 2", "element 3"}, valueColumns, PdfFont::Bold);
@@ -509,7 +496,7 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
     more.Row({"", "element 1", "element 2", "element 3", "return loss"}, valueColumns,
              PdfFont::Bold);
     auto returnLoss = [](const StandardDesign& design) {
-      return FixedNumber(std::min(design.summary.atDesign.returnLossDb, 99.99), 2) + " dB";
+      return ReturnLossText(design.summary.atDesign.returnLossDb, 2);
     };
     ValuesRow(more, "ideal", standard.ideal.circuit, valueColumns, returnLoss(standard.ideal));
     ValuesRow(more, "nearest", standard.nearest.circuit, valueColumns,
@@ -524,7 +511,7 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
   for (std::size_t i = 0; i < 3; ++i) {
     const CircuitPart& part = build.circuit.elements[i];
     if (part.kind == PartKind::Open || part.kind == PartKind::Short) continue;
-    more.Row({std::to_string(i + 1), Kind(part), CircuitPartText(part),
+    more.Row({std::to_string(i + 1), Kind(part), PartValueText(part),
               EngineeringText(2.0 * analysis.parts[i].voltsPeak, "V"),
               EngineeringText(2.0 * analysis.parts[i].ampsPeak, "A")},
              {0, 30, 100, 200, 340});

@@ -52,8 +52,4 @@ struct ReportInputs {
 // The report's PDF file, byte for byte the same for the same inputs.
 std::string DesignReportPdf(const ReportInputs& inputs);
 
-// A part value as the design window writes one ("117.768 pF", "20.13 uH"), for a part of a
-// circuit built from the design; "short" or "absent" for parts that are none.
-std::string CircuitPartText(const CircuitPart& part);
-
 }  // namespace corvantile::report

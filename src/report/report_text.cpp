@@ -5,12 +5,17 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/circuits/circuit_text.h"
 #include "analysis/formats/number_text.h"
 #include "math/design_range.h"
 #include "state/names.h"
 #include "units/format.h"
+#include "units/precision.h"
+#include "units/value_text.h"
 
 namespace corvantile::report {
+
+using precision::D;
 
 std::string Trimmed(std::string text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -53,28 +58,26 @@ std::string EntryFormName(float form) {
   return "unknown form " + Trimmed(FormatQuantity(form));
 }
 
-// A part value by the sign rule: henries, or a capacitor stored as minus its farads.
-std::string PartText(float part) {
-  return Trimmed(part >= 0.0f ? FormatInductance(part) : FormatCapacitance(std::fabs(part)));
-}
-
-// A source or load reactance as the schematic prints it; 1e15 ohm and above stands for open.
-std::string ImpedanceReactance(float reactance) {
-  if (std::fabs(reactance) >= OpenReactanceStored) return "open";
-  return WithUnit(FormatQuantity(reactance), "ohms");
+// A source or load resistance or reactance as the schematic prints it; 1e15 ohm and above (an
+// open circuit), or a value that is no number, reads "open".
+std::string SideOhms(float ohms) {
+  if (!(D(std::fabs(ohms)) < kOpenCircuitOhms)) return "open";
+  return WithUnit(FormatQuantity(ohms), "ohms");
 }
 
 std::string ImpedanceSection(std::string_view title, const ImpedanceValues& values,
                              const StartupValues& startup) {
-  auto part = [&](float value) { return IsAbsentPart(value, startup) ? "none" : PartText(value); };
+  auto part = [&](float value) {
+    return IsAbsentPart(value, startup) ? "none" : PartValueText(value, startup.TinyMagnitude);
+  };
   std::string text = std::string(title) + ": entered as " + EntryFormName(values[EntryForm]) +
                      ", angle " + WithUnit(FormatQuantity(values[Angle]), "deg") + "\n";
-  text += TextColumns({{"", "resistance", "reactance", "part"},
-                       {"series", WithUnit(FormatQuantity(values[SeriesR]), "ohms"),
-                        ImpedanceReactance(values[SeriesX]), part(values[SeriesPart])},
-                       {"parallel", WithUnit(FormatQuantity(values[ParallelR]), "ohms"),
-                        ImpedanceReactance(values[ParallelX]), part(values[ParallelPart])}},
-                      "  ");
+  text += TextColumns(
+      {{"", "resistance", "reactance", "part"},
+       {"series", SideOhms(values[SeriesR]), SideOhms(values[SeriesX]), part(values[SeriesPart])},
+       {"parallel", SideOhms(values[ParallelR]), SideOhms(values[ParallelX]),
+        part(values[ParallelPart])}},
+      "  ");
   return text;
 }
 
@@ -104,10 +107,10 @@ std::string ElementsSection(const RunState& state) {
     const float amps = net[NetPart1Amps + k];
     Row row{std::to_string(k + 1), positions[static_cast<std::size_t>(k)]};
     if (IsAbsentPart(part, startup)) {
-      row.push_back("absent");
+      row.emplace_back(kAbsentPartText);
     } else {
       row.push_back(part >= 0.0f ? "inductor" : "capacitor");
-      row.push_back(PartText(part));
+      row.push_back(PartValueText(part, startup.TinyMagnitude));
       row.push_back(WithUnit(FormatEngineering(reactance), "ohms"));
       // The window shows volts and amps only with a positive power and inside its limits.
       const bool shown = net[Power] > 0.0f && volts >= startup.VoltsShownMin &&
@@ -129,12 +132,6 @@ std::string Quantity(double value, std::string_view unit) {
 
 std::string Decibels(double db) { return FixedNumber(db, 3) + " dB"; }
 
-std::string ImpedanceText(std::complex<double> z) {
-  const double x = z.imag();
-  return Trimmed(FormatQuantity(static_cast<float>(z.real()))) + (x < 0.0 ? " - j" : " + j") +
-         Trimmed(WithUnit(FormatQuantity(static_cast<float>(std::fabs(x))), "ohms"));
-}
-
 std::string LossQText(const PartQ& q) {
   if (!IsLossy(q)) return "ideal";
   return ShortNumber(q.q0, 6) + " (" + QLawText(q.law) + ")";
@@ -149,7 +146,7 @@ std::string PartsTable(const LossAnalysis& analysis) {
     const PartStress& p = analysis.parts[k];
     Row row{std::to_string(k + 1)};
     if (!IsRealPart(p.kind)) {
-      row.push_back(p.kind == PartKind::Open ? "open" : "short");
+      row.emplace_back(kAbsentPartText);
     } else {
       row.insert(row.end(), {LossQText(p.q), Quantity(p.resistance, "ohms"), Quantity(p.watts, "W"),
                              Quantity(p.voltsRms, "V"), Quantity(p.voltsPeak, "V"),
@@ -164,11 +161,11 @@ std::string Totals(const LossAnalysis& a) {
   return TextColumns({{"Input power:", Quantity(a.inputPower, "W")},
                       {"Load power:", Quantity(a.loadPower, "W")},
                       {"Dissipated:", Quantity(a.dissipatedPower, "W")},
-                      {"Efficiency:", FixedNumber(100.0 * a.efficiency, 2) + " %"},
+                      {"Efficiency:", PercentText(a.efficiency, 2)},
                       {"Dissipative loss:", Decibels(a.dissipativeLossDb)},
                       {"Mismatch loss:", Decibels(a.mismatchLossDb)},
                       {"Transducer loss:", Decibels(a.transducerLossDb)},
-                      {"Return loss:", Decibels(a.returnLossDb)},
+                      {"Return loss:", ReturnLossText(a.returnLossDb, 3)},
                       {"VSWR:", FixedNumber(a.vswr, 3)},
                       {"Input impedance:", ImpedanceText(a.inputImpedance)}},
                      "  ");
@@ -218,7 +215,7 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
             : "no network designed: the network family is not one of " + EveryFamilyName() + "\n";
   }
   text += '\n';
-  text += TextColumns({{"Frequency:", Trimmed(FormatFrequency(net[Frequency]) + "Hz")},
+  text += TextColumns({{"Frequency:", FrequencyText(D(net[Frequency]))},
                        {"Power:", WithUnit(FormatQuantity(net[Power]), "W")},
                        {"Network phase:", WithUnit(FormatEngineering(ShownPhase(state)), "deg")},
                        {"Phase (r-r):", WithUnit(FormatEngineering(net[NetworkPhase]), "deg")}},
@@ -238,11 +235,9 @@ std::string DesignReport(const RunState& state, DesignOutcome outcome) {
 
 std::string MeasuredSideLine(std::string_view side, std::string_view fileName, int port,
                              std::complex<double> atDesign, double designFrequency) {
-  const double x = atDesign.imag();
   return std::string(side) + ": measured, " + std::string(fileName) + " port " +
-         std::to_string(port) + ": " + ShortNumber(atDesign.real(), 6) +
-         (x < 0.0 ? " - j" : " + j") + ShortNumber(std::fabs(x), 6) + " ohms at " +
-         EngineeringText(designFrequency, "Hz");
+         std::to_string(port) + ": " + ImpedanceText(atDesign) + " at " +
+         FrequencyText(designFrequency);
 }
 
 LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossModel& model,
@@ -258,24 +253,10 @@ LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossModel& 
   return figures;
 }
 
-std::string LossPartText(const CircuitPart& part) {
-  switch (part.kind) {
-    case PartKind::Inductor:
-      return Trimmed(FormatInductance(static_cast<float>(part.value)));
-    case PartKind::Capacitor:
-      return Trimmed(FormatCapacitance(static_cast<float>(part.value)));
-    case PartKind::Open:
-      return "open";
-    case PartKind::Short:
-      break;
-  }
-  return "short";
-}
-
 std::string LossesReport(const MatchingCircuit& circuit, const LossFigures& figures) {
   std::string text =
-      "\nLosses at " + Trimmed(FormatFrequency(static_cast<float>(figures.designed.frequency))) +
-      "Hz (each part a series resistance |X|/Q(f), the usual ESR model; Q(f) = Q0 (f/f0)^k):\n";
+      "\nLosses at " + FrequencyText(figures.designed.frequency) +
+      " (each part a series resistance |X|/Q(f), the usual ESR model; Q(f) = Q0 (f/f0)^k):\n";
   text += PartsTable(figures.designed);
   text += Totals(figures.designed);
   if (!figures.compensated) return text;
@@ -284,7 +265,7 @@ std::string LossesReport(const MatchingCircuit& circuit, const LossFigures& figu
   std::vector<Row> rows{{"", "ideal value", "compensated", "ideal reactance", "reactance"}};
   for (std::size_t k = 0; k < 3; ++k) {
     rows.push_back({std::to_string(k + 1) + (c.resolved[k] ? "" : " (kept)"),
-                    LossPartText(circuit.elements[k]), LossPartText(c.circuit.elements[k]),
+                    PartValueText(circuit.elements[k]), PartValueText(c.circuit.elements[k]),
                     Quantity(c.idealReactance[k], "ohms"), Quantity(c.reactance[k], "ohms")});
   }
   text += TextColumns(rows, "  ");

@@ -62,10 +62,6 @@ struct LossFigures {
 LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossModel& model,
                                bool compensate, float designDriver);
 
-// A part value as the losses block writes one: "20.13 uH", "117.8 pF"; "short" or "open" for
-// the parts that are no part.
-std::string LossPartText(const CircuitPart& part);
-
 // The losses block appended to the design report, starting with a blank line: per part its Q
 // and law, series resistance, watts, RMS and peak volts and amps; the totals (input and load
 // power, efficiency, dissipative, mismatch and transducer loss, return loss, VSWR, the

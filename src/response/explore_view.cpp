@@ -7,6 +7,7 @@
 
 #include "analysis/formats/number_text.h"
 #include "state/codes.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 namespace {
@@ -61,6 +62,7 @@ std::string FigureText(Figure figure, std::optional<double> value) {
       figure == Figure::HottestPartWatts) {
     return ShortNumber(*value, 4);
   }
+  if (figure == Figure::InputLoadedQ || figure == Figure::OutputLoadedQ) return QText(*value);
   return FixedNumber(*value, 2);
 }
 

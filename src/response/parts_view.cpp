@@ -6,6 +6,7 @@
 #include "analysis/formats/number_text.h"
 #include "response/response_text.h"
 #include "units/constants.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 namespace {
@@ -19,13 +20,13 @@ std::string Amps(double a) { return EngineeringText(a, "A"); }
 std::string Watts(double w) { return EngineeringText(w, "W"); }
 std::string Ohms(double x) { return ShortNumber(x, 4) + " ohm"; }
 std::string Decibels(double db) { return FixedNumber(db, 3) + " dB"; }
-std::string Percent(double fraction) { return ShortNumber(100.0 * fraction, 4) + " %"; }
+std::string ReturnLoss(double db) { return ReturnLossText(db, 3); }
+std::string Percent(double fraction) { return PercentText(fraction, 2); }
 
-// The part's value in its own unit: "117.8 pF", "20.13 uH"; an open or a short by name.
+// The part's value in its own unit: "117.768 pF", "20.1317 uH"; "absent" for no part.
 std::string ValueText(const CircuitPart& part) {
-  if (!IsPart(part)) return DescribePart(part);
-  if (!std::isfinite(part.value)) return std::string(kNoFigure);
-  return EngineeringText(part.value, part.kind == PartKind::Inductor ? "H" : "F");
+  if (IsPart(part) && !std::isfinite(part.value)) return std::string(kNoFigure);
+  return PartValueText(part);
 }
 
 // The compensation line's text. Only a compensated network that matches is said to match: with
@@ -37,11 +38,11 @@ std::string CompensationLine(const PartsView& view, const MatchingCircuit& shown
     lossy = lossy || (IsPart(shown.elements[i]) && IsLossy(view.analysis.parts[i].q));
   if (!lossy) return "off (every part is ideal: the lossless network matches the source exactly)";
   return "off: the lossy network is not re-solved; its return loss is " +
-         FigureText(view.analysis.returnLossDb, Decibels) + " (compensated, " +
+         FigureText(view.analysis.returnLossDb, ReturnLoss) + " (compensated, " +
          (view.compensation.status == CompensationStatus::Matched
               ? std::string("it would match the source exactly)")
               : "its best return loss would be " +
-                    FigureText(view.compensation.returnLossDb, Decibels) + ")");
+                    FigureText(view.compensation.returnLossDb, ReturnLoss) + ")");
 }
 
 }  // namespace
@@ -91,8 +92,6 @@ PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const Los
     view.rows.push_back(std::move(row));
   }
 
-  const bool finiteInput =
-      std::isfinite(a.inputImpedance.real()) && std::isfinite(a.inputImpedance.imag());
   view.figureLines = {
       "Efficiency: " + FigureText(a.efficiency, Percent),
       "Input power: " + FigureText(a.inputPower, Watts) + ", load power: " +
@@ -100,9 +99,8 @@ PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const Los
       "Dissipative loss: " + FigureText(a.dissipativeLossDb, Decibels),
       "Mismatch loss: " + FigureText(a.mismatchLossDb, Decibels),
       "Transducer loss: " + FigureText(a.transducerLossDb, Decibels),
-      "Return loss: " + FigureText(a.returnLossDb, Decibels),
-      "Input impedance: " +
-          (finiteInput ? ImpedanceText(a.inputImpedance) : std::string(kNoFigure)),
+      "Return loss: " + FigureText(a.returnLossDb, ReturnLoss),
+      "Input impedance: " + ImpedanceText(a.inputImpedance),
       "Compensation: " + CompensationLine(view, shown),
   };
   return view;

@@ -43,13 +43,11 @@ std::vector<std::string> ResponseSummaryLines(const SweepSummary& summary, const
   return lines;
 }
 
-std::string ImpedanceText(std::complex<double> ohms) { return ComplexText(ohms) + " ohm"; }
-
 std::string NormalisedText(std::complex<double> z) { return ComplexText(z); }
 
 std::string SweepPointText(const ResponsePoint& point, double z0) {
-  return Hz(point.frequency) + "\nReturn loss " + FixedNumber(point.returnLossDb, 2) +
-         " dB (VSWR " + ShortNumber(point.vswr, 4) + ")\nTransducer gain " +
+  return Hz(point.frequency) + "\nReturn loss " + ReturnLossText(point.returnLossDb, 2) +
+         " (VSWR " + ShortNumber(point.vswr, 4) + ")\nTransducer gain " +
          ShortNumber(point.transducerGainDb, 4) + " dB\nZin " +
          ImpedanceText(point.inputImpedance) + " (z " + NormalisedText(point.inputImpedance / z0) +
          ")";

@@ -11,6 +11,7 @@
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/sweep_summary.h"
 #include "response/smith_chart.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 
@@ -21,17 +22,16 @@ namespace corvantile {
 // frequency itself misses reads "none: VSWR 2.5 at 3.75 MHz".
 std::vector<std::string> ResponseSummaryLines(const SweepSummary& summary, const SweepSpan& span);
 
-// "50 + j25 ohm", "1500 - j0.25 ohm": 4 significant digits.
-std::string ImpedanceText(std::complex<double> ohms);
-// "1 + j0.5", "0.2 - j3": a normalised impedance, 4 significant digits.
+// "1 + j0.5", "0.2 - j3": a normalised impedance, 4 significant digits. An impedance in ohms is
+// written by ImpedanceText (units/value_text.h): "1500 + j0.25 ohms".
 std::string NormalisedText(std::complex<double> z);
 
 // A sweep point for a tooltip, one item a line:
-//   "3.75 MHz", "Return loss 45.21 dB (VSWR 1.011)", "Transducer gain -0.0001 dB",
-//   "Zin 1500 + j0.25 ohm (z 30 + j0.005)"
+//   "3.75 MHz", "Return loss 45.21 dB (VSWR 1.011)" ("Return loss > 100 dB" for a perfect
+//   match), "Transducer gain -0.0001 dB", "Zin 1500 + j0.25 ohms (z 30 + j0.005)"
 std::string SweepPointText(const ResponsePoint& point, double z0);
 
-// A node of the Smith path: its label, then "300 + j0 ohm (z 6 + j0)".
+// A node of the Smith path: its label, then "300 + j0 ohms (z 6 + j0)".
 std::string SmithNodeText(const SmithNode& node);
 
 // The point of a sweep, in ascending frequency, whose frequency lies nearest to `frequency` on

@@ -7,6 +7,7 @@
 #include "analysis/solvers/lossy_network.h"
 #include "analysis/studies/standard_design.h"
 #include "response/background_run.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 
@@ -19,7 +20,7 @@ std::string FiniteText(double value, int decimals) {
 
 namespace {
 
-std::string Percent(double share) { return FiniteText(100.0 * share, 1) + " %"; }
+std::string Percent(double share) { return PercentText(share, 1); }
 
 std::string YieldText(const YieldFigures& y) {
   return Percent(y.vswr15) + " within 1.5:1, " + Percent(y.vswr2) + " within 2:1";
@@ -38,11 +39,11 @@ ToleranceFigures DescribeTolerance(const ToleranceResult& result) {
     f.percentiles += (i ? " / " : "") + FiniteText(result.percentilesDb[i], 1);
   }
   f.percentiles += " dB";
-  f.nominal = "Nominal return loss: " + FiniteText(result.nominalReturnLossDb, 2) + " dB";
+  f.nominal = "Nominal return loss: " + ReturnLossText(result.nominalReturnLossDb, 2);
   std::string corner;
   for (int sign : result.worst.signs) corner += SignText(sign);
-  f.worstCase = "Worst case (" + corner + "): " + FiniteText(result.worst.returnLossDb, 2) +
-                " dB, VSWR " + FiniteText(result.worst.vswr, 2) + ":1";
+  f.worstCase = "Worst case (" + corner + "): " + ReturnLossText(result.worst.returnLossDb, 2) +
+                ", VSWR " + FiniteText(result.worst.vswr, 2) + ":1";
   for (const Sensitivity& s : result.sensitivities) {
     if (s.element < 1 || !(s.share > 0.0)) continue;
     f.sensitivities.push_back("Element " + std::to_string(s.element) + ": " + Percent(s.share) +

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 // Every stored value is single precision while the arithmetic runs in double. These helpers
@@ -9,6 +11,18 @@ namespace corvantile::precision {
 
 // Widens a stored value for arithmetic: D(0.1f) -> 0.100000001490116.
 constexpr double D(float value) { return static_cast<double>(value); }
+
+// Widens a stored value to the double its shortest text names, for a value the user typed that
+// leaves the program as a number again (an exported netlist, a JSON document): Decimal(0.1f) ->
+// 0.1, where D(0.1f) is 0.100000001490116; Decimal(1500.0f) -> 1500. Not finite: as D.
+inline double Decimal(float value) {
+  if (!std::isfinite(value)) return D(value);
+  char digits[32];
+  const char* end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+  double widened = 0.0;
+  std::from_chars(digits, end, widened);
+  return widened;
+}
 
 // Rounds a result to single precision; out of range gives an infinity of the same sign
 // (a plain cast would be undefined there): F(1e39) -> +inf, F(0.1) -> 0.1f.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/design_report.h"
+#include "cli/json_output.h"
 #include "cli/option_table.h"
 #include "cli_test_support.h"
 #include "math/design_network.h"
@@ -156,7 +157,7 @@ TEST(DesignCommand, FixingADesignedElementGivesTheSameNetwork) {
   const auto byPhase = RunInProcess({"design", "--family", "tee", "--phase", "-100", "--json"});
   const std::vector<float> phaseNet = JsonFloats(byPhase.out, "NetValues");
   ASSERT_EQ(phaseNet.size(), 31u);
-  const std::string fix = "x1=" + JsonNumber(phaseNet[NetX1]);
+  const std::string fix = "x1=" + StoredNumber(phaseNet[NetX1]).dump();
   const auto byElement = RunInProcess({"design", "--family", "tee", "--fix", fix, "--json"});
   ASSERT_EQ(byElement.status, kExitOk) << byElement.err;
   const std::vector<float> fixedNet = JsonFloats(byElement.out, "NetValues");

@@ -141,7 +141,7 @@ TEST(LossCommands, ReportShowsTheLossesBlockAndTheCompensatedValues) {
   const CliRun run = RunCli(Concat({{"design"}, kTank, kTankLosses, {"--compensate"}}));
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* text : {"Losses at 3.75 MHz", "|X|/Q(f)", "2000 (constant Q)",
-                           "Efficiency:        93.14 %", "Input impedance:   2.332 k - j26.34 ohms",
+                           "Efficiency:        93.14 %", "Input impedance:   2331.85 - j26.34 ohms",
                            "Compensated for losses: the lossy network "
                            "matches the source exactly",
                            "ideal value  compensated", "1 (kept)  203.722 pF"}) {

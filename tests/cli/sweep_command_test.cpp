@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
@@ -111,16 +113,59 @@ TEST(SweepCommandTest, OutputFileHoldsWhatStandardOutputWouldShow) {
   std::filesystem::remove(file);
 }
 
+// A value typed on the command line leaves in an export as it was typed, not as the digits of
+// the float it is stored in (75.3 is 75.30000305175781 as a float widened to double).
+struct TypedValueCase {
+  const char* name;
+  std::vector<std::string_view> args;
+  const char* written;
+  const char* floatDigits;  // what the float widened to double would have written
+};
+
+class TypedValueInExport : public testing::TestWithParam<TypedValueCase> {};
+
+TEST_P(TypedValueInExport, IsWrittenAsTyped) {
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCommandLine(GetParam().args, out, err), 0) << err.str();
+  EXPECT_NE(out.str().find(GetParam().written), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().find(GetParam().floatDigits), std::string::npos) << out.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exports, TypedValueInExport,
+    testing::Values(TypedValueCase{"SpiceLoadResistance",
+                                   {"export", "spice", "--load", "series:75.3:0"},
+                                   " 0 75.3\n",
+                                   "75.30000305"},
+                    TypedValueCase{"SpiceSourceResistance",
+                                   {"export", "spice", "--source", "series:1234.1:0"},
+                                   " 1234.1\n",
+                                   "1234.0999755"},
+                    TypedValueCase{"TouchstoneReference",
+                                   {"export", "touchstone", "--z0", "75.3"},
+                                   "# Hz S RI R 75.3\n",
+                                   "75.30000305"}),
+    [](const testing::TestParamInfo<TypedValueCase>& param) { return param.param.name; });
+
 TEST(SweepCommandTest, JsonCarriesSummaryColumnsAndPoints) {
   const CliRun run = RunInProcess({"sweep", "--format=json", "--points", "5"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(LineCount(run.out), 1);
-  for (const char* text :
-       {"\"summary\":{\"design_frequency_hz\":3750000,", "\"vswr_limit\":2,", "\"vswr_limit\":1.5,",
-        "\"columns\":[\"frequency_Hz\",\"zin_real_ohm\"", "\"points\":[[937500,", "[15000000,",
-        "\"span\":{\"from_hz\":937500,\"to_hz\":15000000,\"points\":5,"}) {
-    EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
-  }
+  const nlohmann::ordered_json json = nlohmann::ordered_json::parse(run.out);
+  std::vector<std::string> keys;
+  for (const auto& member : json.items()) keys.push_back(member.key());
+  EXPECT_EQ(keys, (std::vector<std::string>{"circuit", "span", "summary", "columns", "points"}));
+  EXPECT_EQ(json["summary"]["design_frequency_hz"], 3750000.0);
+  EXPECT_EQ(json["summary"]["vswr_bands"][0]["vswr_limit"], 2.0);
+  EXPECT_EQ(json["summary"]["vswr_bands"][1]["vswr_limit"], 1.5);
+  EXPECT_EQ(json["columns"][0], "frequency_Hz");
+  EXPECT_EQ(json["columns"][1], "zin_real_ohm");
+  ASSERT_EQ(json["points"].size(), 5u);
+  EXPECT_EQ(json["points"][0][0], 937500.0);
+  EXPECT_EQ(json["points"][4][0], 15000000.0);
+  EXPECT_EQ(json["span"],
+            nlohmann::ordered_json::parse(R"({"from_hz":937500.0,"to_hz":15000000.0,"points":5,)"
+                                          R"("logarithmic":true})"));
   // A span that stops inside the band leaves the edges unknown.
   const CliRun narrow = RunInProcess(
       {"sweep", "--format", "json", "--from", "3.7M", "--to", "3.8M", "--points", "5"});

@@ -26,7 +26,10 @@ TEST(ExploreViewTest, FiguresAsText) {
       {Figure::Bandwidth, 0.1234, "12.34"},
       {Figure::BoundShare, 1.0, "100.00"},
       {Figure::Attenuation2f, 17.456, "17.46"},
-      {Figure::InputLoadedQ, 3.0, "3.00"},
+      {Figure::InputLoadedQ, 3.0, "3"},
+      {Figure::InputLoadedQ, 4.16228, "4.1623"},
+      // A near-resistive case's Q is rounding noise, shown as the design window shows it.
+      {Figure::OutputLoadedQ, 2.389e-08, "0"},
       {Figure::Voltage, 1234.5678, "1235"},
       {Figure::Current, 0.012345, "0.01235"},
       {Figure::Bandwidth, std::nullopt, "-"},

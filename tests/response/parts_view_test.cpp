@@ -69,7 +69,7 @@ TEST(PartsView, TheTransmitterTankShowsItsKnownFigures) {
   EXPECT_NEAR(a.parts[0].watts, 8.0, 1.0);
   EXPECT_NEAR(a.inputImpedance.real(), 2332.0, 5.0);
   EXPECT_NEAR(a.inputImpedance.imag(), -26.0, 2.0);
-  EXPECT_EQ(view.figureLines[0], "Efficiency: " + ShortNumber(100.0 * a.efficiency, 4) + " %");
+  EXPECT_EQ(view.figureLines[0], "Efficiency: " + PercentText(a.efficiency, 2));
 }
 
 // Every figure of every row is AnalyzeLosses' for the circuit the page says it shows, read
@@ -102,7 +102,7 @@ TEST(PartsView, EveryFigureIsTheLossAnalysis) {
     }
     EXPECT_EQ(view.figureLines[3],
               "Mismatch loss: " + FixedNumber(exact.mismatchLossDb, 3) + " dB");
-    EXPECT_EQ(view.figureLines[5], "Return loss: " + FixedNumber(exact.returnLossDb, 3) + " dB");
+    EXPECT_EQ(view.figureLines[5], "Return loss: " + ReturnLossText(exact.returnLossDb, 3));
     EXPECT_EQ(view.figureLines[6], "Input impedance: " + ImpedanceText(exact.inputImpedance));
     // The compensated network is matched: no mismatch loss left to speak of.
     if (compensate) {
@@ -206,7 +206,7 @@ TEST(PartsView, IdealPartsReadIdealAndDissipateNothing) {
     EXPECT_EQ(row.cells[10], kNoFigure);
     EXPECT_EQ(row.cells[1], row.cells[2]);  // nothing to compensate
   }
-  EXPECT_EQ(view.figureLines[0], "Efficiency: 100 %");
+  EXPECT_EQ(view.figureLines[0], "Efficiency: 100.00 %");
 }
 
 TEST(PartsView, NoNetworkShowsNoRows) {

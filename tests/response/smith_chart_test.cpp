@@ -131,9 +131,9 @@ TEST(ImpedancePath, DefaultPiNamesEachElementAndAnLSkipsItsOpenShunt) {
   ASSERT_EQ(pi.problem, CircuitProblem::None);
   const SmithPath path = ImpedancePath(pi.circuit, pi.circuit.designFrequency, 50.0);
   ASSERT_EQ(path.nodes.size(), 4u);
-  EXPECT_EQ(path.nodes[1].label, "After element 3 (shunt capacitor 230.9 pF)");
-  EXPECT_EQ(path.nodes[2].label, "After element 2 (series inductor 20.13 uH)");
-  EXPECT_EQ(path.nodes[3].label, "After element 1 (shunt capacitor 117.8 pF)");
+  EXPECT_EQ(path.nodes[1].label, "After element 3 (shunt capacitor 230.945 pF)");
+  EXPECT_EQ(path.nodes[2].label, "After element 2 (series inductor 20.1317 uH)");
+  EXPECT_EQ(path.nodes[3].label, "After element 1 (shunt capacitor 117.768 pF)");
   EXPECT_EQ(path.nodes[0].element, 0);
   EXPECT_EQ(path.nodes[1].element, 3);
   EXPECT_EQ(path.nodes[3].element, 1);

@@ -1,6 +1,7 @@
 #include "analysis/circuits/circuit_text.h"
 
 #include "analysis/formats/number_text.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 namespace {
@@ -19,18 +20,23 @@ std::string DescribeTermination(std::string_view name, const Termination& side) 
 
 }  // namespace
 
-std::string DescribePart(const CircuitPart& part) {
+std::string PartValueText(const CircuitPart& part) {
   switch (part.kind) {
     case PartKind::Inductor:
-      return "inductor " + EngineeringText(part.value, "H");
+      return InductanceText(part.value);
     case PartKind::Capacitor:
-      return "capacitor " + EngineeringText(part.value, "F");
+      return CapacitanceText(part.value);
     case PartKind::Short:
-      return "short";
     case PartKind::Open:
       break;
   }
-  return "open";
+  return std::string(kAbsentPartText);
+}
+
+std::string DescribePart(const CircuitPart& part) {
+  const bool real = part.kind == PartKind::Inductor || part.kind == PartKind::Capacitor;
+  return real ? std::string(PartKindName(part.kind)) + ' ' + PartValueText(part)
+              : PartValueText(part);
 }
 
 std::vector<std::string> DescribeCircuit(const MatchingCircuit& circuit) {
@@ -38,7 +44,7 @@ std::vector<std::string> DescribeCircuit(const MatchingCircuit& circuit) {
   std::vector<std::string> lines;
   lines.push_back(std::string(circuit.familyName) + " network" +
                   (pi ? " (shunt, series, shunt)" : " (series, shunt, series)") + " designed at " +
-                  EngineeringText(circuit.designFrequency, "Hz") + " for " +
+                  FrequencyText(circuit.designFrequency) + " for " +
                   ShortNumber(circuit.designPower, 7) + " W");
   lines.push_back(DescribeTermination("Source", circuit.source));
   for (int k = 1; k <= 3; ++k) {

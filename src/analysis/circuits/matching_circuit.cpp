@@ -9,12 +9,15 @@ namespace corvantile {
 namespace {
 
 using precision::D;
+// Stored values enter the circuit as the decimals they were typed as, so that the netlists and
+// files written from it carry "0.1", not the float's 0.100000001490116.
+using precision::Decimal;
 
 // The part that realises reactance `x` (ohms at omega) from its stored part value. A part value
 // whose sign disagrees with the reactance, or one that underflowed to 0, cannot be the part the
 // reactance stands for; the part is then taken from the reactance itself.
 CircuitPart PartFor(double x, float storedPart, double omega) {
-  const double part = D(storedPart);
+  const double part = Decimal(storedPart);
   if (x > 0.0) {
     const double henries = part > 0.0 ? part : x / omega;
     return {PartKind::Inductor, henries};
@@ -31,7 +34,7 @@ CircuitProblem BuildTermination(const ImpedanceValues& side, double omega,
                                 const std::array<CircuitProblem, 4>& problems, Termination& out) {
   if (IsSeriesForm(side)) {
     out.connection = Connection::Series;
-    out.resistance = D(side[SeriesR]);
+    out.resistance = Decimal(side[SeriesR]);
     const double x = D(side[SeriesX]);
     if (!Positive(out.resistance)) return problems[1];
     if (!std::isfinite(x) || std::fabs(x) > kOpenCircuitCutoff) return problems[2];
@@ -40,7 +43,7 @@ CircuitProblem BuildTermination(const ImpedanceValues& side, double omega,
   }
   if (IsParallelForm(side)) {
     out.connection = Connection::Parallel;
-    out.resistance = D(side[ParallelR]);
+    out.resistance = Decimal(side[ParallelR]);
     const double x = D(side[ParallelX]);
     if (!Positive(out.resistance)) return problems[1];
     if (x == 0.0) return problems[3];
@@ -53,6 +56,20 @@ CircuitProblem BuildTermination(const ImpedanceValues& side, double omega,
 }
 
 }  // namespace
+
+std::string_view PartKindName(PartKind kind) {
+  switch (kind) {
+    case PartKind::Inductor:
+      return "inductor";
+    case PartKind::Capacitor:
+      return "capacitor";
+    case PartKind::Open:
+      return "open";
+    case PartKind::Short:
+      break;
+  }
+  return "short";
+}
 
 double PartReactance(const CircuitPart& part, double omega) {
   switch (part.kind) {
@@ -138,7 +155,7 @@ CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
   }
   const NetworkValues& net = state.NetValues;
   MatchingCircuit& c = build.circuit;
-  c.designFrequency = D(net[Frequency]);
+  c.designFrequency = Decimal(net[Frequency]);
   const double omega = c.designFrequency * state.startup.TwoPi;
 
   build.problem =
@@ -177,7 +194,7 @@ CircuitBuild BuildCircuit(const RunState& state, DesignOutcome outcome) {
   }
 
   // A negative power makes no sense as available power; it drives the circuit with nothing.
-  c.designPower = std::fmax(D(net[Power]), 0.0);
+  c.designPower = std::fmax(Decimal(net[Power]), 0.0);
   const double sourceR = TerminationImpedance(c.source, omega).real();
   c.sourceEmf = std::sqrt(4.0 * c.designPower * sourceR);
   return build;

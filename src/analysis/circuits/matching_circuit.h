@@ -20,6 +20,9 @@ struct CircuitPart {
   double value = 0.0;  // henries for an inductor, farads (positive) for a capacitor
 };
 
+// The word for a kind of part in every output: "inductor", "capacitor", "short", "open".
+std::string_view PartKindName(PartKind kind);
+
 // Reactance of a short, an inductor or a capacitor at angular frequency omega:
 // 20.13 uH at 2 pi 3.75 MHz -> 474.3 ohm, 117.8 pF -> -360.3 ohm, a short -> 0.
 // An open part has no finite reactance: callers treat it as absent instead.

@@ -18,6 +18,7 @@
 
 #include "state/message_text.h"
 #include "units/format.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 namespace {
@@ -1239,10 +1240,6 @@ std::complex<double> PowerWaveImpedance(std::complex<double> reflection,
   const Complex denominator = 1.0 - reflection;
   if (denominator == Complex(0.0, 0.0)) return {std::numeric_limits<double>::infinity(), 0.0};
   return (std::conj(reference) + reflection * reference) / denominator;
-}
-
-std::string FrequencyText(double hertz) {
-  return std::string(Trim(FormatFrequency(static_cast<float>(hertz)))) + "Hz";
 }
 
 std::string TouchstonePortProblem(const TouchstoneData& data, int port) {

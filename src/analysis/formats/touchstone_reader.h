@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "state/file_reader.h"
+#include "units/value_text.h"  // FrequencyText, for the messages that name a frequency
 
 namespace corvantile {
 
@@ -97,9 +98,6 @@ TouchstoneRead ReadTouchstoneFile(const std::string& path,
 // g = 1 gives an infinite resistance.
 std::complex<double> PowerWaveImpedance(std::complex<double> reflection,
                                         std::complex<double> reference);
-
-// "3.75 MHz": a frequency as the program shows it, with its unit.
-std::string FrequencyText(double hertz);
 
 // The impedance that port k of a file presents with every other port terminated in its
 // reference impedance, Zref (1 + Skk) / (1 - Skk), or (conj(Zref) + Skk Zref) / (1 - Skk) for a

@@ -168,7 +168,7 @@ TEST_F(FrmResponseTest, SmithPathRunsFromTheLoadToTheSourcesConjugate) {
   smith->resize(420, 440);
   const QPointF load = smith->PixelOf(view.path.nodes.front().reflection);
   EXPECT_NEAR(std::abs(smith->ReflectionAt(load) - view.path.nodes.front().reflection), 0, 1e-12);
-  EXPECT_TRUE(smith->TooltipAt(load).startsWith("Load\n300 + j0 ohm (z 6 + j0)"))
+  EXPECT_TRUE(smith->TooltipAt(load).startsWith("Load\n300 + j0 ohms (z 6 + j0)"))
       << smith->TooltipAt(load).toStdString();
   // The centre of the chart is 50 ohm; nothing of this design passes it.
   EXPECT_TRUE(smith->TooltipAt(smith->PixelOf({0, 0})).isEmpty());
