@@ -32,12 +32,6 @@ std::string Decimals(double value, int decimals) {
 
 std::string ConnectionWord(const LadderElement& e) { return e.shunt ? "shunt" : "series"; }
 
-std::string PartValueText(const CircuitPart& part) {
-  if (part.kind == PartKind::Inductor) return EngineeringText(part.value, "H");
-  if (part.kind == PartKind::Capacitor) return EngineeringText(part.value, "F");
-  return "-";
-}
-
 // The reflection's size at one frequency.
 double ReflectionAt(const LadderCircuit& ladder, double f, const MeasuredSides& sides) {
   const std::vector<double> one{f};
