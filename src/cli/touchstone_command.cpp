@@ -297,20 +297,26 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
   if (!portProblem.empty()) return Refuse(err, portProblem);
   const TouchstonePort measured(read.data, port);
 
-  std::vector<Row> rows;
-  if (at.empty()) {
-    for (const double f : read.data.frequencies) rows.push_back({f, measured.Impedance(f)});
-  } else {
-    for (const double f : at) {
-      if (!measured.Covers(f)) return Refuse(err, measured.OutsideBandText(f));
-      rows.push_back({f, measured.Impedance(f)});
+  // A point outside the file's band is refused before anything is written.
+  for (const double f : at) {
+    if (!measured.Covers(f)) return Refuse(err, measured.OutsideBandText(f));
+  }
+  // Each row is computed as it is written, never held: listed on standard output, a file of
+  // ten million points streams; into a file, only the text is held for the atomic writer.
+  const EachRow each = [&](const std::function<void(const Row&)>& visit) {
+    auto visitAt = [&](double f) {
+      Row row{f, measured.Impedance(f)};
+      if (line) row.impedance = ThroughLine(line->line, f, row.impedance, direction);
+      visit(row);
+    };
+    if (at.empty()) {
+      for (const double f : read.data.frequencies) visitAt(f);
+    } else {
+      for (const double f : at) visitAt(f);
     }
-  }
-  if (line) {
-    for (Row& row : rows)
-      row.impedance = ThroughLine(line->line, row.frequency, row.impedance, direction);
-  }
-  std::ostringstream text;
+  };
+  std::ostringstream held;
+  std::ostream& text = output.file ? static_cast<std::ostream&>(held) : out;
   if (format == "s1p") {
     text << "! " << read.data.name << " port " << port;
     if (line) {
@@ -321,24 +327,20 @@ int RunTouchstoneCommand(std::span<const std::string_view> arguments, std::ostre
     const double reference =
         measured.ReferenceImpedance() > 0.0 ? measured.ReferenceImpedance() : 50.0;
     text << "\n# Hz S RI R " << ExactNumber(reference) << "\n";
-    for (const Row& row : rows) {
+    each([&](const Row& row) {
       const std::complex<double> g = ReflectionOf(row.impedance, reference);
       text << ExactNumber(row.frequency) << ' ' << ExactNumber(g.real()) << ' '
            << ExactNumber(g.imag()) << '\n';
-    }
+    });
+  } else if (format == "json") {
+    WriteJson(text, read.data, port, each);
+  } else if (format == "csv") {
+    WriteCsv(text, read.data, port, each);
   } else {
-    const EachRow each = [&](const std::function<void(const Row&)>& visit) {
-      for (const Row& row : rows) visit(row);
-    };
-    if (format == "json") {
-      WriteJson(text, read.data, port, each);
-    } else if (format == "csv") {
-      WriteCsv(text, read.data, port, each);
-    } else {
-      WriteTable(text, read.data, port, each);
-    }
+    WriteTable(text, read.data, port, each);
   }
-  return Deliver(text.str(), output, out, err);
+  if (!output.file) return kExitOk;
+  return Deliver(held.str(), output, out, err);
 }
 
 }  // namespace corvantile::cli

@@ -5,6 +5,7 @@
 #include <complex>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -167,6 +168,29 @@ TEST(TouchstoneCommandTest, AnOpenPortIsOpenInTextAndNullInJson) {
     EXPECT_EQ(run.out.find("nan"), std::string::npos) << c.format;
   }
 }
+
+// Listed on standard output the rows stream as they are computed; written with -o they go
+// through the atomic writer. Both give the same text, in every format, through a line too.
+class TouchstoneOutputTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TouchstoneOutputTest, StandardOutputAndFileHoldTheSameText) {
+  const std::string antenna = Antenna();
+  const std::string file = antenna + "." + GetParam() + ".out";
+  const auto shown =
+      RunInProcess({"touchstone", antenna, "--format", GetParam(), "--add-line", "RG-213:3"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  const auto written = RunInProcess(
+      {"touchstone", antenna, "--format", GetParam(), "--add-line", "RG-213:3", "-o", file});
+  ASSERT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(written.out, "");
+  std::ifstream in(file, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(text, shown.out);
+  EXPECT_GT(text.size(), 40u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TouchstoneOutputTest,
+                         ::testing::Values("table", "csv", "json", "s1p"));
 
 }  // namespace
 }  // namespace corvantile::cli
