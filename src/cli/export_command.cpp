@@ -140,21 +140,7 @@ CommandOptions Bind(ExportArguments& a) {
       "touchstone and csv, lossless, for longer ones):\n",
       BandSearchOptions(a.band),
       {}};
-  band.options.push_back({.name = "--pick",
-                          .value_name = "N",
-                          .help = "the design of N elements (default: the one with the best\n"
-                                  "worst return loss)",
-                          .read = [&a](std::string_view value, std::string& error) {
-                            const std::string text(value);
-                            char* end = nullptr;
-                            const long n = std::strtol(text.c_str(), &end, 10);
-                            if (text.empty() || *end != '\0' || n < 1 || n > 6) {
-                              return Refuse(error, "--pick needs an element count from 1 to 6 ('" +
-                                                       text + "')");
-                            }
-                            a.pickCount = static_cast<int>(n);
-                            return true;
-                          }});
+  band.options.push_back(BandPickOption(a.pickCount));
   OptionGroup output = OutputGroup(a.output,
                                    "spice, touchstone, csv or bom, the same as naming the format\n"
                                    "first");
@@ -287,20 +273,9 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     const int status = RunBandSearch(design, band, run, error, err);
     if (status != kExitOk) return Fail(err, "export: " + error, status);
     // The chosen count's design, else the one with the best worst return loss.
-    const BandDesign* chosen = nullptr;
-    for (const BandDesign& d : run.match.designs) {
-      if (pickCount ? static_cast<int>(d.circuit.elements.size()) == *pickCount
-                    : chosen == nullptr ||
-                          d.figures.worstReturnLossDb > chosen->figures.worstReturnLossDb) {
-        chosen = &d;
-      }
-    }
+    const BandDesign* chosen = PickBandDesign(run.match, pickCount);
     if (chosen == nullptr) {
-      return Fail(err,
-                  "export: no design of " + std::to_string(*pickCount) +
-                      " elements (the search "
-                      "gave " +
-                      std::to_string(run.match.designs.size()) + ")",
+      return Fail(err, "export: " + NoPickedDesignText(run.match, *pickCount),
                   kExitImpossibleDesign);
     }
     SweepSpan span;
