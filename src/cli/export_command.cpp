@@ -136,8 +136,9 @@ CommandOptions Bind(ExportArguments& a) {
   OptionGroup band{
       "Band options: export a design of 'corvantile-cli band' instead of the "
       "design\n"
-      "window's network (every format for designs of up to three elements; spice,\n"
-      "touchstone and csv, lossless, for longer ones):\n",
+      "window's network (every format for designs of any length; longer than three\n"
+      "elements, the loss options apply to the bom alone, without --q1 to --q3 and\n"
+      "--compensate, and --standard takes none or nearest):\n",
       BandSearchOptions(a.band),
       {}};
   band.options.push_back(BandPickOption(a.pickCount));
@@ -291,16 +292,36 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
     const std::optional<MatchingCircuit> three = MatchingFromLadder(chosen->circuit);
     if (!three) {
-      // Longer ladders: the lossless netlist, sweep and two-port.
-      if (losses.given) {
+      // Longer ladders: the lossless netlist, sweep and two-port, and the parts list, which
+      // alone takes the parts' losses.
+      const LadderCircuit& ladder = chosen->circuit;
+      if (losses.given && format != "bom") {
         return Fail(err,
-                    "export: the loss options apply to band designs of up to three "
-                    "elements");
+                    "export: the loss options apply to band designs of more than three elements "
+                    "in the bom only");
+      }
+      for (const std::string& name : losses.named) {
+        if (name == "--q1" || name == "--q2" || name == "--q3" || name == "--compensate") {
+          return Fail(err, "export: " + name +
+                               " is for networks of up to three elements (the "
+                               "design has " +
+                               std::to_string(ladder.elements.size()) + ")");
+        }
       }
       if (format == "bom") {
-        return Fail(err, "export: the parts list is for band designs of up to three elements");
+        if (parts.pick == StandardPick::Best) {
+          return Fail(err,
+                      "export: --standard best is for networks of up to three elements (use "
+                      "nearest, or corvantile-cli band --standard best)");
+        }
+        if (sides.Any()) {
+          err << "corvantile-cli: note: the parts list takes each measured side as the series R + "
+                 "jX it presents at the design frequency\n";
+        }
+        return Deliver(
+            LadderPartsListCsv(ladder, EffectiveLossModel(losses), parts, run.match.frequencies),
+            output, out, err);
       }
-      const LadderCircuit& ladder = chosen->circuit;
       std::string text;
       if (format == "spice") {
         if (sides.Any()) {
