@@ -314,13 +314,9 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
                       "export: --standard best is for networks of up to three elements (use "
                       "nearest, or corvantile-cli band --standard best)");
         }
-        if (sides.Any()) {
-          err << "corvantile-cli: note: the parts list takes each measured side as the series R + "
-                 "jX it presents at the design frequency\n";
-        }
-        return Deliver(
-            LadderPartsListCsv(ladder, EffectiveLossModel(losses), parts, run.match.frequencies),
-            output, out, err);
+        return Deliver(LadderPartsListCsv(ladder, EffectiveLossModel(losses), parts,
+                                          run.match.frequencies, sides),
+                       output, out, err);
       }
       std::string text;
       if (format == "spice") {

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "analysis/formats/number_text.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/lossy_network.h"
 #include "analysis/studies/standard_series.h"
@@ -48,9 +50,27 @@ double Efficiency(const LadderSolution& s) {
   return input > 0.0 ? std::clamp(LoadPower(s) / input, 0.0, 1.0) : 0.0;
 }
 
-// Return loss against the conjugate of the source impedance, at most kMaxReturnLossDb.
-double ReturnLossDb(const LadderSolution& s, const Termination& source, double frequency) {
-  const std::complex<double> zs = TerminationImpedance(source, 2.0 * std::numbers::pi * frequency);
+// The source's and the load's impedance at `frequency`: a measured side's file where it reaches,
+// else the ladder's own side.
+std::pair<std::complex<double>, std::complex<double>> EndsAt(const LadderCircuit& ladder,
+                                                             double frequency,
+                                                             const MeasuredSides& sides) {
+  const double omega = 2.0 * std::numbers::pi * frequency;
+  const bool read = sides.Any() && sides.Covers(frequency);
+  return {read && sides.source ? sides.source->Impedance(frequency)
+                               : TerminationImpedance(ladder.source, omega),
+          read && sides.load ? sides.load->Impedance(frequency)
+                             : TerminationImpedance(ladder.load, omega)};
+}
+
+LadderSolution SolveBetween(const LadderCircuit& ladder, double frequency, std::span<const PartQ> q,
+                            const MeasuredSides& sides) {
+  const auto [zs, zl] = EndsAt(ladder, frequency, sides);
+  return SolveLadder(ladder, frequency, q, zs, zl);
+}
+
+// Return loss against the conjugate of the source impedance `zs`, at most kMaxReturnLossDb.
+double ReturnLossDb(const LadderSolution& s, std::complex<double> zs) {
   const std::complex<double> zin = s.inputVolts / s.inputAmps;
   const double gamma = std::abs((zin - std::conj(zs)) / (zin + zs));
   const double db = gamma > 0.0 ? -20.0 * std::log10(gamma) : kMaxReturnLossDb;
@@ -137,7 +157,8 @@ std::string PartsListCsv(const MatchingCircuit& designed, const LossModel& losse
 
 std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& losses,
                                const PartsListOptions& options,
-                               std::span<const double> bandFrequencies) {
+                               std::span<const double> bandFrequencies,
+                               const MeasuredSides& sides) {
   const bool standard = options.pick == StandardPick::Nearest;
   LadderCircuit built = designed;
   std::vector<StandardSeries> series;
@@ -150,7 +171,7 @@ std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& l
   const std::vector<PartQ> q = LadderQ(built, losses);
   const bool lossy = std::any_of(q.begin(), q.end(), [](const PartQ& p) { return IsLossy(p); });
   const double f0 = built.designFrequency;
-  const LadderSolution solved = SolveLadder(built, f0, q);
+  const LadderSolution solved = SolveBetween(built, f0, q, sides);
   const double safety = options.safetyFactor;
 
   std::string text = "# Corvantile parts list: band design of " +
@@ -164,7 +185,7 @@ std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& l
       "# Columns hold plain numbers in SI units (H, F, V, A, W; tolerance in %); volts, amps"
       " and watts at the design frequency and power of the network as built\n";
   text += "# Efficiency " + FixedNumber(100.0 * Efficiency(solved), 2) + " %, return loss " +
-          FixedNumber(ReturnLossDb(solved, built.source, f0), 2) + " dB\n";
+          FixedNumber(ReturnLossDb(solved, EndsAt(built, f0, sides).first), 2) + " dB\n";
   std::vector<double> watts(built.elements.size(), 0.0);
   for (std::size_t k = 0; k < built.elements.size(); ++k) {
     const CircuitPart& part = built.elements[k].part;
@@ -175,7 +196,7 @@ std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& l
   if (lossy && !bandFrequencies.empty()) {
     double worst = HUGE_VAL, sum = 0.0, worstAt = 0.0;
     for (const double f : bandFrequencies) {
-      const double e = Efficiency(SolveLadder(built, f, q));
+      const double e = Efficiency(SolveBetween(built, f, q, sides));
       sum += e;
       if (e < worst) {
         worst = e;

@@ -10,6 +10,7 @@
 #include "analysis/circuits/ladder_circuit.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
 #include "analysis/studies/standard_design.h"
 
 namespace corvantile::cli {
@@ -48,9 +49,11 @@ std::string PartsListCsv(const MatchingCircuit& designed, const LossModel& losse
 // makes its design power available, every part with its series resistance |X|/Q(f) of its
 // kind's Q in `losses`. `options.pick` is none or nearest (best is the three-element search's).
 // With lossy parts and `bandFrequencies` (the in-band points), a '#' line says the efficiency
-// over the bands (worst and mean); with lossy parts another names the hottest part's watts.
+// over the bands (worst and mean); with lossy parts another names the hottest part's watts. A
+// measured side is its file's impedance wherever the file reaches, else the ladder's own side.
 std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& losses,
                                const PartsListOptions& options,
-                               std::span<const double> bandFrequencies = {});
+                               std::span<const double> bandFrequencies = {},
+                               const MeasuredSides& sides = {});
 
 }  // namespace corvantile::cli

@@ -431,6 +431,90 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LadderBomCase{{}, 0.0, 0.0},
                       LadderBomCase{{"--q-inductor", "40", "--q-capacitor", "300"}, 40.0, 300.0}));
 
+// A ladder rebuilt from a parts list's rows, each part R + jX with R = |X| / Q at `frequency`
+// (Q0 given at the design frequency, held constant here: the rows' q_law is 0 or the test
+// keeps to the design frequency).
+struct RebuiltPart {
+  bool shunt;
+  std::complex<double> z;
+};
+
+std::vector<RebuiltPart> Rebuilt(const Bom& bom, double frequency, double inductorQ,
+                                 double capacitorQ, double f0) {
+  const double omega = 2.0 * std::numbers::pi * frequency;
+  std::vector<RebuiltPart> parts;
+  for (const BomRow& row : bom.rows) {
+    const bool inductor = row.cells.at("kind") == "inductor";
+    const double value = row.Number("designed_value");
+    const double x = inductor ? omega * value : -1.0 / (omega * value);
+    // Skin effect for the inductors: Q grows with the square root of the frequency.
+    const double q = inductor ? inductorQ * std::sqrt(frequency / f0) : capacitorQ;
+    parts.push_back({row.cells.at("position") == "shunt", {std::fabs(x) / q, x}});
+  }
+  return parts;
+}
+
+// Load power over input power of the rebuilt ladder between zs and zl.
+double RebuiltEfficiency(const std::vector<RebuiltPart>& parts, std::complex<double> zs,
+                         std::complex<double> zl) {
+  std::vector<std::complex<double>> ahead(parts.size() + 1);
+  ahead.back() = zl;
+  for (std::size_t k = parts.size(); k-- > 0;) {
+    ahead[k] =
+        parts[k].shunt ? 1.0 / (1.0 / ahead[k + 1] + 1.0 / parts[k].z) : ahead[k + 1] + parts[k].z;
+  }
+  std::complex<double> i = 1.0 / (zs + ahead[0]);
+  const double input = std::norm(i) * ahead[0].real();
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    if (parts[k].shunt) i -= i * ahead[k] / parts[k].z;
+  }
+  return std::norm(i) * zl.real() / input;
+}
+
+// A measured load is read from its file at every in-band point: the in-band efficiency of the
+// list is the rebuilt ladder's between the file's own load (a series R-L-C, which no typed side
+// can be) at the band's points.
+TEST(BandCommandTest, LadderBomReadsAMeasuredLoadAtEveryBandPoint) {
+  const auto load = [](double f) {
+    const double omega = 2.0 * std::numbers::pi * f;
+    return std::complex<double>(12.0, omega * 2e-6 - 1.0 / (omega * 400e-12));
+  };
+  const std::filesystem::path path = corvantile::testing::TemporaryFile("rlc_load.s1p");
+  {
+    std::ofstream file(path);
+    file.precision(17);
+    file << "# MHz S RI R 50\n";
+    for (int k = 0; k <= 600; ++k) {
+      const double f = 3.4 + 0.5 * k / 600.0;
+      const std::complex<double> g = (load(f * 1e6) - 50.0) / (load(f * 1e6) + 50.0);
+      file << f << ' ' << g.real() << ' ' << g.imag() << '\n';
+    }
+  }
+  const std::string file = path.string();
+  std::ostringstream out, err;
+  const std::vector<std::string_view> args = {
+      "export",       "bom", "--band",        "3.5M:3.8M", "--source", "series:50:0",
+      "--load-file",  file,  "--elements",    "4",         "--pick",   "4",
+      "--q-inductor", "60",  "--q-capacitor", "500"};
+  ASSERT_EQ(RunCommandLine(args, out, err), kExitOk) << err.str();
+  EXPECT_TRUE(err.str().empty()) << err.str();
+  const Bom bom = ReadBom(out.str());
+  ASSERT_EQ(bom.rows.size(), 4u) << out.str();
+  const double f0 = 3.65e6;
+  EXPECT_NEAR(CommentNumber(bom, "Efficiency "),
+              100.0 * RebuiltEfficiency(Rebuilt(bom, f0, 60.0, 500.0, f0), 50.0, load(f0)), 0.006);
+  double worst = HUGE_VAL, sum = 0.0;
+  for (int k = 0; k <= 200; ++k) {
+    const double f = 3.5e6 + 0.3e6 * k / 200.0;
+    const double e = RebuiltEfficiency(Rebuilt(bom, f, 60.0, 500.0, f0), 50.0, load(f));
+    worst = std::min(worst, e);
+    sum += e;
+  }
+  EXPECT_NEAR(CommentNumber(bom, "In-band efficiency: worst "), 100.0 * worst, 0.006);
+  EXPECT_NEAR(CommentNumber(bom, ", mean "), 100.0 * sum / 201.0, 0.006);
+  std::filesystem::remove(path);
+}
+
 TEST(BandCommandTest, LadderBomTakesTheNearestStandardValues) {
   std::ostringstream out, err;
   const std::vector<std::string_view> args = {

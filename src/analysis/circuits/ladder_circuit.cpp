@@ -125,6 +125,13 @@ SweepSummary SummarizeLadder(const LadderCircuit& ladder, std::span<const Respon
 LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency,
                            std::span<const PartQ> q) {
   const double omega = kTwoPi * frequency;
+  return SolveLadder(ladder, frequency, q, TerminationImpedance(ladder.source, omega),
+                     TerminationImpedance(ladder.load, omega));
+}
+
+LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency, std::span<const PartQ> q,
+                           Complex sourceImpedance, Complex loadImpedance) {
+  const double omega = kTwoPi * frequency;
   const std::size_t n = ladder.elements.size();
   const auto impedance = [&](std::size_t k) {
     const CircuitPart& part = ladder.elements[k].part;
@@ -136,7 +143,7 @@ LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency,
   s.amps.resize(n);
   // From the load back to the source with 1 V across the load; everything scales at the end.
   Complex v{1.0, 0.0};
-  Complex i = v / TerminationImpedance(ladder.load, omega);
+  Complex i = v / loadImpedance;
   for (std::size_t k = n; k-- > 0;) {
     const LadderElement& element = ladder.elements[k];
     if (element.shunt) {
@@ -149,7 +156,7 @@ LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency,
       v += s.volts[k];
     }
   }
-  const Complex emf = v + TerminationImpedance(ladder.source, omega) * i;
+  const Complex emf = v + sourceImpedance * i;
   const Complex scale = std::abs(emf) > 0.0 ? ladder.sourceEmf / emf : Complex{};
   for (std::size_t k = 0; k < n; ++k) {
     s.volts[k] *= scale;
@@ -158,7 +165,7 @@ LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency,
   s.inputVolts = v * scale;
   s.inputAmps = i * scale;
   s.loadVolts = scale;
-  s.loadAmps = scale / TerminationImpedance(ladder.load, omega);
+  s.loadAmps = scale / loadImpedance;
   return s;
 }
 

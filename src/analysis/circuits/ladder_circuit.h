@@ -73,6 +73,11 @@ struct LadderSolution {
 // An open shunt carries no current; a series short drops no voltage.
 LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency,
                            std::span<const PartQ> q = {});
+// The same between other source and load impedances at `frequency` (ohms; a measured side's),
+// the EMF still ladder.sourceEmf.
+LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency, std::span<const PartQ> q,
+                           std::complex<double> sourceImpedance,
+                           std::complex<double> loadImpedance);
 
 // Each element's Q under `model`: its kind's (the per-element Qs, which number the elements of a
 // three-element network, do not apply); shorts and open parts are ideal.
