@@ -212,6 +212,24 @@ std::vector<OptionSpec> BandFigureOptions(BandRequest& request) {
   };
 }
 
+OptionSpec BandPickOption(std::optional<int>& count) {
+  return {.name = "--pick",
+          .value_name = "N",
+          .help =
+              "the design of N elements (default: the one with the best\n"
+              "worst return loss)",
+          .read = [&count](std::string_view value, std::string& error) {
+            const std::string text(value);
+            char* end = nullptr;
+            const long n = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || n < 1 || n > 6) {
+              return Refuse(error, "--pick needs an element count from 1 to 6 ('" + text + "')");
+            }
+            count = static_cast<int>(n);
+            return true;
+          }};
+}
+
 std::string BandsText(const std::vector<FrequencyBand>& bands) {
   std::string text;
   for (const FrequencyBand& b : bands) {
@@ -252,6 +270,23 @@ int RunBandSearch(DesignRequest design, BandRequest& band, BandRun& run, std::st
   run.designFrequency = answer.designFrequency;
   run.match = std::move(answer.match);
   return kExitOk;
+}
+
+const BandDesign* PickBandDesign(const BandMatch& match, std::optional<int> count) {
+  const BandDesign* chosen = nullptr;
+  for (const BandDesign& d : match.designs) {
+    if (count ? static_cast<int>(d.circuit.elements.size()) == *count
+              : chosen == nullptr ||
+                    d.figures.worstReturnLossDb > chosen->figures.worstReturnLossDb) {
+      chosen = &d;
+    }
+  }
+  return chosen;
+}
+
+std::string NoPickedDesignText(const BandMatch& match, int count) {
+  return "no design of " + std::to_string(count) + " elements (the search gave " +
+         std::to_string(match.designs.size()) + ")";
 }
 
 }  // namespace corvantile::cli

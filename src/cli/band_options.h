@@ -33,6 +33,10 @@ std::vector<OptionSpec> BandSearchOptions(BandRequest& request);
 // band command's figures of its designs.
 std::vector<OptionSpec> BandFigureOptions(BandRequest& request);
 
+// --pick N, the design of N elements among the search's, for the commands that take one design
+// of it (export, report).
+OptionSpec BandPickOption(std::optional<int>& count);
+
 // "3.5 MHz to 3.8 MHz, 7 MHz to 7.2 MHz".
 std::string BandsText(const std::vector<FrequencyBand>& bands);
 
@@ -50,5 +54,12 @@ struct BandRun {
 // design options go to `err` as they do for every command.
 int RunBandSearch(DesignRequest design, BandRequest& band, BandRun& run, std::string& error,
                   std::ostream& err);
+
+// The design of `count` elements, or without a count the one with the best worst return loss;
+// null when the search gave no design of that count.
+const BandDesign* PickBandDesign(const BandMatch& match, std::optional<int> count);
+
+// "no design of 5 elements (the search gave 4)", for a pick that found none.
+std::string NoPickedDesignText(const BandMatch& match, int count);
 
 }  // namespace corvantile::cli

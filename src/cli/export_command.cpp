@@ -137,25 +137,12 @@ CommandOptions Bind(ExportArguments& a) {
   OptionGroup band{
       "Band options: export a design of 'corvantile-cli band' instead of the "
       "design\n"
-      "window's network (every format for designs of up to three elements; spice,\n"
-      "touchstone and csv, lossless, for longer ones):\n",
+      "window's network (every format for designs of any length; longer than three\n"
+      "elements, the loss options apply to the bom alone, without --q1 to --q3 and\n"
+      "--compensate, and --standard takes none or nearest):\n",
       BandSearchOptions(a.band),
       {}};
-  band.options.push_back({.name = "--pick",
-                          .value_name = "N",
-                          .help = "the design of N elements (default: the one with the best\n"
-                                  "worst return loss)",
-                          .read = [&a](std::string_view value, std::string& error) {
-                            const std::string text(value);
-                            char* end = nullptr;
-                            const long n = std::strtol(text.c_str(), &end, 10);
-                            if (text.empty() || *end != '\0' || n < 1 || n > 6) {
-                              return Refuse(error, "--pick needs an element count from 1 to 6 ('" +
-                                                       text + "')");
-                            }
-                            a.pickCount = static_cast<int>(n);
-                            return true;
-                          }});
+  band.options.push_back(BandPickOption(a.pickCount));
   OptionGroup output = OutputGroup(a.output,
                                    "spice, touchstone, csv or bom, the same as naming the format\n"
                                    "first");
@@ -288,20 +275,9 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     const int status = RunBandSearch(design, band, run, error, err);
     if (status != kExitOk) return Fail(err, "export: " + error, status);
     // The chosen count's design, else the one with the best worst return loss.
-    const BandDesign* chosen = nullptr;
-    for (const BandDesign& d : run.match.designs) {
-      if (pickCount ? static_cast<int>(d.circuit.elements.size()) == *pickCount
-                    : chosen == nullptr ||
-                          d.figures.worstReturnLossDb > chosen->figures.worstReturnLossDb) {
-        chosen = &d;
-      }
-    }
+    const BandDesign* chosen = PickBandDesign(run.match, pickCount);
     if (chosen == nullptr) {
-      return Fail(err,
-                  "export: no design of " + std::to_string(*pickCount) +
-                      " elements (the search "
-                      "gave " +
-                      std::to_string(run.match.designs.size()) + ")",
+      return Fail(err, "export: " + NoPickedDesignText(run.match, *pickCount),
                   kExitImpossibleDesign);
     }
     SweepSpan span;
@@ -317,16 +293,32 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
     const std::optional<MatchingCircuit> three = MatchingFromLadder(chosen->circuit);
     if (!three) {
-      // Longer ladders: the lossless netlist, sweep and two-port.
-      if (losses.given) {
+      // Longer ladders: the lossless netlist, sweep and two-port, and the parts list, which
+      // alone takes the parts' losses.
+      const LadderCircuit& ladder = chosen->circuit;
+      if (losses.given && format != "bom") {
         return Fail(err,
-                    "export: the loss options apply to band designs of up to three "
-                    "elements");
+                    "export: the loss options apply to band designs of more than three elements "
+                    "in the bom only");
+      }
+      for (const std::string& name : losses.named) {
+        if (name == "--q1" || name == "--q2" || name == "--q3" || name == "--compensate") {
+          return Fail(err, "export: " + name +
+                               " is for networks of up to three elements (the "
+                               "design has " +
+                               std::to_string(ladder.elements.size()) + ")");
+        }
       }
       if (format == "bom") {
-        return Fail(err, "export: the parts list is for band designs of up to three elements");
+        if (parts.pick == StandardPick::Best) {
+          return Fail(err,
+                      "export: --standard best is for networks of up to three elements (use "
+                      "nearest, or corvantile-cli band --standard best)");
+        }
+        return Deliver(LadderPartsListCsv(ladder, EffectiveLossModel(losses), parts,
+                                          run.match.frequencies, sides),
+                       output, out, err);
       }
-      const LadderCircuit& ladder = chosen->circuit;
       std::string text;
       if (format == "spice") {
         if (sides.Any()) {

@@ -4,10 +4,13 @@
 // standard value, its Q, the volts, amps and watts it must survive at the design power, and the
 // smallest ratings to buy it with.
 #include <optional>
+#include <span>
 #include <string>
 
+#include "analysis/circuits/ladder_circuit.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
 #include "analysis/studies/standard_design.h"
 
 namespace corvantile::cli {
@@ -39,5 +42,18 @@ std::optional<StandardPick> ParseStandardPick(std::string_view text);
 //   min_current_rating_a
 std::string PartsListCsv(const MatchingCircuit& designed, const LossModel& losses,
                          const PartsListOptions& options);
+
+// The same list, in the same columns, for a ladder of any length (a band design): each element
+// numbered from the source, its position (series or shunt), kind and value, and the volts, amps
+// and watts of the ladder solved as a circuit at its design frequency, driven by the EMF that
+// makes its design power available, every part with its series resistance |X|/Q(f) of its
+// kind's Q in `losses`. `options.pick` is none or nearest (best is the three-element search's).
+// With lossy parts and `bandFrequencies` (the in-band points), a '#' line says the efficiency
+// over the bands (worst and mean); with lossy parts another names the hottest part's watts. A
+// measured side is its file's impedance wherever the file reaches, else the ladder's own side.
+std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& losses,
+                               const PartsListOptions& options,
+                               std::span<const double> bandFrequencies = {},
+                               const MeasuredSides& sides = {});
 
 }  // namespace corvantile::cli

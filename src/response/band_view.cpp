@@ -128,40 +128,6 @@ std::vector<std::array<std::string, 6>> BandRows(const BandAnswer& answer) {
   return rows;
 }
 
-std::string BandBoundText(const BandAnswer& answer) {
-  const BandBound& bound = answer.match.bound;
-  const std::optional<double> rl = bound.ReturnLossDb();
-  if (!rl || bound.limitedBy == BoundSide::None || !std::isfinite(*rl)) {
-    return "No Bode-Fano bound: source and load are resistive";
-  }
-  const bool load = bound.limitedBy == BoundSide::Load;
-  const ReactiveModel& side = load ? answer.match.loadModel : answer.match.sourceModel;
-  return "Bode-Fano bound: return loss " + Decimals(*rl, 2) + " dB (VSWR " +
-         Decimals(bound.Vswr().value_or(NAN), 3) + "), limited by the " +
-         (load ? "load" : "source") + ", " + ReactiveModelText(side);
-}
-
-std::string LadderSchematicText(const LadderCircuit& ladder) {
-  std::string text = "Source";
-  for (const LadderElement& e : ladder.elements) {
-    text += " - " + ConnectionWord(e) + ' ' + PartValueText(e.part);
-  }
-  return text + " - Load";
-}
-
-std::vector<std::array<std::string, 5>> LadderPartRows(const LadderCircuit& ladder,
-                                                       double frequency) {
-  std::vector<std::array<std::string, 5>> rows;
-  for (std::size_t k = 0; k < ladder.elements.size(); ++k) {
-    const LadderElement& e = ladder.elements[k];
-    const double x = PartReactance(e.part, kTwoPi * frequency);
-    rows.push_back({std::to_string(k + 1), ConnectionWord(e),
-                    e.part.kind == PartKind::Inductor ? "inductor" : "capacitor",
-                    PartValueText(e.part), std::isfinite(x) ? EngineeringText(x, "ohm") : "-"});
-  }
-  return rows;
-}
-
 BandCurve BandCurveOf(const BandAnswer& answer, std::size_t design,
                       const std::vector<FrequencyBand>& bands) {
   BandCurve curve;
@@ -269,32 +235,6 @@ std::vector<BandApplication> WaysAt(const LadderCircuit& ladder, const MatchingC
 }
 
 }  // namespace
-
-std::vector<std::string> BandReportLines(const BandAnswer& answer, std::size_t design) {
-  if (design >= answer.match.designs.size()) return {};
-  const BandDesign& d = answer.match.designs[design];
-  std::vector<std::string> lines;
-  std::string bands;
-  for (const FrequencyBand& b : answer.bands) {
-    if (!bands.empty()) bands += ", ";
-    bands += EngineeringText(b.from, "Hz") + " to " + EngineeringText(b.to, "Hz");
-  }
-  lines.push_back("Bands: " + bands);
-  lines.push_back(BandBoundText(answer));
-  lines.push_back(std::to_string(d.circuit.elements.size()) +
-                  " elements: " + LadderSchematicText(d.circuit));
-  lines.push_back("Worst return loss " + Decimals(d.figures.worstReturnLossDb, 2) + " dB (VSWR " +
-                  Decimals(d.figures.worstVswr, 3) + ") at " +
-                  EngineeringText(d.figures.worstFrequency, "Hz") + ", mean " +
-                  Decimals(d.figures.meanReturnLossDb, 2) + " dB over the bands");
-  if (d.distanceFromBoundDb) {
-    lines.push_back(Decimals(*d.distanceFromBoundDb, 2) + " dB from the Bode-Fano bound");
-  }
-  for (const auto& row : LadderPartRows(d.circuit, answer.match.centreFrequency)) {
-    lines.push_back("Element " + row[0] + ": " + row[1] + ' ' + row[2] + ' ' + row[3]);
-  }
-  return lines;
-}
 
 bool SameBandSides(const DesignModel& model, const BandAnswer& answer) {
   if (answer.match.designs.empty()) return false;

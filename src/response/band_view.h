@@ -2,8 +2,9 @@
 
 // What the response window's Band page shows and does, without the window: the search it asks
 // the design model (BandOf) from the bands typed and the element count, the designs as table
-// rows, the chosen design's return loss over the bands against the Bode-Fano level, its parts
-// and schematic line, its exports, and whether (and how) the design window can take it.
+// rows, the chosen design's return loss over the bands against the Bode-Fano level, its
+// exports, and whether (and how) the design window can take it. Its bound, schematic and parts
+// lines, and the report's lines, are model/band_report.h's, which the command line shares.
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "analysis/studies/band_match.h"
+#include "model/band_report.h"
 #include "model/design_answers.h"
 #include "model/design_model.h"
 
@@ -48,18 +50,6 @@ inline constexpr std::array<const char*, 6> kBandColumns = {
     "n", "Worst dB", "Mean dB", "VSWR", "To bound dB", "Ladder from the source"};
 std::vector<std::array<std::string, 6>> BandRows(const BandAnswer& answer);
 
-// "Bode-Fano bound: return loss 18.42 dB (VSWR 1.271), limited by the load" or the note of a
-// resistive pair.
-std::string BandBoundText(const BandAnswer& answer);
-
-// "Source - series 2.2 uH - shunt 330 pF - Load".
-std::string LadderSchematicText(const LadderCircuit& ladder);
-
-// The chosen design's parts: element number, connection, part and value, and its reactance at
-// `frequency` ("1", "series", "inductor", "2.2 uH", "51.84 ohm").
-std::vector<std::array<std::string, 5>> LadderPartRows(const LadderCircuit& ladder,
-                                                       double frequency);
-
 // The chosen design's return loss over the plotted span: the bands with a sixth of their width
 // on either side (cut to the measured files' bands), 401 points, every value finite. The
 // bound's return loss when there is one, and the bands, for the plot's level and shading.
@@ -78,10 +68,6 @@ BandCurve BandCurveOf(const BandAnswer& answer, std::size_t design,
 enum class BandExport { Spice, Touchstone, Csv };
 std::string BandExportText(const BandAnswer& answer, std::size_t design, BandExport format,
                            const SweepSpan& span);
-
-// The chosen design as the report lists it: the bands, the bound, the ladder, its figures and
-// its parts, one line each.
-std::vector<std::string> BandReportLines(const BandAnswer& answer, std::size_t design);
 
 // True while the model's source and load are the ones the answer searched between (the same
 // impedance at the band centre, the same measured files): its designs still stand for it.

@@ -5,7 +5,9 @@
 #include <complex>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -260,8 +262,8 @@ TEST(BandCommandTest, ExportsOfALongLadderAgreeWithTheSearch) {
   EXPECT_NEAR(worstTwo, worst, 0.01);
   EXPECT_NEAR(worstOne, worst, 0.01);
   const CliRun bom = run({"export", "bom", "--pick", "4"});
-  EXPECT_EQ(bom.status, kExitUsage);
-  EXPECT_NE(bom.err.find("up to three elements"), std::string::npos) << bom.err;
+  ASSERT_EQ(bom.status, kExitOk) << bom.err;
+  EXPECT_NE(bom.out.find("band design of 4 elements"), std::string::npos) << bom.out;
   const CliRun spice = run({"export", "spice", "--pick", "4"});
   ASSERT_EQ(spice.status, kExitOk) << spice.err;
   EXPECT_NE(spice.out.find("Corvantile ladder of 4 elements"), std::string::npos);
@@ -272,6 +274,265 @@ TEST(BandCommandTest, ExportsOfALongLadderAgreeWithTheSearch) {
   EXPECT_EQ(none.status, kExitImpossibleDesign);
 }
 
+// One row of a parts list, by column name.
+struct BomRow {
+  std::map<std::string, std::string> cells;
+  double Number(const std::string& column) const { return std::stod(cells.at(column)); }
+};
+
+// The rows and the '#' lines of a parts list.
+struct Bom {
+  std::vector<BomRow> rows;
+  std::vector<std::string> comments;
+};
+
+Bom ReadBom(const std::string& text) {
+  Bom bom;
+  std::vector<std::string> header;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("# ", 0) == 0) {
+      bom.comments.push_back(line.substr(2));
+      continue;
+    }
+    std::vector<std::string> cells;
+    std::istringstream in(line);
+    for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+    if (line.back() == ',') cells.emplace_back();
+    if (header.empty()) {
+      header = cells;
+      continue;
+    }
+    EXPECT_EQ(cells.size(), header.size()) << line;
+    BomRow row;
+    for (std::size_t k = 0; k < std::min(cells.size(), header.size()); ++k) {
+      row.cells[header[k]] = cells[k];
+    }
+    bom.rows.push_back(row);
+  }
+  return bom;
+}
+
+// The number after `label` in the first '#' line that holds it: "Efficiency " -> 99.2.
+double CommentNumber(const Bom& bom, const std::string& label) {
+  for (const std::string& line : bom.comments) {
+    const std::size_t at = line.find(label);
+    if (at != std::string::npos) return std::stod(line.substr(at + label.size()));
+  }
+  ADD_FAILURE() << "no '" << label << "' line";
+  return NAN;
+}
+
+// A band design's parts list, its ladder rebuilt from the rows and solved here from the source
+// forward (the impedance looking towards the load at each place, then the current the EMF drives
+// into it): every row's volts and amps, its watts in its series resistance |X|/Q, the ratings
+// as the peaks times the safety factor, and the efficiency as the load's share of the input.
+struct LadderBomCase {
+  std::vector<std::string_view> losses;
+  double inductorQ;  // 0: ideal
+  double capacitorQ;
+};
+
+class LadderBomTest : public ::testing::TestWithParam<LadderBomCase> {};
+
+TEST_P(LadderBomTest, RowsAreTheLadderSolvedAsACircuit) {
+  const LadderBomCase& c = GetParam();
+  std::vector<std::string_view> args = {"export",   "bom",
+                                        "--band",   "0.8G:1.8G",
+                                        "--source", "series:50:0",
+                                        "--load",   "parallel:15:-24.4854",
+                                        "--pick",   "4",
+                                        "--power",  "20",
+                                        "--safety", "3"};
+  args.insert(args.end(), c.losses.begin(), c.losses.end());
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCommandLine(args, out, err), kExitOk) << err.str();
+  EXPECT_TRUE(err.str().empty()) << err.str();
+  const Bom bom = ReadBom(out.str());
+  ASSERT_EQ(bom.rows.size(), 4u) << out.str();
+
+  const double f0 = 1.3e9, power = 20.0, safety = 3.0;
+  const double omega = 2.0 * std::numbers::pi * f0;
+  struct Part {
+    bool shunt;
+    std::complex<double> z;
+  };
+  std::vector<Part> parts;
+  for (const BomRow& row : bom.rows) {
+    const bool inductor = row.cells.at("kind") == "inductor";
+    const double value = row.Number("designed_value");
+    const double x = inductor ? omega * value : -1.0 / (omega * value);
+    const double q = inductor ? c.inductorQ : c.capacitorQ;
+    parts.push_back({row.cells.at("position") == "shunt", {q > 0.0 ? std::fabs(x) / q : 0.0, x}});
+    if (q > 0.0) {
+      EXPECT_EQ(row.Number("q0"), q);
+    } else {
+      EXPECT_EQ(row.cells.at("q0"), "ideal");
+    }
+  }
+  const std::complex<double> zs{50.0, 0.0};
+  const std::complex<double> zl = 1.0 / std::complex<double>(1.0 / 15.0, -1.0 / -24.4854);
+  // Looking towards the load just before element k.
+  std::vector<std::complex<double>> ahead(parts.size() + 1);
+  ahead.back() = zl;
+  for (std::size_t k = parts.size(); k-- > 0;) {
+    ahead[k] =
+        parts[k].shunt ? 1.0 / (1.0 / ahead[k + 1] + 1.0 / parts[k].z) : ahead[k + 1] + parts[k].z;
+  }
+  const double emf = std::sqrt(4.0 * power * zs.real());
+  std::complex<double> i = emf / (zs + ahead[0]);
+  const double input = std::norm(i) * ahead[0].real();
+  double dissipated = 0.0;
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    SCOPED_TRACE("element " + std::to_string(k + 1));
+    const BomRow& row = bom.rows[k];
+    std::complex<double> v, a;
+    if (parts[k].shunt) {
+      v = i * ahead[k];
+      a = v / parts[k].z;
+      i -= a;
+    } else {
+      a = i;
+      v = i * parts[k].z;
+    }
+    EXPECT_NEAR(row.Number("volts_rms"), std::abs(v), 1e-6 * std::abs(v));
+    EXPECT_NEAR(row.Number("amps_rms"), std::abs(a), 1e-6 * std::abs(a));
+    EXPECT_NEAR(row.Number("min_voltage_rating_v"), safety * std::sqrt(2.0) * std::abs(v),
+                1e-6 * std::abs(v));
+    EXPECT_NEAR(row.Number("min_current_rating_a"), safety * std::sqrt(2.0) * std::abs(a),
+                1e-6 * std::abs(a));
+    const double watts = std::norm(a) * parts[k].z.real();
+    EXPECT_NEAR(row.Number("dissipated_w"), watts, 1e-6 * power);
+    dissipated += watts;
+  }
+  EXPECT_NEAR(CommentNumber(bom, "Efficiency "), 100.0 * (1.0 - dissipated / input), 0.006);
+  if (c.inductorQ > 0.0) {
+    EXPECT_GT(dissipated, 1e-3 * input);
+    std::size_t hottest = 0;
+    for (std::size_t k = 1; k < bom.rows.size(); ++k) {
+      if (bom.rows[k].Number("dissipated_w") > bom.rows[hottest].Number("dissipated_w")) {
+        hottest = k;
+      }
+    }
+    EXPECT_EQ(CommentNumber(bom, "Hottest part: element "), static_cast<double>(hottest + 1));
+    const double worst = CommentNumber(bom, "In-band efficiency: worst ");
+    const double mean = CommentNumber(bom, ", mean ");
+    EXPECT_GT(worst, 0.0);
+    EXPECT_LE(worst, mean);
+    EXPECT_LE(mean, 100.0);
+  } else {
+    EXPECT_EQ(dissipated, 0.0);
+    EXPECT_EQ(out.str().find("In-band efficiency"), std::string::npos);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Losses, LadderBomTest,
+    ::testing::Values(LadderBomCase{{}, 0.0, 0.0},
+                      LadderBomCase{{"--q-inductor", "40", "--q-capacitor", "300"}, 40.0, 300.0}));
+
+// A ladder rebuilt from a parts list's rows, each part R + jX with R = |X| / Q at `frequency`
+// (Q0 given at the design frequency, held constant here: the rows' q_law is 0 or the test
+// keeps to the design frequency).
+struct RebuiltPart {
+  bool shunt;
+  std::complex<double> z;
+};
+
+std::vector<RebuiltPart> Rebuilt(const Bom& bom, double frequency, double inductorQ,
+                                 double capacitorQ, double f0) {
+  const double omega = 2.0 * std::numbers::pi * frequency;
+  std::vector<RebuiltPart> parts;
+  for (const BomRow& row : bom.rows) {
+    const bool inductor = row.cells.at("kind") == "inductor";
+    const double value = row.Number("designed_value");
+    const double x = inductor ? omega * value : -1.0 / (omega * value);
+    // Skin effect for the inductors: Q grows with the square root of the frequency.
+    const double q = inductor ? inductorQ * std::sqrt(frequency / f0) : capacitorQ;
+    parts.push_back({row.cells.at("position") == "shunt", {std::fabs(x) / q, x}});
+  }
+  return parts;
+}
+
+// Load power over input power of the rebuilt ladder between zs and zl.
+double RebuiltEfficiency(const std::vector<RebuiltPart>& parts, std::complex<double> zs,
+                         std::complex<double> zl) {
+  std::vector<std::complex<double>> ahead(parts.size() + 1);
+  ahead.back() = zl;
+  for (std::size_t k = parts.size(); k-- > 0;) {
+    ahead[k] =
+        parts[k].shunt ? 1.0 / (1.0 / ahead[k + 1] + 1.0 / parts[k].z) : ahead[k + 1] + parts[k].z;
+  }
+  std::complex<double> i = 1.0 / (zs + ahead[0]);
+  const double input = std::norm(i) * ahead[0].real();
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    if (parts[k].shunt) i -= i * ahead[k] / parts[k].z;
+  }
+  return std::norm(i) * zl.real() / input;
+}
+
+// A measured load is read from its file at every in-band point: the in-band efficiency of the
+// list is the rebuilt ladder's between the file's own load (a series R-L-C, which no typed side
+// can be) at the band's points.
+TEST(BandCommandTest, LadderBomReadsAMeasuredLoadAtEveryBandPoint) {
+  const auto load = [](double f) {
+    const double omega = 2.0 * std::numbers::pi * f;
+    return std::complex<double>(12.0, omega * 2e-6 - 1.0 / (omega * 400e-12));
+  };
+  const std::filesystem::path path = corvantile::testing::TemporaryFile("rlc_load.s1p");
+  {
+    std::ofstream file(path);
+    file.precision(17);
+    file << "# MHz S RI R 50\n";
+    for (int k = 0; k <= 600; ++k) {
+      const double f = 3.4 + 0.5 * k / 600.0;
+      const std::complex<double> g = (load(f * 1e6) - 50.0) / (load(f * 1e6) + 50.0);
+      file << f << ' ' << g.real() << ' ' << g.imag() << '\n';
+    }
+  }
+  const std::string file = path.string();
+  std::ostringstream out, err;
+  const std::vector<std::string_view> args = {
+      "export",       "bom", "--band",        "3.5M:3.8M", "--source", "series:50:0",
+      "--load-file",  file,  "--elements",    "4",         "--pick",   "4",
+      "--q-inductor", "60",  "--q-capacitor", "500"};
+  ASSERT_EQ(RunCommandLine(args, out, err), kExitOk) << err.str();
+  EXPECT_TRUE(err.str().empty()) << err.str();
+  const Bom bom = ReadBom(out.str());
+  ASSERT_EQ(bom.rows.size(), 4u) << out.str();
+  const double f0 = 3.65e6;
+  EXPECT_NEAR(CommentNumber(bom, "Efficiency "),
+              100.0 * RebuiltEfficiency(Rebuilt(bom, f0, 60.0, 500.0, f0), 50.0, load(f0)), 0.006);
+  double worst = HUGE_VAL, sum = 0.0;
+  for (int k = 0; k <= 200; ++k) {
+    const double f = 3.5e6 + 0.3e6 * k / 200.0;
+    const double e = RebuiltEfficiency(Rebuilt(bom, f, 60.0, 500.0, f0), 50.0, load(f));
+    worst = std::min(worst, e);
+    sum += e;
+  }
+  EXPECT_NEAR(CommentNumber(bom, "In-band efficiency: worst "), 100.0 * worst, 0.006);
+  EXPECT_NEAR(CommentNumber(bom, ", mean "), 100.0 * sum / 201.0, 0.006);
+  std::filesystem::remove(path);
+}
+
+TEST(BandCommandTest, LadderBomTakesTheNearestStandardValues) {
+  std::ostringstream out, err;
+  const std::vector<std::string_view> args = {
+      "export",   "bom",         "--band",     "0.8G:1.8G",
+      "--source", "series:50:0", "--load",     "parallel:15:-24.4854",
+      "--pick",   "4",           "--standard", "nearest"};
+  ASSERT_EQ(RunCommandLine(args, out, err), kExitOk) << err.str();
+  const Bom bom = ReadBom(out.str());
+  ASSERT_EQ(bom.rows.size(), 4u);
+  for (const BomRow& row : bom.rows) {
+    const bool inductor = row.cells.at("kind") == "inductor";
+    EXPECT_EQ(row.cells.at("standard_series"), inductor ? "E12" : "E24");
+    // Within half a step of the series: E12 steps about 21 %, E24 about 10 %.
+    const double ratio = row.Number("standard_value") / row.Number("designed_value");
+    EXPECT_LT(std::fabs(std::log(ratio)), inductor ? 0.11 : 0.06) << ratio;
+  }
+}
+
 // No ladder: exit 1 with the reason; a bad command line: exit 2; each with one line on stderr.
 struct ExitCase {
   std::vector<std::string_view> arguments;
@@ -280,7 +541,20 @@ struct ExitCase {
 };
 
 TEST(BandCommandTest, ExitStatusesAndErrors) {
+  const std::vector<std::string_view> four = {"--band",      "0.8G:1.8G", "--source",
+                                              "series:50:0", "--load",    "parallel:15:-24.4854",
+                                              "--pick",      "4"};
+  auto withFour = [&four](std::vector<std::string_view> args) {
+    args.insert(args.end(), four.begin(), four.end());
+    return args;
+  };
   const std::vector<ExitCase> cases = {
+      {withFour({"export", "bom", "--q1", "50"}), kExitUsage,
+       "export: --q1 is for networks of up to three elements (the design has 4)"},
+      {withFour({"export", "bom", "--compensate"}), kExitUsage, "export: --compensate is for"},
+      {withFour({"export", "bom", "--standard", "best"}), kExitUsage,
+       "export: --standard best is for networks of up to three elements"},
+      {withFour({"export", "spice", "--q-inductor", "50"}), kExitUsage, "in the bom only"},
       {{"band", "--band", "3.5M:3.8M", "--elements", "1", "--topology", "bandpass"},
        kExitImpossibleDesign,
        "band: no ladder of up to 1 elements reaches a positive return loss over 3.5 MHz to "

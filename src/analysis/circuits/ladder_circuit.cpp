@@ -122,31 +122,68 @@ SweepSummary SummarizeLadder(const LadderCircuit& ladder, std::span<const Respon
       [&ladder](double frequency) { return EvaluateLadder(ladder, frequency); }, sweep);
 }
 
-std::vector<ElementStress> LadderPartStress(const LadderCircuit& ladder, double frequency) {
+LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency,
+                           std::span<const PartQ> q) {
+  const double omega = kTwoPi * frequency;
+  return SolveLadder(ladder, frequency, q, TerminationImpedance(ladder.source, omega),
+                     TerminationImpedance(ladder.load, omega));
+}
+
+LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency, std::span<const PartQ> q,
+                           Complex sourceImpedance, Complex loadImpedance) {
   const double omega = kTwoPi * frequency;
   const std::size_t n = ladder.elements.size();
-  std::vector<ElementStress> stress(n);
-  std::vector<Complex> volts(n), amps(n);
+  const auto impedance = [&](std::size_t k) {
+    const CircuitPart& part = ladder.elements[k].part;
+    return k < q.size() ? LossyPartImpedance(part, q[k], frequency, ladder.designFrequency)
+                        : PartImpedance(part, omega);
+  };
+  LadderSolution s;
+  s.volts.resize(n);
+  s.amps.resize(n);
   // From the load back to the source with 1 V across the load; everything scales at the end.
   Complex v{1.0, 0.0};
-  Complex i = v / TerminationImpedance(ladder.load, omega);
+  Complex i = v / loadImpedance;
   for (std::size_t k = n; k-- > 0;) {
     const LadderElement& element = ladder.elements[k];
     if (element.shunt) {
-      volts[k] = v;
-      amps[k] =
-          element.part.kind == PartKind::Open ? Complex{} : v / PartImpedance(element.part, omega);
-      i += amps[k];
+      s.volts[k] = v;
+      s.amps[k] = element.part.kind == PartKind::Open ? Complex{} : v / impedance(k);
+      i += s.amps[k];
     } else {
-      amps[k] = i;
-      volts[k] = i * PartImpedance(element.part, omega);
-      v += volts[k];
+      s.amps[k] = i;
+      s.volts[k] = i * impedance(k);
+      v += s.volts[k];
     }
   }
-  const Complex emf = v + TerminationImpedance(ladder.source, omega) * i;
-  const double scale = std::abs(emf) > 0.0 ? ladder.sourceEmf / std::abs(emf) : 0.0;
+  const Complex emf = v + sourceImpedance * i;
+  const Complex scale = std::abs(emf) > 0.0 ? ladder.sourceEmf / emf : Complex{};
   for (std::size_t k = 0; k < n; ++k) {
-    stress[k] = {std::abs(volts[k]) * scale, std::abs(amps[k]) * scale};
+    s.volts[k] *= scale;
+    s.amps[k] *= scale;
+  }
+  s.inputVolts = v * scale;
+  s.inputAmps = i * scale;
+  s.loadVolts = scale;
+  s.loadAmps = scale / loadImpedance;
+  return s;
+}
+
+std::vector<PartQ> LadderQ(const LadderCircuit& ladder, const LossModel& model) {
+  std::vector<PartQ> q;
+  for (const LadderElement& e : ladder.elements) {
+    q.push_back(e.part.kind == PartKind::Inductor    ? model.inductor
+                : e.part.kind == PartKind::Capacitor ? model.capacitor
+                                                     : PartQ{});
+  }
+  return q;
+}
+
+std::vector<ElementStress> LadderPartStress(const LadderCircuit& ladder, double frequency) {
+  const LadderSolution solved = SolveLadder(ladder, frequency);
+  std::vector<ElementStress> stress(ladder.elements.size());
+  for (std::size_t k = 0; k < stress.size(); ++k) {
+    stress[k] = {std::abs(solved.volts[k]), std::abs(solved.amps[k])};
   }
   return stress;
 }

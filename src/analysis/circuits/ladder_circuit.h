@@ -3,12 +3,14 @@
 // A ladder of any number of series and shunt elements between a source and a load, solved as a
 // circuit over frequency: the three-element Pi and Tee, the two-element L and longer ladders
 // such as two L sections in a row.
+#include <complex>
 #include <optional>
 #include <span>
 #include <vector>
 
-#include "analysis/solvers/frequency_response.h"
 #include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/part_losses.h"
+#include "analysis/solvers/frequency_response.h"
 #include "analysis/solvers/sweep_summary.h"
 
 namespace corvantile {
@@ -53,6 +55,33 @@ void SweepLadder(const LadderCircuit& ladder, std::span<const double> frequencie
 
 // The summary figures of `sweep`, which SweepLadder made from `ladder`.
 SweepSummary SummarizeLadder(const LadderCircuit& ladder, std::span<const ResponsePoint> sweep);
+
+// The ladder solved as a circuit at one frequency, driven by the source's EMF (V RMS) behind
+// the source impedance: phasors in volts and amps RMS. An element's current flows through it
+// towards the load (a shunt's to the return line), its voltage is across it in that direction.
+struct LadderSolution {
+  std::vector<std::complex<double>> volts;  // per element, in the order of ladder.elements
+  std::vector<std::complex<double>> amps;
+  std::complex<double> inputVolts;  // across the ladder's source-side terminals
+  std::complex<double> inputAmps;   // into them from the source
+  std::complex<double> loadVolts;   // across the load
+  std::complex<double> loadAmps;    // into the load
+};
+
+// Solves the ladder at `frequency` (Hz). With `q` (one per element) each part has its series
+// resistance |X| / Q(f) (Q(f) = q0 (f / designFrequency)^law); without it every part is ideal.
+// An open shunt carries no current; a series short drops no voltage.
+LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency,
+                           std::span<const PartQ> q = {});
+// The same between other source and load impedances at `frequency` (ohms; a measured side's),
+// the EMF still ladder.sourceEmf.
+LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency, std::span<const PartQ> q,
+                           std::complex<double> sourceImpedance,
+                           std::complex<double> loadImpedance);
+
+// Each element's Q under `model`: its kind's (the per-element Qs, which number the elements of a
+// three-element network, do not apply); shorts and open parts are ideal.
+std::vector<PartQ> LadderQ(const LadderCircuit& ladder, const LossModel& model);
 
 // RMS voltage across and current through one part at the source's EMF.
 struct ElementStress {

@@ -122,5 +122,132 @@ TEST(LadderCircuitTest, PartStressAgreesWithTheDesignForResistiveEnds) {
   }
 }
 
+// Ladders for the solver's circuit laws: reactive ends, two series parts in a row, an open shunt
+// and a series short, lossless and with the parts' series resistances.
+struct SolvedLadderCase {
+  const char* name;
+  std::vector<LadderElement> elements;
+  double frequency;
+  bool lossy;
+};
+
+LadderCircuit SolvedLadder(const SolvedLadderCase& c) {
+  LadderCircuit ladder;
+  ladder.source = {Connection::Series, 50.0, {PartKind::Inductor, 0.2e-6}};
+  ladder.load = {Connection::Parallel, 400.0, {PartKind::Capacitor, 30e-12}};
+  ladder.elements = c.elements;
+  ladder.designFrequency = 7e6;
+  ladder.sourceEmf = 14.0;
+  return ladder;
+}
+
+class SolveLadderTest : public ::testing::TestWithParam<SolvedLadderCase> {};
+
+// Kirchhoff at the source, at every node and round every series part; each part's own law; and
+// the power into the ladder is the load's plus the parts' dissipation (none when ideal).
+TEST_P(SolveLadderTest, ObeysTheCircuitLaws) {
+  const SolvedLadderCase& c = GetParam();
+  const LadderCircuit ladder = SolvedLadder(c);
+  std::vector<PartQ> q;
+  if (c.lossy) {
+    for (const LadderElement& e : ladder.elements) {
+      q.push_back(e.part.kind == PartKind::Inductor ? PartQ{60.0, 0.5} : PartQ{400.0, 0.0});
+    }
+  }
+  const LadderSolution s = SolveLadder(ladder, c.frequency, q);
+  const double omega = 2.0 * 3.14159265358979323846 * c.frequency;
+  const Complex zs = testing::SideImpedance(ladder.source, omega);
+  const Complex zl = testing::SideImpedance(ladder.load, omega);
+  const double scale = ladder.sourceEmf;
+  EXPECT_NEAR(std::abs(s.inputVolts + zs * s.inputAmps), ladder.sourceEmf, 1e-9 * scale);
+  Complex v = s.inputVolts, i = s.inputAmps;
+  double dissipated = 0.0;
+  ASSERT_EQ(s.volts.size(), ladder.elements.size());
+  for (std::size_t k = 0; k < ladder.elements.size(); ++k) {
+    const CircuitPart& part = ladder.elements[k].part;
+    SCOPED_TRACE("element " + std::to_string(k + 1));
+    if (ladder.elements[k].shunt) {
+      EXPECT_LT(std::abs(s.volts[k] - v), 1e-9 * scale);  // across the node
+      i -= s.amps[k];                                     // the node's currents sum to zero
+    } else {
+      EXPECT_LT(std::abs(s.amps[k] - i), 1e-9 * scale);  // the line's current
+      v -= s.volts[k];                                   // round the loop
+    }
+    if (part.kind == PartKind::Open) {
+      EXPECT_EQ(std::abs(s.amps[k]), 0.0);
+      continue;
+    }
+    const double x = testing::PartImpedance(part, omega).imag();
+    const double r =
+        c.lossy ? std::fabs(x) / (q[k].q0 * std::pow(c.frequency / 7e6, q[k].law)) : 0.0;
+    EXPECT_LT(std::abs(s.volts[k] - Complex{r, x} * s.amps[k]), 1e-9 * scale);
+    dissipated += r * std::norm(s.amps[k]);
+  }
+  EXPECT_LT(std::abs(s.loadVolts - v), 1e-9 * scale);
+  EXPECT_LT(std::abs(s.loadAmps - i), 1e-9 * scale);
+  EXPECT_LT(std::abs(s.loadVolts - zl * s.loadAmps), 1e-9 * scale);
+  const double input = (s.inputVolts * std::conj(s.inputAmps)).real();
+  const double load = (s.loadVolts * std::conj(s.loadAmps)).real();
+  EXPECT_GT(load, 0.0);
+  EXPECT_NEAR(input, load + dissipated, 1e-9 * input);
+  if (c.lossy) {
+    EXPECT_GT(dissipated, 1e-4 * input);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ladders, SolveLadderTest,
+    ::testing::Values(SolvedLadderCase{"five",
+                                       {{true, {PartKind::Capacitor, 200e-12}},
+                                        {false, {PartKind::Inductor, 1.1e-6}},
+                                        {true, {PartKind::Inductor, 4e-6}},
+                                        {false, {PartKind::Capacitor, 500e-12}},
+                                        {true, {PartKind::Capacitor, 80e-12}}},
+                                       7e6,
+                                       false},
+                      SolvedLadderCase{"five_lossy_off_design",
+                                       {{true, {PartKind::Capacitor, 200e-12}},
+                                        {false, {PartKind::Inductor, 1.1e-6}},
+                                        {true, {PartKind::Inductor, 4e-6}},
+                                        {false, {PartKind::Capacitor, 500e-12}},
+                                        {true, {PartKind::Capacitor, 80e-12}}},
+                                       11e6,
+                                       true},
+                      SolvedLadderCase{"series_pair_open_short",
+                                       {{false, {PartKind::Inductor, 0.7e-6}},
+                                        {false, {PartKind::Capacitor, 900e-12}},
+                                        {true, {PartKind::Open, 0.0}},
+                                        {false, {PartKind::Short, 0.0}},
+                                        {true, {PartKind::Capacitor, 150e-12}},
+                                        {false, {PartKind::Inductor, 2.2e-6}}},
+                                       7e6,
+                                       false},
+                      SolvedLadderCase{"six_lossy",
+                                       {{false, {PartKind::Inductor, 0.7e-6}},
+                                        {true, {PartKind::Capacitor, 330e-12}},
+                                        {false, {PartKind::Inductor, 1.5e-6}},
+                                        {true, {PartKind::Capacitor, 120e-12}},
+                                        {false, {PartKind::Capacitor, 1e-9}},
+                                        {true, {PartKind::Inductor, 3e-6}}},
+                                       7e6,
+                                       true}),
+    [](const ::testing::TestParamInfo<SolvedLadderCase>& p) { return std::string(p.param.name); });
+
+// A designed match takes all the power the source has to give: the EMF is scaled right.
+TEST(SolveLadderTest, DesignedMatchTakesTheAvailablePower) {
+  int checked = 0;
+  for (const testing::DesignCase& d : testing::DesignGrid()) {
+    const CircuitBuild build = DesignCircuit(testing::StateFor(d));
+    if (build.problem != CircuitProblem::None) continue;
+    SCOPED_TRACE(testing::Describe(d));
+    const LadderCircuit ladder = LadderFromMatching(build.circuit);
+    const LadderSolution s = SolveLadder(ladder, ladder.designFrequency);
+    const double load = (s.loadVolts * std::conj(s.loadAmps)).real();
+    EXPECT_LT(Relative(load, ladder.designPower), 1e-4);
+    ++checked;
+  }
+  EXPECT_GT(checked, 100);
+}
+
 }  // namespace
 }  // namespace corvantile
