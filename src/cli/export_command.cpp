@@ -14,6 +14,7 @@
 #include "cli/band_options.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
+#include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "cli/parts_list.h"
@@ -43,6 +44,7 @@ struct ExportArguments {
   bool matched = false;
   BandRequest band;
   std::optional<int> pickCount;
+  LineRequest lines;
 };
 
 std::vector<OptionSpec> PartsListSpecs(ExportArguments& a) {
@@ -169,6 +171,12 @@ CommandOptions Bind(ExportArguments& a) {
                      "combination with the best lossy return loss); with --compensate the "
                      "exported\n"
                      "network is the compensated one.\n"),
+                 LineGroup(a.lines,
+                           "Feedline options (the network is designed for the side seen through "
+                           "the line; the\n"
+                           "csv and the --matched touchstone hold that side's response through the "
+                           "line, the\n"
+                           "netlist and the two-port the network alone; not with --band):\n"),
                  std::move(band),
                  {"Parts list options (bom only):\n", PartsListSpecs(a), {}},
                  std::move(output)},
@@ -269,6 +277,11 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   }
 
   if (pickCount && band.options.bands.empty()) return Fail(err, "export: --pick needs --band");
+  const LineRequest& lines = a.lines;
+  if (lines.Any() && !band.options.bands.empty()) {
+    return Fail(err, "export: the feedline options are not for --band designs");
+  }
+  LineSetup line;
   SweepSetup setup;
   if (!band.options.bands.empty()) {
     BandRun run;
@@ -359,7 +372,8 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
   } else {
     std::vector<std::string> notes;
-    const SweepPreparation prepared = PrepareSweep(design, sweep, setup, error, notes, &losses);
+    const SweepPreparation prepared =
+        PrepareSweep(design, sweep, setup, error, notes, &losses, &lines, &line);
     for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
     if (prepared != SweepPreparation::Ready) {
       return Fail(err, "export: " + error, PreparationExitStatus(prepared));
@@ -376,26 +390,44 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   if (format == "bom") {
     text = PartsListCsv(setup.circuit, setup.losses, parts);
   } else if (format == "spice") {
-    if (setup.measured.Any()) {
+    if ((lines.Any() ? line.shown : setup.measured).Any()) {
       err << "corvantile-cli: note: the netlist holds each measured side as the series R + jX "
              "it presents at the design frequency\n";
     }
     text = setup.lossy ? SpiceNetlist(setup.circuit, setup.span, setup.losses)
                        : SpiceNetlist(setup.circuit, setup.span);
+    if (line.line) {
+      // The netlist has no line element: its side is the impedance seen through the line.
+      const std::string side = line.place == LinePlace::Load ? "load" : "source";
+      const std::size_t title = text.find('\n') + 1;
+      text.insert(title, "* The " + side + " is the " + side + " seen through " +
+                             line.line->description + " at the design frequency\n");
+    }
   } else if (format == "touchstone" && matched) {
     std::vector<std::string> comments = {
         "Corvantile matching network with its load: what the source sees, as a one-port"};
-    for (const std::string& line : DescribeCircuit(setup.circuit)) comments.push_back(line);
-    const std::string lines = MeasuredLines(setup.measured, setup.circuit.designFrequency);
-    for (std::size_t start = 0; start < lines.size();) {
-      const std::size_t end = lines.find('\n', start);
-      comments.push_back(lines.substr(start, end - start));
+    for (const std::string& part : DescribeCircuit(setup.circuit)) comments.push_back(part);
+    // The measured sides as their files give them, then the line's figures.
+    const MeasuredDesign& shown = lines.Any() ? line.shown : setup.measured;
+    std::string block = MeasuredLines(shown, setup.circuit.designFrequency);
+    if (lines.Any()) block += LineReport(line, setup.circuit, setup.measured.Sides());
+    for (std::size_t start = 0; start < block.size();) {
+      const std::size_t end = block.find('\n', start);
+      if (end == std::string::npos) {
+        comments.push_back(block.substr(start));
+        break;
+      }
+      comments.push_back(block.substr(start, end - start));
       start = end + 1;
     }
     if (!lossLine.empty()) comments.push_back(lossLine);
     text = TouchstoneS1p(SweepSetupResponse(setup), reference, comments);
   } else if (format == "touchstone") {
-    // The network alone: a measured side does not enter it.
+    // The network alone: a measured side or a feedline does not enter it.
+    if (line.line) {
+      err << "corvantile-cli: note: the two-port is the network alone, designed for the "
+             "side seen through the line; --matched gives the one-port through it\n";
+    }
     text = setup.lossy ? TouchstoneS2p(setup.circuit, setup.span, reference, setup.losses)
                        : TouchstoneS2p(setup.circuit, setup.span, reference);
   } else {

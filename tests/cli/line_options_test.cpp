@@ -174,6 +174,87 @@ TEST(LineCommandTest, SweepCarriesTheLine) {
   EXPECT_NE(table.out.find("Feedline: 20 m of RG-58"), std::string::npos) << table.out;
 }
 
+testing_support::CliRun RunArgs(const std::vector<std::string_view>& args) {
+  std::ostringstream out, err;
+  testing_support::CliRun run;
+  run.status = RunCommandLine(args, out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+// The S11 row at `hertz` of a Touchstone one-port, as a return loss in dB.
+double ReturnLossAt(const std::string& s1p, const std::string& hertz) {
+  const std::size_t at = s1p.find("\n" + hertz + " ");
+  EXPECT_NE(at, std::string::npos) << hertz << " in " << s1p;
+  if (at == std::string::npos) return NAN;
+  std::istringstream row(s1p.substr(at + 1));
+  double f = 0.0, re = 0.0, im = 0.0;
+  row >> f >> re >> im;
+  return -20.0 * std::log10(std::abs(std::complex<double>(re, im)));
+}
+
+// The return loss column of a sweep csv's row at `hertz`.
+double CsvReturnLossAt(const std::string& csv, const std::string& hertz) {
+  std::istringstream lines(csv);
+  std::string line, header;
+  while (std::getline(lines, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    if (header.empty()) {
+      header = line;
+      continue;
+    }
+    if (!line.starts_with(hertz + ",")) continue;
+    std::istringstream names(header), cells(line);
+    std::string name, cell;
+    while (std::getline(names, name, ',') && std::getline(cells, cell, ',')) {
+      if (name.starts_with("return_loss")) return std::stod(cell);
+    }
+  }
+  ADD_FAILURE() << "no return loss at " << hertz << " in " << csv;
+  return NAN;
+}
+
+// The export writes what the sweep sweeps: the network designed through the line, with the
+// load seen through it; the source sees a perfect match at f0 and the sweep's figure beside it.
+TEST(LineCommandTest, ExportMatchedTouchstoneIsTheSweepThroughTheLine) {
+  const std::vector<std::string_view> design = {
+      "--load", "series:20:-80", "--source", "series:50:0", "--frequency", "3.6M",    "--from",
+      "3.5M",   "--to",          "3.7M",     "--points",    "3",           "--linear"};
+  std::vector<std::string_view> exported = {"export", "touchstone", "--matched", "--line",
+                                            "RG-58:20"};
+  exported.insert(exported.end(), design.begin(), design.end());
+  const auto s1p = RunArgs(exported);
+  ASSERT_EQ(s1p.status, 0) << s1p.err;
+  EXPECT_NE(s1p.out.find("! Feedline: 20 m of RG-58"), std::string::npos) << s1p.out;
+  std::vector<std::string_view> swept = {"sweep", "--format", "csv", "--line", "RG-58:20"};
+  swept.insert(swept.end(), design.begin(), design.end());
+  const auto csv = RunArgs(swept);
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_GT(ReturnLossAt(s1p.out, "3600000"), 60.0);
+  EXPECT_GT(CsvReturnLossAt(csv.out, "3600000"), 60.0);
+  for (const std::string f : {"3500000", "3700000"}) {
+    EXPECT_NEAR(ReturnLossAt(s1p.out, f), CsvReturnLossAt(csv.out, f), 0.01) << f;
+  }
+  // Without the line the network and its band differ: the line is in the file.
+  std::vector<std::string_view> bare = {"export", "touchstone", "--matched"};
+  bare.insert(bare.end(), design.begin(), design.end());
+  const auto plain = RunArgs(bare);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_GT(std::abs(ReturnLossAt(plain.out, "3700000") - ReturnLossAt(s1p.out, "3700000")), 0.1);
+}
+
+TEST(LineCommandTest, ExportSpiceSaysTheLoadIsSeenThroughTheLine) {
+  const auto run = RunInProcess(
+      {"export", "spice", "--load", "series:20:-80", "--frequency", "3.6M", "--line", "RG-58:20"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\n* The load is the load seen through 20 m of RG-58"), std::string::npos)
+      << run.out;
+  const auto band = RunInProcess({"export", "csv", "--band", "3.5M:3.8M", "--line", "RG-58:20"});
+  EXPECT_EQ(band.status, 2);
+  EXPECT_EQ(band.err, "corvantile-cli: export: the feedline options are not for --band designs\n");
+}
+
 struct Refused {
   std::vector<std::string> arguments;
   const char* error;
