@@ -12,6 +12,7 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_output.h"
+#include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "model/design_answers.h"
@@ -79,6 +80,7 @@ struct StandardArguments {
   StandardChoice choice;
   OutputRequest output;
   LossOptions losses;
+  LineRequest lines;
 };
 
 OptionReader SeriesReader(StandardSeries& target) {
@@ -115,6 +117,12 @@ CommandOptions Bind(StandardArguments& a) {
                            "|X|/Q(f); with --compensate the ideal design is the one compensated "
                            "for the losses\n"
                            "and the nearest and best designs round it:\n"),
+                 LineGroup(a.lines,
+                           "Feedline options (the network is designed for the side seen through "
+                           "the line, and\n"
+                           "every design is rounded and scored with that side; the line's figures "
+                           "for the ideal\n"
+                           "design come before the table):\n"),
                  {"Standard-value options:\n", std::move(series), {}},
                  OutputGroup(a.output, "table (default) or json")},
   };
@@ -172,8 +180,20 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   if (!built) return Refuse(err, error);
 
   const LossModel model = PartLosses(design_model);
-  const MeasuredDesign measured = MeasuredDesignOf(design_model);
-  const StandardSolutions s = StandardValuesOf(design_model, choice);
+  const LineRequest& lines = a.lines;
+  // A feedline between the network and a side: every design is made and scored through it.
+  RunState state = design_model.state();
+  MeasuredDesign measured = MeasuredDesignOf(design_model);
+  LineSetup line;
+  if (lines.Any() && !ApplyLineRequest(lines, state, measured, line, error)) {
+    return Refuse(err, error);
+  }
+  const StandardSolutions s =
+      lines.Any()
+          ? SolveStandardValues(state, choice, model, Compensating(design_model), measured.Sides())
+          : StandardValuesOf(design_model, choice);
+  // The measured sides as their files give them, not as seen through --line.
+  const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
   if (s.problem != CircuitProblem::None) {
     err << "corvantile-cli: standard: " << CircuitProblemText(s.problem) << '\n';
     return kExitImpossibleDesign;
@@ -185,7 +205,8 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
     o["capacitor_series"] = SeriesName(choice.capacitors);
     if (losses.given || LossesSwitchedOn(design_model.settings().losses))
       o["part_q"] = CircuitQText(s.ideal.circuit, model);
-    if (measured.Any()) o["measured"] = MeasuredJson(measured);
+    if (shown.Any()) o["measured"] = MeasuredJson(shown);
+    if (lines.Any()) o["line"] = LineJson(line, s.ideal.circuit, measured.Sides());
     o["ideal"] = DesignJson(s.ideal);
     o["nearest"] = DesignJson(s.nearest);
     o["best"] = DesignJson(s.best);
@@ -202,7 +223,8 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   text << "Standard values: inductors " << SeriesName(choice.inductors) << ", capacitors "
        << SeriesName(choice.capacitors) << "\n";
   if (losses.given) text << "Lossy parts: " << CircuitQText(s.ideal.circuit, model) << "\n";
-  text << MeasuredLines(measured, s.ideal.circuit.designFrequency);
+  text << MeasuredLines(shown, s.ideal.circuit.designFrequency);
+  if (lines.Any()) text << LineReport(line, s.ideal.circuit, measured.Sides());
   text << "\n";
   TableRow(text, "Ideal design", s.ideal);
   TableRow(text, "Nearest standard values", s.nearest);

@@ -18,6 +18,7 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_output.h"
+#include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "model/design_answers.h"
@@ -65,6 +66,7 @@ struct ToleranceArguments {
   std::optional<StandardSeries> seriesInductor, seriesCapacitor;
   OutputRequest output;
   LossOptions losses;
+  LineRequest lines;
 };
 
 // "5%" or "5" -> 0.05: a tolerance is always in percent, 0 to 50.
@@ -196,6 +198,10 @@ CommandOptions Bind(ToleranceArguments& a) {
   return {
       .command = "tolerance",
       .groups = {DesignGroup(a.design, "Design options:\n"),
+                 LineGroup(a.lines,
+                           "Feedline options (the network is designed for the side seen through "
+                           "the line, and\n"
+                           "every build is scored with that side):\n"),
                  LossGroup(a.losses,
                            "Loss options (without any of them every part is ideal): each build's "
                            "parts carry\n"
@@ -287,14 +293,62 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   if (band) settings.band = band;
   if (seriesInductor) settings.inductorSeries = SeriesCount(*seriesInductor);
   if (seriesCapacitor) settings.capacitorSeries = SeriesCount(*seriesCapacitor);
-  const ToleranceRequest request = ToleranceOf(model, settings);
+  ToleranceRequest request = ToleranceOf(model, settings);
   if (!request.hasNetwork) return Refuse(err, "--band: " + request.noNetworkReason);
+  // A feedline between the network and a side: the network designed for the side seen through
+  // it, rounded as the design's own, every build scored with that side.
+  const LineRequest& lines = a.lines;
+  RunState lineState = model.state();
+  MeasuredDesign measured = MeasuredDesignOf(model);
+  LineSetup line;
+  if (lines.Any()) {
+    if (!ApplyLineRequest(lines, lineState, measured, line, error)) return Refuse(err, error);
+    const CircuitBuild build = BuildCircuit(lineState, RunDesignPass(lineState));
+    if (build.problem != CircuitProblem::None) {
+      err << "corvantile-cli: tolerance: " << CircuitProblemText(build.problem) << '\n';
+      return kExitImpossibleDesign;
+    }
+    const LossModel& partLosses = request.options.losses;
+    MatchingCircuit seen =
+        Compensating(model)
+            ? CompensateLosses(build.circuit, partLosses, lineState.NetValues[DesignDriver]).circuit
+            : build.circuit;
+    StandardChoice choice;
+    choice.inductors = SeriesOfCount(settings.inductorSeries);
+    choice.capacitors = SeriesOfCount(settings.capacitorSeries);
+    if (settings.standard == ToleranceStandard::Nearest) {
+      seen = NearestStandardCircuit(seen, choice);
+    } else if (settings.standard == ToleranceStandard::Best) {
+      seen = BestStandardCircuit(seen, choice, partLosses);
+    }
+    request.circuit = seen;
+    request.options.tolerance =
+        DefaultTolerances(seen, settings.inductorTolerance, settings.capacitorTolerance);
+    request.options.sides = measured.Sides();
+    for (const TouchstonePort* port : {request.options.sides.source, request.options.sides.load}) {
+      if (port == nullptr) continue;
+      for (const double f :
+           {seen.designFrequency, band ? (*band)[0] : 0.0, band ? (*band)[1] : 0.0}) {
+        if (f > 0.0 && !port->Covers(f)) {
+          return Refuse(err, "--band: " + port->OutsideBandText(f));
+        }
+      }
+      if (request.options.envelope) {
+        request.options.envelope->from = std::max(request.options.envelope->from, port->From());
+        request.options.envelope->to = std::min(request.options.envelope->to, port->To());
+        if (!SweepSpanProblem(*request.options.envelope).empty()) {
+          request.options.envelope.reset();
+        }
+      }
+    }
+  }
   options = request.options;
   const MatchingCircuit& circuit = request.circuit;
   for (std::size_t k = 0; k < 3; ++k) {
     if (elementTolerance[k]) options.tolerance[k] = *elementTolerance[k];
   }
-  const MeasuredDesign measured = MeasuredDesignOf(model);
+  // The measured sides as their files give them, not as seen through --line.
+  const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
   const bool lossy = losses.given || LossesSwitchedOn(model.settings().losses);
   standard = settings.standard == ToleranceStandard::Nearest ? "nearest"
              : settings.standard == ToleranceStandard::Best  ? "best"
@@ -329,7 +383,8 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
     o["distribution"] =
         options.distribution == ToleranceDistribution::Normal ? "normal" : "uniform";
     if (lossy) o["part_q"] = CircuitQText(circuit, options.losses);
-    if (measured.Any()) o["measured"] = MeasuredJson(measured);
+    if (shown.Any()) o["measured"] = MeasuredJson(shown);
+    if (lines.Any()) o["line"] = LineJson(line, circuit, measured.Sides());
     o["nominal_return_loss_db"] = ComputedNumber(r.nominalReturnLossDb);
     o["yield_vswr_1_5"] = ComputedNumber(r.atDesign.vswr15);
     o["yield_vswr_2"] = ComputedNumber(r.atDesign.vswr2);
@@ -365,7 +420,8 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
        << Fixed(options.tolerance[1] * 100, 1) << " / " << Fixed(options.tolerance[2] * 100, 1)
        << " %, seed " << options.seed << "\n";
   if (lossy) text << "Lossy parts: " << CircuitQText(circuit, options.losses) << "\n";
-  text << MeasuredLines(measured, circuit.designFrequency);
+  text << MeasuredLines(shown, circuit.designFrequency);
+  if (lines.Any()) text << LineReport(line, circuit, measured.Sides());
   text << "\n";
   text << "Nominal return loss: " << ReturnLossText(r.nominalReturnLossDb, 2) << "\n";
   text << "Yield at f0: " << PercentText(r.atDesign.vswr15, 1) << " within VSWR 1.5, "

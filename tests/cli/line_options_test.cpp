@@ -255,6 +255,61 @@ TEST(LineCommandTest, ExportSpiceSaysTheLoadIsSeenThroughTheLine) {
   EXPECT_EQ(band.err, "corvantile-cli: export: the feedline options are not for --band designs\n");
 }
 
+// Standard values and Monte Carlo through the line: the ideal row is the perfect match through
+// it, and a line too short to matter gives the figures of no line.
+TEST(LineCommandTest, StandardIdealIsMatchedThroughTheLine) {
+  const auto run = RunInProcess({"standard", "--load", "series:20:-80", "--frequency", "3.6M",
+                                 "--line", "RG-58:20", "--format", "json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(JsonNumber(run.out, "return_loss_db"), 100.0);
+  EXPECT_NE(run.out.find("\"line\":{"), std::string::npos);
+  const auto table = RunInProcess(
+      {"standard", "--load", "series:20:-80", "--frequency", "3.6M", "--line", "RG-58:20"});
+  EXPECT_NE(table.out.find("Feedline: 20 m of RG-58"), std::string::npos) << table.out;
+}
+
+std::vector<double> Numbers(const std::string& json, const std::string& key) {
+  const std::size_t at = json.find("\"" + key + "\":[");
+  EXPECT_NE(at, std::string::npos) << key;
+  std::vector<double> values;
+  if (at == std::string::npos) return values;
+  std::istringstream list(json.substr(at + key.size() + 4));
+  double v = 0.0;
+  char separator = ',';
+  while (separator == ',' && list >> v) {
+    values.push_back(v);
+    list >> separator;
+  }
+  return values;
+}
+
+TEST(LineCommandTest, ShortLineGivesTheFiguresOfNoLine) {
+  for (const std::string_view command : {"standard", "tolerance"}) {
+    const std::vector<std::string_view> base = {command, "--load",   "series:20:-80", "--frequency",
+                                                "3.6M",  "--format", "json"};
+    std::vector<std::string_view> lined = base;
+    for (const std::string_view a : {"--line", "50:0.66:0:0.001"}) lined.push_back(a);
+    const auto with = RunArgs(lined), without = RunArgs(base);
+    ASSERT_EQ(with.status, 0) << with.err;
+    ASSERT_EQ(without.status, 0) << without.err;
+    const std::string key = command == "standard" ? "element_values" : "percentile_return_loss_db";
+    const std::vector<double> a = Numbers(with.out, key), b = Numbers(without.out, key);
+    ASSERT_EQ(a.size(), b.size()) << command;
+    ASSERT_FALSE(a.empty()) << command;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+      EXPECT_NEAR(a[k], b[k], 1e-3 * std::abs(b[k])) << command << " " << k;
+    }
+  }
+}
+
+TEST(LineCommandTest, ToleranceBuildsAreScoredThroughTheLine) {
+  const auto run = RunInProcess({"tolerance", "--load", "series:20:-80", "--frequency", "3.6M",
+                                 "--line", "RG-58:20", "--format", "json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(JsonNumber(run.out, "nominal_return_loss_db"), 60.0);
+  EXPECT_NE(run.out.find("\"line\":{"), std::string::npos);
+}
+
 struct Refused {
   std::vector<std::string> arguments;
   const char* error;
