@@ -14,6 +14,7 @@
 #include "cli/command_output.h"
 #include "cli/design_options.h"
 #include "cli/json_output.h"
+#include "cli/line_options.h"
 #include "cli/loss_options.h"
 #include "cli/option_values.h"
 #include "model/design_answers.h"
@@ -203,6 +204,7 @@ struct ExploreArguments {
   LossOptions losses;
   StandardChoice standard;
   bool standardBest = false;
+  LineRequest lines;
 };
 
 OptionReader SeriesReader(std::string_view option, StandardSeries& target) {
@@ -281,6 +283,10 @@ CommandOptions Bind(ExploreArguments& a) {
                            "|X|/Q(f) with Q(f) = Q0 (f/f0)^k; every candidate is listed as "
                            "designed):\n",
                            CompensateOption::Omitted),
+                 LineGroup(a.lines,
+                           "Feedline options (every candidate is designed for the side seen "
+                           "through the line,\n"
+                           "and its figures are those with that side):\n"),
                  OutputGroup(a.output, "table (default), csv or json")},
       // Every candidate is listed as designed: there is no one design to compensate.
       .refused = {{"--compensate", "--compensate does not apply to explore"}},
@@ -343,9 +349,23 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Refuse(err, error);
   if (LossesSwitchedOn(model.settings().losses)) options.losses = PartLosses(model);
-  const MeasuredDesign measured = MeasuredDesignOf(model);
-
-  Exploration exploration = ExplorationOf(model, options);
+  MeasuredDesign measured = MeasuredDesignOf(model);
+  // A feedline between the network and a side: every candidate matches the side through it.
+  const LineRequest& lines = a.lines;
+  RunState state = model.state();
+  LineSetup line;
+  if (lines.Any() && !ApplyLineRequest(lines, state, measured, line, error)) {
+    return Refuse(err, error);
+  }
+  Exploration exploration;
+  if (lines.Any()) {
+    options.sides = measured.Sides();
+    exploration = Explore(state, options);
+  } else {
+    exploration = ExplorationOf(model, options);
+  }
+  // The measured sides as their files give them, not as seen through --line.
+  const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
   if (exploration.problem != CircuitProblem::None) {
     return Refuse(err, CircuitProblemText(exploration.problem));
   }
@@ -354,9 +374,18 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
     return kExitImpossibleDesign;
   }
   if (sort) SortCandidates(exploration.candidates, *sort);
-  const std::string text = format == "json"  ? ExploreJson(exploration, measured)
-                           : format == "csv" ? Csv(exploration, options)
-                                             : Table(exploration, options, measured);
+  std::string text = format == "json"  ? ExploreJson(exploration, shown)
+                     : format == "csv" ? Csv(exploration, options)
+                                       : Table(exploration, options, shown);
+  if (format == "table") {
+    std::string lineText = LoadFileLineText(line);
+    if (line.line) {
+      lineText += "Feedline: " + line.line->description + " between the network and the " +
+                  (line.place == LinePlace::Load ? "load" : "source") +
+                  "; every candidate matches the side seen through it\n";
+    }
+    text.insert(0, lineText);
+  }
   return Deliver(text, output, out, err);
 }
 

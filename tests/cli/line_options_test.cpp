@@ -310,6 +310,29 @@ TEST(LineCommandTest, ToleranceBuildsAreScoredThroughTheLine) {
   EXPECT_NE(run.out.find("\"line\":{"), std::string::npos);
 }
 
+// Explore through the line: every candidate matches the load seen through it, whose Q the
+// Bode-Fano bound takes; a line too short to matter leaves the bound as it was.
+TEST(LineCommandTest, ExploreMatchesTheLoadSeenThroughTheLine) {
+  const auto bare = RunInProcess({"explore", "--load", "series:20:-80", "--frequency", "3.6M",
+                                  "--step", "30", "--format", "json"});
+  const auto shortLine =
+      RunInProcess({"explore", "--load", "series:20:-80", "--frequency", "3.6M", "--step", "30",
+                    "--line", "50:0.66:0:0.001", "--format", "json"});
+  const auto longLine = RunInProcess({"explore", "--load", "series:20:-80", "--frequency", "3.6M",
+                                      "--step", "30", "--line", "RG-58:20", "--format", "json"});
+  ASSERT_EQ(bare.status, 0) << bare.err;
+  ASSERT_EQ(shortLine.status, 0) << shortLine.err;
+  ASSERT_EQ(longLine.status, 0) << longLine.err;
+  // 20 - j80 ohms: Q = 4; through 20 m of RG-58 it is 73.65 + j112.33 ohms, Q 1.525.
+  EXPECT_NEAR(JsonNumber(bare.out, "load_q"), 4.0, 1e-6);
+  EXPECT_NEAR(JsonNumber(shortLine.out, "load_q"), 4.0, 1e-3);
+  EXPECT_NEAR(JsonNumber(longLine.out, "load_q"), 112.33 / 73.65, 1e-3);
+  const auto table = RunInProcess({"explore", "--load", "series:20:-80", "--frequency", "3.6M",
+                                   "--step", "30", "--line", "RG-58:20"});
+  EXPECT_TRUE(table.out.starts_with("Feedline: 20 m of RG-58 between the network and the load"))
+      << table.out;
+}
+
 struct Refused {
   std::vector<std::string> arguments;
   const char* error;
