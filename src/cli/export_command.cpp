@@ -1,12 +1,16 @@
 #include "cli/export_command.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <complex>
+#include <numbers>
 #include <optional>
 #include <vector>
 
 #include "analysis/circuits/circuit_text.h"
+#include "analysis/formats/number_text.h"
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
 #include "analysis/formats/touchstone.h"
@@ -30,6 +34,76 @@ constexpr std::array<std::string_view, 4> kExportFormats{"spice", "touchstone", 
 bool Refuse(std::string& error, std::string message) {
   error = std::move(message);
   return false;
+}
+
+// A netlist whose load is the load seen through a feedline, rewritten so that the line sits
+// between the network's output and the load itself: an RLGC ladder of short sections (R and G at
+// the design frequency, at least 200 sections per wavelength at the top of the span) and the
+// load's own series R + jX at the design frequency behind it. The printed load power is then the
+// power reaching the load. False, with the netlist untouched, when it has no load lines to
+// replace.
+bool PutLineInNetlist(std::string& netlist, const LineSetup& setup, double designFrequency,
+                      double topFrequency) {
+  const std::size_t loadAt = netlist.find("\nRLOAD out ");
+  const std::size_t acAt = netlist.find("\n.ac ");
+  const std::size_t vloadAt = netlist.find("\nlet vload = ");
+  const std::size_t ploadAt = netlist.find("\nlet pload = ");
+  if (!setup.line || setup.place != LinePlace::Load || loadAt == std::string::npos ||
+      acAt == std::string::npos || acAt < loadAt || vloadAt == std::string::npos ||
+      ploadAt == std::string::npos) {
+    return false;
+  }
+  const TransmissionLine& line = setup.line->line;
+  const LineConstants& k = line.Constants();
+  const double metres = line.Length();
+  const double speed = 1.0 / std::sqrt(k.inductance * k.capacitance);
+  const int sections =
+      static_cast<int>(std::clamp(std::ceil(200.0 * metres * topFrequency / speed), 50.0, 5000.0));
+  const double step = metres / sections;
+  const double r = k.Resistance(designFrequency) * step, l = k.inductance * step;
+  const double g = k.Conductance(designFrequency) * step, c = k.capacitance * step;
+  std::string ladder = "\n* " + setup.line->description + " as " + std::to_string(sections) +
+                       " RLGC sections (R and G at the design frequency), then the load itself\n";
+  // Pi sections: half of a section's shunt C and G at each of its ends, so that the ladder's
+  // error falls with the square of the section length.
+  const auto shunt = [&ladder, c, g](const std::string& id, const std::string& node, double share) {
+    ladder += "CT" + id + " " + node + " 0 " + ExactNumber(c * share) + "\n";
+    if (g > 0.0) ladder += "RG" + id + " " + node + " 0 " + ExactNumber(1.0 / (g * share)) + "\n";
+  };
+  shunt("0", "out", 0.5);
+  for (int n = 1; n <= sections; ++n) {
+    const std::string from = n == 1 ? "out" : "t" + std::to_string(n - 1);
+    const std::string to = n == sections ? "far" : "t" + std::to_string(n);
+    const std::string mid = "m" + std::to_string(n), id = std::to_string(n);
+    if (r > 0.0) {
+      ladder += "RT" + id + " " + from + " " + mid + " " + ExactNumber(r) + "\n";
+    } else {
+      ladder += "VT" + id + " " + from + " " + mid + " DC 0\n";
+    }
+    ladder += "LT" + id + " " + mid + " " + to + " " + ExactNumber(l) + "\n";
+    shunt(id, to, n == sections ? 0.5 : 1.0);
+  }
+  const std::complex<double> z = setup.loadAtDesign;
+  const double w = 2.0 * std::numbers::pi * designFrequency;
+  std::string vload = "v(far)";
+  if (z.imag() > 0.0) {
+    ladder += "RLOAD far l1 " + ExactNumber(z.real()) + "\nLLOAD l1 0 " +
+              ExactNumber(z.imag() / w) + "\n";
+    vload = "v(far)-v(l1)";
+  } else if (z.imag() < 0.0) {
+    ladder += "RLOAD far l1 " + ExactNumber(z.real()) + "\nCLOAD l1 0 " +
+              ExactNumber(-1.0 / (w * z.imag())) + "\n";
+    vload = "v(far)-v(l1)";
+  } else {
+    ladder += "RLOAD far 0 " + ExactNumber(z.real()) + "\n";
+  }
+  // The printed lines first, from the back, so the earlier offsets hold.
+  const auto lineEnd = [&netlist](std::size_t at) { return netlist.find('\n', at + 1); };
+  netlist.replace(ploadAt + 1, lineEnd(ploadAt) - ploadAt - 1,
+                  "let pload = mag(vload)*mag(vload)/" + ExactNumber(z.real()));
+  netlist.replace(vloadAt + 1, lineEnd(vloadAt) - vloadAt - 1, "let vload = " + vload);
+  netlist.replace(loadAt, acAt - loadAt, ladder.substr(0, ladder.size() - 1));
+  return true;
 }
 
 struct ExportArguments {
@@ -175,8 +249,12 @@ CommandOptions Bind(ExportArguments& a) {
                            "Feedline options (the network is designed for the side seen through "
                            "the line; the\n"
                            "csv and the --matched touchstone hold that side's response through the "
-                           "line, the\n"
-                           "netlist and the two-port the network alone; not with --band):\n"),
+                           "line; the\n"
+                           "netlist holds a line at the load as an RLGC ladder (R and G at the "
+                           "design frequency)\n"
+                           "and the load itself, a line at the source as the source seen through "
+                           "it; the two-port\n"
+                           "is the network alone; not with --band):\n"),
                  std::move(band),
                  {"Parts list options (bom only):\n", PartsListSpecs(a), {}},
                  std::move(output)},
@@ -396,7 +474,12 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
     text = setup.lossy ? SpiceNetlist(setup.circuit, setup.span, setup.losses)
                        : SpiceNetlist(setup.circuit, setup.span);
-    if (line.line) {
+    if (PutLineInNetlist(text, line, setup.circuit.designFrequency, setup.span.to)) {
+      const std::size_t title = text.find('\n') + 1;
+      text.insert(title, "* The load named below is the load seen through " +
+                             line.line->description +
+                             "; the netlist holds the line and the load\n");
+    } else if (line.line) {
       // The netlist has no line element: its side is the impedance seen through the line.
       const std::string side = line.place == LinePlace::Load ? "load" : "source";
       const std::size_t title = text.find('\n') + 1;

@@ -6,6 +6,8 @@ Usage: export_tools_check.py CORVANTILE_CLI NGSPICE
   frequency, whose input impedance and load power agree with `sweep --format json`.
 - export spice with lossy parts: at the design frequency ngspice's input impedance and
   efficiency agree with the losses `design --json` reports (the tank example).
+- export spice --line: ngspice, with the line as a ladder and the load itself, sees the source
+  matched at f0 and the load receiving the watts the line's figures give.
 - export touchstone: scikit-rf reads a lossless, reciprocal two-port with the right points.
 - export csv: Python's csv reader finds the header and numeric rows.
 - sweep --format json: Python's json reader parses it.
@@ -110,6 +112,34 @@ def check_lossy_spice(cli, ngspice, directory):
           f"tank efficiency {efficiency} against {losses['efficiency']}")
 
 
+def check_line_spice(cli, ngspice, directory):
+    # The network designed for the load seen through 20 m of RG-58, the netlist holding the line
+    # as a ladder and the load itself: ngspice, solving it on its own, finds the source matched
+    # at f0 and the power the line's figures say reaches the load.
+    netlist = os.path.join(directory, "line.cir")
+    lined = ["--load", "series:20:-80", "--source", "series:50:0", "--frequency", "3.6M",
+             "--line", "RG-58:20"]
+    run([cli, "export", "spice", *lined, "--from", "3.6M", "--to", "3.7M", "--points", "3",
+         "--linear", "-o", netlist])
+    rows = []
+    for line in run([ngspice, "-b", netlist]).splitlines():
+        words = line.split()
+        if len(words) == 5 and words[0].isdigit():
+            rows.append([float(w) for w in words[1:]])
+    if not check(len(rows) == 3, f"ngspice printed {len(rows)} rows for the line"):
+        return
+    frequency, zin_re, zin_im, pload = rows[0]
+    check(abs(frequency - 3.6e6) <= 1e-3, f"first frequency {frequency}")
+    zin = complex(zin_re, zin_im)
+    check(abs(zin - 50) <= 0.5, f"input impedance through the line {zin}, not 50 ohms")
+    design = run([cli, "design", "--json", *lined])
+    if not design:
+        return
+    reaching = json.loads(design)["line"]["watts_out"]
+    check(abs(pload - reaching) <= 0.01 * reaching,
+          f"load power {pload} W against the {reaching} W the line delivers")
+
+
 def check_touchstone(cli, directory):
     path = os.path.join(directory, "match.s2p")
     run([cli, "export", "touchstone", *DESIGN, *SPAN, "--z0", "75", "-o", path])
@@ -154,6 +184,7 @@ def main():
     with tempfile.TemporaryDirectory() as directory:
         check_spice(cli, ngspice, directory)
         check_lossy_spice(cli, ngspice, directory)
+        check_line_spice(cli, ngspice, directory)
         check_touchstone(cli, directory)
         check_csv(cli)
     for failure in FAILURES:

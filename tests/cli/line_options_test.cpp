@@ -248,8 +248,19 @@ TEST(LineCommandTest, ExportSpiceSaysTheLoadIsSeenThroughTheLine) {
   const auto run = RunInProcess(
       {"export", "spice", "--load", "series:20:-80", "--frequency", "3.6M", "--line", "RG-58:20"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\n* The load is the load seen through 20 m of RG-58"), std::string::npos)
+  // At the load the netlist holds the line and the load itself (ngspice checks its figures).
+  EXPECT_NE(run.out.find("\n* The load named below is the load seen through 20 m of RG-58"),
+            std::string::npos)
       << run.out;
+  EXPECT_NE(run.out.find("\nRLOAD far l1 20\nCLOAD l1 0 "), std::string::npos) << run.out;
+  // At the source there is no ladder: the source is the one seen through the line.
+  const auto source = RunInProcess({"export", "spice", "--load", "series:20:-80", "--frequency",
+                                    "3.6M", "--line", "RG-58:20", "--line-at", "source"});
+  ASSERT_EQ(source.status, 0) << source.err;
+  EXPECT_NE(source.out.find("\n* The source is the source seen through 20 m of RG-58"),
+            std::string::npos)
+      << source.out;
+  EXPECT_EQ(source.out.find("far"), std::string::npos);
   const auto band = RunInProcess({"export", "csv", "--band", "3.5M:3.8M", "--line", "RG-58:20"});
   EXPECT_EQ(band.status, 2);
   EXPECT_EQ(band.err, "corvantile-cli: export: the feedline options are not for --band designs\n");
