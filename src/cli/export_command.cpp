@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/circuits/circuit_text.h"
+#include "analysis/circuits/two_port.h"
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
@@ -104,6 +105,46 @@ bool PutLineInNetlist(std::string& netlist, const LineSetup& setup, double desig
   netlist.replace(vloadAt + 1, lineEnd(vloadAt) - vloadAt - 1, "let vload = " + vload);
   netlist.replace(loadAt, acAt - loadAt, ladder.substr(0, ladder.size() - 1));
   return true;
+}
+
+// The two-port of the network and a line at the load in cascade, port 2 at the load's end of
+// the line: the network's S-parameters turned to a chain matrix, times the line's, and back.
+std::string CascadeS2p(const SweepSetup& setup, const LineChoice& line, double z0) {
+  using Complex = std::complex<double>;
+  std::string text = "! Corvantile matching network and " + line.description +
+                     " at its load side, as a two-port\n";
+  for (const std::string& part : DescribeCircuit(setup.circuit)) text += "! " + part + '\n';
+  if (setup.lossy) text += "! Lossy parts: " + CircuitQText(setup.circuit, setup.losses) + '\n';
+  text +=
+      "! Port 1: source side; port 2: the line's far end, where the load connects. The source "
+      "and load are not included.\n";
+  text += "! Reference impedance " + ShortNumber(z0, 7) +
+          " ohm at both ports; columns: f(Hz) S11 S21 S12 S22 as real, imaginary.\n";
+  text += "# Hz S RI R " + ExactNumber(z0) + '\n';
+  for (const double f : SweepFrequencies(setup.span)) {
+    const SParameters n = setup.lossy ? NetworkSParameters(setup.circuit, f, z0, setup.losses)
+                                      : NetworkSParameters(setup.circuit, f, z0);
+    // S to a chain matrix (both ports at z0).
+    const Complex twice = 2.0 * n.s21;
+    const ChainMatrix m{((1.0 + n.s11) * (1.0 - n.s22) + n.s12 * n.s21) / twice,
+                        z0 * ((1.0 + n.s11) * (1.0 + n.s22) - n.s12 * n.s21) / twice,
+                        ((1.0 - n.s11) * (1.0 - n.s22) - n.s12 * n.s21) / (z0 * twice),
+                        ((1.0 - n.s11) * (1.0 + n.s22) + n.s12 * n.s21) / twice};
+    const ChainMatrix t = line.line.ChainAt(f);
+    const Complex a = m.a * t.a + m.b * t.c, b = m.a * t.b + m.b * t.d;
+    const Complex c = m.c * t.a + m.d * t.c, d = m.c * t.b + m.d * t.d;
+    const Complex delta = a + b / z0 + c * z0 + d;
+    const Complex s11 = (a + b / z0 - c * z0 - d) / delta;
+    const Complex s12 = 2.0 * (a * d - b * c) / delta;
+    const Complex s21 = 2.0 / delta;
+    const Complex s22 = (-a + b / z0 - c * z0 + d) / delta;
+    text += ExactNumber(f);
+    for (const Complex& value : {s11, s21, s12, s22}) {
+      text += ' ' + ExactNumber(value.real()) + ' ' + ExactNumber(value.imag());
+    }
+    text += '\n';
+  }
+  return text;
 }
 
 struct ExportArguments {
@@ -254,7 +295,8 @@ CommandOptions Bind(ExportArguments& a) {
                            "design frequency)\n"
                            "and the load itself, a line at the source as the source seen through "
                            "it; the two-port\n"
-                           "is the network alone; not with --band):\n"),
+                           "is the network and a line at the load in cascade, port 2 at the load; "
+                           "not with --band):\n"),
                  std::move(band),
                  {"Parts list options (bom only):\n", PartsListSpecs(a), {}},
                  std::move(output)},
@@ -507,9 +549,13 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     text = TouchstoneS1p(SweepSetupResponse(setup), reference, comments);
   } else if (format == "touchstone") {
     // The network alone: a measured side or a feedline does not enter it.
+    if (line.line && line.place == LinePlace::Load) {
+      text = CascadeS2p(setup, *line.line, reference);
+      return Deliver(text, output, out, err);
+    }
     if (line.line) {
       err << "corvantile-cli: note: the two-port is the network alone, designed for the "
-             "side seen through the line; --matched gives the one-port through it\n";
+             "source seen through the line\n";
     }
     text = setup.lossy ? TouchstoneS2p(setup.circuit, setup.span, reference, setup.losses)
                        : TouchstoneS2p(setup.circuit, setup.span, reference);

@@ -9,6 +9,7 @@
 #include <complex>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -242,6 +243,42 @@ TEST(LineCommandTest, ExportMatchedTouchstoneIsTheSweepThroughTheLine) {
   const auto plain = RunArgs(bare);
   ASSERT_EQ(plain.status, 0) << plain.err;
   EXPECT_GT(std::abs(ReturnLossAt(plain.out, "3700000") - ReturnLossAt(s1p.out, "3700000")), 0.1);
+}
+
+// The two-port with a line at the load is the network and the line in cascade: terminated in
+// the load itself (20 ohms and the capacitor of -80 ohms at 3.6 MHz) it presents what the
+// one-port of network, line and load holds.
+TEST(LineCommandTest, ExportTwoPortCascadesTheLine) {
+  const std::vector<std::string_view> design = {
+      "--load", "series:20:-80", "--frequency", "3.6M",     "--line", "RG-58:20", "--from",
+      "3.5M",   "--to",          "3.7M",        "--points", "3",      "--linear"};
+  std::vector<std::string_view> two = {"export", "touchstone"},
+                                one = {"export", "touchstone", "--matched"};
+  two.insert(two.end(), design.begin(), design.end());
+  one.insert(one.end(), design.begin(), design.end());
+  const auto s2p = RunArgs(two), s1p = RunArgs(one);
+  ASSERT_EQ(s2p.status, 0) << s2p.err;
+  ASSERT_EQ(s1p.status, 0) << s1p.err;
+  EXPECT_NE(s2p.out.find("! Corvantile matching network and 20 m of RG-58"), std::string::npos);
+  using Complex = std::complex<double>;
+  const double capacitance = 1.0 / (2.0 * std::numbers::pi * 3.6e6 * 80.0);
+  for (const std::string f : {"3500000", "3600000", "3700000"}) {
+    const auto row = [&f](const std::string& text) {
+      const std::size_t at = text.find("\n" + f + " ");
+      EXPECT_NE(at, std::string::npos) << f;
+      std::istringstream in(at == std::string::npos ? "" : text.substr(at + 1));
+      std::vector<double> v(9, NAN);
+      for (double& x : v) in >> x;
+      return v;
+    };
+    const std::vector<double> s = row(s2p.out), m = row(s1p.out);
+    const Complex s11{s[1], s[2]}, s21{s[3], s[4]}, s12{s[5], s[6]}, s22{s[7], s[8]};
+    const double w = 2.0 * std::numbers::pi * s[0];
+    const Complex load = Complex(20.0, -1.0 / (w * capacitance));
+    const Complex gamma = (load - 50.0) / (load + 50.0);
+    const Complex seen = s11 + s12 * s21 * gamma / (1.0 - s22 * gamma);
+    EXPECT_NEAR(std::abs(seen - Complex(m[1], m[2])), 0.0, 1e-6) << f;
+  }
 }
 
 TEST(LineCommandTest, ExportSpiceSaysTheLoadIsSeenThroughTheLine) {
