@@ -94,7 +94,8 @@ std::string AttenuationCell(double db, bool measured) {
   return measured ? FixedNumber(db, 2) : std::string("not measured");
 }
 
-std::string ExploreJson(const Exploration& e, const MeasuredDesign& measured) {
+std::string ExploreJson(const Exploration& e, const MeasuredDesign& measured,
+                        const LineSetup& line) {
   Json bound;
   bound["vswr"] = 2;
   bound["source_q"] = ComputedNumber(e.bound.sourceQ);
@@ -112,6 +113,11 @@ std::string ExploreJson(const Exploration& e, const MeasuredDesign& measured) {
   json["design_power_w"] = ComputedNumber(e.designPower);
   json["bode_fano"] = std::move(bound);
   if (measured.Any()) json["measured"] = MeasuredJson(measured);
+  if (line.line) {
+    // Every candidate differs, so only the line itself: its figures depend on the network.
+    json["line"] = {{"line", line.line->description},
+                    {"at", line.place == LinePlace::Load ? "load" : "source"}};
+  }
   json["candidates"] = std::move(candidates);
   return JsonLine(json);
 }
@@ -374,7 +380,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
     return kExitImpossibleDesign;
   }
   if (sort) SortCandidates(exploration.candidates, *sort);
-  std::string text = format == "json"  ? ExploreJson(exploration, shown)
+  std::string text = format == "json"  ? ExploreJson(exploration, shown, line)
                      : format == "csv" ? Csv(exploration, options)
                                        : Table(exploration, options, shown);
   if (format == "table") {

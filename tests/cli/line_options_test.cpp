@@ -375,6 +375,10 @@ TEST(LineCommandTest, ExploreMatchesTheLoadSeenThroughTheLine) {
   EXPECT_NEAR(JsonNumber(bare.out, "load_q"), 4.0, 1e-6);
   EXPECT_NEAR(JsonNumber(shortLine.out, "load_q"), 4.0, 1e-3);
   EXPECT_NEAR(JsonNumber(longLine.out, "load_q"), 112.33 / 73.65, 1e-3);
+  EXPECT_NE(longLine.out.find("\"line\":{\"line\":\"20 m of RG-58\",\"at\":\"load\"}"),
+            std::string::npos)
+      << longLine.out;
+  EXPECT_EQ(bare.out.find("\"line\""), std::string::npos);
   const auto table = RunInProcess({"explore", "--load", "series:20:-80", "--frequency", "3.6M",
                                    "--step", "30", "--line", "RG-58:20"});
   EXPECT_TRUE(table.out.starts_with("Feedline: 20 m of RG-58 between the network and the load"))
