@@ -343,6 +343,7 @@ std::string ExportHelp() {
          "  corvantile-cli export touchstone --family tee --z0 75 -o match.s2p\n"
          "  corvantile-cli export touchstone --matched --load-file antenna.s1p -o seen.s1p\n"
          "  corvantile-cli export csv --points 201 --linear > sweep.csv\n"
+         "  corvantile-cli export spice --load-file antenna.s1p --line RG-213:30 -o radio.cir\n"
          "  corvantile-cli export spice --band 3.5M:3.8M --load-file antenna.s1p --pick 4\n";
 }
 

@@ -406,6 +406,20 @@ INSTANTIATE_TEST_SUITE_P(Options, LineRefusalTest,
                                          Refused{{"--line", "RG-213:30", "--line", "RG-58:3"},
                                                  "--line may be given only once"}));
 
+// Every command that takes the line options refuses them the same way, naming itself.
+TEST(LineCommandTest, EveryCommandRefusesALineAtWithoutALine) {
+  const std::vector<std::vector<std::string_view>> commands = {
+      {"export", "csv"}, {"export", "spice"}, {"standard"}, {"tolerance"}, {"explore"}};
+  for (std::vector<std::string_view> args : commands) {
+    const std::string name(args.front());
+    args.insert(args.end(), {"--line-at", "source"});
+    const auto run = RunArgs(args);
+    EXPECT_EQ(run.status, 2) << name;
+    EXPECT_EQ(run.err, "corvantile-cli: " + name + ": --line-at needs --line\n");
+    EXPECT_EQ(run.out, "");
+  }
+}
+
 TEST(LineCommandTest, TouchstoneRemoveThenAddGivesTheFileBack) {
   const std::string file = RadioEndFile();
   const auto removed =
