@@ -308,39 +308,13 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
       err << "corvantile-cli: tolerance: " << CircuitProblemText(build.problem) << '\n';
       return kExitImpossibleDesign;
     }
-    const LossModel& partLosses = request.options.losses;
-    MatchingCircuit seen =
-        Compensating(model)
-            ? CompensateLosses(build.circuit, partLosses, lineState.NetValues[DesignDriver]).circuit
-            : build.circuit;
-    StandardChoice choice;
-    choice.inductors = SeriesOfCount(settings.inductorSeries);
-    choice.capacitors = SeriesOfCount(settings.capacitorSeries);
-    if (settings.standard == ToleranceStandard::Nearest) {
-      seen = NearestStandardCircuit(seen, choice);
-    } else if (settings.standard == ToleranceStandard::Best) {
-      seen = BestStandardCircuit(seen, choice, partLosses);
-    }
-    request.circuit = seen;
-    request.options.tolerance =
-        DefaultTolerances(seen, settings.inductorTolerance, settings.capacitorTolerance);
-    request.options.sides = measured.Sides();
-    for (const TouchstonePort* port : {request.options.sides.source, request.options.sides.load}) {
-      if (port == nullptr) continue;
-      for (const double f :
-           {seen.designFrequency, band ? (*band)[0] : 0.0, band ? (*band)[1] : 0.0}) {
-        if (f > 0.0 && !port->Covers(f)) {
-          return Refuse(err, "--band: " + port->OutsideBandText(f));
-        }
-      }
-      if (request.options.envelope) {
-        request.options.envelope->from = std::max(request.options.envelope->from, port->From());
-        request.options.envelope->to = std::min(request.options.envelope->to, port->To());
-        if (!SweepSpanProblem(*request.options.envelope).empty()) {
-          request.options.envelope.reset();
-        }
-      }
-    }
+    const MatchingCircuit seen = Compensating(model)
+                                     ? CompensateLosses(build.circuit, request.options.losses,
+                                                        lineState.NetValues[DesignDriver])
+                                           .circuit
+                                     : build.circuit;
+    request = ToleranceOfCircuit(seen, request.options.losses, measured.Sides(), settings);
+    if (!request.hasNetwork) return Refuse(err, "--band: " + request.noNetworkReason);
   }
   options = request.options;
   const MatchingCircuit& circuit = request.circuit;

@@ -127,21 +127,34 @@ StandardSeries SeriesOfCount(int count) {
 
 ToleranceRequest ToleranceOf(const DesignModel& model, const ToleranceSettings& settings,
                              const std::optional<SweepSpan>& envelope) {
-  ToleranceRequest request;
   const Network network = NetworkOf(model);
   if (network.problem != CircuitProblem::None) {
+    ToleranceRequest request;
     request.noNetworkReason = std::string(CircuitProblemText(network.problem));
     return request;
   }
+  const std::shared_ptr<const TouchstonePort> source = model.Port(MeasuredSideKind::Source);
+  const std::shared_ptr<const TouchstonePort> load = model.Port(MeasuredSideKind::Load);
+  ToleranceRequest request = ToleranceOfCircuit(network.built, network.losses,
+                                                {source.get(), load.get()}, settings, envelope);
+  request.measuredSource = source;
+  request.measuredLoad = load;
+  return request;
+}
+
+ToleranceRequest ToleranceOfCircuit(const MatchingCircuit& designed, const LossModel& losses,
+                                    const MeasuredSides& sides, const ToleranceSettings& settings,
+                                    const std::optional<SweepSpan>& envelope) {
+  ToleranceRequest request;
   request.hasNetwork = true;
-  request.circuit = network.built;
+  request.circuit = designed;
   StandardChoice choice;
   choice.inductors = SeriesOfCount(settings.inductorSeries);
   choice.capacitors = SeriesOfCount(settings.capacitorSeries);
   if (settings.standard == ToleranceStandard::Nearest) {
     request.circuit = NearestStandardCircuit(request.circuit, choice);
   } else if (settings.standard == ToleranceStandard::Best) {
-    request.circuit = BestStandardCircuit(request.circuit, choice, network.losses);
+    request.circuit = BestStandardCircuit(request.circuit, choice, losses);
   }
   ToleranceOptions& options = request.options;
   options.tolerance =
@@ -151,11 +164,9 @@ ToleranceRequest ToleranceOf(const DesignModel& model, const ToleranceSettings& 
   options.builds = settings.builds;
   options.seed = settings.seed;
   options.band = settings.band;
-  options.losses = network.losses;
+  options.losses = losses;
   SweepSpan span = envelope ? *envelope : DefaultSweepSpan(request.circuit.designFrequency);
-  request.measuredSource = model.Port(MeasuredSideKind::Source);
-  request.measuredLoad = model.Port(MeasuredSideKind::Load);
-  options.sides = {request.measuredSource.get(), request.measuredLoad.get()};
+  options.sides = sides;
   for (const TouchstonePort* port : {options.sides.source, options.sides.load}) {
     if (port == nullptr) continue;
     for (const double f :

@@ -96,6 +96,12 @@ struct ToleranceRequest {
 StandardSeries SeriesOfCount(int count);
 ToleranceRequest ToleranceOf(const DesignModel& model, const ToleranceSettings& settings,
                              const std::optional<SweepSpan>& envelope = std::nullopt);
+// The same run for a network designed elsewhere (through a feedline, say): `designed` rounded
+// as `settings` ask, its parts carrying `losses`, every build scored against `sides` (which the
+// caller keeps alive). ToleranceOf is this on the model's own network and measured sides.
+ToleranceRequest ToleranceOfCircuit(const MatchingCircuit& designed, const LossModel& losses,
+                                    const MeasuredSides& sides, const ToleranceSettings& settings,
+                                    const std::optional<SweepSpan>& envelope = std::nullopt);
 // The tolerance settings the design holds (the defaults when it holds none).
 ToleranceSettings ToleranceSettingsOf(const DesignModel& model);
 
