@@ -16,12 +16,12 @@ bool Within(double value, const ValueRange& range) {
 
 std::optional<std::string> OutOfDesignRange(const RunState& state) {
   const NetworkValues& net = state.NetValues;
-  if (!Within(net[Frequency], kDesignFrequencies)) {
+  if (!Within(static_cast<double>(net[Frequency]), kDesignFrequencies)) {
     return "the frequency is outside 1 mHz to 10 GHz";
   }
   const float family = net[NetworkFamily];
   if ((family == FamilyTee || family == FamilyPi) && net[DesignDriver] == DriverPhase &&
-      !Within(net[NetworkPhase], kNetworkPhases)) {
+      !Within(static_cast<double>(net[NetworkPhase]), kNetworkPhases)) {
     return "the network phase is outside -180 to 180 degrees";
   }
   // The reduction stands a short circuit in with a resistance of a micro-ohm; a network
