@@ -371,7 +371,7 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
            Trimmed(Caption(shown, "cmdFrequency").substr(std::string("Frequency:").size()))},
           {0, 80});
   // Every digit the power holds: the window's caption rounds a milliwatt to 0.
-  out.Row({"Power:", EngineeringText(net[Power], "W")}, {0, 80});
+  out.Row({"Power:", EngineeringText(static_cast<double>(net[Power]), "W")}, {0, 80});
   out.Row({"Family:", familyName}, {0, 80});
   out.Row({"Phase:", SpacedWithUnit(FormatEngineering(shown.shownPhase), "deg") + " (r-r " +
                          SpacedWithUnit(FormatEngineering(net[NetworkPhase]), "deg") + ")"},
