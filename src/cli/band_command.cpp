@@ -261,7 +261,7 @@ struct BandArguments {
 
 CommandOptions Bind(BandArguments& a) {
   OptionGroup band{"Band options:\n", BandSearchOptions(a.band), {}};
-  for (OptionSpec& spec : BandFigureOptions(a.band)) band.options.push_back(std::move(spec));
+  for (OptionDecl& decl : BandFigureOptions(a.band)) band.options.push_back(std::move(decl));
   return {
       .command = "band",
       .groups = {std::move(band),

@@ -115,7 +115,7 @@ bool ReadSeries(std::string_view option, std::string_view value, StandardSeries&
 
 }  // namespace
 
-std::vector<OptionSpec> BandSearchOptions(BandRequest& request) {
+std::vector<OptionDecl> BandSearchOptions(BandRequest& request) {
   return {
       {.name = "--band",
        .value_name = "F1:F2",
@@ -157,7 +157,7 @@ std::vector<OptionSpec> BandSearchOptions(BandRequest& request) {
   };
 }
 
-std::vector<OptionSpec> BandFigureOptions(BandRequest& request) {
+std::vector<OptionDecl> BandFigureOptions(BandRequest& request) {
   return {
       {.name = "--points",
        .value_name = "N",
@@ -212,7 +212,7 @@ std::vector<OptionSpec> BandFigureOptions(BandRequest& request) {
   };
 }
 
-OptionSpec BandPickOption(std::optional<int>& count) {
+OptionDecl BandPickOption(std::optional<int>& count) {
   return {.name = "--pick",
           .value_name = "N",
           .help =

@@ -27,15 +27,15 @@ struct BandRequest {
 
 // --band (repeated for several bands), --elements, --topology and --attenuation: the search,
 // which export takes too.
-std::vector<OptionSpec> BandSearchOptions(BandRequest& request);
+std::vector<OptionDecl> BandSearchOptions(BandRequest& request);
 
 // --points, --standard, --series-inductor, --series-capacitor, --tolerance and --builds: the
 // band command's figures of its designs.
-std::vector<OptionSpec> BandFigureOptions(BandRequest& request);
+std::vector<OptionDecl> BandFigureOptions(BandRequest& request);
 
 // --pick N, the design of N elements among the search's, for the commands that take one design
 // of it (export, report).
-OptionSpec BandPickOption(std::optional<int>& count);
+OptionDecl BandPickOption(std::optional<int>& count);
 
 // "3.5 MHz to 3.8 MHz, 7 MHz to 7.2 MHz".
 std::string BandsText(const std::vector<FrequencyBand>& bands);

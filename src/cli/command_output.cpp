@@ -12,7 +12,7 @@ int Fail(std::ostream& err, std::string_view message, int status) {
   return status;
 }
 
-std::vector<OptionSpec> OutputOptions(OutputRequest& output, std::string_view formatsHelp) {
+std::vector<OptionDecl> OutputOptions(OutputRequest& output, std::string_view formatsHelp) {
   return {
       {.name = "--format",
        .value_name = "FORMAT",
@@ -41,9 +41,9 @@ std::vector<OptionSpec> OutputOptions(OutputRequest& output, std::string_view fo
 }
 
 OptionGroup OutputGroup(OutputRequest& output, std::string_view formatsHelp,
-                        std::vector<OptionSpec> more, std::string notes) {
+                        std::vector<OptionDecl> more, std::string notes) {
   OptionGroup group{"Output options:\n", OutputOptions(output, formatsHelp), std::move(notes)};
-  for (OptionSpec& spec : more) group.options.push_back(std::move(spec));
+  for (OptionDecl& decl : more) group.options.push_back(std::move(decl));
   group.options.push_back(HelpOption());
   return group;
 }

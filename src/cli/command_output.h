@@ -24,11 +24,11 @@ struct OutputRequest {
 
 // --format FORMAT, described by `formatsHelp` ("table (default) or json"), and
 // -o FILE, --output FILE, read into `output`.
-std::vector<OptionSpec> OutputOptions(OutputRequest& output, std::string_view formatsHelp);
+std::vector<OptionDecl> OutputOptions(OutputRequest& output, std::string_view formatsHelp);
 
 // The "Output options:" group: the options above, a command's own after them, then -h, --help.
 OptionGroup OutputGroup(OutputRequest& output, std::string_view formatsHelp,
-                        std::vector<OptionSpec> more = {}, std::string notes = {});
+                        std::vector<OptionDecl> more = {}, std::string notes = {});
 
 // The format asked for, one of `formats` (the first is the default): false with "unknown
 // format 'xml' (use table, csv or json)" for any other.

@@ -48,7 +48,7 @@ CommandOptions Bind(DesignArguments& a) {
       "  power, efficiency, dissipative, mismatch and transducer loss in dB, return loss,\n"
       "  VSWR and the impedance the source sees; with --compensate the compensated part\n"
       "  values beside the ideal ones. JSON carries the same as \"losses\".\n";
-  std::vector<OptionSpec> own{
+  std::vector<OptionDecl> own{
       {.name = "--json",
        .value_name = {},
        .help = "the same as --format json",

@@ -226,7 +226,7 @@ OptionReader SeriesReader(std::string_view option, StandardSeries& target) {
 }
 
 CommandOptions Bind(ExploreArguments& a) {
-  std::vector<OptionSpec> own{
+  std::vector<OptionDecl> own{
       {.name = "--sort",
        .value_name = "FIGURE",
        .help = "bandwidth, attenuation2f, attenuation3f, voltage, current\n"

@@ -162,7 +162,7 @@ struct ExportArguments {
   LineRequest lines;
 };
 
-std::vector<OptionSpec> PartsListSpecs(ExportArguments& a) {
+std::vector<OptionDecl> PartsListDecls(ExportArguments& a) {
   // "--standard: 'x' is not none, nearest or best": the completion reads the words from it.
   const auto bad = [](std::string_view option, std::string_view value) {
     return std::string(option) + ": " + QuotedValue(value) + " is not ";
@@ -264,7 +264,7 @@ CommandOptions Bind(ExportArguments& a) {
                                    "spice, touchstone, csv or bom, the same as naming the format\n"
                                    "first");
   // The format named first as a word is the format: --format may not name it again.
-  OptionSpec& format = output.options.front();
+  OptionDecl& format = output.options.front();
   format.read = [&a, read = format.read](std::string_view value, std::string& error) {
     if (a.formatNamedFirst) return Refuse(error, "name the format once, first or with --format");
     return read(value, error);
@@ -298,7 +298,7 @@ CommandOptions Bind(ExportArguments& a) {
                            "is the network and a line at the load in cascade, port 2 at the load; "
                            "not with --band):\n"),
                  std::move(band),
-                 {"Parts list options (bom only):\n", PartsListSpecs(a), {}},
+                 {"Parts list options (bom only):\n", PartsListDecls(a), {}},
                  std::move(output)},
   };
 }

@@ -28,28 +28,28 @@ bool IsLongOption(std::string_view argument) {
   return argument.size() > 2 && argument.starts_with("--");
 }
 
-const OptionSpec* FindLong(const CommandOptions& options, std::string_view name) {
+const OptionDecl* FindLong(const CommandOptions& options, std::string_view name) {
   for (const OptionGroup& group : options.groups) {
-    for (const OptionSpec& spec : group.options) {
-      if (spec.name == name) return &spec;
+    for (const OptionDecl& decl : group.options) {
+      if (decl.name == name) return &decl;
     }
   }
   return nullptr;
 }
 
-const OptionSpec* FindShort(const CommandOptions& options, std::string_view name) {
+const OptionDecl* FindShort(const CommandOptions& options, std::string_view name) {
   for (const OptionGroup& group : options.groups) {
-    for (const OptionSpec& spec : group.options) {
-      if (!spec.short_name.empty() && spec.short_name == name) return &spec;
+    for (const OptionDecl& decl : group.options) {
+      if (!decl.short_name.empty() && decl.short_name == name) return &decl;
     }
   }
   return nullptr;
 }
 
 // "-o/--output" for an option with a short name.
-std::string BothNames(const OptionSpec& spec) {
-  if (spec.short_name.empty()) return std::string(spec.name);
-  return std::string(spec.short_name) + "/" + std::string(spec.name);
+std::string BothNames(const OptionDecl& decl) {
+  if (decl.short_name.empty()) return std::string(decl.name);
+  return std::string(decl.short_name) + "/" + std::string(decl.name);
 }
 
 }  // namespace
@@ -62,28 +62,28 @@ ParseResult ParseOptions(const CommandOptions& options, std::span<const std::str
     return ParseResult::Failed;
   };
   const std::string seeHelp = " (see corvantile-cli " + std::string(options.command) + " --help)";
-  std::vector<const OptionSpec*> seen;
+  std::vector<const OptionDecl*> seen;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
-    const OptionSpec* spec = nullptr;
+    const OptionDecl* decl = nullptr;
     SplitArgument option{argument, std::nullopt};
     if (!optionsEnded && IsLongOption(argument)) {
       option = Split(argument);
       for (const auto& [name, reason] : options.refused) {
         if (name == option.name) return fail(reason);
       }
-      spec = FindLong(options, option.name);
-      if (spec == nullptr) {
+      decl = FindLong(options, option.name);
+      if (decl == nullptr) {
         return fail(
             "unknown option " + QuotedValue(option.name) +
                 (options.text_operands ? " (put -- before a text that starts with --)" : seeHelp),
             true);
       }
     } else if (!optionsEnded) {
-      spec = FindShort(options, argument);
+      decl = FindShort(options, argument);
     }
-    if (spec == nullptr) {
+    if (decl == nullptr) {
       if (!optionsEnded && options.text_operands && argument == "--") {
         optionsEnded = true;
         continue;
@@ -94,13 +94,13 @@ ParseResult ParseOptions(const CommandOptions& options, std::span<const std::str
       if (!options.operand(argument, problem)) return fail(problem);
       continue;
     }
-    const bool flag = spec->value_name.empty();
+    const bool flag = decl->value_name.empty();
     if (flag && option.inline_value) return fail(std::string(option.name) + " takes no value");
-    if (spec->name == "--help") return ParseResult::Help;
-    if (!spec->repeats && std::find(seen.begin(), seen.end(), spec) != seen.end()) {
-      return fail(BothNames(*spec) + " may be given only once");
+    if (decl->name == "--help") return ParseResult::Help;
+    if (!decl->repeats && std::find(seen.begin(), seen.end(), decl) != seen.end()) {
+      return fail(BothNames(*decl) + " may be given only once");
     }
-    seen.push_back(spec);
+    seen.push_back(decl);
     std::string_view value;
     if (!flag) {
       if (option.inline_value) {
@@ -110,32 +110,32 @@ ParseResult ParseOptions(const CommandOptions& options, std::span<const std::str
       }
       if (value.empty()) {
         return fail(std::string(option.name) +
-                    (spec->value_name == "FILE" ? " needs a file name" : " needs a value"));
+                    (decl->value_name == "FILE" ? " needs a file name" : " needs a value"));
       }
     }
     std::string problem;
-    if (!spec->read(value, problem)) return fail(problem);
+    if (!decl->read(value, problem)) return fail(problem);
   }
   return ParseResult::Ready;
 }
 
-std::string OptionLines(std::span<const OptionSpec> options) {
+std::string OptionLines(std::span<const OptionDecl> options) {
   std::string text;
-  for (const OptionSpec& spec : options) {
+  for (const OptionDecl& decl : options) {
     std::string head = "  ";
-    if (!spec.short_name.empty()) {
-      head += std::string(spec.short_name);
-      if (!spec.value_name.empty()) head += " " + std::string(spec.value_name);
+    if (!decl.short_name.empty()) {
+      head += std::string(decl.short_name);
+      if (!decl.value_name.empty()) head += " " + std::string(decl.value_name);
       head += ", ";
     }
-    head += std::string(spec.name);
-    if (!spec.value_name.empty()) head += " " + std::string(spec.value_name);
+    head += std::string(decl.name);
+    if (!decl.value_name.empty()) head += " " + std::string(decl.value_name);
     if (head.size() + 2 > kDescriptionColumn) {
       text += head + '\n';
       head.clear();
     }
     head.resize(kDescriptionColumn, ' ');
-    std::string_view help = spec.help;
+    std::string_view help = decl.help;
     bool first = true;
     while (!help.empty()) {
       const std::size_t end = help.find('\n');
@@ -157,14 +157,14 @@ std::string OptionsHelp(const CommandOptions& options) {
   return text;
 }
 
-OptionSpec HelpOption() {
+OptionDecl HelpOption() {
   return {.name = "--help", .value_name = {}, .help = "print this help", .short_name = "-h"};
 }
 
-std::vector<const OptionSpec*> AllOptions(const CommandOptions& options) {
-  std::vector<const OptionSpec*> all;
+std::vector<const OptionDecl*> AllOptions(const CommandOptions& options) {
+  std::vector<const OptionDecl*> all;
   for (const OptionGroup& group : options.groups) {
-    for (const OptionSpec& spec : group.options) all.push_back(&spec);
+    for (const OptionDecl& decl : group.options) all.push_back(&decl);
   }
   return all;
 }

@@ -5,7 +5,7 @@
 // help says cannot drift apart. The man page and the bash completion read that help.
 //
 //   SweepArguments a;
-//   const CommandOptions options = SweepOptions(a);  // groups of OptionSpec bound to `a`
+//   const CommandOptions options = SweepOptions(a);  // groups of OptionDecl bound to `a`
 //   switch (ParseOptions(options, arguments, error)) { ... }   // fills `a`
 //   OptionsHelp(options)                                        // the help's option sections
 #include <functional>
@@ -27,7 +27,7 @@ inline constexpr int kExitUsage = 2;             // bad command line, unreadable
 // ("--power: 'lots' is not a value"). A flag's reader is called with an empty value.
 using OptionReader = std::function<bool(std::string_view value, std::string& error)>;
 
-struct OptionSpec {
+struct OptionDecl {
   std::string_view name = {};        // "--power"
   std::string_view value_name = {};  // "W"; empty for a flag, which takes no value
   std::string_view help = {};        // the description, its lines separated by '\n'
@@ -39,7 +39,7 @@ struct OptionSpec {
 // Options listed together in the help under one heading.
 struct OptionGroup {
   std::string heading = {};  // the text before the option lines, ending "...options:\n"
-  std::vector<OptionSpec> options = {};
+  std::vector<OptionDecl> options = {};
   std::string notes = {};  // text after the option lines (the FORM:R:V paragraph, the cable names)
 };
 
@@ -88,15 +88,15 @@ ParseResult ParseOptions(const CommandOptions& options, std::span<const std::str
 // A group's option lines: two blanks in, each description from column 24 (on the next line
 // when the option and its value reach that far):
 //   "  --points N            number of frequencies, 2 to 1000000 (default 1001)\n"
-std::string OptionLines(std::span<const OptionSpec> options);
+std::string OptionLines(std::span<const OptionDecl> options);
 
 // Every group: a blank line, its heading, its option lines and its notes.
 std::string OptionsHelp(const CommandOptions& options);
 
 // The --help option every command lists last among its output options.
-OptionSpec HelpOption();
+OptionDecl HelpOption();
 
 // Every option of a table, in the order of its help.
-std::vector<const OptionSpec*> AllOptions(const CommandOptions& options);
+std::vector<const OptionDecl*> AllOptions(const CommandOptions& options);
 
 }  // namespace corvantile::cli

@@ -96,7 +96,7 @@ OptionReader SeriesReader(StandardSeries& target) {
 }
 
 CommandOptions Bind(StandardArguments& a) {
-  std::vector<OptionSpec> series{
+  std::vector<OptionDecl> series{
       {.name = "--series-inductor",
        .value_name = "S",
        .help = "E3, E6, E12 (default), E24, E48, E96 or E192",

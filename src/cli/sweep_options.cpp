@@ -41,7 +41,7 @@ bool ReadPoints(std::string_view text, std::optional<int>& target, std::string& 
 
 }  // namespace
 
-std::vector<OptionSpec> SpanOptions(SweepRequest& request) {
+std::vector<OptionDecl> SpanOptions(SweepRequest& request) {
   return {
       {.name = "--from",
        .value_name = "F",

@@ -23,7 +23,7 @@ struct SweepRequest {
 };
 
 // --from, --to, --points and --linear, read into `request`.
-std::vector<OptionSpec> SpanOptions(SweepRequest& request);
+std::vector<OptionDecl> SpanOptions(SweepRequest& request);
 
 // The span a request names for a circuit designed at `designFrequency`, or a one-line error
 // ("the sweep must end above the frequency it starts at").

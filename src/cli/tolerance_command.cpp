@@ -111,7 +111,7 @@ bool ReadBand(std::string_view value, std::optional<std::array<double, 2>>& band
 }
 
 CommandOptions Bind(ToleranceArguments& a) {
-  std::vector<OptionSpec> own{
+  std::vector<OptionDecl> own{
       {.name = "--standard",
        .value_name = "WHICH",
        .help = "none (default: the ideal design), nearest or best",

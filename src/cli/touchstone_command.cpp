@@ -175,7 +175,7 @@ CommandOptions Bind(TouchstoneArguments& a) {
       return ParseLineChoice(option, value, *a.line, error);
     };
   };
-  std::vector<OptionSpec> own{
+  std::vector<OptionDecl> own{
       {.name = "--port",
        .value_name = "N",
        .help = "the port (default 1)",

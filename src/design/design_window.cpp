@@ -352,7 +352,7 @@ void DesignWindow::cmdPower_Click() {
 void DesignWindow::cmdExit_Click() {
   if (std::string error; !WriteSession(state_, kSessionFileName, error)) {
     platform_.Beep();
-    // The specified sentence, then the writer's reason: "cannot write 'LastSession.CFG': ...".
+    // The program's own sentence, then the writer's reason: "cannot write 'LastSession.CFG': ...".
     platform_.ShowMessage(std::string(kSessionWriteFailedMessage) + " " + error);
   }
   window_.Close();

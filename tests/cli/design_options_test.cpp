@@ -212,12 +212,12 @@ TEST(DesignOptions, LFamiliesResetTheBranchAndTeeAndPiKeepIt) {
 
 TEST(DesignOptions, EveryOptionOfTheGroupIsApplied) {
   DesignRequest request;
-  for (const OptionSpec& spec : DesignGroup(request, "").options) {
-    if (spec.name == "--session") continue;
+  for (const OptionDecl& decl : DesignGroup(request, "").options) {
+    if (decl.name == "--session") continue;
     RunState state = MakeDefaultRunState();
     std::string error;
-    ApplyDesignOption(spec.name, "1", state, error);
-    EXPECT_EQ(error.find("unknown design option"), std::string::npos) << spec.name;
+    ApplyDesignOption(decl.name, "1", state, error);
+    EXPECT_EQ(error.find("unknown design option"), std::string::npos) << decl.name;
   }
 }
 

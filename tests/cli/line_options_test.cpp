@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"50:0.66:-1@10M,2@20M:10",
                  "--line: '50:0.66:-1@10M,2@20M:10': a loss figure must be above 0 dB", 0, true}));
 
-TEST(LineSpecMeasuredTest, OpenAndShortFilesGiveTheCable) {
+TEST(LineFiguresMeasuredTest, OpenAndShortFilesGiveTheCable) {
   // 41 m of RG-8X measured open and shorted from 1 to 30 MHz, past several half waves.
   const std::filesystem::path directory = TemporaryFile("line-measured");
   std::filesystem::create_directories(directory);

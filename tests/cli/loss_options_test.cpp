@@ -48,8 +48,8 @@ TEST(LossOptionsTest, OptionsSetTheModel) {
   EXPECT_FALSE(options.compensate);
   // --compensate is a flag, the other loss options take a value; explore and band omit it.
   LossOptions read;
-  for (const OptionSpec& spec : LossGroup(read, "").options) {
-    EXPECT_EQ(spec.value_name.empty(), spec.name == "--compensate") << spec.name;
+  for (const OptionDecl& decl : LossGroup(read, "").options) {
+    EXPECT_EQ(decl.value_name.empty(), decl.name == "--compensate") << decl.name;
   }
   EXPECT_EQ(LossGroup(read, "").options.size(),
             LossGroup(read, "", CompensateOption::Omitted).options.size() + 1);

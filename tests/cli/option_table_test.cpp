@@ -30,14 +30,14 @@ struct Accepted {
 };
 
 // The first sample value the option is taken with, read by a fresh table of the command.
-Accepted AcceptedValue(std::string_view command, const OptionSpec& spec) {
+Accepted AcceptedValue(std::string_view command, const OptionDecl& decl) {
   std::string error;
-  if (spec.value_name.empty()) {
-    const std::vector<std::string_view> args{spec.name};
+  if (decl.value_name.empty()) {
+    const std::vector<std::string_view> args{decl.name};
     return {ParseOptions(*OptionsOfCommand(command), args, error) == ParseResult::Ready, ""};
   }
   for (const std::string_view value : kSampleValues) {
-    const std::vector<std::string_view> args{spec.name, value};
+    const std::vector<std::string_view> args{decl.name, value};
     if (ParseOptions(*OptionsOfCommand(command), args, error) == ParseResult::Ready) {
       return {true, std::string(value)};
     }
@@ -53,35 +53,35 @@ TEST_P(EveryCommandsOptions, AreListedInItsHelpAndTakenByItsParser) {
   ASSERT_EQ(help.status, kExitOk) << help.err;
   const CommandOptions options = *OptionsOfCommand(command);
   ASSERT_FALSE(AllOptions(options).empty());
-  for (const OptionSpec* spec : AllOptions(options)) {
-    std::string listed = std::string(spec->name);
-    if (!spec->value_name.empty()) listed += " " + std::string(spec->value_name);
+  for (const OptionDecl* decl : AllOptions(options)) {
+    std::string listed = std::string(decl->name);
+    if (!decl->value_name.empty()) listed += " " + std::string(decl->value_name);
     const bool inHelp = help.out.find("  " + listed) != std::string::npos ||
                         help.out.find(", " + listed) != std::string::npos;
     EXPECT_TRUE(inHelp) << command << " --help lacks " << listed;
-    if (spec->name == "--help") continue;
-    EXPECT_TRUE(AcceptedValue(command, *spec).found) << command << " refuses " << spec->name;
+    if (decl->name == "--help") continue;
+    EXPECT_TRUE(AcceptedValue(command, *decl).found) << command << " refuses " << decl->name;
   }
 }
 
 TEST_P(EveryCommandsOptions, RefuseASecondOfASingleOption) {
   const std::string_view command = GetParam();
   const CommandOptions options = *OptionsOfCommand(command);
-  for (const OptionSpec* spec : AllOptions(options)) {
-    if (spec->name == "--help") continue;
-    const Accepted accepted = AcceptedValue(command, *spec);
+  for (const OptionDecl* decl : AllOptions(options)) {
+    if (decl->name == "--help") continue;
+    const Accepted accepted = AcceptedValue(command, *decl);
     if (!accepted.found) continue;  // reported by the test above
-    std::vector<std::string_view> args{spec->name};
-    if (!spec->value_name.empty()) args.push_back(accepted.value);
+    std::vector<std::string_view> args{decl->name};
+    if (!decl->value_name.empty()) args.push_back(accepted.value);
     const std::vector<std::string_view> once = args;
     args.insert(args.end(), once.begin(), once.end());
     std::string error;
     const ParseResult twice = ParseOptions(*OptionsOfCommand(command), args, error);
-    if (spec->repeats) {
-      EXPECT_EQ(twice, ParseResult::Ready) << command << " " << spec->name << ": " << error;
+    if (decl->repeats) {
+      EXPECT_EQ(twice, ParseResult::Ready) << command << " " << decl->name << ": " << error;
     } else {
-      EXPECT_EQ(twice, ParseResult::Failed) << command << " " << spec->name;
-      EXPECT_NE(error.find(std::string(spec->name) + " may be given only once"), std::string::npos)
+      EXPECT_EQ(twice, ParseResult::Failed) << command << " " << decl->name;
+      EXPECT_NE(error.find(std::string(decl->name) + " may be given only once"), std::string::npos)
           << command << ": " << error;
     }
   }
@@ -91,17 +91,17 @@ TEST_P(EveryCommandsOptions, RefuseASecondOfASingleOption) {
 TEST_P(EveryCommandsOptions, RefuseAnEmptyValueAndAValueForAFlag) {
   const std::string_view command = GetParam();
   const CommandOptions options = *OptionsOfCommand(command);
-  for (const OptionSpec* spec : AllOptions(options)) {
-    const std::string inlineEmpty = std::string(spec->name) + "=";
-    const bool flag = spec->value_name.empty();
+  for (const OptionDecl* decl : AllOptions(options)) {
+    const std::string inlineEmpty = std::string(decl->name) + "=";
+    const bool flag = decl->value_name.empty();
     const std::string expected =
-        std::string(spec->name) + (flag                         ? " takes no value"
-                                   : spec->value_name == "FILE" ? " needs a file name"
+        std::string(decl->name) + (flag                         ? " takes no value"
+                                   : decl->value_name == "FILE" ? " needs a file name"
                                                                 : " needs a value");
     for (const std::vector<std::string_view>& args :
          {std::vector<std::string_view>{inlineEmpty},
           flag ? std::vector<std::string_view>{inlineEmpty}
-               : std::vector<std::string_view>{spec->name, ""}}) {
+               : std::vector<std::string_view>{decl->name, ""}}) {
       std::string error;
       EXPECT_EQ(ParseOptions(*OptionsOfCommand(command), args, error), ParseResult::Failed)
           << command << " " << args.front();
