@@ -20,7 +20,6 @@
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -29,6 +28,7 @@
 
 #include "analysis/formats/number_text.h"
 #include "response/plot_ticks.h"
+#include "state/file_writer.h"
 
 namespace corvantile {
 namespace {
@@ -454,14 +454,15 @@ bool BandPage::Export(BandExport format, const QString& path) {
   const BandCurve curve = BandCurveOf(*answer_, static_cast<std::size_t>(chosen_), searchedBands_);
   const std::string text =
       BandExportText(*answer_, static_cast<std::size_t>(chosen_), format, curve.span);
-  QSaveFile file(path);
-  const QByteArray bytes = QByteArray::fromStdString(text);
-  if (text.empty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-      !file.commit()) {
-    Say(tr("Cannot write %1: %2")
-            .arg(QDir::toNativeSeparators(path),
-                 text.empty() ? tr("nothing to write") : file.errorString()),
-        true);
+  if (text.empty()) {
+    Say(tr("Cannot write %1: nothing to write").arg(QDir::toNativeSeparators(path)), true);
+    return false;
+  }
+  // Through the program's one writer; its one-line reason, capitalised.
+  if (std::string error; !WriteFileAtomically(path.toStdString(), text, error)) {
+    QString message = QString::fromStdString(error);
+    if (!message.isEmpty()) message[0] = message[0].toUpper();
+    Say(message, true);
     return false;
   }
   Say(tr("Saved %1").arg(QDir::toNativeSeparators(path)), false);

@@ -23,7 +23,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QShortcut>
 #include <QSvgGenerator>
@@ -45,6 +44,7 @@
 #include "response/qt/parts_page.h"
 #include "response/qt/smith_chart_widget.h"
 #include "response/qt/tolerance_page.h"
+#include "state/file_writer.h"
 #include "units/parse.h"
 
 namespace corvantile {
@@ -581,11 +581,15 @@ bool FrmResponse::CheckNetwork() {
 }
 
 bool FrmResponse::WriteFile(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    Report(QStringLiteral("Cannot write %1: %2")
-               .arg(QDir::toNativeSeparators(path), file.errorString()),
-           true);
+  // The program's one writer: no FIFO, device or read-only file replaced, a link written
+  // through, the old file whole on any failure; its one-line reason, capitalised.
+  std::string error;
+  if (!WriteFileAtomically(
+          path.toStdString(),
+          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error)) {
+    QString message = QString::fromStdString(error);
+    if (!message.isEmpty()) message[0] = message[0].toUpper();
+    Report(message, true);
     return false;
   }
   Report(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)), false);
