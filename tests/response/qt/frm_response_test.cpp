@@ -6,9 +6,11 @@
 #include "response/qt/frm_response.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAreaSeries>
 #include <QChart>
@@ -292,7 +294,14 @@ TEST_F(FrmResponseTest, SaveButtonsAskForAFileWithASensibleNameAndWriteTheExport
   answer = dir.filePath("missing/folder/a.csv");
   QTest::mouseClick(Child<QPushButton>("cmdExportCsv"), Qt::LeftButton);
   EXPECT_TRUE(Child<QLabel>("lblStatus")->text().startsWith("Cannot write "));
-  EXPECT_EQ(suggested.size(), 7);
+  // A FIFO is not replaced by a regular file (nor written into): the one writer refuses it.
+  const QString fifo = dir.filePath("pipe.csv");
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  answer = fifo;
+  QTest::mouseClick(Child<QPushButton>("cmdExportCsv"), Qt::LeftButton);
+  EXPECT_TRUE(Child<QLabel>("lblStatus")->text().startsWith("Cannot write "));
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo.toStdString()));
+  EXPECT_EQ(suggested.size(), 8);
 }
 
 // A narrow band (an antenna's 3.4 to 4.1 MHz) holds no power of ten for a logarithmic axis to
