@@ -16,7 +16,13 @@ using Complex = std::complex<double>;
 // dB per neper: 20 log10(e).
 constexpr double kDbPerNeper = 8.685889638065035;
 
-// Nominal matched loss, dB per 100 ft, as each maker's datasheet lists it.
+// Nominal matched loss, dB per 100 ft, as each maker's datasheet lists it. Cross-checked
+// against two independently published cable tables that cite the same datasheets: RG-213,
+// RG-8X, LMR-400, LMR-240, RG-174 (above 10 MHz), 9913 and RG-59 (against RG-59B) agree within
+// 10 %, RG-6 (1694A) within 8 %. RG-58 (8240) sits between the two (4.9 dB at 100 MHz in one,
+// 3.8 in the other's two-term fit); RG-174's 10 MHz figure is the copper-clad steel centre's,
+// above what a two-term fit gives there. A cable's own datasheet outranks this table: type its
+// figures.
 constexpr std::array kRg58Loss{LossPoint{1e6, 0.4},   LossPoint{10e6, 1.4},  LossPoint{50e6, 3.3},
                                LossPoint{100e6, 4.9}, LossPoint{200e6, 7.3}, LossPoint{400e6, 11.2},
                                LossPoint{1e9, 21.5}};
@@ -45,7 +51,7 @@ constexpr std::array k9913Loss{LossPoint{10e6, 0.4},  LossPoint{50e6, 0.9},  Los
 
 const std::array kCables{
     CableType{"RG-58", 50.0, 0.66, kRg58Loss, "Belden 8240 RG-58/U datasheet"},
-    CableType{"RG-8X", 50.0, 0.82, kRg8xLoss, "Belden 9258 RG-8X datasheet"},
+    CableType{"RG-8X", 50.0, 0.78, kRg8xLoss, "Belden 9258 RG-8X datasheet"},
     CableType{"RG-213", 50.0, 0.66, kRg213Loss, "Belden 8267 RG-213/U datasheet"},
     CableType{"LMR-400", 50.0, 0.85, kLmr400Loss, "Times Microwave Systems LMR-400 datasheet"},
     CableType{"LMR-240", 50.0, 0.84, kLmr240Loss, "Times Microwave Systems LMR-240 datasheet"},
