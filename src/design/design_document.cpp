@@ -60,6 +60,7 @@ bool DesignDocument::WriteProgramSettings(std::string& error) const {
   updated.tolerance = settings.tolerance;
   updated.measuredSource = settings.measuredSource;
   updated.measuredLoad = settings.measuredLoad;
+  updated.feedline = settings.feedline;
   return WriteSettings(updated, recentListFile_.string(), error);
 }
 
@@ -192,6 +193,12 @@ std::vector<std::string> DesignDocument::ReadProgramSettings() {
     if (problem.empty()) continue;
     notes.push_back("The " + SideName(side) + " no longer follows its measured file: " + problem +
                     ". It keeps its last values.");
+  }
+  if (read.settings.feedline) {
+    if (const std::string problem = model_.SetFeedline(read.settings.feedline); !problem.empty()) {
+      notes.push_back("The feedline " + QuotedValue(read.settings.feedline->line) +
+                      " was taken away: " + problem + ". The side keeps its last values.");
+    }
   }
   return notes;
 }
