@@ -194,9 +194,17 @@ std::vector<std::string> DesignDocument::ReadProgramSettings() {
     notes.push_back("The " + SideName(side) + " no longer follows its measured file: " + problem +
                     ". It keeps its last values.");
   }
-  if (read.settings.feedline) {
-    if (const std::string problem = model_.SetFeedline(read.settings.feedline); !problem.empty()) {
-      notes.push_back("The feedline " + QuotedValue(read.settings.feedline->line) +
+  if (const std::optional<FeedlineSetting>& feedline = read.settings.feedline) {
+    // A side whose file has gone holds the values seen through the line, not its own.
+    const MeasuredSideKind side =
+        feedline->atSource ? MeasuredSideKind::Source : MeasuredSideKind::Load;
+    const bool lostFile =
+        (feedline->atSource ? read.settings.measuredSource : read.settings.measuredLoad) &&
+        !model_.Port(side);
+    if (const std::string problem =
+            lostFile ? "its far end was the measured file" : model_.SetFeedline(feedline);
+        !problem.empty()) {
+      notes.push_back("The feedline " + QuotedValue(feedline->line) +
                       " was taken away: " + problem + ". The side keeps its last values.");
     }
   }

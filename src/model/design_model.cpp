@@ -83,11 +83,16 @@ DesignModel::DesignModel(const RunState& state, const Settings& settings,
     }
   }
   if (!feedline) return;
-  const std::string problem = SetFeedline(feedline);
+  // A side whose file could not be followed holds the values seen through the line, not its own.
+  const MeasuredSideKind side = SideOf(*feedline);
+  const bool lostFile =
+      (side == MeasuredSideKind::Source ? settings.measuredSource : settings.measuredLoad) &&
+      !Port(side);
+  const std::string problem =
+      lostFile ? "its far end was the measured file" : SetFeedline(feedline);
   if (!problem.empty() && notes != nullptr) {
-    notes->push_back("the feedline " + QuotedValue(feedline->line) + " to the " +
-                     SideName(SideOf(*feedline)) + " was taken away: " + problem +
-                     "; the side keeps its last values");
+    notes->push_back("the feedline " + QuotedValue(feedline->line) + " to the " + SideName(side) +
+                     " was taken away: " + problem + "; the side keeps its last values");
   }
 }
 
@@ -125,7 +130,7 @@ MeasuredSides DesignModel::Sides() const {
 }
 
 std::string DesignModel::SeeThroughLine() {
-  seen_.reset();
+  std::shared_ptr<const TouchstonePort> kept = std::exchange(seen_, nullptr);
   if (!settings_.feedline) {
     line_.reset();
     lineText_.clear();
@@ -156,10 +161,17 @@ std::string DesignModel::SeeThroughLine() {
       return "the " + SideName(side) + " behind the feedline has no positive resistance";
     }
   }
+  // A measured far end is seen at its file's frequencies, whatever the design frequency.
+  SeenFrom from{feedline.line, feedline.atSource, port.get(), feedline.farValues, port ? 0.0 : f0};
+  if (kept && from == seenFrom_) {
+    seen_ = std::move(kept);
+    return {};
+  }
   const std::string name =
       (port ? port->FileName() : "the " + SideName(side)) + " through " + line_->description;
   seen_ = std::make_shared<const TouchstonePort>(
       SideSeenThroughLine(port.get(), typed, f0, line_->line, line_->nominalImpedance, name), 1);
+  seenFrom_ = std::move(from);
   return {};
 }
 

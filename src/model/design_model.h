@@ -145,6 +145,17 @@ class DesignModel {
   std::shared_ptr<const LineChoice> line_;
   std::string lineText_;
   std::shared_ptr<const TouchstonePort> seen_;
+  // What seen_ was made from, so that a change elsewhere keeps the same port (views that hold
+  // it, such as a band search, stay current).
+  struct SeenFrom {
+    std::string line;
+    bool atSource = false;
+    const TouchstonePort* port = nullptr;
+    std::optional<ImpedanceValues> farValues;
+    double frequency = 0.0;
+    friend bool operator==(const SeenFrom&, const SeenFrom&) = default;
+  };
+  SeenFrom seenFrom_;
   // Every port read for this design, so that undo and redo need no file.
   std::map<std::pair<std::string, int>, std::shared_ptr<const TouchstonePort>> read_;
 };

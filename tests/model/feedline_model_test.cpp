@@ -185,6 +185,30 @@ TEST_F(FeedlineFiles, AMeasuredLoadIsTheLinesFarEnd) {
   EXPECT_EQ(model.state().LoadValues, measured);
 }
 
+// A measured far end whose file has gone: the side keeps the values it had (those seen through
+// the line) and the line is taken away, said in a note, never put on them a second time.
+TEST_F(FeedlineFiles, ALineWhoseMeasuredFarEndHasGoneIsTakenAway) {
+  const std::filesystem::path antenna = folder.path() / "antenna.s1p";
+  corvantile::testing::WriteBytes(antenna, "# MHz Z RI R 1\n3 60 -40\n4.5 60 -40\n");
+  DesignModel model;
+  ASSERT_EQ(model.Follow(MeasuredSideKind::Load, {antenna.string(), 1}), "");
+  ASSERT_EQ(model.PutFeedline("RG-213:30", MeasuredSideKind::Load), "");
+  const std::filesystem::path file = folder.path() / "gone.cfg";
+  std::string error;
+  ASSERT_TRUE(SaveDesign(model, file, error)) << error;
+  std::filesystem::remove(antenna);
+  DesignModel opened;
+  const DesignLoad load = LoadDesign(file, LoadPolicy::Tolerant, opened);
+  ASSERT_TRUE(load.Ok()) << load.error;
+  ASSERT_EQ(load.notes.size(), 2u);
+  EXPECT_NE(load.notes[1].find("feedline 'RG-213:30' to the load was taken away"),
+            std::string::npos)
+      << load.notes[1];
+  EXPECT_FALSE(opened.Feedline());
+  EXPECT_NEAR(opened.state().LoadValues[SeriesR], model.state().LoadValues[SeriesR],
+              1e-5f * model.state().LoadValues[SeriesR]);
+}
+
 // The report gives the line's figures after the design. On a lossless line the VSWR is the same
 // at both ends (300 ohms on 50: 6), no watt is lost, and the far end is the load's own.
 TEST(FeedlineModel, TheReportListsTheLinesFigures) {
