@@ -85,6 +85,18 @@ OptionGroup LineGroup(LineRequest& request, std::string heading) {
   return group;
 }
 
+LineRequest TakeDesignLine(DesignModel& model, const LineRequest& given) {
+  LineRequest request = given;
+  const std::optional<FeedlineSetting> feedline = model.Feedline();
+  if (!feedline) return request;
+  model.RemoveFeedline();
+  if (!request.line) {
+    request.line = feedline->line;
+    if (!request.at) request.at = feedline->atSource ? "source" : "load";
+  }
+  return request;
+}
+
 bool ApplyLineRequest(const LineRequest& request, RunState& state, MeasuredDesign& measured,
                       LineSetup& setup, std::string& error) {
   setup = LineSetup{};

@@ -24,6 +24,7 @@
 #include "cli/design_options.h"
 #include "cli/json_value.h"
 #include "cli/option_table.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
@@ -37,6 +38,12 @@ struct LineRequest {
   std::optional<std::string> removeFromLoad;  // --load-file-remove-line
   bool Any() const { return line || at || addToLoad || removeFromLoad; }
 };
+
+// A design read from a session may hold a feedline (put in by the window's "Feedline..."): it is
+// taken out of `model` (the side gets its own values back) and becomes the request's --line and
+// --line-at, unless --line was given, which takes its place. Every command that takes the line
+// options calls this before ApplyLineRequest, so a design has one line whichever way it came.
+LineRequest TakeDesignLine(DesignModel& model, const LineRequest& given);
 
 // The options above under `heading`, read into `request`, with the names of the cables.
 OptionGroup LineGroup(LineRequest& request, std::string heading);
