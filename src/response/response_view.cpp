@@ -39,6 +39,8 @@ void NoNetwork(ResponseView& view, std::string_view reason) {
   view.locus.clear();
   view.summaryLines.clear();
   view.path = {};
+  view.feedline.reset();
+  view.feedlineName.clear();
 }
 
 }  // namespace
@@ -75,8 +77,8 @@ void UpdateResponseView(const DesignModel& model, const ResponseSettings& settin
 
   view.hasNetwork = true;
   view.noNetworkReason.clear();
-  view.measuredSourcePort = model.Port(MeasuredSideKind::Source);
-  view.measuredLoadPort = model.Port(MeasuredSideKind::Load);
+  view.measuredSourcePort = model.SeenPort(MeasuredSideKind::Source);
+  view.measuredLoadPort = model.SeenPort(MeasuredSideKind::Load);
   view.span = span;
   view.referenceImpedance = z0;
   view.sweep = std::move(sweep.points);
@@ -110,11 +112,19 @@ void UpdateResponseView(const DesignModel& model, const ResponseSettings& settin
   }
   view.measuredLoadLocus.clear();
   view.measuredLoadFile.clear();
-  if (sides.load) {
-    view.measuredLoadFile = sides.load->FileName();
-    for (const double hertz : sides.load->Frequencies()) {
-      view.measuredLoadLocus.push_back(ReflectionOf(sides.load->Impedance(hertz) / z0));
+  // The load's file as measured, before any feedline.
+  if (const std::shared_ptr<const TouchstonePort> load = model.Port(MeasuredSideKind::Load)) {
+    view.measuredLoadFile = load->FileName();
+    for (const double hertz : load->Frequencies()) {
+      view.measuredLoadLocus.push_back(ReflectionOf(load->Impedance(hertz) / z0));
     }
+  }
+  view.feedline.reset();
+  view.feedlineName.clear();
+  if (const std::optional<FeedlineAnswer> line = FeedlineOf(model)) {
+    view.feedline =
+        FeedlinePath(line->choice->line, line->frequency, line->figures.farImpedance, z0);
+    view.feedlineName = line->choice->description;
   }
   view.measuredSourceLocus.clear();
   view.measuredSourceFile.clear();
