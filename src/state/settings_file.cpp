@@ -247,7 +247,9 @@ std::optional<FeedlineSetting> ReadFeedline(const Json& root, bool& damaged) {
     if (!far->is_array() || far->size() != values.size()) return refuse();
     for (std::size_t i = 0; i < values.size(); ++i) {
       const Json& v = (*far)[i];
-      if (!v.is_number() || !std::isfinite(v.get<double>())) return refuse();
+      // Held as a float, as the session file's values are: one beyond a float's range is no
+      // value.
+      if (!v.is_number() || !std::isfinite(static_cast<float>(v.get<double>()))) return refuse();
       values[i] = static_cast<float>(v.get<double>());
     }
     feedline.farValues = values;

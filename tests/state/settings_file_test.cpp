@@ -354,6 +354,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedFeedline{"LineNotText", R"({"line": 30})"},
         DamagedFeedline{"UnknownSide", R"({"line": "RG-213:30", "at": "middle"})"},
         DamagedFeedline{"ShortFarValues", R"({"line": "RG-213:30", "far_values": [1]})"},
+        DamagedFeedline{"FarValueBeyondAFloat", R"({"line": "RG-213:30", "far_values": )"
+                                                R"([0,1e300,0,0,0,0,0,1,0,1,0,0,0,0,0,0]})"},
         DamagedFeedline{"FarValueNotANumber", R"({"line": "RG-213:30", "far_values": )"
                                               R"([0,300,0,0,0,0,0,1,0,1,0,0,0,0,0,"x"]})"}),
     [](const testing::TestParamInfo<DamagedFeedline>& tested) {
