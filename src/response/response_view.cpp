@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "analysis/formats/touchstone_reader.h"
 #include "model/design_answers.h"
@@ -94,8 +95,16 @@ void UpdateResponseView(const DesignModel& model, const ResponseSettings& settin
     marker.inSpan = marker.measured && InSpan(marker.frequency, span);
   }
   view.summaryLines = ResponseSummaryLines(view.summary, span);
-  if (sides.source) view.summaryLines.push_back(MeasuredLine("Source", *sides.source));
-  if (sides.load) view.summaryLines.push_back(MeasuredLine("Load", *sides.load));
+  // Each file as measured, and the side a feedline runs to as seen through it.
+  for (const auto& [side, name] :
+       {std::pair(MeasuredSideKind::Source, "Source"), std::pair(MeasuredSideKind::Load, "Load")}) {
+    if (const std::shared_ptr<const TouchstonePort> file = model.Port(side)) {
+      view.summaryLines.push_back(MeasuredLine(name, *file));
+    }
+    if (const std::string line = model.FeedlineText(side); !line.empty()) {
+      view.summaryLines.push_back(std::string(name) + " seen " + line);
+    }
+  }
   if (cut && settings.span) {
     view.summaryLines.push_back("The span was cut to the measured band: " +
                                 FrequencyText(span.from) + " to " + FrequencyText(span.to));

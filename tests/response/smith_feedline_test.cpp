@@ -84,6 +84,7 @@ TEST(SmithFeedline, TheResponseViewJoinsTheLineToTheNetworksPath) {
   ASSERT_TRUE(view.hasNetwork);
   ASSERT_TRUE(view.feedline);
   EXPECT_EQ(view.feedlineName, "30 m of RG-213");
+  EXPECT_EQ(view.summaryLines.back(), "Load seen through 30 m of RG-213");
   EXPECT_NEAR(std::abs(view.feedline->far.impedance - Complex(300.0, 0.0)), 0.0, 1e-9);
   ASSERT_FALSE(view.path.nodes.empty());
   // The network sees the line's samples, interpolated within about 1e-5.
