@@ -185,6 +185,22 @@ TEST_F(FeedlineFiles, AMeasuredLoadIsTheLinesFarEnd) {
   EXPECT_EQ(model.state().LoadValues, measured);
 }
 
+// A file followed by the side behind the line becomes the line's far end; the line stays.
+TEST_F(FeedlineFiles, FollowingAFileBehindTheLineMakesItTheFarEnd) {
+  const std::filesystem::path antenna = folder.path() / "antenna.s1p";
+  std::string text = "# kHz Z RI R 1\n";
+  for (int khz = 3400; khz <= 4100; khz += 10) text += std::to_string(khz) + " 60 -40\n";
+  corvantile::testing::WriteBytes(antenna, text);
+  DesignModel model;
+  ASSERT_EQ(model.PutFeedline("RG-213:30", MeasuredSideKind::Load), "");
+  ASSERT_EQ(model.Follow(MeasuredSideKind::Load, {antenna.string(), 1}), "");
+  ASSERT_TRUE(model.Feedline());
+  EXPECT_FALSE(model.Feedline()->farValues);
+  const Complex expected = FindCable("RG-213")->Line(30.0).SeenThrough(3.75e6, {60.0, -40.0});
+  EXPECT_NEAR(std::abs(SeenLoad(model) - expected), 0.0, 1e-3 * std::abs(expected));
+  EXPECT_EQ(model.FeedlineText(MeasuredSideKind::Load), "through 30 m of RG-213");
+}
+
 // A measured far end whose file has gone: the side keeps the values it had (those seen through
 // the line) and the line is taken away, said in a note, never put on them a second time.
 TEST_F(FeedlineFiles, ALineWhoseMeasuredFarEndHasGoneIsTakenAway) {

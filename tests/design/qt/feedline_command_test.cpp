@@ -44,8 +44,8 @@ class FeedlineCommandTest : public ::testing::Test {
   FeedlineCommandTest()
       : design(model, platform,
                std::filesystem::path(folder.path().toStdString()) / "LastSession.json") {
-    design.SetFeedlineChooser([this](const FeedlineForm& shown) -> std::optional<FeedlineForm> {
-      this->shown = shown;
+    design.SetFeedlineChooser([this](const FeedlineForm& form) -> std::optional<FeedlineForm> {
+      shown = form;
       return answer;
     });
     design.Load();
