@@ -35,6 +35,14 @@ void CheckRanges(const Settings& s) {
                    "band %g to %g", (*t.band)[0], (*t.band)[1]);
     }
   }
+  if (s.feedline) {
+    FUZZ_REQUIRE(!s.feedline->line.empty(), "a feedline without its line");
+    if (s.feedline->farValues) {
+      for (const float v : *s.feedline->farValues) {
+        FUZZ_REQUIRE(std::isfinite(v), "a far value %g", static_cast<double>(v));
+      }
+    }
+  }
   if (s.losses) {
     for (const double v : {s.losses->inductorQ, s.losses->inductorLaw, s.losses->capacitorQ,
                            s.losses->capacitorLaw}) {
@@ -50,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const SettingsRead read = corvantile::ReadSettingsText(text);
   FUZZ_REQUIRE(read.found, "text read as not found");
   if (read.damaged && read.settings.otherMembers == "{}" && !read.settings.tolerance &&
-      !read.settings.losses && !read.settings.measuredSource && !read.settings.measuredLoad) {
+      !read.settings.losses && !read.settings.measuredSource && !read.settings.measuredLoad &&
+      !read.settings.feedline) {
     return 0;  // nothing usable: the defaults
   }
   CheckRanges(read.settings);

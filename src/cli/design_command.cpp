@@ -145,7 +145,6 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   const OutputRequest& output = a.output;
   const std::optional<std::string>& saveFile = a.saveFile;
   const LossOptions& losses = a.losses;
-  const LineRequest& lines = a.lines;
   std::string format;
   if (!ChooseFormat(output, kDesignFormats, format, error)) return Fail(err, "design: " + error);
 
@@ -155,6 +154,7 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
 
+  const LineRequest lines = TakeDesignLine(model, a.lines);
   if (lines.Any()) {
     // A feedline between the network and a side: the state and measured sides seen through it.
     RunState state = model.state();

@@ -357,7 +357,7 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   if (LossesSwitchedOn(model.settings().losses)) options.losses = PartLosses(model);
   MeasuredDesign measured = MeasuredDesignOf(model);
   // A feedline between the network and a side: every candidate matches the side through it.
-  const LineRequest& lines = a.lines;
+  const LineRequest lines = TakeDesignLine(model, a.lines);
   RunState state = model.state();
   LineSetup line;
   if (lines.Any() && !ApplyLineRequest(lines, state, measured, line, error)) {

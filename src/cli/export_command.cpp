@@ -501,6 +501,8 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
   }
 
+  // Line options given, or a line the session's design held.
+  const bool lined = lines.Any() || line.line.has_value();
   const double reference = z0 ? precision::Decimal(*z0) : kDefaultReferenceImpedance;
   std::string lossLine;
   if (setup.lossy) {
@@ -511,7 +513,7 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
   if (format == "bom") {
     text = PartsListCsv(setup.circuit, setup.losses, parts);
   } else if (format == "spice") {
-    if ((lines.Any() ? line.shown : setup.measured).Any()) {
+    if ((lined ? line.shown : setup.measured).Any()) {
       err << "corvantile-cli: note: the netlist holds each measured side as the series R + jX "
              "it presents at the design frequency\n";
     }
@@ -534,9 +536,9 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
         "Corvantile matching network with its load: what the source sees, as a one-port"};
     for (const std::string& part : DescribeCircuit(setup.circuit)) comments.push_back(part);
     // The measured sides as their files give them, then the line's figures.
-    const MeasuredDesign& shown = lines.Any() ? line.shown : setup.measured;
+    const MeasuredDesign& shown = lined ? line.shown : setup.measured;
     std::string block = MeasuredLines(shown, setup.circuit.designFrequency);
-    if (lines.Any()) block += LineReport(line, setup.circuit, setup.measured.Sides());
+    if (lined) block += LineReport(line, setup.circuit, setup.measured.Sides());
     for (std::size_t start = 0; start < block.size();) {
       const std::size_t end = block.find('\n', start);
       if (end == std::string::npos) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/circuits/line_choice.h"
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/transmission_line.h"
 #include "analysis/solvers/frequency_response.h"
@@ -23,26 +24,12 @@
 #include "cli/design_options.h"
 #include "cli/json_value.h"
 #include "cli/option_table.h"
+#include "model/design_model.h"
 #include "state/circuit_state.h"
 
 namespace corvantile::cli {
 
-// A line as the command line names it: a cable of the table and a length ("RG-213:30",
-// "rg213:98.4ft"), or its figures, impedance, velocity factor, matched loss in dB per 100 m at
-// one or more frequencies (per 100 ft with "/100ft" after them; 0 for a lossless line) and
-// length: "50:0.66:0.6@10M,2.2@100M/100ft:30m"; or a line measured with its far end open and
-// shorted, "measured:open.s1p:short.s1p:30", fitted (impedance, velocity factor, loss) to them.
-struct LineChoice {
-  TransmissionLine line;
-  std::string description;  // "30 m of RG-213"
-  std::string source;       // "Belden 8267 RG-213/U datasheet", or "" for typed figures
-  double nominalImpedance = 50.0;
-  double velocityFactor = 0.66;
-};
-bool ParseLineChoice(std::string_view option, std::string_view text, LineChoice& choice,
-                     std::string& error);
-
-enum class LinePlace { Load, Source };
+// The line itself is named in the grammar of analysis/circuits/line_choice.h.
 
 struct LineRequest {
   std::optional<std::string> line;            // --line
@@ -51,6 +38,12 @@ struct LineRequest {
   std::optional<std::string> removeFromLoad;  // --load-file-remove-line
   bool Any() const { return line || at || addToLoad || removeFromLoad; }
 };
+
+// A design read from a session may hold a feedline (put in by the window's "Feedline..."): it is
+// taken out of `model` (the side gets its own values back) and becomes the request's --line and
+// --line-at, unless --line was given, which takes its place. Every command that takes the line
+// options calls this before ApplyLineRequest, so a design has one line whichever way it came.
+LineRequest TakeDesignLine(DesignModel& model, const LineRequest& given);
 
 // The options above under `heading`, read into `request`, with the names of the cables.
 OptionGroup LineGroup(LineRequest& request, std::string heading);

@@ -180,7 +180,7 @@ int RunStandardCommand(std::span<const std::string_view> arguments, std::ostream
   if (!built) return Refuse(err, error);
 
   const LossModel model = PartLosses(design_model);
-  const LineRequest& lines = a.lines;
+  const LineRequest lines = TakeDesignLine(design_model, a.lines);
   // A feedline between the network and a side: every design is made and scored through it.
   RunState state = design_model.state();
   MeasuredDesign measured = MeasuredDesignOf(design_model);

@@ -119,6 +119,8 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   LineSetup line;
   const SweepPreparation prepared =
       PrepareSweep(design, sweep, setup, error, notes, &losses, &lines, &line);
+  // Line options given, or a line the session's design held.
+  const bool lined = lines.Any() || line.line.has_value();
   for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (prepared != SweepPreparation::Ready) {
     return Fail(err, "sweep: " + error, PreparationExitStatus(prepared));
@@ -133,7 +135,7 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
   const SweepSummary summary = SummarizeSetup(setup, points);
   SweepMeasurement measurement;
   // The measured sides as their files give them, not as seen through --line.
-  const MeasuredDesign& shown = lines.Any() ? line.shown : setup.measured;
+  const MeasuredDesign& shown = lined ? line.shown : setup.measured;
   if (shown.Any()) {
     const std::string text = MeasuredLines(shown, setup.circuit.designFrequency);
     for (std::size_t start = 0; start < text.size();) {
@@ -148,13 +150,13 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     // Which parts were lossy and the line's figures come first, then the sweep's own members.
     Json json = Json::object();
     if (!lossLine.empty()) json["losses"] = lossLine;
-    if (lines.Any()) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
+    if (lined) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
     json.update(SweepJson(setup.circuit, setup.span, points, summary, measurement));
     return Deliver(JsonLine(json), output, out, err);
   }
   std::string text = SweepText(format, setup, points, summary, measurement);
   // The line's figures at the design frequency, before the table (as '#' lines in csv).
-  if (lines.Any()) {
+  if (lined) {
     std::string block = LineReport(line, setup.circuit, setup.measured.Sides());
     if (format == "csv") {
       std::string commented;

@@ -100,6 +100,11 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
                               const LineRequest* lines, LineSetup* line) {
   DesignModel model;
   if (!BuildDesignModel(design, model, error, notes, losses)) return SweepPreparation::Failed;
+  LineRequest taken;
+  if (lines != nullptr && line != nullptr) {
+    taken = TakeDesignLine(model, *lines);
+    lines = &taken;
+  }
   if (lines != nullptr && line != nullptr && lines->Any()) {
     // A feedline between the network and a side: the design seen through it.
     setup.state = model.state();

@@ -297,7 +297,7 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   if (!request.hasNetwork) return Refuse(err, "--band: " + request.noNetworkReason);
   // A feedline between the network and a side: the network designed for the side seen through
   // it, rounded as the design's own, every build scored with that side.
-  const LineRequest& lines = a.lines;
+  const LineRequest lines = TakeDesignLine(model, a.lines);
   RunState lineState = model.state();
   MeasuredDesign measured = MeasuredDesignOf(model);
   LineSetup line;

@@ -268,7 +268,18 @@ constexpr ControlPlacement kMeasuredSourceLabelPlacement =
 constexpr ControlPlacement kMeasuredLoadLabelPlacement =
     Row(kMeasuredLoadLabelName, kLoadColumn, kMeasuredNameRow, kEntryWidth);
 
+// The feedline command stands in the free row under Exit, in the load's column.
+constexpr double kFeedlineRow = 7900;
+constexpr ControlLook kFeedlineButton =
+    Button(kFeedlineButtonName, "Feedline...",
+           "Put a feedline between the network and the load or the source, or take it away.");
+constexpr ControlPlacement kFeedlinePlacement =
+    Row(kFeedlineButtonName, kLoadColumn, kFeedlineRow, kEntryWidth);
+
 }  // namespace
+
+const toolkit::ControlLook& FeedlineButtonLook() { return kFeedlineButton; }
+const toolkit::ControlPlacement& FeedlineButtonPlacement() { return kFeedlinePlacement; }
 
 const toolkit::ControlLook& ResponseButtonLook() { return kResponseButton; }
 const toolkit::ControlPlacement& ResponseButtonPlacement() { return kResponsePlacement; }

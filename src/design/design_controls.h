@@ -71,6 +71,15 @@ const toolkit::ControlPlacement& MeasuredLabelPlacement(MeasuredSideKind side);
 // The command a side's "Measured..." follows in the focus order: CommandSource4, CommandLoad4.
 std::string_view MeasuredButtonFocusAfter(MeasuredSideKind side);
 
+// "Feedline...": a grey command button as wide as the load's entry commands, under Exit in the
+// load's column, next after the load's "Measured..." in the focus order. It opens the feedline
+// dialog (a line between the network and the load or the source); the side's label under its
+// "Measured..." then says what it is seen through ("through 30 m of RG-213").
+inline constexpr std::string_view kFeedlineButtonName = "cmdFeedline";
+const toolkit::ControlLook& FeedlineButtonLook();
+const toolkit::ControlPlacement& FeedlineButtonPlacement();
+inline constexpr std::string_view kFeedlineFocusAfter = kMeasuredLoadButtonName;
+
 // Keys for the small phase-step buttons "+1" and "-1", which their tooltips name.
 inline constexpr std::string_view kPhasePlusOneShortcut = "+";
 inline constexpr std::string_view kPhaseMinusOneShortcut = "-";

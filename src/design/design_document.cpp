@@ -60,6 +60,7 @@ bool DesignDocument::WriteProgramSettings(std::string& error) const {
   updated.tolerance = settings.tolerance;
   updated.measuredSource = settings.measuredSource;
   updated.measuredLoad = settings.measuredLoad;
+  updated.feedline = settings.feedline;
   return WriteSettings(updated, recentListFile_.string(), error);
 }
 
@@ -192,6 +193,20 @@ std::vector<std::string> DesignDocument::ReadProgramSettings() {
     if (problem.empty()) continue;
     notes.push_back("The " + SideName(side) + " no longer follows its measured file: " + problem +
                     ". It keeps its last values.");
+  }
+  if (const std::optional<FeedlineSetting>& feedline = read.settings.feedline) {
+    // A side whose file has gone holds the values seen through the line, not its own.
+    const MeasuredSideKind side =
+        feedline->atSource ? MeasuredSideKind::Source : MeasuredSideKind::Load;
+    const bool lostFile =
+        (feedline->atSource ? read.settings.measuredSource : read.settings.measuredLoad) &&
+        !model_.Port(side);
+    if (const std::string problem =
+            lostFile ? "its far end was the measured file" : model_.SetFeedline(feedline);
+        !problem.empty()) {
+      notes.push_back("The feedline " + QuotedValue(feedline->line) +
+                      " was taken away: " + problem + ". The side keeps its last values.");
+    }
   }
   return notes;
 }

@@ -78,12 +78,12 @@ class DesignDocument {
   void ShowTitle();
 
   // The program's own settings file (the one beside the session file): at start the measured
-  // sides are taken from it (a missing or damaged file leaves every side typed); on Exit, when
-  // the session is written, the measured sides, the parts' Q settings (its "losses" member) and
-  // the tolerance view's settings ("tolerance") are written back, every other member kept. Neither
-  // adds an undo step. Writing gives false with a one-line `error`. Reading gives one line for
-  // a damaged file (a folder or FIFO of that name too) and for each side that could not follow
-  // its file again (it keeps its last values).
+  // sides and the feedline are taken from it (a missing or damaged file leaves every side typed);
+  // on Exit, when the session is written, the measured sides, the feedline, the parts' Q settings
+  // (its "losses" member) and the tolerance view's settings ("tolerance") are written back, every
+  // other member kept. Neither adds an undo step. Writing gives false with a one-line `error`.
+  // Reading gives one line for a damaged file (a folder or FIFO of that name too) and for each side
+  // that could not follow its file again (it keeps its last values).
   std::vector<std::string> ReadProgramSettings();
   bool WriteProgramSettings(std::string& error) const;
 

@@ -63,7 +63,7 @@ SweepSpan SpanOf(const DesignModel& model, const std::optional<SweepSpan>& chose
   SweepSpan span =
       chosen ? *chosen : DefaultSweepSpan(static_cast<double>(model.state().NetValues[Frequency]));
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
-    const std::shared_ptr<const TouchstonePort> port = model.Port(side);
+    const std::shared_ptr<const TouchstonePort> port = model.SeenPort(side);
     if (!port) continue;
     const std::string band = " (" + port->FileName() + " covers " +
                              EngineeringText(port->From(), "Hz") + " to " +
@@ -133,8 +133,8 @@ ToleranceRequest ToleranceOf(const DesignModel& model, const ToleranceSettings& 
     request.noNetworkReason = std::string(CircuitProblemText(network.problem));
     return request;
   }
-  const std::shared_ptr<const TouchstonePort> source = model.Port(MeasuredSideKind::Source);
-  const std::shared_ptr<const TouchstonePort> load = model.Port(MeasuredSideKind::Load);
+  const std::shared_ptr<const TouchstonePort> source = model.SeenPort(MeasuredSideKind::Source);
+  const std::shared_ptr<const TouchstonePort> load = model.SeenPort(MeasuredSideKind::Load);
   ToleranceRequest request = ToleranceOfCircuit(network.built, network.losses,
                                                 {source.get(), load.get()}, settings, envelope);
   request.measuredSource = source;
@@ -198,8 +198,8 @@ Exploration ExplorationOf(const DesignModel& model, ExploreOptions options) {
 BandAnswer BandOf(const DesignModel& model, BandMatchOptions options) {
   options.sides = model.Sides();
   BandAnswer answer = BandOfState(model.state(), std::move(options));
-  answer.measuredSource = model.Port(MeasuredSideKind::Source);
-  answer.measuredLoad = model.Port(MeasuredSideKind::Load);
+  answer.measuredSource = model.SeenPort(MeasuredSideKind::Source);
+  answer.measuredLoad = model.SeenPort(MeasuredSideKind::Load);
   return answer;
 }
 
@@ -258,12 +258,40 @@ std::string MeasuredLine(const DesignModel& model, MeasuredSideKind side, double
 
 }  // namespace
 
+std::optional<FeedlineAnswer> FeedlineOf(const DesignModel& model) {
+  const std::shared_ptr<const LineChoice> choice = model.FeedlineChoice();
+  if (!choice || !model.Feedline()) return std::nullopt;
+  const Network network = NetworkOf(model);
+  if (network.problem != CircuitProblem::None) return std::nullopt;
+  FeedlineAnswer answer;
+  answer.choice = choice;
+  answer.place =
+      model.FeedlineSide() == MeasuredSideKind::Source ? LinePlace::Source : LinePlace::Load;
+  const double f0 = network.built.designFrequency;
+  answer.frequency = f0;
+  std::complex<double> far;
+  if (answer.place == LinePlace::Load) {
+    const std::optional<std::complex<double>> load = model.FarEndImpedance(f0);
+    if (!load) return std::nullopt;
+    far = *load;
+  } else {
+    if (!network.sides.Covers(f0)) return std::nullopt;
+    far = EvaluateResponse(network.built, f0, network.sides, network.losses).inputImpedance;
+  }
+  answer.figures =
+      LineFiguresAt(choice->line, f0, far, network.built.designPower, choice->nominalImpedance);
+  return answer;
+}
+
 std::string ReportTextOf(const DesignModel& model) {
   const DesignedState designed = Designed(model);
   const double frequency = static_cast<double>(designed.state.NetValues[Frequency]);
   std::string text = report::DesignReport(designed.state, designed.outcome);
   text += MeasuredLine(model, MeasuredSideKind::Source, frequency);
   text += MeasuredLine(model, MeasuredSideKind::Load, frequency);
+  if (const std::optional<FeedlineAnswer> line = FeedlineOf(model)) {
+    text += LineFiguresText(*line->choice, line->place, line->frequency, line->figures);
+  }
   if (LossesSwitchedOn(model.settings().losses)) {
     text += report::LossesBlock(designed.state, designed.outcome, PartLosses(model),
                                 Compensating(model));

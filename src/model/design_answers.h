@@ -130,8 +130,19 @@ BandAnswer BandOf(const DesignModel& model, BandMatchOptions options);
 // which must outlive the answer.
 BandAnswer BandOfState(const RunState& state, BandMatchOptions options);
 
+// The feedline at the design frequency: its figures for the designed network, the far end
+// being the load's own impedance, or with the line at the source the network's input (with its
+// parts' losses). None without a line or without a network.
+struct FeedlineAnswer {
+  std::shared_ptr<const LineChoice> choice;
+  LinePlace place = LinePlace::Load;
+  double frequency = 0.0;  // Hz
+  LineFigures figures;
+};
+std::optional<FeedlineAnswer> FeedlineOf(const DesignModel& model);
+
 // The report's text: what `corvantile-cli design` prints and Ctrl+C copies (the design, a line
-// per measured side, the losses block when losses are switched on).
+// per measured side, the feedline's figures, the losses block when losses are switched on).
 std::string ReportTextOf(const DesignModel& model);
 
 // Everything the PDF report shows, computed here: the design, the response plot over the span

@@ -8,12 +8,15 @@
 #include <iterator>
 #include <system_error>
 
+#include "analysis/circuits/matching_circuit.h"
 #include "analysis/formats/number_text.h"
+#include "analysis/solvers/line_embedding.h"
 #include "state/file_reader.h"
 #include "state/file_writer.h"
 #include "state/message_text.h"
 #include "state/session_file.h"
 #include "state/startup_values.h"
+#include "units/constants.h"
 
 namespace corvantile {
 namespace {
@@ -33,6 +36,24 @@ bool ReadText(const std::filesystem::path& file, std::string& text, std::string&
   return false;
 }
 
+// A typed side's impedance over frequency from its entry values; false when it has no positive
+// resistance.
+bool TypedImpedance(const RunState& state, MeasuredSideKind side, const ImpedanceValues& values,
+                    std::function<std::complex<double>(double)>& impedance) {
+  const bool source = side == MeasuredSideKind::Source;
+  RunState far = state;
+  (source ? far.SourceValues : far.LoadValues) = values;
+  const double f0 = static_cast<double>(state.NetValues[Frequency]);
+  Termination typed;
+  if (TypedTermination(far, source, kTwoPi * f0, typed) != CircuitProblem::None) return false;
+  impedance = [typed](double hertz) { return TerminationImpedance(typed, kTwoPi * hertz); };
+  return true;
+}
+
+MeasuredSideKind SideOf(const FeedlineSetting& feedline) {
+  return feedline.atSource ? MeasuredSideKind::Source : MeasuredSideKind::Load;
+}
+
 }  // namespace
 
 std::string SideName(MeasuredSideKind side) {
@@ -50,6 +71,8 @@ DesignModel::DesignModel() { state_ = MakeDefaultRunState(); }
 DesignModel::DesignModel(const RunState& state, const Settings& settings,
                          std::vector<std::string>* notes)
     : state_(state), settings_(settings) {
+  // The line goes on once both sides stand as their files give them.
+  const std::optional<FeedlineSetting> feedline = std::exchange(settings_.feedline, std::nullopt);
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
     const std::optional<MeasuredSide> where = std::exchange(MeasuredSlot(side), std::nullopt);
     if (!where) continue;
@@ -58,6 +81,18 @@ DesignModel::DesignModel(const RunState& state, const Settings& settings,
       notes->push_back("the " + SideName(side) + " no longer follows its measured file: " +
                        problem + "; it keeps its last values");
     }
+  }
+  if (!feedline) return;
+  // A side whose file could not be followed holds the values seen through the line, not its own.
+  const MeasuredSideKind side = SideOf(*feedline);
+  const bool lostFile =
+      (side == MeasuredSideKind::Source ? settings.measuredSource : settings.measuredLoad) &&
+      !Port(side);
+  const std::string problem =
+      lostFile ? "its far end was the measured file" : SetFeedline(feedline);
+  if (!problem.empty() && notes != nullptr) {
+    notes->push_back("the feedline " + QuotedValue(feedline->line) + " to the " + SideName(side) +
+                     " was taken away: " + problem + "; the side keeps its last values");
   }
 }
 
@@ -77,7 +112,129 @@ std::shared_ptr<const TouchstonePort> DesignModel::Port(MeasuredSideKind side) c
   return side == MeasuredSideKind::Source ? sourcePort_ : loadPort_;
 }
 
-MeasuredSides DesignModel::Sides() const { return {sourcePort_.get(), loadPort_.get()}; }
+ImpedanceValues& DesignModel::SideValues(MeasuredSideKind side) {
+  return side == MeasuredSideKind::Source ? state_.SourceValues : state_.LoadValues;
+}
+
+MeasuredSideKind DesignModel::FeedlineSide() const {
+  return settings_.feedline ? SideOf(*settings_.feedline) : MeasuredSideKind::Load;
+}
+
+std::shared_ptr<const TouchstonePort> DesignModel::SeenPort(MeasuredSideKind side) const {
+  if (seen_ && settings_.feedline && FeedlineSide() == side) return seen_;
+  return Port(side);
+}
+
+MeasuredSides DesignModel::Sides() const {
+  return {SeenPort(MeasuredSideKind::Source).get(), SeenPort(MeasuredSideKind::Load).get()};
+}
+
+std::string DesignModel::SeeThroughLine() {
+  std::shared_ptr<const TouchstonePort> kept = std::exchange(seen_, nullptr);
+  if (!settings_.feedline) {
+    line_.reset();
+    lineText_.clear();
+    return {};
+  }
+  const FeedlineSetting& feedline = *settings_.feedline;
+  if (!line_ || lineText_ != feedline.line) {
+    auto choice = std::make_shared<LineChoice>();
+    std::string error;
+    if (!ParseLineChoice("feedline", feedline.line, *choice, error)) {
+      line_.reset();
+      lineText_.clear();
+      return error;
+    }
+    line_ = std::move(choice);
+    lineText_ = feedline.line;
+  }
+  const MeasuredSideKind side = SideOf(feedline);
+  const double f0 = static_cast<double>(state_.NetValues[Frequency]);
+  const std::shared_ptr<const TouchstonePort> port = Port(side);
+  std::function<std::complex<double>(double)> typed;
+  if (port && !port->Covers(f0)) return port->OutsideBandText(f0);
+  if (!port) {
+    if (!feedline.farValues) {
+      return "the " + SideName(side) + "'s own impedance behind the feedline is not known";
+    }
+    if (!TypedImpedance(state_, side, *feedline.farValues, typed)) {
+      return "the " + SideName(side) + " behind the feedline has no positive resistance";
+    }
+  }
+  // A measured far end is seen at its file's frequencies, whatever the design frequency.
+  SeenFrom from{feedline.line, feedline.atSource, port.get(), feedline.farValues, port ? 0.0 : f0};
+  if (kept && from == seenFrom_) {
+    seen_ = std::move(kept);
+    return {};
+  }
+  const std::string name =
+      (port ? port->FileName() : "the " + SideName(side)) + " through " + line_->description;
+  seen_ = std::make_shared<const TouchstonePort>(
+      SideSeenThroughLine(port.get(), typed, f0, line_->line, line_->nominalImpedance, name), 1);
+  seenFrom_ = std::move(from);
+  return {};
+}
+
+void DesignModel::TakeAwayLine(bool giveBack) {
+  if (!settings_.feedline) return;
+  const MeasuredSideKind side = FeedlineSide();
+  if (giveBack && settings_.feedline->farValues && !Port(side)) {
+    SideValues(side) = *settings_.feedline->farValues;
+  }
+  settings_.feedline.reset();
+  seen_.reset();
+}
+
+std::string DesignModel::PutFeedline(const std::string& line, MeasuredSideKind side) {
+  FeedlineSetting feedline;
+  feedline.line = line;
+  feedline.atSource = side == MeasuredSideKind::Source;
+  return SetFeedline(feedline);
+}
+
+std::string DesignModel::SetFeedline(const std::optional<FeedlineSetting>& feedline) {
+  return Change([&] {
+    // A line moved or changed keeps the side's own far end: the one kept with the old line.
+    std::optional<FeedlineSetting> put = feedline;
+    if (put && settings_.feedline && SideOf(*settings_.feedline) == SideOf(*put) &&
+        !put->farValues) {
+      put->farValues = settings_.feedline->farValues;
+    }
+    TakeAwayLine(true);
+    if (!put) return;
+    const MeasuredSideKind side = SideOf(*put);
+    if (Port(side)) {
+      put->farValues.reset();
+    } else if (!put->farValues) {
+      put->farValues = SideValues(side);
+    }
+    settings_.feedline = std::move(put);
+  });
+}
+
+void DesignModel::RemoveFeedline() {
+  Change([this] { TakeAwayLine(true); });
+}
+
+std::optional<std::complex<double>> DesignModel::FarEndImpedance(double hertz) const {
+  if (!settings_.feedline) return std::nullopt;
+  const MeasuredSideKind side = FeedlineSide();
+  if (const std::shared_ptr<const TouchstonePort> port = Port(side)) {
+    if (!port->Covers(hertz)) return std::nullopt;
+    return port->Impedance(hertz);
+  }
+  std::function<std::complex<double>(double)> typed;
+  if (!settings_.feedline->farValues ||
+      !TypedImpedance(state_, side, *settings_.feedline->farValues, typed)) {
+    return std::nullopt;
+  }
+  return typed(hertz);
+}
+
+std::string DesignModel::FeedlineText(MeasuredSideKind side) const {
+  if (!line_ || !settings_.feedline || FeedlineSide() != side) return {};
+  return "through " + line_->description;
+}
 
 std::string DesignModel::Enter(MeasuredSideKind side, const TouchstonePort& port) {
   const double hertz = static_cast<double>(state_.NetValues[Frequency]);
@@ -130,25 +287,38 @@ std::string DesignModel::Follow(MeasuredSideKind side, const MeasuredSide& where
   std::string error;
   std::shared_ptr<const TouchstonePort> port = Load(where, error, data);
   if (!port) return error;
-  const RunState before = state_;
-  if (std::string problem = Enter(side, *port); !problem.empty()) {
-    state_ = before;
-    return problem;
-  }
+  const DesignSnapshot before = Snapshot();
   PortSlot(side) = std::move(port);
   MeasuredSlot(side) = where;
+  // Behind a line, the file becomes the line's far end.
+  if (settings_.feedline && FeedlineSide() == side) settings_.feedline->farValues.reset();
+  if (std::string problem = FollowFrequency(); !problem.empty()) {
+    Restore(before);
+    return problem;
+  }
   return {};
 }
 
 void DesignModel::Unfollow(MeasuredSideKind side) {
   PortSlot(side).reset();
   MeasuredSlot(side).reset();
+  if (settings_.feedline && FeedlineSide() == side) TakeAwayLine(false);
 }
 
 std::string DesignModel::FollowFrequency() {
+  if (std::string problem = SeeThroughLine(); !problem.empty()) return problem;
+  const double f0 = static_cast<double>(state_.NetValues[Frequency]);
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
-    const std::shared_ptr<const TouchstonePort> port = Port(side);
+    const std::shared_ptr<const TouchstonePort> port = SeenPort(side);
     if (!port) continue;
+    if (port == seen_) {
+      const std::complex<double> z = seen_->Impedance(f0);
+      if (!(static_cast<float>(z.real()) > 0.0f) || !std::isfinite(z.imag())) {
+        return "the " + SideName(side) + " seen through " + line_->description +
+               " has no positive finite resistance at " + FrequencyText(f0) + " (" +
+               ExactNumber(z.real()) + " ohms), so it cannot be matched";
+      }
+    }
     if (std::string problem = Enter(side, *port); !problem.empty()) return problem;
   }
   return {};
@@ -181,6 +351,8 @@ void DesignModel::Restore(const DesignSnapshot& snapshot) {
     // A file gone since: the side keeps the snapshot's values, typed.
     if (!PortSlot(side)) MeasuredSlot(side).reset();
   }
+  // The snapshot's values are those seen through its line already; only the port is made.
+  if (!SeeThroughLine().empty()) settings_.feedline.reset();
 }
 
 DesignLoad LoadDesign(const std::filesystem::path& file, LoadPolicy policy, DesignModel& model) {

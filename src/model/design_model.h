@@ -11,6 +11,7 @@
 //   model.Follow(Side::Load, {"antenna.s1p", 1});         // the load follows the file
 //   model.Change([&] { model.state().NetValues[Frequency] = 5e6f; });
 //     -> "5 MHz is outside antenna.s1p's band (3.4 MHz to 4.1 MHz)"; nothing changed
+#include <complex>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/circuits/line_choice.h"
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/frequency_response.h"
 #include "state/circuit_state.h"
@@ -74,17 +76,47 @@ class DesignModel {
   // nothing changed.
   std::string Follow(MeasuredSideKind side, const MeasuredSide& where,
                      const TouchstoneData* data = nullptr);
-  // The side is typed again, keeping its last values.
+  // The side is typed again, keeping its last values (a feedline to it goes too: the side is
+  // then typed as the network sees it).
   void Unfollow(MeasuredSideKind side);
   // What a measured file may be: the desktop program reads regular files only (it must never
   // wait on a FIFO); the command line also reads a stream once.
   void SetMeasuredFileKinds(InputKinds kinds) { fileKinds_ = kinds; }
 
+  // A feedline between the network and `side`, `line` in the command line's grammar
+  // ("RG-213:30"): the side is then seen through it, entered as series R + jX at the design
+  // frequency and followed through every change, while its own impedance at the far end (its
+  // measured file, or its typed values as they are now) is kept. A line already on either side
+  // is taken away first. "" when it stands, else why not (the line's text, a seen resistance
+  // not above 0 ohm), and nothing changed.
+  //   model.PutFeedline("RG-213:30", MeasuredSideKind::Load);  // the 300 ohm load seen
+  //   model.RemoveFeedline();                                   // 300 ohms again, exactly
+  std::string PutFeedline(const std::string& line, MeasuredSideKind side);
+  // The feedline as a settings file holds it (none: no line), under the same rule; a typed
+  // side without far values takes its present values as the far end.
+  std::string SetFeedline(const std::optional<FeedlineSetting>& feedline);
+  // Takes the line away: the side is its far end again (its file, or its typed values).
+  void RemoveFeedline();
+  const std::optional<FeedlineSetting>& Feedline() const { return settings_.feedline; }
+  // The line as read from the settings' text (null without one).
+  std::shared_ptr<const LineChoice> FeedlineChoice() const { return line_; }
+  // The side the line runs to (meaningful with a line).
+  MeasuredSideKind FeedlineSide() const;
+  // The impedance at the line's far end at `hertz`: the side's own (its file interpolated, or
+  // its typed values); none without a line or beyond the file's band.
+  std::optional<std::complex<double>> FarEndImpedance(double hertz) const;
+  // "through 30 m of RG-213" for the side the line runs to, else "".
+  std::string FeedlineText(MeasuredSideKind side) const;
+
   // The side's measured file and port as the settings hold them (none: typed).
   const std::optional<MeasuredSide>& Measured(MeasuredSideKind side) const;
-  // The port data a measured side is read from (null for a typed side).
+  // The port data a measured side is read from (null for a typed side), as the file gives it.
   std::shared_ptr<const TouchstonePort> Port(MeasuredSideKind side) const;
-  // Both sides as the analysis takes them; valid while this model lives and is not changed.
+  // The port the analysis takes for a side: the side seen through the feedline when the line
+  // runs to it, else Port(side).
+  std::shared_ptr<const TouchstonePort> SeenPort(MeasuredSideKind side) const;
+  // Both sides as the analysis takes them (SeenPort); valid while this model lives and is not
+  // changed.
   MeasuredSides Sides() const;
 
   // What one undo step holds, and putting it back: a snapshot's measured sides take the data
@@ -98,11 +130,32 @@ class DesignModel {
                                              const TouchstoneData* data = nullptr);
   std::shared_ptr<const TouchstonePort>& PortSlot(MeasuredSideKind side);
   std::optional<MeasuredSide>& MeasuredSlot(MeasuredSideKind side);
+  ImpedanceValues& SideValues(MeasuredSideKind side);
+  // Reads the line's text and sees its side through it at the design frequency, into seen_
+  // (nothing entered); the reason when it cannot.
+  std::string SeeThroughLine();
+  // The line goes; with `giveBack` the typed side takes its far values again.
+  void TakeAwayLine(bool giveBack);
 
   RunState state_;
   Settings settings_;
   InputKinds fileKinds_ = InputKinds::RegularOnly;
   std::shared_ptr<const TouchstonePort> sourcePort_, loadPort_;
+  // The feedline read from its text (kept while the text stays) and its side seen through it.
+  std::shared_ptr<const LineChoice> line_;
+  std::string lineText_;
+  std::shared_ptr<const TouchstonePort> seen_;
+  // What seen_ was made from, so that a change elsewhere keeps the same port (views that hold
+  // it, such as a band search, stay current).
+  struct SeenFrom {
+    std::string line;
+    bool atSource = false;
+    const TouchstonePort* port = nullptr;
+    std::optional<ImpedanceValues> farValues;
+    double frequency = 0.0;
+    friend bool operator==(const SeenFrom&, const SeenFrom&) = default;
+  };
+  SeenFrom seenFrom_;
   // Every port read for this design, so that undo and redo need no file.
   std::map<std::pair<std::string, int>, std::shared_ptr<const TouchstonePort>> read_;
 };

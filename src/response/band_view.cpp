@@ -238,8 +238,8 @@ std::vector<BandApplication> WaysAt(const LadderCircuit& ladder, const MatchingC
 
 bool SameBandSides(const DesignModel& model, const BandAnswer& answer) {
   if (answer.match.designs.empty()) return false;
-  if (model.Port(MeasuredSideKind::Source) != answer.measuredSource ||
-      model.Port(MeasuredSideKind::Load) != answer.measuredLoad) {
+  if (model.SeenPort(MeasuredSideKind::Source) != answer.measuredSource ||
+      model.SeenPort(MeasuredSideKind::Load) != answer.measuredLoad) {
     return false;
   }
   RunState designed = model.state();

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "analysis/formats/touchstone_reader.h"
 #include "model/design_answers.h"
@@ -39,6 +40,8 @@ void NoNetwork(ResponseView& view, std::string_view reason) {
   view.locus.clear();
   view.summaryLines.clear();
   view.path = {};
+  view.feedline.reset();
+  view.feedlineName.clear();
 }
 
 }  // namespace
@@ -75,8 +78,8 @@ void UpdateResponseView(const DesignModel& model, const ResponseSettings& settin
 
   view.hasNetwork = true;
   view.noNetworkReason.clear();
-  view.measuredSourcePort = model.Port(MeasuredSideKind::Source);
-  view.measuredLoadPort = model.Port(MeasuredSideKind::Load);
+  view.measuredSourcePort = model.SeenPort(MeasuredSideKind::Source);
+  view.measuredLoadPort = model.SeenPort(MeasuredSideKind::Load);
   view.span = span;
   view.referenceImpedance = z0;
   view.sweep = std::move(sweep.points);
@@ -92,8 +95,16 @@ void UpdateResponseView(const DesignModel& model, const ResponseSettings& settin
     marker.inSpan = marker.measured && InSpan(marker.frequency, span);
   }
   view.summaryLines = ResponseSummaryLines(view.summary, span);
-  if (sides.source) view.summaryLines.push_back(MeasuredLine("Source", *sides.source));
-  if (sides.load) view.summaryLines.push_back(MeasuredLine("Load", *sides.load));
+  // Each file as measured, and the side a feedline runs to as seen through it.
+  for (const auto& [side, name] :
+       {std::pair(MeasuredSideKind::Source, "Source"), std::pair(MeasuredSideKind::Load, "Load")}) {
+    if (const std::shared_ptr<const TouchstonePort> file = model.Port(side)) {
+      view.summaryLines.push_back(MeasuredLine(name, *file));
+    }
+    if (const std::string line = model.FeedlineText(side); !line.empty()) {
+      view.summaryLines.push_back(std::string(name) + " seen " + line);
+    }
+  }
   if (cut && settings.span) {
     view.summaryLines.push_back("The span was cut to the measured band: " +
                                 FrequencyText(span.from) + " to " + FrequencyText(span.to));
@@ -110,11 +121,19 @@ void UpdateResponseView(const DesignModel& model, const ResponseSettings& settin
   }
   view.measuredLoadLocus.clear();
   view.measuredLoadFile.clear();
-  if (sides.load) {
-    view.measuredLoadFile = sides.load->FileName();
-    for (const double hertz : sides.load->Frequencies()) {
-      view.measuredLoadLocus.push_back(ReflectionOf(sides.load->Impedance(hertz) / z0));
+  // The load's file as measured, before any feedline.
+  if (const std::shared_ptr<const TouchstonePort> load = model.Port(MeasuredSideKind::Load)) {
+    view.measuredLoadFile = load->FileName();
+    for (const double hertz : load->Frequencies()) {
+      view.measuredLoadLocus.push_back(ReflectionOf(load->Impedance(hertz) / z0));
     }
+  }
+  view.feedline.reset();
+  view.feedlineName.clear();
+  if (const std::optional<FeedlineAnswer> line = FeedlineOf(model)) {
+    view.feedline =
+        FeedlinePath(line->choice->line, line->frequency, line->figures.farImpedance, z0);
+    view.feedlineName = line->choice->description;
   }
   view.measuredSourceLocus.clear();
   view.measuredSourceFile.clear();

@@ -77,10 +77,14 @@ struct ResponseView {
   // The reflection of a measured source's conjugate at every sweep point: where the input
   // impedance must be for a match at that frequency.
   std::vector<std::complex<double>> measuredSourceLocus;
+  // A feedline's impedance along it at the design frequency, far end to near end, and its name
+  // ("30 m of RG-213"); none without a line.
+  std::optional<SmithLinePath> feedline;
+  std::string feedlineName;
   // The file names of the measured sides ("antenna.s1p"), empty for a typed side.
   std::string measuredSourceFile, measuredLoadFile;
-  // The measured sides' ports as read for this view (null for a typed side), shared with work
-  // that follows the view, such as the tolerance run.
+  // The measured sides' ports as the analysis takes them (seen through a feedline to the side;
+  // null for a typed side without one), shared with work that follows the view.
   std::shared_ptr<const TouchstonePort> measuredSourcePort, measuredLoadPort;
 };
 

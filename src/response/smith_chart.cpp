@@ -1,5 +1,6 @@
 #include "response/smith_chart.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -66,6 +67,29 @@ SmithPath ImpedancePath(const MatchingCircuit& circuit, double frequency, double
     // The sampled end and the node are the same point, computed the same way.
     path.trace.back() = path.nodes.back().reflection;
   }
+  return path;
+}
+
+SmithLinePath FeedlinePath(const TransmissionLine& line, double frequency, Complex far, double z0) {
+  const auto node = [z0](std::string label, Complex impedance) {
+    return SmithNode{std::move(label), impedance, impedance / z0, ReflectionOf(impedance / z0), 0};
+  };
+  // Along the line the reflection turns by 2 beta per metre: one turn each half wavelength.
+  const double turns = line.Propagation(frequency).imag() * line.Length() / kPi;
+  constexpr double kMostSteps = 1e5;
+  const int steps = static_cast<int>(std::clamp(std::ceil(turns * kSmithLineStepsPerTurn),
+                                                static_cast<double>(kSmithLineSteps), kMostSteps));
+  SmithLinePath path;
+  path.trace.reserve(static_cast<std::size_t>(steps) + 1);
+  Complex near = far;
+  for (int i = 0; i <= steps; ++i) {
+    const double metres = line.Length() * static_cast<double>(i) / steps;
+    const ChainMatrix m = line.ChainAt(frequency, metres);
+    near = i == 0 ? far : (m.a * far + m.b) / (m.c * far + m.d);
+    path.trace.push_back(ReflectionOf(near / z0));
+  }
+  path.far = node("Feedline's far end", far);
+  path.near = node("Feedline's near end", near);
   return path;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/transmission_line.h"
 
 namespace corvantile {
 
@@ -58,6 +59,21 @@ inline constexpr int kSmithArcSteps = 64;
 // The path at `frequency` (Hz, positive) for reference impedance z0 (ohms, positive). For a
 // designed circuit at its design frequency it ends at the conjugate of the source impedance.
 SmithPath ImpedancePath(const MatchingCircuit& circuit, double frequency, double z0);
+
+// A feedline's impedance along its length at one frequency, from its far end to its near end:
+// z(d) = (A zfar + B) / (C zfar + D) with the chain matrix of the d metres nearest the far end,
+// as reflections against z0. On a lossless line a circle about its own impedance, on a lossy
+// one a spiral inward; a 50 ohm line ends where it starts with a 50 ohm load.
+struct SmithLinePath {
+  SmithNode far, near;  // labelled "Feedline's far end", "Feedline's near end"
+  // From far.reflection to near.reflection in equal steps of length: at least
+  // kSmithLineSteps, and kSmithLineStepsPerTurn for every turn the line makes.
+  std::vector<std::complex<double>> trace;
+};
+inline constexpr int kSmithLineSteps = 256;
+inline constexpr int kSmithLineStepsPerTurn = 96;
+SmithLinePath FeedlinePath(const TransmissionLine& line, double frequency, std::complex<double> far,
+                           double z0);
 
 // The index of the point nearest to `at` if it lies within `radius`, else nothing.
 std::optional<std::size_t> NearestPoint(std::span<const std::complex<double>> points,

@@ -212,6 +212,51 @@ std::optional<LossSettings> ReadLosses(const Json& root, bool& damaged) {
   return losses;
 }
 
+Json FeedlineJson(const FeedlineSetting& feedline) {
+  Json j{{"line", feedline.line}, {"at", feedline.atSource ? "source" : "load"}};
+  if (feedline.farValues) {
+    Json values = Json::array();
+    for (const float v : *feedline.farValues) values.push_back(static_cast<double>(v));
+    j["far_values"] = values;
+  }
+  return j;
+}
+
+// The feedline member: anything unusable in it leaves no line and marks the file damaged (a
+// line half read would put a different line between the network and the side).
+std::optional<FeedlineSetting> ReadFeedline(const Json& root, bool& damaged) {
+  const auto member = root.find("feedline");
+  if (member == root.end() || member->is_null()) return std::nullopt;
+  const auto refuse = [&damaged]() -> std::optional<FeedlineSetting> {
+    damaged = true;
+    return std::nullopt;
+  };
+  if (!member->is_object()) return refuse();
+  FeedlineSetting feedline;
+  const auto line = member->find("line");
+  if (line == member->end() || !line->is_string() || line->get<std::string>().empty()) {
+    return refuse();
+  }
+  feedline.line = line->get<std::string>();
+  if (const auto at = member->find("at"); at != member->end()) {
+    if (!at->is_string() || (*at != "load" && *at != "source")) return refuse();
+    feedline.atSource = *at == "source";
+  }
+  if (const auto far = member->find("far_values"); far != member->end() && !far->is_null()) {
+    ImpedanceValues values{};
+    if (!far->is_array() || far->size() != values.size()) return refuse();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const Json& v = (*far)[i];
+      // Held as a float, as the session file's values are: one beyond a float's range is no
+      // value.
+      if (!v.is_number() || !std::isfinite(static_cast<float>(v.get<double>()))) return refuse();
+      values[i] = static_cast<float>(v.get<double>());
+    }
+    feedline.farValues = values;
+  }
+  return feedline;
+}
+
 // Whether `text`'s objects and arrays nest at most `limit` deep, brackets inside strings not
 // counted: the JSON library parses, copies and prints by recursion.
 bool NestsAtMost(std::string_view text, int limit) {
@@ -255,6 +300,11 @@ std::string SettingsFileText(const Settings& settings) {
   } else {
     root.erase("tolerance");
   }
+  if (settings.feedline) {
+    root["feedline"] = FeedlineJson(*settings.feedline);
+  } else {
+    root.erase("feedline");
+  }
   if (settings.losses) {
     Json losses =
         root.contains("losses") && root["losses"].is_object() ? root["losses"] : Json::object();
@@ -280,6 +330,7 @@ SettingsRead ReadSettingsText(std::string_view text) {
   other.erase("version");
   other.erase("measured");
   other.erase("tolerance");
+  other.erase("feedline");
   // The losses' members a newer version added stay with the other members, under "losses".
   if (const auto losses = other.find("losses"); losses != other.end() && losses->is_object()) {
     for (const char* known : kLossMembers) losses->erase(known);
@@ -304,6 +355,7 @@ SettingsRead ReadSettingsText(std::string_view text) {
     read.settings.tolerance = ReadTolerance(*tolerance, read.damaged);
   }
   read.settings.losses = ReadLosses(root, read.damaged);
+  read.settings.feedline = ReadFeedline(root, read.damaged);
   return read;
 }
 

@@ -13,7 +13,8 @@
 //                "inductor": 0.05, "capacitor": 0.05, "distribution": "uniform",
 //                "builds": 10000, "seed": 1, "band": [3600000.0, 3900000.0]},
 //  "losses": {"inductor_q": 200, "inductor_law": 0.5, "capacitor_q": 2000,
-//             "capacitor_law": 0, "element_q": [null, 150, null], "compensate": true}}
+//             "capacitor_law": 0, "element_q": [null, 150, null], "compensate": true},
+//  "feedline": {"line": "RG-213:30", "at": "load", "far_values": [0, 300, 0, ...]}}
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "state/circuit_state.h"
 
 namespace corvantile {
 
@@ -79,9 +82,22 @@ struct LossSettings {
   friend bool operator==(const LossSettings&, const LossSettings&) = default;
 };
 
+// A feedline between the network and one side: the line as the command line's --line names it
+// ("RG-213:30", read by ParseLineChoice), the side it runs to, and that side's own values at
+// the line's far end when the side is typed (a side following a measured file has the file's
+// port there), so that taking the line away gives the side back as it was.
+struct FeedlineSetting {
+  std::string line;
+  bool atSource = false;  // else between the network and the load
+  std::optional<ImpedanceValues> farValues;
+
+  friend bool operator==(const FeedlineSetting&, const FeedlineSetting&) = default;
+};
+
 struct Settings {
   std::optional<MeasuredSide> measuredSource;
   std::optional<MeasuredSide> measuredLoad;
+  std::optional<FeedlineSetting> feedline;  // none: no line
   // None: the view's defaults, and no member in the file.
   std::optional<ToleranceSettings> tolerance;
   std::optional<LossSettings> losses;  // none: every part ideal, no compensation

@@ -137,5 +137,103 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(tested.param.name);
     });
 
+// A feedline: the window puts it into the design it opened (the design without the line, saved
+// by the command line); the command line gives it as --line, or reads it from the design the
+// window saved. All must print the same report (the line's figures with it) and sweep the same
+// network between the same sides, point for point.
+struct FeedlineCase {
+  const char* name;
+  std::vector<std::string> options;  // the design without the line
+  const char* line;
+  MeasuredSideKind side;
+};
+
+class FeedlineFrontEnds : public ::testing::TestWithParam<FeedlineCase> {
+ protected:
+  FeedlineFrontEnds() { WriteAntenna(folder.path() / "antenna.s1p"); }
+
+  std::vector<std::string> Options() const {
+    std::vector<std::string> options = GetParam().options;
+    for (std::string& option : options) {
+      if (option == "ANTENNA") option = (folder.path() / "antenna.s1p").string();
+    }
+    return options;
+  }
+
+  static testing_support::CliRun Run(std::vector<std::string> head,
+                                     const std::vector<std::string>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    const std::vector<std::string_view> views(head.begin(), head.end());
+    std::ostringstream out, err;
+    testing_support::CliRun run;
+    run.status = RunCommandLine(views, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+  }
+
+  corvantile::testing::ScratchFolder folder;
+};
+
+TEST_P(FeedlineFrontEnds, TheWindowsLineTellsTheCommandLinesStory) {
+  const FeedlineCase& c = GetParam();
+  const std::filesystem::path session = folder.path() / "design.cfg";
+  const auto saved = Run({"design", "--save", session.string()}, Options());
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  DesignModel model;
+  ASSERT_TRUE(LoadDesign(session, LoadPolicy::Strict, model).Ok());
+  ASSERT_EQ(model.PutFeedline(c.line, c.side), "");
+
+  std::vector<std::string> withLine = Options();
+  withLine.insert(withLine.end(), {"--line", c.line, "--line-at", SideName(c.side)});
+  // The design saved with its line, as the window saves it, and given as a session.
+  const std::filesystem::path lined = folder.path() / "lined.cfg";
+  std::string error;
+  ASSERT_TRUE(SaveDesign(model, lined, error)) << error;
+  const std::vector<std::string> bySession = {"--session", lined.string()};
+
+  const std::string copied = ReportTextOf(model);
+  const SweepAnswer sweep = SweepOf(NetworkOf(model), SweepSpan{3.3e6, 4.2e6, 91, false});
+  ASSERT_TRUE(sweep.problem.empty()) << sweep.problem;
+  for (const auto& tail : {withLine, bySession}) {
+    const auto design = Run({"design"}, tail);
+    ASSERT_EQ(design.status, 0) << design.err;
+    EXPECT_EQ(design.out, copied);
+
+    const auto run = Run({"sweep", "--format", "json", "--from", "3.3M", "--to", "4.2M", "--points",
+                          "91", "--linear"},
+                         tail);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["line"]["line"], model.FeedlineChoice()->description);
+    const nlohmann::json& points = json["points"];
+    ASSERT_EQ(points.size(), sweep.points.size());
+    for (std::size_t i = 0; i < sweep.points.size(); ++i) {
+      const ResponsePoint& p = sweep.points[i];
+      EXPECT_DOUBLE_EQ(points[i][0].get<double>(), p.frequency);
+      EXPECT_NEAR(points[i][1].get<double>(), p.inputImpedance.real(),
+                  1e-9 * std::abs(p.inputImpedance));
+      EXPECT_NEAR(points[i][2].get<double>(), p.inputImpedance.imag(),
+                  1e-9 * std::abs(p.inputImpedance));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, FeedlineFrontEnds,
+    ::testing::Values(FeedlineCase{"TypedLoad", {}, "RG-213:30", MeasuredSideKind::Load},
+                      FeedlineCase{"TypedSource",
+                                   {"--source", "series:50:0", "--family", "lowpass-l"},
+                                   "RG-58:100ft",
+                                   MeasuredSideKind::Source},
+                      FeedlineCase{"MeasuredLoad",
+                                   {"--load-file", "ANTENNA", "--frequency", "3.6M", "--source",
+                                    "series:50:0"},
+                                   "50:0.66:0.6@10M,2.2@100M/100ft:25",
+                                   MeasuredSideKind::Load}),
+    [](const ::testing::TestParamInfo<FeedlineCase>& tested) {
+      return std::string(tested.param.name);
+    });
+
 }  // namespace
 }  // namespace corvantile::cli

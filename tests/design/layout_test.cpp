@@ -75,7 +75,8 @@ TEST(DesignControlTable, DesignTimeStateHidesThePartLabelsAndTheCaution) {
 }
 
 // Every command of the window, the designed ones and those added with the response window and
-// the measured files, says in a sentence of its own what it does; labels say nothing.
+// the measured files and the feedline, says in a sentence of its own what it does; labels say
+// nothing.
 TEST(DesignControlTable, EveryCommandHasATooltipOfItsOwnAndLabelsNone) {
   RecordingWindow window;
   ApplyDesignTimeState(window);
@@ -89,6 +90,7 @@ TEST(DesignControlTable, EveryCommandHasATooltipOfItsOwnAndLabelsNone) {
     }
   }
   commands.push_back(&ResponseButtonLook());
+  commands.push_back(&FeedlineButtonLook());
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
     commands.push_back(&MeasuredButtonLook(side));
     EXPECT_TRUE(MeasuredLabelLook(side).toolTip.empty());
@@ -103,7 +105,7 @@ TEST(DesignControlTable, EveryCommandHasATooltipOfItsOwnAndLabelsNone) {
     EXPECT_LE(tip.size(), 90U) << look->name << ": short enough to read at a glance";
     EXPECT_TRUE(tips.insert(tip).second) << look->name << " repeats another command's tooltip";
   }
-  EXPECT_EQ(commands.size(), DesignFocusOrder().size() + 3);
+  EXPECT_EQ(commands.size(), DesignFocusOrder().size() + 4);
 }
 
 struct ScreenCase {

@@ -106,5 +106,41 @@ TEST(ReportButtonLook, LooksLikeTheResponseButton) {
   EXPECT_EQ(kCopyReportShortcut, "Ctrl+C");
 }
 
+// "Feedline..." under Exit in the load's column: as wide as the load's entry commands, grey,
+// placed by the same rule and clear of every control, the added ones and the panel.
+class FeedlineButtonPlace : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(FeedlineButtonPlace, SitsUnderExitOverlappingNothing) {
+  const auto [w, h] = GetParam();
+  const toolkit::LogicalScale scale = toolkit::LogicalScale::ForMainWindow(
+      toolkit::ScreenTwips::FromPixels(w, h), kDesignClientWidthTwips, kDesignClientHeightTwips);
+  const Box button = BoxOf(FeedlineButtonPlacement(), FeedlineButtonLook(), scale);
+  for (const ControlPlacement& row : DesignPlacements()) {
+    EXPECT_FALSE(button.Overlaps(BoxOf(row, *FindDesignControl(row.name), scale))) << row.name;
+  }
+  EXPECT_FALSE(button.Overlaps(BoxOf(ResponseButtonPlacement(), ResponseButtonLook(), scale)));
+  EXPECT_FALSE(button.Overlaps(BoxOf(ReportButtonPlacement(), ReportButtonLook(), scale)));
+  for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
+    EXPECT_FALSE(
+        button.Overlaps(BoxOf(MeasuredButtonPlacement(side), MeasuredButtonLook(side), scale)));
+    EXPECT_FALSE(
+        button.Overlaps(BoxOf(MeasuredLabelPlacement(side), MeasuredLabelLook(side), scale)));
+  }
+  EXPECT_FALSE(button.Overlaps({3450, 200, 8500, 4800}));
+  const Box load = BoxOf(MeasuredButtonPlacement(MeasuredSideKind::Load),
+                         MeasuredButtonLook(MeasuredSideKind::Load), scale);
+  EXPECT_EQ(button.left, load.left);
+  EXPECT_EQ(button.right, load.right);
+  EXPECT_LE(button.right, kLayoutWidth);
+  EXPECT_LE(button.bottom, kLayoutHeight);
+  EXPECT_EQ(FeedlineButtonLook().text, "Feedline...");
+  EXPECT_EQ(FeedlineButtonLook().background, (toolkit::Rgb{224, 224, 224}));
+  EXPECT_EQ(FindDesignControl(kFeedlineButtonName), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, FeedlineButtonPlace,
+                         ::testing::Values(std::pair{800, 600}, std::pair{1024, 768},
+                                           std::pair{1920, 1080}, std::pair{1280, 1024}));
+
 }  // namespace
 }  // namespace corvantile

@@ -1,5 +1,6 @@
 #include "state/settings_file.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -302,6 +303,76 @@ INSTANTIATE_TEST_SUITE_P(
                     DamagedTolerance{R"({"band": [3.9e6, 3.6e6], "capacitor": 0.1})"},
                     DamagedTolerance{R"({"band": [1e6]})"},
                     DamagedTolerance{R"({"band": "1M:2M"})"}));
+
+// A feedline reads back as it was written, its far values to the last bit of every float (a
+// value no decimal of fewer than nine digits gives among them), beside the other members.
+TEST(SettingsFile, TheFeedlineReadsBackExactly) {
+  ImpedanceValues far{};
+  for (std::size_t i = 0; i < far.size(); ++i) {
+    far[i] = std::nextafter(static_cast<float>(i) * 37.3f + 0.1f, 1e9f);
+  }
+  Settings settings = Measured(std::nullopt, MeasuredSide{"/data/antenna.s1p", 1});
+  for (const FeedlineSetting& feedline :
+       {FeedlineSetting{"RG-213:30", false, far}, FeedlineSetting{"50:0.66:0:12.5ft", true, {}}}) {
+    settings.feedline = feedline;
+    const SettingsRead read = ReadSettingsText(SettingsFileText(settings));
+    EXPECT_FALSE(read.damaged) << SettingsFileText(settings);
+    EXPECT_EQ(read.settings, settings) << SettingsFileText(settings);
+  }
+  settings.feedline.reset();
+  EXPECT_EQ(SettingsFileText(settings).find("feedline"), std::string::npos);
+}
+
+struct DamagedFeedline {
+  const char* name;
+  const char* member;  // the feedline member's JSON
+};
+
+class FeedlineDamaged : public testing::TestWithParam<DamagedFeedline> {};
+
+// A feedline member that cannot be used is no line (never half a line), the file is damaged,
+// and every other member still reads.
+TEST_P(FeedlineDamaged, IsNoLineAndTheRestReads) {
+  const std::string text =
+      std::string(R"({"version": 1, "measured": {"load": {"file": "a.s1p"}},)") +
+      R"( "future": {"x": 1}, "feedline": )" + GetParam().member + "}";
+  const SettingsRead read = ReadSettingsText(text);
+  EXPECT_TRUE(read.damaged);
+  EXPECT_FALSE(read.settings.feedline);
+  ASSERT_TRUE(read.settings.measuredLoad);
+  EXPECT_EQ(read.settings.measuredLoad->file, "a.s1p");
+  EXPECT_NE(read.settings.otherMembers.find("future"), std::string::npos);
+  EXPECT_EQ(read.settings.otherMembers.find("feedline"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, FeedlineDamaged,
+    testing::Values(
+        DamagedFeedline{"NotAnObject", R"("RG-213:30")"},
+        DamagedFeedline{"NoLine", R"({"at": "load"})"},
+        DamagedFeedline{"EmptyLine", R"({"line": ""})"},
+        DamagedFeedline{"LineNotText", R"({"line": 30})"},
+        DamagedFeedline{"UnknownSide", R"({"line": "RG-213:30", "at": "middle"})"},
+        DamagedFeedline{"ShortFarValues", R"({"line": "RG-213:30", "far_values": [1]})"},
+        DamagedFeedline{"FarValueBeyondAFloat", R"({"line": "RG-213:30", "far_values": )"
+                                                R"([0,1e300,0,0,0,0,0,1,0,1,0,0,0,0,0,0]})"},
+        DamagedFeedline{"FarValueNotANumber", R"({"line": "RG-213:30", "far_values": )"
+                                              R"([0,300,0,0,0,0,0,1,0,1,0,0,0,0,0,"x"]})"}),
+    [](const testing::TestParamInfo<DamagedFeedline>& tested) {
+      return std::string(tested.param.name);
+    });
+
+// The member as a person would write it by hand: the side defaults to the load, and no far
+// values (the design's own values are then the far end).
+TEST(SettingsFile, AHandWrittenFeedlineNeedsOnlyItsLine) {
+  const SettingsRead read =
+      ReadSettingsText(R"({"version": 1, "feedline": {"line": "RG-213:30", "extra": true}})");
+  EXPECT_FALSE(read.damaged);
+  ASSERT_TRUE(read.settings.feedline);
+  EXPECT_EQ(read.settings.feedline->line, "RG-213:30");
+  EXPECT_FALSE(read.settings.feedline->atSource);
+  EXPECT_FALSE(read.settings.feedline->farValues);
+}
 
 }  // namespace
 }  // namespace corvantile

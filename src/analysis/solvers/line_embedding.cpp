@@ -71,4 +71,20 @@ TouchstoneData LineSeenData(const std::function<std::complex<double>(double)>& i
   return OnePort(std::move(name), reference, std::move(hertz), z);
 }
 
+double SeenReference(const TouchstonePort& port) {
+  return port.ReferenceImpedance() > 0.0 ? port.ReferenceImpedance() : 50.0;
+}
+
+TouchstoneData SideSeenThroughLine(const TouchstonePort* measured,
+                                   const std::function<std::complex<double>(double)>& typed,
+                                   double f0, const TransmissionLine& line, double nominal,
+                                   std::string name) {
+  if (measured != nullptr) {
+    return LineSeenData(*measured, line, LineDirection::Add, SeenReference(*measured),
+                        std::move(name));
+  }
+  return LineSeenData(typed, f0 / 8.0, 8.0 * f0, line, LineDirection::Add, nominal,
+                      std::move(name));
+}
+
 }  // namespace corvantile

@@ -42,4 +42,17 @@ TouchstoneData LineSeenData(const std::function<std::complex<double>(double)>& i
                             double from, double to, const TransmissionLine& line,
                             LineDirection direction, double reference, std::string name);
 
+// What a file seen through a line is written against: its port's own real reference, or 50
+// ohms for a field solver's reactive one.
+double SeenReference(const TouchstonePort& port);
+
+// A side of a design seen through a line from the network, as every sweep takes it: a measured
+// port (`measured`) at its file's frequencies against SeenReference, else the typed impedance
+// `typed` sampled from f0 / 8 to 8 f0 against the line's nominal impedance `nominal`. The
+// command line's --line and the design model's feedline both see a side through this.
+TouchstoneData SideSeenThroughLine(const TouchstonePort* measured,
+                                   const std::function<std::complex<double>(double)>& typed,
+                                   double f0, const TransmissionLine& line, double nominal,
+                                   std::string name);
+
 }  // namespace corvantile

@@ -22,6 +22,7 @@
 
 #include "design/design_controls.h"
 #include "design/design_report.h"
+#include "dialogs/qt/frm_feedline.h"
 #include "model/design_answers.h"
 #include "toolkit/placement.h"
 #include "toolkit/qt/qt_look.h"
@@ -141,6 +142,13 @@ FrmDesign::FrmDesign(DesignModel& model, toolkit::Platform& platform,
         MeasuredButtonFocusAfter(side));
     AddLabel(MeasuredLabelLook(side), MeasuredLabelPlacement(side));
   }
+  AddCommandButton(
+      FeedlineButtonLook(), FeedlineButtonPlacement(),
+      [this] {
+        document_.Change([this] { ChooseFeedline(); });
+        ShowMeasuredNames();
+      },
+      kFeedlineFocusAfter);
   // A new frequency reads the measured sides there before the window shows it; a side they
   // cannot follow is the document's to refuse once the dialog closes.
   logic_.SetMeasuredListeners([this] { model_.FollowFrequency(); },
@@ -178,11 +186,27 @@ void FrmDesign::ChooseMeasured(MeasuredSideKind side) {
   logic_.RefreshDesign();
 }
 
+void FrmDesign::ChooseFeedline() {
+  Load();
+  const FeedlineForm current = FeedlineFormOf(model_);
+  const std::optional<FeedlineForm> form =
+      chooseFeedline_ ? chooseFeedline_(current) : FrmFeedline::Ask(current, window_.widget());
+  if (!form) return;
+  if (const std::string problem = ApplyFeedlineForm(model_, *form); !problem.empty()) {
+    platform_.ShowMessage(problem);
+    return;
+  }
+  logic_.RefreshDesign();
+}
+
 void FrmDesign::ShowMeasuredNames() {
   for (const MeasuredSideKind side : {MeasuredSideKind::Source, MeasuredSideKind::Load}) {
     const std::optional<MeasuredSide>& measured = model_.Measured(side);
-    window_.Find(MeasuredLabelLook(side).name)
-        .SetText(measured ? MeasuredSideText(*measured) : std::string());
+    std::string text = measured ? MeasuredSideText(*measured) : std::string();
+    if (const std::string line = model_.FeedlineText(side); !line.empty()) {
+      text += (text.empty() ? "" : " ") + line;
+    }
+    window_.Find(MeasuredLabelLook(side).name).SetText(text);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "design/design_controls.h"
 #include "design/design_document.h"
 #include "design/design_window.h"
+#include "dialogs/feedline_dialog.h"
 #include "model/design_model.h"
 #include "state/circuit_state.h"
 #include "state/session_file.h"
@@ -126,6 +127,14 @@ class FrmDesign {
   using PortChooser = std::function<std::optional<int>(const QString& fileName, int ports)>;
   void SetPortChooser(PortChooser chooser) { choosePort_ = std::move(chooser); }
 
+  // "Feedline...": asks for the line (a cable or typed figures, its length, the side, or none)
+  // and puts it in through the model, one undo step; a line the side cannot take shows why in
+  // one line and changes nothing. The side's label then names the line.
+  void ChooseFeedline();
+  // Asks for the feedline starting from `form`; none cancels. By default the feedline dialog.
+  using FeedlineChooser = std::function<std::optional<FeedlineForm>(const FeedlineForm& form)>;
+  void SetFeedlineChooser(FeedlineChooser chooser) { chooseFeedline_ = std::move(chooser); }
+
  private:
   struct AddedButton {
     toolkit::ControlLook look;
@@ -144,6 +153,7 @@ class FrmDesign {
   RecentChooser chooseRecent_;
   MeasuredFileChooser chooseMeasuredFile_;
   PortChooser choosePort_;
+  FeedlineChooser chooseFeedline_;
   ReportFileChooser chooseReportFile_;
   std::function<std::vector<std::string>()> toleranceLines_;
   std::function<std::vector<std::string>()> bandLines_;

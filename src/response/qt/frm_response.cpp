@@ -402,8 +402,8 @@ void FrmResponse::Update(DesignOutcome outcome) {
   } else {
     tolerance_->Update(outcome);
   }
-  explore_->FollowMeasuredSides(model_.Port(MeasuredSideKind::Source),
-                                model_.Port(MeasuredSideKind::Load));
+  explore_->FollowMeasuredSides(model_.SeenPort(MeasuredSideKind::Source),
+                                model_.SeenPort(MeasuredSideKind::Load));
   explore_->Update(outcome);
   band_->Update(outcome);
 }

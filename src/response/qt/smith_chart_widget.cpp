@@ -27,6 +27,7 @@ const QColor kMeasuredLoadColour(150, 60, 170);  // a measured load over its fil
 const QColor kMeasuredSourceColour(0, 150, 60);  // a measured source's conjugate, the target's
 const QColor kTargetColour(0, 150, 60);
 const QColor kMarkerColour(0, 0, 0);
+const QColor kFeedlineColour(230, 120, 0);  // the impedance along a feedline
 
 constexpr double kHeaderPixels = 22;  // the title line
 constexpr double kLegendLinePixels = 19;
@@ -68,7 +69,8 @@ double SmithChartWidget::FooterPixels() const {
   // A line more for each measured side's locus.
   if (!view_ || !view_->hasNetwork) return kFooterPixels;
   const int measured = static_cast<int>(!view_->measuredLoadLocus.empty()) +
-                       static_cast<int>(!view_->measuredSourceLocus.empty());
+                       static_cast<int>(!view_->measuredSourceLocus.empty()) +
+                       static_cast<int>(view_->feedline.has_value());
   return kFooterPixels + (measured + static_cast<int>(!ConjugateBesideLocus())) * kLegendLinePixels;
 }
 
@@ -106,14 +108,16 @@ QString SmithChartWidget::TooltipAt(QPointF pixel) const {
   const Complex at = ReflectionAt(pixel);
   const double radius = kHoverPixels / (ChartRect().width() / 2);
 
-  std::vector<Complex> nodes;
-  for (const SmithNode& node : view_->path.nodes) nodes.push_back(node.reflection);
-  nodes.push_back(view_->sourceTarget.reflection);
-  if (const auto i = NearestPoint(nodes, at, radius)) {
-    const SmithNode& node =
-        *i < view_->path.nodes.size() ? view_->path.nodes[*i] : view_->sourceTarget;
-    return ToQString(SmithNodeText(node));
+  std::vector<const SmithNode*> nodes;
+  for (const SmithNode& node : view_->path.nodes) nodes.push_back(&node);
+  nodes.push_back(&view_->sourceTarget);
+  if (view_->feedline) {
+    nodes.push_back(&view_->feedline->far);
+    nodes.push_back(&view_->feedline->near);
   }
+  std::vector<Complex> points;
+  for (const SmithNode* node : nodes) points.push_back(node->reflection);
+  if (const auto i = NearestPoint(points, at, radius)) return ToQString(SmithNodeText(*nodes[*i]));
 
   const double z0 = view_->referenceImpedance;
   for (const HarmonicMarker& marker : view_->markers) {
@@ -218,6 +222,13 @@ void SmithChartWidget::PaintView(QPainter& painter) const {
     painter.setPen(QPen(kMeasuredSourceColour, 1.5, Qt::DashLine));
     polyline(view_->measuredSourceLocus);
   }
+  if (view_->feedline) {
+    painter.setPen(QPen(kFeedlineColour, 2.2));
+    polyline(view_->feedline->trace);
+    painter.setBrush(kFeedlineColour);
+    painter.drawEllipse(PixelOf(view_->feedline->far.reflection), 3.5, 3.5);
+    painter.setBrush(Qt::NoBrush);
+  }
   painter.setPen(QPen(kPathColour, 2.2));
   polyline(view_->path.trace);
 
@@ -290,6 +301,13 @@ void SmithChartWidget::PaintLegend(QPainter& painter) const {
     entry(8, line, kMeasuredSourceColour,
           QStringLiteral("Measured source's conjugate over the sweep (%1)")
               .arg(ToQString(view_->measuredSourceFile)),
+          false);
+    line += kLegendLinePixels;
+  }
+  if (view_->feedline) {
+    entry(8, line, kFeedlineColour,
+          QStringLiteral("Along the feedline at f, far end (dot) to near end (%1)")
+              .arg(ToQString(view_->feedlineName)),
           false);
   }
 }

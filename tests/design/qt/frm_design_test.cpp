@@ -95,13 +95,16 @@ TEST_F(FrmDesignTest, EveryPlacedControlSitsWhereTheLogicalLayoutPutsIt) {
 }
 
 // The designed focus order, with each side's "Measured..." after its last entry command: where
-// it stands, above Exit.
+// it stands, above Exit; "Feedline..." after the load's.
 TEST_F(FrmDesignTest, TabFollowsTheFocusOrderAndTeeHoldsTheFocusWhenShown) {
   std::vector<std::string> expected;
   for (const std::string_view name : DesignFocusOrder()) {
     expected.emplace_back(name);
     if (name == "CommandSource4") expected.emplace_back(kMeasuredSourceButtonName);
-    if (name == "CommandLoad4") expected.emplace_back(kMeasuredLoadButtonName);
+    if (name == "CommandLoad4") {
+      expected.emplace_back(kMeasuredLoadButtonName);
+      expected.emplace_back(kFeedlineButtonName);
+    }
   }
   std::vector<std::string> chain;
   QWidget* widget = Widget("cmdTee");

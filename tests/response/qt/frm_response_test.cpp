@@ -181,6 +181,38 @@ TEST_F(FrmResponseTest, SmithPathRunsFromTheLoadToTheSourcesConjugate) {
   EXPECT_NEAR(std::abs(window.view().path.nodes.front().reflection), 0, 1e-12);
 }
 
+// With a feedline to the load the chart draws the impedance along it, in its own colour, from the
+// load's own 300 ohms to where the network's path starts; hovering its ends names them.
+TEST_F(FrmResponseTest, TheSmithChartDrawsTheImpedanceAlongAFeedline) {
+  ASSERT_EQ(model.PutFeedline("RG-213:30", MeasuredSideKind::Load), "");
+  Design();
+  const ResponseView& view = window.view();
+  ASSERT_TRUE(view.feedline);
+  SmithChartWidget* smith = window.smithChart();
+  smith->resize(420, 460);
+  const QPointF far = smith->PixelOf(view.feedline->far.reflection);
+  EXPECT_TRUE(smith->TooltipAt(far).startsWith("Feedline's far end\n300 + j0 ohms"))
+      << smith->TooltipAt(far).toStdString();
+  QImage image(smith->size(), QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  smith->render(&image);
+  // A quarter of the way along, the trace is drawn in the feedline's orange.
+  const QPoint along =
+      smith->PixelOf(view.feedline->trace[view.feedline->trace.size() / 4]).toPoint();
+  bool orange = false;
+  for (int dx = -2; dx <= 2; ++dx) {
+    for (int dy = -2; dy <= 2; ++dy) {
+      const QColor c = image.pixelColor(along + QPoint(dx, dy));
+      orange = orange || (c.red() > 200 && c.green() > 90 && c.green() < 150 && c.blue() < 60);
+    }
+  }
+  EXPECT_TRUE(orange);
+
+  model.RemoveFeedline();
+  Design();
+  EXPECT_FALSE(window.view().feedline);
+}
+
 TEST_F(FrmResponseTest, HoveringACurveShowsFrequencyDbAndImpedance) {
   const QString text = window.ChartTooltip(3.75);
   EXPECT_TRUE(text.startsWith("3.75 MHz\nReturn loss ")) << text.toStdString();
