@@ -256,8 +256,9 @@ std::string StandardHelp() {
          "the measured data over the sweep cut to the file's band, a harmonic beyond it\n"
          "\"not measured\" (null in JSON). With --pairs, every element is also built from\n"
          "up to two standard parts (capacitors in parallel, inductors in series, each part\n"
-         "from a decade below the value up to it): the best combination of the 13 pair\n"
-         "totals nearest each element's value, shown with its figures and its count of\n"
+         "from a decade below the value up to it): the best combination of pairs (every\n"
+         "pair of an L; for a Pi or Tee the last element's every pair with the 41 totals\n"
+         "nearest the others' values), shown with its figures and its count of\n"
          "parts; with --trimmer, one capacitor from a fixed standard part (or none) beside\n"
          "a trimmer, the fixed value and the trimmer's setting chosen for the best match.\n" +
          OptionsHelp(StandardCommandOptions()) + "\n" + std::string(kExitStatusHelp) +

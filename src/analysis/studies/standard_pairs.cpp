@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdlib>
 
 #include "analysis/circuits/circuit_text.h"
@@ -74,52 +75,118 @@ bool BetterTrimmed(const TrimmedScore& a, const TrimmedScore& b) {
   return BetterMatch(a.score, b.score);
 }
 
-// The trimmer setting in [lo, hi] with the best return loss for element k at `fixed` + setting:
-// 32 samples, then a golden-section search between the best sample's neighbours. Along one
-// element's value the reflection traces an arc of a circle, so the return loss has at most one
-// interior peak, which the samples bracket.
-double BestSetting(MatchingCircuit& circuit, std::size_t k, double fixed, double lo, double hi,
-                   const LossModel& losses) {
-  auto returnLoss = [&](double setting) {
-    circuit.elements[k].value = fixed + setting;
-    return ScoreAtDesign(circuit, losses).returnLossDb;
+// The values of element k within [lo, hi] (positive, lo < hi) where the return loss, with only
+// that element changing, may turn from rising to falling or back. The element's impedance is a
+// Moebius function of its value (proportional to an inductance, inverse to a capacitance, with
+// its Q), and so is the reflection, fitted here through three values as (a x + b) / (c x + 1)
+// with x the value over the middle one; |reflection|^2 is then a ratio of two quadratics in x,
+// whose slope is zero where a quadratic is. Between two turning values the return loss only
+// rises or only falls, so the best of any set of values lies beside a turning value or at an end.
+std::vector<double> TurningValues(MatchingCircuit& circuit, std::size_t k, double lo, double hi,
+                                  const LossModel& losses) {
+  using Complex = std::complex<double>;
+  const double mid = std::sqrt(lo * hi);
+  const std::array<double, 3> x = {lo / mid, 1.0, hi / mid};
+  std::array<Complex, 3> g;
+  for (std::size_t i = 0; i < 3; ++i) {
+    circuit.elements[k].value = x[i] * mid;
+    g[i] = ScoreAtDesign(circuit, losses).reflection;
+  }
+  // a x_i + b - c x_i g_i = g_i, solved by Cramer's rule.
+  const std::array<std::array<Complex, 3>, 3> m = {
+      {{x[0], 1.0, -x[0] * g[0]}, {x[1], 1.0, -x[1] * g[1]}, {x[2], 1.0, -x[2] * g[2]}}};
+  auto det = [](const std::array<std::array<Complex, 3>, 3>& a) {
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
   };
-  constexpr int kSamples = 32;
-  const double step = (hi - lo) / (kSamples - 1);
-  int best = 0;
-  double bestRl = returnLoss(lo);
-  for (int i = 1; i < kSamples; ++i) {
-    const double rl = returnLoss(lo + i * step);
-    if (rl > bestRl) {
-      bestRl = rl;
-      best = i;
+  const Complex d = det(m);
+  if (std::abs(d) == 0.0) return {};
+  std::array<Complex, 3> coef;
+  for (std::size_t col = 0; col < 3; ++col) {
+    std::array<std::array<Complex, 3>, 3> mc = m;
+    for (std::size_t row = 0; row < 3; ++row) mc[row][col] = g[row];
+    coef[col] = det(mc) / d;
+  }
+  const Complex a = coef[0], b = coef[1], c = coef[2];
+  // |a x + b|^2 = A x^2 + B x + C and |c x + 1|^2 = E x^2 + F x + 1; the slope of their ratio
+  // is zero where (A F - B E) x^2 + 2 (A - C E) x + (B - C F) is.
+  const double A = std::norm(a), B = 2.0 * std::real(a * std::conj(b)), C = std::norm(b);
+  const double E = std::norm(c), F = 2.0 * std::real(c);
+  const double p = A * F - B * E, q = 2.0 * (A - C * E), r = B - C * F;
+  std::vector<double> roots;
+  if (p == 0.0) {
+    if (q != 0.0) roots.push_back(-r / q);
+  } else {
+    const double disc = q * q - 4.0 * p * r;
+    if (disc >= 0.0) {
+      // The stable form of the two roots.
+      const double h = -0.5 * (q + std::copysign(std::sqrt(disc), q));
+      roots.push_back(h / p);
+      if (h != 0.0) roots.push_back(r / h);
     }
   }
-  double a = lo + std::max(best - 1, 0) * step;
-  double b = lo + std::min(best + 1, kSamples - 1) * step;
-  const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
-  double c = b - ratio * (b - a);
-  double d = a + ratio * (b - a);
-  double rc = returnLoss(c);
-  double rd = returnLoss(d);
-  for (int i = 0; i < 48 && b - a > 1e-9 * (hi - lo); ++i) {
-    if (rc > rd) {
-      b = d;
-      d = c;
-      rd = rc;
-      c = b - ratio * (b - a);
-      rc = returnLoss(c);
-    } else {
-      a = c;
-      c = d;
-      rc = rd;
-      d = a + ratio * (b - a);
-      rd = returnLoss(d);
+  std::vector<double> out;
+  for (double root : roots) {
+    const double value = root * mid;
+    if (std::isfinite(value) && value > lo && value < hi) out.push_back(value);
+  }
+  return out;
+}
+
+// The best of `totals` (ascending) for element k, the others as `circuit` holds them: the ends
+// and the totals beside each turning value.
+std::size_t BestOnLine(MatchingCircuit& circuit, std::size_t k, const std::vector<PartPair>& totals,
+                       const LossModel& losses, MatchScore& score) {
+  std::vector<std::size_t> tried = {0, totals.size() - 1};
+  if (totals.size() > 2) {
+    for (double turn :
+         TurningValues(circuit, k, totals.front().Total(), totals.back().Total(), losses)) {
+      const auto above =
+          std::lower_bound(totals.begin(), totals.end(), turn,
+                           [](const PartPair& p, double value) { return p.Total() < value; });
+      const std::size_t i = static_cast<std::size_t>(above - totals.begin());
+      tried.push_back(i);
+      if (i > 0) tried.push_back(i - 1);
     }
   }
-  const double inner = rc > rd ? c : d;
-  // The sample itself when the search found nothing better (a peak at an end of the range).
-  return std::max(rc, rd) > bestRl ? inner : lo + best * step;
+  std::size_t best = tried.front();
+  for (std::size_t n = 0; n < tried.size(); ++n) {
+    circuit.elements[k].value = totals[tried[n]].Total();
+    const MatchScore s = ScoreAtDesign(circuit, losses);
+    if (n == 0 || BetterMatch(s, score)) {
+      score = s;
+      best = tried[n];
+    }
+  }
+  return best;
+}
+
+// The element searched along its whole list of totals (the last inductor or capacitor), or 3
+// for none.
+std::size_t LineElement(const MatchingCircuit& circuit) {
+  std::size_t line = 3;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (Buyable(circuit.elements[k])) line = k;
+  }
+  return line;
+}
+
+// The totals the other elements take: every one of PairTotals for the one other part of an L,
+// the windows for the two of a Pi or Tee; the line element's own entry is one empty pair.
+std::array<std::vector<PartPair>, 3> OuterTotals(const MatchingCircuit& circuit,
+                                                 const PairChoice& choice, std::size_t line) {
+  std::array<std::vector<PartPair>, 3> out = CandidatesOf(circuit, choice);
+  int others = 0;
+  for (std::size_t k = 0; k < 3; ++k) others += (k != line && Buyable(circuit.elements[k])) ? 1 : 0;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (k == line) {
+      out[k] = {PartPair{}};
+    } else if (others == 1 && Buyable(circuit.elements[k])) {
+      out[k] = PairTotals(circuit.elements[k].value, SeriesFor(circuit.elements[k], choice.series));
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -177,21 +244,29 @@ MatchingCircuit WithPairs(const MatchingCircuit& circuit, const std::array<PartP
 
 std::array<PartPair, 3> BestPairs(const MatchingCircuit& circuit, const PairChoice& choice,
                                   const LossModel& losses) {
-  const std::array<std::vector<PartPair>, 3> c = CandidatesOf(circuit, choice);
+  const std::array<std::vector<PartPair>, 3> windows = CandidatesOf(circuit, choice);
   std::array<PartPair, 3> best;
   for (std::size_t k = 0; k < 3; ++k) {
-    best[k] = NearestCandidate(c[k], circuit.elements[k].value);
+    best[k] = NearestCandidate(windows[k], circuit.elements[k].value);
   }
+  const std::size_t line = LineElement(circuit);
+  if (line == 3) return best;
   MatchScore bestScore = ScoreAtDesign(WithPairs(circuit, best), losses);
+  const std::vector<PartPair> lineTotals =
+      PairTotals(circuit.elements[line].value, SeriesFor(circuit.elements[line], choice.series));
+  const std::array<std::vector<PartPair>, 3> outer = OuterTotals(circuit, choice, line);
   MatchingCircuit candidate = circuit;
-  for (const PartPair& p1 : c[0]) {
-    for (const PartPair& p2 : c[1]) {
-      for (const PartPair& p3 : c[2]) {
-        const std::array<PartPair, 3> pairs = {p1, p2, p3};
+  for (const PartPair& p1 : outer[0]) {
+    for (const PartPair& p2 : outer[1]) {
+      for (const PartPair& p3 : outer[2]) {
+        std::array<PartPair, 3> pairs = {p1, p2, p3};
         for (std::size_t k = 0; k < 3; ++k) {
-          if (Buyable(circuit.elements[k])) candidate.elements[k].value = pairs[k].Total();
+          if (k != line && Buyable(circuit.elements[k])) {
+            candidate.elements[k].value = pairs[k].Total();
+          }
         }
-        const MatchScore score = ScoreAtDesign(candidate, losses);
+        MatchScore score;
+        pairs[line] = lineTotals[BestOnLine(candidate, line, lineTotals, losses, score)];
         if (BetterMatch(score, bestScore)) {
           bestScore = score;
           best = pairs;
@@ -208,44 +283,65 @@ TrimmedDesign BestTrimmed(const MatchingCircuit& circuit, const PairChoice& choi
   if (!choice.trimmer) return out;
   const TrimmerRange range = *choice.trimmer;
   if (!(range.min >= 0.0 && range.max > range.min && std::isfinite(range.max))) return out;
-  const std::array<std::vector<PartPair>, 3> c = CandidatesOf(circuit, choice);
+  const std::array<std::vector<PartPair>, 3> windows = CandidatesOf(circuit, choice);
   TrimmedScore bestScore;
   MatchingCircuit bestCircuit;
   for (std::size_t k = 0; k < 3; ++k) {
     const CircuitPart& part = circuit.elements[k];
     if (part.kind != PartKind::Capacitor) continue;
-    const double windowLo = c[k].front().Total();
-    const double windowHi = c[k].back().Total();
-    std::vector<double> fixedValues = {0.0};
-    for (double v : PairParts(part.value, SeriesFor(part, choice.series))) fixedValues.push_back(v);
-    // The other two elements' candidates; this element's own list stands in as one entry.
-    std::array<std::vector<PartPair>, 3> others = c;
-    others[k] = {PartPair{}};
-    for (double fixed : fixedValues) {
-      if (fixed + range.max < windowLo || fixed + range.min > windowHi) continue;
-      for (const PartPair& p1 : others[0]) {
-        for (const PartPair& p2 : others[1]) {
-          for (const PartPair& p3 : others[2]) {
-            std::array<PartPair, 3> pairs = {p1, p2, p3};
+    // The fixed values whose range reaches the element's window of pair totals.
+    std::vector<double> fixedValues;
+    for (double v : PairParts(part.value, SeriesFor(part, choice.series))) {
+      fixedValues.push_back(v);
+    }
+    fixedValues.insert(fixedValues.begin(), 0.0);
+    std::erase_if(fixedValues, [&](double v) {
+      return v + range.max < windows[k].front().Total() ||
+             v + range.min > windows[k].back().Total();
+    });
+    if (fixedValues.empty()) continue;
+    const double lo = fixedValues.front() + range.min;
+    const double hi = fixedValues.back() + range.max;
+    const std::array<std::vector<PartPair>, 3> others = OuterTotals(circuit, choice, k);
+    for (const PartPair& p1 : others[0]) {
+      for (const PartPair& p2 : others[1]) {
+        for (const PartPair& p3 : others[2]) {
+          std::array<PartPair, 3> pairs = {p1, p2, p3};
+          MatchingCircuit candidate = circuit;
+          for (std::size_t j = 0; j < 3; ++j) {
+            if (j != k && Buyable(circuit.elements[j])) {
+              candidate.elements[j].value = pairs[j].Total();
+            }
+          }
+          // One fit serves every fixed value: the turning values of the element's total.
+          const std::vector<double> turns =
+              lo > 0.0 ? TurningValues(candidate, k, lo, hi, losses) : std::vector<double>{};
+          for (double fixed : fixedValues) {
+            std::vector<double> settings = {range.min, range.max};
+            for (double turn : turns) {
+              if (turn - fixed > range.min && turn - fixed < range.max) {
+                settings.push_back(turn - fixed);
+              }
+            }
             pairs[k] = {fixed, 0.0};
-            MatchingCircuit candidate = WithPairs(circuit, pairs);
-            const double setting = BestSetting(candidate, k, fixed, range.min, range.max, losses);
-            candidate.elements[k].value = fixed + setting;
-            TrimmedScore score;
-            score.score = ScoreAtDesign(candidate, losses);
-            score.parts = 1;
-            for (const PartPair& p : pairs) score.parts += p.Parts();
-            score.offCentre =
-                std::fabs(setting - (range.min + range.max) / 2.0) / (range.max - range.min);
-            if (!out.possible || BetterTrimmed(score, bestScore)) {
-              out.possible = true;
-              out.element = static_cast<int>(k) + 1;
-              out.fixed = fixed;
-              out.setting = setting;
-              out.pairs = pairs;
-              out.partCount = score.parts;
-              bestScore = score;
-              bestCircuit = candidate;
+            for (double setting : settings) {
+              candidate.elements[k].value = fixed + setting;
+              TrimmedScore score;
+              score.score = ScoreAtDesign(candidate, losses);
+              score.parts = 1;
+              for (const PartPair& p : pairs) score.parts += p.Parts();
+              score.offCentre =
+                  std::fabs(setting - (range.min + range.max) / 2.0) / (range.max - range.min);
+              if (!out.possible || BetterTrimmed(score, bestScore)) {
+                out.possible = true;
+                out.element = static_cast<int>(k) + 1;
+                out.fixed = fixed;
+                out.setting = setting;
+                out.pairs = pairs;
+                out.partCount = score.parts;
+                bestScore = score;
+                bestCircuit = candidate;
+              }
             }
           }
         }

@@ -54,17 +54,20 @@ struct TrimmerRange {
 
 struct PairChoice {
   StandardChoice series;  // the inductors' and capacitors' series (its neighbours are unused)
-  int window = 6;         // totals searched on each side of the nearest: 13 per element
+  int window = 20;        // a Pi's or Tee's outer totals: this many on each side of the nearest
   std::optional<TrimmerRange> trimmer;
 };
 
 // `circuit` with every element at its pair's total; a short or an open stays as it is.
 MatchingCircuit WithPairs(const MatchingCircuit& circuit, const std::array<PartPair, 3>& pairs);
 
-// The best combination of every inductor's and capacitor's PairCandidates: all (2 window + 1)^3
-// combinations for a Pi or Tee, (2 window + 1)^2 for an L, scored with ScoreAtDesign and
-// BetterMatch, so the answer is optimal over every combination of pairs whose totals lie in
-// those windows. A tie keeps the combination of the totals nearest the designed values.
+// The best combination of pairs, scored with ScoreAtDesign and BetterMatch. The last inductor
+// or capacitor (the line element) takes the best of all its PairTotals: along one element's
+// value the return loss turns at most twice, where TurningValues finds, so only the totals
+// beside those and the two ends need scoring. The other element of an L also ranges over all its
+// PairTotals, so an L's answer is the best of every combination of pairs; the other two of a Pi
+// or Tee range over their PairCandidates with `choice.window`, so its answer is the best of every
+// combination with those two in their windows. A tie keeps the totals nearest the design.
 std::array<PartPair, 3> BestPairs(const MatchingCircuit& circuit, const PairChoice& choice,
                                   const LossModel& losses = IdealLossModel());
 
@@ -85,9 +88,9 @@ struct TrimmedDesign {
 };
 
 // For every capacitor of `circuit`: every standard value from PairTotals' range (and none) whose
-// fixed value plus the trimmer's range overlaps the element's window of pair totals, with every
-// combination of the other elements' PairCandidates, and the trimmer set to the best return loss
-// within its range (a dense scan, then a golden-section search around the best sample). The
+// value plus the trimmer's range reaches the element's window of pair totals, with every
+// combination of the other elements' totals as BestPairs ranges them, and the trimmer at the
+// best setting in its range (an end, or where the return loss turns: the best exactly). The
 // design is described with `sides`.
 TrimmedDesign BestTrimmed(const MatchingCircuit& circuit, const PairChoice& choice,
                           const LossModel& losses = IdealLossModel(),

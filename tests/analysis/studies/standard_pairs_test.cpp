@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <ostream>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -152,12 +153,15 @@ std::vector<PairsCase> PairsCases() {
   };
 }
 
+void PrintTo(const PairsCase& c, std::ostream* os) { *os << c.name; }
+
 class BestPairsTest : public ::testing::TestWithParam<PairsCase> {};
 
-// Brute force: every combination of listed totals within each element's window, each network
-// solved by the tests' own solver with the parts' losses. The chosen pairs' network scores the
-// best of them, and the engine's figure for it is the solver's.
-TEST_P(BestPairsTest, BeatEveryCombinationOfTotalsInTheirWindows) {
+// Brute force: every combination of listed totals (every total of the last part and of the other
+// part of an L; the window of totals of the other two of a Pi or Tee), each network solved by
+// the tests' own solver with the parts' losses. The chosen pairs' network scores the best of
+// them, and the engine's figure for it is the solver's.
+TEST_P(BestPairsTest, BeatEveryCombinationOfTotalsTheySearch) {
   const PairsCase& c = GetParam();
   const CircuitBuild build = DesignCircuit(testing::StateFor(c.design));
   ASSERT_EQ(build.problem, CircuitProblem::None);
@@ -170,45 +174,53 @@ TEST_P(BestPairsTest, BeatEveryCombinationOfTotalsInTheirWindows) {
   const double bestRl = testing::ReturnLossDb(testing::Solve(built, f0, c.losses));
   EXPECT_NEAR(ScoreAtDesign(built, c.losses).returnLossDb, bestRl, 1e-6 * std::max(bestRl, 1.0));
 
+  std::vector<std::size_t> parts;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const PartKind kind = build.circuit.elements[k].kind;
+    if (kind == PartKind::Inductor || kind == PartKind::Capacitor) parts.push_back(k);
+  }
   std::array<std::vector<double>, 3> options;
   std::size_t combinations = 1;
   for (std::size_t k = 0; k < 3; ++k) {
     const CircuitPart& part = build.circuit.elements[k];
-    if (part.kind != PartKind::Inductor && part.kind != PartKind::Capacitor) {
+    if (std::find(parts.begin(), parts.end(), k) == parts.end()) {
       options[k] = {part.value};
       EXPECT_EQ(best[k].Parts(), 0);
       continue;
     }
     const StandardSeries series = SeriesFor(part, choice.series);
-    const std::vector<PartPair> window = PairCandidates(part.value, series, choice.window);
-    EXPECT_EQ(window.size(), 2u * static_cast<std::size_t>(choice.window) + 1u);
-    for (double t : TotalsByListing(part.value, series)) {
-      if (t >= window.front().Total() * (1 - 1e-9) && t <= window.back().Total() * (1 + 1e-9)) {
-        options[k].push_back(t);
-      }
+    options[k] = TotalsByListing(part.value, series);
+    if (parts.size() == 3 && k != parts.back()) {
+      const std::vector<PartPair> window = PairCandidates(part.value, series, choice.window);
+      std::erase_if(options[k], [&](double t) {
+        return t < window.front().Total() * (1 - 1e-9) || t > window.back().Total() * (1 + 1e-9);
+      });
+      EXPECT_EQ(options[k].size(), window.size());
     }
-    EXPECT_EQ(options[k].size(), window.size());
     EXPECT_TRUE(std::any_of(options[k].begin(), options[k].end(),
                             [&](double t) { return Same(t, best[k].Total()); }));
     combinations *= options[k].size();
   }
-  EXPECT_GE(combinations, 169u);
+  EXPECT_GE(combinations, 300u);
   MatchingCircuit candidate = build.circuit;
+  double bruteBest = -1.0;
   for (double a : options[0]) {
     for (double b : options[1]) {
       for (double d : options[2]) {
         candidate.elements[0].value = a;
         candidate.elements[1].value = b;
         candidate.elements[2].value = d;
-        EXPECT_LE(testing::ReturnLossDb(testing::Solve(candidate, f0, c.losses)), bestRl + 1e-6);
+        bruteBest =
+            std::max(bruteBest, testing::ReturnLossDb(testing::Solve(candidate, f0, c.losses)));
       }
     }
   }
+  EXPECT_LE(bruteBest, bestRl + 1e-6);
 }
 
 INSTANTIATE_TEST_SUITE_P(Networks, BestPairsTest, ::testing::ValuesIn(PairsCases()),
-                         [](const ::testing::TestParamInfo<PairsCase>& info) {
-                           std::string name = info.param.name;
+                         [](const ::testing::TestParamInfo<PairsCase>& row) {
+                           std::string name = row.param.name;
                            for (char& ch : name) {
                              if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            }
@@ -224,7 +236,7 @@ TEST(StandardPairsTest, TheAntennaMatchesFromPairsAndTheWindowHoldsTheBestOfAllP
   ASSERT_EQ(pairs.problem, CircuitProblem::None);
   const StandardSolutions singles = SolveStandardValues(state);
   EXPECT_LT(singles.best.summary.atDesign.returnLossDb, 12.0);
-  EXPECT_GT(pairs.design.summary.atDesign.returnLossDb, 30.0);
+  EXPECT_GT(pairs.design.summary.atDesign.returnLossDb, 25.0);
   EXPECT_GT(pairs.partCount, 2);
   EXPECT_LE(pairs.partCount, 4);
 
