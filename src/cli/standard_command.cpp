@@ -175,6 +175,10 @@ OptionReader TrimmerReader(std::optional<TrimmerRange>& target) {
         !ReadOptionValue("--trimmer", value.substr(colon + 1), kTrimmerValues, range.max, error)) {
       return false;
     }
+    if (!(range.min > 0.0)) {
+      error = "--trimmer: " + QuotedValue(value) + " needs a MIN above 0";
+      return false;
+    }
     if (!(range.max > range.min)) {
       error = "--trimmer: " + QuotedValue(value) + " has no range (MAX must exceed MIN)";
       return false;

@@ -1,5 +1,6 @@
 // `corvantile-cli standard` in-process: the three standard-value solutions in a table and in
 // JSON, and the exit statuses the other commands use.
+#include <array>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -77,17 +78,15 @@ TEST(StandardCommandTest, NoNetworkIsStatusOne) {
 
 // The 13.56 MHz antenna: a 1.5 uH coil with 1.2 ohm in series, from 50 ohm, by a low-pass L
 // whose two parts are both capacitors.
-constexpr std::initializer_list<std::string_view> kAntenna = {
-    "--source",    "series:50:0", "--load",   "series-part:1.2:1.5u",
-    "--frequency", "13.56M",      "--family", "lowpass-l"};
-
-std::vector<std::string_view> With(std::vector<std::string_view> head,
-                                   std::initializer_list<std::string_view> tail) {
-  head.insert(head.end(), tail.begin(), tail.end());
-  return head;
+std::vector<std::string_view> Antenna(std::initializer_list<std::string_view> more = {}) {
+  std::vector<std::string_view> args = {
+      "standard",    "--source", "series:50:0", "--load",   "series-part:1.2:1.5u",
+      "--frequency", "13.56M",   "--family",    "lowpass-l"};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
 }
 
-testing_support::CliRun Run(const std::vector<std::string_view>& args) {
+testing_support::CliRun RunArgs(const std::vector<std::string_view>& args) {
   std::ostringstream out, err;
   testing_support::CliRun run;
   run.status = RunCommandLine(args, out, err);
@@ -99,8 +98,8 @@ testing_support::CliRun Run(const std::vector<std::string_view>& args) {
 // The model's answer for the antenna, asked directly.
 StandardPairs AntennaPairs(const PairChoice& choice) {
   DesignRequest request;
-  const std::vector<std::string_view> args(kAntenna);
-  for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+  const std::vector<std::string_view> args = Antenna();
+  for (std::size_t i = 1; i + 1 < args.size(); i += 2) {
     request.settings.push_back({std::string(args[i]), std::string(args[i + 1])});
   }
   DesignModel model;
@@ -111,12 +110,11 @@ StandardPairs AntennaPairs(const PairChoice& choice) {
 }
 
 TEST(StandardPairsCommandTest, JsonIsTheModelsAnswer) {
-  const auto run = Run(With({"standard"}, kAntenna));
+  const auto run = RunArgs(Antenna());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.find("\"pairs\""), std::string::npos);  // only when asked
 
-  const auto json =
-      Run(With(With({"standard"}, kAntenna), {"--trimmer", "2p:10p", "--format", "json"}));
+  const auto json = RunArgs(Antenna({"--trimmer", "2p:10p", "--format", "json"}));
   ASSERT_EQ(json.status, 0) << json.err;
   const nlohmann::json o = nlohmann::json::parse(json.out);
   PairChoice choice;
@@ -129,8 +127,10 @@ TEST(StandardPairsCommandTest, JsonIsTheModelsAnswer) {
   for (std::size_t k = 0; k < 3; ++k) {
     const nlohmann::json& parts = pairs["element_parts"][k];
     ASSERT_EQ(static_cast<int>(parts.size()), p.pairs[k].Parts()) << k;
-    if (parts.size() > 0) EXPECT_NEAR(parts[0].get<double>(), p.pairs[k].first, 1e-21);
-    if (parts.size() > 1) EXPECT_NEAR(parts[1].get<double>(), p.pairs[k].second, 1e-21);
+    const std::array<double, 2> values = {p.pairs[k].first, p.pairs[k].second};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      EXPECT_NEAR(parts[i].get<double>(), values[i], 1e-21);
+    }
   }
   ASSERT_TRUE(p.trimmed && p.trimmed->possible);
   const nlohmann::json& t = o["trimmed"];
@@ -144,7 +144,7 @@ TEST(StandardPairsCommandTest, JsonIsTheModelsAnswer) {
 }
 
 TEST(StandardPairsCommandTest, TextShowsEachElementsPairTheMatchAndThePartCount) {
-  const auto run = Run(With(With({"standard"}, kAntenna), {"--pairs"}));
+  const auto run = RunArgs(Antenna({"--pairs"}));
   ASSERT_EQ(run.status, 0) << run.err;
   const StandardPairs p = AntennaPairs({});
   const std::size_t at = run.out.find("Pairs of standard values");
@@ -164,8 +164,8 @@ TEST(StandardPairsCommandTest, TextShowsEachElementsPairTheMatchAndThePartCount)
 }
 
 TEST(StandardPairsCommandTest, BadTrimmersGiveOneLineAndStatusTwo) {
-  for (std::string_view bad : {"10p", "10p:2p", "2p:2p", "x:10p", "2p:2F", "-1p:2p"}) {
-    const auto run = Run({"standard", "--trimmer", bad});
+  for (std::string_view bad : {"10p", "10p:2p", "2p:2p", "x:10p", "2p:2F", "-1p:2p", "0:10p"}) {
+    const auto run = RunArgs({"standard", "--trimmer", bad});
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_TRUE(run.out.empty());
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;

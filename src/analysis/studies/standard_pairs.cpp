@@ -282,7 +282,7 @@ TrimmedDesign BestTrimmed(const MatchingCircuit& circuit, const PairChoice& choi
   TrimmedDesign out;
   if (!choice.trimmer) return out;
   const TrimmerRange range = *choice.trimmer;
-  if (!(range.min >= 0.0 && range.max > range.min && std::isfinite(range.max))) return out;
+  if (!(range.min > 0.0 && range.max > range.min && std::isfinite(range.max))) return out;
   const std::array<std::vector<PartPair>, 3> windows = CandidatesOf(circuit, choice);
   TrimmedScore bestScore;
   MatchingCircuit bestCircuit;
@@ -314,8 +314,7 @@ TrimmedDesign BestTrimmed(const MatchingCircuit& circuit, const PairChoice& choi
             }
           }
           // One fit serves every fixed value: the turning values of the element's total.
-          const std::vector<double> turns =
-              lo > 0.0 ? TurningValues(candidate, k, lo, hi, losses) : std::vector<double>{};
+          const std::vector<double> turns = TurningValues(candidate, k, lo, hi, losses);
           for (double fixed : fixedValues) {
             std::vector<double> settings = {range.min, range.max};
             for (double turn : turns) {

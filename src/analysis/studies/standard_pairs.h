@@ -46,7 +46,8 @@ std::vector<PartPair> PairTotals(double value, StandardSeries series);
 // PairTotals), ascending: the candidates the best pairs are chosen from.
 std::vector<PartPair> PairCandidates(double value, StandardSeries series, int window);
 
-// A variable capacitor's range, in farads: 2 pF to 10 pF is {2e-12, 10e-12}.
+// A variable capacitor's range, in farads, its minimum above 0: 2 pF to 10 pF is
+// {2e-12, 10e-12}.
 struct TrimmerRange {
   double min = 0.0;
   double max = 0.0;
@@ -78,7 +79,8 @@ inline constexpr double kExactMatchDb = 60.0;
 // One capacitor built from a fixed standard part (or none) beside a trimmer, the other elements
 // from pairs.
 struct TrimmedDesign {
-  bool possible = false;  // false: no capacitor, or no fixed value puts the range near it
+  bool possible = false;  // false: no capacitor, no fixed value puts the range near it, or no
+                          // range (its minimum not above 0, or its maximum not above that)
   int element = 0;        // 1 to 3
   double fixed = 0.0;     // farads, the standard capacitor in parallel with the trimmer; 0: none
   double setting = 0.0;   // farads, the trimmer's setting, within its range

@@ -264,6 +264,38 @@ TEST(StandardPairsTest, TheAntennaMatchesFromPairsAndTheWindowHoldsTheBestOfAllP
   }
 }
 
+// The antenna's pairs wired part by part, each capacitor with its own series resistance
+// |X| / Q: a shunt pair across the source, a series pair to the coil. The pair's two parts in
+// parallel are the one part of their total that the engine scores.
+TEST(StandardPairsTest, TheAntennasPairsSolvedPartByPartGiveTheReportedReturnLoss) {
+  const RunState state = testing::StateFor(AntennaCase(FamilyLowpassL));
+  const LossModel losses = Lossy();
+  const StandardPairs p = SolveStandardPairs(state, {}, losses);
+  ASSERT_EQ(p.problem, CircuitProblem::None);
+  const MatchingCircuit& c = p.design.circuit;
+  ASSERT_EQ(c.elements[0].kind, PartKind::Capacitor);
+  ASSERT_EQ(c.elements[1].kind, PartKind::Capacitor);
+  ASSERT_EQ(c.elements[2].kind, PartKind::Open);
+  const double omega = 2.0 * std::numbers::pi * c.designFrequency;
+  const double q = losses.capacitor.q0;
+  auto pairImpedance = [&](const PartPair& pair) {
+    testing::Complex y = 0.0;
+    for (double farads : {pair.first, pair.second}) {
+      if (farads <= 0.0) continue;
+      const double x = 1.0 / (omega * farads);
+      y += 1.0 / testing::Complex(x / q, -x);
+    }
+    return 1.0 / y;
+  };
+  const testing::Complex zs = testing::SideImpedance(c.source, omega);
+  const testing::Complex zl = testing::SideImpedance(c.load, omega);
+  const testing::Complex zin =
+      testing::Parallel(pairImpedance(p.pairs[0]), pairImpedance(p.pairs[1]) + zl);
+  const double rl = -20.0 * std::log10(std::abs((zin - std::conj(zs)) / (zin + zs)));
+  EXPECT_NEAR(p.design.summary.atDesign.returnLossDb, rl, 1e-6 * rl);
+  EXPECT_EQ(p.partCount, p.pairs[0].Parts() + p.pairs[1].Parts());
+}
+
 TEST(StandardPairsTest, ATrimmerStaysInItsRangeAndGivesTheReportedMatch) {
   for (float family : {FamilyLowpassL, FamilyPi}) {
     testing::DesignCase c = AntennaCase(family);
@@ -302,8 +334,10 @@ TEST(StandardPairsTest, NoTrimmerWithoutACapacitorOrARange) {
   ASSERT_EQ(build.problem, CircuitProblem::None);
   PairChoice choice;
   EXPECT_FALSE(BestTrimmed(build.circuit, choice).possible);
-  choice.trimmer = TrimmerRange{10e-12, 2e-12};
-  EXPECT_FALSE(BestTrimmed(build.circuit, choice).possible);
+  for (TrimmerRange bad : {TrimmerRange{10e-12, 2e-12}, TrimmerRange{0.0, 10e-12}}) {
+    choice.trimmer = bad;
+    EXPECT_FALSE(BestTrimmed(build.circuit, choice).possible);
+  }
   MatchingCircuit inductors = build.circuit;
   for (CircuitPart& part : inductors.elements) {
     if (part.kind == PartKind::Capacitor) part.kind = PartKind::Inductor;
