@@ -43,7 +43,7 @@ std::string PairValueText(const CircuitPart& element, const PartPair& pair);
 std::vector<PartPair> PairTotals(double value, StandardSeries series);
 
 // The `window` totals on each side of the one nearest `value` (fewer at the ends of
-// PairTotals), ascending: the candidates the best pairs are chosen from.
+// PairTotals), ascending: the totals a Pi's or Tee's outer elements are searched over.
 std::vector<PartPair> PairCandidates(double value, StandardSeries series, int window);
 
 // A variable capacitor's range, in farads, its minimum above 0: 2 pF to 10 pF is
@@ -64,11 +64,12 @@ MatchingCircuit WithPairs(const MatchingCircuit& circuit, const std::array<PartP
 
 // The best combination of pairs, scored with ScoreAtDesign and BetterMatch. The last inductor
 // or capacitor (the line element) takes the best of all its PairTotals: along one element's
-// value the return loss turns at most twice, where TurningValues finds, so only the totals
-// beside those and the two ends need scoring. The other element of an L also ranges over all its
-// PairTotals, so an L's answer is the best of every combination of pairs; the other two of a Pi
-// or Tee range over their PairCandidates with `choice.window`, so its answer is the best of every
-// combination with those two in their windows. A tie keeps the totals nearest the design.
+// value the return loss turns at most twice (found by fitting the reflection through three
+// values), so only the totals beside those turns and the two ends need scoring. The other element
+// of an L also ranges over all its PairTotals, so an L's answer is the best of every combination of
+// pairs; the other two of a Pi or Tee range over their PairCandidates with `choice.window`, so its
+// answer is the best of every combination with those two in their windows. A tie keeps the totals
+// nearest the design.
 std::array<PartPair, 3> BestPairs(const MatchingCircuit& circuit, const PairChoice& choice,
                                   const LossModel& losses = IdealLossModel());
 
