@@ -1,10 +1,11 @@
 // Cost of standard values and tolerances on the default Pi design: the best-combination search
-// with its 125 candidates and the summaries shown beside it, and Monte Carlo runs of part
-// tolerances at the design frequency and over an envelope span.
+// with its 125 candidates and the summaries shown beside it, the best pairs of standard values,
+// and Monte Carlo runs of part tolerances at the design frequency and over an envelope span.
 
 #include <benchmark/benchmark.h>
 
 #include "analysis/studies/standard_design.h"
+#include "analysis/studies/standard_pairs.h"
 #include "analysis/studies/tolerance_analysis.h"
 
 namespace corvantile {
@@ -37,6 +38,24 @@ void BM_StandardSolutions(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_StandardSolutions)->Unit(benchmark::kMicrosecond);
+
+// The best pairs of the default Pi (its Parts page asks this at every redraw): 41 x 41 totals of
+// elements 1 and 2, each with element 3's turning values, then the two summaries. Argument 0:
+// E12 inductors and E24 capacitors; 1: E192 for both; 2: E24 with a 2-10 pF trimmer.
+void BM_StandardPairsPi(benchmark::State& state) {
+  const RunState run = MakeDefaultRunState();
+  PairChoice choice;
+  if (state.range(0) == 1) {
+    choice.series.inductors = StandardSeries::E192;
+    choice.series.capacitors = StandardSeries::E192;
+  }
+  if (state.range(0) == 2) choice.trimmer = TrimmerRange{2e-12, 10e-12};
+  for (auto _ : state) {
+    StandardPairs p = SolveStandardPairs(run, choice);
+    benchmark::DoNotOptimize(p);
+  }
+}
+BENCHMARK(BM_StandardPairsPi)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The counters carry the circuit and the yield, so that bench/tolerance_numpy.py can repeat the
 // same run.

@@ -115,6 +115,11 @@ StandardSolutions StandardValuesOf(const DesignModel& model, const StandardChoic
                              model.Sides());
 }
 
+StandardPairs StandardPairsOf(const DesignModel& model, const PairChoice& choice) {
+  return SolveStandardPairs(model.state(), choice, PartLosses(model), Compensating(model),
+                            model.Sides());
+}
+
 StandardSeries SeriesOfCount(int count) {
   constexpr StandardSeries kAll[] = {StandardSeries::E3,  StandardSeries::E6,  StandardSeries::E12,
                                      StandardSeries::E24, StandardSeries::E48, StandardSeries::E96,

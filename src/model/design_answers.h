@@ -17,6 +17,7 @@
 #include "analysis/studies/band_match.h"
 #include "analysis/studies/explore.h"
 #include "analysis/studies/standard_design.h"
+#include "analysis/studies/standard_pairs.h"
 #include "analysis/studies/tolerance_analysis.h"
 #include "math/design_network.h"
 #include "model/design_model.h"
@@ -78,6 +79,11 @@ report::LossFigures LossFiguresOf(const Network& network, bool compensate);
 // The standard values of the design, chosen and scored with the parts' losses, the compensated
 // design rounded when compensating, each summary from the measured sides.
 StandardSolutions StandardValuesOf(const DesignModel& model, const StandardChoice& choice = {});
+
+// The design built from pairs of standard parts (and with a trimmer when the choice has one),
+// chosen and scored the same way: the parts' losses, the compensated design when compensating,
+// each summary from the measured sides.
+StandardPairs StandardPairsOf(const DesignModel& model, const PairChoice& choice = {});
 
 // One tolerance run to make: the network (the built one, or its nearest or best standard-value
 // version), the options from the settings, with the parts' losses and the measured sides, and

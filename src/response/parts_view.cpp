@@ -106,4 +106,22 @@ PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const Los
   return view;
 }
 
+std::vector<std::string> PairsLines(const StandardPairs& pairs, const StandardChoice& choice) {
+  if (pairs.problem != CircuitProblem::None) return {};
+  std::vector<std::string> lines = {
+      "Best pairs of standard values (inductors " + std::string(SeriesName(choice.inductors)) +
+      " in series, capacitors " + std::string(SeriesName(choice.capacitors)) + " in parallel):"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const CircuitPart& part = pairs.design.circuit.elements[i];
+    if (!IsPart(part)) continue;
+    lines.push_back("Element " + std::to_string(i + 1) + ": " +
+                    PairValueText(part, pairs.pairs[i]));
+  }
+  const ResponsePoint& at = pairs.design.summary.atDesign;
+  lines.push_back("Return loss " + FigureText(at.returnLossDb, ReturnLoss) + ", VSWR " +
+                  FigureText(at.vswr, [](double v) { return FixedNumber(v, 3); }) + ", " +
+                  std::to_string(pairs.partCount) + " parts");
+  return lines;
+}
+
 }  // namespace corvantile

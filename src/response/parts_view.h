@@ -11,6 +11,7 @@
 
 #include "analysis/circuits/part_losses.h"
 #include "analysis/solvers/lossy_network.h"
+#include "analysis/studies/standard_pairs.h"
 #include "response/response_view.h"
 #include "state/circuit_state.h"
 #include "state/settings_file.h"
@@ -56,5 +57,13 @@ std::string QText(const PartQ& q);
 // The page for `state` after a design pass that returned `outcome`.
 PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const LossModel& losses,
                          bool compensate);
+
+// The page's lines for the design built from pairs of standard values (StandardPairsOf): the
+// heading with the series, a line per part-bearing element, the match and the count of parts:
+//   "Best pairs of standard values (inductors E12, capacitors E24 in parallel):"
+//   "Element 1: 82 pF + 10 pF = 92 pF", ...,
+//   "Return loss 31.200 dB, VSWR 1.057, 3 parts"
+// None without a network.
+std::vector<std::string> PairsLines(const StandardPairs& pairs, const StandardChoice& choice);
 
 }  // namespace corvantile

@@ -1,13 +1,20 @@
 // `corvantile-cli standard` in-process: the three standard-value solutions in a table and in
 // JSON, and the exit statuses the other commands use.
+#include <array>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "analysis/circuits/circuit_text.h"
+#include "cli/design_options.h"
 #include "cli_test_support.h"
+#include "model/design_answers.h"
+#include "units/value_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -67,6 +74,103 @@ TEST(StandardCommandTest, NoNetworkIsStatusOne) {
   EXPECT_EQ(run.status, 1) << run.out;
   EXPECT_TRUE(run.out.empty());
   EXPECT_FALSE(run.err.empty());
+}
+
+// The 13.56 MHz antenna: a 1.5 uH coil with 1.2 ohm in series, from 50 ohm, by a low-pass L
+// whose two parts are both capacitors.
+std::vector<std::string_view> Antenna(std::initializer_list<std::string_view> more = {}) {
+  std::vector<std::string_view> args = {
+      "standard",    "--source", "series:50:0", "--load",   "series-part:1.2:1.5u",
+      "--frequency", "13.56M",   "--family",    "lowpass-l"};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+testing_support::CliRun RunArgs(const std::vector<std::string_view>& args) {
+  std::ostringstream out, err;
+  testing_support::CliRun run;
+  run.status = RunCommandLine(args, out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+// The model's answer for the antenna, asked directly.
+StandardPairs AntennaPairs(const PairChoice& choice) {
+  DesignRequest request;
+  const std::vector<std::string_view> args = Antenna();
+  for (std::size_t i = 1; i + 1 < args.size(); i += 2) {
+    request.settings.push_back({std::string(args[i]), std::string(args[i + 1])});
+  }
+  DesignModel model;
+  std::string error;
+  std::vector<std::string> notes;
+  EXPECT_TRUE(BuildDesignModel(request, model, error, notes)) << error;
+  return StandardPairsOf(model, choice);
+}
+
+TEST(StandardPairsCommandTest, JsonIsTheModelsAnswer) {
+  const auto run = RunArgs(Antenna());
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find("\"pairs\""), std::string::npos);  // only when asked
+
+  const auto json = RunArgs(Antenna({"--trimmer", "2p:10p", "--format", "json"}));
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json o = nlohmann::json::parse(json.out);
+  PairChoice choice;
+  choice.trimmer = TrimmerRange{2e-12, 10e-12};
+  const StandardPairs p = AntennaPairs(choice);
+  const nlohmann::json& pairs = o["pairs"];
+  EXPECT_NEAR(pairs["return_loss_db"].get<double>(), p.design.summary.atDesign.returnLossDb,
+              1e-9 * p.design.summary.atDesign.returnLossDb);
+  EXPECT_EQ(pairs["part_count"].get<int>(), p.partCount);
+  for (std::size_t k = 0; k < 3; ++k) {
+    const nlohmann::json& parts = pairs["element_parts"][k];
+    ASSERT_EQ(static_cast<int>(parts.size()), p.pairs[k].Parts()) << k;
+    const std::array<double, 2> values = {p.pairs[k].first, p.pairs[k].second};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      EXPECT_NEAR(parts[i].get<double>(), values[i], 1e-21);
+    }
+  }
+  ASSERT_TRUE(p.trimmed && p.trimmed->possible);
+  const nlohmann::json& t = o["trimmed"];
+  EXPECT_TRUE(t["possible"].get<bool>());
+  EXPECT_EQ(t["element"].get<int>(), p.trimmed->element);
+  EXPECT_NEAR(t["fixed"].get<double>(), p.trimmed->fixed, 1e-21);
+  EXPECT_NEAR(t["trimmer_setting"].get<double>(), p.trimmed->setting, 1e-21);
+  EXPECT_GE(t["trimmer_setting"].get<double>(), t["trimmer_min"].get<double>());
+  EXPECT_LE(t["trimmer_setting"].get<double>(), t["trimmer_max"].get<double>());
+  EXPECT_EQ(t["part_count"].get<int>(), p.trimmed->partCount);
+}
+
+TEST(StandardPairsCommandTest, TextShowsEachElementsPairTheMatchAndThePartCount) {
+  const auto run = RunArgs(Antenna({"--pairs"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const StandardPairs p = AntennaPairs({});
+  const std::size_t at = run.out.find("Pairs of standard values");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  const std::string section = run.out.substr(at);
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::string line = "element " + std::to_string(k + 1) + ": " +
+                             PairValueText(p.design.circuit.elements[k], p.pairs[k]) + "\n";
+    EXPECT_NE(section.find(line), std::string::npos) << line << section;
+  }
+  EXPECT_NE(
+      section.find("return loss " + ReturnLossText(p.design.summary.atDesign.returnLossDb, 2)),
+      std::string::npos)
+      << section;
+  EXPECT_NE(section.find("parts: " + std::to_string(p.partCount) + "\n"), std::string::npos);
+  EXPECT_EQ(section.find("Trimmer"), std::string::npos);
+}
+
+TEST(StandardPairsCommandTest, BadTrimmersGiveOneLineAndStatusTwo) {
+  for (std::string_view bad : {"10p", "10p:2p", "2p:2p", "x:10p", "2p:2F", "-1p:2p", "0:10p"}) {
+    const auto run = RunArgs({"standard", "--trimmer", bad});
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_NE(run.err.find("--trimmer"), std::string::npos) << run.err;
+  }
 }
 
 }  // namespace

@@ -297,5 +297,36 @@ TEST(ResponseViewLosses, IdealIsLosslessAndCompensationChangesTheSweep) {
   EXPECT_LT(f0Compensated.response.transducerGainDb, -0.2);
 }
 
+// The pairs' lines name every part-bearing element's pair, the match and the count of parts,
+// and nothing at all without a network.
+TEST(PairsLinesTest, NameEveryPairTheMatchAndThePartCount) {
+  const RunState state = TankState();
+  const StandardChoice choice;
+  PairChoice pairChoice;
+  pairChoice.series = choice;
+  const StandardPairs pairs = SolveStandardPairs(state, pairChoice, TankLosses());
+  ASSERT_EQ(pairs.problem, CircuitProblem::None);
+  const std::vector<std::string> lines = PairsLines(pairs, choice);
+  ASSERT_EQ(lines.size(), 5u);  // heading, three elements, the match
+  EXPECT_EQ(lines[0],
+            "Best pairs of standard values (inductors E12 in series, capacitors E24 in parallel):");
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(lines[i + 1], "Element " + std::to_string(i + 1) + ": " +
+                                PairValueText(pairs.design.circuit.elements[i], pairs.pairs[i]));
+  }
+  EXPECT_EQ(lines[4], "Return loss " +
+                          ReturnLossText(pairs.design.summary.atDesign.returnLossDb, 3) +
+                          ", VSWR " + FixedNumber(pairs.design.summary.atDesign.vswr, 3) + ", " +
+                          std::to_string(pairs.partCount) + " parts");
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line.find("nan"), std::string::npos) << line;
+    EXPECT_EQ(line.find("inf"), std::string::npos) << line;
+  }
+
+  StandardPairs none;
+  none.problem = CircuitProblem::Impossible;
+  EXPECT_TRUE(PairsLines(none, choice).empty());
+}
+
 }  // namespace
 }  // namespace corvantile

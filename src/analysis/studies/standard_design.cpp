@@ -74,7 +74,7 @@ MatchScore ScoreAtDesign(const MatchingCircuit& circuit, const LossModel& losses
     if (kind == PartKind::Open || kind == PartKind::Short) continue;
     largest = std::max(largest, s.partVolts[k]);
   }
-  return {s.returnLossDb, largest};
+  return {s.returnLossDb, largest, s.reflection};
 }
 
 bool BetterMatch(const MatchScore& a, const MatchScore& b) {

@@ -3,12 +3,13 @@
 // A designed network built from parts one can buy: every inductor and capacitor at a standard
 // value, chosen three ways (the nearest value for each part, the best combination of
 // neighbouring values, and one part fixed first with the design re-solving the others).
+#include <complex>
 #include <vector>
 
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
-#include "analysis/studies/standard_series.h"
 #include "analysis/solvers/sweep_summary.h"
+#include "analysis/studies/standard_series.h"
 #include "state/circuit_state.h"
 
 namespace corvantile {
@@ -33,6 +34,7 @@ MatchingCircuit NearestStandardCircuit(const MatchingCircuit& circuit,
 struct MatchScore {
   double returnLossDb = 0.0;
   double maxPartVolts = 0.0;
+  std::complex<double> reflection;  // (Zin - conj Zs) / (Zin + Zs)
 };
 MatchScore ScoreAtDesign(const MatchingCircuit& circuit,
                          const LossModel& losses = IdealLossModel());

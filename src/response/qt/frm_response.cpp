@@ -394,6 +394,7 @@ void FrmResponse::Update(DesignOutcome outcome) {
   UpdateResponseView(model_, settings_, view_);
   ShowView();
   parts_->Update(outcome);
+  parts_->ShowPairs(PairsLines(StandardPairsOf(model_), StandardChoice{}));
   ShowEnvelope(chart_, envelope_, {}, {}, {}, 1.0);
   tolerance_->FollowResponse(settings_.span);
   if (const ToleranceSettings chosen = ToleranceSettingsOf(model_);

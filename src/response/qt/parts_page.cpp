@@ -88,10 +88,17 @@ PartsPage::PartsPage(const RunState& state, QWidget* parent) : QWidget(parent), 
   figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   figures_->setWordWrap(true);
 
+  pairs_ = new QLabel;
+  pairs_->setObjectName(QStringLiteral("lblPairs"));
+  pairs_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  pairs_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  pairs_->setWordWrap(true);
+
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(settings);
   layout->addWidget(table_, 1);
   layout->addWidget(figures_);
+  layout->addWidget(pairs_);
 
   for (QLineEdit* edit : {inductorQ_, inductorLaw_, capacitorQ_, capacitorLaw_}) {
     connect(edit, &QLineEdit::editingFinished, this, &PartsPage::ReadSettings);
@@ -166,6 +173,12 @@ void PartsPage::Update(DesignOutcome outcome) {
   lastOutcome_ = outcome;
   view_ = BuildPartsView(state_, outcome, losses_, compensate_);
   ShowView();
+}
+
+void PartsPage::ShowPairs(const std::vector<std::string>& lines) {
+  QStringList shown;
+  for (const std::string& line : lines) shown.append(ToQString(line));
+  pairs_->setText(shown.join(QLatin1Char('\n')));
 }
 
 void PartsPage::ShowView() {

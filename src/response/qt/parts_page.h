@@ -5,6 +5,8 @@
 // values and stress, the efficiency and the losses, and "compensate for losses", which the
 // "Response" page's sweep and Smith chart follow.
 #include <array>
+#include <string>
+#include <vector>
 
 #include <QString>
 #include <QWidget>
@@ -38,6 +40,10 @@ class PartsPage : public QWidget {
   QTableWidget* table() const { return table_; }
   QLabel* figures() const { return figures_; }
 
+  // Shows the lines for the design built from pairs of standard values (PairsLines).
+  void ShowPairs(const std::vector<std::string>& lines);
+  QLabel* pairs() const { return pairs_; }
+
   // A Q box's text as a Q0: "ideal", "", "0" or anything not a positive number -> 0 (lossless).
   static double ReadQ(const QString& text);
 
@@ -64,6 +70,7 @@ class PartsPage : public QWidget {
   QCheckBox* compensateBox_ = nullptr;
   QTableWidget* table_ = nullptr;
   QLabel* figures_ = nullptr;
+  QLabel* pairs_ = nullptr;
 };
 
 }  // namespace corvantile

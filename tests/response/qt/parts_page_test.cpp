@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "model/design_answers.h"
 #include "response/qt/frm_response.h"
 #include "state/codes.h"
 
@@ -87,6 +88,26 @@ TEST_F(PartsPageTest, AQBoxReadsIdealOrZeroAsLossless) {
   EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("")), 0.0);
   EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("-5")), 0.0);
   EXPECT_EQ(PartsPage::ReadQ(QStringLiteral("200")), 200.0);
+}
+
+// The page shows the model's best pairs under the figures, and follows a change of the design.
+TEST_F(PartsPageTest, ThePairsLabelShowsTheModelsBestPairs) {
+  QLabel* pairs = window.partsPage()->findChild<QLabel*>(QStringLiteral("lblPairs"));
+  ASSERT_NE(pairs, nullptr);
+  auto expected = [this] {
+    QStringList lines;
+    for (const std::string& line : PairsLines(StandardPairsOf(model), StandardChoice{})) {
+      lines.append(QString::fromStdString(line));
+    }
+    return lines.join(QLatin1Char('\n'));
+  };
+  EXPECT_TRUE(pairs->text().startsWith(QStringLiteral("Best pairs of standard values")));
+  EXPECT_EQ(pairs->text(), expected());
+  const QString before = pairs->text();
+  state.NetValues[Frequency] = 7.1e6f;
+  window.Update(RunDesignPass(state));
+  EXPECT_EQ(pairs->text(), expected());
+  EXPECT_NE(pairs->text(), before);
 }
 
 }  // namespace
