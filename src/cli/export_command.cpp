@@ -501,6 +501,14 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
   }
 
+  {
+    // A maker's part file must cover what the export evaluates: the span, or f0 alone.
+    const bool atDesign = format == "bom" || format == "spice";
+    const double f0 = setup.circuit.designFrequency;
+    error = PartFileProblem(setup.circuit, setup.losses, atDesign ? f0 : setup.span.from,
+                            atDesign ? f0 : setup.span.to);
+    if (!error.empty()) return Fail(err, "export: " + error);
+  }
   const double reference = z0 ? precision::Decimal(*z0) : kDefaultReferenceImpedance;
   std::string lossLine;
   if (setup.lossy) {
