@@ -30,16 +30,16 @@ constexpr std::array<LossOptionInfo, 10> kLossOptions{{
      "series resistance"},
     {"--q-law-capacitor", "K", "the same for capacitors (default 0)"},
     {"--part-model", "WHO=ITEM,...",
-     "a part's equivalent circuit; WHO is inductor, capacitor or\n"
-     "an element 1 to 3; ITEMs q:Q, law:K (kinds only), esr:OHM,\n"
-     "esl:H, leak:OHM (across the L or C), cp:F (across the\n"
-     "part), or ideal: capacitor=esr:0.05,esl:0.4n or\n"
-     "2=q:60,cp:0.15p (repeatable; an element's parasitics\n"
+     "a part's equivalent circuit; WHO is inductor, capacitor\n"
+     "or an element 1 to 3; ITEMs q:Q, law:K (kinds only),\n"
+     "esr:OHM, esl:H, leak:OHM (across the L or C), cp:F\n"
+     "(across the part), or ideal: capacitor=esr:0.05,esl:0.4n\n"
+     "or 2=q:60,cp:0.15p (repeatable; an element's parasitics\n"
      "replace its kind's)"},
     {"--part-file", "N=FILE[:series|shunt]",
-     "element N is the part measured in a maker's Touchstone file:\n"
-     "a 2-port with the part in series (default) or in shunt, or\n"
-     "a 1-port (repeatable)"},
+     "element N is the part measured in a maker's Touchstone\n"
+     "file: a 2-port with the part in series (default) or in\n"
+     "shunt, or a 1-port (repeatable)"},
     {"--compensate", "",
      "re-solve two elements so that the lossy network matches\nthe source exactly (each part's "
      "loss is the usual ESR\nmodel, a series resistance |X|/Q)"},
@@ -87,8 +87,8 @@ bool ApplyPartModel(std::string_view value, LossOptions& options, std::string& e
   } else if (who == "1" || who == "2" || who == "3") {
     element = who[0] - '0';
   } else {
-    error = "--part-model: '" + std::string(who) +
-            "' is not inductor, capacitor or an element 1 to 3";
+    error =
+        "--part-model: '" + std::string(who) + "' is not inductor, capacitor or an element 1 to 3";
     return false;
   }
   const std::size_t index = static_cast<std::size_t>(std::max(element, 1) - 1);
@@ -115,8 +115,9 @@ bool ApplyPartModel(std::string_view value, LossOptions& options, std::string& e
     double number = 0.0;
     if (key == "law") {
       if (element > 0) {
-        error = "--part-model: an element keeps its kind's Q law (law: is for inductor or "
-                "capacitor)";
+        error =
+            "--part-model: an element keeps its kind's Q law (law: is for inductor or "
+            "capacitor)";
         return false;
       }
       if (!ReadOptionValue("--part-model", text, kAnyValue, number, error)) return false;
@@ -139,8 +140,7 @@ bool ApplyPartModel(std::string_view value, LossOptions& options, std::string& e
     } else if (key == "cp") {
       read.cp = number;
     } else {
-      error = "--part-model: '" + std::string(key) +
-              "' is not q, law, esr, esl, leak, cp or ideal";
+      error = "--part-model: '" + std::string(key) + "' is not q, law, esr, esl, leak, cp or ideal";
       return false;
     }
   }
@@ -189,9 +189,7 @@ bool ApplyPartFile(std::string_view value, LossOptions& options, std::string& er
 
 }  // namespace
 
-bool IsPartOption(std::string_view name) {
-  return name == "--part-model" || name == "--part-file";
-}
+bool IsPartOption(std::string_view name) { return name == "--part-model" || name == "--part-file"; }
 
 OptionGroup LossGroup(LossOptions& options, std::string heading, CompensateOption compensate) {
   OptionGroup group;
@@ -202,9 +200,10 @@ OptionGroup LossGroup(LossOptions& options, std::string heading, CompensateOptio
     group.options.push_back({.name = name,
                              .value_name = o.value_name,
                              .help = o.help,
-                             .read = [&options, name](std::string_view value, std::string& error) {
-                               return ApplyLossOption(name, value, options, error);
-                             },
+                             .read =
+                                 [&options, name](std::string_view value, std::string& error) {
+                                   return ApplyLossOption(name, value, options, error);
+                                 },
                              .repeats = IsPartOption(name)});
   }
   return group;

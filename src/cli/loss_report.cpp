@@ -13,11 +13,10 @@ Json AnalysisJson(const LossAnalysis& a, const MatchingCircuit& circuit, const L
   for (const PartStress& p : a.parts) {
     Json part;
     part["model"] = PartModelText(p.q);
-    part["self_resonance_hz"] = p.selfResonance > 0.0 ? Json(ComputedNumber(p.selfResonance))
-                                                      : Json(nullptr);
-    part["f0_over_srf"] = p.selfResonance > 0.0
-                              ? Json(ComputedNumber(a.frequency / p.selfResonance))
-                              : Json(nullptr);
+    part["self_resonance_hz"] =
+        p.selfResonance > 0.0 ? Json(ComputedNumber(p.selfResonance)) : Json(nullptr);
+    part["f0_over_srf"] =
+        p.selfResonance > 0.0 ? Json(ComputedNumber(a.frequency / p.selfResonance)) : Json(nullptr);
     part["lossy"] = IsLossy(p.q);
     part["q0"] = ComputedNumber(IsLossy(p.q) ? p.q.q0 : 0.0);
     part["q_law"] = ComputedNumber(p.q.law);

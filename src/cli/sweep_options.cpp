@@ -144,11 +144,10 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
     // The parts' parasitics are the command line's alone; the compensated network is then the
     // one that matches with them.
     setup.losses = WithPartModels(network.losses, losses);
-    setup.circuit = Compensating(model)
-                        ? CompensateLosses(network.ideal, setup.losses,
-                                           setup.state.NetValues[DesignDriver])
-                              .circuit
-                        : network.ideal;
+    setup.circuit = Compensating(model) ? CompensateLosses(network.ideal, setup.losses,
+                                                           setup.state.NetValues[DesignDriver])
+                                              .circuit
+                                        : network.ideal;
   }
   setup.measured = MeasuredDesignOf(model);
   SweepSpan chosen;

@@ -133,6 +133,8 @@ std::string Quantity(double value, std::string_view unit) {
 std::string Decibels(double db) { return FixedNumber(db, 3) + " dB"; }
 
 std::string LossQText(const PartQ& q) {
+  if (q.file) return "file";
+  if (q.esr > 0.0) return "ESR " + ShortNumber(q.esr, 4) + " ohm";
   if (!IsLossy(q)) return "ideal";
   return ShortNumber(q.q0, 6) + " (" + QLawText(q.law) + ")";
 }
@@ -278,9 +280,14 @@ LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossModel& 
 }
 
 std::string LossesReport(const MatchingCircuit& circuit, const LossFigures& figures) {
+  bool modelled = false;
+  for (const PartStress& p : figures.designed.parts) modelled = modelled || HasParasitics(p.q);
   std::string text =
       "\nLosses at " + FrequencyText(figures.designed.frequency) +
-      " (each part a series resistance |X|/Q(f), the usual ESR model; Q(f) = Q0 (f/f0)^k):\n";
+      (modelled ? " (each part its equivalent circuit or file below; a Q alone is a series "
+                  "resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k):\n"
+                : " (each part a series resistance |X|/Q(f), the usual ESR model; Q(f) = Q0 "
+                  "(f/f0)^k):\n");
   text += PartsTable(figures.designed);
   text += PartModels(circuit, figures.model, figures.designed);
   text += Totals(figures.designed);

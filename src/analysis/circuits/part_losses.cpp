@@ -152,8 +152,7 @@ double SelfResonantFrequency(const CircuitPart& part, const PartQ& q) {
   return 0.0;
 }
 
-std::string SelfResonanceWarning(int k, const CircuitPart& part, const PartQ& q,
-                                 double frequency) {
+std::string SelfResonanceWarning(int k, const CircuitPart& part, const PartQ& q, double frequency) {
   if (part.kind != PartKind::Inductor && part.kind != PartKind::Capacitor) return "";
   const double srf = SelfResonantFrequency(part, q);
   if (!(srf > 0.0) || !(frequency > kSelfResonanceWarning * srf)) return "";

@@ -137,8 +137,7 @@ inline constexpr double kSelfResonanceWarning = 0.7;
 // when it does not (or has none): "element 2 works at 0.82 of its self-resonant frequency
 // (528 MHz)", or above it: "element 2 is above its self-resonant frequency (528 MHz): a
 // capacitor there acts as an inductor".
-std::string SelfResonanceWarning(int k, const CircuitPart& part, const PartQ& q,
-                                 double frequency);
+std::string SelfResonanceWarning(int k, const CircuitPart& part, const PartQ& q, double frequency);
 
 // The warnings of the circuit's three elements at its design frequency, each on its own.
 std::vector<std::string> SelfResonanceWarnings(const MatchingCircuit& circuit,

@@ -138,9 +138,9 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const 
           << (pq.law == 1.0 ? ").\n" : "); a plain resistor, exact there only.\n");
     }
     if (HasParasitics(pq) && Present(c.elements[k])) {
-      out << "* Element " << n << "'s equivalent circuit (" << PartModelText(pq)
-          << "): R" << n << " ESR, LS" << n << " ESL in series, RP" << n
-          << " leakage across the part's L or C, CP" << n << " across the whole part.\n";
+      out << "* Element " << n << "'s equivalent circuit (" << PartModelText(pq) << "): R" << n
+          << " ESR, LS" << n << " ESL in series, RP" << n << " leakage across the part's L or C, CP"
+          << n << " across the whole part.\n";
     }
   }
 
@@ -164,25 +164,21 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const 
                              : CircuitPart{PartKind::Capacitor, -1.0 / (omega0 * z.imag())};
       if (z.imag() == 0.0) part = CircuitPart{};
     }
-    std::string from = a;
-    if (r > 0.0) {
-      const std::string inner = "e" + name;
-      out << 'R' << name << ' ' << from << ' ' << inner << ' ' << ExactNumber(r) << '\n';
-      from = inner;
-    }
-    if (!pq.file && pq.esl > 0.0) {
-      const std::string inner = "f" + name;
-      out << "LS" << name << ' ' << from << ' ' << inner << ' ' << ExactNumber(pq.esl) << '\n';
-      from = inner;
-    }
+    // a - part - e - R - f - ESL - b, each node there only when what follows it is.
+    const bool esl = !pq.file && pq.esl > 0.0;
+    const std::string afterPart = r > 0.0 ? "e" + name : esl ? "f" + name : b;
+    const std::string afterR = esl ? "f" + name : b;
     if (Present(part)) {
-      WritePart(out, name, part, from, b);
-    } else if (from != a) {
-      out << "VW" << name << ' ' << from << ' ' << b << " DC 0\n";
+      WritePart(out, name, part, a, afterPart);
+    } else {
+      out << "VW" << name << ' ' << a << ' ' << afterPart << " DC 0\n";
     }
     if (!pq.file && pq.leakage > 0.0) {
-      out << "RP" << name << ' ' << from << ' ' << b << ' ' << ExactNumber(pq.leakage) << '\n';
+      out << "RP" << name << ' ' << a << ' ' << afterPart << ' ' << ExactNumber(pq.leakage) << '\n';
     }
+    if (r > 0.0)
+      out << 'R' << name << ' ' << afterPart << ' ' << afterR << ' ' << ExactNumber(r) << '\n';
+    if (esl) out << "LS" << name << ' ' << afterR << ' ' << b << ' ' << ExactNumber(pq.esl) << '\n';
     if (!pq.file && pq.cp > 0.0) {
       out << "CP" << name << ' ' << a << ' ' << b << ' ' << ExactNumber(pq.cp) << '\n';
     }

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/formats/touchstone_reader.h"
 #include "analysis/circuits/two_port.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "units/constants.h"
 
 namespace corvantile {
@@ -184,8 +184,7 @@ ResponsePoint EvaluateLossyWith(const PreparedLossyCircuit& p, double frequency,
   for (std::size_t k = 0; k < 3; ++k) {
     if (p.modelled[k]) {
       const std::complex<double> z =
-          ModelImpedance(PartReactance(p.part[k], omega), p.model[k], frequency,
-                         p.designFrequency);
+          ModelImpedance(PartReactance(p.part[k], omega), p.model[k], frequency, p.designFrequency);
       const std::complex<double> v = p.shunt[k] ? 1.0 / z : z;
       e[k] = {v.real(), v.imag()};
       continue;

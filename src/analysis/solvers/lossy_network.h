@@ -22,7 +22,7 @@ struct PartStress {
   double resistance = 0.0;  // ohms, the series resistance |X| / Q(f)
   double voltsRms = 0.0, voltsPeak = 0.0;
   double ampsRms = 0.0, ampsPeak = 0.0;
-  double watts = 0.0;  // dissipated in the series resistance
+  double watts = 0.0;          // dissipated in the series resistance
   double selfResonance = 0.0;  // Hz, the part's self-resonant frequency with its model (0: none)
 };
 

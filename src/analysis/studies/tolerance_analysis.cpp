@@ -10,7 +10,6 @@
 #include "analysis/circuits/element_network.h"
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/lossy_network.h"
-#include "analysis/formats/touchstone_reader.h"
 
 // The loops over a block of builds or over the envelope's frequencies are built twice on x86-64
 // with GCC, once for AVX2 (picked when the program starts on a processor that has it) and
