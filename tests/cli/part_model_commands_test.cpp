@@ -169,9 +169,8 @@ TEST(PartModelCommands, PartFilesAreReadAndTheirBandKept) {
 
 // Every entry of the library is typed as it stands and gives the self-resonance it states.
 TEST(PartModelLibrary, EveryEntryReadsAndResonatesWhereItSays) {
-  const Json library =
-      Json::parse(testing::ReadBytes(std::filesystem::path(CORVANTILE_TEST_DATA_DIR) /
-                                     "part_models.json"));
+  const Json library = Json::parse(
+      testing::ReadBytes(std::filesystem::path(CORVANTILE_TEST_DATA_DIR) / "part_models.json"));
   ASSERT_GE(library["parts"].size(), 6u);
   for (const Json& entry : library["parts"]) {
     const std::string name = entry["name"];
