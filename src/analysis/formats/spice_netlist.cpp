@@ -138,9 +138,15 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const 
           << (pq.law == 1.0 ? ").\n" : "); a plain resistor, exact there only.\n");
     }
     if (HasParasitics(pq) && Present(c.elements[k])) {
-      out << "* Element " << n << "'s equivalent circuit (" << PartModelText(pq) << "): R" << n
-          << " ESR, LS" << n << " ESL in series, RP" << n << " leakage across the part's L or C, CP"
-          << n << " across the whole part.\n";
+      // Only the elements the equivalent circuit has.
+      std::string parts;
+      auto add = [&parts](const std::string& item) { parts += (parts.empty() ? "" : ", ") + item; };
+      if (esr[k] > 0.0) add("R" + n + " its series resistance");
+      if (pq.esl > 0.0) add("LS" + n + " its ESL in series");
+      if (pq.leakage > 0.0) add("RP" + n + " its leakage across its L or C");
+      if (pq.cp > 0.0) add("CP" + n + " its capacitance across the whole part");
+      out << "* Element " << n << "'s equivalent circuit (" << PartModelText(pq) << "): " << parts
+          << ".\n";
     }
   }
 
