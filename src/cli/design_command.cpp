@@ -154,8 +154,14 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
 
+<<<<<<< HEAD
   const LineRequest lines = TakeDesignLine(model, a.lines);
   if (lines.Any()) {
+=======
+  // Parts with parasitics live in the command line's model only (a session stores Q alone), so
+  // their figures are made here as a feedline's are.
+  if (lines.Any() || HasPartModels(losses.model)) {
+>>>>>>> a3b32c4d5c52c2e98dd6f86364c618c0e6dc4667
     // A feedline between the network and a side: the state and measured sides seen through it.
     RunState state = model.state();
     MeasuredDesign measured = MeasuredDesignOf(model);
@@ -165,6 +171,11 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
     // The measured sides as their files give them, not as seen through --line.
     const MeasuredDesign& shown = lines.Any() ? line.shown : measured;
     const CircuitBuild seen = BuildCircuit(state, outcome);
+    if (seen.problem == CircuitProblem::None) {
+      const double f0 = seen.circuit.designFrequency;
+      error = PartFileProblem(seen.circuit, EffectiveLossModel(losses), f0, f0);
+      if (!error.empty()) return Fail(err, "design: " + error);
+    }
     std::string lineText;
     Json lineJson;  // null without a line
     if (lines.Any() && seen.problem == CircuitProblem::None) {

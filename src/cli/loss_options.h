@@ -6,6 +6,9 @@
 //   --q1, --q2, --q3 Q                 that element's own Q, overriding its kind's
 //   --q-law-inductor K, --q-law-capacitor K   Q(f) = Q0 (f/f0)^K: 0 constant Q, 0.5 skin
 //                                      effect, 1 constant series resistance
+//   --part-model WHO=ITEM,...          a kind's or an element's equivalent circuit:
+//                                      capacitor=esr:0.05,esl:0.4n, 2=q:60,cp:0.15p
+//   --part-file N=FILE[:series|shunt]  element N is a maker's measured part
 //   --compensate                       re-solve the design so the lossy network matches
 // The loss is the usual ESR model, a series resistance |X| / Q(f) in every part.
 #include <optional>
@@ -38,14 +41,23 @@ OptionGroup LossGroup(LossOptions& options, std::string heading,
                       CompensateOption compensate = CompensateOption::Listed);
 
 // Applies one loss option: "--q-inductor" "150" sets every inductor's Q0 to 150; "--q2" "ideal"
-// makes element 2 lossless. False with a one-line `error` for a value that is not a number, a
-// negative Q or a law outside -4 to 4. `value` is ignored for --compensate.
+// makes element 2 lossless; "--part-model" "capacitor=esr:0.05,esl:0.4n" gives every capacitor
+// 0.05 ohm ESR and 0.4 nH ESL; "--part-file" "2=cap.s2p:shunt" reads the file for element 2.
+// False with a one-line `error` for a value that is not a number, a negative Q or a law outside
+// -4 to 4, an unknown item or an unreadable file. `value` is ignored for --compensate.
 bool ApplyLossOption(std::string_view name, std::string_view value, LossOptions& options,
                      std::string& error);
+
+// True for the options that may be repeated: --part-model and --part-file.
+bool IsPartOption(std::string_view name);
 
 // The model the figures use: the options' model when any loss option was given, else every
 // part ideal, so that a command line without loss options gives the lossless figures.
 LossModel EffectiveLossModel(const LossOptions& options);
+
+// `base` (a design's Q model) with the options' parasitics, which a session does not store:
+// every kind's and element's equivalent circuit and part file. `options` may be null.
+LossModel WithPartModels(LossModel base, const LossOptions* options);
 
 // The design's losses once the options are applied over `base` (a session's losses; when it
 // switches no part's losses on, over the defaults, Q 100 skin effect and Q 1000 constant).

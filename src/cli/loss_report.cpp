@@ -8,10 +8,15 @@
 namespace corvantile::cli {
 namespace {
 
-Json AnalysisJson(const LossAnalysis& a) {
+Json AnalysisJson(const LossAnalysis& a, const MatchingCircuit& circuit, const LossModel& model) {
   Json parts = Json::array();
   for (const PartStress& p : a.parts) {
     Json part;
+    part["model"] = PartModelText(p.q);
+    part["self_resonance_hz"] =
+        p.selfResonance > 0.0 ? Json(ComputedNumber(p.selfResonance)) : Json(nullptr);
+    part["f0_over_srf"] =
+        p.selfResonance > 0.0 ? Json(ComputedNumber(a.frequency / p.selfResonance)) : Json(nullptr);
     part["lossy"] = IsLossy(p.q);
     part["q0"] = ComputedNumber(IsLossy(p.q) ? p.q.q0 : 0.0);
     part["q_law"] = ComputedNumber(p.q.law);
@@ -37,6 +42,7 @@ Json AnalysisJson(const LossAnalysis& a) {
   json["input_impedance_re_ohm"] = ComputedNumber(a.inputImpedance.real());
   json["input_impedance_im_ohm"] = ComputedNumber(a.inputImpedance.imag());
   json["parts"] = std::move(parts);
+  json["warnings"] = SelfResonanceWarnings(circuit, model);
   return json;
 }
 
@@ -53,7 +59,7 @@ LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossOptions
 }
 
 Json LossesJson(const MatchingCircuit& circuit, const LossFigures& figures) {
-  Json json = AnalysisJson(figures.designed);
+  Json json = AnalysisJson(figures.designed, circuit, figures.model);
   if (figures.compensated) {
     const CompensatedDesign& c = figures.compensation;
     Json elements = Json::array();
@@ -68,10 +74,11 @@ Json LossesJson(const MatchingCircuit& circuit, const LossFigures& figures) {
       e["reactance_ohm"] = ComputedNumber(c.reactance[k]);
       elements.push_back(std::move(e));
     }
-    Json compensated = AnalysisJson(figures.compensatedAnalysis);
+    Json compensated = AnalysisJson(figures.compensatedAnalysis, c.circuit, figures.model);
     compensated["matched"] = c.status == CompensationStatus::Matched;
     compensated["outcome"] = CompensationText(c);
     compensated["iterations"] = c.iterations;
+    compensated["reason"] = c.reason;
     compensated["elements"] = std::move(elements);
     json["compensated"] = std::move(compensated);
   }

@@ -37,7 +37,16 @@ std::string_view PickName(StandardPick pick) {
 constexpr std::string_view kColumns =
     "element,position,kind,designed_value,standard_value,standard_series,tolerance_percent,q0,"
     "q_law,volts_rms,volts_peak,amps_rms,amps_peak,dissipated_w,min_voltage_rating_v,"
-    "min_current_rating_a\n";
+    "min_current_rating_a,model,srf_hz\n";
+
+// A part's model as one CSV cell (its items joined by semicolons) and its self-resonant
+// frequency ("" for none).
+std::string ModelCell(const PartQ& q) {
+  std::string text = PartModelText(q);
+  std::replace(text.begin(), text.end(), ',', ';');
+  return text;
+}
+std::string ResonanceCell(double hertz) { return hertz > 0.0 ? ExactNumber(hertz) : ""; }
 
 // Power into the ladder and into the load (W) of a solution.
 double InputPower(const LadderSolution& s) {
@@ -149,7 +158,9 @@ std::string PartsListCsv(const MatchingCircuit& designed, const LossModel& losse
         ExactNumber(stress.ampsPeak),
         ExactNumber(stress.watts),
         ExactNumber(safety * stress.voltsPeak),
-        ExactNumber(safety * stress.ampsPeak)};
+        ExactNumber(safety * stress.ampsPeak),
+        ModelCell(stress.q),
+        ResonanceCell(stress.selfResonance)};
     for (std::size_t i = 0; i < cells.size(); ++i) text += (i ? "," : "") + cells[i];
     text += "\n";
   }
@@ -170,7 +181,8 @@ std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& l
     }
   }
   const std::vector<PartQ> q = LadderQ(built, losses);
-  const bool lossy = std::any_of(q.begin(), q.end(), [](const PartQ& p) { return IsLossy(p); });
+  const bool lossy =
+      std::any_of(q.begin(), q.end(), [](const PartQ& p) { return !IsIdealPart(p); });
   const double f0 = built.designFrequency;
   const LadderSolution solved = SolveBetween(built, f0, q, sides);
   const double safety = options.safetyFactor;
@@ -191,8 +203,7 @@ std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& l
   for (std::size_t k = 0; k < built.elements.size(); ++k) {
     const CircuitPart& part = built.elements[k].part;
     if (!IsRealPart(part)) continue;
-    const double x = PartReactance(part, 2.0 * std::numbers::pi * f0);
-    watts[k] = SeriesResistance(x, q[k], f0, f0) * std::norm(solved.amps[k]);
+    watts[k] = LossyPartImpedance(part, q[k], f0, f0).real() * std::norm(solved.amps[k]);
   }
   if (lossy && !bandFrequencies.empty()) {
     double worst = HUGE_VAL, sum = 0.0, worstAt = 0.0;
@@ -246,7 +257,9 @@ std::string LadderPartsListCsv(const LadderCircuit& designed, const LossModel& l
         ExactNumber(std::numbers::sqrt2 * amps),
         ExactNumber(watts[k]),
         ExactNumber(safety * std::numbers::sqrt2 * volts),
-        ExactNumber(safety * std::numbers::sqrt2 * amps)};
+        ExactNumber(safety * std::numbers::sqrt2 * amps),
+        ModelCell(q[k]),
+        ResonanceCell(SelfResonantFrequency(built.elements[k].part, q[k]))};
     for (std::size_t i = 0; i < cells.size(); ++i) text += (i ? "," : "") + cells[i];
     text += "\n";
   }

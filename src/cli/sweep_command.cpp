@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "analysis/formats/number_text.h"
 #include "analysis/solvers/sweep_summary.h"
 #include "cli/command_output.h"
 #include "cli/design_options.h"
@@ -12,6 +13,7 @@
 #include "cli/sweep_options.h"
 #include "cli/sweep_report.h"
 #include "state/message_text.h"
+#include "units/value_text.h"
 
 namespace corvantile::cli {
 namespace {
@@ -131,6 +133,24 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     lossLine = "Lossy parts (series resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k): " +
                CircuitQText(setup.circuit, setup.losses);
   }
+  // Each part's self-resonance against the design frequency.
+  std::vector<std::string> partLines;
+  if (HasPartModels(setup.losses)) {
+    const std::array<PartQ, 3> q = CircuitQ(setup.circuit, setup.losses);
+    for (std::size_t k = 0; k < 3; ++k) {
+      const CircuitPart& part = setup.circuit.elements[k];
+      if (part.kind != PartKind::Inductor && part.kind != PartKind::Capacitor) continue;
+      const double srf = SelfResonantFrequency(part, q[k]);
+      partLines.push_back("Element " + std::to_string(k + 1) + ": " + PartModelText(q[k]) +
+                          "; self-resonance " +
+                          (srf > 0.0 ? FrequencyText(srf) + ", f0/SRF " +
+                                           FixedNumber(setup.circuit.designFrequency / srf, 3)
+                                     : std::string("none")));
+    }
+    for (const std::string& w : SelfResonanceWarnings(setup.circuit, setup.losses)) {
+      partLines.push_back("warning: " + w);
+    }
+  }
   const std::vector<ResponsePoint> points = SweepSetupResponse(setup);
   const SweepSummary summary = SummarizeSetup(setup, points);
   SweepMeasurement measurement;
@@ -150,7 +170,27 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     // Which parts were lossy and the line's figures come first, then the sweep's own members.
     Json json = Json::object();
     if (!lossLine.empty()) json["losses"] = lossLine;
+<<<<<<< HEAD
     if (lined) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
+=======
+    if (HasPartModels(setup.losses)) {
+      Json parts = Json::array();
+      const std::array<PartQ, 3> q = CircuitQ(setup.circuit, setup.losses);
+      for (std::size_t k = 0; k < 3; ++k) {
+        const double srf = SelfResonantFrequency(setup.circuit.elements[k], q[k]);
+        Json part;
+        part["element"] = k + 1;
+        part["model"] = PartModelText(q[k]);
+        part["self_resonance_hz"] = srf > 0.0 ? Json(ComputedNumber(srf)) : Json(nullptr);
+        part["f0_over_srf"] =
+            srf > 0.0 ? Json(ComputedNumber(setup.circuit.designFrequency / srf)) : Json(nullptr);
+        parts.push_back(std::move(part));
+      }
+      json["part_models"] = std::move(parts);
+      json["warnings"] = SelfResonanceWarnings(setup.circuit, setup.losses);
+    }
+    if (lines.Any()) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
+>>>>>>> a3b32c4d5c52c2e98dd6f86364c618c0e6dc4667
     json.update(SweepJson(setup.circuit, setup.span, points, summary, measurement));
     return Deliver(JsonLine(json), output, out, err);
   }
@@ -170,6 +210,9 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     text.insert(0, block);
   }
   // Which parts were lossy, as the first line of the table and the csv.
+  for (auto partLine = partLines.rbegin(); partLine != partLines.rend(); ++partLine) {
+    text.insert(0, (format == "csv" ? "# " : "") + *partLine + "\n");
+  }
   if (!lossLine.empty()) text.insert(0, (format == "csv" ? "# " : "") + lossLine + "\n");
   return Deliver(text, output, out, err);
 }

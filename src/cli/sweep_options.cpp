@@ -119,7 +119,7 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
       return build.problem == CircuitProblem::Impossible ? SweepPreparation::Impossible
                                                          : SweepPreparation::Failed;
     }
-    setup.losses = PartLosses(model);
+    setup.losses = WithPartModels(PartLosses(model), losses);
     setup.lossy = (losses != nullptr && losses->given) || LossesSwitchedOn(model.settings().losses);
     setup.circuit = Compensating(model) ? CompensateLosses(build.circuit, setup.losses,
                                                            setup.state.NetValues[DesignDriver])
@@ -130,6 +130,9 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
     }
     setup.span = CutToSides(setup.span, setup.measured.Sides());
     error = MeasuredSpanProblem(setup.span, setup.measured.Sides());
+    if (error.empty()) {
+      error = PartFileProblem(setup.circuit, setup.losses, setup.span.from, setup.span.to);
+    }
     return error.empty() ? SweepPreparation::Ready : SweepPreparation::Failed;
   }
   const Network network = NetworkOf(model);
@@ -142,6 +145,15 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
   setup.circuit = network.built;
   setup.losses = network.losses;
   setup.lossy = (losses != nullptr && losses->given) || LossesSwitchedOn(model.settings().losses);
+  if (losses != nullptr && HasPartModels(losses->model)) {
+    // The parts' parasitics are the command line's alone; the compensated network is then the
+    // one that matches with them.
+    setup.losses = WithPartModels(network.losses, losses);
+    setup.circuit = Compensating(model) ? CompensateLosses(network.ideal, setup.losses,
+                                                           setup.state.NetValues[DesignDriver])
+                                              .circuit
+                                        : network.ideal;
+  }
   setup.measured = MeasuredDesignOf(model);
   SweepSpan chosen;
   if (!ResolveSweepSpan(sweep, setup.circuit.designFrequency, chosen, error)) {
@@ -165,6 +177,8 @@ SweepPreparation PrepareSweep(const DesignRequest& design, const SweepRequest& s
     error = MeasuredSpanProblem(setup.span, setup.measured.Sides());
     if (!error.empty()) return SweepPreparation::Failed;
   }
+  error = PartFileProblem(setup.circuit, setup.losses, setup.span.from, setup.span.to);
+  if (!error.empty()) return SweepPreparation::Failed;
   return SweepPreparation::Ready;
 }
 

@@ -301,8 +301,13 @@ int RunToleranceCommand(std::span<const std::string_view> arguments, std::ostrea
   RunState lineState = model.state();
   MeasuredDesign measured = MeasuredDesignOf(model);
   LineSetup line;
-  if (lines.Any()) {
-    if (!ApplyLineRequest(lines, lineState, measured, line, error)) return Refuse(err, error);
+  // Parts with parasitics are the command line's alone (a session stores each part's Q): the
+  // network is then built, re-solved and scored here with them, as through a feedline.
+  if (lines.Any() || HasPartModels(losses.model)) {
+    if (lines.Any() && !ApplyLineRequest(lines, lineState, measured, line, error)) {
+      return Refuse(err, error);
+    }
+    request.options.losses = WithPartModels(request.options.losses, &losses);
     const CircuitBuild build = BuildCircuit(lineState, RunDesignPass(lineState));
     if (build.problem != CircuitProblem::None) {
       err << "corvantile-cli: tolerance: " << CircuitProblemText(build.problem) << '\n';

@@ -133,6 +133,8 @@ std::string Quantity(double value, std::string_view unit) {
 std::string Decibels(double db) { return FixedNumber(db, 3) + " dB"; }
 
 std::string LossQText(const PartQ& q) {
+  if (q.file) return "file";
+  if (q.esr > 0.0) return "ESR " + ShortNumber(q.esr, 4) + " ohm";
   if (!IsLossy(q)) return "ideal";
   return ShortNumber(q.q0, 6) + " (" + QLawText(q.law) + ")";
 }
@@ -155,6 +157,30 @@ std::string PartsTable(const LossAnalysis& analysis) {
     rows.push_back(std::move(row));
   }
   return TextColumns(rows, "  ");
+}
+
+// Each part's model, self-resonant frequency and working frequency over it, then the
+// self-resonance warnings; "" when every part is ideal or lossy by its Q alone.
+std::string PartModels(const MatchingCircuit& circuit, const LossModel& model,
+                       const LossAnalysis& analysis) {
+  bool any = false;
+  for (const PartStress& p : analysis.parts) any = any || HasParasitics(p.q);
+  if (!any) return "";
+  std::vector<Row> rows{{"", "model", "self-resonance", "f0/SRF"}};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const PartStress& p = analysis.parts[k];
+    if (!IsRealPart(p.kind)) continue;
+    const bool resonates = p.selfResonance > 0.0;
+    rows.push_back({std::to_string(k + 1), PartModelText(p.q),
+                    resonates ? FrequencyText(p.selfResonance) : std::string("none"),
+                    resonates ? FixedNumber(analysis.frequency / p.selfResonance, 3)
+                              : std::string(kAbsentPartText)});
+  }
+  std::string text = "Part models:\n" + TextColumns(rows, "  ");
+  for (const std::string& warning : SelfResonanceWarnings(circuit, model)) {
+    text += "warning: " + warning + "\n";
+  }
+  return text;
 }
 
 std::string Totals(const LossAnalysis& a) {
@@ -254,10 +280,16 @@ LossFigures ComputeLossFigures(const MatchingCircuit& circuit, const LossModel& 
 }
 
 std::string LossesReport(const MatchingCircuit& circuit, const LossFigures& figures) {
+  bool modelled = false;
+  for (const PartStress& p : figures.designed.parts) modelled = modelled || HasParasitics(p.q);
   std::string text =
       "\nLosses at " + FrequencyText(figures.designed.frequency) +
-      " (each part a series resistance |X|/Q(f), the usual ESR model; Q(f) = Q0 (f/f0)^k):\n";
+      (modelled ? " (each part its equivalent circuit or file below; a Q alone is a series "
+                  "resistance |X|/Q(f), Q(f) = Q0 (f/f0)^k):\n"
+                : " (each part a series resistance |X|/Q(f), the usual ESR model; Q(f) = Q0 "
+                  "(f/f0)^k):\n");
   text += PartsTable(figures.designed);
+  text += PartModels(circuit, figures.model, figures.designed);
   text += Totals(figures.designed);
   if (!figures.compensated) return text;
   const CompensatedDesign& c = figures.compensation;
@@ -270,6 +302,7 @@ std::string LossesReport(const MatchingCircuit& circuit, const LossFigures& figu
   }
   text += TextColumns(rows, "  ");
   text += PartsTable(figures.compensatedAnalysis);
+  text += PartModels(c.circuit, figures.model, figures.compensatedAnalysis);
   text += Totals(figures.compensatedAnalysis);
   return text;
 }

@@ -304,7 +304,9 @@ TEST(PartsList, HeaderNamesEveryColumnAndRatingsArePeaksTimesTheFactor) {
                                         "amps_peak",
                                         "dissipated_w",
                                         "min_voltage_rating_v",
-                                        "min_current_rating_a"};
+                                        "min_current_rating_a",
+                                        "model",
+                                        "srf_hz"};
   EXPECT_EQ(rows[0], header);
   const std::vector<std::string> positions{"shunt", "series", "shunt"};
   const std::vector<std::string> kinds{"capacitor", "inductor", "capacitor"};

@@ -20,9 +20,26 @@ using testing_support::CliRun;
 using testing_support::RunInProcess;
 
 // Values of which each value option takes at least one when read alone.
-constexpr std::array<std::string_view, 17> kSampleValues{
-    "1",         "2",    "json",    "best", "tee",    "series:50:0", "3M:4M",     "2f:30", "load",
-    "RG-213:30", "x2=5", "lowpass", "E12",  "normal", "5%",          "bandwidth", "2p:10p"};
+constexpr std::array<std::string_view, 19> kSampleValues{"1",
+                                                         "2",
+                                                         "json",
+                                                         "best",
+                                                         "tee",
+                                                         "series:50:0",
+                                                         "3M:4M",
+                                                         "2f:30",
+                                                         "load",
+                                                         "RG-213:30",
+                                                         "x2=5",
+                                                         "lowpass",
+                                                         "E12",
+                                                         "normal",
+                                                         "5%",
+                                                         "bandwidth",
+                                                         "2p:10p",
+                                                         "2=q:60,cp:0.15p",
+                                                         "1=" CORVANTILE_TEST_DATA_DIR
+                                                         "/ring_slot_measured.s1p"};
 
 struct Accepted {
   bool found = false;

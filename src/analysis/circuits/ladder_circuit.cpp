@@ -172,9 +172,7 @@ LadderSolution SolveLadder(const LadderCircuit& ladder, double frequency, std::s
 std::vector<PartQ> LadderQ(const LadderCircuit& ladder, const LossModel& model) {
   std::vector<PartQ> q;
   for (const LadderElement& e : ladder.elements) {
-    q.push_back(e.part.kind == PartKind::Inductor    ? model.inductor
-                : e.part.kind == PartKind::Capacitor ? model.capacitor
-                                                     : PartQ{});
+    q.push_back(KindQ(model, e.part.kind));
   }
   return q;
 }

@@ -4,6 +4,8 @@
 #include <numbers>
 
 #include "analysis/formats/number_text.h"
+#include "analysis/formats/part_file.h"
+#include "units/value_text.h"
 
 namespace corvantile {
 
@@ -30,18 +32,59 @@ LossSettings LossSettingsOf(const LossModel& model, bool compensate) {
 
 bool IsLossy(const PartQ& q) { return q.q0 > 0.0 && std::isfinite(q.q0); }
 
-PartQ ElementQ(const LossModel& model, int k, PartKind kind) {
+namespace {
+
+bool Positive(double v) { return v > 0.0 && std::isfinite(v); }
+
+void Apply(const PartParasitics& p, PartQ& q) {
+  q.esr = Positive(p.esr) ? p.esr : 0.0;
+  q.esl = Positive(p.esl) ? p.esl : 0.0;
+  q.leakage = Positive(p.leakage) ? p.leakage : 0.0;
+  q.cp = Positive(p.cp) ? p.cp : 0.0;
+  q.file = p.file;
+}
+
+}  // namespace
+
+bool HasParasitics(const PartQ& q) {
+  return q.esr > 0.0 || q.esl > 0.0 || q.leakage > 0.0 || q.cp > 0.0 || q.file != nullptr;
+}
+
+bool HasParasitics(const PartParasitics& p) {
+  return Positive(p.esr) || Positive(p.esl) || Positive(p.leakage) || Positive(p.cp) ||
+         p.file != nullptr;
+}
+
+bool HasPartModels(const LossModel& model) {
+  if (HasParasitics(model.inductorParts) || HasParasitics(model.capacitorParts)) return true;
+  for (const std::optional<PartParasitics>& p : model.elementParts) {
+    if (p && HasParasitics(*p)) return true;
+  }
+  return false;
+}
+
+bool IsIdealPart(const PartQ& q) { return !IsLossy(q) && !HasParasitics(q); }
+
+PartQ KindQ(const LossModel& model, PartKind kind) {
   PartQ q;
   if (kind == PartKind::Inductor) {
     q = model.inductor;
+    Apply(model.inductorParts, q);
   } else if (kind == PartKind::Capacitor) {
     q = model.capacitor;
-  } else {
-    return {};
+    Apply(model.capacitorParts, q);
   }
-  const std::optional<double>& own = model.elementQ[static_cast<std::size_t>(k - 1)];
+  return q;
+}
+
+PartQ ElementQ(const LossModel& model, int k, PartKind kind) {
+  if (kind != PartKind::Inductor && kind != PartKind::Capacitor) return {};
+  PartQ q = KindQ(model, kind);
+  const std::size_t index = static_cast<std::size_t>(k - 1);
+  const std::optional<double>& own = model.elementQ[index];
   if (own) q.q0 = *own;
   if (!IsLossy(q)) q.q0 = 0.0;
+  if (model.elementParts[index]) Apply(*model.elementParts[index], q);
   return q;
 }
 
@@ -56,7 +99,7 @@ std::array<PartQ, 3> CircuitQ(const MatchingCircuit& circuit, const LossModel& m
 
 bool IsIdealFor(const MatchingCircuit& circuit, const LossModel& model) {
   for (const PartQ& q : CircuitQ(circuit, model)) {
-    if (IsLossy(q)) return false;
+    if (!IsIdealPart(q)) return false;
   }
   return true;
 }
@@ -75,10 +118,97 @@ double SeriesResistance(double reactance, const PartQ& q, double frequency,
   return std::fabs(reactance) / QAt(q, frequency, designFrequency);
 }
 
+std::complex<double> ModelImpedance(double reactance, const PartQ& q, double frequency,
+                                    double designFrequency) {
+  if (q.file) return q.file->Impedance(frequency);
+  const double r = q.esr > 0.0 ? q.esr : SeriesResistance(reactance, q, frequency, designFrequency);
+  if (!HasParasitics(q)) return {r, reactance};
+  const double omega = 2.0 * std::numbers::pi * frequency;
+  std::complex<double> core{0.0, reactance};
+  if (q.leakage > 0.0) core = core * q.leakage / (core + q.leakage);
+  std::complex<double> z = core + std::complex<double>{r, omega * q.esl};
+  if (q.cp > 0.0) {
+    // Across the whole part: 1 / (1 / z + j omega Cp), written so that z = 0 stays 0.
+    z = z / (1.0 + std::complex<double>{0.0, omega * q.cp} * z);
+  }
+  return z;
+}
+
 std::complex<double> LossyPartImpedance(const CircuitPart& part, const PartQ& q, double frequency,
                                         double designFrequency) {
   const double x = PartReactance(part, 2.0 * std::numbers::pi * frequency);
-  return {SeriesResistance(x, q, frequency, designFrequency), x};
+  return ModelImpedance(x, q, frequency, designFrequency);
+}
+
+double SelfResonantFrequency(const CircuitPart& part, const PartQ& q) {
+  if (q.file) return q.file->FirstResonance();
+  if (!(part.value > 0.0)) return 0.0;
+  if (part.kind == PartKind::Capacitor && q.esl > 0.0) {
+    return 1.0 / (2.0 * std::numbers::pi * std::sqrt(q.esl * part.value));
+  }
+  if (part.kind == PartKind::Inductor && q.cp > 0.0) {
+    return 1.0 / (2.0 * std::numbers::pi * std::sqrt((part.value + q.esl) * q.cp));
+  }
+  return 0.0;
+}
+
+std::string SelfResonanceWarning(int k, const CircuitPart& part, const PartQ& q, double frequency) {
+  if (part.kind != PartKind::Inductor && part.kind != PartKind::Capacitor) return "";
+  const double srf = SelfResonantFrequency(part, q);
+  if (!(srf > 0.0) || !(frequency > kSelfResonanceWarning * srf)) return "";
+  const std::string element = "element " + std::to_string(k);
+  if (frequency > srf) {
+    const bool capacitor = part.kind == PartKind::Capacitor;
+    return element + " is above its self-resonant frequency (" + FrequencyText(srf) + "): " +
+           (capacitor ? "a capacitor there acts as an inductor"
+                      : "an inductor there acts as a capacitor");
+  }
+  return element + " works at " + ShortNumber(frequency / srf, 2) +
+         " of its self-resonant frequency (" + FrequencyText(srf) + ")";
+}
+
+std::vector<std::string> SelfResonanceWarnings(const MatchingCircuit& circuit,
+                                               const LossModel& model) {
+  std::vector<std::string> warnings;
+  const std::array<PartQ, 3> q = CircuitQ(circuit, model);
+  for (std::size_t k = 0; k < 3; ++k) {
+    std::string w = SelfResonanceWarning(static_cast<int>(k) + 1, circuit.elements[k], q[k],
+                                         circuit.designFrequency);
+    if (!w.empty()) warnings.push_back(std::move(w));
+  }
+  return warnings;
+}
+
+std::string PartFileProblem(const MatchingCircuit& circuit, const LossModel& model, double from,
+                            double to) {
+  const std::array<PartQ, 3> q = CircuitQ(circuit, model);
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!q[k].file) continue;
+    for (double f : {from, to}) {
+      if (!q[k].file->Covers(f)) {
+        return "element " + std::to_string(k + 1) + ": " + q[k].file->OutsideBandText(f);
+      }
+    }
+  }
+  return "";
+}
+
+std::string PartModelText(const PartQ& q) {
+  if (q.file) {
+    return "file " + q.file->FileName() + " (" +
+           std::string(PartFileMountingName(q.file->Mounting())) + ")";
+  }
+  std::string text;
+  auto add = [&text](const std::string& item) { text += (text.empty() ? "" : ", ") + item; };
+  if (q.esr > 0.0) {
+    add("ESR " + ShortNumber(q.esr, 4) + " ohm");
+  } else if (IsLossy(q)) {
+    add("Q " + ShortNumber(q.q0, 6) + " (" + QLawText(q.law) + ")");
+  }
+  if (q.esl > 0.0) add("ESL " + InductanceText(q.esl));
+  if (q.leakage > 0.0) add("leakage " + ShortNumber(q.leakage, 4) + " ohm");
+  if (q.cp > 0.0) add("Cp " + CapacitanceText(q.cp));
+  return text.empty() ? "ideal" : text;
 }
 
 std::string QLawText(double law) {
@@ -94,8 +224,7 @@ std::string CircuitQText(const MatchingCircuit& circuit, const LossModel& model)
   for (std::size_t k = 0; k < 3; ++k) {
     if (k > 0) text += "; ";
     text += "element " + std::to_string(k + 1) + " ";
-    text += IsLossy(q[k]) ? "Q " + ShortNumber(q[k].q0, 6) + " (" + QLawText(q[k].law) + ")"
-                          : std::string("ideal");
+    text += PartModelText(q[k]);
   }
   return text;
 }

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <locale>
 #include <numbers>
 #include <sstream>
 
 #include "analysis/circuits/circuit_text.h"
 #include "analysis/formats/number_text.h"
+#include "analysis/formats/part_file.h"
 
 namespace corvantile {
 namespace {
@@ -97,8 +99,9 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const 
   const double omega0 = kTwoPi * c.designFrequency;
   std::array<double, 3> esr{};
   for (std::size_t k = 0; k < 3; ++k) {
-    esr[k] = SeriesResistance(PartReactance(c.elements[k], omega0), q[k], c.designFrequency,
-                              c.designFrequency);
+    esr[k] = q[k].esr > 0.0 ? q[k].esr
+                            : SeriesResistance(PartReactance(c.elements[k], omega0), q[k],
+                                               c.designFrequency, c.designFrequency);
   }
   std::ostringstream out;
   out.imbue(std::locale::classic());
@@ -115,28 +118,76 @@ std::string SpiceNetlist(const MatchingCircuit& c, const SweepSpan& span, const 
       << "* Printed per frequency: zin_re, zin_im = impedance the source sees at node in (ohm);\n"
       << "* pload = power in the load resistance (W).\n";
   for (std::size_t k = 0; k < 3; ++k) {
-    if (!(esr[k] > 0.0)) continue;
     const PartQ& pq = q[k];
-    out << "* R" << k + 1 << ": series resistance of element " << k + 1 << ", |X| / Q at "
-        << EngineeringText(c.designFrequency, "Hz") << " (Q " << ShortNumber(pq.q0, 7) << ", "
-        << QLawText(pq.law)
-        << (pq.law == 1.0 ? ").\n" : "); a plain resistor, exact there only.\n");
+    const std::string n = std::to_string(k + 1);
+    if (pq.file && Present(c.elements[k])) {
+      const std::complex<double> z = pq.file->Impedance(c.designFrequency);
+      out << "* Element " << n << " is the part measured in " << pq.file->FileName() << " ("
+          << PartFileMountingName(pq.file->Mounting()) << "): written here as its impedance at "
+          << EngineeringText(c.designFrequency, "Hz") << ", " << ShortNumber(z.real(), 7)
+          << (z.imag() < 0.0 ? " - j" : " + j") << ShortNumber(std::fabs(z.imag()), 7)
+          << " ohm,\n* a resistor R" << n << " and the "
+          << (z.imag() < 0.0 ? "capacitor" : "inductor")
+          << " of that reactance; exact at that frequency only.\n";
+      continue;
+    }
+    if (esr[k] > 0.0 && !(pq.esr > 0.0)) {
+      out << "* R" << n << ": series resistance of element " << n << ", |X| / Q at "
+          << EngineeringText(c.designFrequency, "Hz") << " (Q " << ShortNumber(pq.q0, 7) << ", "
+          << QLawText(pq.law)
+          << (pq.law == 1.0 ? ").\n" : "); a plain resistor, exact there only.\n");
+    }
+    if (HasParasitics(pq) && Present(c.elements[k])) {
+      // Only the elements the equivalent circuit has.
+      std::string parts;
+      auto add = [&parts](const std::string& item) { parts += (parts.empty() ? "" : ", ") + item; };
+      if (esr[k] > 0.0) add("R" + n + " its series resistance");
+      if (pq.esl > 0.0) add("LS" + n + " its ESL in series");
+      if (pq.leakage > 0.0) add("RP" + n + " its leakage across its L or C");
+      if (pq.cp > 0.0) add("CP" + n + " its capacitance across the whole part");
+      out << "* Element " << n << "'s equivalent circuit (" << PartModelText(pq) << "): " << parts
+          << ".\n";
+    }
   }
 
   WriteSource(out, c.source, c.sourceEmf);
 
   // The network. A series short joins its two nodes into one; an open shunt is left out. A
-  // lossy element is its part and its series resistance through a node of its own.
+  // lossy element is its part and its series resistance through a node of its own; an
+  // equivalent circuit adds its ESL in series, its leakage across the part itself and its Cp
+  // across the whole.
   auto WriteLossyPart = [&](int k, const std::string& a, const std::string& b) {
     const std::string name = std::to_string(k);
-    const double r = esr[static_cast<std::size_t>(k - 1)];
-    if (!(r > 0.0)) {
-      WritePart(out, name, c.elements[k - 1], a, b);
-      return;
+    const std::size_t index = static_cast<std::size_t>(k - 1);
+    const PartQ& pq = q[index];
+    CircuitPart part = c.elements[index];
+    double r = esr[index];
+    if (pq.file) {
+      // The measured part at f0: its resistance and the ideal part of its reactance.
+      const std::complex<double> z = pq.file->Impedance(c.designFrequency);
+      r = z.real();
+      part = z.imag() >= 0.0 ? CircuitPart{PartKind::Inductor, z.imag() / omega0}
+                             : CircuitPart{PartKind::Capacitor, -1.0 / (omega0 * z.imag())};
+      if (z.imag() == 0.0) part = CircuitPart{};
     }
-    const std::string inner = "e" + name;
-    WritePart(out, name, c.elements[k - 1], a, inner);
-    out << 'R' << name << ' ' << inner << ' ' << b << ' ' << ExactNumber(r) << '\n';
+    // a - part - e - R - f - ESL - b, each node there only when what follows it is.
+    const bool esl = !pq.file && pq.esl > 0.0;
+    const std::string afterPart = r > 0.0 ? "e" + name : esl ? "f" + name : b;
+    const std::string afterR = esl ? "f" + name : b;
+    if (Present(part)) {
+      WritePart(out, name, part, a, afterPart);
+    } else {
+      out << "VW" << name << ' ' << a << ' ' << afterPart << " DC 0\n";
+    }
+    if (!pq.file && pq.leakage > 0.0) {
+      out << "RP" << name << ' ' << a << ' ' << afterPart << ' ' << ExactNumber(pq.leakage) << '\n';
+    }
+    if (r > 0.0)
+      out << 'R' << name << ' ' << afterPart << ' ' << afterR << ' ' << ExactNumber(r) << '\n';
+    if (esl) out << "LS" << name << ' ' << afterR << ' ' << b << ' ' << ExactNumber(pq.esl) << '\n';
+    if (!pq.file && pq.cp > 0.0) {
+      out << "CP" << name << ' ' << a << ' ' << b << ' ' << ExactNumber(pq.cp) << '\n';
+    }
   };
   std::string node = "in";
   auto series = [&](int k, const std::string& next) {

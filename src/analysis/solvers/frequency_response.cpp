@@ -5,8 +5,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/formats/touchstone_reader.h"
 #include "analysis/circuits/two_port.h"
+#include "analysis/formats/touchstone_reader.h"
 #include "units/constants.h"
 
 namespace corvantile {
@@ -126,6 +126,11 @@ struct PreparedLossyCircuit {
   // 1 / (x (sign c + j)) = -b (sign c - j) / (1 + c^2): sign is +1 for an inductor, -1 for a
   // capacitor, and 1 / (1 + c^2) is held here for a constant Q.
   std::array<double, 3> sign{}, constantScale{};
+  // A part with parasitics (an equivalent circuit or a file) is evaluated whole.
+  std::array<bool, 3> modelled{};
+  std::array<CircuitPart, 3> part;
+  std::array<PartQ, 3> model;
+  double designFrequency;
   double designOmega;
   double emfSquared;
 
@@ -133,6 +138,7 @@ struct PreparedLossyCircuit {
       : source(c.source),
         load(c.load),
         topology(c.topology),
+        designFrequency(c.designFrequency),
         designOmega(kTwoPi * c.designFrequency),
         emfSquared(c.sourceEmf * c.sourceEmf) {
     for (std::size_t k = 0; k < 3; ++k) {
@@ -143,6 +149,9 @@ struct PreparedLossyCircuit {
       law[k] = IsLossy(q[k]) ? q[k].law : 0.0;
       sign[k] = c.elements[k].kind == PartKind::Inductor ? 1.0 : -1.0;
       constantScale[k] = 1.0 / (1.0 + inverseQ[k] * inverseQ[k]);
+      modelled[k] = !open[k] && HasParasitics(q[k]);
+      part[k] = c.elements[k];
+      model[k] = q[k];
     }
   }
 };
@@ -173,6 +182,13 @@ ResponsePoint EvaluateLossyWith(const PreparedLossyCircuit& p, double frequency,
   // costs no division.
   std::array<Cx, 3> e;
   for (std::size_t k = 0; k < 3; ++k) {
+    if (p.modelled[k]) {
+      const std::complex<double> z =
+          ModelImpedance(PartReactance(p.part[k], omega), p.model[k], frequency, p.designFrequency);
+      const std::complex<double> v = p.shunt[k] ? 1.0 / z : z;
+      e[k] = {v.real(), v.imag()};
+      continue;
+    }
     const double t = p.term[k].At(omega, inverseOmega);
     if (!p.shunt[k]) {
       const double r = std::fabs(t) * p.inverseQ[k] * InverseQFactor(p.law[k], inverseRatio);

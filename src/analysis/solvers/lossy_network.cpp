@@ -128,7 +128,7 @@ class CompensationProblem {
       e.open[k] = Shunt(k) && !std::isfinite(x[k]);
       if (e.open[k]) continue;
       const PartQ q = ElementQ(model_, static_cast<int>(k) + 1, KindOfReactance(x[k]));
-      e.z[k] = {SeriesResistance(x[k], q, 1.0, 1.0), x[k]};
+      e.z[k] = ModelImpedance(x[k], q, circuit_.designFrequency, circuit_.designFrequency);
     }
     const UnitSolution s = SolveUnitOutput(e, zl_);
     return ReflectionOf(s.vin / s.iin, zs_);
@@ -172,6 +172,7 @@ LossAnalysis AnalyzeLosses(const MatchingCircuit& c, const LossModel& model, dou
     PartStress& p = a.parts[k];
     p.kind = c.elements[k].kind;
     p.q = q[k];
+    p.selfResonance = SelfResonantFrequency(c.elements[k], q[k]);
     if (e.open[k] || p.kind == PartKind::Short) continue;
     p.reactance = e.z[k].imag();
     p.resistance = e.z[k].real();
@@ -233,11 +234,28 @@ CompensatedDesign CompensateLosses(const MatchingCircuit& circuit, const LossMod
     return d;
   }
 
+  // A part given by its maker's file has no nominal value to re-solve: another element that
+  // is not fixed by a file takes its place.
+  const std::array<PartQ, 3> q = CircuitQ(circuit, model);
+  std::array<bool, 3> fromFile{};
+  for (std::size_t k = 0; k < 3; ++k) fromFile[k] = q[k].file != nullptr;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!resolve[k] || !fromFile[k]) continue;
+    resolve[k] = false;
+    for (std::size_t other = 0; other < 3; ++other) {
+      if (!resolve[other] && !fromFile[other] && !IsOpen(circuit.elements[other])) {
+        resolve[other] = true;
+        break;
+      }
+    }
+  }
+  d.resolved = resolve;
   std::array<std::size_t, 2> vars{};
   std::size_t count = 0;
   for (std::size_t k = 0; k < 3 && count < 2; ++k) {
     if (resolve[k]) vars[count++] = k;
   }
+  if (count < 2) d.reason = "two elements not given by makers' files are needed to re-solve";
   std::array<double, 3> x = d.idealReactance;
   C g = problem.Reflection(x);
   // Finite-difference steps: relative to the variable, with a floor on the scale of the source
@@ -291,6 +309,16 @@ CompensatedDesign CompensateLosses(const MatchingCircuit& circuit, const LossMod
   d.returnLossDb = AnalyzeLosses(d.circuit, model).returnLossDb;
   d.status = std::abs(g) <= kMatchedReflection ? CompensationStatus::Matched
                                                : CompensationStatus::NoExactMatch;
+  d.warnings = SelfResonanceWarnings(d.circuit, model);
+  if (d.status == CompensationStatus::NoExactMatch && d.reason.empty()) {
+    // A part past its self-resonance is the usual cause: it is the other kind of part there.
+    for (const std::string& warning : d.warnings) {
+      if (warning.find(" is above ") != std::string::npos) {
+        d.reason = warning;
+        break;
+      }
+    }
+  }
   return d;
 }
 
@@ -303,8 +331,10 @@ std::string CompensationText(const CompensatedDesign& design) {
   if (design.status == CompensationStatus::Matched) {
     return "the lossy network matches the source exactly";
   }
-  return "losses make an exact match impossible: the best return loss reached is " +
-         ShortNumber(design.returnLossDb, 4) + " dB";
+  std::string text = "losses make an exact match impossible: the best return loss reached is " +
+                     ShortNumber(design.returnLossDb, 4) + " dB";
+  if (!design.reason.empty()) text += " (" + design.reason + ")";
+  return text;
 }
 
 }  // namespace corvantile

@@ -5,6 +5,7 @@
 #include <array>
 #include <complex>
 #include <string>
+#include <vector>
 
 #include "analysis/circuits/matching_circuit.h"
 #include "analysis/circuits/part_losses.h"
@@ -21,7 +22,8 @@ struct PartStress {
   double resistance = 0.0;  // ohms, the series resistance |X| / Q(f)
   double voltsRms = 0.0, voltsPeak = 0.0;
   double ampsRms = 0.0, ampsPeak = 0.0;
-  double watts = 0.0;  // dissipated in the series resistance
+  double watts = 0.0;          // dissipated in the series resistance
+  double selfResonance = 0.0;  // Hz, the part's self-resonant frequency with its model (0: none)
 };
 
 // The lossy network at one frequency, driven by the source's EMF: the design power is the
@@ -73,6 +75,11 @@ struct CompensatedDesign {
   std::array<bool, 3> resolved{};
   int iterations = 0;         // Newton steps taken
   double returnLossDb = 0.0;  // of the compensated network with its losses, at f0
+  // Why there is no exact match when a cause is known ("element 2 is above its self-resonant
+  // frequency (..): a capacitor there acts as an inductor"), and the self-resonance warnings
+  // of the compensated network's parts.
+  std::string reason;
+  std::vector<std::string> warnings;
 };
 
 inline constexpr int kMaxCompensationIterations = 40;
@@ -80,6 +87,9 @@ inline constexpr int kMaxCompensationIterations = 40;
 // Re-solves the `resolve` elements of `circuit` by Newton iteration, from the lossless design,
 // so that with the losses of `model` the network presents the exact conjugate of the source at
 // the design frequency. With every part ideal the circuit comes back as it is (0 iterations).
+// With parasitics the nominal L or C is what is re-solved: the part built with that value and
+// its parasitics presents the reactance the match needs. A part given by a file keeps itself,
+// and an element that is not takes its place among the re-solved ones.
 CompensatedDesign CompensateLosses(const MatchingCircuit& circuit, const LossModel& model,
                                    std::array<bool, 3> resolve);
 // The same with ElementsToResolve(circuit, designDriver).

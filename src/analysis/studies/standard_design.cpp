@@ -62,10 +62,17 @@ MatchScore ScoreAtDesign(const MatchingCircuit& circuit, const LossModel& losses
     if (circuit.elements[k].kind == PartKind::Open) continue;
     resistance[k] = SeriesResistance(PartReactance(circuit.elements[k], omega), q[k], f0, f0);
   }
+  auto impedances = CircuitElementImpedances(circuit, omega, resistance);
+  for (std::size_t k = 0; k < 3; ++k) {
+    // A part with parasitics scores as it is built: its whole impedance at f0.
+    if (circuit.elements[k].kind != PartKind::Open && HasParasitics(q[k])) {
+      const std::complex<double> z = LossyPartImpedance(circuit.elements[k], q[k], f0, f0);
+      impedances[k] = {z.real(), z.imag(), false};
+    }
+  }
   const NetworkSolution s =
       SolveNetwork(circuit.topology, TerminationImpedance(circuit.source, omega),
-                   TerminationImpedance(circuit.load, omega),
-                   CircuitElementImpedances(circuit, omega, resistance), circuit.sourceEmf);
+                   TerminationImpedance(circuit.load, omega), impedances, circuit.sourceEmf);
   // Only real parts count: an open or shorted position (the third of an L) carries no part,
   // whatever the voltage across its place.
   double largest = 0.0;

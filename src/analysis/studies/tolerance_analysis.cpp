@@ -10,7 +10,6 @@
 #include "analysis/circuits/element_network.h"
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/lossy_network.h"
-#include "analysis/formats/touchstone_reader.h"
 
 // The loops over a block of builds or over the envelope's frequencies are built twice on x86-64
 // with GCC, once for AVX2 (picked when the program starts on a processor that has it) and
@@ -146,6 +145,15 @@ FrequencyPoint PointAt(const MatchingCircuit& circuit, const std::array<PartQ, 3
     const CircuitPart& part = circuit.elements[k];
     if (part.kind == PartKind::Open) continue;
     const double x = PartReactance(part, omega);
+    if (HasParasitics(q[k])) {
+      // A part with parasitics: its whole impedance (or admittance) is what a build's factor
+      // scales, the parasitics drifting with the nominal value as the part's own tolerance.
+      const Complex z = ModelImpedance(x, q[k], frequency, circuit.designFrequency);
+      const Complex v = IsShuntElement(circuit.topology, static_cast<int>(k) + 1) ? 1.0 / z : z;
+      p.re[k] = v.real();
+      p.im[k] = v.imag();
+      continue;
+    }
     const double r = SeriesResistance(x, q[k], frequency, circuit.designFrequency);
     if (!IsShuntElement(circuit.topology, static_cast<int>(k) + 1)) {
       p.re[k] = r;
