@@ -354,7 +354,10 @@ int RunExploreCommand(std::span<const std::string_view> arguments, std::ostream&
   const bool built = BuildDesignModel(design, model, error, notes, &losses);
   for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Refuse(err, error);
-  if (LossesSwitchedOn(model.settings().losses)) options.losses = PartLosses(model);
+  // The parts' parasitics are the command line's alone, over the session's Q.
+  if (LossesSwitchedOn(model.settings().losses)) {
+    options.losses = WithPartModels(PartLosses(model), &losses);
+  }
   MeasuredDesign measured = MeasuredDesignOf(model);
   // A feedline between the network and a side: every candidate matches the side through it.
   const LineRequest lines = TakeDesignLine(model, a.lines);

@@ -167,6 +167,24 @@ TEST(PartModelCommands, PartFilesAreReadAndTheirBandKept) {
   EXPECT_EQ(std::count(unread.err.begin(), unread.err.end(), '\n'), 1);
 }
 
+TEST(PartModelCommands, ExploreScoresTheDesignsPiWithItsParasitics) {
+  const CliRun design =
+      RunCli(Concat({{"design", "--json", "--phase", "-135"}, kAmplifier, k0402}));
+  ASSERT_EQ(design.status, 0) << design.err;
+  const double efficiency = Json::parse(design.out)["losses"]["efficiency"].get<double>();
+  const CliRun run =
+      RunCli(Concat({{"explore", "--format", "json", "--phase", "-135"}, kAmplifier, k0402}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  int found = 0;
+  const Json explored = Json::parse(run.out);
+  for (const Json& c : explored["candidates"]) {
+    if (c["kind"] != "Pi" || !c["at_user_phase"].get<bool>()) continue;
+    EXPECT_NEAR(c["efficiency"].get<double>(), efficiency, 1e-9);
+    ++found;
+  }
+  EXPECT_EQ(found, 1);
+}
+
 // Every entry of the library is typed as it stands and gives the self-resonance it states.
 TEST(PartModelLibrary, EveryEntryReadsAndResonatesWhereItSays) {
   const Json library = Json::parse(corvantile::testing::ReadBytes(
