@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <complex>
+#include <sstream>
 #include <utility>
 
 #include "analysis/formats/number_text.h"
@@ -322,6 +323,11 @@ report::ReportInputs ReportOf(const DesignModel& model, std::vector<std::string>
       inputs.plot = report::ReportPlot{sweep.span, std::move(sweep.points), sweep.atDesign};
     }
     inputs.standard = StandardValuesOf(model);
+  }
+  if (const std::optional<FeedlineAnswer> line = FeedlineOf(model)) {
+    std::istringstream text(
+        LineFiguresText(*line->choice, line->place, line->frequency, line->figures));
+    for (std::string each; std::getline(text, each);) inputs.feedlineLines.push_back(each);
   }
   return inputs;
 }

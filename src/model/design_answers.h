@@ -153,8 +153,8 @@ std::string ReportTextOf(const DesignModel& model);
 
 // Everything the PDF report shows, computed here: the design, the response plot over the span
 // the Response page sweeps by default (with losses and the measured files), the losses, the
-// standard values with the losses, `toleranceLines` and `bandLines` (none leaves their section
-// out).
+// standard values with the losses, the feedline's lines of ReportTextOf, `toleranceLines` and
+// `bandLines` (none leaves their section out).
 report::ReportInputs ReportOf(const DesignModel& model,
                               std::vector<std::string> toleranceLines = {},
                               std::vector<std::string> bandLines = {});

@@ -161,7 +161,7 @@ std::string DesignModel::SeeThroughLine() {
       return "the " + SideName(side) + " behind the feedline has no positive resistance";
     }
   }
-  // A measured far end is seen at its file's frequencies, whatever the design frequency.
+  // A measured far end is seen over its file's band, whatever the design frequency.
   SeenFrom from{feedline.line, feedline.atSource, port.get(), feedline.farValues, port ? 0.0 : f0};
   if (kept && from == seenFrom_) {
     seen_ = std::move(kept);

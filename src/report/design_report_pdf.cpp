@@ -517,6 +517,10 @@ std::string DesignReportPdf(const ReportInputs& inputs) {
              {0, 30, 100, 200, 340});
   }
 
+  if (!inputs.feedlineLines.empty()) {
+    more.Heading("Feedline");
+    for (const std::string& line : inputs.feedlineLines) more.Line(line);
+  }
   if (!inputs.toleranceLines.empty()) {
     more.Heading("Tolerance");
     for (const std::string& line : inputs.toleranceLines) more.Line(line);

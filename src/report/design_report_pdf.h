@@ -3,8 +3,8 @@
 // The design report as a PDF of two A4 pages, the same from the design window and from
 // `corvantile-cli report`. Page 1: the inputs, the schematic, every part value as the design
 // window shows it, the response plot and the Smith chart. Page 2: the losses and compensated
-// values when a loss model is given, the standard values, the parts list with ratings and the
-// tolerance results when there are any.
+// values when a loss model is given, the standard values, the parts list with ratings, and the
+// feedline's figures and the tolerance results when there are any.
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +40,9 @@ struct ReportInputs {
   // Lines of the band design chosen for the report on the response window's Band page; none
   // leaves the section out.
   std::vector<std::string> bandLines;
+  // The feedline's figures at the design frequency, line for line as the report text gives
+  // them, when the design has a line; none leaves the section out.
+  std::vector<std::string> feedlineLines;
   // The design is re-solved for its lossy parts: the plot shows that network.
   bool compensate = false;
   // What the design model answered for the plot and the standard values (the sweep with the

@@ -441,5 +441,31 @@ TEST(LineCommandTest, TouchstoneRemoveThenAddGivesTheFileBack) {
   }
 }
 
+// A sparse file (four points of an antenna) behind 30 m of RG-213: the load the design is made
+// for at 3.7 MHz, between the file's points, is the file's impedance there seen through the line,
+// whether the line is added to the file or is the design's feedline.
+TEST(LineCommandTest, ASparseFileIsSeenThroughTheLineBetweenItsPoints) {
+  const std::filesystem::path directory = TemporaryFile("line-options-sparse");
+  std::filesystem::create_directories(directory);
+  const std::string file = (directory / "sparse.s1p").string();
+  std::ofstream(file, std::ios::binary) << "# MHz Z RI R 50\n3 30 -60\n3.5 40 -20\n4 50 15\n"
+                                           "4.5 60 50\n";
+  const TouchstoneRead read = ReadTouchstoneFile(file);
+  ASSERT_TRUE(read.Ok()) << read.error;
+  const TouchstonePort far(read.data, 1);
+  const std::complex<double> expected =
+      FindCable("RG-213")->Line(30.0).SeenThrough(3.7e6, far.Impedance(3.7e6));
+  for (const std::string_view option : {"--load-file-add-line", "--line"}) {
+    const auto run = RunInProcess({"design", "--source", "series:50:0", "--frequency", "3.7M",
+                                   "--load-file", file, option, "RG-213:30", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<float> load = JsonFloats(run.out, "LoadValues");
+    ASSERT_GT(load.size(), static_cast<std::size_t>(SeriesX));
+    const std::complex<double> seen(static_cast<double>(load[SeriesR]),
+                                    static_cast<double>(load[SeriesX]));
+    EXPECT_LE(std::abs(seen - expected), 1e-5 * std::abs(expected)) << option;
+  }
+}
+
 }  // namespace
 }  // namespace corvantile::cli

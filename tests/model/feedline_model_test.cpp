@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,8 +12,10 @@
 #include "analysis/circuits/transmission_line.h"
 #include "model/design_answers.h"
 #include "model/design_model.h"
+#include "report/design_report_pdf.h"
 #include "state/session_file.h"
 #include "support/files.h"
+#include "support/process.h"
 
 namespace corvantile {
 namespace {
@@ -225,6 +228,22 @@ TEST_F(FeedlineFiles, ALineWhoseMeasuredFarEndHasGoneIsTakenAway) {
               1e-5f * model.state().LoadValues[SeriesR]);
 }
 
+// A file of two points behind 30 m: the line turns S by several radians between them, so the
+// load at 3.75 MHz is the file's impedance there seen through the line, not the two seen points
+// interpolated.
+TEST_F(FeedlineFiles, ASparseMeasuredLoadIsSeenRightBetweenItsPoints) {
+  const std::filesystem::path antenna = folder.path() / "sparse.s1p";
+  corvantile::testing::WriteBytes(antenna, "# MHz Z RI R 50\n3 40 -60\n4.5 70 45\n");
+  DesignModel model;
+  ASSERT_EQ(model.Follow(MeasuredSideKind::Load, {antenna.string(), 1}), "");
+  ASSERT_EQ(model.PutFeedline("RG-213:30", MeasuredSideKind::Load), "");
+  const Complex far = model.Port(MeasuredSideKind::Load)->Impedance(3.75e6);
+  const Complex expected = FindCable("RG-213")->Line(30.0).SeenThrough(3.75e6, far);
+  ASSERT_NE(model.Sides().load, nullptr);
+  EXPECT_LE(std::abs(model.Sides().load->Impedance(3.75e6) - expected), 1e-6 * std::abs(expected));
+  EXPECT_LE(std::abs(SeenLoad(model) - expected), 1e-5 * std::abs(expected));
+}
+
 // The report gives the line's figures after the design. On a lossless line the VSWR is the same
 // at both ends (300 ohms on 50: 6), no watt is lost, and the far end is the load's own.
 TEST(FeedlineModel, TheReportListsTheLinesFigures) {
@@ -243,6 +262,58 @@ TEST(FeedlineModel, TheReportListsTheLinesFigures) {
             std::string::npos)
       << text;
   EXPECT_NE(text.find("Peak voltage on the line"), std::string::npos) << text;
+}
+
+// Runs of blanks and line breaks as one blank, so that text compares whatever the layout.
+std::string Squeezed(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == ' ' || c == '\n' || c == '\t' || c == '\f' || c == '\r') {
+      if (!out.empty() && out.back() != ' ') out += ' ';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The PDF report, read back by pdftotext, holds the report text's feedline lines as they stand;
+// without a line it has no feedline section.
+TEST(FeedlineModel, ThePdfReportHoldsTheReportTextsLineFigures) {
+  for (const bool lined : {true, false}) {
+    DesignModel model;
+    if (lined) {
+      ASSERT_EQ(model.PutFeedline("RG-213:30", MeasuredSideKind::Load), "");
+    }
+    const std::filesystem::path pdf =
+        corvantile::testing::TemporaryFile(lined ? "lined_report.pdf" : "plain_report.pdf");
+    corvantile::testing::WriteBytes(pdf, report::DesignReportPdf(ReportOf(model)));
+    int status = -1;
+    const std::string pdfText = Squeezed(corvantile::testing::RunCommand(
+        corvantile::testing::Quoted(corvantile::testing::Environment("CORVANTILE_PDFTOTEXT")) +
+            " " + corvantile::testing::Quoted(pdf) + " -",
+        status));
+    ASSERT_EQ(status, 0);
+    const std::string reportText = ReportTextOf(model);
+    const std::size_t from = reportText.find("Feedline: ");
+    ASSERT_EQ(from != std::string::npos, lined) << reportText;
+    if (!lined) {
+      EXPECT_EQ(pdfText.find("Feedline"), std::string::npos) << pdfText;
+      continue;
+    }
+    std::istringstream lines(reportText.substr(from));
+    int count = 0;
+    for (std::string line; std::getline(lines, line) && line.rfind("Losses", 0) != 0;) {
+      const std::string wanted = Squeezed(line);
+      if (wanted.empty() || wanted == " ") continue;
+      ++count;
+      EXPECT_NE(pdfText.find(wanted.front() == ' ' ? wanted.substr(1) : wanted), std::string::npos)
+          << wanted << " in\n"
+          << pdfText;
+    }
+    EXPECT_GE(count, 6);
+    EXPECT_NE(pdfText.find("Peak voltage on the line"), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -29,15 +29,17 @@ std::vector<std::complex<double>> ThroughLine(const TransmissionLine& line,
                                               std::span<const std::complex<double>> z,
                                               LineDirection direction);
 
-// Port `port`'s impedance at each of its file's frequencies seen through the line, as a one-port
-// S file against a real `reference` (ohms), named `name`. An impedance that comes out open
-// (S = 1) stays open.
+// Port `port`'s impedance seen through the line, as a one-port S file against a real
+// `reference` (ohms), named `name`. The far end's impedance is interpolated from its file first
+// and then seen through the line, over the file's band at the fine steps of the typed overload
+// below plus the file's own frequencies (exact there), since a long line turns the phase far
+// between a sparse file's points. An impedance that comes out open (S = 1) stays open.
 TouchstoneData LineSeenData(const TouchstonePort& port, const TransmissionLine& line,
                             LineDirection direction, double reference, std::string name);
 
 // The same for an impedance given over frequency (a typed load), sampled from `from` to `to`
 // (Hz) finely enough that straight-line interpolation of S between samples stays within about
-// 1e-5 of the line's rotation: at least 2001 points, more for a long line.
+// 1e-6 of the line's rotation: at least 2001 points, more for a long line (at most 200001).
 TouchstoneData LineSeenData(const std::function<std::complex<double>(double)>& impedance,
                             double from, double to, const TransmissionLine& line,
                             LineDirection direction, double reference, std::string name);
@@ -47,7 +49,7 @@ TouchstoneData LineSeenData(const std::function<std::complex<double>(double)>& i
 double SeenReference(const TouchstonePort& port);
 
 // A side of a design seen through a line from the network, as every sweep takes it: a measured
-// port (`measured`) at its file's frequencies against SeenReference, else the typed impedance
+// port (`measured`) over its file's band against SeenReference, else the typed impedance
 // `typed` sampled from f0 / 8 to 8 f0 against the line's nominal impedance `nominal`. The
 // command line's --line and the design model's feedline both see a side through this.
 TouchstoneData SideSeenThroughLine(const TouchstonePort* measured,
