@@ -154,14 +154,8 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   for (const std::string& note : notes) err << "corvantile-cli: note: " << OneLine(note) << '\n';
   if (!built) return Fail(err, error);
 
-<<<<<<< HEAD
   const LineRequest lines = TakeDesignLine(model, a.lines);
   if (lines.Any()) {
-=======
-  // Parts with parasitics live in the command line's model only (a session stores Q alone), so
-  // their figures are made here as a feedline's are.
-  if (lines.Any() || HasPartModels(losses.model)) {
->>>>>>> a3b32c4d5c52c2e98dd6f86364c618c0e6dc4667
     // A feedline between the network and a side: the state and measured sides seen through it.
     RunState state = model.state();
     MeasuredDesign measured = MeasuredDesignOf(model);
@@ -221,6 +215,12 @@ int RunDesignCommand(std::span<const std::string_view> arguments, std::ostream& 
   const Network network = NetworkOf(model);
   const RunState& state = network.designed.state;
   const DesignOutcome outcome = network.designed.outcome;
+  if (network.problem == CircuitProblem::None) {
+    // A maker's part file, the session's or the command line's, must cover the design frequency.
+    const double f0 = network.built.designFrequency;
+    error = PartFileProblem(network.built, network.losses, f0, f0);
+    if (!error.empty()) return Fail(err, "design: " + error);
+  }
   if (saveFile && !SaveDesign(model, *saveFile, error)) {
     return Fail(err, "--save: " + error);
   }

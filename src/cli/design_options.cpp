@@ -361,6 +361,9 @@ bool BuildDesignModel(const DesignRequest& request, DesignModel& model, std::str
   }
   if (losses != nullptr && losses->given) {
     built.settings().losses = LossSettingsFor(*losses, built.settings().losses);
+    if (std::string problem = built.ReadPartModels(); !problem.empty()) {
+      return Refuse(error, problem);
+    }
   }
   model = std::move(built);
   return true;

@@ -501,10 +501,8 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
     }
   }
 
-<<<<<<< HEAD
   // Line options given, or a line the session's design held.
   const bool lined = lines.Any() || line.line.has_value();
-=======
   {
     // A maker's part file must cover what the export evaluates: the span, or f0 alone.
     const bool atDesign = format == "bom" || format == "spice";
@@ -513,7 +511,6 @@ int RunExportCommand(std::span<const std::string_view> arguments, std::ostream& 
                             atDesign ? f0 : setup.span.to);
     if (!error.empty()) return Fail(err, "export: " + error);
   }
->>>>>>> a3b32c4d5c52c2e98dd6f86364c618c0e6dc4667
   const double reference = z0 ? precision::Decimal(*z0) : kDefaultReferenceImpedance;
   std::string lossLine;
   if (setup.lossy) {

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "analysis/circuits/part_model_text.h"
 #include "analysis/formats/part_file.h"
 #include "cli/option_values.h"
 #include "state/message_text.h"
@@ -54,137 +55,96 @@ bool ReadNumber(std::string_view name, std::string_view text, double& value, std
   return ReadOptionValue(name, text, kAnyValue, value, error);
 }
 
-// "0.4n" -> 4e-10, in the program's notation; false with one line naming the option.
-bool ReadItemValue(std::string_view item, std::string_view text, double& value,
-                   std::string& error) {
-  if (!ReadOptionValue("--part-model", text, kAnyValue, value, error)) return false;
-  if (value < 0.0) {
-    error = "--part-model: " + std::string(item) + " cannot be negative";
-    return false;
-  }
+// Reads one --part-model value into the options' model, with the grammar the settings share.
+bool ApplyPartModel(std::string_view value, LossOptions& options, std::string& error) {
+  PartModelTarget target;
+  PartModelItems read;
+  if (!ReadPartModel(value, "--part-model", target, read, error)) return false;
+  ApplyPartModel(target, read, options.model);
   return true;
 }
 
-// Reads one --part-model value into the options' model.
-bool ApplyPartModel(std::string_view value, LossOptions& options, std::string& error) {
+// "2=cap.s2p:shunt" -> element 2, the path and its connection; false when N is not 1 to 3.
+bool SplitPartFile(std::string_view value, std::size_t& index, std::string& path,
+                   PartFileMounting& mounting) {
   const std::size_t equals = value.find('=');
-  if (equals == std::string_view::npos || equals + 1 >= value.size()) {
-    error = "--part-model: expected WHO=ITEM,... (capacitor=esr:0.05,esl:0.4n), not '" +
-            std::string(value) + "'";
-    return false;
-  }
   const std::string_view who = value.substr(0, equals);
-  LossModel& m = options.model;
-  PartQ* kind = nullptr;
-  PartParasitics* parts = nullptr;
-  int element = 0;
-  if (who == "inductor" || who == "l" || who == "L") {
-    kind = &m.inductor;
-    parts = &m.inductorParts;
-  } else if (who == "capacitor" || who == "c" || who == "C") {
-    kind = &m.capacitor;
-    parts = &m.capacitorParts;
-  } else if (who == "1" || who == "2" || who == "3") {
-    element = who[0] - '0';
-  } else {
-    error =
-        "--part-model: '" + std::string(who) + "' is not inductor, capacitor or an element 1 to 3";
+  if (equals == std::string_view::npos || equals + 1 >= value.size() ||
+      !(who == "1" || who == "2" || who == "3")) {
     return false;
   }
-  const std::size_t index = static_cast<std::size_t>(std::max(element, 1) - 1);
-  PartParasitics read;
-  std::optional<double> q, law;
-  std::string_view rest = value.substr(equals + 1);
-  while (!rest.empty()) {
-    const std::size_t comma = rest.find(',');
-    const std::string_view item = rest.substr(0, comma);
-    rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
-    if (item == "ideal") {
-      q = 0.0;
-      read = {};
-      continue;
-    }
-    const std::size_t colon = item.find(':');
-    const std::string_view key = item.substr(0, colon);
-    if (colon == std::string_view::npos) {
-      error = "--part-model: '" + std::string(item) + "' needs a value (" + std::string(key) +
-              ":VALUE)";
-      return false;
-    }
-    const std::string_view text = item.substr(colon + 1);
-    double number = 0.0;
-    if (key == "law") {
-      if (element > 0) {
-        error =
-            "--part-model: an element keeps its kind's Q law (law: is for inductor or "
-            "capacitor)";
-        return false;
-      }
-      if (!ReadOptionValue("--part-model", text, kAnyValue, number, error)) return false;
-      if (!(number >= -4.0 && number <= 4.0)) {
-        error = "--part-model: the law must lie between -4 and 4";
-        return false;
-      }
-      law = number;
-      continue;
-    }
-    if (!ReadItemValue(key, text, number, error)) return false;
-    if (key == "q") {
-      q = number;
-    } else if (key == "esr") {
-      read.esr = number;
-    } else if (key == "esl") {
-      read.esl = number;
-    } else if (key == "leak") {
-      read.leakage = number;
-    } else if (key == "cp") {
-      read.cp = number;
-    } else {
-      error = "--part-model: '" + std::string(key) + "' is not q, law, esr, esl, leak, cp or ideal";
-      return false;
-    }
+  std::string_view file = value.substr(equals + 1);
+  mounting = PartFileMounting::Series;
+  if (file.ends_with(":series")) {
+    file.remove_suffix(7);
+  } else if (file.ends_with(":shunt")) {
+    file.remove_suffix(6);
+    mounting = PartFileMounting::Shunt;
   }
-  if (kind != nullptr) {
-    if (q) kind->q0 = *q;
-    if (law) kind->law = *law;
-    *parts = read;
-  } else {
-    if (q) m.elementQ[index] = *q;
-    // A file given for the element stays its part.
-    if (m.elementParts[index]) read.file = m.elementParts[index]->file;
-    m.elementParts[index] = read;
-  }
+  index = static_cast<std::size_t>(who[0] - '1');
+  path = std::string(file);
   return true;
 }
 
 // Reads one --part-file value: "2=cap.s2p", "1=ind.s2p:shunt".
 bool ApplyPartFile(std::string_view value, LossOptions& options, std::string& error) {
-  const std::size_t equals = value.find('=');
-  const std::string_view who = value.substr(0, equals);
-  if (equals == std::string_view::npos || equals + 1 >= value.size() ||
-      !(who == "1" || who == "2" || who == "3")) {
+  std::size_t index = 0;
+  std::string path;
+  PartFileMounting mounting = PartFileMounting::Series;
+  if (!SplitPartFile(value, index, path, mounting)) {
     error = "--part-file: expected N=FILE[:series|shunt] with N an element 1 to 3, not '" +
             std::string(value) + "'";
     return false;
   }
-  std::string_view path = value.substr(equals + 1);
-  PartFileMounting mounting = PartFileMounting::Series;
-  if (path.ends_with(":series")) {
-    path.remove_suffix(7);
-  } else if (path.ends_with(":shunt")) {
-    path.remove_suffix(6);
-    mounting = PartFileMounting::Shunt;
-  }
-  const PartFileRead read = ReadPartFile(std::string(path), mounting);
+  const PartFileRead read = ReadPartFile(path, mounting);
   if (!read.error.empty()) {
     error = read.error;
     return false;
   }
-  const std::size_t index = static_cast<std::size_t>(who[0] - '1');
   std::optional<PartParasitics>& parts = options.model.elementParts[index];
   if (!parts) parts = PartParasitics{};
   parts->file = read.part;
   return true;
+}
+
+// The items of a --part-model value as the settings keep them: its Q and law are the settings'
+// own members already, so only the parasitics stay ("q:60,esl:0.4n" -> "esl:0.4n").
+std::string ParasiticItems(std::string_view items) {
+  std::string kept;
+  while (!items.empty()) {
+    const std::size_t comma = items.find(',');
+    const std::string_view item = items.substr(0, comma);
+    items = comma == std::string_view::npos ? std::string_view{} : items.substr(comma + 1);
+    if (item.starts_with("q:") || item.starts_with("law:")) continue;
+    if (!kept.empty()) kept += ',';
+    kept += item;
+  }
+  return kept;
+}
+
+// Puts a --part-model or --part-file value (already read without error) into the settings.
+void KeepPartOption(std::string_view name, std::string_view value, PartModelSettings& models) {
+  if (name == "--part-file") {
+    std::size_t index = 0;
+    std::string path;
+    PartFileMounting mounting = PartFileMounting::Series;
+    if (SplitPartFile(value, index, path, mounting)) {
+      models.elementFile[index] = PartFileSetting{path, ConnectionOf(mounting)};
+    }
+    return;
+  }
+  PartModelTarget target;
+  PartModelItems read;
+  std::string ignored;
+  if (!ReadPartModel(value, "--part-model", target, read, ignored)) return;
+  const std::string items = ParasiticItems(value.substr(value.find('=') + 1));
+  if (target.element > 0) {
+    models.elementModel[static_cast<std::size_t>(target.element - 1)] = items;
+  } else if (target.kind == PartKind::Inductor) {
+    models.inductorModel = items;
+  } else {
+    models.capacitorModel = items;
+  }
 }
 
 }  // namespace
@@ -267,17 +227,26 @@ LossSettings LossSettingsFor(const LossOptions& options, const std::optional<Los
     over.model = LossModelOf(base);
   }
   over.compensate = base && base->compensate;
+  PartModelSettings models = base ? base->models : PartModelSettings{};
   std::string ignored;
-  for (const auto& [name, value] : options.applied) ApplyLossOption(name, value, over, ignored);
-  return LossSettingsOf(over.model, over.compensate);
+  for (const auto& [name, value] : options.applied) {
+    ApplyLossOption(name, value, over, ignored);
+    if (IsPartOption(name)) KeepPartOption(name, value, models);
+  }
+  LossSettings settings = LossSettingsOf(over.model, over.compensate);
+  settings.models = std::move(models);
+  return settings;
 }
 
 LossModel WithPartModels(LossModel base, const LossOptions* options) {
   if (options == nullptr) return base;
-  base.inductorParts = options->model.inductorParts;
-  base.capacitorParts = options->model.capacitorParts;
-  base.elementParts = options->model.elementParts;
-  return base;
+  LossOptions over;
+  over.model = std::move(base);
+  std::string ignored;
+  for (const auto& [name, value] : options->applied) {
+    if (IsPartOption(name)) ApplyLossOption(name, value, over, ignored);
+  }
+  return over.model;
 }
 
 LossModel EffectiveLossModel(const LossOptions& options) {

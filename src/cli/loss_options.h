@@ -55,12 +55,14 @@ bool IsPartOption(std::string_view name);
 // part ideal, so that a command line without loss options gives the lossless figures.
 LossModel EffectiveLossModel(const LossOptions& options);
 
-// `base` (a design's Q model) with the options' parasitics, which a session does not store:
-// every kind's and element's equivalent circuit and part file. `options` may be null.
+// `base` (a design's model, a session's part models among it) with the options' --part-model
+// and --part-file applied over it in order. `options` may be null.
 LossModel WithPartModels(LossModel base, const LossOptions* options);
 
 // The design's losses once the options are applied over `base` (a session's losses; when it
-// switches no part's losses on, over the defaults, Q 100 skin effect and Q 1000 constant).
+// switches no part's losses on, over the defaults, Q 100 skin effect and Q 1000 constant). The
+// part models given are kept as texts and files beside the session's (a --part-model's q: and
+// law: go into the Q members).
 LossSettings LossSettingsFor(const LossOptions& options, const std::optional<LossSettings>& base);
 
 // The circuit the response and exports are made of: the compensated one with --compensate,

@@ -170,9 +170,6 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
     // Which parts were lossy and the line's figures come first, then the sweep's own members.
     Json json = Json::object();
     if (!lossLine.empty()) json["losses"] = lossLine;
-<<<<<<< HEAD
-    if (lined) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
-=======
     if (HasPartModels(setup.losses)) {
       Json parts = Json::array();
       const std::array<PartQ, 3> q = CircuitQ(setup.circuit, setup.losses);
@@ -189,8 +186,7 @@ int RunSweepCommand(std::span<const std::string_view> arguments, std::ostream& o
       json["part_models"] = std::move(parts);
       json["warnings"] = SelfResonanceWarnings(setup.circuit, setup.losses);
     }
-    if (lines.Any()) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
->>>>>>> a3b32c4d5c52c2e98dd6f86364c618c0e6dc4667
+    if (lined) json["line"] = LineJson(line, setup.circuit, setup.measured.Sides());
     json.update(SweepJson(setup.circuit, setup.span, points, summary, measurement));
     return Deliver(JsonLine(json), output, out, err);
   }

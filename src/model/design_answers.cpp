@@ -6,6 +6,7 @@
 #include <sstream>
 #include <utility>
 
+#include "analysis/circuits/part_model_text.h"
 #include "analysis/formats/number_text.h"
 
 namespace corvantile {
@@ -28,12 +29,12 @@ bool LossesSwitchedOn(const std::optional<LossSettings>& losses) {
   for (const std::optional<double>& q : losses->elementQ) {
     lossy = lossy || (q && IsLossy(PartQ{*q, 0.0}));
   }
-  return lossy;
+  return lossy || losses->models.Any();
 }
 
 LossModel PartLosses(const DesignModel& model) {
   const std::optional<LossSettings>& losses = model.settings().losses;
-  return LossesSwitchedOn(losses) ? LossModelOf(losses) : IdealLossModel();
+  return LossesSwitchedOn(losses) ? LossModelOf(losses, model.PartFiles()) : IdealLossModel();
 }
 
 bool Compensating(const DesignModel& model) {

@@ -33,12 +33,14 @@ struct DesignedState {
 };
 DesignedState Designed(const DesignModel& model);
 
-// True when the settings give some part a Q: a Q0 above 0 for the inductors, the capacitors or
-// one element. "Compensate" alone, with every part ideal, changes nothing.
+// True when the settings give some part a Q (a Q0 above 0 for the inductors, the capacitors or
+// one element) or a model (a text or a part file). "Compensate" alone, with every part ideal,
+// changes nothing.
 bool LossesSwitchedOn(const std::optional<LossSettings>& losses);
 
-// The parts' Q the figures use: the settings' when they switch losses on, else every part ideal
-// (so a design without losses gives the lossless figures exactly).
+// The parts' Q and models the figures use: the settings' (their texts read, their files as the
+// model read them) when they switch losses on, else every part ideal (so a design without
+// losses gives the lossless figures exactly).
 LossModel PartLosses(const DesignModel& model);
 // The design is re-solved so that its lossy parts match the source.
 bool Compensating(const DesignModel& model);

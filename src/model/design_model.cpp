@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "analysis/circuits/matching_circuit.h"
+#include "analysis/circuits/part_model_text.h"
 #include "analysis/formats/number_text.h"
 #include "analysis/solvers/line_embedding.h"
 #include "state/file_reader.h"
@@ -80,6 +81,14 @@ DesignModel::DesignModel(const RunState& state, const Settings& settings,
     if (!problem.empty() && notes != nullptr) {
       notes->push_back("the " + SideName(side) + " no longer follows its measured file: " +
                        problem + "; it keeps its last values");
+    }
+  }
+  if (std::string problem = ReadPartModels(); !problem.empty()) {
+    // The design keeps its parts' Q; the models and files that cannot be read go.
+    if (settings_.losses) settings_.losses->models = {};
+    partFiles_ = {};
+    if (notes != nullptr) {
+      notes->push_back("the parts' models were left out: " + problem + "; each part keeps its Q");
     }
   }
   if (!feedline) return;
@@ -332,8 +341,37 @@ std::string DesignModel::Change(const std::function<void()>& edit) {
     if (!Measured(side)) PortSlot(side).reset();
   }
   std::string problem = FollowFrequency();
+  if (problem.empty()) problem = ReadPartModels();
   if (!problem.empty()) Restore(before);
   return problem;
+}
+
+std::string DesignModel::ReadPartModels() {
+  std::array<std::shared_ptr<const PartFile>, 3> files;
+  if (settings_.losses) {
+    const PartModelSettings& models = settings_.losses->models;
+    if (std::string problem = PartModelsProblem(models); !problem.empty()) return problem;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const std::optional<PartFileSetting>& where = models.elementFile[i];
+      if (!where) continue;
+      const auto key = std::make_pair(where->file, where->connection);
+      if (const auto found = partRead_.find(key); found != partRead_.end()) {
+        files[i] = found->second;
+        continue;
+      }
+      PartFileRead read = ReadPartFile(where->file, MountingOf(where->connection));
+      if (!read.error.empty()) return "element " + std::to_string(i + 1) + ": " + read.error;
+      partRead_[key] = read.part;
+      files[i] = read.part;
+    }
+  }
+  partFiles_ = files;
+  return {};
+}
+
+std::shared_ptr<const PartFile> DesignModel::PartFileOf(int k) const {
+  if (k < 1 || k > 3) return nullptr;
+  return partFiles_[static_cast<std::size_t>(k - 1)];
 }
 
 DesignSnapshot DesignModel::Snapshot() const { return SnapshotOf(state_, settings_); }
@@ -353,6 +391,11 @@ void DesignModel::Restore(const DesignSnapshot& snapshot) {
   }
   // The snapshot's values are those seen through its line already; only the port is made.
   if (!SeeThroughLine().empty()) settings_.feedline.reset();
+  // Part files come from what this design read before; one never read and gone since goes.
+  if (!ReadPartModels().empty() && settings_.losses) {
+    settings_.losses->models = {};
+    partFiles_ = {};
+  }
 }
 
 DesignLoad LoadDesign(const std::filesystem::path& file, LoadPolicy policy, DesignModel& model) {

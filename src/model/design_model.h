@@ -11,6 +11,7 @@
 //   model.Follow(Side::Load, {"antenna.s1p", 1});         // the load follows the file
 //   model.Change([&] { model.state().NetValues[Frequency] = 5e6f; });
 //     -> "5 MHz is outside antenna.s1p's band (3.4 MHz to 4.1 MHz)"; nothing changed
+#include <array>
 #include <complex>
 #include <filesystem>
 #include <functional>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "analysis/circuits/line_choice.h"
+#include "analysis/formats/part_file.h"
 #include "analysis/formats/touchstone_reader.h"
 #include "analysis/solvers/frequency_response.h"
 #include "state/circuit_state.h"
@@ -119,6 +121,16 @@ class DesignModel {
   // changed.
   MeasuredSides Sides() const;
 
+  // Reads the part files the losses' settings name (each read once for this design, so that
+  // undo needs no file) and checks their model texts; the first problem in one line ("element 2
+  // model: ...", or the file's reader error naming it), else "". Change calls it after its edit
+  // and puts everything back on a problem.
+  std::string ReadPartModels();
+  // Element k's (1 to 3) part file as read, null when it has none.
+  std::shared_ptr<const PartFile> PartFileOf(int k) const;
+  // The three elements' part files as read (LossModelOf's files).
+  const std::array<std::shared_ptr<const PartFile>, 3>& PartFiles() const { return partFiles_; }
+
   // What one undo step holds, and putting it back: a snapshot's measured sides take the data
   // this model read for them before (read again only when it never had it).
   DesignSnapshot Snapshot() const;
@@ -156,6 +168,9 @@ class DesignModel {
     friend bool operator==(const SeenFrom&, const SeenFrom&) = default;
   };
   SeenFrom seenFrom_;
+  // Each element's part file as its settings name it, and every part file read for this design.
+  std::array<std::shared_ptr<const PartFile>, 3> partFiles_;
+  std::map<std::pair<std::string, PartConnection>, std::shared_ptr<const PartFile>> partRead_;
   // Every port read for this design, so that undo and redo need no file.
   std::map<std::pair<std::string, int>, std::shared_ptr<const TouchstonePort>> read_;
 };

@@ -1,9 +1,11 @@
 #include "state/settings_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -147,20 +149,116 @@ ToleranceSettings ReadTolerance(const Json& j, bool& damaged) {
   return t;
 }
 
-constexpr const char* kLossMembers[] = {"inductor_q",    "inductor_law", "capacitor_q",
-                                        "capacitor_law", "element_q",    "compensate"};
+constexpr const char* kLossMembers[] = {
+    "inductor_q", "inductor_law",   "capacitor_q",     "capacitor_law", "element_q",
+    "compensate", "inductor_model", "capacitor_model", "element_model", "element_file"};
+
+constexpr std::array<const char*, 3> kConnectionNames = {"series", "shunt", "one-port"};
+
+// The part models' members, only those that hold something, so that a file without part
+// models reads as it did before them.
+void AddPartModels(const PartModelSettings& models, Json& losses) {
+  if (!models.inductorModel.empty()) losses["inductor_model"] = models.inductorModel;
+  if (!models.capacitorModel.empty()) losses["capacitor_model"] = models.capacitorModel;
+  const auto any = [](const auto& slots) {
+    return std::any_of(slots.begin(), slots.end(), [](const auto& s) { return s.has_value(); });
+  };
+  if (any(models.elementModel)) {
+    Json texts = Json::array();
+    for (const std::optional<std::string>& text : models.elementModel) {
+      texts.push_back(text ? Json(*text) : Json(nullptr));
+    }
+    losses["element_model"] = texts;
+  }
+  if (any(models.elementFile)) {
+    Json files = Json::array();
+    for (const std::optional<PartFileSetting>& file : models.elementFile) {
+      if (!file) {
+        files.push_back(nullptr);
+        continue;
+      }
+      files.push_back(
+          Json{{"file", file->file},
+               {"connection", kConnectionNames[static_cast<std::size_t>(file->connection)]}});
+    }
+    losses["element_file"] = files;
+  }
+}
+
+// A part file entry, or nothing (damaged when present but not usable).
+std::optional<PartFileSetting> ReadPartFileSetting(const Json& j, bool& damaged) {
+  if (j.is_null()) return std::nullopt;
+  const auto refuse = [&damaged]() -> std::optional<PartFileSetting> {
+    damaged = true;
+    return std::nullopt;
+  };
+  if (!j.is_object()) return refuse();
+  const auto file = j.find("file");
+  if (file == j.end() || !file->is_string() || file->get<std::string>().empty()) return refuse();
+  PartFileSetting setting;
+  setting.file = file->get<std::string>();
+  if (const auto connection = j.find("connection"); connection != j.end()) {
+    bool known = false;
+    for (std::size_t i = 0; i < kConnectionNames.size(); ++i) {
+      if (connection->is_string() && *connection == kConnectionNames[i]) {
+        setting.connection = static_cast<PartConnection>(i);
+        known = true;
+      }
+    }
+    if (!known) return refuse();
+  }
+  return setting;
+}
+
+// The part models inside the losses member; each unusable one is none, and damage.
+PartModelSettings ReadPartModels(const Json& object, bool& damaged) {
+  PartModelSettings models;
+  for (const auto& [name, text] : {std::pair("inductor_model", &models.inductorModel),
+                                   std::pair("capacitor_model", &models.capacitorModel)}) {
+    const auto member = object.find(name);
+    if (member == object.end() || member->is_null()) continue;
+    if (member->is_string()) {
+      *text = member->get<std::string>();
+    } else {
+      damaged = true;
+    }
+  }
+  // An array of at most three, each entry read on its own.
+  const auto slots = [&](const char* name, auto&& take) {
+    const auto member = object.find(name);
+    if (member == object.end() || member->is_null()) return;
+    if (!member->is_array() || member->size() > 3) {
+      damaged = true;
+      return;
+    }
+    for (std::size_t i = 0; i < member->size(); ++i) take(i, (*member)[i]);
+  };
+  slots("element_model", [&](std::size_t i, const Json& v) {
+    if (v.is_string()) {
+      models.elementModel[i] = v.get<std::string>();
+    } else if (!v.is_null()) {
+      damaged = true;
+    }
+  });
+  slots("element_file", [&](std::size_t i, const Json& v) {
+    models.elementFile[i] = ReadPartFileSetting(v, damaged);
+  });
+  return models;
+}
 
 Json LossesJson(const LossSettings& losses) {
   Json elements = Json::array();
   for (const std::optional<double>& q : losses.elementQ) {
     elements.push_back(q ? Json(*q) : Json(nullptr));
   }
-  return Json{{"inductor_q", losses.inductorQ},
-              {"inductor_law", losses.inductorLaw},
-              {"capacitor_q", losses.capacitorQ},
-              {"capacitor_law", losses.capacitorLaw},
-              {"element_q", elements},
-              {"compensate", losses.compensate}};
+  Json j{{"inductor_q", losses.inductorQ},
+         {"inductor_law", losses.inductorLaw},
+         {"capacitor_q", losses.capacitorQ},
+         {"capacitor_law", losses.capacitorLaw},
+         {"element_q", elements},
+         {"compensate", losses.compensate}};
+  AddPartModels(losses.models, j);
+  return j;
 }
 
 // A finite number member into `value`; absent leaves the default, anything else is damage.
@@ -209,6 +307,7 @@ std::optional<LossSettings> ReadLosses(const Json& root, bool& damaged) {
       damaged = true;
     }
   }
+  losses.models = ReadPartModels(object, damaged);
   return losses;
 }
 
@@ -283,6 +382,13 @@ bool NestsAtMost(std::string_view text, int limit) {
 
 }  // namespace
 
+bool PartModelSettings::Any() const {
+  const auto any = [](const auto& slots) {
+    return std::any_of(slots.begin(), slots.end(), [](const auto& s) { return s.has_value(); });
+  };
+  return !inductorModel.empty() || !capacitorModel.empty() || any(elementModel) || any(elementFile);
+}
+
 std::string SettingsFileText(const Settings& settings) {
   Json other = Json::parse(settings.otherMembers, nullptr, false);
   Json root = other.is_object() ? other : Json::object();
@@ -308,6 +414,7 @@ std::string SettingsFileText(const Settings& settings) {
   if (settings.losses) {
     Json losses =
         root.contains("losses") && root["losses"].is_object() ? root["losses"] : Json::object();
+    for (const char* known : kLossMembers) losses.erase(known);
     losses.update(LossesJson(*settings.losses));
     root["losses"] = losses;
   }

@@ -13,7 +13,9 @@
 //                "inductor": 0.05, "capacitor": 0.05, "distribution": "uniform",
 //                "builds": 10000, "seed": 1, "band": [3600000.0, 3900000.0]},
 //  "losses": {"inductor_q": 200, "inductor_law": 0.5, "capacitor_q": 2000,
-//             "capacitor_law": 0, "element_q": [null, 150, null], "compensate": true},
+//             "capacitor_law": 0, "element_q": [null, 150, null], "compensate": true,
+//             "capacitor_model": "esr:0.05,esl:0.4n", "element_model": [null, "cp:0.15p", null],
+//             "element_file": [null, {"file": "cap.s2p", "connection": "shunt"}, null]},
 //  "feedline": {"line": "RG-213:30", "at": "load", "far_values": [0, 300, 0, ...]}}
 #include <array>
 #include <cstddef>
@@ -68,9 +70,35 @@ struct ToleranceSettings {
   friend bool operator==(const ToleranceSettings&, const ToleranceSettings&) = default;
 };
 
+// How a maker's part file holds its part: a 2-port with the part in series or in shunt, or a
+// 1-port.
+enum class PartConnection { Series, Shunt, OnePort };
+
+// An element that is the part a maker measured: the file's path as the user chose it.
+struct PartFileSetting {
+  std::string file;
+  PartConnection connection = PartConnection::Series;
+
+  friend bool operator==(const PartFileSetting&, const PartFileSetting&) = default;
+};
+
+// The parts' equivalent circuits as text in the command line's --part-model grammar, kept as the
+// user typed it ("esr:0.05,esl:0.4n"): every inductor's and every capacitor's ("" none), and an
+// element's own (none: its kind's; "" its own with no parasitics), which replaces its kind's
+// whole; and an element's maker's file. The analysis library reads the texts (LossModelOf).
+struct PartModelSettings {
+  std::string inductorModel;
+  std::string capacitorModel;
+  std::array<std::optional<std::string>, 3> elementModel;
+  std::array<std::optional<PartFileSetting>, 3> elementFile;
+
+  bool Any() const;
+  friend bool operator==(const PartModelSettings&, const PartModelSettings&) = default;
+};
+
 // The parts' Q as the response window's Parts page sets it: a Q0 of 0 is an ideal part; an
-// element's own Q (1 to 3) overrides its kind's Q0. Plain numbers, so that the state layer
-// needs nothing of the analysis that uses them.
+// element's own Q (1 to 3) overrides its kind's Q0. Plain numbers and texts, so that the state
+// layer needs nothing of the analysis that uses them.
 struct LossSettings {
   double inductorQ = 0.0;
   double inductorLaw = 0.5;
@@ -78,6 +106,7 @@ struct LossSettings {
   double capacitorLaw = 0.0;
   std::array<std::optional<double>, 3> elementQ;
   bool compensate = false;
+  PartModelSettings models{};
 
   friend bool operator==(const LossSettings&, const LossSettings&) = default;
 };

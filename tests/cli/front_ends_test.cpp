@@ -3,6 +3,7 @@
 // design model as the window holds it, must give the same figures everywhere: the report text
 // (what Ctrl+C copies), the PDF (byte for byte), the sweep's summary and the standard values.
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -132,10 +133,90 @@ INSTANTIATE_TEST_SUITE_P(
         FrontEndCase{"MeasuredLoad", {"--load-file", "ANTENNA", "--frequency", "3.6M"}},
         FrontEndCase{"MeasuredLoadWithLosses",
                      {"--load-file", "ANTENNA", "--frequency", "3.75M", "--source", "series:50:0",
-                      "--family", "lowpass-l", "--q-inductor", "150"}}),
+                      "--family", "lowpass-l", "--q-inductor", "150"}},
+        // Real parts at 433 MHz: the session keeps their models, and the report's warning.
+        FrontEndCase{"PartModelsCompensated",
+                     {"--source", "series:15.6:0", "--load", "series:50:0", "--frequency", "433M",
+                      "--power", "5", "--part-model", "capacitor=esr:0.1,esl:0.4n", "--part-model",
+                      "inductor=q:50,cp:0.14p", "--compensate"}},
+        FrontEndCase{"ElementNearItsResonance",
+                     {"--source", "series:15.6:0", "--load", "series:50:0", "--frequency", "433M",
+                      "--part-model", "1=esr:0.1,esl:2.2n", "--part-model", "2=q:60,cp:0.15p"}}),
     [](const ::testing::TestParamInfo<FrontEndCase>& tested) {
       return std::string(tested.param.name);
     });
+
+// Part models set in the window (the settings' texts) and the same given as --part-model: the
+// command line's sweep must be the window's, point by point.
+TEST(PartModelFrontEnds, TheWindowsSweepIsTheCommandLinesPointByPoint) {
+  const std::vector<std::string> design = {"--source",    "series:15.6:0", "--load",  "series:50:0",
+                                           "--frequency", "433M",          "--power", "5"};
+  const auto run = [](std::vector<std::string> arguments) {
+    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
+    std::ostringstream out, err;
+    testing_support::CliRun r;
+    r.status = RunCommandLine(views, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+  };
+  corvantile::testing::ScratchFolder folder;
+  const std::filesystem::path session = folder.path() / "plain.cfg";
+  std::vector<std::string> save = {"design", "--save", session.string()};
+  save.insert(save.end(), design.begin(), design.end());
+  ASSERT_EQ(run(save).status, 0);
+  DesignModel model;
+  ASSERT_TRUE(LoadDesign(session, LoadPolicy::Strict, model).Ok());
+  // As the Parts page sets them: Q boxes and model texts.
+  LossSettings losses;
+  losses.inductorQ = 80.0;
+  losses.capacitorQ = 900.0;
+  losses.capacitorLaw = 0.0;
+  losses.models.capacitorModel = "esr:0.1,esl:0.4n";
+  losses.models.elementModel[1] = "cp:0.14p";
+  ASSERT_EQ(model.Change([&] { model.settings().losses = losses; }), "");
+  const SweepSpan span{300e6, 600e6, 61, false};
+  const SweepAnswer window = SweepOf(NetworkOf(model), span);
+  ASSERT_TRUE(window.problem.empty()) << window.problem;
+
+  std::vector<std::string> sweep = {"sweep",
+                                    "--format",
+                                    "json",
+                                    "--from",
+                                    "300M",
+                                    "--to",
+                                    "600M",
+                                    "--points",
+                                    "61",
+                                    "--linear",
+                                    "--q-inductor",
+                                    "80",
+                                    "--q-capacitor",
+                                    "900",
+                                    "--q-law-capacitor",
+                                    "0",
+                                    "--part-model",
+                                    "capacitor=esr:0.1,esl:0.4n",
+                                    "--part-model",
+                                    "2=cp:0.14p"};
+  sweep.insert(sweep.end(), design.begin(), design.end());
+  const auto cli = run(sweep);
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  const nlohmann::json points = nlohmann::json::parse(cli.out)["points"];
+  ASSERT_EQ(points.size(), window.points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const ResponsePoint& p = window.points[i];
+    const nlohmann::json& row = points[i];
+    EXPECT_NEAR(row[0].get<double>(), p.frequency, 1e-6 * p.frequency);
+    EXPECT_NEAR(row[1].get<double>(), p.inputImpedance.real(), 1e-6 * std::abs(p.inputImpedance));
+    EXPECT_NEAR(row[2].get<double>(), p.inputImpedance.imag(), 1e-6 * std::abs(p.inputImpedance));
+    EXPECT_NEAR(row[5].get<double>(), p.returnLossDb, 1e-6 * (1.0 + p.returnLossDb));
+  }
+  // Without the models the sweep differs: the comparison sees them.
+  const SweepAnswer ideal = SweepOf(NetworkOf(DesignModel(model.state(), Settings{})), span);
+  EXPECT_GT(std::abs(ideal.points.back().inputImpedance - window.points.back().inputImpedance),
+            1.0);
+}
 
 // A feedline: the window puts it into the design it opened (the design without the line, saved
 // by the command line); the command line gives it as --line, or reads it from the design the

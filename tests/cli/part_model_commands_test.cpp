@@ -185,6 +185,41 @@ TEST(PartModelCommands, ExploreScoresTheDesignsPiWithItsParasitics) {
   EXPECT_EQ(found, 1);
 }
 
+// A design saved with its parts' models is the same design read back: the session's models are
+// used, and --part-model given with it applies over them.
+TEST(PartModelCommands, ASessionKeepsItsModelsAndWarnings) {
+  const corvantile::testing::ScratchFolder folder;
+  const std::string session = (folder.path() / "real.cfg").string();
+  const CliRun saved = RunCli(Concat(
+      {{"design", "--json", "--save", session, "--part-model", "1=esr:0.1,esl:2.2n"}, kAmplifier}));
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  const Json before = Json::parse(saved.out)["losses"];
+  ASSERT_EQ(before["warnings"].size(), 1u);
+  // The settings file holds the text as given.
+  const Json settings =
+      Json::parse(corvantile::testing::ReadBytes(folder.path() / "real.json"))["losses"];
+  EXPECT_EQ(settings["element_model"][0], "esr:0.1,esl:2.2n");
+
+  const CliRun read = RunCli({"design", "--json", "--session", session});
+  ASSERT_EQ(read.status, 0) << read.err;
+  const Json after = Json::parse(read.out)["losses"];
+  EXPECT_EQ(after["warnings"], before["warnings"]);
+  EXPECT_EQ(after["parts"][0]["self_resonance_hz"], before["parts"][0]["self_resonance_hz"]);
+  const CliRun text = RunCli({"design", "--session", session});
+  EXPECT_NE(text.out.find("warning: element 1 works at 0.83 of its self-resonant frequency"),
+            std::string::npos)
+      << text.out;
+
+  // Over the session: element 1 loses its ESL, element 2 gains Cp; the rest stays.
+  const CliRun over = RunCli({"design", "--json", "--session", session, "--part-model", "1=esr:0.1",
+                              "--part-model", "2=cp:0.15p"});
+  ASSERT_EQ(over.status, 0) << over.err;
+  const Json parts = Json::parse(over.out)["losses"]["parts"];
+  EXPECT_EQ(parts[0]["model"], "ESR 0.1 ohm");
+  EXPECT_NE(parts[1]["model"].get<std::string>().find("Cp 0.15 pF"), std::string::npos);
+  EXPECT_TRUE(Json::parse(over.out)["losses"]["warnings"].empty());
+}
+
 // Every entry of the library is typed as it stands and gives the self-resonance it states.
 TEST(PartModelLibrary, EveryEntryReadsAndResonatesWhereItSays) {
   const Json library = Json::parse(corvantile::testing::ReadBytes(

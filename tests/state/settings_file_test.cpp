@@ -3,10 +3,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -373,6 +375,102 @@ TEST(SettingsFile, AHandWrittenFeedlineNeedsOnlyItsLine) {
   EXPECT_FALSE(read.settings.feedline->atSource);
   EXPECT_FALSE(read.settings.feedline->farValues);
 }
+
+}  // namespace
+}  // namespace corvantile
+
+namespace corvantile {
+namespace {
+
+LossSettings WithModels() {
+  LossSettings losses;
+  losses.inductorQ = 60.0;
+  losses.capacitorQ = 1000.0;
+  losses.models.inductorModel = "cp:0.15p";
+  losses.models.capacitorModel = "esr:0.05,esl:0.4n";
+  losses.models.elementModel = {std::nullopt, "", "q:60,cp:1.5e-13"};
+  losses.models.elementFile = {std::nullopt,
+                               PartFileSetting{"/parts/cap 100p.s2p", PartConnection::Shunt},
+                               PartFileSetting{"ind.s1p", PartConnection::OnePort}};
+  return losses;
+}
+
+TEST(SettingsFilePartModels, TextsAndFilesReadBackAsTyped) {
+  const Settings settings = Lossy(WithModels());
+  const std::string text = SettingsFileText(settings);
+  const SettingsRead read = ReadSettingsText(text);
+  EXPECT_FALSE(read.damaged);
+  EXPECT_EQ(read.settings, settings);
+  // Written again unchanged, and the members named as the file documents them.
+  EXPECT_EQ(SettingsFileText(read.settings), text);
+  const nlohmann::json j = nlohmann::json::parse(text)["losses"];
+  EXPECT_EQ(j["capacitor_model"], "esr:0.05,esl:0.4n");
+  EXPECT_EQ(j["element_model"], nlohmann::json::parse(R"([null, "", "q:60,cp:1.5e-13"])"));
+  EXPECT_EQ(j["element_file"][1]["connection"], "shunt");
+  EXPECT_EQ(j["element_file"][2]["connection"], "one-port");
+}
+
+TEST(SettingsFilePartModels, NoModelsWriteNoMembersAndTakingThemAwayRemovesThem) {
+  Settings settings = Lossy(WithModels());
+  const SettingsRead read = ReadSettingsText(SettingsFileText(settings));
+  Settings plain = read.settings;
+  plain.losses->models = {};
+  const nlohmann::json j = nlohmann::json::parse(SettingsFileText(plain))["losses"];
+  for (const char* member : {"inductor_model", "capacitor_model", "element_model", "element_file"})
+    EXPECT_FALSE(j.contains(member)) << member;
+}
+
+TEST(SettingsFilePartModels, ANewerVersionsLossMembersSurvive) {
+  const SettingsRead read = ReadSettingsText(
+      R"({"version": 2, "losses": {"capacitor_model": "esl:1n", "element_temperature": [25]}})");
+  EXPECT_FALSE(read.damaged);
+  ASSERT_TRUE(read.settings.losses);
+  EXPECT_EQ(read.settings.losses->models.capacitorModel, "esl:1n");
+  const nlohmann::json j = nlohmann::json::parse(SettingsFileText(read.settings))["losses"];
+  EXPECT_EQ(j["element_temperature"], nlohmann::json::parse("[25]"));
+  EXPECT_EQ(j["capacitor_model"], "esl:1n");
+}
+
+struct PartModelDamage {
+  const char* losses;  // the losses member's inside
+  PartModelSettings kept;
+};
+
+class SettingsPartModelDamaged : public testing::TestWithParam<PartModelDamage> {};
+
+// A bad member is damage and reads as none; the other members and Q still read.
+TEST_P(SettingsPartModelDamaged, TheBadMemberIsNone) {
+  const std::string text =
+      std::string(R"({"version": 1, "losses": {"inductor_q": 80, )") + GetParam().losses + "}}";
+  const SettingsRead read = ReadSettingsText(text);
+  EXPECT_TRUE(read.damaged) << text;
+  ASSERT_TRUE(read.settings.losses);
+  EXPECT_EQ(read.settings.losses->inductorQ, 80.0);
+  EXPECT_EQ(read.settings.losses->models, GetParam().kept) << text;
+}
+
+PartModelSettings Kept(std::string capacitor, std::optional<PartFileSetting> file2 = {}) {
+  PartModelSettings m;
+  m.capacitorModel = std::move(capacitor);
+  m.elementFile[1] = std::move(file2);
+  return m;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, SettingsPartModelDamaged,
+    testing::Values(
+        PartModelDamage{R"("capacitor_model": 3)", Kept("")},
+        PartModelDamage{R"("inductor_model": ["esl:1n"], "capacitor_model": "esl:1n")",
+                        Kept("esl:1n")},
+        PartModelDamage{R"("element_model": [null, null, null, "cp:1p"])", Kept("")},
+        PartModelDamage{R"("element_model": "cp:1p", "capacitor_model": "esr:1")", Kept("esr:1")},
+        PartModelDamage{R"("element_model": [5])", Kept("")},
+        PartModelDamage{R"("element_file": [null, {"file": ""}])", Kept("")},
+        PartModelDamage{R"("element_file": [null, {"file": "a.s2p", "connection": "parallel"}])",
+                        Kept("")},
+        PartModelDamage{R"("element_file": [{"path": "a.s2p"}, {"file": "b.s2p"}])",
+                        Kept("", PartFileSetting{"b.s2p", PartConnection::Series})},
+        PartModelDamage{R"("element_file": {"file": "a.s2p"})", Kept("")}));
 
 }  // namespace
 }  // namespace corvantile

@@ -26,8 +26,14 @@ LossModel LossModelOf(const std::optional<LossSettings>& settings) {
 }
 
 LossSettings LossSettingsOf(const LossModel& model, bool compensate) {
-  return {model.inductor.q0,   model.inductor.law, model.capacitor.q0,
-          model.capacitor.law, model.elementQ,     compensate};
+  LossSettings settings;
+  settings.inductorQ = model.inductor.q0;
+  settings.inductorLaw = model.inductor.law;
+  settings.capacitorQ = model.capacitor.q0;
+  settings.capacitorLaw = model.capacitor.law;
+  settings.elementQ = model.elementQ;
+  settings.compensate = compensate;
+  return settings;
 }
 
 bool IsLossy(const PartQ& q) { return q.q0 > 0.0 && std::isfinite(q.q0); }

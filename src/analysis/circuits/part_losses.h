@@ -76,8 +76,9 @@ LossModel IdealLossModel();
 // True when any kind or element of the model has parasitics beyond its Q.
 bool HasPartModels(const LossModel& model);
 
-// The settings file's losses as the model (none: every part ideal), and back. The settings
-// hold each part's Q alone: parasitics are the command line's and the caller's.
+// The settings file's Q as the model (none: every part ideal), and back; the parts' models
+// (texts and files) are read by part_model_text.h's LossModelOf, and LossSettingsOf leaves them
+// empty for the caller to carry.
 LossModel LossModelOf(const std::optional<LossSettings>& settings);
 LossSettings LossSettingsOf(const LossModel& model, bool compensate);
 
