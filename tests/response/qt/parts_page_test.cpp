@@ -194,5 +194,42 @@ TEST_F(PartsPageTest, AnElementTakesAMakersFileAndGivesItBack) {
   EXPECT_EQ(button->text(), QStringLiteral("File..."));
 }
 
+// What the page's boxes took is what a saved design gives back: the same texts in a window on
+// the design read from the file, and the same table.
+TEST_F(PartsPageTest, TheModelTextsRoundTripThroughASavedDesign) {
+  PartsPage* page = window.partsPage();
+  const auto type = [page](const char* name, const QString& text) {
+    QLineEdit* box = page->findChild<QLineEdit*>(QString::fromLatin1(name));
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+  };
+  type("txtCapacitorModel", QStringLiteral("esr:0.05,esl:0.4n"));
+  type("txtElement2Model", QStringLiteral("q:60,cp:0.15p"));
+  const corvantile::testing::ScratchFolder folder;
+  const std::filesystem::path file = folder.path() / "real.cfg";
+  std::string error;
+  ASSERT_TRUE(SaveDesign(model, file, error)) << error;
+
+  DesignModel opened;
+  ASSERT_TRUE(LoadDesign(file, LoadPolicy::Strict, opened).Ok());
+  FrmResponse again(opened);
+  again.Update(RunDesignPass(opened.state()));
+  PartsPage* other = again.partsPage();
+  for (const char* name : {"txtInductorModel", "txtCapacitorModel", "txtElement1Model",
+                           "txtElement2Model", "txtElement3Model"}) {
+    EXPECT_EQ(other->findChild<QLineEdit*>(QString::fromLatin1(name))->text(),
+              page->findChild<QLineEdit*>(QString::fromLatin1(name))->text())
+        << name;
+  }
+  EXPECT_EQ(other->findChild<QLineEdit*>(QStringLiteral("txtElement2Model"))->text(),
+            QStringLiteral("q:60,cp:0.15p"));
+  ASSERT_EQ(other->table()->rowCount(), page->table()->rowCount());
+  for (int r = 0; r < page->table()->rowCount(); ++r) {
+    for (int c = 0; c < page->table()->columnCount(); ++c) {
+      EXPECT_EQ(other->table()->item(r, c)->text(), page->table()->item(r, c)->text());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace corvantile
