@@ -1,6 +1,9 @@
 #include "response/parts_view.h"
 
+#include <cctype>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 #include "analysis/circuits/circuit_text.h"
 #include "analysis/formats/number_text.h"
@@ -22,6 +25,22 @@ std::string Ohms(double x) { return ShortNumber(x, 4) + " ohm"; }
 std::string Decibels(double db) { return FixedNumber(db, 3) + " dB"; }
 std::string ReturnLoss(double db) { return ReturnLossText(db, 3); }
 std::string Percent(double fraction) { return PercentText(fraction, 2); }
+std::string Hertz(double hz) { return EngineeringText(hz, "Hz"); }
+std::string Ratio(double r) { return FixedNumber(r, 2); }
+
+// Element1 -> 1, ...; 0 for a kind.
+int ElementOf(PartModelSlot slot) {
+  switch (slot) {
+    case PartModelSlot::Element1:
+      return 1;
+    case PartModelSlot::Element2:
+      return 2;
+    case PartModelSlot::Element3:
+      return 3;
+    default:
+      return 0;
+  }
+}
 
 // The part's value in its own unit: "117.768 pF", "20.1317 uH"; "absent" for no part.
 std::string ValueText(const CircuitPart& part) {
@@ -88,7 +107,12 @@ PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const Los
                  FigureText(stress.ampsRms, Amps),
                  FigureText(stress.ampsPeak, Amps),
                  FigureText(stress.watts, Watts),
-                 IsLossy(stress.q) ? QLawText(stress.q.law) : std::string(kNoFigure)};
+                 IsLossy(stress.q) ? QLawText(stress.q.law) : std::string(kNoFigure),
+                 PartModelText(stress.q),
+                 stress.selfResonance > 0.0 ? FigureText(stress.selfResonance, Hertz)
+                                            : std::string(kNoFigure),
+                 stress.selfResonance > 0.0 ? FigureText(a.frequency / stress.selfResonance, Ratio)
+                                            : std::string(kNoFigure)};
     view.rows.push_back(std::move(row));
   }
 
@@ -103,7 +127,84 @@ PartsView BuildPartsView(const RunState& state, DesignOutcome outcome, const Los
       "Input impedance: " + ImpedanceText(a.inputImpedance),
       "Compensation: " + CompensationLine(view, shown),
   };
+  view.warnings = SelfResonanceWarnings(shown, losses);
   return view;
+}
+
+std::string PartModelSlotName(PartModelSlot slot) {
+  switch (slot) {
+    case PartModelSlot::Inductor:
+      return "inductor model";
+    case PartModelSlot::Capacitor:
+      return "capacitor model";
+    default:
+      return "element " + std::to_string(ElementOf(slot)) + " model";
+  }
+}
+
+std::string PartModelSlotText(const PartModelSettings& models, PartModelSlot slot) {
+  if (slot == PartModelSlot::Inductor) return models.inductorModel;
+  if (slot == PartModelSlot::Capacitor) return models.capacitorModel;
+  return models.elementModel[static_cast<std::size_t>(ElementOf(slot) - 1)].value_or("");
+}
+
+PartModelEdit WithPartModelText(const PartModelSettings& models, PartModelSlot slot,
+                                const std::string& text) {
+  PartModelEdit edit{{}, models};
+  const int element = ElementOf(slot);
+  const PartModelTarget target{
+      slot == PartModelSlot::Capacitor ? PartKind::Capacitor : PartKind::Inductor, element};
+  PartModelItems read;
+  if (!ReadPartModelItems(text, target, PartModelSlotName(slot), read, edit.problem)) {
+    edit.models = models;
+    return edit;
+  }
+  if (slot == PartModelSlot::Inductor) {
+    edit.models.inductorModel = text;
+  } else if (slot == PartModelSlot::Capacitor) {
+    edit.models.capacitorModel = text;
+  } else {
+    // An empty box gives the element back to its kind.
+    edit.models.elementModel[static_cast<std::size_t>(element - 1)] =
+        text.empty() ? std::nullopt : std::optional<std::string>(text);
+  }
+  return edit;
+}
+
+PartFileEdit WithPartFile(const LossModel& losses, const PartModelSettings& models, int k,
+                          const std::optional<PartFileSetting>& file) {
+  PartFileEdit edit{{}, models, losses};
+  const std::size_t i = static_cast<std::size_t>(k - 1);
+  LossModel with = losses;
+  if (!file) {
+    edit.models.elementFile[i].reset();
+  } else {
+    PartFileSetting setting = *file;
+    std::string lower = setting.file;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower.ends_with(".s1p")) setting.connection = PartConnection::OnePort;
+    const PartFileRead read = ReadPartFile(setting.file, MountingOf(setting.connection));
+    if (!read.error.empty()) {
+      edit.problem = "element " + std::to_string(k) + ": " + read.error;
+      return edit;
+    }
+    edit.models.elementFile[i] = setting;
+    if (!with.elementParts[i]) with.elementParts[i] = PartParasitics{};
+    with.elementParts[i]->file = read.part;
+  }
+  // Made again from the texts, so that an element without a text or a file takes its kind's.
+  edit.losses = WithPartModelTexts(with, edit.models);
+  return edit;
+}
+
+LossModel WithPartModelTexts(const LossModel& losses, const PartModelSettings& models) {
+  LossSettings settings = LossSettingsOf(losses, false);
+  settings.models = models;
+  std::array<std::shared_ptr<const PartFile>, 3> files;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (losses.elementParts[i] && models.elementFile[i]) files[i] = losses.elementParts[i]->file;
+  }
+  return LossModelOf(settings, files);
 }
 
 std::vector<std::string> PairsLines(const StandardPairs& pairs, const StandardChoice& choice) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/circuits/part_losses.h"
+#include "analysis/circuits/part_model_text.h"
 #include "analysis/solvers/lossy_network.h"
 #include "analysis/studies/standard_pairs.h"
 #include "response/response_view.h"
@@ -21,11 +22,12 @@ namespace corvantile {
 inline constexpr std::string_view kNoFigure = "-";
 
 // The table's columns, in order.
-inline constexpr std::array<std::string_view, 11> kPartsColumns = {
+inline constexpr std::array<std::string_view, 14> kPartsColumns = {
     "Element",   "Ideal value", "Compensated value",
     "Reactance", "Q",           "V RMS",
     "V peak",    "A RMS",       "A peak",
-    "Watts",     "Q law"};
+    "Watts",     "Q law",       "Model",
+    "SRF",       "f0/SRF"};
 
 struct PartsRow {
   int element = 1;  // 1 to 3, element 1 next to the source
@@ -46,7 +48,47 @@ struct PartsView {
   // 36.795 dB (compensated, it would match the source exactly)"; with every part ideal, that the
   // lossless network matches.
   std::vector<std::string> figureLines;
+  // An element working near or above its self-resonant frequency, a line each
+  // (SelfResonanceWarnings), shown under the figures.
+  std::vector<std::string> warnings;
 };
+
+// Which of the page's model boxes a text is for.
+enum class PartModelSlot { Inductor, Capacitor, Element1, Element2, Element3 };
+
+// "inductor model", "capacitor model", "element 2 model": how a refusal names the box.
+std::string PartModelSlotName(PartModelSlot slot);
+
+// The box's text as the settings hold it: the kind's text ("" none), or the element's (none when
+// the box is empty: its kind's).
+std::string PartModelSlotText(const PartModelSettings& models, PartModelSlot slot);
+
+// The settings with `text` (the --part-model grammar without WHO=, kept as typed) put in the
+// slot: "" and the new settings, or one line why the text is refused and `models` unchanged.
+//   Capacitor, "esr:0.05,esl:0.4n" -> "", capacitorModel "esr:0.05,esl:0.4n"
+//   Element2, "esl:-1n" -> "element 2 model: esl cannot be negative"
+struct PartModelEdit {
+  std::string problem;
+  PartModelSettings models;
+};
+PartModelEdit WithPartModelText(const PartModelSettings& models, PartModelSlot slot,
+                                const std::string& text);
+
+// Element k (1 to 3) measured by a maker (`file`), or back to its equivalent circuit (none): the
+// file read into the page's model and named in the settings; or the reader's one line naming
+// the file and why not, with nothing changed. A file ending in .s1p is a 1-port whatever the
+// connection asked.
+struct PartFileEdit {
+  std::string problem;
+  PartModelSettings models;
+  LossModel losses;
+};
+PartFileEdit WithPartFile(const LossModel& losses, const PartModelSettings& models, int k,
+                          const std::optional<PartFileSetting>& file);
+
+// The page's model: `losses` (a model whose part files stand) with `models`' texts read over its
+// Q in place of the texts it was made with, keeping each element's file.
+LossModel WithPartModelTexts(const LossModel& losses, const PartModelSettings& models);
 
 // A figure as text: `format` applied to a finite value, else kNoFigure.
 std::string FigureText(double value, std::string (*format)(double));

@@ -330,3 +330,98 @@ TEST(PairsLinesTest, NameEveryPairTheMatchAndThePartCount) {
 
 }  // namespace
 }  // namespace corvantile
+
+namespace corvantile {
+namespace {
+
+// A capacitor with ESL resonates at 1 / (2 pi sqrt(ESL C)): each capacitor's row says where, and
+// how near the design frequency is to it, worked out here from the part's value alone.
+TEST(PartsViewModels, TheSrfColumnsAreTheSeriesResonance) {
+  RunState state = TankState();
+  const DesignOutcome outcome = RunDesignPass(state);
+  LossModel losses = TankLosses();
+  losses.capacitorParts.esl = 20e-9;
+  const PartsView view = BuildPartsView(state, outcome, losses, false);
+  const MatchingCircuit circuit = BuildCircuit(state, outcome).circuit;
+  int capacitors = 0;
+  for (const PartsRow& row : view.rows) {
+    const CircuitPart& part = circuit.elements[static_cast<std::size_t>(row.element - 1)];
+    const std::string at = "element " + std::to_string(row.element);
+    if (part.kind != PartKind::Capacitor) {
+      EXPECT_EQ(row.cells[12], kNoFigure) << at;
+      EXPECT_EQ(row.cells[13], kNoFigure) << at;
+      continue;
+    }
+    ++capacitors;
+    const double srf = 1.0 / (2.0 * kPi * std::sqrt(20e-9 * part.value));
+    EXPECT_EQ(row.cells[11], "Q 2000 (constant Q), ESL 20 nH") << at;
+    ExpectNear4(ReadBack(row.cells[12]), srf, at + " SRF");
+    EXPECT_NEAR(std::stod(row.cells[13]), circuit.designFrequency / srf, 0.006) << at;
+  }
+  EXPECT_EQ(capacitors, 2);
+}
+
+TEST(PartsViewModels, APartNearItsResonanceIsWarnedUnderTheFigures) {
+  RunState state = TankState();
+  const DesignOutcome outcome = RunDesignPass(state);
+  LossModel losses = TankLosses();
+  EXPECT_TRUE(BuildPartsView(state, outcome, losses, false).warnings.empty());
+  // 20 uH puts even the 204 pF input capacitor's resonance below the 3.75 MHz design frequency.
+  losses.capacitorParts.esl = 20e-6;
+  const PartsView view = BuildPartsView(state, outcome, losses, false);
+  ASSERT_EQ(view.warnings.size(), 2u);
+  for (const std::string& warning : view.warnings) {
+    EXPECT_NE(warning.find("is above its self-resonant frequency"), std::string::npos) << warning;
+  }
+}
+
+struct ModelTextCase {
+  PartModelSlot slot;
+  const char* text;
+  const char* problem;  // "" when the text is taken
+};
+
+class PartModelTextTest : public ::testing::TestWithParam<ModelTextCase> {};
+
+// A text taken is kept as typed; a refused one leaves the settings exactly as they were.
+TEST_P(PartModelTextTest, TakesTheGrammarOrChangesNothing) {
+  const ModelTextCase& c = GetParam();
+  PartModelSettings before;
+  before.inductorModel = "cp:0.2p";
+  before.elementModel[1] = "esl:1n";
+  const PartModelEdit edit = WithPartModelText(before, c.slot, c.text);
+  EXPECT_EQ(edit.problem, c.problem);
+  if (*c.problem != '\0') {
+    EXPECT_EQ(edit.models, before);
+    EXPECT_TRUE(edit.problem.starts_with(PartModelSlotName(c.slot))) << edit.problem;
+    return;
+  }
+  EXPECT_EQ(PartModelSlotText(edit.models, c.slot), c.text);
+  // Only that slot changed.
+  PartModelSettings back = edit.models;
+  const PartModelEdit undo = WithPartModelText(back, c.slot, PartModelSlotText(before, c.slot));
+  EXPECT_EQ(undo.models, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, PartModelTextTest,
+    ::testing::Values(
+        ModelTextCase{PartModelSlot::Capacitor, "esr:0.05,esl:0.4n", ""},
+        ModelTextCase{PartModelSlot::Inductor, "", ""},
+        ModelTextCase{PartModelSlot::Inductor, "q:60,law:0.5,cp:0.15p", ""},
+        ModelTextCase{PartModelSlot::Element3, "ideal", ""},
+        ModelTextCase{PartModelSlot::Element2, "", ""},
+        ModelTextCase{PartModelSlot::Element2, "esl:-1n",
+                      "element 2 model: esl cannot be negative"},
+        ModelTextCase{PartModelSlot::Element1, "law:0.5",
+                      "element 1 model: an element keeps its kind's Q law (law: is for inductor "
+                      "or capacitor)"},
+        ModelTextCase{PartModelSlot::Capacitor, "esl",
+                      "capacitor model: 'esl' needs a value (esl:VALUE)"},
+        ModelTextCase{PartModelSlot::Capacitor, "foo:1",
+                      "capacitor model: 'foo' is not q, law, esr, esl, leak, cp or ideal"},
+        ModelTextCase{PartModelSlot::Inductor, "law:9",
+                      "inductor model: the law must lie between -4 and 4"}));
+
+}  // namespace
+}  // namespace corvantile

@@ -33,6 +33,7 @@
 #include <QValueAxis>
 
 #include "analysis/circuits/circuit_text.h"
+#include "analysis/circuits/part_model_text.h"
 #include "analysis/formats/number_text.h"
 #include "analysis/formats/spice_netlist.h"
 #include "analysis/formats/sweep_csv.h"
@@ -181,7 +182,8 @@ FrmResponse::FrmResponse(DesignModel& model, QWidget* parent)
   // Return presses the focused button, as Space does (outside a dialog Qt leaves it to Space).
   for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(true);
   connect(parts_, &PartsPage::LossesChanged, this, [this] {
-    const LossSettings chosen = LossSettingsOf(parts_->losses(), parts_->compensate());
+    LossSettings chosen = LossSettingsOf(parts_->losses(), parts_->compensate());
+    chosen.models = parts_->models();
     changeModel_([this, chosen] { model_.settings().losses = chosen; });
     emit LossesChanged();
   });
@@ -193,7 +195,9 @@ int FrmResponse::AddPage(QWidget* page, const QString& title) { return tabs_->ad
 void FrmResponse::ShowPage(int index) { tabs_->setCurrentIndex(index); }
 
 void FrmResponse::SetLosses(const LossModel& losses, bool compensate) {
-  const LossSettings chosen = LossSettingsOf(losses, compensate);
+  LossSettings chosen = LossSettingsOf(losses, compensate);
+  // The parts' models stay as the design holds them.
+  if (model_.settings().losses) chosen.models = model_.settings().losses->models;
   changeModel_([this, chosen] { model_.settings().losses = chosen; });
 }
 
@@ -383,11 +387,14 @@ void FrmResponse::Update(DesignOutcome outcome) {
   // The pages show the model's settings: an undo, an opened file or another window may have
   // changed them.
   const std::optional<LossSettings>& losses = model_.settings().losses;
-  settings_.losses = LossModelOf(losses);
+  settings_.losses = LossModelOf(losses, model_.PartFiles());
   settings_.compensate = losses && losses->compensate;
+  const PartModelSettings models = losses ? losses->models : PartModelSettings{};
   if (LossSettingsOf(parts_->losses(), parts_->compensate()) !=
-      LossSettingsOf(settings_.losses, settings_.compensate)) {
-    parts_->SetLosses(settings_.losses, settings_.compensate);
+          LossSettingsOf(settings_.losses, settings_.compensate) ||
+      parts_->models() != models ||
+      HasPartModels(parts_->losses()) != HasPartModels(settings_.losses)) {
+    parts_->SetLosses(settings_.losses, settings_.compensate, models);
   }
   settings_.measuredSource = model_.settings().measuredSource;
   settings_.measuredLoad = model_.settings().measuredLoad;

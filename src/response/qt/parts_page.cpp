@@ -4,10 +4,13 @@
 #include <string>
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -62,6 +65,59 @@ PartsPage::PartsPage(const RunState& state, QWidget* parent) : QWidget(parent), 
                         4 + 2 * static_cast<int>(i));
     settings->addWidget(elementQ_[i], 1, 4 + 2 * static_cast<int>(i));
   }
+  const QString modelTip = QStringLiteral(
+      "Equivalent circuit, as --part-model takes it: esr:OHM, esl:H, leak:OHM, cp:F, q:Q, "
+      "law:K (kinds only) or ideal, e.g. esr:0.05,esl:0.4n");
+  const std::array<const char*, 5> modelNames = {"txtInductorModel", "txtCapacitorModel",
+                                                 "txtElement1Model", "txtElement2Model",
+                                                 "txtElement3Model"};
+  const std::array<QString, 5> modelLabels = {
+      QStringLiteral("Inductor model"), QStringLiteral("Capacitor model"),
+      QStringLiteral("Element 1 model"), QStringLiteral("Element 2 model"),
+      QStringLiteral("Element 3 model")};
+  const std::array<QString, 5> shortLabels = {
+      QStringLiteral("Inductor model"), QStringLiteral("Capacitor model"),
+      QStringLiteral("Element 1"), QStringLiteral("Element 2"), QStringLiteral("Element 3")};
+  // Two rows: the kinds' models and the 2-port files' connection, then each element's model and
+  // its file.
+  auto* modelBoxes = new QGridLayout;
+  for (std::size_t i = 0; i < model_.size(); ++i) {
+    model_[i] =
+        box(modelNames[i], i < 2 ? modelTip : modelTip + QStringLiteral("; empty: its kind's"),
+            modelLabels[i]);
+    model_[i]->setMaximumWidth(QWIDGETSIZE_MAX);
+    model_[i]->setPlaceholderText(i < 2 ? QStringLiteral("none") : QStringLiteral("its kind's"));
+    auto* label = new QLabel(shortLabels[i]);
+    label->setBuddy(model_[i]);
+    const int row = i < 2 ? 0 : 1;
+    const int column = 3 * static_cast<int>(i < 2 ? i : i - 2);
+    modelBoxes->addWidget(label, row, column);
+    modelBoxes->addWidget(model_[i], row, column + 1);
+    modelBoxes->setColumnStretch(column + 1, 1);
+    if (i < 2) continue;
+    const int k = static_cast<int>(i) - 1;
+    QPushButton*& file = fileButton_[i - 2];
+    file = new QPushButton(QStringLiteral("File..."));
+    file->setObjectName(QStringLiteral("btnElement%1File").arg(k));
+    file->setAccessibleName(QStringLiteral("Element %1 part file").arg(k));
+    file->setToolTip(
+        QStringLiteral("Element %1 is the part a maker measured (a Touchstone file)").arg(k));
+    modelBoxes->addWidget(file, row, column + 2);
+  }
+  fileConnection_ = new QComboBox;
+  fileConnection_->setObjectName(QStringLiteral("cmbPartFileConnection"));
+  fileConnection_->setAccessibleName(QStringLiteral("A 2-port part file holds its part"));
+  fileConnection_->addItem(QStringLiteral("2-port files: in series"));
+  fileConnection_->addItem(QStringLiteral("2-port files: in shunt"));
+  fileConnection_->setToolTip(
+      QStringLiteral("How a 2-port part file holds its part; a 1-port file is the part alone"));
+  modelBoxes->addWidget(fileConnection_, 0, 6, 1, 3);
+  modelProblem_ = new QLabel;
+  modelProblem_->setObjectName(QStringLiteral("lblModelProblem"));
+  modelProblem_->setWordWrap(true);
+  modelProblem_->hide();  // shown with a reason only
+  modelBoxes->addWidget(modelProblem_, 2, 0, 1, 9);
+
   compensateBox_ = new QCheckBox(QStringLiteral("compensate for losses"));
   compensateBox_->setObjectName(QStringLiteral("chkCompensate"));
   compensateBox_->setToolTip(
@@ -96,6 +152,7 @@ PartsPage::PartsPage(const RunState& state, QWidget* parent) : QWidget(parent), 
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(settings);
+  layout->addLayout(modelBoxes);
   layout->addWidget(table_, 1);
   layout->addWidget(figures_);
   layout->addWidget(pairs_);
@@ -105,6 +162,18 @@ PartsPage::PartsPage(const RunState& state, QWidget* parent) : QWidget(parent), 
   }
   for (QLineEdit* edit : elementQ_) {
     connect(edit, &QLineEdit::editingFinished, this, &PartsPage::ReadSettings);
+  }
+  chooseFile_ = [this](const QString& caption) {
+    return QFileDialog::getOpenFileName(
+        this, caption, QString(), QStringLiteral("Touchstone files (*.s1p *.s2p);;All files (*)"));
+  };
+  for (std::size_t i = 0; i < fileButton_.size(); ++i) {
+    connect(fileButton_[i], &QPushButton::clicked, this,
+            [this, i] { ChooseFile(static_cast<int>(i) + 1); });
+  }
+  for (std::size_t i = 0; i < model_.size(); ++i) {
+    connect(model_[i], &QLineEdit::editingFinished, this,
+            [this, i] { ReadModel(static_cast<PartModelSlot>(i)); });
   }
   connect(compensateBox_, &QCheckBox::toggled, this, [this](bool on) {
     if (on == compensate_) return;
@@ -125,9 +194,12 @@ double PartsPage::ReadQ(const QString& text) {
   return q > 0.0 ? q : 0.0;
 }
 
-void PartsPage::SetLosses(const LossModel& losses, bool compensate) {
+void PartsPage::SetLosses(const LossModel& losses, bool compensate,
+                          const PartModelSettings& models) {
   losses_ = losses;
   compensate_ = compensate;
+  models_ = models;
+  ShowProblem({});
   ShowSettings();
   Update(lastOutcome_);
 }
@@ -141,8 +213,51 @@ void PartsPage::ShowSettings() {
     const std::optional<double>& q = losses_.elementQ[i];
     elementQ_[i]->setText(q ? QBoxText(*q) : QString());
   }
+  for (std::size_t i = 0; i < model_.size(); ++i) {
+    model_[i]->setText(ToQString(PartModelSlotText(models_, static_cast<PartModelSlot>(i))));
+  }
+  for (std::size_t i = 0; i < fileButton_.size(); ++i) {
+    fileButton_[i]->setText(models_.elementFile[i] ? QStringLiteral("No file")
+                                                   : QStringLiteral("File..."));
+  }
   const QSignalBlocker quiet(compensateBox_);
   compensateBox_->setChecked(compensate_);
+}
+
+void PartsPage::ShowProblem(const std::string& problem) {
+  modelProblem_->setText(ToQString(problem));
+  modelProblem_->setVisible(!problem.empty());
+}
+
+void PartsPage::ChooseFile(int k) {
+  const std::size_t i = static_cast<std::size_t>(k - 1);
+  std::optional<PartFileSetting> file;
+  if (!models_.elementFile[i]) {
+    const QString path = chooseFile_(QStringLiteral("Element %1's part file").arg(k));
+    if (path.isEmpty()) return;
+    file = PartFileSetting{path.toStdString(), fileConnection_->currentIndex() == 1
+                                                   ? PartConnection::Shunt
+                                                   : PartConnection::Series};
+  }
+  const PartFileEdit edit = WithPartFile(losses_, models_, k, file);
+  ShowProblem(edit.problem);
+  if (!edit.problem.empty()) return;
+  models_ = edit.models;
+  losses_ = edit.losses;
+  ShowSettings();
+  Update(lastOutcome_);
+  emit LossesChanged();
+}
+
+void PartsPage::ReadModel(PartModelSlot slot) {
+  const std::string text = model_[static_cast<std::size_t>(slot)]->text().toStdString();
+  const PartModelEdit edit = WithPartModelText(models_, slot, text);
+  ShowProblem(edit.problem);
+  if (!edit.problem.empty() || edit.models == models_) return;
+  models_ = edit.models;
+  losses_ = WithPartModelTexts(losses_, models_);
+  Update(lastOutcome_);
+  emit LossesChanged();
 }
 
 void PartsPage::ReadSettings() {
@@ -196,6 +311,8 @@ void PartsPage::ShowView() {
   }
   QStringList lines;
   for (const std::string& line : view_.figureLines) lines.append(ToQString(line));
+  for (const std::string& line : view_.warnings)
+    lines.append(QStringLiteral("Warning: ") + ToQString(line));
   figures_->setText(lines.join(QLatin1Char('\n')));
 }
 
