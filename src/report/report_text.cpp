@@ -171,10 +171,10 @@ std::string PartModels(const MatchingCircuit& circuit, const LossModel& model,
     const PartStress& p = analysis.parts[k];
     if (!IsRealPart(p.kind)) continue;
     const bool resonates = p.selfResonance > 0.0;
-    rows.push_back({std::to_string(k + 1), PartModelText(p.q),
-                    resonates ? FrequencyText(p.selfResonance) : std::string("none"),
-                    resonates ? FixedNumber(analysis.frequency / p.selfResonance, 3)
-                              : std::string(kAbsentPartText)});
+    rows.push_back(
+        {std::to_string(k + 1), PartModelText(p.q),
+         resonates ? FrequencyText(p.selfResonance) : std::string("none"),
+         resonates ? FixedNumber(analysis.frequency / p.selfResonance, 3) : std::string("-")});
   }
   std::string text = "Part models:\n" + TextColumns(rows, "  ");
   for (const std::string& warning : SelfResonanceWarnings(circuit, model)) {

@@ -211,9 +211,13 @@ std::string PartModelText(const PartQ& q) {
   } else if (IsLossy(q)) {
     add("Q " + ShortNumber(q.q0, 6) + " (" + QLawText(q.law) + ")");
   }
-  if (q.esl > 0.0) add("ESL " + InductanceText(q.esl));
+  // A value beyond the part-value formatters' range (1e-30 F) still reads as a number.
+  const auto valueText = [](const std::string& formatted, double value, const char* unit) {
+    return formatted.empty() ? ShortNumber(value, 4) + " " + unit : formatted;
+  };
+  if (q.esl > 0.0) add("ESL " + valueText(InductanceText(q.esl), q.esl, "H"));
   if (q.leakage > 0.0) add("leakage " + ShortNumber(q.leakage, 4) + " ohm");
-  if (q.cp > 0.0) add("Cp " + CapacitanceText(q.cp));
+  if (q.cp > 0.0) add("Cp " + valueText(CapacitanceText(q.cp), q.cp, "F"));
   return text.empty() ? "ideal" : text;
 }
 

@@ -297,5 +297,25 @@ TEST(PartModelTest, PartFileBandIsRefusedOutside) {
   EXPECT_EQ(PartModelText(ElementQ(m, 2, PartKind::Inductor)), "file cap.s2p (series)");
 }
 
+// Every parasitic the grammar takes reads as a number, the formatters' range or not.
+TEST(PartModelTextTest, NamesEveryParasiticWithItsValue) {
+  struct Case {
+    PartQ q;
+    std::string text;
+  };
+  PartQ tiny;
+  tiny.cp = 1e-30;
+  PartQ chip;
+  chip.esr = 0.15;
+  chip.esl = 0.4e-9;
+  PartQ coil(40.0, 0.5);
+  coil.cp = 0.17e-12;
+  for (const Case& c :
+       {Case{PartQ{}, "ideal"}, Case{tiny, "Cp 1e-30 F"}, Case{chip, "ESR 0.15 ohm, ESL 0.4 nH"},
+        Case{coil, "Q 40 (skin effect), Cp 0.17 pF"}}) {
+    EXPECT_EQ(PartModelText(c.q), c.text);
+  }
+}
+
 }  // namespace
 }  // namespace corvantile
