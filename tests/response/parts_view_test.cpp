@@ -421,7 +421,9 @@ INSTANTIATE_TEST_SUITE_P(
         ModelTextCase{PartModelSlot::Capacitor, "foo:1",
                       "capacitor model: 'foo' is not q, law, esr, esl, leak, cp or ideal"},
         ModelTextCase{PartModelSlot::Inductor, "law:9",
-                      "inductor model: the law must lie between -4 and 4"}));
+                      "inductor model: the law must lie between -4 and 4"},
+        ModelTextCase{PartModelSlot::Capacitor, "esr:1,esl:0.4n,esr:2",
+                      "capacitor model: 'esr' is given twice"}));
 
 }  // namespace
 }  // namespace corvantile

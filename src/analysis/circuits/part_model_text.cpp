@@ -1,7 +1,9 @@
 #include "analysis/circuits/part_model_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
+#include <vector>
 
 #include "analysis/formats/number_text.h"
 #include "state/message_text.h"
@@ -39,10 +41,18 @@ bool ReadPartModelItems(std::string_view items, const PartModelTarget& target,
   const std::string head = std::string(label) + ": ";
   PartModelItems result;
   std::string_view rest = items;
+  // An item given twice would silently lose one of its values: refused instead.
+  std::vector<std::string_view> seen;
   while (!rest.empty()) {
     const std::size_t comma = rest.find(',');
     const std::string_view item = rest.substr(0, comma);
     rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+    const std::string_view name = item.substr(0, item.find(':'));
+    if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
+      error = head + "'" + std::string(name) + "' is given twice";
+      return false;
+    }
+    seen.push_back(name);
     if (item == "ideal") {
       result.q = 0.0;
       result.parts = {};
